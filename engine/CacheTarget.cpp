@@ -1,0 +1,90 @@
+#include "CacheTarget.h"
+
+#include "Paths.h"
+#include "Text.h"
+
+namespace {
+
+using Paths = std::vector<std::filesystem::path>;
+
+enum class Platform { Linux, Mac };
+
+QList<CacheTarget> catalogue(Platform platform)
+{
+    const bool mac = platform == Platform::Mac;
+    const std::string cache = userCacheDir().native();
+    const std::filesystem::path config = userConfigDir();
+    // The clang module cache sits directly in the per-user cache folder on both platforms.
+    const std::filesystem::path clangModules = cache + "clang/ModuleCache";
+    const QString browsing = tr("Dibuat ulang saat browsing", "Rebuilt while you browse");
+
+    auto paths = [mac](Paths macPaths, Paths linuxPaths) { return mac ? macPaths : linuxPaths; };
+
+    return {
+        {"codex", tr("Versi lama Codex", "Old Codex versions"),
+         tr("Versi aktif dan dua terbaru disimpan", "The active and two newest are kept"),
+         "shippingbox", {}, {}, true, "Codex"},
+        {"arc", "Cache Arc", browsing, "globe",
+         paths({"~/Library/Caches/Arc",
+                "~/Library/Application Support/Arc/User Data/Default/Service Worker/CacheStorage"},
+               {cache + "Arc", config / "Arc/User Data/Default/Service Worker/CacheStorage"}),
+         {"Arc"}, false, "Arc"},
+        {"comet", "Cache Comet", browsing, "globe",
+         paths({"~/Library/Caches/Comet",
+                "~/Library/Application Support/Comet/Default/Service Worker/CacheStorage"},
+               {cache + "Comet", config / "Comet/Default/Service Worker/CacheStorage"}),
+         {"Comet"}, false, "Comet"},
+        {"chrome", "Cache Google Chrome", browsing, "globe",
+         paths({"~/Library/Caches/Google/Chrome",
+                "~/Library/Application Support/Google/Chrome/Default/Service Worker/CacheStorage"},
+               {cache + "google-chrome",
+                config / "google-chrome/Default/Service Worker/CacheStorage"}),
+         {"Google Chrome"}, false, "Google Chrome"},
+        {"zoom", "Cache Zoom", tr("Dibuat ulang saat Zoom dipakai", "Rebuilt when Zoom is used"),
+         "video", paths({"~/Library/Caches/us.zoom.xos"}, {cache + "zoom"}),
+         mac ? QStringList{"zoom.us"} : QStringList{"Zoom", "Zoom Workplace"}, false, "zoom.us"},
+        {"zcode", tr("Unduhan update zcode", "zcode update downloads"),
+         tr("Diunduh ulang saat update berikutnya", "Downloaded again at the next update"),
+         "arrow.down.circle",
+         paths({"~/Library/Caches/@zcodedesktop-updater"}, {cache + "@zcodedesktop-updater"})},
+        {"brew", "Cache Homebrew", tr("Unduhan paket lama", "Old package downloads"), "mug",
+         paths({"~/Library/Caches/Homebrew"}, {cache + "Homebrew"})},
+        {"npm", "Cache npm", tr("Unduhan paket Node.js", "Node.js package downloads"), "cube",
+         {"~/.npm/_cacache"}},
+        {"pip", tr("Cache pip dan uv", "pip and uv cache"),
+         tr("Unduhan paket Python", "Python package downloads"), "cube",
+         paths({"~/Library/Caches/pip", "~/.cache/uv"}, {cache + "pip", cache + "uv"})},
+        {"build", tr("Cache build Go dan node-gyp", "Go and node-gyp build cache"),
+         tr("Hasil kompilasi sementara", "Temporary build output"), "hammer",
+         paths({"~/Library/Caches/go-build", "~/Library/Caches/node-gyp"},
+               {cache + "go-build", cache + "node-gyp"})},
+        {"clang", tr("Cache compiler Clang dan Swift", "Clang and Swift compiler cache"),
+         tr("Dibuat ulang saat kompilasi berikutnya", "Rebuilt at the next compile"), "hammer",
+         {clangModules}},
+    };
+}
+
+} // namespace
+
+QList<CacheTarget> quickTargets()
+{
+    return catalogue(Platform::Linux);
+}
+
+QList<CacheTarget> quickTargetsMac()
+{
+    return catalogue(Platform::Mac);
+}
+
+std::filesystem::path userCacheDir()
+{
+    std::string folder = Engine::xdgDir("XDG_CACHE_HOME", ".cache").native();
+    if (!folder.ends_with('/'))
+        folder += '/';
+    return folder;
+}
+
+std::filesystem::path userConfigDir()
+{
+    return Engine::xdgDir("XDG_CONFIG_HOME", ".config");
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+// One quick-clean target: caches and download folders that their owners rebuild by themselves.
+struct CacheTarget {
+    QString id;   // stable key, unique in the catalogue
+    QString name; // in the language in force when the catalogue was read
+    QString note;
+    QString icon; // symbol shown when no application icon is found
+    // Folders in order; "~/…" is relative to the home folder (expanded by Engine::url).
+    std::vector<std::filesystem::path> paths;
+    // While an application of one of these names runs, the quick clean skips the target.
+    QStringList blockers = {};
+    // The folders are the old releases found at clean time rather than `paths`.
+    bool codexReleases = false;
+    // The application whose icon stands for the target.
+    std::optional<QString> app = std::nullopt;
+};
+
+// The eleven targets in the order they are listed, measured and cleaned, with the folders of this
+// platform. Computed afresh at every call, so names and notes follow the language stored now.
+QList<CacheTarget> quickTargets();
+
+// The same catalogue with the folders and application names of macOS, kept as data.
+QList<CacheTarget> quickTargetsMac();
+
+// The per-user cache folder, ending in "/": $XDG_CACHE_HOME when absolute, else ~/.cache/.
+std::filesystem::path userCacheDir();
+
+// The per-user configuration folder: $XDG_CONFIG_HOME when absolute, else ~/.config.
+std::filesystem::path userConfigDir();

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace Engine {
+
+// The keys of a freedesktop.org desktop entry that Ampa uses, untranslated.
+struct DesktopEntry {
+    std::filesystem::path file;
+    QString name;    // Name=
+    QString exec;    // Exec=, still quoted
+    QString tryExec; // TryExec=
+    QString icon;    // Icon=
+};
+
+// Reads the [Desktop Entry] group of an application entry. Nothing for an unreadable file, a
+// Type other than Application, a Hidden=true entry (the user deleted it) or one with no Name=.
+std::optional<DesktopEntry> readDesktopEntry(const std::filesystem::path &file);
+
+// The installed application entries, each desktop-file ID once: the one in the folder of highest
+// precedence ($XDG_DATA_HOME, then each of $XDG_DATA_DIRS in order) hides the others.
+std::vector<DesktopEntry> installedDesktopEntries();
+
+// The words of an Exec= value, unquoted by the desktop-entry rules; field codes (%f, %U, …) are
+// left in place as words.
+QStringList execWords(const QString &exec);
+
+// The programs an entry names: Exec='s first word (past an "env" prefix and its assignments) and
+// TryExec=, each searched in $PATH when not absolute; those not found are left out.
+std::vector<std::filesystem::path> entryPrograms(const DesktopEntry &entry);
+
+} // namespace Engine

@@ -1,0 +1,54 @@
+#include "Paths.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace Engine {
+
+std::filesystem::path homeDir()
+{
+    if (const char *home = std::getenv("HOME"); home && *home)
+        return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd *found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found
+        && found->pw_dir && *found->pw_dir)
+        return found->pw_dir;
+    return "/";
+}
+
+std::filesystem::path url(const std::filesystem::path &path)
+{
+    const std::string &text = path.native();
+    if (text == "~")
+        return homeDir();
+    if (text.starts_with("~/"))
+        return homeDir() / text.substr(2);
+    return path;
+}
+
+std::filesystem::path xdgDir(const char *variable, const char *fallbackUnderHome)
+{
+    if (const char *value = std::getenv(variable); value && value[0] == '/')
+        return value;
+    return homeDir() / fallbackUnderHome;
+}
+
+std::filesystem::path withoutTrailingSlash(const std::filesystem::path &path)
+{
+    std::string text = path.native();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return text;
+}
+
+QString displayPath(const std::filesystem::path &path)
+{
+    return QString::fromUtf8(path.native());
+}
+
+} // namespace Engine

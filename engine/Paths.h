@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <filesystem>
+
+// Paths are std::filesystem::path: raw bytes, so a name that is not valid UTF-8 still names the
+// same file. Convert to QString only to show or log.
+namespace Engine {
+
+// The user's home folder: $HOME, else the password database's entry, else "/".
+std::filesystem::path homeDir();
+
+// A leading "~" or "~/" replaced by the home folder; any other path unchanged. No existence check.
+std::filesystem::path url(const std::filesystem::path &path);
+
+// An XDG base folder: the variable's value when it is an absolute path, else home + fallback
+// (for example "XDG_CACHE_HOME", ".cache"). Read afresh at every call.
+std::filesystem::path xdgDir(const char *variable, const char *fallbackUnderHome);
+
+// The path without trailing slashes ("/" stays "/"). A trailing slash would make the kernel
+// follow a symbolic link that O_NOFOLLOW and lstat must see as a link.
+std::filesystem::path withoutTrailingSlash(const std::filesystem::path &path);
+
+// The path as text to show or log: UTF-8 where valid, each invalid byte replaced.
+QString displayPath(const std::filesystem::path &path);
+
+} // namespace Engine

@@ -1,0 +1,111 @@
+#include "RunningApps.h"
+
+#include "DesktopEntry.h"
+#include "Paths.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace Engine {
+
+namespace {
+
+using Path = std::filesystem::path;
+
+// Executables of the current user's processes, as the kernel names them.
+std::set<Path> runningExecutables()
+{
+    std::set<Path> executables;
+    DIR *proc = opendir("/proc");
+    if (!proc)
+        return executables;
+    const uid_t user = geteuid();
+    while (const dirent *entry = readdir(proc)) {
+        const std::string pid = entry->d_name;
+        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        struct stat st {};
+        if (fstatat(dirfd(proc), entry->d_name, &st, 0) != 0 || st.st_uid != user)
+            continue;
+        char target[4096];
+        const ssize_t length = readlinkat(dirfd(proc), (pid + "/exe").c_str(), target, sizeof target);
+        if (length <= 0 || length == static_cast<ssize_t>(sizeof target))
+            continue;
+        std::string executable(target, static_cast<size_t>(length));
+        // An executable replaced on disk (an update while running) keeps its old name.
+        constexpr std::string_view deleted = " (deleted)";
+        if (executable.ends_with(deleted))
+            executable.resize(executable.size() - deleted.size());
+        executables.insert(executable);
+    }
+    closedir(proc);
+    return executables;
+}
+
+Path resolvedOrEmpty(const Path &path)
+{
+    std::error_code error;
+    Path resolved = std::filesystem::canonical(path, error);
+    return error ? Path() : resolved;
+}
+
+// Folders that hold the programs of many packages: a program's neighbours there are not its own.
+std::set<Path> sharedFolders()
+{
+    std::set<Path> shared;
+    for (const char *folder :
+         {"/", "/bin", "/sbin", "/usr", "/usr/bin", "/usr/sbin", "/usr/local", "/usr/local/bin",
+          "/usr/local/sbin", "/usr/games", "/usr/local/games", "/usr/lib", "/usr/lib64",
+          "/usr/libexec", "/usr/local/lib", "/opt", "/snap/bin", "/tmp", "/var/tmp"})
+        shared.insert(resolvedOrEmpty(folder));
+    const Path home = homeDir();
+    for (const Path &folder : {home, home / ".local/bin", home / "bin", home / "Applications"})
+        shared.insert(resolvedOrEmpty(folder));
+    if (const char *path = std::getenv("PATH")) {
+        std::string dirs = path;
+        for (size_t start = 0; start <= dirs.size();) {
+            const size_t end = std::min(dirs.find(':', start), dirs.size());
+            if (end > start)
+                shared.insert(resolvedOrEmpty(dirs.substr(start, end - start)));
+            start = end + 1;
+        }
+    }
+    shared.erase(Path());
+    return shared;
+}
+
+} // namespace
+
+QSet<QString> runningAppNames()
+{
+    const std::set<Path> executables = runningExecutables();
+    std::set<Path> executableFolders;
+    for (const Path &executable : executables)
+        executableFolders.insert(executable.parent_path());
+    const std::set<Path> shared = sharedFolders();
+
+    QSet<QString> names;
+    for (const DesktopEntry &entry : installedDesktopEntries()) {
+        for (const Path &program : entryPrograms(entry)) {
+            const Path resolved = resolvedOrEmpty(program);
+            const Path folder = resolved.parent_path();
+            const bool running = executables.contains(program)
+                                 || (!resolved.empty() && executables.contains(resolved))
+                                 || (!resolved.empty() && !shared.contains(folder)
+                                     && executableFolders.contains(folder));
+            if (running) {
+                names.insert(entry.name);
+                break;
+            }
+        }
+    }
+    return names;
+}
+
+} // namespace Engine

@@ -1,0 +1,85 @@
+#include "Shell.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <vector>
+
+extern char **environ;
+
+namespace Engine {
+
+namespace {
+
+QString errorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// posix_spawn's file actions and their cleanup, so every early return releases them.
+struct FileActions {
+    posix_spawn_file_actions_t actions{};
+    FileActions() { posix_spawn_file_actions_init(&actions); }
+    ~FileActions() { posix_spawn_file_actions_destroy(&actions); }
+    FileActions(const FileActions &) = delete;
+    FileActions &operator=(const FileActions &) = delete;
+};
+
+} // namespace
+
+ShellResult shell(const QString &executable, const QStringList &arguments)
+{
+    const QByteArray program = executable.toLocal8Bit();
+    std::vector<QByteArray> words{program};
+    for (const QString &argument : arguments)
+        words.push_back(argument.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0)
+        return {-1, errorText(errno)};
+
+    // dup2 clears close-on-exec on the child's copies; the originals close at exec.
+    FileActions files;
+    posix_spawn_file_actions_addopen(&files.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&files.actions, pipeFds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&files.actions, pipeFds[1], STDERR_FILENO);
+
+    pid_t pid = -1;
+    const int spawnError =
+        posix_spawn(&pid, program.constData(), &files.actions, nullptr, argv.data(), environ);
+    close(pipeFds[1]);
+    if (spawnError != 0) {
+        close(pipeFds[0]);
+        return {-1, errorText(spawnError)};
+    }
+
+    // Drain before waiting: a child whose output outgrows the pipe would otherwise never exit.
+    QByteArray output;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = read(pipeFds[0], buffer, sizeof buffer);
+        if (got > 0)
+            output.append(buffer, got);
+        else if (got == 0 || errno != EINTR)
+            break;
+    }
+    close(pipeFds[0]);
+
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return {-1, QString::fromUtf8(output)};
+    }
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return {code, QString::fromUtf8(output)};
+}
+
+} // namespace Engine

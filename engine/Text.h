@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// Every text the user sees exists as an Indonesian / English pair. These functions keep no state
+// and may be called from any thread.
+//
+// Inside a QObject subclass an unqualified `tr` finds QObject::tr first: call `::tr` there.
+
+// True when the stored `language` setting is exactly "id"; anything else, or nothing, is English.
+bool isIndonesian();
+
+// The text of the pair for the language stored now (read afresh at every call).
+QString tr(const QString &indonesian, const QString &english);
+
+// A byte count as a short decimal size text ("1 byte", "12 bytes", "340 KB", "1.5 MB",
+// "2.25 GB"); "0 MB" for zero and below. The decimal separator follows the locale.
+QString fmt(qint64 bytes);
+
+// Whole days and hours of an uptime: "5 jam" / "5 h", "2 hari 7 jam" / "2 d 7 h".
+QString uptimeText(double seconds);

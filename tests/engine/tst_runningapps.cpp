@@ -1,0 +1,186 @@
+#include "DesktopEntry.h"
+#include "RunningApps.h"
+#include "TestHome.h"
+#include "TreeBuilder.h"
+
+#include <QFile>
+#include <QProcess>
+
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void writeEntry(const fs::path &file, const QByteArray &body)
+{
+    TreeBuilder::folder(file.parent_path());
+    QFile out(QString::fromUtf8(file.native()));
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write("# written by a test\n[Desktop Entry]\nType=Application\n" + body);
+}
+
+// A program of our own to run: a copy of sleep, so its executable is exactly this path.
+void installSleeper(const fs::path &path)
+{
+    TreeBuilder::folder(path.parent_path());
+    fs::copy_file("/bin/sleep", path, fs::copy_options::overwrite_existing);
+    chmod(path.c_str(), 0755);
+}
+
+// Runs the program until the test ends; the process is the kernel's, started for real.
+class Running {
+public:
+    explicit Running(const fs::path &program)
+    {
+        process.start(QString::fromUtf8(program.native()), {"60"});
+        process.waitForStarted(10000);
+    }
+    ~Running()
+    {
+        process.kill();
+        process.waitForFinished(10000);
+    }
+    bool started() const { return process.state() == QProcess::Running; }
+
+private:
+    QProcess process;
+};
+
+fs::path applications()
+{
+    return TestHome::home() / ".local/share/applications";
+}
+
+QByteArray pathText(const fs::path &path)
+{
+    return QByteArray::fromStdString(path.native());
+}
+
+} // namespace
+
+class RunningAppsTest : public QObject {
+    Q_OBJECT
+
+    fs::path apps = TestHome::root() / "apps";
+    fs::path bin = TestHome::root() / "bin";
+
+private slots:
+    void initTestCase()
+    {
+        // A private PATH folder: what lies in it is shared, like /usr/bin.
+        TreeBuilder::folder(bin);
+        qputenv("PATH", pathText(bin) + ":" + qgetenv("PATH"));
+    }
+
+    void init()
+    {
+        fs::remove_all(applications());
+        fs::remove_all(TestHome::root() / "share/applications");
+    }
+
+    void programStartedFromItsEntry()
+    {
+        const fs::path program = apps / "sleeper/ampa-sleeper";
+        installSleeper(program);
+        writeEntry(applications() / "ampa-sleeper.desktop",
+                   "Name=Ampa Sleeper\nName[id]=Ampa Tidur\nExec=" + pathText(program) + " %U\n");
+        QVERIFY(!Engine::runningAppNames().contains("Ampa Sleeper"));
+
+        Running sleeper(program);
+        QVERIFY(sleeper.started());
+        QCOMPARE(Engine::runningAppNames(), QSet<QString>{"Ampa Sleeper"});
+    }
+
+    void processWithoutEntryIsLeftOut()
+    {
+        const fs::path lonely = apps / "lonely/lonely-sleeper";
+        installSleeper(lonely);
+        writeEntry(applications() / "other.desktop",
+                   "Name=Not Running\nExec=" + pathText(apps / "elsewhere/other") + "\n");
+        Running process(lonely);
+        QVERIFY(process.started());
+        QCOMPARE(Engine::runningAppNames(), QSet<QString>());
+    }
+
+    // A browser: the entry names a launcher link on PATH, which resolves to a script in the
+    // application's own folder; what really runs is another binary in that folder.
+    void launcherLinkAndApplicationFolder()
+    {
+        const fs::path folder = apps / "opt/browser";
+        writeEntry(folder / "browser-launcher", "#!/bin/sh\n");
+        chmod((folder / "browser-launcher").c_str(), 0755);
+        installSleeper(folder / "browser-main");
+        TreeBuilder::symlink(folder / "browser-launcher", bin / "ampa-browser");
+        writeEntry(applications() / "ampa-browser.desktop",
+                   "Name=Ampa Browser\nExec=ampa-browser %U\n");
+
+        Running browser(folder / "browser-main");
+        QVERIFY(browser.started());
+        QCOMPARE(Engine::runningAppNames(), QSet<QString>{"Ampa Browser"});
+    }
+
+    // Neighbours in a shared folder are not the entry's program.
+    void sharedFolderNeighboursDoNotCount()
+    {
+        writeEntry(bin / "tool-a", "#!/bin/sh\n");
+        chmod((bin / "tool-a").c_str(), 0755);
+        installSleeper(bin / "tool-b");
+        writeEntry(applications() / "tool-a.desktop", "Name=Tool A\nExec=tool-a\n");
+
+        Running neighbour(bin / "tool-b");
+        QVERIFY(neighbour.started());
+        QCOMPARE(Engine::runningAppNames(), QSet<QString>());
+    }
+
+    // The user's own entry hides the system's of the same ID, and a Hidden one counts as deleted.
+    void entryPrecedenceAndHiddenEntries()
+    {
+        const fs::path program = apps / "editor/ampa-editor";
+        installSleeper(program);
+        const QByteArray exec = "Exec=" + pathText(program) + "\n";
+        writeEntry(TestHome::root() / "share/applications/ampa-editor.desktop",
+                   "Name=System Editor\n" + exec);
+        writeEntry(applications() / "ampa-editor.desktop", "Name=My Editor\n" + exec);
+        writeEntry(applications() / "gone.desktop", "Name=Gone Editor\nHidden=true\n" + exec);
+        writeEntry(applications() / "kde/editor.desktop", "Name=Nested Editor\n" + exec);
+
+        Running editor(program);
+        QVERIFY(editor.started());
+        QCOMPARE(Engine::runningAppNames(), (QSet<QString>{"My Editor", "Nested Editor"}));
+    }
+
+    void execWords_data()
+    {
+        QTest::addColumn<QString>("exec");
+        QTest::addColumn<QStringList>("words");
+        QTest::newRow("plain") << "/opt/app/run %U" << QStringList{"/opt/app/run", "%U"};
+        QTest::newRow("quoted space")
+            << "\"/opt/My App/run\" --flag" << QStringList{"/opt/My App/run", "--flag"};
+        QTest::newRow("escaped quote")
+            << "\"/opt/a\\\"b/run\"" << QStringList{"/opt/a\"b/run"};
+        QTest::newRow("extra spaces") << "  run   a  " << QStringList{"run", "a"};
+        QTest::newRow("empty quotes") << "run \"\"" << QStringList{"run", ""};
+    }
+    void execWords()
+    {
+        QFETCH(QString, exec);
+        QFETCH(QStringList, words);
+        QCOMPARE(Engine::execWords(exec), words);
+    }
+
+    void programsOfAnEntry()
+    {
+        installSleeper(bin / "ampa-tool");
+        Engine::DesktopEntry entry{"x.desktop", "X", "env LANG=C GDK_BACKEND=x11 ampa-tool --a", "", ""};
+        QCOMPARE(Engine::entryPrograms(entry), std::vector<fs::path>{bin / "ampa-tool"});
+        entry.tryExec = "/opt/other/tool";
+        QCOMPARE(Engine::entryPrograms(entry),
+                 (std::vector<fs::path>{bin / "ampa-tool", "/opt/other/tool"}));
+        entry = {"y.desktop", "Y", "not-installed-anywhere", "", ""};
+        QVERIFY(Engine::entryPrograms(entry).empty());
+    }
+};
+
+AMPA_TEST_MAIN(RunningAppsTest)
+#include "tst_runningapps.moc"
