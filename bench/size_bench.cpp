@@ -4,8 +4,8 @@
 //
 //   ampa-bench-size [FOLDER] [FILES]
 // FOLDER (default $TMPDIR/ampa-bench-tree) is generated once and reused while FOLDER.info says
-// it has FILES files. du counts folders' own blocks too; Engine::size counts regular files only, so the
-// totals are compared with the regular-file sum computed while generating.
+// it has FILES files. du counts folders' own blocks too; Engine::size counts regular files only, so
+// the totals are compared with the regular-file sum computed while generating.
 
 #include "Shell.h"
 #include "TreeSize.h"
@@ -14,15 +14,14 @@
 #include <QFile>
 #include <QString>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -47,8 +46,10 @@ qint64 generate(const fs::path &root, int files)
             folders.push_back(parent / ("d" + std::to_string(folders.size())));
             fs::create_directory(folders.back());
         }
-        const fs::path &folder = folders[folders.size() - 1 - random() % std::min<size_t>(folders.size(), 4)];
-        const std::string name = (random() % 20 == 0 ? "." : "") + std::string("f") + std::to_string(i);
+        const fs::path &folder =
+            folders[folders.size() - 1 - random() % std::min<size_t>(folders.size(), 4)];
+        const std::string name =
+            (random() % 20 == 0 ? "." : "") + std::string("f") + std::to_string(i);
         const int fd = open((folder / name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const size_t length = random() % (data.size() + 1);
         if (fd < 0 || write(fd, data.data(), length) != static_cast<ssize_t>(length)) {
@@ -79,8 +80,7 @@ qint64 recordedSum(const fs::path &root, int files)
     return fields.value(0).toInt() == files ? fields.value(1).toLongLong() : -1;
 }
 
-template<typename F>
-double bestMilliseconds(int runs, F &&work)
+template<typename F> double bestMilliseconds(int runs, F &&work)
 {
     work(); // warm the cache
     double best = 1e300;
@@ -98,8 +98,8 @@ double bestMilliseconds(int runs, F &&work)
 int main(int argc, char **argv)
 {
     const char *tmp = std::getenv("TMPDIR");
-    const fs::path root = argc > 1 ? fs::path(argv[1])
-                                   : fs::path(tmp && *tmp ? tmp : "/tmp") / "ampa-bench-tree";
+    const fs::path root =
+        argc > 1 ? fs::path(argv[1]) : fs::path(tmp && *tmp ? tmp : "/tmp") / "ampa-bench-tree";
     const int files = argc > 2 ? std::atoi(argv[2]) : 100000;
 
     qint64 expected = recordedSum(root, files);

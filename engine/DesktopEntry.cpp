@@ -25,11 +25,21 @@ QString unescapeValue(const QString &value)
             continue;
         }
         switch (value.at(++i).unicode()) {
-        case 's': out += QLatin1Char(' '); break;
-        case 'n': out += QLatin1Char('\n'); break;
-        case 't': out += QLatin1Char('\t'); break;
-        case 'r': out += QLatin1Char('\r'); break;
-        default: out += value.at(i); break;
+        case 's':
+            out += QLatin1Char(' ');
+            break;
+        case 'n':
+            out += QLatin1Char('\n');
+            break;
+        case 't':
+            out += QLatin1Char('\t');
+            break;
+        case 'r':
+            out += QLatin1Char('\r');
+            break;
+        default:
+            out += value.at(i);
+            break;
         }
     }
     return out;
@@ -37,8 +47,8 @@ QString unescapeValue(const QString &value)
 
 std::vector<std::filesystem::path> applicationFolders()
 {
-    std::vector<std::filesystem::path> folders{
-        xdgDir("XDG_DATA_HOME", ".local/share") / "applications"};
+    std::vector<std::filesystem::path> folders{xdgDir("XDG_DATA_HOME", ".local/share")
+                                               / "applications"};
     const char *dataDirs = std::getenv("XDG_DATA_DIRS");
     const QString dirs = dataDirs && *dataDirs ? QString::fromLocal8Bit(dataDirs)
                                                : QStringLiteral("/usr/local/share/:/usr/share/");
@@ -166,7 +176,8 @@ std::vector<std::filesystem::path> entryPrograms(const DesktopEntry &entry)
     const QStringList words = execWords(entry.exec);
     qsizetype first = 0;
     if (!words.isEmpty()
-        && (words.first() == QLatin1String("env") || words.first().endsWith(QLatin1String("/env")))) {
+        && (words.first() == QLatin1String("env")
+            || words.first().endsWith(QLatin1String("/env")))) {
         first = 1;
         while (first < words.size()
                && (words.at(first).contains(QLatin1Char('='))

@@ -1,9 +1,8 @@
 #include "Paths.h"
 
+#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
-
-#include <cstdlib>
 #include <vector>
 
 namespace Engine {

@@ -3,13 +3,12 @@
 #include "DesktopEntry.h"
 #include "Paths.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdlib>
+#include <dirent.h>
 #include <set>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace Engine {
@@ -34,7 +33,8 @@ std::set<Path> runningExecutables()
         if (fstatat(dirfd(proc), entry->d_name, &st, 0) != 0 || st.st_uid != user)
             continue;
         char target[4096];
-        const ssize_t length = readlinkat(dirfd(proc), (pid + "/exe").c_str(), target, sizeof target);
+        const ssize_t length =
+            readlinkat(dirfd(proc), (pid + "/exe").c_str(), target, sizeof target);
         if (length <= 0 || length == static_cast<ssize_t>(sizeof target))
             continue;
         std::string executable(target, static_cast<size_t>(length));

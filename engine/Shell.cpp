@@ -6,7 +6,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #include <vector>
 
 extern char **environ;

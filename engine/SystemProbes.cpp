@@ -30,8 +30,7 @@ std::optional<qint64> procField(const char *file, QByteArrayView key)
         if (!line.startsWith(key))
             continue;
         bool ok = false;
-        const qint64 value =
-            line.sliced(key.size()).trimmed().split(' ').value(0).toLongLong(&ok);
+        const qint64 value = line.sliced(key.size()).trimmed().split(' ').value(0).toLongLong(&ok);
         return ok ? std::optional(value) : std::nullopt;
     }
     return std::nullopt;

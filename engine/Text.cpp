@@ -57,10 +57,11 @@ QString fmt(qint64 bytes)
         const Unit &unit = units[i];
         const double scale = std::pow(10.0, unit.decimals);
         const double rounded = std::round(value * scale) / scale;
-        // Promote when rounding reaches the next unit, so 999 999 bytes reads "1 MB", not "1000 KB".
+        // Promote when rounding reaches the next unit, so 999 999 bytes reads "1 MB", not "1000
+        // KB".
         if (rounded < 1000.0 || i + 1 == units.size()) {
-            const QString number = withoutTrailingZeros(
-                locale.toString(rounded, 'f', unit.decimals), locale);
+            const QString number =
+                withoutTrailingZeros(locale.toString(rounded, 'f', unit.decimals), locale);
             return number + QLatin1Char(' ') + QLatin1String(unit.name);
         }
         value /= 1000.0;

@@ -2,12 +2,11 @@
 
 #include "Paths.h"
 
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cstring>
 #include <vector>
 
 namespace Engine {

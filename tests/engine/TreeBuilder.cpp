@@ -3,10 +3,9 @@
 #include <QtDebug>
 
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <string>
 
 namespace TreeBuilder {
 

@@ -93,7 +93,8 @@ private slots:
     // A damaged byte must not hide the whole history.
     void invalidUtf8StillShows()
     {
-        writeFile(Engine::logPath(), "2026-01-01T00:00:00Z good\n2026-01-02T00:00:00Z bad \xff\xfe\n");
+        writeFile(Engine::logPath(),
+                  "2026-01-01T00:00:00Z good\n2026-01-02T00:00:00Z bad \xff\xfe\n");
         const QStringList lines = Engine::logLines();
         QCOMPARE(lines.size(), 2);
         QVERIFY(lines.at(0).contains(QChar::ReplacementCharacter));

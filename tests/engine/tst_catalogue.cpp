@@ -39,8 +39,8 @@ private slots:
 
     void elevenUniqueTargetsInOrder()
     {
-        const QStringList expected{"codex", "arc",  "comet", "chrome", "zoom", "zcode",
-                                   "brew",  "npm",  "pip",   "build",  "clang"};
+        const QStringList expected{"codex", "arc", "comet", "chrome", "zoom", "zcode",
+                                   "brew",  "npm", "pip",   "build",  "clang"};
         QCOMPARE(ids(quickTargets()), expected);
         QCOMPARE(ids(quickTargetsMac()), expected);
         QCOMPARE(QSet<QString>(expected.begin(), expected.end()).size(), expected.size());
@@ -51,7 +51,8 @@ private slots:
     {
         for (const auto &targets : {quickTargets(), quickTargetsMac()}) {
             for (const CacheTarget &target : targets) {
-                const bool blocks = QStringList{"arc", "comet", "chrome", "zoom"}.contains(target.id);
+                const bool blocks =
+                    QStringList{"arc", "comet", "chrome", "zoom"}.contains(target.id);
                 QCOMPARE(!target.blockers.isEmpty(), blocks);
                 QCOMPARE(target.codexReleases, target.id == "codex");
                 QCOMPARE(target.paths.empty(), target.id == "codex");
@@ -73,9 +74,10 @@ private slots:
         const QList<CacheTarget> targets = quickTargets();
 
         QCOMPARE(userCacheDir().native(), cache.native() + "/");
-        QCOMPARE(byId(targets, "chrome").paths,
-                 (std::vector<fs::path>{cache / "google-chrome",
-                                        config / "google-chrome/Default/Service Worker/CacheStorage"}));
+        QCOMPARE(
+            byId(targets, "chrome").paths,
+            (std::vector<fs::path>{cache / "google-chrome",
+                                   config / "google-chrome/Default/Service Worker/CacheStorage"}));
         QCOMPARE(byId(targets, "pip").paths, (std::vector<fs::path>{cache / "pip", cache / "uv"}));
         QCOMPARE(byId(targets, "clang").paths, std::vector<fs::path>{cache / "clang/ModuleCache"});
         QCOMPARE(byId(targets, "npm").paths, std::vector<fs::path>{"~/.npm/_cacache"});
@@ -95,11 +97,11 @@ private slots:
     void macTableKeepsItsLibraryPaths()
     {
         const QList<CacheTarget> mac = quickTargetsMac();
-        QCOMPARE(byId(mac, "arc").paths,
-                 (std::vector<fs::path>{
-                     "~/Library/Caches/Arc",
-                     "~/Library/Application Support/Arc/User Data/Default/Service "
-                     "Worker/CacheStorage"}));
+        QCOMPARE(
+            byId(mac, "arc").paths,
+            (std::vector<fs::path>{"~/Library/Caches/Arc",
+                                   "~/Library/Application Support/Arc/User Data/Default/Service "
+                                   "Worker/CacheStorage"}));
         QCOMPARE(byId(mac, "zoom").paths, std::vector<fs::path>{"~/Library/Caches/us.zoom.xos"});
         QCOMPARE(byId(mac, "pip").paths,
                  (std::vector<fs::path>{"~/Library/Caches/pip", "~/.cache/uv"}));

@@ -19,10 +19,14 @@ private slots:
         const QString home = QString::fromUtf8(TestHome::home().native());
         QTest::newRow("tilde alone") << "~" << home;
         QTest::newRow("under home") << "~/.npm/_cacache" << home + "/.npm/_cacache";
-        QTest::newRow("absolute") << "/var/tmp/x" << "/var/tmp/x";
-        QTest::newRow("another user") << "~root/x" << "~root/x";
-        QTest::newRow("tilde later") << "a/~/b" << "a/~/b";
-        QTest::newRow("relative") << "Downloads" << "Downloads";
+        QTest::newRow("absolute") << "/var/tmp/x"
+                                  << "/var/tmp/x";
+        QTest::newRow("another user") << "~root/x"
+                                      << "~root/x";
+        QTest::newRow("tilde later") << "a/~/b"
+                                     << "a/~/b";
+        QTest::newRow("relative") << "Downloads"
+                                  << "Downloads";
     }
     void tildeExpansion()
     {

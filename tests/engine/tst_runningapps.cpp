@@ -157,8 +157,7 @@ private slots:
         QTest::newRow("plain") << "/opt/app/run %U" << QStringList{"/opt/app/run", "%U"};
         QTest::newRow("quoted space")
             << "\"/opt/My App/run\" --flag" << QStringList{"/opt/My App/run", "--flag"};
-        QTest::newRow("escaped quote")
-            << "\"/opt/a\\\"b/run\"" << QStringList{"/opt/a\"b/run"};
+        QTest::newRow("escaped quote") << "\"/opt/a\\\"b/run\"" << QStringList{"/opt/a\"b/run"};
         QTest::newRow("extra spaces") << "  run   a  " << QStringList{"run", "a"};
         QTest::newRow("empty quotes") << "run \"\"" << QStringList{"run", ""};
     }
@@ -172,7 +171,8 @@ private slots:
     void programsOfAnEntry()
     {
         installSleeper(bin / "ampa-tool");
-        Engine::DesktopEntry entry{"x.desktop", "X", "env LANG=C GDK_BACKEND=x11 ampa-tool --a", "", ""};
+        Engine::DesktopEntry entry{"x.desktop", "X", "env LANG=C GDK_BACKEND=x11 ampa-tool --a", "",
+                                   ""};
         QCOMPARE(Engine::entryPrograms(entry), std::vector<fs::path>{bin / "ampa-tool"});
         entry.tryExec = "/opt/other/tool";
         QCOMPARE(Engine::entryPrograms(entry),

@@ -12,10 +12,7 @@ private slots:
         QVERIFY(!result.out.isEmpty());
     }
 
-    void relativeNameIsNotSearched()
-    {
-        QCOMPARE(Engine::shell("sh", {"-c", "true"}).code, -1);
-    }
+    void relativeNameIsNotSearched() { QCOMPARE(Engine::shell("sh", {"-c", "true"}).code, -1); }
 
     void bothStreamsInOneText()
     {

@@ -112,13 +112,20 @@ private slots:
         QTest::addColumn<double>("seconds");
         QTest::addColumn<QString>("indonesian");
         QTest::addColumn<QString>("english");
-        QTest::newRow("under an hour") << 3599.0 << "0 jam" << "0 h";
-        QTest::newRow("last second of a day") << 86399.9 << "23 jam" << "23 h";
-        QTest::newRow("one day") << 86400.0 << "1 hari 0 jam" << "1 d 0 h";
-        QTest::newRow("day and hour") << 90061.9 << "1 hari 1 jam" << "1 d 1 h";
-        QTest::newRow("two days") << 200000.0 << "2 hari 7 jam" << "2 d 7 h";
-        QTest::newRow("not a number") << std::nan("") << "0 jam" << "0 h";
-        QTest::newRow("negative") << -10.0 << "0 jam" << "0 h";
+        QTest::newRow("under an hour") << 3599.0 << "0 jam"
+                                       << "0 h";
+        QTest::newRow("last second of a day") << 86399.9 << "23 jam"
+                                              << "23 h";
+        QTest::newRow("one day") << 86400.0 << "1 hari 0 jam"
+                                 << "1 d 0 h";
+        QTest::newRow("day and hour") << 90061.9 << "1 hari 1 jam"
+                                      << "1 d 1 h";
+        QTest::newRow("two days") << 200000.0 << "2 hari 7 jam"
+                                  << "2 d 7 h";
+        QTest::newRow("not a number") << std::nan("") << "0 jam"
+                                      << "0 h";
+        QTest::newRow("negative") << -10.0 << "0 jam"
+                                  << "0 h";
     }
     void uptimeText()
     {

@@ -50,10 +50,13 @@ private slots:
     void countsEveryRegularFileOnceItIsReached()
     {
         const fs::path tree = dir("tree");
-        const std::vector<fs::path> files{tree / "a.bin", tree / ".hidden",
-                                          tree / "sub/b.bin", tree / "sub/.config/deep/c.bin",
+        const std::vector<fs::path> files{tree / "a.bin",
+                                          tree / ".hidden",
+                                          tree / "sub/b.bin",
+                                          tree / "sub/.config/deep/c.bin",
                                           tree / "App.app/Contents/MacOS/App",
-                                          tree / "\xff\xfe-not-utf8.bin", tree / "-leading dash %#"};
+                                          tree / "\xff\xfe-not-utf8.bin",
+                                          tree / "-leading dash %#"};
         qint64 expected = 0;
         qint64 bytes = 1000;
         for (const fs::path &path : files) {
