@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -43,6 +44,12 @@ std::filesystem::path withoutTrailingSlash(const std::filesystem::path &path)
     while (text.size() > 1 && text.back() == '/')
         text.pop_back();
     return text;
+}
+
+bool exists(const std::filesystem::path &path)
+{
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0;
 }
 
 QString displayPath(const std::filesystem::path &path)

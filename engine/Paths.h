@@ -22,6 +22,10 @@ std::filesystem::path xdgDir(const char *variable, const char *fallbackUnderHome
 // follow a symbolic link that O_NOFOLLOW and lstat must see as a link.
 std::filesystem::path withoutTrailingSlash(const std::filesystem::path &path);
 
+// Whether something exists at the path, following a symbolic link there (a dangling link is
+// nothing).
+bool exists(const std::filesystem::path &path);
+
 // The path as text to show or log: UTF-8 where valid, each invalid byte replaced.
 QString displayPath(const std::filesystem::path &path);
 

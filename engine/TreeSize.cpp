@@ -1,5 +1,6 @@
 #include "TreeSize.h"
 
+#include "FolderIdentity.h"
 #include "Paths.h"
 
 #include <cstring>
@@ -28,7 +29,7 @@ qint64 allocated(const struct stat &st)
 
 // Walks the folder open at `rootFd` (which it takes over) on an explicit stack of open folders,
 // so depth costs heap, not call stack.
-qint64 walk(int rootFd, dev_t device)
+qint64 walk(int rootFd, const FolderIdentity &rootId)
 {
     std::vector<DIR *> stack;
     if (DIR *root = fdopendir(rootFd))
@@ -64,8 +65,8 @@ qint64 walk(int rootFd, dev_t device)
         const int child = openat(parent, entry->d_name, dirFlags);
         if (child < 0)
             continue;
-        struct stat st {};
-        if (fstat(child, &st) != 0 || st.st_dev != device) {
+        const std::optional<FolderIdentity> id = identify(child);
+        if (!id || !id->sameMount(rootId)) {
             close(child);
             continue;
         }
@@ -90,12 +91,12 @@ qint64 size(const std::filesystem::path &path)
             return 0;
         return S_ISDIR(st.st_mode) ? 0 : allocated(st);
     }
-    struct stat st {};
-    if (fstat(fd, &st) != 0) {
+    const std::optional<FolderIdentity> root = identify(fd);
+    if (!root) {
         close(fd);
         return 0;
     }
-    return walk(fd, st.st_dev);
+    return walk(fd, *root);
 }
 
 } // namespace Engine

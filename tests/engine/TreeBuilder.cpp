@@ -1,5 +1,11 @@
 #include "TreeBuilder.h"
 
+#include "TestHome.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QProcess>
 #include <QtDebug>
 
 #include <fcntl.h>
@@ -49,6 +55,50 @@ qint64 allocated(const std::filesystem::path &path)
     if (lstat(path.c_str(), &st) != 0)
         qFatal("cannot stat %s", path.c_str());
     return static_cast<qint64>(st.st_blocks) * 512;
+}
+
+std::map<std::string, std::string> manifest(const std::filesystem::path &root)
+{
+    std::map<std::string, std::string> items;
+    std::error_code error;
+    const auto options = std::filesystem::directory_options::skip_permission_denied;
+    for (std::filesystem::recursive_directory_iterator it(root, options, error), end;
+         !error && it != end; it.increment(error)) {
+        const std::filesystem::path &path = it->path();
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0)
+            continue;
+        std::string description = std::to_string(st.st_mode) + " " + std::to_string(st.st_size);
+        if (S_ISLNK(st.st_mode)) {
+            description += " -> " + std::filesystem::read_symlink(path, error).native();
+        } else if (S_ISREG(st.st_mode)) {
+            QFile file(QString::fromUtf8(path.native()));
+            if (file.open(QIODevice::ReadOnly))
+                description +=
+                    " "
+                    + QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                          .toHex()
+                          .toStdString();
+        }
+        items[path.lexically_relative(root).native()] = description;
+    }
+    return items;
+}
+
+void makePassable(const std::filesystem::path &path)
+{
+    for (std::filesystem::path p = path; p != TestHome::root().parent_path(); p = p.parent_path())
+        chmod(p.c_str(), 0755);
+}
+
+QByteArray runHelper(const QStringList &arguments)
+{
+    QProcess helper;
+    helper.start(QCoreApplication::applicationDirPath() + "/ampa-test-helper", arguments);
+    if (!helper.waitForFinished(120000) || helper.exitCode() != 0)
+        qFatal("ampa-test-helper %s failed: %s", qPrintable(arguments.join(' ')),
+               helper.readAllStandardError().constData());
+    return helper.readAllStandardOutput();
 }
 
 } // namespace TreeBuilder

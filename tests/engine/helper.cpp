@@ -1,8 +1,12 @@
 // ampa-test-helper: the parts of engine tests that must run in another process.
-//   size-unprivileged PATH   print Engine::size(PATH), measured as user nobody when run as root
-//   log COUNT TAG            append COUNT lines "TAG n" to the activity log
+//   size-unprivileged PATH           print Engine::size(PATH) as user nobody when run as root
+//   clean-unprivileged PATH...       clean a target of these folders as nobody; print freed, error
+//   remove-with-fd-limit N PATH      remove PATH with at most N open descriptors; print the error
+//   log COUNT TAG                    append COUNT lines "TAG n" to the activity log
 
 #include "ActivityLog.h"
+#include "Removal.h"
+#include "TargetCleaning.h"
 #include "TreeSize.h"
 
 #include <QString>
@@ -10,35 +14,64 @@
 #include <cstdio>
 #include <cstring>
 #include <grp.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
 
+constexpr uid_t nobody = 65534;
+
 bool dropToNobody()
 {
-    constexpr uid_t nobody = 65534;
     return geteuid() != 0
            || (setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0);
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: see the comment at the top of helper.cpp\n");
+    return 1;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "size-unprivileged") == 0) {
+    if (argc < 3)
+        return usage();
+    const std::string command = argv[1];
+    if (command == "size-unprivileged" || command == "clean-unprivileged") {
         if (!dropToNobody()) {
             std::perror("cannot drop privileges");
             return 2;
         }
-        std::printf("%lld\n", static_cast<long long>(Engine::size(argv[2])));
+        if (command == "size-unprivileged") {
+            std::printf("%lld\n", static_cast<long long>(Engine::size(argv[2])));
+            return 0;
+        }
+        CacheTarget target{"test", "Test", "", "cube", {}};
+        for (int i = 2; i < argc; ++i)
+            target.paths.emplace_back(argv[i]);
+        const Engine::CleanResult result = Engine::clean(target);
+        std::printf("%lld\n%s\n", static_cast<long long>(result.freed),
+                    qPrintable(result.error.value_or("")));
         return 0;
     }
-    if (argc == 4 && std::strcmp(argv[1], "log") == 0) {
+    if (command == "remove-with-fd-limit" && argc == 4) {
+        const rlim_t limit = std::strtoul(argv[2], nullptr, 10);
+        const rlimit descriptors{limit, limit};
+        if (setrlimit(RLIMIT_NOFILE, &descriptors) != 0) {
+            std::perror("cannot lower the descriptor limit");
+            return 2;
+        }
+        std::printf("%s\n", qPrintable(Engine::removeItem(argv[3]).value_or("")));
+        return 0;
+    }
+    if (command == "log" && argc == 4) {
         const int count = std::atoi(argv[2]);
         for (int i = 0; i < count; ++i)
             Engine::log(QString::fromUtf8(argv[3]) + QLatin1Char(' ') + QString::number(i));
         return 0;
     }
-    std::fprintf(stderr, "usage: ampa-test-helper size-unprivileged PATH | log COUNT TAG\n");
-    return 1;
+    return usage();
 }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <sys/types.h>
+
+namespace Engine {
+
+// Which folder an open descriptor is, and on which mount. A bind mount shares its device number
+// with what it mirrors, so the mount id, where the kernel reports it, is what tells mounts apart.
+struct FolderIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    unsigned long long mountId = 0; // 0 when the kernel does not report it
+    bool isDirectory = false;
+
+    // Whether `other` lies on this mount: walks never cross into another one.
+    bool sameMount(const FolderIdentity &other) const
+    {
+        return device == other.device
+               && (mountId == 0 || other.mountId == 0 || mountId == other.mountId);
+    }
+    bool sameFolder(const FolderIdentity &other) const
+    {
+        return sameMount(other) && inode == other.inode;
+    }
+};
+
+// The identity of what `fd` is open on; nothing when it cannot be read.
+std::optional<FolderIdentity> identify(int fd);
+
+} // namespace Engine

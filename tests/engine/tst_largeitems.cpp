@@ -1,0 +1,190 @@
+#include "LargeItems.h"
+#include "TestHome.h"
+#include "TreeBuilder.h"
+
+#include <QFile>
+#include <QSet>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+using namespace TreeBuilder;
+
+namespace {
+
+std::vector<fs::path> urls(const std::vector<FileItem> &items)
+{
+    std::vector<fs::path> out;
+    for (const FileItem &item : items)
+        out.push_back(item.url());
+    return out;
+}
+
+// The order in which the file system lists a folder: it alone decides among equal sizes.
+std::vector<fs::path> listingOrder(const fs::path &folder)
+{
+    std::vector<fs::path> out;
+    DIR *dir = opendir(folder.c_str());
+    while (const dirent *entry = dir ? readdir(dir) : nullptr) {
+        if (entry->d_name[0] != '.')
+            out.push_back(folder / entry->d_name);
+    }
+    if (dir)
+        closedir(dir);
+    return out;
+}
+
+fs::path downloads()
+{
+    return TestHome::home() / "Downloads";
+}
+
+} // namespace
+
+class LargeItemsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        fs::remove_all(downloads());
+        fs::remove_all(TestHome::home() / ".config/user-dirs.dirs");
+    }
+
+    void emptyOrMissingDownloads()
+    {
+        QVERIFY(Engine::downloadsTop(12).empty());
+        folder(downloads());
+        QVERIFY(Engine::downloadsTop(12).empty());
+    }
+
+    void largestFirstFoldersWholeHiddenNever()
+    {
+        file(downloads() / "small.zip", 10000);
+        file(downloads() / "big.iso", 300000);
+        file(downloads() / "project/src/a.c", 100000);
+        file(downloads() / "project/src/b.c", 100000);
+        file(downloads() / "project/.git/pack", 100000);
+        file(downloads() / ".hidden-huge", 900000);
+        folder(downloads() / ".directory");
+
+        const std::vector<FileItem> items = Engine::downloadsTop(12);
+        QCOMPARE(urls(items),
+                 (std::vector<fs::path>{downloads() / "project", downloads() / "big.iso",
+                                        downloads() / "small.zip"}));
+        QCOMPARE(items[0].size(), allocated(downloads() / "project/src/a.c")
+                                      + allocated(downloads() / "project/src/b.c")
+                                      + allocated(downloads() / "project/.git/pack"));
+        QCOMPARE(items[1].size(), allocated(downloads() / "big.iso"));
+        QCOMPARE(Engine::downloadsTop(2).size(), 2u);
+        QVERIFY(Engine::downloadsTop(0).empty());
+        QVERIFY(Engine::downloadsTop(-1).empty());
+    }
+
+    void equalSizesKeepListingOrder()
+    {
+        for (const char *name : {"c.bin", "a.bin", "e.bin", "b.bin", "d.bin"})
+            file(downloads() / name, 8192);
+        file(downloads() / "largest.bin", 65536);
+        std::vector<fs::path> expected{downloads() / "largest.bin"};
+        for (const fs::path &path : listingOrder(downloads())) {
+            if (path.filename() != "largest.bin")
+                expected.push_back(path);
+        }
+        QCOMPARE(urls(Engine::downloadsTop(12)), expected);
+    }
+
+    void modificationDates()
+    {
+        file(downloads() / "old.pdf", 100);
+        const timespec times[2] = {{1700000000, 0}, {1700000000, 500000000}};
+        QVERIFY(utimensat(AT_FDCWD, (downloads() / "old.pdf").c_str(), times, 0) == 0);
+        const std::vector<FileItem> items = Engine::downloadsTop(12);
+        QCOMPARE(items.size(), 1u);
+        QCOMPARE(items[0].modified(), QDateTime::fromMSecsSinceEpoch(1700000000500, Qt::UTC));
+        QCOMPARE(Engine::distantPast().date().year(), 1);
+    }
+
+    void freshIdsEveryCall()
+    {
+        file(downloads() / "one.bin", 5000);
+        file(downloads() / "two.bin", 9000);
+        const std::vector<FileItem> first = Engine::downloadsTop(12);
+        const std::vector<FileItem> second = Engine::downloadsTop(12);
+        QCOMPARE(urls(first), urls(second));
+        QSet<QUuid> ids;
+        for (const auto &list : {first, second}) {
+            for (const FileItem &item : list)
+                ids.insert(item.id());
+        }
+        QCOMPARE(ids.size(), 4);
+        QCOMPARE(first[0].size(), second[0].size());
+    }
+
+    void downloadsFolderFromUserDirs()
+    {
+        const fs::path unduhan = TestHome::home() / "Unduhan";
+        file(unduhan / "berkas.zip", 4096);
+        QFile dirs(QString::fromUtf8((TestHome::home() / ".config/user-dirs.dirs").native()));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_DOWNLOAD_DIR=\"$HOME/Unduhan\"\n");
+        dirs.close();
+        QCOMPARE(Engine::downloadsDir(), unduhan);
+        QCOMPARE(urls(Engine::downloadsTop(12)), std::vector<fs::path>{unduhan / "berkas.zip"});
+
+        // A disabled Downloads folder points at home: the home folder is never listed.
+        QVERIFY(dirs.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        dirs.write("XDG_DOWNLOAD_DIR=\"$HOME/\"\n");
+        dirs.close();
+        QCOMPARE(Engine::downloadsDir(), downloads());
+        fs::remove_all(unduhan);
+    }
+
+    void applicationsByExactExtension()
+    {
+        const fs::path system = TestHome::root() / "Applications";
+        const fs::path user = TestHome::home() / "Applications";
+        file(system / "Editor.AppImage", 300000);
+        file(system / "Small.AppImage", 10000);
+        file(system / "Shouting.APPIMAGE", 900000);
+        file(system / "Utilities/Inner.AppImage", 900000);
+        file(system / ".Hidden.AppImage", 900000);
+        file(user / "Editor.AppImage", 200000);
+        QCOMPARE(Engine::linuxAppFolders().extension, "AppImage");
+        QCOMPARE(Engine::linuxAppFolders().roots,
+                 (std::vector<fs::path>{"/Applications", TestHome::home() / "Applications"}));
+        const Engine::AppFolders folders{{system, user, TestHome::root() / "missing"}, "AppImage"};
+
+        const std::vector<FileItem> apps = Engine::appsTop(12, folders);
+        QCOMPARE(urls(apps),
+                 (std::vector<fs::path>{system / "Editor.AppImage", user / "Editor.AppImage",
+                                        system / "Small.AppImage"}));
+        QVERIFY(apps[0].id() != apps[1].id());
+        QCOMPARE(Engine::appName(apps[1].url()), "Editor");
+        QCOMPARE(Engine::appsTop(1, folders).size(), 1u);
+    }
+
+    // The macOS rule: bundles are folders named ".app", measured whole.
+    void macBundles()
+    {
+        const fs::path system = TestHome::root() / "MacApplications";
+        file(system / "Safari.app/Contents/MacOS/Safari", 50000);
+        file(system / "Safari.app/Contents/Resources/big.car", 150000);
+        file(system / "Loud.APP/Contents/x", 500000);
+        file(system / "Utilities/Terminal.app/Contents/x", 500000);
+        Engine::AppFolders folders = Engine::macAppFolders();
+        QCOMPARE(folders.extension, "app");
+        QCOMPARE(folders.roots.front(), fs::path("/Applications"));
+        QCOMPARE(folders.roots.back(), TestHome::home() / "Applications");
+        folders.roots = {system};
+        const std::vector<FileItem> apps = Engine::appsTop(12, folders);
+        QCOMPARE(urls(apps), std::vector<fs::path>{system / "Safari.app"});
+        QCOMPARE(apps[0].size(), allocated(system / "Safari.app/Contents/MacOS/Safari")
+                                     + allocated(system / "Safari.app/Contents/Resources/big.car"));
+    }
+};
+
+AMPA_TEST_MAIN(LargeItemsTest)
+#include "tst_largeitems.moc"

@@ -1,0 +1,179 @@
+#include "Office.h"
+#include "Settings.h"
+#include "TestHome.h"
+#include "TreeBuilder.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+using namespace TreeBuilder;
+
+namespace {
+
+fs::path autoRecovery(const char *container)
+{
+    return TestHome::home() / "Library/Containers" / container
+           / "Data/Library/Preferences/AutoRecovery";
+}
+
+std::vector<fs::path> userItems()
+{
+    return {TestHome::home() / "Library/Preferences/com.microsoft.autoupdate2.plist",
+            TestHome::home() / "Library/Caches/com.microsoft.autoupdate2",
+            TestHome::home() / "Library/Application Support/Microsoft AU Daemon"};
+}
+
+} // namespace
+
+class OfficeTest : public QObject {
+    Q_OBJECT
+
+    fs::path systemRoot = TestHome::root() / "system";
+    fs::path runner = TestHome::root() / "stand-in-runner";
+    fs::path runnerArgs = TestHome::root() / "runner-args";
+
+    // A stand-in for the administrator runner: records its arguments, runs `body`, exits `code`.
+    Engine::OfficeSystem standIn(const QByteArray &body, int code)
+    {
+        QFile script(QString::fromUtf8(runner.native()));
+        if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write the stand-in runner");
+        script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > '"
+                     + QByteArray::fromStdString(runnerArgs.native()) + "'\n" + body + "\nexit "
+                     + QByteArray::number(code) + "\n");
+        script.close();
+        chmod(runner.c_str(), 0755);
+        return {systemRoot, QString::fromUtf8(runner.native())};
+    }
+
+    fs::path mau() const { return systemRoot / "Library/Application Support/Microsoft/MAU2.0"; }
+
+private slots:
+    void init()
+    {
+        fs::remove_all(systemRoot);
+        fs::remove_all(TestHome::home() / "Library");
+        file(mau() / "Microsoft AutoUpdate.app/Contents/x", 1000);
+        for (const fs::path &item : userItems())
+            file(item.filename() == "com.microsoft.autoupdate2.plist" ? item : item / "data", 10);
+        AmpaSettings().remove("language");
+    }
+
+    void constants()
+    {
+        QCOMPARE(Engine::officeApps().size(), 3u);
+        QCOMPARE(Engine::officeApps().at(2),
+                 (std::pair<QString, QString>{"Powerpoint", "Microsoft PowerPoint"}));
+        QCOMPARE(QString(Engine::mauDir), "/Library/Application Support/Microsoft/MAU2.0");
+        QCOMPARE(Engine::microsoftApps().size(), 8);
+        QCOMPARE(Engine::microsoftApps().at(5), "OneDrive");
+    }
+
+    void autoRecoveryCopies()
+    {
+        QVERIFY(Engine::autoRecoverFiles().empty());
+        file(autoRecovery("com.microsoft.Word") / ".hidden copy", 100);
+        file(autoRecovery("com.microsoft.Word") / "Sub Folder/inner.docx", 100);
+        file(autoRecovery("com.microsoft.Powerpoint") / "Deck.pptx", 100);
+        folder(autoRecovery("com.microsoft.Excel"));
+        std::vector<fs::path> found = Engine::autoRecoverFiles();
+        std::sort(found.begin(), found.end());
+        QCOMPARE(found, (std::vector<fs::path>{
+                            autoRecovery("com.microsoft.Powerpoint") / "Deck.pptx",
+                            autoRecovery("com.microsoft.Word") / ".hidden copy",
+                            autoRecovery("com.microsoft.Word") / "Sub Folder",
+                        }));
+    }
+
+    void installedApplicationsInListOrder()
+    {
+        const Engine::OfficeSystem system{systemRoot, {}};
+        QVERIFY(Engine::mauInstalled(system));
+        folder(systemRoot / "Applications/Microsoft Teams.app");
+        folder(systemRoot / "Applications/OneDrive.app");
+        folder(TestHome::home() / "Applications/Microsoft Word.app");
+        QCOMPARE(Engine::microsoftAppsInstalled(system),
+                 (QStringList{"OneDrive", "Microsoft Teams"}));
+        fs::remove_all(mau());
+        QVERIFY(!Engine::mauInstalled(system));
+    }
+
+    void removalScriptText()
+    {
+        QCOMPARE(
+            Engine::mauRemovalScript(),
+            "launchctl bootout system /Library/LaunchDaemons/com.microsoft.autoupdate.helper.plist"
+            " 2>/dev/null; "
+            "launchctl bootout system "
+            "/Library/LaunchDaemons/com.microsoft.office.licensingV2.helper.plist 2>/dev/null; "
+            "rm -rf '/Library/Application Support/Microsoft/MAU2.0' "
+            "/Library/LaunchDaemons/com.microsoft.autoupdate.helper.plist "
+            "/Library/LaunchDaemons/com.microsoft.office.licensingV2.helper.plist "
+            "/Library/LaunchAgents/com.microsoft.update.agent.plist "
+            "/Library/PrivilegedHelperTools/com.microsoft.autoupdate.helper "
+            "/Library/PrivilegedHelperTools/com.microsoft.office.licensingV2.helper "
+            "/Library/Caches/com.microsoft.autoupdate.helper "
+            "/Library/Caches/com.microsoft.autoupdate.fba "
+            "'/Applications/Microsoft Defender Shim.app' 2>/dev/null; "
+            "rmdir '/Library/Application Support/Microsoft' 2>/dev/null; true");
+    }
+
+    void removeMAU_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("expected");
+        const QByteArray removes = "rm -rf '" + QByteArray::fromStdString(mau().native()) + "'";
+        QTest::newRow("removed") << removes << 0 << "en"
+                                 << "Microsoft AutoUpdate has been removed.";
+        QTest::newRow("removed id") << removes << 0 << "id"
+                                    << "Microsoft AutoUpdate sudah dihapus.";
+        QTest::newRow("some left") << QByteArray(":") << 0 << "en"
+                                   << "Some MAU files are still there.";
+        QTest::newRow("some left id") << QByteArray(":") << 0 << "id"
+                                      << "Sebagian file MAU masih tersisa.";
+        QTest::newRow("dismissed") << QByteArray(":") << 126 << "en"
+                                   << "Cancelled.";
+        QTest::newRow("dismissed id") << QByteArray(":") << 126 << "id"
+                                      << "Dibatalkan.";
+        QTest::newRow("not authorised")
+            << QByteArray("echo 'Error executing command as another user: Not authorized'") << 127
+            << "en"
+            << "Failed: Error executing command as another user: Not authorized\n";
+        QTest::newRow("not authorised id") << QByteArray("echo no agent") << 127 << "id"
+                                           << "Gagal: no agent\n";
+    }
+    void removeMAU()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, code);
+        QFETCH(QString, language);
+        QFETCH(QString, expected);
+        AmpaSettings().setValue("language", language);
+
+        QCOMPARE(Engine::removeMAU(standIn(body, code)), expected);
+
+        QFile args(QString::fromUtf8(runnerArgs.native()));
+        QVERIFY(args.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(args.readAll()),
+                 "/bin/sh\n-c\n" + Engine::mauRemovalScript() + "\n");
+        // The user's own updater items go whatever the administrator step answered.
+        for (const fs::path &item : userItems())
+            QVERIFY2(!fs::exists(fs::symlink_status(item)), item.c_str());
+    }
+
+    void runnerThatCannotStart()
+    {
+        const Engine::OfficeSystem system{systemRoot, "/nonexistent/pkexec"};
+        const QString result = Engine::removeMAU(system);
+        QVERIFY2(result.startsWith("Failed: ") && result.size() > 8, qPrintable(result));
+        QVERIFY(Engine::mauInstalled(system));
+        QVERIFY(!fs::exists(userItems()[1]));
+    }
+};
+
+AMPA_TEST_MAIN(OfficeTest)
+#include "tst_office.moc"

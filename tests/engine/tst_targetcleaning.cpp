@@ -1,0 +1,289 @@
+#include "Removal.h"
+#include "TargetCleaning.h"
+#include "TestHome.h"
+#include "TreeBuilder.h"
+#include "TreeSize.h"
+
+#include <atomic>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace TreeBuilder;
+
+namespace {
+
+CacheTarget target(std::vector<fs::path> paths)
+{
+    return {"test", "Test", "", "cube", std::move(paths)};
+}
+
+// A small cache-like tree with nested folders, hidden files and awkward names.
+void fillCache(const fs::path &cache)
+{
+    file(cache / "a/b/c/blob", 20000);
+    file(cache / ".hidden/index", 3000);
+    file(cache / "-rf", 100);
+    file(cache / "line\nfeed", 100);
+    file(cache / "\xff\xfe not utf8", 100);
+    file(cache / "%#%23 spaced name", 100);
+    file(cache / std::string(255, 'n'), 100);
+}
+
+} // namespace
+
+class TargetCleaningTest : public QObject {
+    Q_OBJECT
+
+    fs::path base;
+    fs::path outside; // what must survive every removal
+    std::map<std::string, std::string> outsideBefore;
+
+private slots:
+    void init()
+    {
+        base = TestHome::root() / "clean" / QTest::currentTestFunction();
+        outside = base / "outside";
+        file(outside / "precious.txt", 1234);
+        file(outside / "docs/report.bin", 77777);
+        symlink("precious.txt", outside / "link-in-outside");
+        outsideBefore = manifest(outside);
+        QVERIFY(!outsideBefore.empty());
+    }
+
+    void cleanup() { QCOMPARE(manifest(outside), outsideBefore); }
+
+    void resolvesExistingFoldersInOrder()
+    {
+        folder(base / "two");
+        folder(base / "one");
+        symlink(base / "one", base / "link-to-one");
+        symlink(base / "nowhere", base / "dangling");
+        const CacheTarget t = target({base / "missing", base / "two", base / "dangling",
+                                      base / "link-to-one", base / "one"});
+        QCOMPARE(Engine::urls(t),
+                 (std::vector<fs::path>{base / "two", base / "link-to-one", base / "one"}));
+        QCOMPARE(Engine::urls(target({"~/no-such-cache"})), std::vector<fs::path>{});
+        QCOMPARE(Engine::size(target({base / "missing"})), 0);
+        QCOMPARE(Engine::clean(target({base / "missing"})).freed, 0);
+        QCOMPARE(Engine::clean(target({base / "missing"})).error, std::nullopt);
+    }
+
+    void tildePathsResolveUnderHome()
+    {
+        file(TestHome::home() / ".npm/_cacache/index-v5/x", 4096);
+        const CacheTarget npm = target({"~/.npm/_cacache"});
+        QCOMPARE(Engine::urls(npm), std::vector<fs::path>{TestHome::home() / ".npm/_cacache"});
+        const qint64 bytes = Engine::size(npm);
+        QVERIFY(bytes >= 4096);
+        QCOMPARE(Engine::clean(npm).freed, bytes);
+        QVERIFY(!fs::exists(TestHome::home() / ".npm/_cacache"));
+        QVERIFY(fs::exists(TestHome::home() / ".npm"));
+    }
+
+    void removesEverythingAndCountsWhatItFreed()
+    {
+        fillCache(base / "cache1");
+        fillCache(base / "cache2");
+        const CacheTarget t = target({base / "cache1", base / "cache2"});
+        const qint64 expected = Engine::size(t);
+        QVERIFY(expected > 40000);
+        const Engine::CleanResult result = Engine::clean(t);
+        QCOMPARE(result.error, std::nullopt);
+        QCOMPARE(result.freed, expected);
+        QVERIFY(!fs::exists(base / "cache1"));
+        QVERIFY(!fs::exists(base / "cache2"));
+    }
+
+    void linksInsideAreRemovedAsLinks()
+    {
+        const fs::path cache = base / "cache";
+        fillCache(cache);
+        symlink(outside, cache / "to-outside");
+        symlink(outside / "precious.txt", cache / "deep/to-file");
+        symlink(TestHome::home(), cache / "to-home");
+        symlink("loop-b", cache / "loop-a");
+        symlink("loop-a", cache / "loop-b");
+        symlink("..", cache / "a/up");
+        QCOMPARE(Engine::clean(target({cache})).error, std::nullopt);
+        QVERIFY(!fs::exists(cache));
+        QVERIFY(fs::exists(TestHome::home() / ".cache"));
+    }
+
+    // A cache folder that is itself a link: the link goes, what it points to stays whole.
+    void cacheFolderThatIsALink()
+    {
+        symlink(outside, base / "linked-cache");
+        symlink(outside, base / "linked-cache-slash");
+        const Engine::CleanResult result = Engine::clean(target(
+            {base / "linked-cache", fs::path((base / "linked-cache-slash").native() + "/")}));
+        QCOMPARE(result.error, std::nullopt);
+        QVERIFY(!fs::exists(fs::symlink_status(base / "linked-cache")));
+        QVERIFY(!fs::exists(fs::symlink_status(base / "linked-cache-slash")));
+    }
+
+    void readOnlyFoldersInsideAreRemoved()
+    {
+        const fs::path cache = base / "cache";
+        file(cache / "pkg/mod/file.go", 5000);
+        chmod((cache / "pkg/mod").c_str(), 0555);
+        chmod((cache / "pkg").c_str(), 0500);
+        QCOMPARE(Engine::clean(target({cache})).error, std::nullopt);
+        QVERIFY(!fs::exists(cache));
+    }
+
+    // Another file system inside a cache folder is never entered; the rest goes.
+    void mountInsideIsLeftAlone()
+    {
+        if (geteuid() != 0)
+            QSKIP("mounting a tmpfs needs root");
+        const fs::path cache = base / "cache";
+        fillCache(cache);
+        folder(cache / "sub/mnt");
+        if (mount("ampa-test", (cache / "sub/mnt").c_str(), "tmpfs", 0, "size=4m") != 0)
+            QSKIP("this machine does not allow mounting a tmpfs here");
+        file(cache / "sub/mnt/foreign.bin", 50000);
+        const auto foreignBefore = manifest(cache / "sub/mnt");
+
+        const Engine::CleanResult result = Engine::clean(target({cache}));
+        const auto foreignAfter = manifest(cache / "sub/mnt");
+        umount((cache / "sub/mnt").c_str());
+
+        QVERIFY(result.error.has_value());
+        QVERIFY2(result.error->contains("sub/mnt"), qPrintable(*result.error));
+        QCOMPARE(result.freed, 0); // the folder did not go entirely
+        QCOMPARE(foreignAfter, foreignBefore);
+        QVERIFY(!fs::exists(cache / "a"));
+        QVERIFY(!fs::exists(cache / "-rf"));
+    }
+
+    // A bind mount of the outside folder: the same files reached through another mount.
+    void bindMountOfOutsideIsLeftAlone()
+    {
+        if (geteuid() != 0)
+            QSKIP("bind mounts need root");
+        const fs::path cache = base / "cache";
+        file(cache / "own.bin", 4096);
+        folder(cache / "bound");
+        if (mount(outside.c_str(), (cache / "bound").c_str(), nullptr, MS_BIND, nullptr) != 0)
+            QSKIP("this machine does not allow bind mounts here");
+        const Engine::CleanResult result = Engine::clean(target({cache}));
+        umount((cache / "bound").c_str());
+        QVERIFY(result.error.has_value());
+        QVERIFY(!fs::exists(cache / "own.bin"));
+    }
+
+    // While the removal runs, another thread keeps swapping a folder inside the cache for a link
+    // to the outside folder and back. Whatever the interleaving, the outside stays whole.
+    void folderSwappedForALinkDuringRemoval()
+    {
+        for (int round = 0; round < 20; ++round) {
+            const fs::path cache = base / ("cache" + std::to_string(round));
+            for (int i = 0; i < 30; ++i)
+                file(cache / "victim" / ("f" + std::to_string(i)) / "data", 100);
+            folder(cache / "spare");
+            std::atomic<bool> stop = false;
+            std::thread swapper([&] {
+                const fs::path victim = cache / "victim";
+                const fs::path moved = cache / "moved";
+                while (!stop) {
+                    if (rename(victim.c_str(), moved.c_str()) == 0) {
+                        ::symlink(outside.c_str(), victim.c_str());
+                        std::this_thread::yield();
+                        unlink(victim.c_str());
+                        rename(moved.c_str(), victim.c_str());
+                    }
+                }
+            });
+            Engine::removeItem(cache);
+            stop = true;
+            swapper.join();
+            QCOMPARE(manifest(outside), outsideBefore);
+        }
+    }
+
+    // Entries appear in the folder while it is removed: the removal stays inside it.
+    void entriesAppearingDuringRemoval()
+    {
+        const fs::path cache = base / "cache";
+        for (int i = 0; i < 200; ++i)
+            file(cache / ("d" + std::to_string(i % 20)) / ("f" + std::to_string(i)), 10);
+        std::atomic<bool> stop = false;
+        std::thread writer([&] {
+            for (int i = 0; !stop; ++i) {
+                const fs::path dir = cache / ("d" + std::to_string(i % 20));
+                mkdir(dir.c_str(), 0755);
+                const fs::path late = dir / ("late" + std::to_string(i));
+                if (FILE *f = fopen(late.c_str(), "w"))
+                    fclose(f);
+            }
+        });
+        const auto error = Engine::removeItem(cache);
+        stop = true;
+        writer.join();
+        // Either it won the race or it says what stayed; nothing outside was touched (cleanup).
+        QVERIFY(!fs::exists(cache) || error.has_value());
+    }
+
+    // 600 levels with at most 64 descriptors: everything goes, nothing half-done and silent.
+    void deepTreeWithFewDescriptors()
+    {
+        const fs::path deep = base / "deep";
+        // Made by descriptors: the path is longer than PATH_MAX.
+        int fd = open(base.c_str(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(mkdirat(fd, "deep", 0755) == 0);
+        int level = openat(fd, "deep", O_RDONLY | O_DIRECTORY);
+        close(fd);
+        for (int i = 0; i < 600; ++i) {
+            QVERIFY(mkdirat(level, "d", 0755) == 0);
+            const int fileFd = openat(level, "f", O_WRONLY | O_CREAT, 0644);
+            QVERIFY(fileFd >= 0);
+            close(fileFd);
+            const int next = openat(level, "d", O_RDONLY | O_DIRECTORY);
+            close(level);
+            level = next;
+        }
+        close(level);
+        const QByteArray error =
+            runHelper({"remove-with-fd-limit", "64", QString::fromUtf8(deep.native())}).trimmed();
+        QCOMPARE(error, QByteArray());
+        QVERIFY(!fs::exists(deep));
+    }
+
+    // Run as an unprivileged user: the first folder's parent is not writable, so that folder
+    // cannot go; the second still goes and is the only one counted.
+    void firstFolderCannotBeRemoved()
+    {
+        const fs::path locked = base / "locked";
+        const fs::path first = locked / "cache";
+        const fs::path second = base / "open/cache";
+        file(first / "inside.bin", 8192);
+        file(second / "inside.bin", 16384);
+        makePassable(second);
+        makePassable(first);
+        // nobody owns both caches; the locked parent stays root's (or the user's) and read-only.
+        if (geteuid() == 0) {
+            for (const fs::path &path :
+                 {first, first / "inside.bin", second, second / "inside.bin", second.parent_path()})
+                QVERIFY(chown(path.c_str(), 65534, 65534) == 0);
+        }
+        chmod(locked.c_str(), 0555);
+        const qint64 secondSize = Engine::size(second);
+
+        const QList<QByteArray> out =
+            runHelper({"clean-unprivileged", QString::fromUtf8(first.native()),
+                       QString::fromUtf8(second.native())})
+                .split('\n');
+        chmod(locked.c_str(), 0755);
+        QCOMPARE(out.value(0).toLongLong(), secondSize);
+        QVERIFY2(out.value(1).contains("Permission denied"), out.value(1).constData());
+        QVERIFY(out.value(1).contains("locked/cache"));
+        QVERIFY(!fs::exists(second));
+        QVERIFY(fs::exists(first));
+    }
+};
+
+AMPA_TEST_MAIN(TargetCleaningTest)
+#include "tst_targetcleaning.moc"
