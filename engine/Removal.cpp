@@ -235,6 +235,9 @@ private:
         }
         if (unlinkat(parent.fd, done.name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT)
             return;
+        if ((errno == EACCES || errno == EPERM) && makeCurrentWritable()
+            && unlinkat(parent.fd, done.name.c_str(), AT_REMOVEDIR) == 0)
+            return;
         const int code = errno;
         if (code == ENOTEMPTY && done.pass < maxPasses) {
             descend(done.name, done.pass + 1); // filled again meanwhile: one more pass
