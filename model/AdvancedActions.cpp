@@ -1,0 +1,242 @@
+// The cards of the Advanced pane and their actions, each behind its own confirmation.
+
+#include "ActivityLog.h"
+#include "Model.h"
+#include "Office.h"
+#include "Paths.h"
+#include "Removal.h"
+#include "Settings.h"
+#include "Text.h"
+#include "TreeSize.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+QString quitFirst(const QString &name)
+{
+    return ::tr("Tutup " + name + " dulu.", "Quit " + name + " first.");
+}
+
+QString deleteLabel()
+{
+    return ::tr("Hapus", "Delete");
+}
+
+QString vmTitle()
+{
+    return ::tr("Hapus VM Claude Desktop?", "Delete the Claude Desktop VM?");
+}
+
+QString vmMessage()
+{
+    return ::tr("Claude Desktop akan mengunduhnya ulang kalau fitur agent dipakai lagi. "
+                "Penghapusan ini permanen.",
+                "Claude Desktop downloads it again if the agent feature is used. This deletion "
+                "is permanent.");
+}
+
+} // namespace
+
+std::vector<AdvItem> Model::advItems()
+{
+    std::vector<AdvItem> items;
+    const auto measured = [this](const char *key) { return m_adv.value(key, 0) > 0; };
+
+    if (measured("whatsapp")) {
+        items.push_back({"whatsapp", "message", "WA", "Media WhatsApp", m_adv.value("whatsapp"),
+                         ::tr("Rapikan lewat Settings, Storage di WhatsApp. Jangan hapus filenya "
+                              "langsung.",
+                              "Tidy up in WhatsApp under Settings, Storage. Never delete its files "
+                              "directly."),
+                         ::tr("Dirapikan lewat aplikasinya", "Tidied up in the app itself"),
+                         ::tr("Buka aplikasi", "Open app"), true, true, [this] {
+                             services.desktop->openApplication("/Applications/WhatsApp.app");
+                         }});
+    }
+    if (measured("claudevm")) {
+        items.push_back(
+            {"claudevm", "cpu", "VM", "VM Claude Desktop", m_adv.value("claudevm"),
+             ::tr("Diunduh ulang kalau fitur agent dipakai lagi. Claude harus tertutup.",
+                  "Downloaded again if the agent feature is used. Claude must be closed."),
+             ::tr("Diunduh ulang saat dipakai", "Downloaded again when needed"), deleteLabel(),
+             true, false, [this] {
+                 removeFolder("claudevm", advFolder("claudevm"), {"Claude"}, vmTitle(),
+                              vmMessage());
+             }});
+    }
+    if (m_mauInstalled) {
+        const bool unused = m_msApps.isEmpty();
+        const QString names = m_msApps.join(", ");
+        items.push_back(
+            {"mau", "arrow.triangle.2.circlepath", "MS", "Microsoft AutoUpdate", std::nullopt,
+             unused ? ::tr("Tidak ada aplikasi Microsoft lagi. Updater ini aman dihapus.",
+                           "No Microsoft apps left. This updater is safe to remove.")
+                    : ::tr("Masih dipakai " + names + ".", "Still used by " + names + "."),
+             unused ? ::tr("Tak ada aplikasi Microsoft", "No Microsoft apps left")
+                    : ::tr("Masih dipakai aplikasi Microsoft", "Still used by Microsoft apps"),
+             deleteLabel(), unused, false, [this] { removeMAU(); }});
+    }
+    if (measured("autorecover")) {
+        items.push_back({"autorecover", "doc.badge.clock", "AR", "AutoRecovery Office",
+                         m_adv.value("autorecover"),
+                         ::tr("Salinan darurat Word, Excel, PowerPoint yang tertinggal.",
+                              "Leftover emergency copies from Word, Excel and PowerPoint."),
+                         ::tr("Salinan darurat tertinggal", "Leftover emergency copies"),
+                         ::tr("Ke Trash", "Move to Trash"), true, false,
+                         [this] { cleanAutoRecovery(); }});
+    }
+    if (measured("playwright")) {
+        items.push_back(
+            {"playwright", "theatermasks", "PW", "Browser Playwright", m_adv.value("playwright"),
+             ::tr("Browser uji otomatis. Diunduh ulang saat dibutuhkan.",
+                  "Browsers for automated tests. Downloaded again when needed."),
+             ::tr("Browser uji otomatis", "Browsers for automated tests"), deleteLabel(), true,
+             false, [this] {
+                 removeFolder("playwright", advFolder("playwright"), {},
+                              ::tr("Hapus browser Playwright?", "Delete the Playwright browsers?"),
+                              ::tr("Akan diunduh ulang saat playwright install dijalankan. "
+                                   "Penghapusan ini permanen.",
+                                   "They download again when playwright install runs. This "
+                                   "deletion is permanent."));
+             }});
+    }
+    items.push_back({"trash", "trash", "TR", "Trash", std::nullopt,
+                     ::tr("File di Trash baru membebaskan ruang setelah dikosongkan.",
+                          "Files in the Trash only free space once it is emptied."),
+                     ::tr("Dihapus permanen", "Deleted for good"), ::tr("Kosongkan", "Empty"), true,
+                     false, [this] { emptyTrash(); }});
+    return items;
+}
+
+void Model::activateAdvItem(const QString &id)
+{
+    for (const AdvItem &item : advItems()) {
+        if (item.id == id && item.enabled)
+            item.action();
+    }
+}
+
+void Model::ask(const QString &title, const QString &message, const QString &confirmLabel,
+                const std::function<void()> &action)
+{
+    if (services.confirmation->confirm(title, message, confirmLabel))
+        action();
+}
+
+void Model::runAdvanced(const QString &name, std::function<QString()> work)
+{
+    setBusy(true);
+    tasks.run(
+        [name, work = std::move(work)] {
+            const QString text = work();
+            Engine::log("lanjutan: " + name + ": " + text);
+            return text;
+        },
+        [this](const QString &text) {
+            setResult(text);
+            setBusy(false);
+            refresh();
+        });
+}
+
+void Model::removeFolder(const QString &name, const std::filesystem::path &path,
+                         const QStringList &blockers, const QString &title, const QString &message)
+{
+    if (const auto running = blocked(blockers)) {
+        setResult(quitFirst(*running));
+        return;
+    }
+    ask(title, message, deleteLabel(), [this, name, path] {
+        runAdvanced(name, [path] {
+            const qint64 bytes = Engine::size(path);
+            struct stat st {};
+            std::optional<QString> error;
+            if (lstat(path.c_str(), &st) != 0)
+                error = Engine::displayPath(path) + ": " + QString::fromLocal8Bit(strerror(errno));
+            else
+                error = Engine::removeItem(path);
+            if (error)
+                return ::tr("Gagal: " + *error, "Failed: " + *error);
+            return ::tr(fmt(bytes) + " dibebaskan.", fmt(bytes) + " freed.");
+        });
+    });
+}
+
+void Model::cleanAutoRecovery()
+{
+    QStringList blockers;
+    for (const auto &[container, name] : Engine::officeApps())
+        blockers << name;
+    if (const auto running = blocked(blockers)) {
+        setResult(quitFirst(*running));
+        return;
+    }
+    ask(::tr("Pindahkan file AutoRecovery ke Trash?", "Move AutoRecovery files to the Trash?"),
+        ::tr("Ini salinan darurat Word, Excel, dan PowerPoint. Pastikan dokumen aslinya sudah "
+             "tersimpan. File masih bisa dikembalikan dari Trash.",
+             "These are emergency copies from Word, Excel and PowerPoint. Make sure the original "
+             "documents are saved. The files can still be restored from the Trash."),
+        ::tr("Ke Trash", "Move to Trash"), [this] {
+            runAdvanced("autorecover", [trash = services.trash] {
+                int moved = 0;
+                for (const std::filesystem::path &copy : Engine::autoRecoverFiles())
+                    moved += !trash->moveToTrash(copy).has_value();
+                return ::tr(QStringLiteral("%1 file AutoRecovery dipindah ke Trash.").arg(moved),
+                            QStringLiteral("%1 AutoRecovery files moved to the Trash.").arg(moved));
+            });
+        });
+}
+
+void Model::removeMAU()
+{
+    ask(::tr("Hapus Microsoft AutoUpdate?", "Remove Microsoft AutoUpdate?"),
+        ::tr("Tidak ada aplikasi Microsoft yang terdeteksi, jadi updater ini tidak lagi punya "
+             "tugas. Sistem akan meminta password admin.",
+             "No Microsoft apps were found, so this updater has nothing left to do. The system "
+             "will ask for an admin password."),
+        deleteLabel(), [this] {
+            runAdvanced("mau", [runner = services.desktop->adminRunner()] {
+                return Engine::removeMAU({"/", runner});
+            });
+        });
+}
+
+void Model::emptyTrash()
+{
+    ask(::tr("Kosongkan Trash?", "Empty the Trash?"),
+        ::tr("Semua isi Trash dihapus permanen.",
+             "Everything in the Trash is deleted permanently."),
+        ::tr("Kosongkan", "Empty"), [this] {
+            // A large Trash takes seconds: the work runs off the main thread.
+            setBusy(true);
+            tasks.run(
+                [trash = services.trash] {
+                    const std::optional<QString> error = trash->empty();
+                    Engine::log("lanjutan: kosongkan trash");
+                    return error ? ::tr("Gagal: " + *error, "Failed: " + *error)
+                                 : ::tr("Trash dikosongkan.", "Trash emptied.");
+                },
+                [this](const QString &text) {
+                    setResult(text);
+                    setBusy(false);
+                    refresh();
+                });
+        });
+}
+
+void Model::restartMac()
+{
+    Engine::log("saran restart: swap " + fmt(m_swapBytes));
+    services.desktop->requestRestart();
+}
+
+void Model::showSettingsPage()
+{
+    if (AmpaSettings().value("viewMode", "sidebar").toString() == QLatin1String("sidebar"))
+        setPane(Pane::pengaturan);
+    else
+        setShowSettings(true);
+}

@@ -1,0 +1,121 @@
+// Demo mode: fixed sample figures instead of measurements, and a simulated quick clean. Steered
+// only from the settings file (demo, demoPane, demoAutoClean, demoAsk); Ampa never writes them.
+
+#include "Model.h"
+#include "Paths.h"
+#include "Settings.h"
+#include "Text.h"
+
+#include <QDir>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int simulatedCleanMs = 1600;
+
+struct SampleDownload {
+    const char *name;
+    qint64 size;
+    int ageDays;
+};
+
+constexpr SampleDownload sampleDownloads[] = {
+    {"Meeting recording.mp4", 381'000'000, 120}, {"Client proposal.pptx", 250'000'000, 160},
+    {"Data science book.pdf", 117'000'000, 200}, {"Budget 2026.xlsx", 96'000'000, 60},
+    {"Sample data.zip", 77'000'000, 90},         {"Final report.docx", 41'000'000, 30},
+};
+
+} // namespace
+
+void Model::loadDemo()
+{
+    setFreeAndTotal(6'600'000'000, 245'000'000'000);
+    setSizes({{"codex", 7'500'000'000},
+              {"npm", 1'300'000'000},
+              {"chrome", 748'000'000},
+              {"comet", 436'000'000},
+              {"build", 547'000'000},
+              {"brew", 543'000'000},
+              {"clang", 812'000'000}});
+    setStatuses({});
+    for (const auto &[key, size] :
+         {std::pair{"whatsapp", 30'800'000'000LL}, std::pair{"claudevm", 7'300'000'000LL},
+          std::pair{"autorecover", 1'100'000'000LL}, std::pair{"playwright", 201'000'000LL}})
+        setAdvValue(key, size);
+    setMauInstalled(true);
+    setMsApps({});
+    setSwapBytes(4'830'000'000);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    setBootDate(now.addSecs(-154'800));
+
+    const std::filesystem::path folder = QDir::tempPath().toStdString() + "/ampa-demo";
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    std::vector<FileItem> downloads;
+    for (const SampleDownload &sample : sampleDownloads) {
+        const std::filesystem::path file = folder / sample.name;
+        // O_EXCL: an existing sample file is reused, never truncated or followed.
+        const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0)
+            close(fd);
+        downloads.emplace_back(file, sample.size, now.addDays(-sample.ageDays));
+    }
+    setDownloads(std::move(downloads));
+
+    std::vector<FileItem> apps;
+    for (const char *name : {"Safari", "Xcode", "Keynote", "Numbers", "Pages"}) {
+        const std::filesystem::path app = std::string("/Applications/") + name + ".app";
+        if (Engine::exists(app))
+            apps.emplace_back(app, 900'000'000, now);
+    }
+    setApps(std::move(apps));
+    setScanning(false);
+    setScanningAdv(false);
+}
+
+void Model::startDemo()
+{
+    AmpaSettings settings;
+    if (settings.contains("demoPane")) {
+        const QString value = settings.value("demoPane").toString();
+        setPane(value == QLatin1String("lanjutan")    ? Pane::lanjutan
+                : value == QLatin1String("downloads") ? Pane::downloads
+                : value == QLatin1String("aplikasi")  ? Pane::aplikasi
+                                                      : Pane::cepat);
+    }
+    const double autoClean = settings.value("demoAutoClean", 0.0).toDouble();
+    const double askAfter = settings.value("demoAsk", 0.0).toDouble();
+    if (autoClean > 0)
+        QTimer::singleShot(qRound64(autoClean * 1000), this, &Model::cleanQuick);
+    if (askAfter > 0) {
+        QTimer::singleShot(qRound64(askAfter * 1000), this, [this] {
+            ask(::tr("Hapus VM Claude Desktop?", "Delete the Claude Desktop VM?"),
+                ::tr("Claude Desktop akan mengunduhnya ulang kalau fitur agent dipakai lagi. "
+                     "Penghapusan ini permanen.",
+                     "Claude Desktop downloads it again if the agent feature is used. This "
+                     "deletion is permanent."),
+                ::tr("Hapus", "Delete"), [] {});
+        });
+    }
+}
+
+void Model::simulateQuickClean()
+{
+    QTimer::singleShot(simulatedCleanMs, this, [this] {
+        qint64 freed = 0;
+        QMap<QString, qint64> sizes = m_sizes;
+        for (auto it = sizes.begin(); it != sizes.end(); ++it) {
+            if (it.key() != QLatin1String("comet")) {
+                freed += it.value();
+                it.value() = 0;
+            }
+        }
+        setSizes(std::move(sizes));
+        setFreeAndTotal(m_free + freed, m_total);
+        setStatuses({{"comet", ::tr("Dilewati, Comet sedang terbuka", "Skipped, Comet is open")}});
+        setResult(::tr(fmt(freed) + " dibebaskan.", fmt(freed) + " freed."));
+        setBusy(false);
+    });
+}

@@ -1,0 +1,268 @@
+#include "Model.h"
+
+#include "Paths.h"
+#include "Settings.h"
+#include "Text.h"
+
+namespace {
+
+constexpr int rescanSeconds = 1800;
+
+QVariantMap itemMap(const FileItem &item, bool application)
+{
+    const QString path = Engine::displayPath(item.url());
+    return {{"id", item.id().toString(QUuid::WithoutBraces)},
+            {"path", path},
+            {"name", application ? Engine::appName(item.url())
+                                 : QString::fromUtf8(item.url().filename().native())},
+            {"size", item.size()},
+            {"modified", item.modified()}};
+}
+
+} // namespace
+
+Model::Model(Services services_, QObject *parent) : QObject(parent), services(std::move(services_))
+{
+    // Derived values notify when a field they read changes.
+    connect(this, &Model::freeChanged, this, &Model::spaceChanged);
+    connect(this, &Model::totalChanged, this, &Model::spaceChanged);
+    connect(this, &Model::swapBytesChanged, this, &Model::suggestRestartChanged);
+    connect(this, &Model::bootDateChanged, this, &Model::suggestRestartChanged);
+    connect(this, &Model::sizesChanged, this, &Model::visibleQuickChanged);
+    connect(this, &Model::statusesChanged, this, &Model::visibleQuickChanged);
+    connect(this, &Model::advChanged, this, &Model::advItemsChanged);
+    connect(this, &Model::mauInstalledChanged, this, &Model::advItemsChanged);
+    connect(this, &Model::msAppsChanged, this, &Model::advItemsChanged);
+
+    refresh();
+    if (demo())
+        startDemo();
+    rescanTimer.setInterval(rescanSeconds * 1000);
+    connect(&rescanTimer, &QTimer::timeout, this, &Model::refresh);
+    rescanTimer.start();
+}
+
+Model::~Model() = default;
+
+void Model::setPane(Pane pane)
+{
+    assign(m_pane, pane, &Model::paneChanged);
+}
+
+void Model::setShowSettings(bool show)
+{
+    assign(m_showSettings, show, &Model::showSettingsChanged);
+}
+
+void Model::setFreeAndTotal(qint64 free, qint64 total)
+{
+    assign(m_free, free, &Model::freeChanged);
+    assign(m_total, total, &Model::totalChanged);
+}
+
+void Model::setSizes(QMap<QString, qint64> sizes)
+{
+    assign(m_sizes, std::move(sizes), &Model::sizesChanged);
+}
+
+void Model::setStatuses(QMap<QString, QString> statuses)
+{
+    assign(m_statuses, std::move(statuses), &Model::statusesChanged);
+}
+
+void Model::setAdvValue(const QString &key, qint64 value)
+{
+    if (m_adv.contains(key) && m_adv.value(key) == value)
+        return;
+    m_adv.insert(key, value);
+    Q_EMIT advChanged();
+}
+
+void Model::setDownloads(std::vector<FileItem> items)
+{
+    m_downloads = std::move(items); // fresh records carry fresh ids: always a change
+    Q_EMIT downloadsChanged();
+}
+
+void Model::setApps(std::vector<FileItem> items)
+{
+    m_apps = std::move(items);
+    Q_EMIT appsChanged();
+}
+
+void Model::setMauInstalled(bool installed)
+{
+    assign(m_mauInstalled, installed, &Model::mauInstalledChanged);
+}
+
+void Model::setMsApps(QStringList apps)
+{
+    assign(m_msApps, std::move(apps), &Model::msAppsChanged);
+}
+
+void Model::setScanning(bool scanning)
+{
+    assign(m_scanning, scanning, &Model::scanningChanged);
+}
+
+void Model::setScanningAdv(bool scanning)
+{
+    assign(m_scanningAdv, scanning, &Model::scanningAdvChanged);
+}
+
+void Model::setBusy(bool busy)
+{
+    assign(m_busy, busy, &Model::busyChanged);
+}
+
+void Model::setResult(const QString &text)
+{
+    // A null text is "no result"; compare nullness too, so clearing an empty text still counts.
+    if (m_result == text && m_result.isNull() == text.isNull())
+        return;
+    m_result = text;
+    Q_EMIT resultChanged();
+}
+
+void Model::setSwapBytes(qint64 bytes)
+{
+    assign(m_swapBytes, bytes, &Model::swapBytesChanged);
+}
+
+void Model::setBootDate(QDateTime date)
+{
+    assign(m_bootDate, std::move(date), &Model::bootDateChanged);
+}
+
+double Model::uptime() const
+{
+    return m_bootDate.msecsTo(QDateTime::currentDateTimeUtc()) / 1000.0;
+}
+
+bool Model::restartAdvised(qint64 swapBytes, double uptimeSeconds)
+{
+    return swapBytes > 1'999'999'999 || uptimeSeconds >= 259'200;
+}
+
+bool Model::lowSpace(qint64 free, qint64 total)
+{
+    return total >= 1 && free < 10'000'000'000;
+}
+
+double Model::usedFractionOf(qint64 free, qint64 total)
+{
+    if (total < 1)
+        return 0;
+    return static_cast<double>(total - free) / static_cast<double>(total);
+}
+
+bool Model::suggestRestart() const
+{
+    return restartAdvised(m_swapBytes, uptime());
+}
+
+qint64 Model::quickTotal() const
+{
+    qint64 total = 0;
+    for (qint64 size : m_sizes)
+        total += size;
+    return total;
+}
+
+double Model::usedFraction() const
+{
+    return usedFractionOf(m_free, m_total);
+}
+
+bool Model::isLow() const
+{
+    return lowSpace(m_free, m_total);
+}
+
+QList<CacheTarget> Model::visibleQuick() const
+{
+    QList<CacheTarget> visible;
+    for (CacheTarget &target : quickTargets()) {
+        if (m_sizes.value(target.id) > 0 || m_statuses.contains(target.id))
+            visible.append(std::move(target));
+    }
+    return visible;
+}
+
+bool Model::demo() const
+{
+    return AmpaSettings().value("demo", false).toBool();
+}
+
+QVariantMap Model::sizesMap() const
+{
+    QVariantMap map;
+    for (auto it = m_sizes.begin(); it != m_sizes.end(); ++it)
+        map.insert(it.key(), it.value());
+    return map;
+}
+
+QVariantMap Model::statusesMap() const
+{
+    QVariantMap map;
+    for (auto it = m_statuses.begin(); it != m_statuses.end(); ++it)
+        map.insert(it.key(), it.value());
+    return map;
+}
+
+QVariantMap Model::advMap() const
+{
+    QVariantMap map;
+    for (auto it = m_adv.begin(); it != m_adv.end(); ++it)
+        map.insert(it.key(), it.value());
+    return map;
+}
+
+QVariantList Model::downloadsList() const
+{
+    QVariantList list;
+    for (const FileItem &item : m_downloads)
+        list.append(itemMap(item, false));
+    return list;
+}
+
+QVariantList Model::appsList() const
+{
+    QVariantList list;
+    for (const FileItem &item : m_apps)
+        list.append(itemMap(item, true));
+    return list;
+}
+
+QVariantList Model::visibleQuickList() const
+{
+    QVariantList list;
+    for (const CacheTarget &target : visibleQuick()) {
+        list.append(QVariantMap{{"id", target.id},
+                                {"name", target.name},
+                                {"note", target.note},
+                                {"icon", target.icon},
+                                {"app", target.app.value_or(QString())},
+                                {"size", m_sizes.value(target.id)},
+                                {"status", m_statuses.value(target.id)}});
+    }
+    return list;
+}
+
+QVariantList Model::advItemsList()
+{
+    QVariantList list;
+    for (const AdvItem &item : advItems()) {
+        list.append(QVariantMap{{"id", item.id},
+                                {"symbol", item.symbol},
+                                {"initials", item.initials},
+                                {"title", item.title},
+                                {"size", item.size ? QVariant(*item.size) : QVariant()},
+                                {"note", item.note},
+                                {"short", item.shortText},
+                                {"button", item.button},
+                                {"enabled", item.enabled},
+                                {"prominent", item.prominent}});
+    }
+    return list;
+}

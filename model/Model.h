@@ -1,0 +1,218 @@
+#pragma once
+
+#include "AdvItem.h"
+#include "BackgroundTasks.h"
+#include "CacheTarget.h"
+#include "LargeItems.h"
+#include "Services.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <QVariantList>
+#include <QVariantMap>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The one state object of the application: every measured value, the scan that fills them, and
+// every action the user can take. Fields are read and written on the main thread only; disk
+// work runs in background tasks that hand their results back. Each field notifies only when its
+// value really changes. Views read the properties and call the invokable operations, passing
+// record ids, never paths.
+//
+// Inside this class an unqualified `tr` would be QObject::tr: the pair picker is `::tr`.
+class Model : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(qint64 free READ freeBytes NOTIFY freeChanged)
+    Q_PROPERTY(qint64 total READ totalBytes NOTIFY totalChanged)
+    Q_PROPERTY(QVariantMap sizes READ sizesMap NOTIFY sizesChanged)
+    Q_PROPERTY(QVariantMap statuses READ statusesMap NOTIFY statusesChanged)
+    Q_PROPERTY(QVariantMap adv READ advMap NOTIFY advChanged)
+    Q_PROPERTY(QVariantList downloads READ downloadsList NOTIFY downloadsChanged)
+    Q_PROPERTY(QVariantList apps READ appsList NOTIFY appsChanged)
+    Q_PROPERTY(bool mauInstalled READ mauInstalled NOTIFY mauInstalledChanged)
+    Q_PROPERTY(QStringList msApps READ msApps NOTIFY msAppsChanged)
+    Q_PROPERTY(bool scanning READ scanning NOTIFY scanningChanged)
+    Q_PROPERTY(bool scanningAdv READ scanningAdv NOTIFY scanningAdvChanged)
+    Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+    Q_PROPERTY(QString result READ result NOTIFY resultChanged)
+    Q_PROPERTY(Pane pane READ pane WRITE setPane NOTIFY paneChanged)
+    Q_PROPERTY(bool showSettings READ showSettings WRITE setShowSettings NOTIFY showSettingsChanged)
+    Q_PROPERTY(qint64 swapBytes READ swapBytes NOTIFY swapBytesChanged)
+    Q_PROPERTY(QDateTime bootDate READ bootDate NOTIFY bootDateChanged)
+    // Derived values.
+    Q_PROPERTY(double uptime READ uptime NOTIFY bootDateChanged)
+    Q_PROPERTY(bool suggestRestart READ suggestRestart NOTIFY suggestRestartChanged)
+    Q_PROPERTY(qint64 quickTotal READ quickTotal NOTIFY sizesChanged)
+    Q_PROPERTY(double usedFraction READ usedFraction NOTIFY spaceChanged)
+    Q_PROPERTY(bool isLow READ isLow NOTIFY spaceChanged)
+    Q_PROPERTY(QVariantList visibleQuick READ visibleQuickList NOTIFY visibleQuickChanged)
+    Q_PROPERTY(QVariantList advItems READ advItemsList NOTIFY advItemsChanged)
+    Q_PROPERTY(bool demo READ demo) // read from the settings at every access
+
+public:
+    enum class Pane { cepat, lanjutan, downloads, aplikasi, log, pengaturan };
+    Q_ENUM(Pane)
+
+    // Starts the first scan at once (or loads the sample data in demo mode), runs the demo
+    // start-up steps when demo mode is on, and re-scans every 30 minutes.
+    explicit Model(Services services = linuxServices(), QObject *parent = nullptr);
+    ~Model() override;
+
+    qint64 freeBytes() const { return m_free; }
+    qint64 totalBytes() const { return m_total; }
+    const QMap<QString, qint64> &sizes() const { return m_sizes; }
+    const QMap<QString, QString> &statuses() const { return m_statuses; }
+    const QMap<QString, qint64> &adv() const { return m_adv; }
+    const std::vector<FileItem> &downloads() const { return m_downloads; }
+    const std::vector<FileItem> &apps() const { return m_apps; }
+    bool mauInstalled() const { return m_mauInstalled; }
+    QStringList msApps() const { return m_msApps; }
+    bool scanning() const { return m_scanning; }
+    bool scanningAdv() const { return m_scanningAdv; }
+    bool busy() const { return m_busy; }
+    QString result() const { return m_result; } // a null text while there is none
+    Pane pane() const { return m_pane; }
+    void setPane(Pane pane);
+    bool showSettings() const { return m_showSettings; }
+    void setShowSettings(bool show);
+    qint64 swapBytes() const { return m_swapBytes; }
+    QDateTime bootDate() const { return m_bootDate; }
+
+    double uptime() const;
+    bool suggestRestart() const;
+    qint64 quickTotal() const;
+    double usedFraction() const;
+    bool isLow() const;
+    QList<CacheTarget> visibleQuick() const;
+    std::vector<AdvItem> advItems();
+    bool demo() const;
+
+    // The first of `names`, in order, that is running now; none for an empty list.
+    std::optional<QString> blocked(const QStringList &names) const;
+    // Shows the confirmation and runs `action` only when the user confirms.
+    void ask(const QString &title, const QString &message, const QString &confirmLabel,
+             const std::function<void()> &action);
+    // Runs `work` in the background, logs "lanjutan: <name>: <text>", publishes the text and
+    // scans again.
+    void runAdvanced(const QString &name, std::function<QString()> work);
+    void removeFolder(const QString &name, const std::filesystem::path &path,
+                      const QStringList &blockers, const QString &title, const QString &message);
+    void trash(const FileItem &item);
+    void trashApp(const FileItem &item);
+    void trashDownload(const FileItem &item);
+
+    // The rules behind the derived values.
+    static bool restartAdvised(qint64 swapBytes, double uptimeSeconds);
+    static bool lowSpace(qint64 free, qint64 total);
+    static double usedFractionOf(qint64 free, qint64 total);
+
+    // Where each measured advanced card's folder lies.
+    static std::filesystem::path advFolder(const QString &key);
+
+public Q_SLOTS:
+    void refresh();
+    void cleanQuick();
+    void cleanAutoRecovery();
+    void removeMAU();
+    void emptyTrash();
+    void restartMac();
+    void showSettingsPage();
+    void loadDemo();
+    // For the views: the card's action, and the Trash button of a listed item, by id.
+    void activateAdvItem(const QString &id);
+    void trashItem(const QString &id);
+
+Q_SIGNALS:
+    void freeChanged();
+    void totalChanged();
+    void sizesChanged();
+    void statusesChanged();
+    void advChanged();
+    void downloadsChanged();
+    void appsChanged();
+    void mauInstalledChanged();
+    void msAppsChanged();
+    void scanningChanged();
+    void scanningAdvChanged();
+    void busyChanged();
+    void resultChanged();
+    void paneChanged();
+    void showSettingsChanged();
+    void swapBytesChanged();
+    void bootDateChanged();
+    void suggestRestartChanged();
+    void spaceChanged();
+    void visibleQuickChanged();
+    void advItemsChanged();
+
+private:
+    template<typename T> void assign(T &field, T value, void (Model::*changed)())
+    {
+        if (field == value)
+            return;
+        field = std::move(value);
+        Q_EMIT(this->*changed)();
+    }
+    void setFreeAndTotal(qint64 free, qint64 total);
+    void setSizes(QMap<QString, qint64> sizes);
+    void setStatuses(QMap<QString, QString> statuses);
+    void setAdvValue(const QString &key, qint64 value);
+    void setDownloads(std::vector<FileItem> items);
+    void setApps(std::vector<FileItem> items);
+    void setMauInstalled(bool installed);
+    void setMsApps(QStringList apps);
+    void setScanning(bool scanning);
+    void setScanningAdv(bool scanning);
+    void setBusy(bool busy);
+    void setResult(const QString &text);
+    void setSwapBytes(qint64 bytes);
+    void setBootDate(QDateTime date);
+
+    // The scan, one step after the other; each step measures in the background and publishes
+    // before the next begins.
+    void scanQuickPart();
+    void scanOfficePart();
+    void scanAdvFolder(std::size_t index);
+    void scanAutoRecovery();
+    void scanDownloads();
+    void scanApps();
+    void scanWhatsApp();
+
+    void startDemo();
+    void simulateQuickClean();
+
+    QVariantMap sizesMap() const;
+    QVariantMap statusesMap() const;
+    QVariantMap advMap() const;
+    QVariantList downloadsList() const;
+    QVariantList appsList() const;
+    QVariantList visibleQuickList() const;
+    QVariantList advItemsList();
+
+    Services services;
+    BackgroundTasks tasks;
+    QTimer rescanTimer;
+
+    qint64 m_free = 0;
+    qint64 m_total = 0;
+    QMap<QString, qint64> m_sizes;
+    QMap<QString, QString> m_statuses;
+    QMap<QString, qint64> m_adv;
+    std::vector<FileItem> m_downloads;
+    std::vector<FileItem> m_apps;
+    bool m_mauInstalled = false;
+    QStringList m_msApps;
+    bool m_scanning = false;
+    bool m_scanningAdv = false;
+    bool m_busy = false;
+    QString m_result;
+    Pane m_pane = Pane::cepat;
+    bool m_showSettings = false;
+    qint64 m_swapBytes = 0;
+    QDateTime m_bootDate = QDateTime::currentDateTimeUtc();
+};

@@ -1,0 +1,107 @@
+// Moving a listed download or application to the Trash.
+
+#include "ActivityLog.h"
+#include "Model.h"
+#include "Paths.h"
+#include "Text.h"
+
+namespace {
+
+std::filesystem::path standardised(const std::filesystem::path &path)
+{
+    return Engine::withoutTrailingSlash(path.lexically_normal());
+}
+
+QString movedText(const QString &name)
+{
+    return ::tr(name + " dipindah ke Trash. Kosongkan Trash supaya ruangnya kembali.",
+                name + " moved to the Trash. Empty the Trash to get the space back.");
+}
+
+QString failedText(const QString &error)
+{
+    return ::tr("Gagal: " + error, "Failed: " + error);
+}
+
+// Every record with this id leaves the list; true when one did.
+bool forget(std::vector<FileItem> &list, const QUuid &id)
+{
+    return std::erase_if(list, [&id](const FileItem &item) { return item.id() == id; }) > 0;
+}
+
+} // namespace
+
+void Model::trashItem(const QString &id)
+{
+    const QUuid uuid(id);
+    for (const auto *list : {&m_downloads, &m_apps}) {
+        const auto found = std::find_if(list->begin(), list->end(), [&uuid](const FileItem &item) {
+            return item.id() == uuid;
+        });
+        if (found != list->end()) {
+            trash(FileItem(*found)); // a copy: the lists change under the action
+            return;
+        }
+    }
+}
+
+void Model::trash(const FileItem &item)
+{
+    if (item.url().extension() == ("." + Engine::linuxAppFolders().extension))
+        trashApp(item);
+    else
+        trashDownload(item);
+}
+
+void Model::trashApp(const FileItem &item)
+{
+    const QString name = Engine::appName(item.url());
+    const std::filesystem::path location = standardised(item.url());
+    if (location == standardised(services.desktop->selfBundle())) {
+        setResult(::tr("Ampa tidak bisa membuang dirinya sendiri.",
+                       "Ampa cannot move itself to the Trash."));
+        return;
+    }
+    for (const RunningApp &app : services.runningApps->withBundles()) {
+        if (!app.bundle.empty() && standardised(app.bundle) == location) {
+            setResult(::tr("Tutup " + app.name + " dulu.", "Quit " + app.name + " first."));
+            return;
+        }
+    }
+    ask(::tr("Pindahkan " + name + " ke Trash?", "Move " + name + " to the Trash?"),
+        fmt(item.size())
+            + ::tr(". Aplikasinya dipindah ke Trash dan masih bisa dikembalikan. Pengaturan dan "
+                   "datanya tidak disentuh.",
+                   ". The app moves to the Trash and can still be restored. Its settings and data "
+                   "stay untouched."),
+        ::tr("Ke Trash", "Move to Trash"), [this, item, name] {
+            if (const auto error = services.trash->moveToTrash(item.url())) {
+                setResult(failedText(*error));
+                return;
+            }
+            Engine::log("lanjutan: trash aplikasi " + Engine::displayPath(item.url()));
+            if (forget(m_apps, item.id()))
+                Q_EMIT appsChanged();
+            if (forget(m_downloads, item.id()))
+                Q_EMIT downloadsChanged();
+            setResult(movedText(name));
+        });
+}
+
+void Model::trashDownload(const FileItem &item)
+{
+    const QString name = QString::fromUtf8(item.url().filename().native());
+    ask(::tr("Pindahkan ke Trash?", "Move to the Trash?"),
+        ::tr(name + " (" + fmt(item.size()) + "). Masih bisa dikembalikan dari Trash.",
+             name + " (" + fmt(item.size()) + "). It can still be restored from the Trash."),
+        ::tr("Ke Trash", "Move to Trash"), [this, item, name] {
+            if (const auto error = services.trash->moveToTrash(item.url())) {
+                setResult(failedText(*error));
+                return;
+            }
+            Engine::log("lanjutan: trash " + Engine::displayPath(item.url()));
+            if (forget(m_downloads, item.id()))
+                Q_EMIT downloadsChanged();
+            setResult(movedText(name));
+        });
+}

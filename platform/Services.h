@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The desktop services that a person or the desktop answers, each behind an interface so that
+// tests can answer in their place. The model receives them; the Linux implementations are below.
+
+// Asks the user to confirm a destructive action. Blocks until answered.
+class Confirmation {
+public:
+    virtual ~Confirmation() = default;
+    // True only when the user pressed the confirm button.
+    virtual bool confirm(const QString &title, const QString &message,
+                         const QString &confirmLabel) = 0;
+};
+
+struct RunningApp {
+    QString name;
+    std::filesystem::path bundle; // the AppImage it runs from; empty for other programs
+};
+
+// The applications the user is running.
+class RunningApplications {
+public:
+    virtual ~RunningApplications() = default;
+    virtual QSet<QString> names() = 0;
+    // Only those that run from a bundle (an AppImage), with its location.
+    virtual std::vector<RunningApp> withBundles() = 0;
+};
+
+// The user's Trash, in the freedesktop.org layout. Safe to call from any thread.
+class Trash {
+public:
+    virtual ~Trash() = default;
+    // Moves the item (never following a link at the path) to the Trash of its volume. On failure
+    // the item stays where it is and the error text comes back; it is never deleted instead.
+    virtual std::optional<QString> moveToTrash(const std::filesystem::path &path) = 0;
+    // Deletes for good everything in the trash folders the user owns; the last error, if any.
+    virtual std::optional<QString> empty() = 0;
+};
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    virtual void openApplication(const std::filesystem::path &app) = 0;
+    // Asks the desktop to show its restart prompt; returns at once, whatever happens.
+    virtual void requestRestart() = 0;
+    // Where Ampa itself runs from: its AppImage, else its executable.
+    virtual std::filesystem::path selfBundle() = 0;
+    // The program that runs a shell text as the administrator (it asks for the password).
+    virtual QString adminRunner() = 0;
+};
+
+struct Services {
+    std::shared_ptr<Confirmation> confirmation;
+    std::shared_ptr<RunningApplications> runningApps;
+    std::shared_ptr<Trash> trash;
+    std::shared_ptr<Desktop> desktop;
+};
+
+// The Linux implementations. Confirmation needs a window system, so the one given here declines
+// every request; the window program passes its message box instead.
+Services linuxServices();

@@ -1,0 +1,292 @@
+#include "FakeServices.h"
+#include "ModelTesting.h"
+#include "Settings.h"
+#include "TestHome.h"
+#include "TreeSize.h"
+
+#include <QProcess>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path autoRecovery(const char *app)
+{
+    return TestHome::home() / "Library/Containers" / (std::string("com.microsoft.") + app)
+           / "Data/Library/Preferences/AutoRecovery";
+}
+
+fs::path homeTrash()
+{
+    return TestHome::home() / ".local/share/Trash";
+}
+
+QStringList ids(const std::vector<AdvItem> &items)
+{
+    QStringList out;
+    for (const AdvItem &item : items)
+        out << item.id;
+    return out;
+}
+
+const AdvItem &card(const std::vector<AdvItem> &items, const QString &id)
+{
+    for (const AdvItem &item : items) {
+        if (item.id == id)
+            return item;
+    }
+    qFatal("no card %s", qPrintable(id));
+}
+
+// A trashed item as the freedesktop.org layout keeps it.
+void seedTrash(const fs::path &trash, const std::string &name, qint64 bytes)
+{
+    makeFile(trash / "files" / name / "content", bytes);
+    makeFile(trash / "info" / (name + ".trashinfo"), 0);
+    QFile info(QString::fromStdString((trash / "info" / (name + ".trashinfo")).native()));
+    QVERIFY(info.open(QIODevice::WriteOnly));
+    info.write("[Trash Info]\nPath=/somewhere/" + QByteArray::fromStdString(name)
+               + "\nDeletionDate=2026-01-01T00:00:00\n");
+}
+
+} // namespace
+
+class AdvancedTest : public QObject {
+    Q_OBJECT
+
+    fs::path vm = TestHome::home() / "Library/Application Support/Claude/vm_bundles";
+    fs::path playwright = TestHome::home() / ".cache/ms-playwright";
+
+private slots:
+    void init()
+    {
+        clearLog();
+        AmpaSettings().setValue("language", "en");
+        makeFile(vm / "claudevm.bundle/disk.img", 60000);
+        makeFile(playwright / "chromium-1091/chrome", 30000);
+    }
+
+    void cleanup()
+    {
+        fs::remove_all(TestHome::home() / "Library");
+        fs::remove_all(playwright);
+        fs::remove_all(homeTrash());
+        AmpaSettings().clear();
+    }
+
+    void cardsFollowTheScan()
+    {
+        FakeServices fakes;
+        Model model(fakes.services());
+        AMPA_WAIT_IDLE(model);
+        QCOMPARE(ids(model.advItems()), (QStringList{"claudevm", "playwright", "trash"}));
+        const AdvItem &trash = card(model.advItems(), "trash");
+        QCOMPARE(trash.shortText, "Deleted for good");
+        QCOMPARE(trash.button, "Empty");
+        QCOMPARE(card(model.advItems(), "claudevm").size, Engine::size(vm));
+
+        fs::remove_all(vm);
+        fs::remove_all(playwright);
+        model.refresh();
+        AMPA_WAIT_IDLE(model);
+        QCOMPARE(ids(model.advItems()), QStringList{"trash"});
+    }
+
+    void vmCard()
+    {
+        FakeServices fakes;
+        Model model(fakes.services());
+        AMPA_WAIT_IDLE(model);
+
+        // Claude open: refused before any dialog.
+        fakes.running->running = {"Claude"};
+        model.activateAdvItem("claudevm");
+        QCOMPARE(model.result(), "Quit Claude first.");
+        QVERIFY(fakes.confirmation->asked.isEmpty());
+
+        // Cancelled: nothing changes.
+        fakes.running->running = {};
+        AmpaSettings().setValue("language", "id");
+        model.activateAdvItem("claudevm");
+        QCOMPARE(fakes.confirmation->asked,
+                 QStringList{"Hapus VM Claude Desktop? | Claude Desktop akan mengunduhnya ulang "
+                             "kalau fitur agent dipakai lagi. Penghapusan ini permanen. | Hapus"});
+        QCOMPARE(model.result(), "Quit Claude first."); // unchanged by the cancel
+        QVERIFY(fs::exists(vm));
+        QVERIFY(!model.busy());
+
+        // Confirmed: removed for good, the measured size reported and logged.
+        const qint64 bytes = Engine::size(vm);
+        fakes.confirmation->answer = true;
+        model.activateAdvItem("claudevm");
+        QVERIFY(model.busy());
+        AMPA_WAIT_IDLE(model);
+        QVERIFY(!fs::exists(vm));
+        QCOMPARE(model.result(), fmt(bytes) + " dibebaskan.");
+        QCOMPARE(logMessages(), QStringList{"lanjutan: claudevm: " + fmt(bytes) + " dibebaskan."});
+        QVERIFY(!ids(model.advItems()).contains("claudevm"));
+    }
+
+    void vanishedFolderFails()
+    {
+        FakeServices fakes;
+        fakes.confirmation->answer = true;
+        Model model(fakes.services());
+        AMPA_WAIT_IDLE(model);
+        fs::remove_all(vm);
+        model.activateAdvItem("claudevm");
+        AMPA_WAIT_IDLE(model);
+        QVERIFY2(model.result().startsWith("Failed: ") && model.result().contains("No such file"),
+                 qPrintable(model.result()));
+        QCOMPARE(logMessages(), QStringList{"lanjutan: claudevm: " + model.result()});
+    }
+
+    void playwrightHasNoBlocker()
+    {
+        FakeServices fakes;
+        fakes.confirmation->answer = true;
+        fakes.running->running = {"Claude", "Google Chrome"};
+        Model model(fakes.services());
+        AMPA_WAIT_IDLE(model);
+        model.activateAdvItem("playwright");
+        AMPA_WAIT_IDLE(model);
+        QVERIFY(!fs::exists(playwright));
+        QVERIFY(model.result().endsWith(" freed."));
+    }
+
+    void autoRecoveryCountsOnlyWhatMoved()
+    {
+        makeFile(autoRecovery("Word") / "Doc1.asd", 1000);
+        makeFile(autoRecovery("Excel") / "Book1.xar", 1000);
+        // A dangling link is trashed as a link; an unreadable name is trashed as bytes.
+        makeFile(autoRecovery("Powerpoint") / "Deck \xff.pptx", 1000);
+        FakeServices fakes;
+        Model model(fakes.services());
+        AMPA_WAIT_IDLE(model);
+        QVERIFY(ids(model.advItems()).contains("autorecover"));
+
+        fakes.running->running = {"Microsoft Excel"};
+        model.activateAdvItem("autorecover");
+        QCOMPARE(model.result(), "Quit Microsoft Excel first.");
+        QVERIFY(fakes.confirmation->asked.isEmpty());
+
+        // One copy cannot move: its folder is read-only for an unprivileged user, and for root
+        // the copy is immutable.
+        fakes.running->running = {};
+        fakes.confirmation->answer = true;
+        const QString stuck = QString::fromStdString((autoRecovery("Word") / "Doc1.asd").native());
+        const bool root = geteuid() == 0;
+        if (root && QProcess::execute("chattr", {"+i", stuck}) != 0)
+            QSKIP("no immutable flag on this file system");
+        if (!root)
+            chmod(autoRecovery("Word").c_str(), 0555);
+        model.activateAdvItem("autorecover");
+        AMPA_WAIT_IDLE(model);
+        if (root)
+            QProcess::execute("chattr", {"-i", stuck});
+        else
+            chmod(autoRecovery("Word").c_str(), 0755);
+
+        QCOMPARE(model.result(), "2 AutoRecovery files moved to the Trash.");
+        QCOMPARE(logMessages(),
+                 QStringList{"lanjutan: autorecover: 2 AutoRecovery files moved to the Trash."});
+        QVERIFY(fs::exists(stuck.toStdString()));
+        QVERIFY(fs::exists(homeTrash() / "files/Book1.xar"));
+        QVERIFY(fs::exists(homeTrash() / "info/Book1.xar.trashinfo"));
+    }
+
+    void updaterCard()
+    {
+        FakeServices fakes;
+        Model model(fakes.services());
+        AMPA_WAIT_IDLE(model);
+        // No updater on this machine: no card.
+        QVERIFY(!ids(model.advItems()).contains("mau"));
+
+        // The action itself: confirmed, run through the administrator runner (missing here).
+        fakes.confirmation->answer = true;
+        model.removeMAU();
+        QVERIFY(fakes.confirmation->asked.first().endsWith(
+            "The system will ask for an admin password. | Delete"));
+        AMPA_WAIT_IDLE(model);
+        QVERIFY2(model.result().startsWith("Failed: "), qPrintable(model.result()));
+        QCOMPARE(logMessages(), QStringList{"lanjutan: mau: " + model.result()});
+    }
+
+    void emptyingTheTrashTakesExactlyItsContents()
+    {
+        const fs::path volume = TestHome::root() / "volume";
+        const fs::path volumeTrash = volume / (".Trash-" + std::to_string(geteuid()));
+        seedTrash(homeTrash(), "old-project", 50000);
+        seedTrash(homeTrash(), "notes.txt", 100);
+        makeFile(homeTrash() / "files/orphan-without-info", 100);
+        makeFile(homeTrash() / "directorysizes", 10);
+        seedTrash(volumeTrash, "video.mp4", 70000);
+        makeFile(volume / "keep/on-volume.txt", 100);
+        // A read-only folder in the Trash still goes.
+        makeFile(homeTrash() / "files/old-project/ro/x", 10);
+        chmod((homeTrash() / "files/old-project/ro").c_str(), 0555);
+        // An info file that names a path outside, and one named for "..": never followed.
+        makeFile(TestHome::home() / "precious.txt", 100);
+        QFile evil(QString::fromStdString((homeTrash() / "info/evil.trashinfo").native()));
+        QVERIFY(evil.open(QIODevice::WriteOnly));
+        evil.write("[Trash Info]\nPath=../../precious.txt\nDeletionDate=2026-01-01T00:00:00\n");
+        evil.close();
+        makeFile(homeTrash() / "info/...trashinfo", 0);
+
+        FakeServices fakes({volume});
+        Model model(fakes.services());
+        AMPA_WAIT_IDLE(model);
+        model.emptyTrash();
+        QCOMPARE(model.result(), QString()); // declined: nothing happened
+        QVERIFY(fs::exists(homeTrash() / "files/notes.txt"));
+
+        fakes.confirmation->answer = true;
+        model.emptyTrash();
+        AMPA_WAIT_IDLE(model);
+        QCOMPARE(model.result(), "Trash emptied.");
+        QCOMPARE(logMessages(), QStringList{"lanjutan: kosongkan trash"});
+        QVERIFY(fs::is_empty(homeTrash() / "files"));
+        QVERIFY(fs::exists(homeTrash() / "info/...trashinfo"));
+        QVERIFY(!fs::exists(homeTrash() / "info/evil.trashinfo"));
+        QVERIFY(!fs::exists(homeTrash() / "directorysizes"));
+        QVERIFY(fs::is_empty(volumeTrash / "files"));
+        QVERIFY(fs::is_empty(volumeTrash / "info"));
+        QVERIFY(fs::exists(volume / "keep/on-volume.txt"));
+        QVERIFY(fs::exists(TestHome::home() / "precious.txt"));
+    }
+
+    void restartLogsTheSwapFirst()
+    {
+        FakeServices fakes;
+        Model model(fakes.services());
+        AMPA_WAIT_IDLE(model);
+        model.restartMac();
+        QCOMPARE(fakes.desktop->restartRequests, 1);
+        QCOMPARE(logMessages(), QStringList{"saran restart: swap " + fmt(model.swapBytes())});
+        QVERIFY(model.result().isNull());
+    }
+
+    void updaterCardTexts()
+    {
+        // Through the demo data, which has the updater and no Microsoft application.
+        AmpaSettings().setValue("demo", true);
+        FakeServices fakes;
+        Model model(fakes.services());
+        const AdvItem mau = card(model.advItems(), "mau");
+        QVERIFY(mau.enabled);
+        QCOMPARE(mau.note, "No Microsoft apps left. This updater is safe to remove.");
+        QCOMPARE(ids(model.advItems()), (QStringList{"whatsapp", "claudevm", "mau", "autorecover",
+                                                     "playwright", "trash"}));
+        QVERIFY(card(model.advItems(), "whatsapp").prominent);
+        model.activateAdvItem("whatsapp");
+        QCOMPARE(fakes.desktop->opened, QStringList{"/Applications/WhatsApp.app"});
+        QVERIFY(fakes.confirmation->asked.isEmpty());
+    }
+};
+
+AMPA_TEST_MAIN(AdvancedTest)
+#include "tst_advanced.moc"

@@ -1,0 +1,173 @@
+#include "CacheTarget.h"
+#include "FakeServices.h"
+#include "ModelTesting.h"
+#include "Settings.h"
+#include "TestHome.h"
+#include "TreeSize.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path cache(const char *name)
+{
+    return userCacheDir().native() + name;
+}
+
+} // namespace
+
+class QuickCleanTest : public QObject {
+    Q_OBJECT
+
+    fs::path chromeCache;
+    fs::path npmCache;
+    fs::path pipCache;
+    fs::path keep;
+
+private slots:
+    void init()
+    {
+        chromeCache = cache("google-chrome");
+        npmCache = TestHome::home() / ".npm/_cacache";
+        pipCache = cache("pip");
+        keep = TestHome::home() / "Documents/thesis.tex";
+        makeFile(chromeCache / "Cache/data_1", 40000);
+        makeFile(npmCache / "content-v2/sha512/ab", 30000);
+        makeFile(pipCache / "http/x", 20000);
+        makeFile(keep, 1000);
+        makeFile(TestHome::home() / ".npm/_logs/debug.log", 100);
+        clearLog();
+        AmpaSettings().setValue("language", "en");
+    }
+
+    void cleanup()
+    {
+        QVERIFY(fs::exists(keep));
+        QVERIFY(fs::exists(TestHome::home() / ".npm/_logs/debug.log"));
+        for (const fs::path &path : {chromeCache, npmCache, pipCache})
+            fs::remove_all(path);
+        AmpaSettings().clear();
+    }
+
+    void freesExactlyWhatItMeasuredAndLogsInIndonesian()
+    {
+        const qint64 expected =
+            Engine::size(chromeCache) + Engine::size(npmCache) + Engine::size(pipCache);
+        FakeServices fakes;
+        Model model(fakes.services());
+        AMPA_WAIT_IDLE(model);
+        QSignalSpy scans(&model, &Model::scanningChanged);
+
+        model.cleanQuick();
+        QVERIFY(model.busy());
+        QVERIFY(model.result().isNull());
+        AMPA_WAIT_IDLE(model);
+
+        QCOMPARE(model.result(), fmt(expected) + " freed.");
+        QVERIFY(model.statuses().isEmpty());
+        for (const fs::path &path : {chromeCache, npmCache, pipCache})
+            QVERIFY2(!fs::exists(path), path.c_str());
+        QCOMPARE(logMessages(), QStringList{"cepat: dibebaskan " + fmt(expected)});
+        QVERIFY(scans.count() >= 2); // the final refresh ran a new scan
+        QCOMPARE(model.sizes().value("chrome"), 0);
+        QVERIFY(model.visibleQuick().isEmpty());
+    }
+
+    void runningBlockerSkipsItsTarget()
+    {
+        FakeServices fakes;
+        fakes.running->running = {"Zoom Workplace", "Google Chrome", "Zoom"};
+        Model model(fakes.services());
+        AMPA_WAIT_IDLE(model);
+        AmpaSettings().setValue("language", "id");
+        model.cleanQuick();
+        AMPA_WAIT_IDLE(model);
+
+        QVERIFY(fs::exists(chromeCache / "Cache/data_1"));
+        QVERIFY(!fs::exists(npmCache));
+        QCOMPARE(model.statuses().value("chrome"), "Dilewati, Google Chrome sedang terbuka");
+        // The first blocker in the target's own order, whatever runs first.
+        QCOMPARE(model.statuses().value("zoom"), "Dilewati, Zoom sedang terbuka");
+        QVERIFY(model.result().endsWith(" dibebaskan."));
+        // A skipped target stays visible with its status.
+        QCOMPARE(model.visibleQuick().first().id, "chrome");
+    }
+
+    void nothingFreedTexts_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<bool>("blocked");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("skipped en")
+            << "en" << true << "Nothing cleaned yet. 3 cache skipped because its app is open.";
+        QTest::newRow("skipped id") << "id" << true
+                                    << "Belum ada yang dibersihkan. 3 cache dilewati karena "
+                                       "aplikasinya terbuka.";
+        QTest::newRow("nothing en") << "en" << false << "Nothing to clean.";
+        QTest::newRow("nothing id") << "id" << false << "Tidak ada yang perlu dibersihkan.";
+    }
+    void nothingFreedTexts()
+    {
+        QFETCH(QString, language);
+        QFETCH(bool, blocked);
+        QFETCH(QString, expected);
+        for (const fs::path &path : {npmCache, pipCache})
+            fs::remove_all(path);
+        if (!blocked)
+            fs::remove_all(chromeCache);
+        FakeServices fakes;
+        if (blocked)
+            fakes.running->running = {"Arc", "Comet", "Google Chrome"};
+        Model model(fakes.services());
+        AMPA_WAIT_IDLE(model);
+        AmpaSettings().setValue("language", language);
+        model.cleanQuick();
+        AMPA_WAIT_IDLE(model);
+        QCOMPARE(model.result(), expected);
+        QCOMPARE(model.statuses().size(), blocked ? 3 : 0);
+        QCOMPARE(logMessages(), QStringList{"cepat: dibebaskan 0 MB"});
+    }
+
+    // A folder that cannot go entirely reports through its status and still counts what went.
+    void partlyFailedTarget()
+    {
+        if (geteuid() != 0)
+            QSKIP("only root can make a file that no removal takes (an immutable one)");
+        const QString stubborn = QString::fromStdString((pipCache / "stubborn/file").native());
+        makeFile(stubborn.toStdString(), 10);
+        if (QProcess::execute("chattr", {"+i", stubborn}) != 0)
+            QSKIP("no immutable flag on this file system");
+        FakeServices fakes;
+        Model model(fakes.services());
+        AMPA_WAIT_IDLE(model);
+        model.cleanQuick();
+        AMPA_WAIT_IDLE(model);
+        QProcess::execute("chattr", {"-i", stubborn});
+        QVERIFY2(model.statuses().value("pip").startsWith("Partly failed: "),
+                 qPrintable(model.statuses().value("pip")));
+        QVERIFY(model.statuses().value("pip").contains("stubborn"));
+        QVERIFY(model.result().endsWith(" freed."));
+        QVERIFY(!fs::exists(npmCache));
+        QVERIFY(model.visibleQuick().size() == 1);
+    }
+
+    void blockedBy()
+    {
+        FakeServices fakes;
+        fakes.running->running = {"Claude", "Slack"};
+        Model model(fakes.services());
+        QCOMPARE(model.blocked({}), std::nullopt);
+        QCOMPARE(model.blocked({"Notes"}), std::nullopt);
+        QCOMPARE(model.blocked({"Slack", "Claude"}), std::optional<QString>("Slack"));
+        QCOMPARE(model.blocked({"claude"}), std::nullopt);
+        AMPA_WAIT_IDLE(model);
+    }
+};
+
+AMPA_TEST_MAIN(QuickCleanTest)
+#include "tst_quickclean.moc"

@@ -1,0 +1,173 @@
+#include "CacheTarget.h"
+#include "FakeServices.h"
+#include "Model.h"
+#include "ModelTesting.h"
+#include "Settings.h"
+#include "TestHome.h"
+
+#include <QSignalSpy>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Records the order in which the model's signals fire.
+class SignalLog : public QObject {
+public:
+    QStringList fired;
+    template<typename Signal> void watch(Model &model, Signal signal, const QString &name)
+    {
+        connect(&model, signal, this, [this, name] { fired << name; });
+    }
+};
+
+} // namespace
+
+class ScanTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { AmpaSettings().clear(); }
+
+    void publishesStageByStageInOrder()
+    {
+        makeFile(TestHome::home() / ".cache/pip/wheels/a.whl", 50000);
+        makeFile(userCacheDir().native() + "ms-playwright/chromium/x", 20000);
+        makeFile(TestHome::home() / "Downloads/big.iso", 90000);
+
+        FakeServices fakes;
+        SignalLog log;
+        Model model(fakes.services());
+        // The constructor started the first scan; watch it from here.
+        QVERIFY(model.scanning());
+        QVERIFY(model.scanningAdv());
+        log.watch(model, &Model::sizesChanged, "sizes");
+        log.watch(model, &Model::freeChanged, "free");
+        log.watch(model, &Model::totalChanged, "total");
+        log.watch(model, &Model::swapBytesChanged, "swapBytes");
+        log.watch(model, &Model::bootDateChanged, "bootDate");
+        log.watch(model, &Model::scanningChanged, "scanning");
+        log.watch(model, &Model::mauInstalledChanged, "mauInstalled");
+        log.watch(model, &Model::msAppsChanged, "msApps");
+        log.watch(model, &Model::advChanged, "adv");
+        log.watch(model, &Model::downloadsChanged, "downloads");
+        log.watch(model, &Model::appsChanged, "apps");
+        log.watch(model, &Model::scanningAdvChanged, "scanningAdv");
+        QStringList advKeys;
+        connect(&model, &Model::advChanged, this, [&] {
+            for (const QString &key : model.adv().keys()) {
+                if (!advKeys.contains(key))
+                    advKeys << key;
+            }
+        });
+
+        QTRY_VERIFY_WITH_TIMEOUT(!model.scanningAdv(), 20000);
+        // Unchanged values (swap 0, no office updater) do not notify.
+        QStringList expected{"sizes", "free", "total"};
+        if (Engine::swapTotal() != 0)
+            expected << "swapBytes";
+        expected << "bootDate"
+                 << "scanning"
+                 << "adv"
+                 << "adv"
+                 << "adv"
+                 << "downloads"
+                 << "apps"
+                 << "adv"
+                 << "scanningAdv";
+        QCOMPARE(log.fired, expected);
+        QCOMPARE(advKeys, (QStringList{"claudevm", "playwright", "autorecover", "whatsapp"}));
+
+        // Every target has a size, zeros included.
+        for (const CacheTarget &target : quickTargets())
+            QVERIFY2(model.sizes().contains(target.id), qPrintable(target.id));
+        QVERIFY(model.sizes().value("pip") >= 50000);
+        QCOMPARE(model.sizes().value("chrome"), 0);
+        QVERIFY(model.adv().value("playwright") >= 20000);
+        QCOMPARE(model.adv().value("whatsapp"), 0);
+        QCOMPARE(model.downloads().size(), 1u);
+        QVERIFY(model.totalBytes() > 0);
+        QVERIFY(model.bootDate() <= QDateTime::currentDateTimeUtc());
+
+        // Only targets with a size or a status are shown, in catalogue order.
+        QCOMPARE(model.visibleQuick().size(), 1);
+        QCOMPARE(model.visibleQuick().first().id, "pip");
+        QCOMPARE(model.quickTotal(), model.sizes().value("pip"));
+        fs::remove_all(TestHome::home() / ".cache/pip");
+        fs::remove_all(userCacheDir().native() + "ms-playwright");
+        fs::remove_all(TestHome::home() / "Downloads");
+    }
+
+    void refreshWhileScanningIsDropped()
+    {
+        FakeServices fakes;
+        Model model(fakes.services());
+        QSignalSpy scanningSpy(&model, &Model::scanningChanged);
+        model.refresh();
+        model.refresh();
+        QTRY_VERIFY_WITH_TIMEOUT(!model.scanningAdv(), 20000);
+        QCOMPARE(scanningSpy.count(), 1); // the first scan going false, nothing more
+        model.refresh();
+        QVERIFY(model.scanning());
+        QTRY_VERIFY_WITH_TIMEOUT(!model.scanningAdv(), 20000);
+    }
+
+    void derivedRules()
+    {
+        QVERIFY(!Model::lowSpace(10'000'000'000, 100'000'000'000));
+        QVERIFY(Model::lowSpace(9'999'999'999, 100'000'000'000));
+        QVERIFY(!Model::lowSpace(5, 0));
+        QCOMPARE(Model::usedFractionOf(5, 0), 0.0);
+        QCOMPARE(Model::usedFractionOf(25, 100), 0.75);
+        QVERIFY(Model::restartAdvised(2'000'000'000, 0));
+        QVERIFY(Model::restartAdvised(1'999'999'999, 259'200));
+        QVERIFY(!Model::restartAdvised(1'999'999'999, 259'199));
+    }
+
+    void beforeTheFirstPublication()
+    {
+        FakeServices fakes;
+        Model model(fakes.services());
+        QVERIFY(model.uptime() < 5);
+        QVERIFY(model.uptime() >= 0);
+        QVERIFY(!model.suggestRestart() || Engine::swapTotal() > 1'999'999'999);
+        QVERIFY(model.adv().isEmpty());
+        QCOMPARE(model.usedFraction(), 0.0);
+        QVERIFY(!model.isLow());
+    }
+
+    // A model destroyed with its scan still running neither hangs nor crashes, and nothing
+    // is delivered to it afterwards.
+    void destroyedWhileScanning()
+    {
+        for (int i = 0; i < 5; ++i) {
+            FakeServices fakes;
+            auto model = std::make_unique<Model>(fakes.services());
+            QVERIFY(model->scanning());
+            model.reset();
+            QCoreApplication::processEvents();
+        }
+        // Results of the abandoned scans arrive while this one runs; none may reach them.
+        FakeServices fakes;
+        Model survivor(fakes.services());
+        QTRY_VERIFY_WITH_TIMEOUT(!survivor.scanningAdv(), 20000);
+    }
+
+    void showSettingsPageFollowsTheLayout()
+    {
+        FakeServices fakes;
+        Model model(fakes.services());
+        model.showSettingsPage();
+        QCOMPARE(model.pane(), Model::Pane::pengaturan);
+        QVERIFY(!model.showSettings());
+        model.setPane(Model::Pane::cepat);
+        AmpaSettings().setValue("viewMode", "halaman");
+        model.showSettingsPage();
+        QCOMPARE(model.pane(), Model::Pane::cepat);
+        QVERIFY(model.showSettings());
+        QTRY_VERIFY_WITH_TIMEOUT(!model.scanningAdv(), 20000);
+    }
+};
+
+AMPA_TEST_MAIN(ScanTest)
+#include "tst_scan.moc"
