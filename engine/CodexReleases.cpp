@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Engine {
@@ -91,7 +92,11 @@ int numericCompare(const QString &a, const QString &b)
 
 std::vector<std::filesystem::path> codexOldReleases(const QString &psPath)
 {
-    const QString commandLines = shell(psPath, {"-axo", "command"}).out;
+    const ShellResult processes = shell(psPath, {"-axo", "command"});
+    // Without the process list no release can be known to be unused: remove none.
+    if (processes.code != 0)
+        return {};
+    const QString &commandLines = processes.out;
     std::vector<std::filesystem::path> removable;
     for (const std::filesystem::path &root : codexRoots()) {
         const std::filesystem::path releases = root / "releases";
@@ -103,7 +108,11 @@ std::vector<std::filesystem::path> codexOldReleases(const QString &psPath)
         // Raw names name the folders; their text is what is compared and shown.
         std::vector<std::pair<std::string, QString>> names;
         for (const std::string &name : *listed) {
-            if (!name.starts_with('.'))
+            struct stat st {};
+            // Only real folders are releases: a stray file or link neither counts as one of the
+            // newest nor goes.
+            if (!name.starts_with('.') && lstat((releases / name).c_str(), &st) == 0
+                && S_ISDIR(st.st_mode))
                 names.emplace_back(name, QString::fromUtf8(name));
         }
         std::stable_sort(names.begin(), names.end(), [](const auto &a, const auto &b) {

@@ -121,7 +121,9 @@ std::vector<DesktopEntry> installedDesktopEntries()
     QSet<QString> seenIds;
     for (const std::filesystem::path &folder : applicationFolders()) {
         std::error_code error;
-        std::filesystem::recursive_directory_iterator it(folder, error), end;
+        std::filesystem::recursive_directory_iterator it(
+            folder, std::filesystem::directory_options::skip_permission_denied, error);
+        const std::filesystem::recursive_directory_iterator end;
         for (; !error && it != end; it.increment(error)) {
             const std::filesystem::path &file = it->path();
             if (file.extension() != ".desktop" || !it->is_regular_file(error))

@@ -9,8 +9,8 @@ namespace Engine {
 std::optional<FolderIdentity> identify(int fd)
 {
     struct statx info {};
-    if (statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_INO | STATX_MNT_ID,
-              &info)
+    if (statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW,
+              STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID, &info)
         != 0)
         return std::nullopt;
     FolderIdentity identity;
@@ -18,6 +18,8 @@ std::optional<FolderIdentity> identify(int fd)
     identity.inode = info.stx_ino;
     identity.mountId = (info.stx_mask & STATX_MNT_ID) ? info.stx_mnt_id : 0;
     identity.isDirectory = S_ISDIR(info.stx_mode);
+    identity.owner = info.stx_uid;
+    identity.mode = info.stx_mode & 07777;
     return identity;
 }
 

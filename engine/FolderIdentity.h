@@ -12,6 +12,8 @@ struct FolderIdentity {
     ino_t inode = 0;
     unsigned long long mountId = 0; // 0 when the kernel does not report it
     bool isDirectory = false;
+    uid_t owner = 0;
+    mode_t mode = 0;
 
     // Whether `other` lies on this mount: walks never cross into another one.
     bool sameMount(const FolderIdentity &other) const

@@ -8,8 +8,10 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <unordered_set>
 #include <vector>
@@ -23,27 +25,44 @@ constexpr int dirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr std::size_t maxOpenFolders = 48;
 // A folder that keeps filling while it is emptied is given up after this many passes.
 constexpr int maxPasses = 3;
+// How many entries go between two checks that the folder being emptied is still in place.
+constexpr int entriesPerCheck = 64;
 
 bool isDotOrDotDot(const char *name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// Adds owner write and search permission to a folder we own, through an O_PATH descriptor so
-// that a link put in its place is never followed to something else.
-bool makeWritable(int parentFd, const char *name)
+QString errorText(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+// Adds owner read, write and search permission to the folder `name` in `parentFd`, only when it
+// is a folder of ours on the removal's own mount. Works through an O_PATH descriptor, so a link
+// or a mount point put in its place is never changed.
+bool makeWritable(int parentFd, const char *name, const FolderIdentity &root)
 {
     const int fd = openat(parentFd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
-    struct stat st {};
+    const std::optional<FolderIdentity> id = identify(fd);
     bool changed = false;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid()) {
+    if (id && id->isDirectory && id->sameMount(root) && id->owner == geteuid()) {
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
-        changed = chmod(self.c_str(), (st.st_mode & 07777) | S_IRWXU) == 0;
+        changed = chmod(self.c_str(), id->mode | S_IRWXU) == 0;
     }
     close(fd);
     return changed;
+}
+
+// Opens `relative` below `rootFd` without following any link or leaving the root's mount.
+int openBeneath(int rootFd, const std::string &relative)
+{
+    open_how how{};
+    how.flags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH | RESOLVE_NO_XDEV;
+    return static_cast<int>(syscall(SYS_openat2, rootFd, relative.c_str(), &how, sizeof how));
 }
 
 class Remover {
@@ -56,6 +75,7 @@ public:
     bool empty(int fd)
     {
         frames.push_back({fd, nullptr, rootId, {}, {}, 1});
+        openCount = 1;
         bool clean = false;
         while (!frames.empty() && !aborted) {
             Frame &frame = frames.back();
@@ -66,10 +86,13 @@ public:
                 clean = frame.kept.empty();
                 break;
             }
-            if (!entry)
+            if (!entry) {
                 finishFrame();
-            else if (!isDotOrDotDot(entry->d_name) && !frame.kept.contains(entry->d_name))
+            } else if (!isDotOrDotDot(entry->d_name) && !frame.kept.contains(entry->d_name)) {
+                if (++sinceCheck >= entriesPerCheck && !stillInPlace())
+                    break;
                 removeEntry(entry->d_name, entry->d_type);
+            }
         }
         for (Frame &frame : frames)
             closeFrame(frame);
@@ -92,6 +115,9 @@ private:
     std::filesystem::path rootPath;
     FolderIdentity rootId;
     std::vector<Frame> frames;
+    std::size_t openCount = 0;
+    std::size_t shallowestOpen = 1; // no open frame between the root and this index
+    int sinceCheck = 0;
     bool aborted = false;
 
     std::filesystem::path pathOf(const std::string &name) const
@@ -107,17 +133,21 @@ private:
         error = displayPath(pathOf(name)) + QStringLiteral(": ") + why;
     }
 
-    void failErrno(const std::string &name, int code)
+    void stop(const std::string &name)
     {
-        fail(name, QString::fromLocal8Bit(std::strerror(code)));
+        fail(name, ::tr("folder dipindahkan saat dihapus; penghapusan dihentikan",
+                        "a folder was moved during removal; removal stopped"));
+        aborted = true;
     }
 
-    static void closeFrame(Frame &frame)
+    void closeFrame(Frame &frame)
     {
         if (frame.dir)
             closedir(frame.dir); // closes frame.fd too
         else if (frame.fd >= 0)
             close(frame.fd);
+        if (frame.fd >= 0)
+            --openCount;
         frame.dir = nullptr;
         frame.fd = -1;
     }
@@ -126,7 +156,7 @@ private:
     {
         frame.dir = fdopendir(frame.fd);
         if (!frame.dir) {
-            failErrno({}, errno);
+            fail({}, errorText(errno));
             aborted = true;
         }
         return frame.dir != nullptr;
@@ -136,21 +166,58 @@ private:
     // through ".." from its child when the walk comes back to it.
     bool closeShallowest()
     {
-        for (std::size_t i = 1; i + 1 < frames.size(); ++i) {
-            if (frames[i].fd >= 0) {
-                closeFrame(frames[i]);
+        for (; shallowestOpen + 1 < frames.size(); ++shallowestOpen) {
+            if (frames[shallowestOpen].fd >= 0) {
+                closeFrame(frames[shallowestOpen]);
                 return true;
             }
         }
         return false;
     }
 
-    std::size_t openFolders() const
+    // Whether the folder being emptied still lies where the walk found it, below the root,
+    // reached without links. A folder moved away is not ours to empty any more.
+    bool stillInPlace()
     {
-        std::size_t open = 0;
-        for (const Frame &frame : frames)
-            open += frame.fd >= 0;
-        return open;
+        sinceCheck = 0;
+        if (frames.size() < 2)
+            return true;
+        std::string relative;
+        for (std::size_t i = 1; i < frames.size(); ++i)
+            relative += (i > 1 ? "/" : "") + frames[i].name;
+        int fd = openBeneath(frames.front().fd, relative);
+        if (fd < 0 && (errno == ENOSYS || errno == ENAMETOOLONG || errno == E2BIG)) {
+            // No openat2, or too long a path for it: the same walk, one folder at a time.
+            fd = fcntl(frames.front().fd, F_DUPFD_CLOEXEC, 0);
+            for (std::size_t i = 1; fd >= 0 && i < frames.size(); ++i) {
+                const int next = openat(fd, frames[i].name.c_str(),
+                                        O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                const auto id = next >= 0 ? identify(next) : std::nullopt;
+                close(fd);
+                fd = next;
+                if (!id || !id->sameFolder(frames[i].id)) {
+                    if (fd >= 0)
+                        close(fd);
+                    fd = -1;
+                }
+            }
+        }
+        const auto id = fd >= 0 ? identify(fd) : std::nullopt;
+        if (fd >= 0)
+            close(fd);
+        if (id && id->sameFolder(frames.back().id))
+            return true;
+        stop({});
+        return false;
+    }
+
+    // Entries go only from a folder we may write to: the current one, through its descriptor.
+    bool makeCurrentWritable()
+    {
+        const Frame &frame = frames.back();
+        if (frame.id.owner != geteuid())
+            return false;
+        return fchmod(frame.fd, frame.id.mode | S_IRWXU) == 0;
     }
 
     void removeEntry(const std::string &name, unsigned char type)
@@ -159,31 +226,27 @@ private:
         if (type != DT_DIR) {
             if (unlinkat(frame.fd, name.c_str(), 0) == 0 || errno == ENOENT)
                 return;
-            if (errno != EISDIR) {
-                if ((errno == EACCES || errno == EPERM) && makeCurrentWritable()
-                    && unlinkat(frame.fd, name.c_str(), 0) == 0)
-                    return;
-                failErrno(name, errno);
-                frame.kept.insert(name);
+            int code = errno;
+            if (code == EISDIR) {
+                descend(name, 1);
                 return;
             }
+            if ((code == EACCES || code == EPERM) && makeCurrentWritable()) {
+                if (unlinkat(frame.fd, name.c_str(), 0) == 0)
+                    return;
+                code = errno;
+            }
+            fail(name, errorText(code));
+            frame.kept.insert(name);
+            return;
         }
         descend(name, 1);
-    }
-
-    // Entries go only from a folder we may write to.
-    bool makeCurrentWritable()
-    {
-        if (frames.size() == 1)
-            return makeWritable(AT_FDCWD, rootPath.c_str());
-        const Frame &parent = frames[frames.size() - 2];
-        return parent.fd >= 0 && makeWritable(parent.fd, frames.back().name.c_str());
     }
 
     int openChild(int parent, const std::string &name)
     {
         int fd = openat(parent, name.c_str(), dirFlags);
-        if (fd < 0 && errno == EACCES && makeWritable(parent, name.c_str()))
+        if (fd < 0 && errno == EACCES && makeWritable(parent, name.c_str(), rootId))
             fd = openat(parent, name.c_str(), dirFlags);
         while (fd < 0 && (errno == EMFILE || errno == ENFILE) && closeShallowest())
             fd = openat(parent, name.c_str(), dirFlags);
@@ -200,7 +263,7 @@ private:
             if ((code == ENOTDIR || code == ELOOP) && unlinkat(frame.fd, name.c_str(), 0) == 0)
                 return;
             if (code != ENOENT) {
-                failErrno(name, code);
+                fail(name, errorText(code));
                 frame.kept.insert(name);
             }
             return;
@@ -214,7 +277,8 @@ private:
             return;
         }
         frames.push_back({fd, nullptr, *id, name, {}, pass});
-        if (openFolders() > maxOpenFolders)
+        ++openCount;
+        if (openCount > maxOpenFolders)
             closeShallowest();
     }
 
@@ -222,8 +286,11 @@ private:
     // parent through ".." when it was closed, after making sure it is still the folder we left.
     void finishFrame()
     {
+        if (!stillInPlace())
+            return;
         Frame done = std::move(frames.back());
         frames.pop_back();
+        shallowestOpen = std::min(shallowestOpen, std::max<std::size_t>(1, frames.size() - 1));
         Frame &parent = frames.back();
         const bool reachable = parent.fd >= 0 || reopenParent(done, parent);
         closeFrame(done);
@@ -235,33 +302,40 @@ private:
         }
         if (unlinkat(parent.fd, done.name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT)
             return;
-        if ((errno == EACCES || errno == EPERM) && makeCurrentWritable()
-            && unlinkat(parent.fd, done.name.c_str(), AT_REMOVEDIR) == 0)
-            return;
-        const int code = errno;
+        int code = errno;
+        if ((code == EACCES || code == EPERM) && makeCurrentWritable()) {
+            if (unlinkat(parent.fd, done.name.c_str(), AT_REMOVEDIR) == 0)
+                return;
+            code = errno;
+        }
         if (code == ENOTEMPTY && done.pass < maxPasses) {
             descend(done.name, done.pass + 1); // filled again meanwhile: one more pass
             return;
         }
-        failErrno(done.name, code);
+        fail(done.name, errorText(code));
         parent.kept.insert(done.name);
     }
 
     bool reopenParent(const Frame &child, Frame &parent)
     {
-        const int fd = openat(child.fd, "..", dirFlags);
-        const std::optional<FolderIdentity> id = fd >= 0 ? identify(fd) : std::nullopt;
-        if (id && id->sameFolder(parent.id)) {
-            parent.fd = fd;
-            parent.dir = nullptr; // read again from the start: what was removed is gone
-            return true;
+        int fd = openat(child.fd, "..", dirFlags);
+        while (fd < 0 && (errno == EMFILE || errno == ENFILE) && closeShallowest())
+            fd = openat(child.fd, "..", dirFlags);
+        if (fd < 0) {
+            fail(child.name, errorText(errno));
+            aborted = true;
+            return false;
         }
-        if (fd >= 0)
+        const std::optional<FolderIdentity> id = identify(fd);
+        if (!id || !id->sameFolder(parent.id)) {
             close(fd);
-        fail(child.name, ::tr("folder dipindahkan saat dihapus; penghapusan dihentikan",
-                              "a folder was moved during removal; removal stopped"));
-        aborted = true;
-        return false;
+            stop(child.name);
+            return false;
+        }
+        parent.fd = fd;
+        parent.dir = nullptr; // read again from the start: what was removed is gone
+        ++openCount;
+        return true;
     }
 };
 
@@ -271,8 +345,7 @@ std::optional<QString> removeItem(const std::filesystem::path &path)
 {
     const std::filesystem::path target = withoutTrailingSlash(path);
     auto failure = [&target](int code) {
-        return std::optional(displayPath(target) + QStringLiteral(": ")
-                             + QString::fromLocal8Bit(std::strerror(code)));
+        return std::optional(displayPath(target) + QStringLiteral(": ") + errorText(code));
     };
     struct stat st {};
     if (lstat(target.c_str(), &st) != 0)
@@ -281,13 +354,24 @@ std::optional<QString> removeItem(const std::filesystem::path &path)
         return unlink(target.c_str()) == 0 || errno == ENOENT ? std::nullopt : failure(errno);
 
     int fd = open(target.c_str(), dirFlags);
-    if (fd < 0 && errno == EACCES && makeWritable(AT_FDCWD, target.c_str()))
-        fd = open(target.c_str(), dirFlags);
+    if (fd < 0 && errno == EACCES) {
+        // An unreadable folder of ours: open it up, if it is one on the same mount as its place.
+        const int parent = open(target.has_parent_path() ? target.parent_path().c_str() : ".",
+                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const auto parentId = parent >= 0 ? identify(parent) : std::nullopt;
+        if (parentId && makeWritable(parent, target.filename().c_str(), *parentId))
+            fd = open(target.c_str(), dirFlags);
+        if (parent >= 0)
+            close(parent);
+        if (fd < 0)
+            errno = EACCES;
+    }
     if (fd < 0) {
+        const int code = errno;
         // Replaced by a link or a file since the lstat: remove that as it is.
-        if ((errno == ELOOP || errno == ENOTDIR) && unlink(target.c_str()) == 0)
+        if ((code == ELOOP || code == ENOTDIR) && unlink(target.c_str()) == 0)
             return std::nullopt;
-        return errno == ENOENT ? std::nullopt : failure(errno);
+        return code == ENOENT ? std::nullopt : failure(code);
     }
     const std::optional<FolderIdentity> id = identify(fd);
     if (!id) {

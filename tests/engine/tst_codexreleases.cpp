@@ -130,6 +130,30 @@ private slots:
         QCOMPARE(calls.readAll(), "call\n");
     }
 
+    // Unknown use is no proof of disuse: when the process list fails, nothing goes.
+    void failingProcessListRemovesNothing()
+    {
+        install(standalone(), {"1.0", "2.0", "3.0", "4.0"});
+        const fs::path ps = TestHome::root() / "failing-ps";
+        QFile script(QString::fromUtf8(ps.native()));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\necho 'ps: cannot read /proc' >&2\nexit 1\n");
+        script.close();
+        chmod(ps.c_str(), 0755);
+        QCOMPARE(Engine::codexOldReleases(QString::fromUtf8(ps.native())), Paths{});
+        QCOMPARE(Engine::codexOldReleases("/nonexistent/ps"), Paths{});
+        QCOMPARE(Engine::codexOldReleases().size(), 2u);
+    }
+
+    // Only folders are releases: a stray file or link is neither kept as "newest" nor removed.
+    void strayFilesAreNotReleases()
+    {
+        install(standalone(), {"0.10.0", "0.11.0", "0.9.0"});
+        TreeBuilder::file(standalone() / "releases/notes.txt", 10);
+        TreeBuilder::symlink("0.11.0", standalone() / "releases/zz-latest");
+        QCOMPARE(Engine::codexOldReleases(), Paths{standalone() / "releases/0.9.0"});
+    }
+
     void numericCompare_data()
     {
         QTest::addColumn<QString>("a");

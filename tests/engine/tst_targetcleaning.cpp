@@ -5,6 +5,7 @@
 #include "TreeSize.h"
 
 #include <atomic>
+#include <dirent.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <thread>
@@ -173,6 +174,94 @@ private slots:
         umount((cache / "bound").c_str());
         QVERIFY(result.error.has_value());
         QVERIFY(!fs::exists(cache / "own.bin"));
+    }
+
+    // Run unprivileged, so that a locked folder must be opened up: a folder of another mount
+    // (a bind mount of an outside folder of ours, locked) is never opened up, nor its insides.
+    void lockedBindMountKeepsItsPermissions()
+    {
+        if (geteuid() != 0)
+            QSKIP("bind mounts need root");
+        const fs::path cache = base / "cache";
+        const fs::path locked = outside / "locked-docs";
+        file(locked / "secret.txt", 100);
+        file(cache / "own.bin", 100);
+        folder(cache / "bound");
+        makePassable(cache);
+        for (const fs::path &path :
+             {cache, cache / "own.bin", cache / "bound", locked, locked / "secret.txt"})
+            QVERIFY(chown(path.c_str(), 65534, 65534) == 0);
+        chmod(locked.c_str(), 0300);
+        outsideBefore = manifest(outside);
+        if (mount(locked.c_str(), (cache / "bound").c_str(), nullptr, MS_BIND, nullptr) != 0)
+            QSKIP("this machine does not allow bind mounts here");
+        const QList<QByteArray> out =
+            runHelper({"clean-unprivileged", QString::fromUtf8(cache.native())}).split('\n');
+        umount((cache / "bound").c_str());
+        QVERIFY2(out.value(1).contains("bound"), out.value(1).constData());
+        QCOMPARE(fs::status(locked).permissions(), fs::perms(0300));
+        QVERIFY(!fs::exists(cache / "own.bin"));
+    }
+
+    // A folder moved out of the tree while it is emptied: the removal notices, stops and says
+    // so, rather than emptying the folder in its new place and calling that success.
+    void folderMovedAwayStopsTheRemoval()
+    {
+        const fs::path cache = base / "cache";
+        const fs::path moved = outside / "moved-here";
+        for (int i = 0; i < 20000; ++i)
+            file(cache / "a" / ("f" + std::to_string(i)), 0);
+        std::string first;
+        if (DIR *dir = opendir((cache / "a").c_str())) {
+            while (const dirent *entry = readdir(dir)) {
+                if (entry->d_name[0] != '.') {
+                    first = entry->d_name;
+                    break;
+                }
+            }
+            closedir(dir);
+        }
+        QVERIFY(!first.empty());
+
+        std::optional<QString> error;
+        std::thread remover([&] { error = Engine::removeItem(cache); });
+        // As soon as the removal is inside the folder, move it away.
+        while (fs::exists(cache / "a" / first))
+            std::this_thread::yield();
+        const bool renamed = rename((cache / "a").c_str(), moved.c_str()) == 0;
+        remover.join();
+        if (!renamed || !fs::exists(moved))
+            QSKIP("the removal finished before the folder could be moved");
+        QVERIFY2(error.has_value() && error->contains("moved"),
+                 qPrintable(error.value_or("no error")));
+        fs::remove_all(moved);
+    }
+
+    // Read-only folders deeper than the descriptors kept open, removed unprivileged.
+    void deepReadOnlyChain()
+    {
+        const fs::path chain = base / "chain";
+        fs::path level = chain;
+        std::vector<fs::path> levels;
+        for (int i = 0; i < 70; ++i) {
+            level /= "d";
+            levels.push_back(level);
+        }
+        file(level / "leaf", 10);
+        makePassable(chain);
+        if (geteuid() == 0) {
+            QVERIFY(chown(chain.c_str(), 65534, 65534) == 0);
+            QVERIFY(chown((level / "leaf").c_str(), 65534, 65534) == 0);
+            for (const fs::path &path : levels)
+                QVERIFY(chown(path.c_str(), 65534, 65534) == 0);
+            QVERIFY(chown(base.c_str(), 65534, 65534) == 0);
+        }
+        for (auto it = levels.rbegin(); it != levels.rend(); ++it)
+            chmod(it->c_str(), 0555);
+        const QList<QByteArray> out =
+            runHelper({"clean-unprivileged", QString::fromUtf8(chain.native())}).split('\n');
+        QCOMPARE(out.value(1), QByteArray());
+        QVERIFY(!fs::exists(chain));
     }
 
     // While the removal runs, another thread keeps swapping a folder inside the cache for a link
