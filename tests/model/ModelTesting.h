@@ -12,16 +12,14 @@
 #include <filesystem>
 #include <unistd.h>
 
-// A file of `bytes` bytes, flushed so that its allocation is final.
+// A file of `bytes` bytes under its raw-byte name, flushed so that its allocation is final.
 inline void makeFile(const std::filesystem::path &path, qint64 bytes)
 {
     std::filesystem::create_directories(path.parent_path());
-    QFile file(QString::fromStdString(path.native()));
-    if (!file.open(QIODevice::WriteOnly))
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const QByteArray data(bytes, 'x');
+    if (fd < 0 || write(fd, data.constData(), data.size()) != data.size())
         qFatal("cannot create %s", path.c_str());
-    file.write(QByteArray(bytes, 'x'));
-    file.close();
-    const int fd = open(path.c_str(), O_RDONLY);
     fsync(fd);
     close(fd);
 }

@@ -161,7 +161,7 @@ private slots:
     {
         makeFile(autoRecovery("Word") / "Doc1.asd", 1000);
         makeFile(autoRecovery("Excel") / "Book1.xar", 1000);
-        // A dangling link is trashed as a link; an unreadable name is trashed as bytes.
+        // A name that is not UTF-8 goes to the Trash under its own bytes.
         makeFile(autoRecovery("Powerpoint") / "Deck \xff.pptx", 1000);
         FakeServices fakes;
         Model model(fakes.services());
@@ -196,6 +196,7 @@ private slots:
         QVERIFY(fs::exists(stuck.toStdString()));
         QVERIFY(fs::exists(homeTrash() / "files/Book1.xar"));
         QVERIFY(fs::exists(homeTrash() / "info/Book1.xar.trashinfo"));
+        QVERIFY(fs::exists(homeTrash() / "files/Deck \xff.pptx"));
     }
 
     void updaterCard()
