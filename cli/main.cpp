@@ -1,56 +1,99 @@
-// ampa-cli: what Ampa measures on this machine, in the language of the `language` setting.
+// ampa-cli: Ampa's scan, quick clean and activity log from a terminal, with the same catalogue,
+// rules, texts and log line as the window.
 
-#include "Engine.h"
+#include "Commands.h"
+#include "Text.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QTextStream>
+
+#include <cstdio>
+#include <map>
+#include <set>
 
 namespace {
 
-QString pathLine(const std::filesystem::path &path, bool exists, qint64 bytes)
+int usageError(const QString &problem)
 {
-    const QString size = exists ? fmt(bytes) : tr("tidak ada", "not present");
-    return QStringLiteral("      %1  (%2)").arg(Engine::displayPath(path), size);
+    QTextStream err(stderr);
+    err << "ampa-cli: " << problem << "\n\n" << usage();
+    return exitUsage;
 }
 
 } // namespace
+
+QString usage()
+{
+    return ::tr("Pemakaian: ampa-cli <perintah> [opsi]\n"
+                "\n"
+                "Perintah:\n"
+                "  status      ruang kosong, saran, cache, opsi lanjutan dan item terbesar\n"
+                "  clean       pembersihan cepat: cache aplikasi yang terbuka dilewati\n"
+                "  log         log aktivitas, yang terbaru dulu\n"
+                "\n"
+                "Opsi:\n"
+                "  --json      satu objek JSON, bukan teks (status, clean)\n"
+                "  --verbose   folder setiap cache (status)\n"
+                "  --yes       bersihkan tanpa bertanya (clean)\n"
+                "  --dry-run   tampilkan yang akan dihapus, tanpa menghapus (clean)\n"
+                "  -h, --help  bantuan ini\n",
+                "Usage: ampa-cli <command> [options]\n"
+                "\n"
+                "Commands:\n"
+                "  status      free space, hints, caches, advanced items and the largest items\n"
+                "  clean       the quick clean: caches of apps that are open are skipped\n"
+                "  log         the activity log, newest first\n"
+                "\n"
+                "Options:\n"
+                "  --json      one JSON object instead of text (status, clean)\n"
+                "  --verbose   the folders of each cache (status)\n"
+                "  --yes       clean without asking (clean)\n"
+                "  --dry-run   show what would be removed, remove nothing (clean)\n"
+                "  -h, --help  this help\n");
+}
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("ampa-cli");
-    QTextStream out(stdout);
 
-    const Engine::DiskSpace disk = Engine::disk();
-    const qint64 uptime = Engine::bootDate().secsTo(QDateTime::currentDateTimeUtc());
-    out << tr("Ruang kosong: ", "Free space: ") << fmt(disk.free) << tr(" dari ", " of ")
-        << fmt(disk.total) << '\n'
-        << "Swap: " << fmt(Engine::swapTotal()) << '\n'
-        << tr("Menyala ", "On for ") << uptimeText(static_cast<double>(uptime)) << "\n\n"
-        << tr("Pembersihan cepat", "Quick clean") << '\n';
-
-    qint64 total = 0;
-    for (const CacheTarget &target : quickTargets()) {
-        QStringList lines;
-        qint64 targetSize = 0;
-        for (const std::filesystem::path &folder : target.paths) {
-            const std::filesystem::path path = Engine::url(folder);
-            std::error_code error;
-            const bool exists = std::filesystem::symlink_status(path, error).type()
-                                != std::filesystem::file_type::not_found;
-            const qint64 bytes = exists ? Engine::size(path) : 0;
-            targetSize += bytes;
-            lines << pathLine(path, exists, bytes);
+    // Which options each command takes.
+    const std::map<QString, std::set<QString>> commands{
+        {"status", {"--json", "--verbose"}},
+        {"clean", {"--json", "--yes", "--dry-run"}},
+        {"log", {}},
+    };
+    QString command;
+    QStringList options;
+    for (const QString &argument : QCoreApplication::arguments().mid(1)) {
+        if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+            QTextStream(stdout) << usage();
+            return exitOk;
         }
-        if (target.codexReleases)
-            lines << QStringLiteral("      ")
-                         + tr("(rilis lama dicari saat membersihkan)",
-                              "(old releases are looked up when cleaning)");
-        total += targetSize;
-        out << QStringLiteral("  %1  %2\n").arg(target.name, -34).arg(fmt(targetSize))
-            << QStringLiteral("    %1\n").arg(target.note) << lines.join('\n') << '\n';
+        if (argument.startsWith(QLatin1Char('-')))
+            options << argument;
+        else if (command.isEmpty())
+            command = argument;
+        else
+            return usageError(::tr("argumen tak dikenal: ", "unexpected argument: ") + argument);
     }
-    out << tr("Total: ", "Total: ") << fmt(total) << '\n';
-    return 0;
+    if (command.isEmpty())
+        return usageError(::tr("perintah tidak ada", "no command given"));
+    const auto known = commands.find(command);
+    if (known == commands.end())
+        return usageError(::tr("perintah tak dikenal: ", "unknown command: ") + command);
+    Options chosen;
+    for (const QString &option : options) {
+        if (!known->second.contains(option))
+            return usageError(::tr("opsi tak dikenal untuk ", "unknown option for ") + command
+                              + ": " + option);
+        chosen.json |= option == QLatin1String("--json");
+        chosen.verbose |= option == QLatin1String("--verbose");
+        chosen.yes |= option == QLatin1String("--yes");
+        chosen.dryRun |= option == QLatin1String("--dry-run");
+    }
+
+    if (command == QLatin1String("log"))
+        return runLog();
+    return command == QLatin1String("status") ? runStatus(chosen) : runClean(chosen);
 }

@@ -106,6 +106,13 @@ public:
     void trashApp(const FileItem &item);
     void trashDownload(const FileItem &item);
 
+    // The quick clean's rules, shared with what previews it: the first of the target's blockers
+    // that runs, and the status of a target skipped for it.
+    static std::optional<QString> firstBlocker(const CacheTarget &target,
+                                               const QSet<QString> &running);
+    static QString skippedStatus(const QString &blocker);
+    static QString partlyFailedStatus(const QString &error);
+
     // The rules behind the derived values.
     static bool restartAdvised(qint64 swapBytes, double uptimeSeconds);
     static bool lowSpace(qint64 free, qint64 total);
@@ -149,6 +156,8 @@ Q_SIGNALS:
     void spaceChanged();
     void visibleQuickChanged();
     void advItemsChanged();
+    // A quick clean has published its result; `freed` is what it gave back.
+    void quickCleanFinished(qint64 freed);
 
 private:
     template<typename T> void assign(T &field, T value, void (Model::*changed)())

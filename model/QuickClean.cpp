@@ -26,6 +26,25 @@ std::optional<QString> Model::blocked(const QStringList &names) const
     return std::nullopt;
 }
 
+std::optional<QString> Model::firstBlocker(const CacheTarget &target, const QSet<QString> &running)
+{
+    for (const QString &name : target.blockers) {
+        if (running.contains(name))
+            return name;
+    }
+    return std::nullopt;
+}
+
+QString Model::skippedStatus(const QString &blocker)
+{
+    return ::tr("Dilewati, " + blocker + " sedang terbuka", "Skipped, " + blocker + " is open");
+}
+
+QString Model::partlyFailedStatus(const QString &error)
+{
+    return ::tr("Sebagian gagal: " + error, "Partly failed: " + error);
+}
+
 void Model::cleanQuick()
 {
     setBusy(true);
@@ -40,19 +59,14 @@ void Model::cleanQuick()
         [running] {
             QuickCleanResult run;
             for (const CacheTarget &target : quickTargets()) {
-                const auto blocker = std::find_if(
-                    target.blockers.begin(), target.blockers.end(),
-                    [&running](const QString &name) { return running.contains(name); });
-                if (blocker != target.blockers.end()) {
-                    run.statuses.insert(target.id, ::tr("Dilewati, " + *blocker + " sedang terbuka",
-                                                        "Skipped, " + *blocker + " is open"));
+                if (const auto blocker = firstBlocker(target, running)) {
+                    run.statuses.insert(target.id, skippedStatus(*blocker));
                     continue;
                 }
                 const Engine::CleanResult cleaned = Engine::clean(target);
                 run.freed += cleaned.freed;
                 if (cleaned.error)
-                    run.statuses.insert(target.id, ::tr("Sebagian gagal: " + *cleaned.error,
-                                                        "Partly failed: " + *cleaned.error));
+                    run.statuses.insert(target.id, partlyFailedStatus(*cleaned.error));
             }
             Engine::log("cepat: dibebaskan " + fmt(run.freed));
             return run;
@@ -72,6 +86,7 @@ void Model::cleanQuick()
             else
                 setResult(::tr("Tidak ada yang perlu dibersihkan.", "Nothing to clean."));
             setBusy(false);
+            Q_EMIT quickCleanFinished(run.freed);
             refresh();
         });
 }

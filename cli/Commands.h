@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QStringList>
+
+#include <functional>
+
+class Model;
+
+struct Options {
+    bool json = false;
+    bool verbose = false;
+    bool yes = false;
+    bool dryRun = false;
+};
+
+// Exit statuses.
+inline constexpr int exitOk = 0;
+inline constexpr int exitPartlyFailed = 1;
+inline constexpr int exitUsage = 2;
+
+int runStatus(const Options &options);
+int runClean(const Options &options);
+int runLog();
+
+// Runs the event loop until `done()` holds, telling the model's stage on standard error when
+// `showProgress` is set.
+void waitUntil(Model &model, const std::function<bool()> &done, bool showProgress);
+
+// The usage text, in the user's language.
+QString usage();

@@ -1,0 +1,262 @@
+#include "Settings.h"
+#include "TestHome.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <fcntl.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the real ampa-cli in the test's home, without a terminal.
+Run cli(const QStringList &arguments)
+{
+    QProcess process;
+    process.setProgram(AMPA_CLI_PATH);
+    process.setArguments(arguments);
+    process.start();
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000))
+        qFatal("ampa-cli %s did not finish", qPrintable(arguments.join(' ')));
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QJsonObject json(const Run &run)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(run.out, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        qFatal("not a JSON object: %s", run.out.constData());
+    return document.object();
+}
+
+void makeFile(const fs::path &path, qint64 bytes)
+{
+    fs::create_directories(path.parent_path());
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const QByteArray data(bytes, 'x');
+    if (fd < 0 || write(fd, data.constData(), data.size()) != data.size())
+        qFatal("cannot create %s", path.c_str());
+    fsync(fd);
+    close(fd);
+}
+
+// Every file below the home folder with its size: equal before and after means nothing moved.
+std::map<std::string, std::uintmax_t> listing()
+{
+    std::map<std::string, std::uintmax_t> files;
+    for (const auto &entry : fs::recursive_directory_iterator(TestHome::home())) {
+        if (entry.is_regular_file())
+            files[entry.path().native()] = entry.file_size();
+        else
+            files[entry.path().native()] = 0;
+    }
+    return files;
+}
+
+QStringList strings(const QJsonArray &array)
+{
+    QStringList out;
+    for (const QJsonValue &value : array)
+        out << value.toString();
+    return out;
+}
+
+fs::path cache(const char *name)
+{
+    return TestHome::home() / ".cache" / name;
+}
+
+} // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        makeFile(cache("pip/http/a"), 40000);
+        makeFile(cache("google-chrome/Default/Cache/b"), 30000);
+        makeFile(TestHome::home() / ".npm/_cacache/c", 20000);
+        makeFile(TestHome::home() / "Downloads/movie.mkv", 90000);
+        makeFile(TestHome::home() / "Documents/keep.txt", 10);
+        AmpaSettings().setValue("language", "en");
+    }
+
+    void cleanup()
+    {
+        for (const char *folder : {".cache", ".npm", "Downloads", ".local/state", "apps"})
+            fs::remove_all(TestHome::home() / folder);
+        QVERIFY(fs::exists(TestHome::home() / "Documents/keep.txt"));
+        AmpaSettings().clear();
+    }
+
+    void statusText()
+    {
+        Run run = cli({"status", "--verbose"});
+        QCOMPARE(run.code, 0);
+        const QString out = QString::fromUtf8(run.out);
+        QVERIFY2(out.startsWith("Free space: "), run.out.constData());
+        QVERIFY(out.contains("pip and uv cache"));
+        QVERIFY(out.contains(QString::fromStdString(cache("pip").native())));
+        QVERIFY(out.contains("movie.mkv"));
+        QVERIFY(out.contains("Largest items in Downloads"));
+
+        AmpaSettings().setValue("language", "id");
+        run = cli({"status"});
+        QVERIFY(QString::fromUtf8(run.out).startsWith("Ruang kosong: "));
+        QVERIFY(!QString::fromUtf8(run.out).contains(QString::fromStdString(cache("pip"))));
+    }
+
+    void statusJson()
+    {
+        const QJsonObject status = json(cli({"status", "--json"}));
+        for (const char *key : {"free", "total", "swapBytes", "uptime", "suggestRestart", "isLow",
+                                "quick", "adv", "advItems", "downloads", "apps"})
+            QVERIFY2(status.contains(key), key);
+        const QJsonArray quick = status["quick"].toArray();
+        QCOMPARE(quick.size(), 11);
+        QCOMPARE(quick[0].toObject()["id"].toString(), "codex");
+        const QJsonObject pip = quick[8].toObject();
+        QCOMPARE(pip["id"].toString(), "pip");
+        QVERIFY(pip["size"].toDouble() >= 40000);
+        QCOMPARE(strings(pip["paths"].toArray()),
+                 QStringList{QString::fromStdString(cache("pip").native())});
+        const QJsonObject movie = status["downloads"].toArray()[0].toObject();
+        QCOMPARE(movie["path"].toString(),
+                 QString::fromStdString((TestHome::home() / "Downloads/movie.mkv").native()));
+        QVERIFY(movie["modified"].toString().endsWith("Z"));
+        const QJsonObject trash = status["advItems"].toArray().last().toObject();
+        QCOMPARE(trash["id"].toString(), "trash");
+        QVERIFY(trash["size"].isNull());
+        QVERIFY(status["total"].toDouble() > 0);
+    }
+
+    // The preview touches nothing and names exactly what the real clean then removes.
+    void dryRunThenClean()
+    {
+        const auto before = listing();
+        const QJsonObject preview = json(cli({"clean", "--dry-run", "--json"}));
+        QCOMPARE(listing(), before);
+        QVERIFY(!fs::exists(TestHome::home() / ".local/state/Ampa/Ampa.log"));
+        QVERIFY(preview["dryRun"].toBool());
+        const QStringList planned = strings(preview["removed"].toArray());
+        QCOMPARE(planned.size(), 3);
+
+        const Run run = cli({"clean", "--yes", "--json"});
+        QCOMPARE(run.code, 0);
+        const QJsonObject cleaned = json(run);
+        QVERIFY(!cleaned["dryRun"].toBool());
+        QCOMPARE(strings(cleaned["removed"].toArray()), planned);
+        QCOMPARE(cleaned["freed"].toDouble(), preview["freed"].toDouble());
+        QVERIFY(cleaned["result"].toString().endsWith(" freed."));
+        for (const QString &path : planned)
+            QVERIFY(!fs::exists(path.toStdString()));
+
+        const Run log = cli({"log"});
+        QVERIFY2(log.out.contains(" cepat: dibebaskan "), log.out.constData());
+    }
+
+    void dryRunText()
+    {
+        const Run run = cli({"clean", "--dry-run"});
+        QCOMPARE(run.code, 0);
+        QVERIFY(run.out.contains(QByteArray::fromStdString(cache("pip").native()) + "  ("));
+        QVERIFY(run.out.trimmed().endsWith("would be freed."));
+        QVERIFY(fs::exists(cache("pip/http/a")));
+    }
+
+    // Google Chrome "runs": a real process started from an entry of that name.
+    void blockedTargetIsReportedAndKept()
+    {
+        const fs::path program = TestHome::home() / "apps/chrome/chrome";
+        fs::create_directories(program.parent_path());
+        fs::copy_file("/bin/sleep", program);
+        const fs::path entry = TestHome::home() / ".local/share/applications/google-chrome.desktop";
+        fs::create_directories(entry.parent_path());
+        QFile desktop(QString::fromStdString(entry.native()));
+        QVERIFY(desktop.open(QIODevice::WriteOnly));
+        desktop.write("[Desktop Entry]\nType=Application\nName=Google Chrome\nExec="
+                      + QByteArray::fromStdString(program.native()) + " %U\n");
+        desktop.close();
+        QProcess chrome;
+        chrome.start(QString::fromStdString(program.native()), {"30"});
+        QVERIFY(chrome.waitForStarted());
+
+        const Run run = cli({"clean", "--yes"});
+        chrome.kill();
+        chrome.waitForFinished();
+        fs::remove(entry);
+        QCOMPARE(run.code, 0); // a skip is not a failure
+        QVERIFY2(run.out.contains("Cache Google Chrome: Skipped, Google Chrome is open"),
+                 run.out.constData());
+        QVERIFY(fs::exists(cache("google-chrome/Default/Cache/b")));
+        QVERIFY(!fs::exists(cache("pip")));
+    }
+
+    void partialFailureExitsOne()
+    {
+        if (geteuid() != 0)
+            QSKIP("only root can make a file that no removal takes (an immutable one)");
+        const QString stubborn = QString::fromStdString(cache("pip/http/a").native());
+        if (QProcess::execute("chattr", {"+i", stubborn}) != 0)
+            QSKIP("no immutable flag on this file system");
+        const Run run = cli({"clean", "--yes"});
+        QProcess::execute("chattr", {"-i", stubborn});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.out.contains("pip and uv cache: Partly failed: "), run.out.constData());
+    }
+
+    void badUsage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("no command") << QStringList{} << QByteArray("ampa-cli: no command given");
+        QTest::newRow("unknown command")
+            << QStringList{"purge"} << QByteArray("ampa-cli: unknown command: purge");
+        QTest::newRow("unknown option")
+            << QStringList{"status", "--force"}
+            << QByteArray("ampa-cli: unknown option for status: --force");
+        QTest::newRow("option of another command")
+            << QStringList{"log", "--json"}
+            << QByteArray("ampa-cli: unknown option for log: --json");
+        QTest::newRow("extra argument")
+            << QStringList{"status", "now"} << QByteArray("ampa-cli: unexpected argument: now");
+        QTest::newRow("clean without a terminal")
+            << QStringList{"clean"}
+            << QByteArray("ampa-cli: not a terminal; use --yes to clean without asking");
+    }
+    void badUsage()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, line);
+        const Run run = cli(arguments);
+        QCOMPARE(run.code, 2);
+        QCOMPARE(run.err.split('\n').first(), line);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(fs::exists(cache("pip/http/a")));
+    }
+
+    void help()
+    {
+        const Run run = cli({"--help"});
+        QCOMPARE(run.code, 0);
+        QVERIFY(run.out.startsWith("Usage: ampa-cli <command> [options]"));
+    }
+};
+
+AMPA_TEST_MAIN(CliTest)
+#include "tst_cli.moc"
