@@ -4,29 +4,12 @@
 #include "Shell.h"
 
 #include <algorithm>
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace Engine {
 
 namespace {
-
-// The names in a folder, in listing order; nothing when it cannot be listed.
-std::optional<std::vector<std::string>> listNames(const std::filesystem::path &folder)
-{
-    DIR *dir = opendir(folder.c_str());
-    if (!dir)
-        return std::nullopt;
-    std::vector<std::string> names;
-    while (const dirent *entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    closedir(dir);
-    return names;
-}
 
 // The last component of where the "current" link points, or nothing when it cannot be read.
 std::optional<std::string> activeVersion(const std::filesystem::path &root)
@@ -100,7 +83,7 @@ std::vector<std::filesystem::path> codexOldReleases(const QString &psPath)
     std::vector<std::filesystem::path> removable;
     for (const std::filesystem::path &root : codexRoots()) {
         const std::filesystem::path releases = root / "releases";
-        const auto listed = listNames(releases);
+        const auto listed = folderEntries(releases);
         if (!listed)
             continue;
         const std::optional<std::string> active = activeVersion(root);

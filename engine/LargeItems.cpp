@@ -6,7 +6,6 @@
 #include <QStandardPaths>
 
 #include <algorithm>
-#include <dirent.h>
 #include <sys/stat.h>
 
 FileItem::FileItem(std::filesystem::path url, qint64 size, QDateTime modified)
@@ -18,23 +17,17 @@ namespace Engine {
 
 namespace {
 
-// The folder's visible entries in listing order; false when it cannot be listed.
-bool listVisible(const std::filesystem::path &folder, std::vector<std::filesystem::path> &out,
+// The folder's visible entries in listing order, those with `extension` when one is given.
+void listVisible(const std::filesystem::path &folder, std::vector<std::filesystem::path> &out,
                  const std::string &extension = {})
 {
-    DIR *dir = opendir(folder.c_str());
-    if (!dir)
-        return false;
-    while (const dirent *entry = readdir(dir)) {
-        const std::filesystem::path name = entry->d_name;
-        if (entry->d_name[0] == '.')
+    for (const std::string &name : folderEntries(folder).value_or(std::vector<std::string>{})) {
+        if (name.starts_with('.'))
             continue;
-        if (!extension.empty() && name.extension().native() != "." + extension)
+        if (!extension.empty() && std::filesystem::path(name).extension() != "." + extension)
             continue;
         out.push_back(folder / name);
     }
-    closedir(dir);
-    return true;
 }
 
 QDateTime modifiedTime(const std::filesystem::path &path)

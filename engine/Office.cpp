@@ -5,7 +5,6 @@
 #include "Shell.h"
 #include "Text.h"
 
-#include <dirent.h>
 #include <unistd.h>
 
 namespace Engine {
@@ -44,19 +43,12 @@ const QStringList &microsoftApps()
 std::vector<std::filesystem::path> autoRecoverFiles()
 {
     std::vector<std::filesystem::path> files;
-    for (const auto &[container, name] : officeApps()) {
+    for (const auto &app : officeApps()) {
         const std::filesystem::path folder =
-            url("~/Library/Containers/com.microsoft." + container.toStdString()
+            url("~/Library/Containers/com.microsoft." + app.first.toStdString()
                 + "/Data/Library/Preferences/AutoRecovery");
-        DIR *dir = opendir(folder.c_str());
-        if (!dir)
-            continue;
-        while (const dirent *entry = readdir(dir)) {
-            const std::string entryName = entry->d_name;
-            if (entryName != "." && entryName != "..")
-                files.push_back(folder / entryName);
-        }
-        closedir(dir);
+        for (const std::string &entry : folderEntries(folder).value_or(std::vector<std::string>{}))
+            files.push_back(folder / entry);
     }
     return files;
 }

@@ -1,6 +1,7 @@
 #include "Paths.h"
 
 #include <cstdlib>
+#include <dirent.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,6 +51,21 @@ bool exists(const std::filesystem::path &path)
 {
     struct stat st {};
     return stat(path.c_str(), &st) == 0;
+}
+
+std::optional<std::vector<std::string>> folderEntries(const std::filesystem::path &folder)
+{
+    DIR *dir = opendir(folder.c_str());
+    if (!dir)
+        return std::nullopt;
+    std::vector<std::string> names;
+    while (const dirent *entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    closedir(dir);
+    return names;
 }
 
 QString displayPath(const std::filesystem::path &path)

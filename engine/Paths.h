@@ -3,6 +3,9 @@
 #include <QString>
 
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 // Paths are std::filesystem::path: raw bytes, so a name that is not valid UTF-8 still names the
 // same file. Convert to QString only to show or log.
@@ -25,6 +28,9 @@ std::filesystem::path withoutTrailingSlash(const std::filesystem::path &path);
 // Whether something exists at the path, following a symbolic link there (a dangling link is
 // nothing).
 bool exists(const std::filesystem::path &path);
+
+// The names in a folder (not "." and ".."), in listing order; nothing when it cannot be listed.
+std::optional<std::vector<std::string>> folderEntries(const std::filesystem::path &folder);
 
 // The path as text to show or log: UTF-8 where valid, each invalid byte replaced.
 QString displayPath(const std::filesystem::path &path);

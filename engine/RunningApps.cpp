@@ -4,7 +4,6 @@
 #include "Paths.h"
 
 #include <cstdlib>
-#include <dirent.h>
 #include <set>
 #include <string>
 #include <sys/stat.h>
@@ -21,20 +20,10 @@ using Path = std::filesystem::path;
 std::set<Path> runningExecutables()
 {
     std::set<Path> executables;
-    DIR *proc = opendir("/proc");
-    if (!proc)
-        return executables;
-    const uid_t user = geteuid();
-    while (const dirent *entry = readdir(proc)) {
-        const std::string pid = entry->d_name;
-        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        struct stat st {};
-        if (fstatat(dirfd(proc), entry->d_name, &st, 0) != 0 || st.st_uid != user)
-            continue;
+    for (const std::string &pid : userProcessIds()) {
         char target[4096];
-        const ssize_t length =
-            readlinkat(dirfd(proc), (pid + "/exe").c_str(), target, sizeof target);
+        const std::string link = "/proc/" + pid + "/exe";
+        const ssize_t length = readlink(link.c_str(), target, sizeof target);
         if (length <= 0 || length == static_cast<ssize_t>(sizeof target))
             continue;
         std::string executable(target, static_cast<size_t>(length));
@@ -44,7 +33,6 @@ std::set<Path> runningExecutables()
             executable.resize(executable.size() - deleted.size());
         executables.insert(executable);
     }
-    closedir(proc);
     return executables;
 }
 
@@ -81,6 +69,19 @@ std::set<Path> sharedFolders()
 }
 
 } // namespace
+
+std::vector<std::string> userProcessIds()
+{
+    std::vector<std::string> pids;
+    const uid_t user = geteuid();
+    for (const std::string &name : folderEntries("/proc").value_or(std::vector<std::string>{})) {
+        struct stat st {};
+        if (name.find_first_not_of("0123456789") == std::string::npos
+            && stat(("/proc/" + name).c_str(), &st) == 0 && st.st_uid == user)
+            pids.push_back(name);
+    }
+    return pids;
+}
 
 QSet<QString> runningAppNames()
 {

@@ -3,6 +3,9 @@
 #include <QSet>
 #include <QString>
 
+#include <string>
+#include <vector>
+
 namespace Engine {
 
 // The names (untranslated Name=) of the installed applications that the current user is running.
@@ -11,5 +14,8 @@ namespace Engine {
 // start a binary beside them. A shared folder such as /usr/bin or any $PATH folder never counts as
 // an application folder. Processes with no entry are left out. Cheap enough for the main thread.
 QSet<QString> runningAppNames();
+
+// The process ids (as /proc names them) of the current user's processes.
+std::vector<std::string> userProcessIds();
 
 } // namespace Engine

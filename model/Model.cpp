@@ -19,6 +19,14 @@ QVariantMap itemMap(const FileItem &item, bool application)
             {"modified", item.modified()}};
 }
 
+template<typename T> QVariantMap variantMap(const QMap<QString, T> &map)
+{
+    QVariantMap variants;
+    for (auto it = map.begin(); it != map.end(); ++it)
+        variants.insert(it.key(), it.value());
+    return variants;
+}
+
 } // namespace
 
 Model::Model(Services services_, QObject *parent) : QObject(parent), services(std::move(services_))
@@ -196,26 +204,17 @@ bool Model::demo() const
 
 QVariantMap Model::sizesMap() const
 {
-    QVariantMap map;
-    for (auto it = m_sizes.begin(); it != m_sizes.end(); ++it)
-        map.insert(it.key(), it.value());
-    return map;
+    return variantMap(m_sizes);
 }
 
 QVariantMap Model::statusesMap() const
 {
-    QVariantMap map;
-    for (auto it = m_statuses.begin(); it != m_statuses.end(); ++it)
-        map.insert(it.key(), it.value());
-    return map;
+    return variantMap(m_statuses);
 }
 
 QVariantMap Model::advMap() const
 {
-    QVariantMap map;
-    for (auto it = m_adv.begin(); it != m_adv.end(); ++it)
-        map.insert(it.key(), it.value());
-    return map;
+    return variantMap(m_adv);
 }
 
 QVariantList Model::downloadsList() const

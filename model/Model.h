@@ -192,6 +192,7 @@ private:
     void scanApps();
     void scanWhatsApp();
 
+    void moveToTrash(const FileItem &item, const QString &name, const QString &logPrefix);
     void startDemo();
     void simulateQuickClean();
 

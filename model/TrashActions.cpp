@@ -74,18 +74,8 @@ void Model::trashApp(const FileItem &item)
                    "datanya tidak disentuh.",
                    ". The app moves to the Trash and can still be restored. Its settings and data "
                    "stay untouched."),
-        ::tr("Ke Trash", "Move to Trash"), [this, item, name] {
-            if (const auto error = services.trash->moveToTrash(item.url())) {
-                setResult(failedText(*error));
-                return;
-            }
-            Engine::log("lanjutan: trash aplikasi " + Engine::displayPath(item.url()));
-            if (forget(m_apps, item.id()))
-                Q_EMIT appsChanged();
-            if (forget(m_downloads, item.id()))
-                Q_EMIT downloadsChanged();
-            setResult(movedText(name));
-        });
+        ::tr("Ke Trash", "Move to Trash"),
+        [this, item, name] { moveToTrash(item, name, "lanjutan: trash aplikasi "); });
 }
 
 void Model::trashDownload(const FileItem &item)
@@ -94,14 +84,21 @@ void Model::trashDownload(const FileItem &item)
     ask(::tr("Pindahkan ke Trash?", "Move to the Trash?"),
         ::tr(name + " (" + fmt(item.size()) + "). Masih bisa dikembalikan dari Trash.",
              name + " (" + fmt(item.size()) + "). It can still be restored from the Trash."),
-        ::tr("Ke Trash", "Move to Trash"), [this, item, name] {
-            if (const auto error = services.trash->moveToTrash(item.url())) {
-                setResult(failedText(*error));
-                return;
-            }
-            Engine::log("lanjutan: trash " + Engine::displayPath(item.url()));
-            if (forget(m_downloads, item.id()))
-                Q_EMIT downloadsChanged();
-            setResult(movedText(name));
-        });
+        ::tr("Ke Trash", "Move to Trash"),
+        [this, item, name] { moveToTrash(item, name, "lanjutan: trash "); });
+}
+
+// Moves the listed item, logs it under `logPrefix` and drops its record from the lists.
+void Model::moveToTrash(const FileItem &item, const QString &name, const QString &logPrefix)
+{
+    if (const auto error = services.trash->moveToTrash(item.url())) {
+        setResult(failedText(*error));
+        return;
+    }
+    Engine::log(logPrefix + Engine::displayPath(item.url()));
+    if (forget(m_apps, item.id()))
+        Q_EMIT appsChanged();
+    if (forget(m_downloads, item.id()))
+        Q_EMIT downloadsChanged();
+    setResult(movedText(name));
 }

@@ -4,7 +4,6 @@
 #include "Paths.h"
 #include "Removal.h"
 
-#include <dirent.h>
 #include <gio/gio.h>
 #include <mntent.h>
 #include <set>
@@ -37,20 +36,6 @@ std::vector<fs::path> mountedTops()
     return tops;
 }
 
-std::vector<std::string> entryNames(const fs::path &folder)
-{
-    std::vector<std::string> names;
-    if (DIR *dir = opendir(folder.c_str())) {
-        while (const dirent *entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        closedir(dir);
-    }
-    return names;
-}
-
 // Empties one trash folder; the last failure's text, if any.
 std::optional<QString> emptyTrashFolder(const fs::path &trash)
 {
@@ -61,7 +46,8 @@ std::optional<QString> emptyTrashFolder(const fs::path &trash)
     struct stat st {};
     // Names come from the files/ listing itself, never from an info file's contents.
     if (lstat(files.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        for (const std::string &name : entryNames(files)) {
+        for (const std::string &name :
+             Engine::folderEntries(files).value_or(std::vector<std::string>{})) {
             if (auto failure = Engine::removeItem(files / name)) {
                 error = std::move(failure);
                 continue;
@@ -71,7 +57,8 @@ std::optional<QString> emptyTrashFolder(const fs::path &trash)
     }
     // Info files whose item is gone describe nothing any more.
     if (lstat(info.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        for (const std::string &name : entryNames(info)) {
+        for (const std::string &name :
+             Engine::folderEntries(info).value_or(std::vector<std::string>{})) {
             if (!name.ends_with(suffix))
                 continue;
             const std::string item = name.substr(0, name.size() - suffix.size());

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-// The Trash of the freedesktop.org Trash specification. Moving goes through GIO, which checks the
+// The Trash in the freedesktop.org layout. Moving goes through GIO, which checks the
 // trash folders it uses, encodes Path= and creates a missing Trash. Emptying is Ampa's own: it
 // deletes, in every trash folder the user owns, what `files/` holds (never following links, and
 // never trusting a .trashinfo to name anything), then the info files, then `directorysizes`.

@@ -5,11 +5,8 @@
 
 #include <QFile>
 
-#include <dirent.h>
 #include <set>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 QSet<QString> LinuxRunningApplications::names()
 {
@@ -19,18 +16,8 @@ QSet<QString> LinuxRunningApplications::names()
 std::vector<RunningApp> LinuxRunningApplications::withBundles()
 {
     std::set<std::filesystem::path> bundles;
-    DIR *proc = opendir("/proc");
-    if (!proc)
-        return {};
-    const uid_t user = geteuid();
-    while (const dirent *entry = readdir(proc)) {
-        const std::string pid = entry->d_name;
-        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        struct stat st {};
-        if (fstatat(dirfd(proc), entry->d_name, &st, 0) != 0 || st.st_uid != user)
-            continue;
-        QFile environment(QString::fromLatin1("/proc/" + pid + "/environ"));
+    for (const std::string &pid : Engine::userProcessIds()) {
+        QFile environment(QString::fromStdString("/proc/" + pid + "/environ"));
         if (!environment.open(QIODevice::ReadOnly))
             continue;
         for (const QByteArray &variable : environment.readAll().split('\0')) {
@@ -38,7 +25,6 @@ std::vector<RunningApp> LinuxRunningApplications::withBundles()
                 bundles.insert(variable.sliced(9).toStdString());
         }
     }
-    closedir(proc);
 
     std::vector<RunningApp> apps;
     for (const std::filesystem::path &bundle : bundles)

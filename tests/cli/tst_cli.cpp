@@ -1,12 +1,12 @@
 #include "Settings.h"
 #include "TestHome.h"
+#include "TreeBuilder.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 
-#include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,17 +43,6 @@ QJsonObject json(const Run &run)
     return document.object();
 }
 
-void makeFile(const fs::path &path, qint64 bytes)
-{
-    fs::create_directories(path.parent_path());
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const QByteArray data(bytes, 'x');
-    if (fd < 0 || write(fd, data.constData(), data.size()) != data.size())
-        qFatal("cannot create %s", path.c_str());
-    fsync(fd);
-    close(fd);
-}
-
 // Every file below the home folder with its size: equal before and after means nothing moved.
 std::map<std::string, std::uintmax_t> listing()
 {
@@ -88,11 +77,11 @@ class CliTest : public QObject {
 private slots:
     void init()
     {
-        makeFile(cache("pip/http/a"), 40000);
-        makeFile(cache("google-chrome/Default/Cache/b"), 30000);
-        makeFile(TestHome::home() / ".npm/_cacache/c", 20000);
-        makeFile(TestHome::home() / "Downloads/movie.mkv", 90000);
-        makeFile(TestHome::home() / "Documents/keep.txt", 10);
+        TreeBuilder::file(cache("pip/http/a"), 40000);
+        TreeBuilder::file(cache("google-chrome/Default/Cache/b"), 30000);
+        TreeBuilder::file(TestHome::home() / ".npm/_cacache/c", 20000);
+        TreeBuilder::file(TestHome::home() / "Downloads/movie.mkv", 90000);
+        TreeBuilder::file(TestHome::home() / "Documents/keep.txt", 10);
         AmpaSettings().setValue("language", "en");
     }
 

@@ -16,14 +16,6 @@ QByteArray contents(const fs::path &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeFile(const fs::path &path, const QByteArray &data)
-{
-    TreeBuilder::folder(path.parent_path());
-    QFile file(QString::fromUtf8(path.native()));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(data);
-}
-
 const QRegularExpression stampedLine(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ (.*)$)");
 
 } // namespace
@@ -80,7 +72,8 @@ private slots:
 
     void blankLinesAndLineFeedsInMessages()
     {
-        writeFile(Engine::logPath(), "2026-01-01T00:00:00Z one\n\n\n2026-01-02T00:00:00Z two\n\n");
+        TreeBuilder::write(Engine::logPath(),
+                           "2026-01-01T00:00:00Z one\n\n\n2026-01-02T00:00:00Z two\n\n");
         Engine::log("lanjutan: trash /home/x/first\nsecond part");
         const QStringList lines = Engine::logLines();
         QCOMPARE(lines.size(), 4);
@@ -93,8 +86,8 @@ private slots:
     // A damaged byte must not hide the whole history.
     void invalidUtf8StillShows()
     {
-        writeFile(Engine::logPath(),
-                  "2026-01-01T00:00:00Z good\n2026-01-02T00:00:00Z bad \xff\xfe\n");
+        TreeBuilder::write(Engine::logPath(),
+                           "2026-01-01T00:00:00Z good\n2026-01-02T00:00:00Z bad \xff\xfe\n");
         const QStringList lines = Engine::logLines();
         QCOMPARE(lines.size(), 2);
         QVERIFY(lines.at(0).contains(QChar::ReplacementCharacter));
@@ -111,7 +104,7 @@ private slots:
     void unwritableLocationReturnsNormally()
     {
         const fs::path blocker = TestHome::root() / "a-file";
-        writeFile(blocker, "x");
+        TreeBuilder::write(blocker, "x");
         qputenv("XDG_STATE_HOME", (blocker / "state").c_str());
         Engine::log("lost line");
         QVERIFY(!fs::exists(Engine::logPath()));

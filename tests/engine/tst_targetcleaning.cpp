@@ -1,3 +1,4 @@
+#include "Helper.h"
 #include "Removal.h"
 #include "TargetCleaning.h"
 #include "TestHome.h"

@@ -1,3 +1,4 @@
+#include "Helper.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 #include "TreeSize.h"

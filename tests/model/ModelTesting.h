@@ -4,24 +4,16 @@
 #include "Model.h"
 #include "SystemProbes.h"
 #include "Text.h"
+#include "TreeBuilder.h"
 
 #include <QFile>
 #include <QTest>
 
-#include <fcntl.h>
 #include <filesystem>
-#include <unistd.h>
 
-// A file of `bytes` bytes under its raw-byte name, flushed so that its allocation is final.
 inline void makeFile(const std::filesystem::path &path, qint64 bytes)
 {
-    std::filesystem::create_directories(path.parent_path());
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const QByteArray data(bytes, 'x');
-    if (fd < 0 || write(fd, data.constData(), data.size()) != data.size())
-        qFatal("cannot create %s", path.c_str());
-    fsync(fd);
-    close(fd);
+    TreeBuilder::file(path, bytes);
 }
 
 // The log's lines, oldest first, without their time stamps.

@@ -45,11 +45,9 @@ const AdvItem &card(const std::vector<AdvItem> &items, const QString &id)
 void seedTrash(const fs::path &trash, const std::string &name, qint64 bytes)
 {
     makeFile(trash / "files" / name / "content", bytes);
-    makeFile(trash / "info" / (name + ".trashinfo"), 0);
-    QFile info(QString::fromStdString((trash / "info" / (name + ".trashinfo")).native()));
-    QVERIFY(info.open(QIODevice::WriteOnly));
-    info.write("[Trash Info]\nPath=/somewhere/" + QByteArray::fromStdString(name)
-               + "\nDeletionDate=2026-01-01T00:00:00\n");
+    TreeBuilder::write(trash / "info" / (name + ".trashinfo"),
+                       "[Trash Info]\nPath=/somewhere/" + QByteArray::fromStdString(name)
+                           + "\nDeletionDate=2026-01-01T00:00:00\n");
 }
 
 } // namespace
@@ -232,10 +230,9 @@ private slots:
         chmod((homeTrash() / "files/old-project/ro").c_str(), 0555);
         // An info file that names a path outside, and one named for "..": never followed.
         makeFile(TestHome::home() / "precious.txt", 100);
-        QFile evil(QString::fromStdString((homeTrash() / "info/evil.trashinfo").native()));
-        QVERIFY(evil.open(QIODevice::WriteOnly));
-        evil.write("[Trash Info]\nPath=../../precious.txt\nDeletionDate=2026-01-01T00:00:00\n");
-        evil.close();
+        TreeBuilder::write(
+            homeTrash() / "info/evil.trashinfo",
+            "[Trash Info]\nPath=../../precious.txt\nDeletionDate=2026-01-01T00:00:00\n");
         makeFile(homeTrash() / "info/...trashinfo", 0);
 
         FakeServices fakes({volume});

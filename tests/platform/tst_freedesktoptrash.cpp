@@ -1,26 +1,16 @@
 #include "FreedesktopTrash.h"
 #include "LinuxDesktop.h"
 #include "TestHome.h"
+#include "TreeBuilder.h"
 
 #include <QFile>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Raw bytes all the way: a QString would mangle a name that is not UTF-8.
-void makeFile(const fs::path &path, const QByteArray &data = "data")
-{
-    fs::create_directories(path.parent_path());
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0 || write(fd, data.constData(), data.size()) != data.size())
-        qFatal("cannot create %s", path.c_str());
-    close(fd);
-}
 
 QByteArray read(const fs::path &path)
 {
@@ -50,7 +40,7 @@ private slots:
     void moveWritesTheTrashLayout()
     {
         const fs::path item = work / "report 100%.pdf";
-        makeFile(item, "pdf");
+        TreeBuilder::write(item, "pdf");
         FreedesktopTrash trash(std::vector<fs::path>{}); // the home trash only
         QCOMPARE(trash.moveToTrash(item), std::nullopt);
         QVERIFY(!fs::exists(item));
@@ -69,11 +59,11 @@ private slots:
     {
         FreedesktopTrash trash(std::vector<fs::path>{}); // the home trash only
         const fs::path odd = work / "caf\xe9.txt";
-        makeFile(odd);
+        TreeBuilder::write(odd, "data");
         QCOMPARE(trash.moveToTrash(odd), std::nullopt);
         QVERIFY(fs::exists(homeTrash() / "files/caf\xe9.txt"));
 
-        makeFile(work / "target/keep.txt");
+        TreeBuilder::write(work / "target/keep.txt", "data");
         fs::create_symlink(work / "target", work / "link");
         fs::create_symlink(work / "nowhere", work / "dangling");
         QCOMPARE(trash.moveToTrash(work / "dangling"), std::nullopt);
@@ -81,7 +71,7 @@ private slots:
         QVERIFY(fs::is_symlink(homeTrash() / "files/link"));
         QVERIFY(fs::exists(work / "target/keep.txt")); // the link went, not what it names
 
-        makeFile(work / "folder/inner.txt");
+        TreeBuilder::write(work / "folder/inner.txt", "data");
         QCOMPARE(trash.moveToTrash(fs::path((work / "folder").native() + "/")), std::nullopt);
         QVERIFY(fs::exists(homeTrash() / "files/folder/inner.txt"));
     }
@@ -125,7 +115,7 @@ private slots:
         const fs::path volume = TestHome::root() / "foreign";
         const fs::path planted = volume / (".Trash-" + std::to_string(geteuid()));
         fs::create_directories(planted / "files");
-        makeFile(planted / "files/their-file");
+        TreeBuilder::write(planted / "files/their-file", "data");
         QVERIFY(chown(planted.c_str(), 65534, 65534) == 0);
         FreedesktopTrash trash({{volume}});
         QVERIFY(trash.trashFolders().empty() || trash.trashFolders() == std::vector{homeTrash()});

@@ -1,18 +1,22 @@
 #pragma once
 
-#include <QStringList>
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <filesystem>
 #include <map>
 #include <string>
 
-// Small helpers that make real files for engine tests. Each fails the running test (through
-// qFatal) when the fixture cannot be made, so a broken fixture never passes as an empty tree.
+// Small helpers that make real files for tests, under raw-byte names (a QString would mangle a
+// name that is not UTF-8). Each stops the test (qFatal) when the fixture cannot be made, so a
+// broken fixture never passes as an empty tree.
 namespace TreeBuilder {
 
-// A file of `bytes` bytes of non-zero data, with its parent folders.
+// A file of `bytes` bytes of non-zero data, with its parent folders, flushed so that its
+// allocation is final.
 void file(const std::filesystem::path &path, qint64 bytes);
+// A file holding exactly `data`, with its parent folders.
+void write(const std::filesystem::path &path, const QByteArray &data);
 void folder(const std::filesystem::path &path);
 void symlink(const std::filesystem::path &target, const std::filesystem::path &link);
 
@@ -26,9 +30,5 @@ std::map<std::string, std::string> manifest(const std::filesystem::path &root);
 
 // Opens every folder from `path` up to the test home for an unprivileged user.
 void makePassable(const std::filesystem::path &path);
-
-// Runs ampa-test-helper (beside the test) and returns what it printed; fails the test when it
-// does not finish with exit code 0.
-QByteArray runHelper(const QStringList &arguments);
 
 } // namespace TreeBuilder

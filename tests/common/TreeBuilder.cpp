@@ -2,10 +2,8 @@
 
 #include "TestHome.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
-#include <QProcess>
 #include <QtDebug>
 
 #include <fcntl.h>
@@ -32,11 +30,20 @@ void file(const std::filesystem::path &path, qint64 bytes)
     const std::string chunk(65536, 'a');
     for (qint64 left = bytes; left > 0;) {
         const auto now = static_cast<size_t>(std::min<qint64>(left, qint64(chunk.size())));
-        if (write(fd, chunk.data(), now) != static_cast<ssize_t>(now))
+        if (::write(fd, chunk.data(), now) != static_cast<ssize_t>(now))
             qFatal("cannot write %s", path.c_str());
         left -= static_cast<qint64>(now);
     }
     fsync(fd); // so st_blocks is final, not a delayed-allocation estimate
+    close(fd);
+}
+
+void write(const std::filesystem::path &path, const QByteArray &data)
+{
+    folder(path.parent_path());
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || ::write(fd, data.constData(), static_cast<size_t>(data.size())) != data.size())
+        qFatal("cannot write %s", path.c_str());
     close(fd);
 }
 
@@ -89,16 +96,6 @@ void makePassable(const std::filesystem::path &path)
 {
     for (std::filesystem::path p = path; p != TestHome::root().parent_path(); p = p.parent_path())
         chmod(p.c_str(), 0755);
-}
-
-QByteArray runHelper(const QStringList &arguments)
-{
-    QProcess helper;
-    helper.start(QCoreApplication::applicationDirPath() + "/ampa-test-helper", arguments);
-    if (!helper.waitForFinished(120000) || helper.exitCode() != 0)
-        qFatal("ampa-test-helper %s failed: %s", qPrintable(arguments.join(' ')),
-               helper.readAllStandardError().constData());
-    return helper.readAllStandardOutput();
 }
 
 } // namespace TreeBuilder
