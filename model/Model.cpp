@@ -4,6 +4,8 @@
 #include "Settings.h"
 #include "Text.h"
 
+#include <QMetaEnum>
+
 namespace {
 
 constexpr int rescanSeconds = 1800;
@@ -55,6 +57,19 @@ Model::~Model() = default;
 void Model::setPane(Pane pane)
 {
     assign(m_pane, pane, &Model::paneChanged);
+}
+
+QString Model::paneKey() const
+{
+    return QString::fromLatin1(QMetaEnum::fromType<Pane>().valueToKey(int(m_pane)));
+}
+
+void Model::setPaneKey(const QString &key)
+{
+    bool ok = false;
+    const int value = QMetaEnum::fromType<Pane>().keyToValue(key.toLatin1().constData(), &ok);
+    if (ok)
+        setPane(Pane(value));
 }
 
 void Model::setShowSettings(bool show)

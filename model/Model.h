@@ -25,10 +25,11 @@
 // record ids, never paths.
 //
 // Inside this class an unqualified `tr` would be QObject::tr: the pair picker is `::tr`.
+// Byte counts are properties of type double for QML, whose numbers are doubles anyway.
 class Model : public QObject {
     Q_OBJECT
-    Q_PROPERTY(qint64 free READ freeBytes NOTIFY freeChanged)
-    Q_PROPERTY(qint64 total READ totalBytes NOTIFY totalChanged)
+    Q_PROPERTY(double free READ freeBytes NOTIFY freeChanged)
+    Q_PROPERTY(double total READ totalBytes NOTIFY totalChanged)
     Q_PROPERTY(QVariantMap sizes READ sizesMap NOTIFY sizesChanged)
     Q_PROPERTY(QVariantMap statuses READ statusesMap NOTIFY statusesChanged)
     Q_PROPERTY(QVariantMap adv READ advMap NOTIFY advChanged)
@@ -41,13 +42,15 @@ class Model : public QObject {
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
     Q_PROPERTY(QString result READ result NOTIFY resultChanged)
     Q_PROPERTY(Pane pane READ pane WRITE setPane NOTIFY paneChanged)
+    // The pane by its stored name ("cepat", "lanjutan", …), for the views.
+    Q_PROPERTY(QString paneKey READ paneKey WRITE setPaneKey NOTIFY paneChanged)
     Q_PROPERTY(bool showSettings READ showSettings WRITE setShowSettings NOTIFY showSettingsChanged)
-    Q_PROPERTY(qint64 swapBytes READ swapBytes NOTIFY swapBytesChanged)
+    Q_PROPERTY(double swapBytes READ swapBytes NOTIFY swapBytesChanged)
     Q_PROPERTY(QDateTime bootDate READ bootDate NOTIFY bootDateChanged)
     // Derived values.
     Q_PROPERTY(double uptime READ uptime NOTIFY bootDateChanged)
     Q_PROPERTY(bool suggestRestart READ suggestRestart NOTIFY suggestRestartChanged)
-    Q_PROPERTY(qint64 quickTotal READ quickTotal NOTIFY sizesChanged)
+    Q_PROPERTY(double quickTotal READ quickTotal NOTIFY sizesChanged)
     Q_PROPERTY(double usedFraction READ usedFraction NOTIFY spaceChanged)
     Q_PROPERTY(bool isLow READ isLow NOTIFY spaceChanged)
     Q_PROPERTY(QVariantList visibleQuick READ visibleQuickList NOTIFY visibleQuickChanged)
@@ -78,6 +81,8 @@ public:
     QString result() const { return m_result; } // a null text while there is none
     Pane pane() const { return m_pane; }
     void setPane(Pane pane);
+    QString paneKey() const;
+    void setPaneKey(const QString &key);
     bool showSettings() const { return m_showSettings; }
     void setShowSettings(bool show);
     qint64 swapBytes() const { return m_swapBytes; }
@@ -133,6 +138,8 @@ public Q_SLOTS:
     // For the views: the card's action, and the Trash button of a listed item, by id.
     void activateAdvItem(const QString &id);
     void trashItem(const QString &id);
+    void revealItem(const QString &id);
+    void clearResult() { setResult({}); }
 
 Q_SIGNALS:
     void freeChanged();
@@ -182,6 +189,8 @@ private:
     void setSwapBytes(qint64 bytes);
     void setBootDate(QDateTime date);
 
+private:
+    const FileItem *findItem(const QString &id) const;
     // The scan, one step after the other; each step measures in the background and publishes
     // before the next begins.
     void scanQuickPart();

@@ -31,18 +31,29 @@ bool forget(std::vector<FileItem> &list, const QUuid &id)
 
 } // namespace
 
-void Model::trashItem(const QString &id)
+const FileItem *Model::findItem(const QString &id) const
 {
     const QUuid uuid(id);
     for (const auto *list : {&m_downloads, &m_apps}) {
         const auto found = std::find_if(list->begin(), list->end(), [&uuid](const FileItem &item) {
             return item.id() == uuid;
         });
-        if (found != list->end()) {
-            trash(FileItem(*found)); // a copy: the lists change under the action
-            return;
-        }
+        if (found != list->end())
+            return &*found;
     }
+    return nullptr;
+}
+
+void Model::trashItem(const QString &id)
+{
+    if (const FileItem *item = findItem(id))
+        trash(FileItem(*item)); // a copy: the lists change under the action
+}
+
+void Model::revealItem(const QString &id)
+{
+    if (const FileItem *item = findItem(id))
+        services.desktop->revealFile(item->url());
 }
 
 void Model::trash(const FileItem &item)

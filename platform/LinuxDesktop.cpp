@@ -8,6 +8,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QProcess>
+#include <QUrl>
 
 #include <cstdlib>
 #include <unistd.h>
@@ -20,6 +21,22 @@ void LinuxDesktop::openApplication(const std::filesystem::path &app)
         QProcess::startDetached(path, {});
     else
         QProcess::startDetached("xdg-open", {path});
+}
+
+void LinuxDesktop::revealFile(const std::filesystem::path &path)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString uri = QUrl::fromLocalFile(QString::fromUtf8(path.native())).toString();
+    if (bus.isConnected() && bus.interface()
+        && bus.interface()->isServiceRegistered("org.freedesktop.FileManager1")) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
+            "org.freedesktop.FileManager1", "ShowItems");
+        call << QStringList{uri} << QString();
+        bus.asyncCall(call);
+        return;
+    }
+    QProcess::startDetached("xdg-open", {QString::fromUtf8(path.parent_path().native())});
 }
 
 void LinuxDesktop::requestRestart()

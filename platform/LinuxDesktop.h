@@ -7,6 +7,7 @@
 class LinuxDesktop : public Desktop {
 public:
     void openApplication(const std::filesystem::path &app) override;
+    void revealFile(const std::filesystem::path &path) override;
     void requestRestart() override;
     std::filesystem::path selfBundle() override;
     QString adminRunner() override;

@@ -49,6 +49,8 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
     virtual void openApplication(const std::filesystem::path &app) = 0;
+    // Shows the item selected in the file manager, else opens the folder that holds it.
+    virtual void revealFile(const std::filesystem::path &path) = 0;
     // Asks the desktop to show its restart prompt; returns at once, whatever happens.
     virtual void requestRestart() = 0;
     // Where Ampa itself runs from: its AppImage, else its executable.

@@ -35,12 +35,17 @@ public:
 class RecordingDesktop : public Desktop {
 public:
     QStringList opened;
+    QStringList revealed;
     int restartRequests = 0;
     std::filesystem::path self = "/usr/bin/ampa";
     QString runner = "/nonexistent/pkexec";
     void openApplication(const std::filesystem::path &app) override
     {
         opened << QString::fromStdString(app.native());
+    }
+    void revealFile(const std::filesystem::path &path) override
+    {
+        revealed << QString::fromStdString(path.native());
     }
     void requestRestart() override { ++restartRequests; }
     std::filesystem::path selfBundle() override { return self; }

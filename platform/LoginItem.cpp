@@ -1,0 +1,68 @@
+#include "LoginItem.h"
+
+#include "DesktopEntry.h"
+#include "Paths.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace LoginItem {
+
+std::filesystem::path entryPath()
+{
+    return Engine::xdgDir("XDG_CONFIG_HOME", ".config") / "autostart" / "ampa.desktop";
+}
+
+bool enabled()
+{
+    // readDesktopEntry leaves out an entry marked Hidden=true: the user switched it off.
+    return Engine::readDesktopEntry(entryPath()).has_value();
+}
+
+namespace {
+
+// An Exec= argument as the file must hold it: quoted by the desktop-entry rules when it needs
+// to be, "%" doubled, and backslashes escaped once more for the string value itself.
+QString execArgument(const QString &argument)
+{
+    QString text = argument;
+    if (text.contains(QRegularExpression(R"([\s"'\\`$<>~|&;*?#()])"))) {
+        for (const char *special : {"\\", "\"", "`", "$"})
+            text.replace(special, QStringLiteral("\\") + special);
+        text = '"' + text + '"';
+    }
+    text.replace("%", "%%");
+    return text.replace("\\", "\\\\");
+}
+
+} // namespace
+
+std::optional<QString> setEnabled(bool on, const std::filesystem::path &program)
+{
+    const std::filesystem::path path = entryPath();
+    if (!on) {
+        if (unlink(path.c_str()) != 0 && errno != ENOENT)
+            return QString::fromLocal8Bit(std::strerror(errno));
+        return std::nullopt;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    if (error)
+        return QString::fromStdString(error.message());
+    QSaveFile file(QString::fromUtf8(path.native()));
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    file.write("[Desktop Entry]\nType=Application\nName=Ampa\nComment=Disk cleanup\nExec="
+               + execArgument(QString::fromUtf8(program.native())).toUtf8()
+               + " --login\nIcon=ampa\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
+    if (!file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
+
+} // namespace LoginItem

@@ -1,0 +1,20 @@
+import QtQuick
+import Ampa
+
+// A symbol in a small rounded square of its own tint.
+Rectangle {
+    property string symbol
+    property color tint: Palette.accent
+
+    implicitWidth: 28
+    implicitHeight: 28
+    radius: 8
+    color: Palette.faded(tint, 0.12)
+
+    Symbol {
+        anchors.centerIn: parent
+        name: parent.symbol
+        tint: parent.tint
+        size: 15
+    }
+}

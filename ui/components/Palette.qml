@@ -1,0 +1,33 @@
+pragma Singleton
+import QtQuick
+import Ampa
+
+// The colours of the interface, light and dark, and the one accent.
+QtObject {
+    readonly property string chosen: Appearance.scheme(Settings.appearance)
+    readonly property bool dark: chosen === "dark" || (chosen === "" && Appearance.systemDark)
+
+    readonly property color accent: Qt.rgba(0.05, 0.56, 0.5, 1)
+    readonly property color window: dark ? "#1f1f21" : "#f5f5f7"
+    readonly property color control: dark ? "#2b2b2e" : "#ffffff"
+    readonly property color secondaryFill: dark ? "#2a2a2d" : "#ececef"
+    readonly property color text: dark ? "#f2f2f2" : "#1d1d1f"
+    readonly property color secondaryText: dark ? "#a1a1a6" : "#6e6e73"
+    readonly property color track: dark ? "#3a3a3d" : "#e3e3e6"
+    readonly property color orange: dark ? "#ff9f0a" : "#e07b00"
+    readonly property color red: dark ? "#ff453a" : "#d70015"
+
+    // The primary colour at a given opacity, for hairlines and fills.
+    function primary(opacity) {
+        return Qt.rgba(text.r, text.g, text.b, opacity)
+    }
+    function faded(colour, opacity) {
+        return Qt.rgba(colour.r, colour.g, colour.b, opacity)
+    }
+
+    // Font sizes, in pixels.
+    readonly property int body: 13
+    readonly property int callout: 12
+    readonly property int caption: 11
+    readonly property int title3: 16
+}

@@ -1,0 +1,42 @@
+import QtQuick
+import QtQuick.Controls
+import Ampa
+
+// The pill-shaped button: a dot and a label on a capsule; prominent is the card's main action.
+Button {
+    id: pill
+    property bool prominent: false
+
+    padding: 0
+    leftPadding: 12
+    rightPadding: 12
+    topPadding: 5
+    bottomPadding: 5
+    opacity: enabled ? 1 : 0.5
+    scale: pressed && enabled ? 0.97 : 1
+    hoverEnabled: true
+
+    contentItem: Row {
+        spacing: 6
+        Rectangle {
+            anchors.verticalCenter: parent.verticalCenter
+            width: 6
+            height: 6
+            radius: 3
+            color: Palette.faded(pill.prominent ? Palette.text : Palette.secondaryText, 0.6)
+        }
+        Text {
+            text: pill.text
+            font.pixelSize: Palette.callout
+            font.weight: pill.prominent ? Font.Medium : Font.Normal
+            color: pill.prominent ? Palette.text : Palette.secondaryText
+            elide: Text.ElideNone
+        }
+    }
+    background: Rectangle {
+        radius: height / 2
+        color: pill.prominent ? Palette.primary(0.08) : Palette.control
+        border.width: 1
+        border.color: Palette.primary(pill.prominent ? 0.3 : 0.12)
+    }
+}

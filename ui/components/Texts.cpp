@@ -1,0 +1,34 @@
+#include "Texts.h"
+
+#include "ActivityLog.h"
+#include "Text.h"
+
+#include <QLocale>
+
+QString Texts::tr(const QString &indonesian, const QString &english) const
+{
+    return ::tr(indonesian, english);
+}
+
+QString Texts::fmt(double bytes) const
+{
+    return ::fmt(static_cast<qint64>(bytes));
+}
+
+QString Texts::uptimeText(double seconds) const
+{
+    return ::uptimeText(seconds);
+}
+
+QString Texts::shortDate(const QDateTime &date) const
+{
+    const QLocale locale(isIndonesian() ? QLocale::Indonesian : QLocale::English,
+                         isIndonesian() ? QLocale::Indonesia : QLocale::UnitedStates);
+    return locale.toString(date.toLocalTime().date(),
+                           isIndonesian() ? "d MMM yyyy" : "MMM d, yyyy");
+}
+
+QStringList Texts::logLines() const
+{
+    return Engine::logLines();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QStringList>
+#include <QtQml/qqmlregistration.h>
+
+// The pair picker, the size and uptime texts and the activity log, for the views. Every text is
+// made when the view asks, so a view built anew after a change of language speaks the new one.
+class Texts : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+
+public:
+    using QObject::QObject;
+
+    Q_INVOKABLE QString tr(const QString &indonesian, const QString &english) const;
+    Q_INVOKABLE QString fmt(double bytes) const;
+    Q_INVOKABLE QString uptimeText(double seconds) const;
+    // An abbreviated date without time, in the interface language ("6 Des 2026", "Dec 6, 2026").
+    Q_INVOKABLE QString shortDate(const QDateTime &date) const;
+    // The activity log's newest 200 entries, newest first.
+    Q_INVOKABLE QStringList logLines() const;
+};

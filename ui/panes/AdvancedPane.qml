@@ -1,0 +1,110 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Ampa
+
+// The larger clean-ups, one row each, every action behind its own confirmation.
+Item {
+    id: pane
+    implicitWidth: 560
+    implicitHeight: column.implicitHeight + 48
+
+    ColumnLayout {
+        id: column
+        anchors.fill: parent
+        anchors.margins: 24
+        spacing: 14
+
+        ResultChip {
+            Layout.fillWidth: true
+            visible: Model.result !== ""
+            text: Model.result
+        }
+        ScanChip {
+            visible: Model.scanningAdv
+            text: Texts.tr("Memindai data besar", "Scanning large data")
+        }
+
+        Rectangle {
+            objectName: "advList"
+            Layout.fillWidth: true
+            implicitHeight: rows.implicitHeight
+            radius: 12
+            color: Palette.control
+            border.width: 1
+            border.color: Palette.primary(0.1)
+
+            ColumnLayout {
+                id: rows
+                width: parent.width
+                spacing: 0
+                Repeater {
+                    model: Model.advItems
+                    delegate: ColumnLayout {
+                        id: advRow
+                        required property var modelData
+                        required property int index
+                        Layout.fillWidth: true
+                        spacing: 0
+                        Rectangle {
+                            visible: advRow.index > 0
+                            Layout.fillWidth: true
+                            implicitHeight: 1
+                            color: Palette.primary(0.08)
+                        }
+                        RowLayout {
+                            Layout.fillWidth: true
+                            Layout.margins: 12
+                            Layout.leftMargin: 14
+                            Layout.rightMargin: 14
+                            spacing: 12
+                            Avatar { initials: advRow.modelData.initials }
+                            ColumnLayout {
+                                Layout.fillWidth: true
+                                spacing: 1
+                                HoverHandler { id: noteHover }
+                                ToolTip.visible: noteHover.hovered
+                                ToolTip.text: advRow.modelData.note
+                                Text {
+                                    text: advRow.modelData.title
+                                    font.pixelSize: Palette.body
+                                    font.weight: Font.Medium
+                                    color: Palette.text
+                                }
+                                Text {
+                                    Layout.fillWidth: true
+                                    elide: Text.ElideRight
+                                    text: advRow.modelData.short
+                                    font.pixelSize: Palette.callout
+                                    color: Palette.secondaryText
+                                }
+                            }
+                            Text {
+                                visible: advRow.modelData.size !== undefined
+                                text: visible ? Texts.fmt(advRow.modelData.size) : ""
+                                font.pixelSize: Palette.body
+                                color: Palette.secondaryText
+                            }
+                            PillButton {
+                                objectName: "advButton_" + advRow.modelData.id
+                                text: advRow.modelData.button
+                                prominent: advRow.modelData.prominent
+                                enabled: advRow.modelData.enabled && !Model.busy
+                                onClicked: Model.activateAdvItem(advRow.modelData.id)
+                            }
+                        }
+                    }
+                }
+            }
+        }
+
+        Text {
+            Layout.fillWidth: true
+            wrapMode: Text.Wrap
+            text: Texts.tr("Setiap tindakan meminta konfirmasi dulu.", "Every action asks you first.")
+            font.pixelSize: Palette.callout
+            color: Palette.secondaryText
+        }
+        Item { Layout.fillHeight: true }
+    }
+}

@@ -1,0 +1,63 @@
+import QtQuick
+import QtQuick.Controls
+import Ampa
+
+// The quick-clean button: "Clean <total>", a spinner while cleaning; no question asked.
+Button {
+    id: button
+    property bool fullWidth: false
+
+    objectName: "cleanButton"
+    enabled: !Model.busy && !Model.scanning && Model.quickTotal > 0
+    leftPadding: 16
+    rightPadding: 16
+    topPadding: 8
+    bottomPadding: 8
+    opacity: enabled ? 1 : 0.5
+    onClicked: Model.cleanQuick()
+
+    // The sparkles bounce once whenever a result arrives.
+    property real sparkleScale: 1
+    SequentialAnimation {
+        id: sparkle
+        NumberAnimation { target: button; property: "sparkleScale"; to: 1.3; duration: 120 }
+        NumberAnimation { target: button; property: "sparkleScale"; to: 1; duration: 200; easing.type: Easing.OutBack }
+    }
+    Connections {
+        target: Model
+        function onResultChanged() { sparkle.restart() }
+    }
+
+    contentItem: Row {
+        spacing: 8
+        BusyIndicator {
+            visible: Model.busy
+            running: Model.busy
+            width: 16
+            height: 16
+            anchors.verticalCenter: parent.verticalCenter
+        }
+        Symbol {
+            visible: !Model.busy
+            name: "sparkles"
+            tint: "white"
+            size: 16
+            scale: button.sparkleScale
+            anchors.verticalCenter: parent.verticalCenter
+        }
+        Text {
+            objectName: "cleanLabel"
+            anchors.verticalCenter: parent.verticalCenter
+            text: Model.busy ? Texts.tr("Membersihkan", "Cleaning")
+                             : Texts.tr("Bersihkan " + Texts.fmt(Model.quickTotal),
+                                        "Clean " + Texts.fmt(Model.quickTotal))
+            font.pixelSize: Palette.body
+            font.weight: Font.DemiBold
+            color: "white"
+        }
+    }
+    background: Rectangle {
+        radius: button.fullWidth ? 8 : height / 2
+        color: button.down ? Qt.darker(Palette.accent, 1.15) : Palette.accent
+    }
+}

@@ -1,0 +1,58 @@
+import QtQuick
+import QtQuick.Layouts
+import Ampa
+
+// One large item as a row: icon, name and date, the item's buttons on hover, and its size.
+Item {
+    id: row
+    // { id, path, name, size, modified }
+    property var item: ({})
+    property bool hover: hoverHandler.hovered
+
+    implicitHeight: layout.implicitHeight + 16
+    implicitWidth: layout.implicitWidth + 28
+
+    HoverHandler { id: hoverHandler }
+
+    RowLayout {
+        id: layout
+        anchors.fill: parent
+        anchors.leftMargin: 14
+        anchors.rightMargin: 14
+        anchors.topMargin: 8
+        anchors.bottomMargin: 8
+        spacing: 10
+        Symbol {
+            name: DesktopIcons.fileIcon(row.item.path || "")
+            size: 28
+        }
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 1
+            Text {
+                objectName: "itemName"
+                Layout.fillWidth: true
+                text: row.item.name || ""
+                elide: Text.ElideMiddle
+                font.pixelSize: Palette.body
+                color: Palette.text
+            }
+            Text {
+                text: row.item.modified ? Texts.shortDate(row.item.modified) : ""
+                font.pixelSize: Palette.caption
+                color: Palette.secondaryText
+            }
+        }
+        ItemActions {
+            visible: row.hover
+            itemId: row.item.id || ""
+        }
+        Text {
+            Layout.minimumWidth: 70
+            horizontalAlignment: Text.AlignRight
+            text: Texts.fmt(row.item.size || 0)
+            font.pixelSize: Palette.body
+            color: Palette.secondaryText
+        }
+    }
+}

@@ -1,0 +1,157 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Ampa
+
+// The largest items of Downloads, or the largest applications, as tiles or rows. The arrangement
+// is one setting for both panes.
+Item {
+    id: pane
+    property bool apps: false
+    readonly property var items: apps ? Model.apps : Model.downloads
+    readonly property bool grid: Settings.downloadsLayout === "grid"
+
+    implicitWidth: 560
+    implicitHeight: column.implicitHeight + 48
+
+    ColumnLayout {
+        id: column
+        anchors.fill: parent
+        anchors.margins: 24
+        spacing: 14
+
+        RowLayout {
+            Layout.fillWidth: true
+            Text {
+                objectName: "countText"
+                text: pane.apps ? Texts.tr(pane.items.length + " aplikasi terbesar",
+                                           pane.items.length + " largest apps")
+                                : Texts.tr(pane.items.length + " item terbesar",
+                                           pane.items.length + " largest items")
+                font.pixelSize: Palette.body
+                color: Palette.secondaryText
+            }
+            Item { Layout.fillWidth: true }
+            Row {
+                objectName: "arrangement"
+                Accessible.name: Texts.tr("Susunan", "Arrangement")
+                spacing: 0
+                Repeater {
+                    model: [{ value: "grid", symbol: "square.grid.2x2", help: "Grid" },
+                            { value: "list", symbol: "list.bullet", help: "List" }]
+                    delegate: ToolButton {
+                        id: arrangeButton
+                        required property var modelData
+                        objectName: "arrange_" + modelData.value
+                        checkable: true
+                        checked: (modelData.value === "grid") === pane.grid
+                        implicitWidth: 30
+                        implicitHeight: 24
+                        ToolTip.visible: hovered
+                        ToolTip.text: modelData.help
+                        onClicked: Settings.downloadsLayout = modelData.value
+                        contentItem: Symbol {
+                            name: arrangeButton.modelData.symbol
+                            tint: arrangeButton.checked ? Palette.text : Palette.secondaryText
+                            size: 14
+                        }
+                        background: Rectangle {
+                            radius: 6
+                            color: arrangeButton.checked ? Palette.primary(0.1) : "transparent"
+                            border.width: 1
+                            border.color: Palette.primary(0.12)
+                        }
+                    }
+                }
+            }
+        }
+
+        ResultChip {
+            Layout.fillWidth: true
+            visible: Model.result !== ""
+            text: Model.result
+        }
+        ScanChip {
+            visible: pane.items.length === 0 && Model.scanningAdv
+            text: pane.apps ? Texts.tr("Memindai Applications", "Scanning Applications")
+                            : Texts.tr("Memindai Downloads", "Scanning Downloads")
+        }
+
+        Rectangle {
+            objectName: "emptyBox"
+            visible: pane.items.length === 0 && !Model.scanningAdv
+            Layout.fillWidth: true
+            implicitHeight: emptyText.implicitHeight + 28
+            radius: 12
+            color: Palette.secondaryFill
+            Text {
+                id: emptyText
+                anchors.centerIn: parent
+                width: parent.width - 28
+                horizontalAlignment: Text.AlignHCenter
+                wrapMode: Text.Wrap
+                text: pane.apps ? Texts.tr("Belum ada aplikasi yang terbaca.", "No apps found yet.")
+                                : Texts.tr("Kosong, atau Ampa belum diizinkan membaca Downloads.",
+                                           "Empty, or Ampa has no access to Downloads yet.")
+                font.pixelSize: Palette.body
+                color: Palette.secondaryText
+            }
+        }
+
+        GridLayout {
+            objectName: "tiles"
+            visible: pane.items.length > 0 && pane.grid
+            Layout.fillWidth: true
+            columns: Math.max(1, Math.floor((width + 14) / (150 + 14)))
+            columnSpacing: 14
+            rowSpacing: 14
+            Repeater {
+                model: pane.grid ? pane.items : []
+                delegate: FileTile {
+                    id: tileEntry
+                    required property var modelData
+                    Layout.fillWidth: true
+                    Layout.minimumWidth: 150
+                    item: tileEntry.modelData
+                }
+            }
+        }
+
+        Rectangle {
+            objectName: "rows"
+            visible: pane.items.length > 0 && !pane.grid
+            Layout.fillWidth: true
+            implicitHeight: rowColumn.implicitHeight
+            radius: 12
+            color: Palette.control
+            border.width: 1
+            border.color: Palette.primary(0.1)
+            ColumnLayout {
+                id: rowColumn
+                width: parent.width
+                spacing: 0
+                Repeater {
+                    model: pane.grid ? [] : pane.items
+                    delegate: ColumnLayout {
+                        id: listEntry
+                        required property var modelData
+                        required property int index
+                        Layout.fillWidth: true
+                        spacing: 0
+                        Rectangle {
+                            visible: listEntry.index > 0
+                            Layout.fillWidth: true
+                            implicitHeight: 1
+                            color: Palette.primary(0.08)
+                        }
+                        DownloadRow {
+                            Layout.fillWidth: true
+                            item: listEntry.modelData
+                        }
+                    }
+                }
+            }
+        }
+        Item { Layout.fillHeight: true }
+    }
+}

@@ -1,0 +1,82 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Ampa
+
+// One large item as a tile: its icon, name and size; it rises under the pointer and offers the
+// item's buttons, and a context menu with the same two actions.
+Item {
+    id: tile
+    // { id, path, name, size, modified }
+    property var item: ({})
+    readonly property bool hover: hoverHandler.hovered && enabled
+
+    enabled: !Model.busy
+    implicitWidth: 150
+    implicitHeight: card.implicitHeight
+
+    HoverHandler { id: hoverHandler }
+    ToolTip.visible: hover
+    ToolTip.delay: 600
+    ToolTip.text: item.name || ""
+
+    Rectangle {
+        id: card
+        width: parent.width
+        y: tile.hover ? -2 : 0
+        Behavior on y { NumberAnimation { duration: 150; easing.type: Easing.OutQuad } }
+        implicitHeight: content.implicitHeight + 24
+        radius: 12
+        color: Palette.control
+        border.width: 1
+        border.color: Palette.primary(tile.hover ? 0.2 : 0.08)
+
+        ColumnLayout {
+            id: content
+            anchors.fill: parent
+            anchors.margins: 12
+            spacing: 6
+            Symbol {
+                name: DesktopIcons.fileIcon(tile.item.path || "")
+                size: 36
+            }
+            Text {
+                objectName: "itemName"
+                Layout.fillWidth: true
+                text: tile.item.name || ""
+                elide: Text.ElideMiddle
+                font.pixelSize: Palette.callout
+                font.weight: Font.Medium
+                color: Palette.text
+            }
+            Text {
+                text: Texts.fmt(tile.item.size || 0)
+                font.pixelSize: Palette.callout
+                color: Palette.secondaryText
+            }
+        }
+        ItemActions {
+            visible: tile.hover
+            anchors.top: parent.top
+            anchors.right: parent.right
+            anchors.margins: 6
+            itemId: tile.item.id || ""
+        }
+    }
+
+    TapHandler {
+        acceptedButtons: Qt.RightButton
+        onTapped: menu.popup()
+    }
+    Menu {
+        id: menu
+        MenuItem {
+            text: Texts.tr("Tampilkan di folder", "Show in folder")
+            onTriggered: Model.revealItem(tile.item.id)
+        }
+        MenuItem {
+            text: Texts.tr("Pindahkan ke Trash", "Move to Trash")
+            onTriggered: Model.trashItem(tile.item.id)
+        }
+    }
+}

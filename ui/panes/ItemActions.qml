@@ -1,0 +1,31 @@
+import QtQuick
+import QtQuick.Controls
+import Ampa
+
+// The two small buttons of a large item: show it in the file manager, move it to the Trash.
+Row {
+    id: actions
+    property string itemId
+    spacing: 2
+
+    ToolButton {
+        objectName: "reveal"
+        implicitWidth: 24
+        implicitHeight: 24
+        ToolTip.visible: hovered
+        ToolTip.text: Texts.tr("Tampilkan di folder", "Show in folder")
+        onClicked: Model.revealItem(actions.itemId)
+        contentItem: Symbol { name: "magnifyingglass"; tint: Palette.secondaryText; size: 14 }
+        background: Item {}
+    }
+    ToolButton {
+        objectName: "trash"
+        implicitWidth: 24
+        implicitHeight: 24
+        ToolTip.visible: hovered
+        ToolTip.text: Texts.tr("Pindahkan ke Trash", "Move to Trash")
+        onClicked: Model.trashItem(actions.itemId)
+        contentItem: Symbol { name: "trash"; tint: Palette.secondaryText; size: 14 }
+        background: Item {}
+    }
+}

@@ -1,0 +1,170 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Ampa
+
+// The quick clean: free space, the clean button, the restart suggestion, and the caches found.
+Item {
+    id: pane
+    implicitWidth: 560
+    implicitHeight: column.implicitHeight + 48
+
+    ColumnLayout {
+        id: column
+        anchors.fill: parent
+        anchors.margins: 24
+        spacing: 14
+
+        Rectangle {
+            objectName: "summary"
+            Layout.fillWidth: true
+            implicitHeight: summary.implicitHeight + 40
+            radius: 16
+            color: Palette.control
+            border.width: 1
+            border.color: Palette.primary(0.08)
+
+            RowLayout {
+                id: summary
+                anchors.fill: parent
+                anchors.margins: 20
+                spacing: 16
+                Ring {
+                    Layout.preferredWidth: 68
+                    Layout.preferredHeight: 68
+                    fraction: Model.usedFraction
+                    low: Model.isLow
+                    lineWidth: 8
+                    Text {
+                        anchors.centerIn: parent
+                        text: Math.trunc(Model.usedFraction * 100) + "%"
+                        font.pixelSize: 15
+                        font.weight: Font.DemiBold
+                        color: Palette.text
+                    }
+                }
+                ColumnLayout {
+                    spacing: 2
+                    Text {
+                        objectName: "freeText"
+                        text: Texts.fmt(Model.free)
+                        font.pixelSize: 30
+                        font.bold: true
+                        color: Model.isLow ? Palette.red : Palette.text
+                    }
+                    Text {
+                        text: Model.isLow
+                              ? Texts.tr("Kosong. Di bawah 10 GB, komputer bisa melambat.",
+                                         "Free. Under 10 GB, a computer can slow down.")
+                              : Texts.tr("kosong dari " + Texts.fmt(Model.total),
+                                         "free of " + Texts.fmt(Model.total))
+                        font.pixelSize: Palette.callout
+                        color: Palette.secondaryText
+                    }
+                }
+                Item { Layout.fillWidth: true }
+                CleanButton {}
+            }
+        }
+
+        RestartCard {
+            Layout.fillWidth: true
+            visible: Model.suggestRestart
+        }
+        ResultChip {
+            Layout.fillWidth: true
+            visible: Model.result !== ""
+            text: Model.result
+        }
+        ScanChip {
+            visible: Model.scanning
+            text: Texts.tr("Memindai cache", "Scanning caches")
+        }
+
+        Rectangle {
+            objectName: "targetList"
+            Layout.fillWidth: true
+            implicitHeight: targets.implicitHeight
+            radius: 12
+            color: Palette.secondaryFill
+            clip: true
+
+            ColumnLayout {
+                id: targets
+                width: parent.width
+                spacing: 0
+
+                Text {
+                    objectName: "targetsEmpty"
+                    visible: Model.visibleQuick.length === 0
+                    Layout.fillWidth: true
+                    Layout.margins: 14
+                    text: Model.scanning ? Texts.tr("Memindai cache", "Scanning caches")
+                                         : Texts.tr("Semua cache sudah bersih.",
+                                                    "All caches are clean.")
+                    font.pixelSize: Palette.body
+                    color: Palette.secondaryText
+                }
+                Repeater {
+                    model: Model.visibleQuick
+                    delegate: ColumnLayout {
+                        id: targetRow
+                        required property var modelData
+                        required property int index
+                        Layout.fillWidth: true
+                        spacing: 0
+                        Rectangle {
+                            visible: targetRow.index > 0
+                            Layout.fillWidth: true
+                            Layout.leftMargin: 54
+                            implicitHeight: 1
+                            color: Palette.primary(0.08)
+                        }
+                        RowLayout {
+                            objectName: "target_" + targetRow.modelData.id
+                            Layout.fillWidth: true
+                            Layout.margins: 12
+                            Layout.leftMargin: 14
+                            spacing: 12
+                            TargetIcon { target: targetRow.modelData }
+                            ColumnLayout {
+                                Layout.fillWidth: true
+                                spacing: 1
+                                Text {
+                                    text: targetRow.modelData.name
+                                    font.pixelSize: Palette.body
+                                    color: Palette.text
+                                }
+                                Text {
+                                    objectName: "targetCaption"
+                                    Layout.fillWidth: true
+                                    elide: Text.ElideRight
+                                    text: targetRow.modelData.status !== ""
+                                          ? targetRow.modelData.status : targetRow.modelData.note
+                                    font.pixelSize: Palette.caption
+                                    color: targetRow.modelData.status !== "" ? Palette.orange
+                                                                             : Palette.secondaryText
+                                }
+                            }
+                            Text {
+                                text: Texts.fmt(targetRow.modelData.size)
+                                font.pixelSize: Palette.body
+                                color: Palette.secondaryText
+                            }
+                        }
+                    }
+                }
+            }
+        }
+
+        Text {
+            Layout.fillWidth: true
+            wrapMode: Text.Wrap
+            text: Texts.tr("Cache yang dibuat ulang sendiri. Cache aplikasi yang sedang terbuka dilewati.",
+                           "Caches that rebuild themselves. Caches of apps that are open are skipped.")
+            font.pixelSize: Palette.callout
+            color: Palette.secondaryText
+        }
+        Item { Layout.fillHeight: true }
+    }
+}

@@ -1,0 +1,75 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Ampa
+
+// The restart suggestion: uptime, what swap takes, and the Restart button.
+Rectangle {
+    id: card
+    property bool compact: false
+    readonly property string swap: Texts.fmt(Model.swapBytes)
+
+    implicitHeight: row.implicitHeight + 2 * row.anchors.margins
+    implicitWidth: row.implicitWidth + 2 * row.anchors.margins
+    radius: 12
+    color: Palette.faded(Palette.orange, 0.1)
+
+    RowLayout {
+        id: row
+        anchors.fill: parent
+        anchors.margins: card.compact ? 10 : 14
+        spacing: 12
+        Symbol {
+            name: "arrow.clockwise.circle.fill"
+            tint: Palette.orange
+            size: card.compact ? 20 : 26
+            SequentialAnimation on opacity {
+                loops: Animation.Infinite
+                NumberAnimation { to: 0.45; duration: 900; easing.type: Easing.InOutSine }
+                NumberAnimation { to: 1; duration: 900; easing.type: Easing.InOutSine }
+            }
+        }
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 2
+            Text {
+                text: Texts.tr("Menyala " + Texts.uptimeText(Model.uptime),
+                               "On for " + Texts.uptimeText(Model.uptime))
+                font.pixelSize: Palette.body
+                font.weight: Font.Medium
+                color: Palette.text
+            }
+            Text {
+                Layout.fillWidth: true
+                text: card.compact
+                      ? Texts.tr("Restart mengembalikan " + card.swap + " swap.",
+                                 "A restart frees " + card.swap + " of swap.")
+                      : Texts.tr("Swap, yaitu RAM cadangan di disk, memakai " + card.swap
+                                 + ". Restart mengembalikan ruang itu dan menyegarkan memori.",
+                                 "Swap, the backup RAM on your disk, takes " + card.swap
+                                 + ". A restart frees that space and refreshes memory.")
+                wrapMode: Text.Wrap
+                font.pixelSize: card.compact ? Palette.caption : Palette.callout
+                color: Palette.secondaryText
+            }
+        }
+        PillButton {
+            visible: !card.compact
+            text: "Restart"
+            onClicked: Model.restartMac()
+        }
+        ToolButton {
+            id: restartLink
+            visible: card.compact
+            text: "Restart"
+            onClicked: Model.restartMac()
+            contentItem: Text {
+                text: "Restart"
+                font.pixelSize: Palette.callout
+                font.underline: restartLink.hovered
+                color: Palette.accent
+            }
+            background: Item {}
+        }
+    }
+}

@@ -1,0 +1,55 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Ampa
+
+// The last action's result, with a button that dismisses it everywhere.
+Rectangle {
+    id: chip
+    property string text
+
+    implicitHeight: row.implicitHeight + 24
+    implicitWidth: row.implicitWidth + 24
+    radius: 12
+    color: Palette.faded(Palette.accent, 0.1)
+
+    onTextChanged: bounce.restart()
+
+    RowLayout {
+        id: row
+        anchors.fill: parent
+        anchors.margins: 12
+        spacing: 8
+        Symbol {
+            id: check
+            name: "checkmark.circle.fill"
+            tint: Palette.accent
+            size: 16
+            SequentialAnimation {
+                id: bounce
+                NumberAnimation { target: check; property: "scale"; to: 1.25; duration: 120 }
+                NumberAnimation { target: check; property: "scale"; to: 1; duration: 180; easing.type: Easing.OutBack }
+            }
+        }
+        Text {
+            Layout.fillWidth: true
+            text: chip.text
+            wrapMode: Text.Wrap
+            font.pixelSize: Palette.body
+            color: Palette.text
+        }
+        ToolButton {
+            objectName: "dismissResult"
+            flat: true
+            implicitWidth: 22
+            implicitHeight: 22
+            onClicked: Model.clearResult()
+            contentItem: Symbol {
+                name: "xmark"
+                tint: Palette.secondaryText
+                size: 12
+            }
+            background: Item {}
+        }
+    }
+}

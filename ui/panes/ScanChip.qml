@@ -1,0 +1,34 @@
+import QtQuick
+import QtQuick.Controls
+import Ampa
+
+// A spinning indicator and what is being scanned, on a capsule.
+Rectangle {
+    id: chip
+    property string text
+
+    implicitWidth: row.implicitWidth + 24
+    implicitHeight: row.implicitHeight + 12
+    radius: height / 2
+    color: Palette.control
+    border.width: 1
+    border.color: Palette.primary(0.08)
+
+    Row {
+        id: row
+        anchors.centerIn: parent
+        spacing: 8
+        BusyIndicator {
+            anchors.verticalCenter: parent.verticalCenter
+            width: 16
+            height: 16
+            running: chip.visible
+        }
+        Text {
+            anchors.verticalCenter: parent.verticalCenter
+            text: chip.text
+            font.pixelSize: Palette.callout
+            color: Palette.secondaryText
+        }
+    }
+}

@@ -1,0 +1,129 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Ampa
+
+// Language, layout, appearance, open at login and the tray icon. The same form embedded in the
+// sidebar's settings pane and in the single page's settings sheet.
+Item {
+    id: view
+    property bool embedded: true
+
+    implicitWidth: 560
+    implicitHeight: form.implicitHeight + 48
+
+    LoginSwitch { id: login }
+
+    component Choice: RowLayout {
+        id: choice
+        property string title
+        property var options: []   // [{ value, label }]
+        property string value
+        signal chosen(string value)
+        Layout.fillWidth: true
+        spacing: 12
+        Text {
+            Layout.preferredWidth: 170
+            text: choice.title
+            font.pixelSize: Palette.body
+            color: Palette.text
+        }
+        ComboBox {
+            objectName: "choice_" + choice.title
+            Layout.fillWidth: true
+            model: choice.options.map(option => option.label)
+            currentIndex: choice.options.findIndex(option => option.value === choice.value)
+            onActivated: index => choice.chosen(choice.options[index].value)
+        }
+    }
+    component Toggle: RowLayout {
+        id: toggle
+        property string title
+        property bool checked
+        signal toggled(bool on)
+        Layout.fillWidth: true
+        Text {
+            Layout.fillWidth: true
+            text: toggle.title
+            font.pixelSize: Palette.body
+            color: Palette.text
+        }
+        Switch {
+            objectName: "toggle_" + toggle.title
+            checked: toggle.checked
+            onToggled: toggle.toggled(checked)
+        }
+    }
+
+    Rectangle {
+        anchors.fill: form
+        anchors.margins: -16
+        radius: 12
+        color: Palette.control
+        border.width: 1
+        border.color: Palette.primary(0.08)
+    }
+
+    ColumnLayout {
+        id: form
+        x: 40
+        y: 40
+        width: Math.min(560, view.width) - 80
+        spacing: 12
+
+        Choice {
+            title: "Language / Bahasa"
+            options: [{ value: "en", label: "English" }, { value: "id", label: "Bahasa Indonesia" }]
+            value: Settings.language
+            onChosen: value => Settings.language = value
+        }
+        Choice {
+            title: Texts.tr("Tampilan", "Layout")
+            options: [{ value: "sidebar", label: "Sidebar" },
+                      { value: "halaman", label: Texts.tr("Satu halaman", "Single page") }]
+            value: Settings.viewMode === "sidebar" ? "sidebar" : "halaman"
+            onChosen: value => Settings.viewMode = value
+        }
+        Choice {
+            title: "Mode"
+            options: [{ value: "sistem", label: Texts.tr("Ikuti sistem", "Match system") },
+                      { value: "terang", label: Texts.tr("Terang", "Light") },
+                      { value: "gelap", label: Texts.tr("Gelap", "Dark") }]
+            value: Settings.appearance === "terang" || Settings.appearance === "gelap"
+                   ? Settings.appearance : "sistem"
+            onChosen: value => Settings.appearance = value
+        }
+        Toggle {
+            title: Texts.tr("Buka saat login", "Open at login")
+            checked: login.on
+            onToggled: on => login.set(on)
+        }
+        Toggle {
+            title: Texts.tr("Tampilkan di system tray", "Show in system tray")
+            checked: Settings.showMenuBar
+            onToggled: on => Settings.showMenuBar = on
+        }
+        Text {
+            objectName: "loginError"
+            visible: login.error !== ""
+            Layout.fillWidth: true
+            wrapMode: Text.Wrap
+            text: login.error
+            font.pixelSize: Palette.caption
+            color: Palette.red
+        }
+        Text {
+            Layout.fillWidth: true
+            wrapMode: Text.Wrap
+            text: Texts.tr("Kalau keduanya aktif, Ampa berjalan diam-diam di system tray setiap kali login.",
+                           "With both on, Ampa runs quietly in the system tray every time you log in.")
+            font.pixelSize: Palette.caption
+            color: Palette.secondaryText
+        }
+    }
+
+    Connections {
+        target: Settings
+        function onAppearanceChanged() { Appearance.applyAppearance(Settings.appearance) }
+    }
+}
