@@ -11,7 +11,7 @@ Row {
         width: mark.size
         height: mark.size
         radius: mark.size * 0.24
-        color: Palette.accent
+        color: Theme.accent
         Symbol {
             anchors.centerIn: parent
             name: "sparkles"
@@ -24,6 +24,6 @@ Row {
         text: "Ampa"
         font.pixelSize: mark.size * 0.62
         font.weight: Font.DemiBold
-        color: Palette.text
+        color: Theme.text
     }
 }

@@ -29,10 +29,11 @@ QString DesktopIcons::fileIcon(const QString &path) const
         return "folder";
     if (path.endsWith(QLatin1String(".AppImage")))
         return "application-x-executable";
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(info);
+    // By name first: a download's contents may be incomplete or empty.
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension);
     for (const QString &name : {type.iconName(), type.genericIconName()}) {
-        if (QIcon::hasThemeIcon(name))
+        if (type.isValid() && !name.isEmpty() && QIcon::hasThemeIcon(name))
             return name;
     }
-    return "unknown";
+    return "text-x-generic";
 }

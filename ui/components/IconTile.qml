@@ -4,12 +4,12 @@ import Ampa
 // A symbol in a small rounded square of its own tint.
 Rectangle {
     property string symbol
-    property color tint: Palette.accent
+    property color tint: Theme.accent
 
     implicitWidth: 28
     implicitHeight: 28
     radius: 8
-    color: Palette.faded(tint, 0.12)
+    color: Theme.faded(tint, 0.12)
 
     Symbol {
         anchors.centerIn: parent

@@ -23,20 +23,20 @@ Button {
             width: 6
             height: 6
             radius: 3
-            color: Palette.faded(pill.prominent ? Palette.text : Palette.secondaryText, 0.6)
+            color: Theme.faded(pill.prominent ? Theme.text : Theme.secondaryText, 0.6)
         }
         Text {
             text: pill.text
-            font.pixelSize: Palette.callout
+            font.pixelSize: Theme.callout
             font.weight: pill.prominent ? Font.Medium : Font.Normal
-            color: pill.prominent ? Palette.text : Palette.secondaryText
+            color: pill.prominent ? Theme.text : Theme.secondaryText
             elide: Text.ElideNone
         }
     }
     background: Rectangle {
         radius: height / 2
-        color: pill.prominent ? Palette.primary(0.08) : Palette.control
+        color: pill.prominent ? Theme.primary(0.08) : Theme.control
         border.width: 1
-        border.color: Palette.primary(pill.prominent ? 0.3 : 0.12)
+        border.color: Theme.primary(pill.prominent ? 0.3 : 0.12)
     }
 }

@@ -45,7 +45,7 @@ Item {
             const cx = width / 2
             const cy = height / 2
             ctx.lineWidth = ring.lineWidth
-            ctx.strokeStyle = Palette.track
+            ctx.strokeStyle = Theme.track
             ctx.beginPath()
             ctx.arc(cx, cy, radius, 0, 2 * Math.PI)
             ctx.stroke()
@@ -53,7 +53,7 @@ Item {
             if (p <= 0)
                 return
             ctx.lineCap = "round"
-            ctx.strokeStyle = ring.low ? Palette.red : Palette.accent
+            ctx.strokeStyle = ring.low ? Theme.red : Theme.accent
             ctx.beginPath()
             ctx.arc(cx, cy, radius, -Math.PI / 2, -Math.PI / 2 + 2 * Math.PI * p)
             ctx.stroke()
@@ -61,7 +61,7 @@ Item {
     }
 
     Connections {
-        target: Palette
+        target: Theme
         function onDarkChanged() { canvas.requestPaint() }
     }
 }

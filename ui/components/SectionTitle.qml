@@ -3,7 +3,7 @@ import Ampa
 
 Text {
     topPadding: 8
-    font.pixelSize: Palette.title3
+    font.pixelSize: Theme.title3
     font.weight: Font.DemiBold
-    color: Palette.text
+    color: Theme.text
 }

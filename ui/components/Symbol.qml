@@ -1,17 +1,23 @@
 import QtQuick
 import Ampa
 
-// A symbol of the icon theme, drawn in `tint` (or in its own colours when `tint` is unset).
-Image {
+// A symbol of the icon theme, drawn in `tint` (or in its own colours when `tint` is unset), at
+// `size` whatever the size of the theme's own drawing.
+Item {
     id: symbol
     property string name
     property color tint: "transparent"
     property real size: 16
 
-    width: size
-    height: size
-    sourceSize.width: Math.ceil(size * 2)
-    sourceSize.height: Math.ceil(size * 2)
-    smooth: true
-    source: name === "" ? "" : Icons.source(name, tint.a > 0 ? tint : undefined)
+    implicitWidth: size
+    implicitHeight: size
+
+    Image {
+        anchors.fill: parent
+        sourceSize.width: Math.ceil(symbol.size * 2)
+        sourceSize.height: Math.ceil(symbol.size * 2)
+        smooth: true
+        source: symbol.name === "" ? ""
+                                   : Icons.source(symbol.name, symbol.tint.a > 0 ? symbol.tint : undefined)
+    }
 }

@@ -17,8 +17,15 @@ QPixmap SymbolImageProvider::requestPixmap(const QString &id, QSize *size,
     pixmap.fill(Qt::transparent);
     const QIcon icon = QIcon::fromTheme(name);
     if (!icon.isNull()) {
+        // Themes ship fixed sizes: draw the largest one and scale it, so small glyphs fill the
+        // square as symbols should.
+        QSize largest;
+        for (const QSize &available : icon.availableSizes())
+            largest = available.width() > largest.width() ? available : largest;
+        const QPixmap drawn = icon.pixmap(largest.isValid() ? largest.expandedTo(wanted) : wanted);
         QPainter painter(&pixmap);
-        icon.paint(&painter, pixmap.rect());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(pixmap.rect(), drawn);
         if (QColor::isValidColorName(colour)) {
             // Keep the icon's shape, take the colour: a symbol in the tint.
             painter.setCompositionMode(QPainter::CompositionMode_SourceIn);

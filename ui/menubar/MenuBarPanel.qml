@@ -5,7 +5,7 @@ import Ampa
 
 // The tray panel: free space, the restart suggestion, the quick clean, the first five advanced
 // items, and the way to the main window.
-Rectangle {
+Themed {
     id: panel
     // Asks the host to show the main window, on `pane` when one is given ("" for none).
     signal openRequested(string pane)
@@ -13,10 +13,14 @@ Rectangle {
 
     implicitWidth: 320
     implicitHeight: column.implicitHeight + 32
-    color: Palette.window
-    radius: 10
-    border.width: 1
-    border.color: Palette.primary(0.12)
+
+    Rectangle {
+        anchors.fill: parent
+        color: Theme.window
+        radius: 10
+        border.width: 1
+        border.color: Theme.primary(0.12)
+    }
 
     ColumnLayout {
         id: column
@@ -28,6 +32,7 @@ Rectangle {
         AmpaMark {}
 
         RowLayout {
+            Layout.fillWidth: true
             spacing: 12
             Ring {
                 Layout.preferredWidth: 44
@@ -37,12 +42,14 @@ Rectangle {
                 lineWidth: 6
             }
             ColumnLayout {
+                Layout.fillWidth: true
+                Layout.preferredWidth: 100
                 spacing: 1
                 Text {
                     text: Texts.fmt(Model.free)
                     font.pixelSize: 20
                     font.bold: true
-                    color: Model.isLow ? Palette.red : Palette.text
+                    color: Model.isLow ? Theme.red : Theme.text
                 }
                 Text {
                     text: Model.isLow
@@ -50,8 +57,10 @@ Rectangle {
                                      "Free. Under 10 GB, a computer can slow down.")
                           : Texts.tr("kosong dari " + Texts.fmt(Model.total),
                                      "free of " + Texts.fmt(Model.total))
-                    font.pixelSize: Palette.callout
-                    color: Palette.secondaryText
+                    Layout.fillWidth: true
+                    wrapMode: Text.Wrap
+                    font.pixelSize: Theme.callout
+                    color: Theme.secondaryText
                 }
             }
         }
@@ -71,17 +80,17 @@ Rectangle {
             Layout.fillWidth: true
             wrapMode: Text.Wrap
             text: Model.result
-            font.pixelSize: Palette.caption
-            color: Palette.text
+            font.pixelSize: Theme.caption
+            color: Theme.text
         }
 
-        Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: Palette.primary(0.1) }
+        Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: Theme.primary(0.1) }
 
         Text {
             text: Texts.tr("Opsi lanjutan", "Advanced options")
-            font.pixelSize: Palette.caption
+            font.pixelSize: Theme.caption
             font.weight: Font.DemiBold
-            color: Palette.secondaryText
+            color: Theme.secondaryText
         }
         Repeater {
             objectName: "panelAdvItems"
@@ -100,19 +109,20 @@ Rectangle {
                 Avatar { initials: advRow.modelData.initials; size: 26 }
                 ColumnLayout {
                     Layout.fillWidth: true
+                    Layout.preferredWidth: 100
                     spacing: 0
                     Text {
                         Layout.fillWidth: true
                         elide: Text.ElideRight
                         text: advRow.modelData.title
-                        font.pixelSize: Palette.callout
-                        color: Palette.text
+                        font.pixelSize: Theme.callout
+                        color: Theme.text
                     }
                     Text {
                         visible: advRow.modelData.size !== undefined
                         text: visible ? Texts.fmt(advRow.modelData.size) : ""
-                        font.pixelSize: Palette.caption
-                        color: Palette.secondaryText
+                        font.pixelSize: Theme.caption
+                        color: Theme.secondaryText
                     }
                 }
                 PillButton {
@@ -124,14 +134,14 @@ Rectangle {
             }
         }
 
-        Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: Palette.primary(0.1) }
+        Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: Theme.primary(0.1) }
 
         RowLayout {
             Layout.fillWidth: true
             Button {
                 objectName: "openAmpa"
                 text: Texts.tr("Buka Ampa", "Open Ampa")
-                icon.source: Icons.source("macwindow", Palette.text)
+                icon.source: Icons.source("macwindow", Theme.text)
                 onClicked: panel.openRequested("")
             }
             Item { Layout.fillWidth: true }
@@ -140,7 +150,7 @@ Rectangle {
                 ToolTip.visible: hovered
                 ToolTip.text: Texts.tr("Pengaturan", "Settings")
                 onClicked: panel.openRequested("pengaturan")
-                contentItem: Symbol { name: "gearshape"; tint: Palette.secondaryText; size: 16 }
+                contentItem: Symbol { name: "gearshape"; tint: Theme.secondaryText; size: 16 }
                 background: Item {}
             }
             ToolButton {
@@ -148,7 +158,7 @@ Rectangle {
                 ToolTip.visible: hovered
                 ToolTip.text: Texts.tr("Keluar", "Quit")
                 onClicked: panel.quitRequested()
-                contentItem: Symbol { name: "power"; tint: Palette.secondaryText; size: 16 }
+                contentItem: Symbol { name: "power"; tint: Theme.secondaryText; size: 16 }
                 background: Item {}
             }
         }

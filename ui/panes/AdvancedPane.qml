@@ -4,7 +4,7 @@ import QtQuick.Layouts
 import Ampa
 
 // The larger clean-ups, one row each, every action behind its own confirmation.
-Item {
+Themed {
     id: pane
     implicitWidth: 560
     implicitHeight: column.implicitHeight + 48
@@ -30,9 +30,9 @@ Item {
             Layout.fillWidth: true
             implicitHeight: rows.implicitHeight
             radius: 12
-            color: Palette.control
+            color: Theme.control
             border.width: 1
-            border.color: Palette.primary(0.1)
+            border.color: Theme.primary(0.1)
 
             ColumnLayout {
                 id: rows
@@ -50,7 +50,7 @@ Item {
                             visible: advRow.index > 0
                             Layout.fillWidth: true
                             implicitHeight: 1
-                            color: Palette.primary(0.08)
+                            color: Theme.primary(0.08)
                         }
                         RowLayout {
                             Layout.fillWidth: true
@@ -67,23 +67,23 @@ Item {
                                 ToolTip.text: advRow.modelData.note
                                 Text {
                                     text: advRow.modelData.title
-                                    font.pixelSize: Palette.body
+                                    font.pixelSize: Theme.body
                                     font.weight: Font.Medium
-                                    color: Palette.text
+                                    color: Theme.text
                                 }
                                 Text {
                                     Layout.fillWidth: true
                                     elide: Text.ElideRight
                                     text: advRow.modelData.short
-                                    font.pixelSize: Palette.callout
-                                    color: Palette.secondaryText
+                                    font.pixelSize: Theme.callout
+                                    color: Theme.secondaryText
                                 }
                             }
                             Text {
                                 visible: advRow.modelData.size !== undefined
                                 text: visible ? Texts.fmt(advRow.modelData.size) : ""
-                                font.pixelSize: Palette.body
-                                color: Palette.secondaryText
+                                font.pixelSize: Theme.body
+                                color: Theme.secondaryText
                             }
                             PillButton {
                                 objectName: "advButton_" + advRow.modelData.id
@@ -102,8 +102,8 @@ Item {
             Layout.fillWidth: true
             wrapMode: Text.Wrap
             text: Texts.tr("Setiap tindakan meminta konfirmasi dulu.", "Every action asks you first.")
-            font.pixelSize: Palette.callout
-            color: Palette.secondaryText
+            font.pixelSize: Theme.callout
+            color: Theme.secondaryText
         }
         Item { Layout.fillHeight: true }
     }

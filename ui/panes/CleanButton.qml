@@ -51,13 +51,13 @@ Button {
             text: Model.busy ? Texts.tr("Membersihkan", "Cleaning")
                              : Texts.tr("Bersihkan " + Texts.fmt(Model.quickTotal),
                                         "Clean " + Texts.fmt(Model.quickTotal))
-            font.pixelSize: Palette.body
+            font.pixelSize: Theme.body
             font.weight: Font.DemiBold
             color: "white"
         }
     }
     background: Rectangle {
         radius: button.fullWidth ? 8 : height / 2
-        color: button.down ? Qt.darker(Palette.accent, 1.15) : Palette.accent
+        color: button.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
     }
 }

@@ -34,13 +34,13 @@ Item {
                 Layout.fillWidth: true
                 text: row.item.name || ""
                 elide: Text.ElideMiddle
-                font.pixelSize: Palette.body
-                color: Palette.text
+                font.pixelSize: Theme.body
+                color: Theme.text
             }
             Text {
                 text: row.item.modified ? Texts.shortDate(row.item.modified) : ""
-                font.pixelSize: Palette.caption
-                color: Palette.secondaryText
+                font.pixelSize: Theme.caption
+                color: Theme.secondaryText
             }
         }
         ItemActions {
@@ -51,8 +51,8 @@ Item {
             Layout.minimumWidth: 70
             horizontalAlignment: Text.AlignRight
             text: Texts.fmt(row.item.size || 0)
-            font.pixelSize: Palette.body
-            color: Palette.secondaryText
+            font.pixelSize: Theme.body
+            color: Theme.secondaryText
         }
     }
 }

@@ -5,7 +5,7 @@ import Ampa
 
 // The largest items of Downloads, or the largest applications, as tiles or rows. The arrangement
 // is one setting for both panes.
-Item {
+Themed {
     id: pane
     property bool apps: false
     readonly property var items: apps ? Model.apps : Model.downloads
@@ -28,8 +28,8 @@ Item {
                                            pane.items.length + " largest apps")
                                 : Texts.tr(pane.items.length + " item terbesar",
                                            pane.items.length + " largest items")
-                font.pixelSize: Palette.body
-                color: Palette.secondaryText
+                font.pixelSize: Theme.body
+                color: Theme.secondaryText
             }
             Item { Layout.fillWidth: true }
             Row {
@@ -52,14 +52,14 @@ Item {
                         onClicked: Settings.downloadsLayout = modelData.value
                         contentItem: Symbol {
                             name: arrangeButton.modelData.symbol
-                            tint: arrangeButton.checked ? Palette.text : Palette.secondaryText
+                            tint: arrangeButton.checked ? Theme.text : Theme.secondaryText
                             size: 14
                         }
                         background: Rectangle {
                             radius: 6
-                            color: arrangeButton.checked ? Palette.primary(0.1) : "transparent"
+                            color: arrangeButton.checked ? Theme.primary(0.1) : "transparent"
                             border.width: 1
-                            border.color: Palette.primary(0.12)
+                            border.color: Theme.primary(0.12)
                         }
                     }
                 }
@@ -83,7 +83,7 @@ Item {
             Layout.fillWidth: true
             implicitHeight: emptyText.implicitHeight + 28
             radius: 12
-            color: Palette.secondaryFill
+            color: Theme.secondaryFill
             Text {
                 id: emptyText
                 anchors.centerIn: parent
@@ -93,8 +93,8 @@ Item {
                 text: pane.apps ? Texts.tr("Belum ada aplikasi yang terbaca.", "No apps found yet.")
                                 : Texts.tr("Kosong, atau Ampa belum diizinkan membaca Downloads.",
                                            "Empty, or Ampa has no access to Downloads yet.")
-                font.pixelSize: Palette.body
-                color: Palette.secondaryText
+                font.pixelSize: Theme.body
+                color: Theme.secondaryText
             }
         }
 
@@ -123,9 +123,9 @@ Item {
             Layout.fillWidth: true
             implicitHeight: rowColumn.implicitHeight
             radius: 12
-            color: Palette.control
+            color: Theme.control
             border.width: 1
-            border.color: Palette.primary(0.1)
+            border.color: Theme.primary(0.1)
             ColumnLayout {
                 id: rowColumn
                 width: parent.width
@@ -142,7 +142,7 @@ Item {
                             visible: listEntry.index > 0
                             Layout.fillWidth: true
                             implicitHeight: 1
-                            color: Palette.primary(0.08)
+                            color: Theme.primary(0.08)
                         }
                         DownloadRow {
                             Layout.fillWidth: true

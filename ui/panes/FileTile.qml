@@ -27,9 +27,9 @@ Item {
         Behavior on y { NumberAnimation { duration: 150; easing.type: Easing.OutQuad } }
         implicitHeight: content.implicitHeight + 24
         radius: 12
-        color: Palette.control
+        color: Theme.control
         border.width: 1
-        border.color: Palette.primary(tile.hover ? 0.2 : 0.08)
+        border.color: Theme.primary(tile.hover ? 0.2 : 0.08)
 
         ColumnLayout {
             id: content
@@ -45,14 +45,14 @@ Item {
                 Layout.fillWidth: true
                 text: tile.item.name || ""
                 elide: Text.ElideMiddle
-                font.pixelSize: Palette.callout
+                font.pixelSize: Theme.callout
                 font.weight: Font.Medium
-                color: Palette.text
+                color: Theme.text
             }
             Text {
                 text: Texts.fmt(tile.item.size || 0)
-                font.pixelSize: Palette.callout
-                color: Palette.secondaryText
+                font.pixelSize: Theme.callout
+                color: Theme.secondaryText
             }
         }
         ItemActions {

@@ -15,7 +15,7 @@ Row {
         ToolTip.visible: hovered
         ToolTip.text: Texts.tr("Tampilkan di folder", "Show in folder")
         onClicked: Model.revealItem(actions.itemId)
-        contentItem: Symbol { name: "magnifyingglass"; tint: Palette.secondaryText; size: 14 }
+        contentItem: Symbol { name: "magnifyingglass"; tint: Theme.secondaryText; size: 14 }
         background: Item {}
     }
     ToolButton {
@@ -25,7 +25,7 @@ Row {
         ToolTip.visible: hovered
         ToolTip.text: Texts.tr("Pindahkan ke Trash", "Move to Trash")
         onClicked: Model.trashItem(actions.itemId)
-        contentItem: Symbol { name: "trash"; tint: Palette.secondaryText; size: 14 }
+        contentItem: Symbol { name: "trash"; tint: Theme.secondaryText; size: 14 }
         background: Item {}
     }
 }

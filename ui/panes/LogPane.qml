@@ -4,13 +4,12 @@ import QtQuick.Layouts
 import Ampa
 
 // The activity log, newest first, read again each time the pane is shown.
-ScrollView {
+Themed {
     id: pane
     property var lines: []
 
     implicitWidth: 560
     implicitHeight: 400
-    contentWidth: availableWidth
 
     function load() {
         lines = Texts.logLines()
@@ -18,8 +17,13 @@ ScrollView {
     Component.onCompleted: load()
     onVisibleChanged: if (visible) load()
 
+    ScrollView {
+        id: scroll
+        anchors.fill: parent
+        contentWidth: availableWidth
+
     ColumnLayout {
-        width: pane.availableWidth
+        width: scroll.availableWidth
         spacing: 6
         Item { implicitHeight: 18 }
         Text {
@@ -27,8 +31,8 @@ ScrollView {
             visible: pane.lines.length === 0
             Layout.leftMargin: 24
             text: Texts.tr("Belum ada catatan pembersihan.", "No cleanups logged yet.")
-            font.pixelSize: Palette.body
-            color: Palette.secondaryText
+            font.pixelSize: Theme.body
+            color: Theme.secondaryText
         }
         Repeater {
             model: pane.lines
@@ -42,11 +46,12 @@ ScrollView {
                 selectByMouse: true
                 wrapMode: TextEdit.WrapAnywhere
                 font.family: "DejaVu Sans Mono"
-                font.pixelSize: Palette.callout
-                color: Palette.text
-                selectionColor: Palette.faded(Palette.accent, 0.35)
+                font.pixelSize: Theme.callout
+                color: Theme.text
+                selectionColor: Theme.faded(Theme.accent, 0.35)
             }
         }
         Item { implicitHeight: 18 }
     }
+}
 }

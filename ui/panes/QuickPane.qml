@@ -4,7 +4,7 @@ import QtQuick.Layouts
 import Ampa
 
 // The quick clean: free space, the clean button, the restart suggestion, and the caches found.
-Item {
+Themed {
     id: pane
     implicitWidth: 560
     implicitHeight: column.implicitHeight + 48
@@ -20,9 +20,9 @@ Item {
             Layout.fillWidth: true
             implicitHeight: summary.implicitHeight + 40
             radius: 16
-            color: Palette.control
+            color: Theme.control
             border.width: 1
-            border.color: Palette.primary(0.08)
+            border.color: Theme.primary(0.08)
 
             RowLayout {
                 id: summary
@@ -40,17 +40,19 @@ Item {
                         text: Math.trunc(Model.usedFraction * 100) + "%"
                         font.pixelSize: 15
                         font.weight: Font.DemiBold
-                        color: Palette.text
+                        color: Theme.text
                     }
                 }
                 ColumnLayout {
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 100
                     spacing: 2
                     Text {
                         objectName: "freeText"
                         text: Texts.fmt(Model.free)
                         font.pixelSize: 30
                         font.bold: true
-                        color: Model.isLow ? Palette.red : Palette.text
+                        color: Model.isLow ? Theme.red : Theme.text
                     }
                     Text {
                         text: Model.isLow
@@ -58,11 +60,12 @@ Item {
                                          "Free. Under 10 GB, a computer can slow down.")
                               : Texts.tr("kosong dari " + Texts.fmt(Model.total),
                                          "free of " + Texts.fmt(Model.total))
-                        font.pixelSize: Palette.callout
-                        color: Palette.secondaryText
+                        Layout.fillWidth: true
+                        wrapMode: Text.Wrap
+                        font.pixelSize: Theme.callout
+                        color: Theme.secondaryText
                     }
                 }
-                Item { Layout.fillWidth: true }
                 CleanButton {}
             }
         }
@@ -86,7 +89,7 @@ Item {
             Layout.fillWidth: true
             implicitHeight: targets.implicitHeight
             radius: 12
-            color: Palette.secondaryFill
+            color: Theme.secondaryFill
             clip: true
 
             ColumnLayout {
@@ -102,8 +105,8 @@ Item {
                     text: Model.scanning ? Texts.tr("Memindai cache", "Scanning caches")
                                          : Texts.tr("Semua cache sudah bersih.",
                                                     "All caches are clean.")
-                    font.pixelSize: Palette.body
-                    color: Palette.secondaryText
+                    font.pixelSize: Theme.body
+                    color: Theme.secondaryText
                 }
                 Repeater {
                     model: Model.visibleQuick
@@ -118,7 +121,7 @@ Item {
                             Layout.fillWidth: true
                             Layout.leftMargin: 54
                             implicitHeight: 1
-                            color: Palette.primary(0.08)
+                            color: Theme.primary(0.08)
                         }
                         RowLayout {
                             objectName: "target_" + targetRow.modelData.id
@@ -132,8 +135,8 @@ Item {
                                 spacing: 1
                                 Text {
                                     text: targetRow.modelData.name
-                                    font.pixelSize: Palette.body
-                                    color: Palette.text
+                                    font.pixelSize: Theme.body
+                                    color: Theme.text
                                 }
                                 Text {
                                     objectName: "targetCaption"
@@ -141,15 +144,15 @@ Item {
                                     elide: Text.ElideRight
                                     text: targetRow.modelData.status !== ""
                                           ? targetRow.modelData.status : targetRow.modelData.note
-                                    font.pixelSize: Palette.caption
-                                    color: targetRow.modelData.status !== "" ? Palette.orange
-                                                                             : Palette.secondaryText
+                                    font.pixelSize: Theme.caption
+                                    color: targetRow.modelData.status !== "" ? Theme.orange
+                                                                             : Theme.secondaryText
                                 }
                             }
                             Text {
                                 text: Texts.fmt(targetRow.modelData.size)
-                                font.pixelSize: Palette.body
-                                color: Palette.secondaryText
+                                font.pixelSize: Theme.body
+                                color: Theme.secondaryText
                             }
                         }
                     }
@@ -162,8 +165,8 @@ Item {
             wrapMode: Text.Wrap
             text: Texts.tr("Cache yang dibuat ulang sendiri. Cache aplikasi yang sedang terbuka dilewati.",
                            "Caches that rebuild themselves. Caches of apps that are open are skipped.")
-            font.pixelSize: Palette.callout
-            color: Palette.secondaryText
+            font.pixelSize: Theme.callout
+            color: Theme.secondaryText
         }
         Item { Layout.fillHeight: true }
     }

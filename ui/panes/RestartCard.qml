@@ -12,7 +12,7 @@ Rectangle {
     implicitHeight: row.implicitHeight + 2 * row.anchors.margins
     implicitWidth: row.implicitWidth + 2 * row.anchors.margins
     radius: 12
-    color: Palette.faded(Palette.orange, 0.1)
+    color: Theme.faded(Theme.orange, 0.1)
 
     RowLayout {
         id: row
@@ -21,7 +21,7 @@ Rectangle {
         spacing: 12
         Symbol {
             name: "arrow.clockwise.circle.fill"
-            tint: Palette.orange
+            tint: Theme.orange
             size: card.compact ? 20 : 26
             SequentialAnimation on opacity {
                 loops: Animation.Infinite
@@ -31,13 +31,14 @@ Rectangle {
         }
         ColumnLayout {
             Layout.fillWidth: true
+            Layout.preferredWidth: 100
             spacing: 2
             Text {
                 text: Texts.tr("Menyala " + Texts.uptimeText(Model.uptime),
                                "On for " + Texts.uptimeText(Model.uptime))
-                font.pixelSize: Palette.body
+                font.pixelSize: Theme.body
                 font.weight: Font.Medium
-                color: Palette.text
+                color: Theme.text
             }
             Text {
                 Layout.fillWidth: true
@@ -49,8 +50,8 @@ Rectangle {
                                  "Swap, the backup RAM on your disk, takes " + card.swap
                                  + ". A restart frees that space and refreshes memory.")
                 wrapMode: Text.Wrap
-                font.pixelSize: card.compact ? Palette.caption : Palette.callout
-                color: Palette.secondaryText
+                font.pixelSize: card.compact ? Theme.caption : Theme.callout
+                color: Theme.secondaryText
             }
         }
         PillButton {
@@ -65,9 +66,9 @@ Rectangle {
             onClicked: Model.restartMac()
             contentItem: Text {
                 text: "Restart"
-                font.pixelSize: Palette.callout
+                font.pixelSize: Theme.callout
                 font.underline: restartLink.hovered
-                color: Palette.accent
+                color: Theme.accent
             }
             background: Item {}
         }

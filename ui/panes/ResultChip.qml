@@ -11,7 +11,7 @@ Rectangle {
     implicitHeight: row.implicitHeight + 24
     implicitWidth: row.implicitWidth + 24
     radius: 12
-    color: Palette.faded(Palette.accent, 0.1)
+    color: Theme.faded(Theme.accent, 0.1)
 
     onTextChanged: bounce.restart()
 
@@ -23,7 +23,7 @@ Rectangle {
         Symbol {
             id: check
             name: "checkmark.circle.fill"
-            tint: Palette.accent
+            tint: Theme.accent
             size: 16
             SequentialAnimation {
                 id: bounce
@@ -35,8 +35,8 @@ Rectangle {
             Layout.fillWidth: true
             text: chip.text
             wrapMode: Text.Wrap
-            font.pixelSize: Palette.body
-            color: Palette.text
+            font.pixelSize: Theme.body
+            color: Theme.text
         }
         ToolButton {
             objectName: "dismissResult"
@@ -46,7 +46,7 @@ Rectangle {
             onClicked: Model.clearResult()
             contentItem: Symbol {
                 name: "xmark"
-                tint: Palette.secondaryText
+                tint: Theme.secondaryText
                 size: 12
             }
             background: Item {}

@@ -10,9 +10,9 @@ Rectangle {
     implicitWidth: row.implicitWidth + 24
     implicitHeight: row.implicitHeight + 12
     radius: height / 2
-    color: Palette.control
+    color: Theme.control
     border.width: 1
-    border.color: Palette.primary(0.08)
+    border.color: Theme.primary(0.08)
 
     Row {
         id: row
@@ -27,8 +27,8 @@ Rectangle {
         Text {
             anchors.verticalCenter: parent.verticalCenter
             text: chip.text
-            font.pixelSize: Palette.callout
-            color: Palette.secondaryText
+            font.pixelSize: Theme.callout
+            color: Theme.secondaryText
         }
     }
 }

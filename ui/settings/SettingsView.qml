@@ -5,12 +5,12 @@ import Ampa
 
 // Language, layout, appearance, open at login and the tray icon. The same form embedded in the
 // sidebar's settings pane and in the single page's settings sheet.
-Item {
+Themed {
     id: view
     property bool embedded: true
 
     implicitWidth: 560
-    implicitHeight: form.implicitHeight + 48
+    implicitHeight: card.implicitHeight + 48
 
     LoginSwitch { id: login }
 
@@ -25,8 +25,8 @@ Item {
         Text {
             Layout.preferredWidth: 170
             text: choice.title
-            font.pixelSize: Palette.body
-            color: Palette.text
+            font.pixelSize: Theme.body
+            color: Theme.text
         }
         ComboBox {
             objectName: "choice_" + choice.title
@@ -45,8 +45,8 @@ Item {
         Text {
             Layout.fillWidth: true
             text: toggle.title
-            font.pixelSize: Palette.body
-            color: Palette.text
+            font.pixelSize: Theme.body
+            color: Theme.text
         }
         Switch {
             objectName: "toggle_" + toggle.title
@@ -56,19 +56,20 @@ Item {
     }
 
     Rectangle {
-        anchors.fill: form
-        anchors.margins: -16
+        id: card
+        x: 24
+        y: 24
+        width: Math.min(560, view.width - 48)
+        implicitHeight: form.implicitHeight + 32
         radius: 12
-        color: Palette.control
+        color: Theme.control
         border.width: 1
-        border.color: Palette.primary(0.08)
-    }
+        border.color: Theme.primary(0.08)
 
     ColumnLayout {
         id: form
-        x: 40
-        y: 40
-        width: Math.min(560, view.width) - 80
+        anchors.fill: parent
+        anchors.margins: 16
         spacing: 12
 
         Choice {
@@ -109,17 +110,19 @@ Item {
             Layout.fillWidth: true
             wrapMode: Text.Wrap
             text: login.error
-            font.pixelSize: Palette.caption
-            color: Palette.red
+            font.pixelSize: Theme.caption
+            color: Theme.red
         }
         Text {
             Layout.fillWidth: true
             wrapMode: Text.Wrap
             text: Texts.tr("Kalau keduanya aktif, Ampa berjalan diam-diam di system tray setiap kali login.",
                            "With both on, Ampa runs quietly in the system tray every time you log in.")
-            font.pixelSize: Palette.caption
-            color: Palette.secondaryText
+            font.pixelSize: Theme.caption
+            color: Theme.secondaryText
         }
+    }
+
     }
 
     Connections {

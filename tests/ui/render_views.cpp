@@ -1,0 +1,169 @@
+// ampa-render: draws every pane off-screen from demo data, in English and Indonesian, light and
+// dark, and saves each as a PNG for people to look at. Fails when a view prints a warning or
+// draws (next to) nothing.
+//
+//   ampa-render OUTPUT-FOLDER
+
+#include "ActivityLog.h"
+#include "AppSettings.h"
+#include "Appearance.h"
+#include "Settings.h"
+#include "TestHome.h"
+#include "ViewHost.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QQmlComponent>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSet>
+#include <QTest>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct PaneShot {
+    const char *name;
+    const char *qml; // the pane's element, filling the window
+    int width;
+    int height;         // 0: the pane's own height
+    const char *layout; // the large items' arrangement, one setting for all panes
+};
+
+const PaneShot panes[] = {
+    {"quick", "QuickPane {}", 640, 0, "grid"},
+    {"advanced", "AdvancedPane {}", 640, 0, "grid"},
+    {"downloads", "DownloadsPane {}", 720, 0, "grid"},
+    {"apps", "DownloadsPane { apps: true }", 720, 0, "grid"},
+    {"log", "LogPane {}", 640, 300, "grid"},
+    {"settings", "SettingsView {}", 640, 0, "grid"},
+    {"panel", "MenuBarPanel {}", 320, 0, "grid"},
+    {"downloads-list", "DownloadsPane {}", 720, 0, "list"},
+};
+
+// Whether the image holds a drawing: several colours, and more than a sliver off the background.
+bool drawsSomething(const QImage &image)
+{
+    QSet<QRgb> colours;
+    const QRgb background = image.pixel(0, 0);
+    qint64 differing = 0;
+    for (int y = 0; y < image.height(); y += 2) {
+        for (int x = 0; x < image.width(); x += 2) {
+            const QRgb pixel = image.pixel(x, y);
+            colours.insert(pixel);
+            differing += pixel != background;
+        }
+    }
+    const qint64 sampled = qint64(image.width() / 2) * (image.height() / 2);
+    return colours.size() > 20 && differing * 100 > sampled;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    TestHome home;
+    // The system's MIME database and icons, read only; the home stays the test's.
+    qputenv("XDG_DATA_DIRS", qgetenv("XDG_DATA_DIRS") + ":/usr/local/share:/usr/share");
+    qputenv("QT_QUICK_BACKEND", "software");
+    ViewHost host;
+    QGuiApplication app(argc, argv);
+    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QDir().mkpath(output);
+
+    {
+        AmpaSettings settings;
+        settings.setValue("demo", true);
+    }
+    Engine::log("cepat: dibebaskan 2.4 GB");
+    Engine::log("lanjutan: playwright: 201 MB freed.");
+    Engine::log("lanjutan: trash /home/user/Downloads/Budget 2026.xlsx");
+
+    Model model;
+    QQmlEngine engine;
+    ViewHost::prepare(engine, model);
+    // Importing the module once registers its types.
+    QQmlComponent importer(&engine);
+    importer.setData("import Ampa\nimport QtQml\nQtObject {}\n", QUrl("qrc:/render/import.qml"));
+    std::unique_ptr<QObject> imported(importer.create());
+    auto *settings = engine.singletonInstance<AppSettings *>(qmlTypeId("Ampa", 1, 0, "Settings"));
+    auto *appearance =
+        engine.singletonInstance<Appearance *>(qmlTypeId("Ampa", 1, 0, "Appearance"));
+    if (!settings || !appearance) {
+        std::fprintf(stderr, "the Ampa module's singletons are missing\n");
+        return 1;
+    }
+
+    int failures = 0;
+    for (const char *language : {"en", "id"})
+        for (const char *scheme : {"terang", "gelap"})
+            for (const char *layout : {"grid", "list"}) {
+                settings->setLanguage(language);
+                settings->setAppearance(scheme);
+                settings->setDownloadsLayout(layout);
+                appearance->applyAppearance(scheme);
+
+                std::vector<std::unique_ptr<QQuickWindow>> windows;
+                std::vector<const PaneShot *> shown;
+                for (const PaneShot &pane : panes) {
+                    if (QLatin1String(pane.layout) != QLatin1String(layout))
+                        continue;
+                    QQmlComponent component(&engine);
+                    component.setData(QByteArray("import QtQuick\nimport Ampa\nRectangle {\n"
+                                                 "    color: Theme.window\n    ")
+                                          + pane.qml + "\n}\n",
+                                      QUrl("qrc:/render/" + QString(pane.name) + ".qml"));
+                    auto *root = qobject_cast<QQuickItem *>(component.create());
+                    if (!root) {
+                        std::fprintf(stderr, "%s: %s\n", pane.name,
+                                     qPrintable(component.errorString()));
+                        ++failures;
+                        continue;
+                    }
+                    auto window = std::make_unique<QQuickWindow>();
+                    root->setParentItem(window->contentItem());
+                    QQuickItem *view = root->childItems().value(0);
+                    const int height = pane.height ? pane.height : int(view->implicitHeight());
+                    window->resize(pane.width, std::max(height, 120));
+                    root->setSize(window->size());
+                    view->setSize(window->size());
+                    window->show();
+                    windows.push_back(std::move(window));
+                    shown.push_back(&pane);
+                }
+                // Let the rings grow and the layouts settle, then fit each window to its pane.
+                QTest::qWait(1200);
+                for (std::size_t i = 0; i < windows.size(); ++i) {
+                    QQuickItem *view = windows[i]->contentItem()->childItems().value(0);
+                    QQuickItem *pane = view ? view->childItems().value(0) : nullptr;
+                    if (pane && shown[i]->height == 0) {
+                        windows[i]->resize(shown[i]->width,
+                                           std::max(int(pane->implicitHeight()), 120));
+                        view->setSize(windows[i]->size());
+                        pane->setSize(windows[i]->size());
+                    }
+                }
+                QTest::qWait(300);
+
+                for (std::size_t i = 0; i < windows.size(); ++i) {
+                    const QImage image = windows[i]->grabWindow();
+                    const QString file = QString("%1/%2-%3-%4.png")
+                                             .arg(output, shown[i]->name, language,
+                                                  QString(scheme) == "gelap" ? "dark" : "light");
+                    image.save(file);
+                    if (!drawsSomething(image)) {
+                        std::fprintf(stderr, "%s draws next to nothing\n", qPrintable(file));
+                        ++failures;
+                    }
+                }
+            }
+    for (const QString &warning : ViewHost::takeWarnings()) {
+        std::fprintf(stderr, "warning: %s\n", qPrintable(warning));
+        ++failures;
+    }
+    std::printf("%s: %d failures\n", qPrintable(output), failures);
+    return failures == 0 ? 0 : 1;
+}
