@@ -166,7 +166,8 @@ Q_SIGNALS:
     // A quick clean has published its result; `freed` is what it gave back.
     void quickCleanFinished(qint64 freed);
 
-private:
+protected:
+    // Field setters: the model's own work uses them; a view test drives the views through them.
     template<typename T> void assign(T &field, T value, void (Model::*changed)())
     {
         if (field == value)

@@ -18,7 +18,6 @@ Item {
     palette.mid: Theme.dark ? "#2f2f33" : "#c8c8cc"
     palette.dark: Theme.dark ? "#1a1a1c" : "#a0a0a5"
     palette.shadow: "#000000"
-    palette.placeholderText: Theme.secondaryText
     palette.toolTipBase: Theme.control
     palette.toolTipText: Theme.text
 }

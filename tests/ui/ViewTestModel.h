@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ActivityLog.h"
+#include "Model.h"
+
+#include <QVariantMap>
+
+// The real model on demo data, with the states a view test needs set directly: the views are
+// what is tested, so the model's fields are put where each case needs them.
+class ViewTestModel : public Model {
+    Q_OBJECT
+
+public:
+    using Model::Model;
+
+    Q_INVOKABLE void setBusyForTest(bool on) { setBusy(on); }
+    Q_INVOKABLE void setScanningForTest(bool on) { setScanning(on); }
+    Q_INVOKABLE void setScanningAdvForTest(bool on) { setScanningAdv(on); }
+    Q_INVOKABLE void setResultForTest(const QString &text) { setResult(text); }
+    Q_INVOKABLE void setMsAppsForTest(const QStringList &apps) { setMsApps(apps); }
+    Q_INVOKABLE void setSizesForTest(const QVariantMap &sizes)
+    {
+        QMap<QString, qint64> map;
+        for (auto it = sizes.begin(); it != sizes.end(); ++it)
+            map.insert(it.key(), it.value().toLongLong());
+        setSizes(map);
+    }
+    Q_INVOKABLE void setStatusesForTest(const QVariantMap &statuses)
+    {
+        QMap<QString, QString> map;
+        for (auto it = statuses.begin(); it != statuses.end(); ++it)
+            map.insert(it.key(), it.value().toString());
+        setStatuses(map);
+    }
+    Q_INVOKABLE void clearListsForTest()
+    {
+        setDownloads({});
+        setApps({});
+    }
+    Q_INVOKABLE void logForTest(const QString &message) { Engine::log(message); }
+};

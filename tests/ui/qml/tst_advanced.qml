@@ -1,0 +1,41 @@
+import QtQuick
+import QtTest
+import Ampa
+
+TestCase {
+    id: testCase
+    name: "AdvancedItems"
+    width: 700
+    height: 800
+    visible: true
+    when: windowShown
+
+    Component { id: advancedPane; AdvancedPane { width: 640 } }
+    Component { id: panel; MenuBarPanel {} }
+
+    function init() {
+        Model.loadDemo()
+        Model.setBusyForTest(false)
+        Model.setMsAppsForTest([])
+    }
+
+    function test_disabledItemAndBusy() {
+        const pane = createTemporaryObject(advancedPane, testCase)
+        const mau = findChild(pane, "advButton_mau")
+        verify(mau.enabled)
+        Model.setMsAppsForTest(["Microsoft Teams"])
+        verify(!findChild(pane, "advButton_mau").enabled)
+        verify(findChild(pane, "advButton_trash").enabled)
+        Model.setBusyForTest(true)
+        verify(!findChild(pane, "advButton_trash").enabled)
+        verify(!findChild(pane, "advButton_whatsapp").enabled)
+    }
+
+    function test_paneListsAllPanelFirstFive() {
+        compare(Model.advItems.length, 6)
+        const pane = createTemporaryObject(advancedPane, testCase)
+        verify(findChild(pane, "advButton_trash") !== null)
+        const tray = createTemporaryObject(panel, testCase)
+        compare(findChild(tray, "panelAdvItems").count, 5)
+    }
+}

@@ -1,0 +1,58 @@
+import QtQuick
+import QtTest
+import Ampa
+
+TestCase {
+    id: testCase
+    name: "DownloadsAndApps"
+    width: 1500
+    height: 900
+    visible: true
+    when: windowShown
+
+    Component {
+        id: bothPanes
+        Row {
+            property alias downloads: downloads
+            property alias apps: apps
+            DownloadsPane { id: downloads; width: 720 }
+            DownloadsPane { id: apps; apps: true; width: 720 }
+        }
+    }
+
+    function init() {
+        Settings.language = "en"
+        Settings.downloadsLayout = "grid"
+        Model.loadDemo()
+        Model.setScanningAdvForTest(false)
+    }
+
+    function test_arrangementIsSharedByBothPanes() {
+        const panes = createTemporaryObject(bothPanes, testCase)
+        verify(findChild(panes.downloads, "tiles").visible)
+        waitForRendering(panes)
+        mouseClick(findChild(panes.downloads, "arrange_list"))
+        compare(Settings.downloadsLayout, "list")
+        verify(findChild(panes.downloads, "rows").visible)
+        verify(!findChild(panes.downloads, "tiles").visible)
+        verify(findChild(panes.apps, "arrange_list").checked)
+        mouseClick(findChild(panes.apps, "arrange_grid"))
+        verify(findChild(panes.downloads, "tiles").visible)
+    }
+
+    function test_emptyScanningAndFilled() {
+        const panes = createTemporaryObject(bothPanes, testCase)
+        // Filled: six sample downloads; no sample application exists here.
+        compare(findChild(panes.downloads, "countText").text, "6 largest items")
+        verify(!findChild(panes.downloads, "emptyBox").visible)
+        compare(findChild(panes.apps, "countText").text, "0 largest apps")
+        verify(findChild(panes.apps, "emptyBox").visible)
+        // Scanning with an empty list: the chip instead of the empty text.
+        Model.clearListsForTest()
+        Model.setScanningAdvForTest(true)
+        verify(!findChild(panes.downloads, "emptyBox").visible)
+        Model.setScanningAdvForTest(false)
+        verify(findChild(panes.downloads, "emptyBox").visible)
+        compare(findChild(panes.downloads, "countText").text, "0 largest items")
+    }
+}

@@ -1,0 +1,41 @@
+import QtQuick
+import QtTest
+import Ampa
+
+TestCase {
+    id: testCase
+    name: "ResultChip"
+    width: 1300
+    height: 800
+    visible: true
+    when: windowShown
+
+    Component {
+        id: bothPanes
+        Row {
+            property alias quick: quick
+            property alias advanced: advanced
+            QuickPane { id: quick; width: 640 }
+            AdvancedPane { id: advanced; width: 640 }
+        }
+    }
+
+    function findVisibleChip(item) {
+        return findChild(item, "dismissResult")
+    }
+
+    function test_dismissingClearsItEverywhere() {
+        Model.loadDemo()
+        const panes = createTemporaryObject(bothPanes, testCase)
+        Model.setResultForTest("1.2 GB freed.")
+        const quickDismiss = findChild(panes.quick, "dismissResult")
+        const advancedDismiss = findChild(panes.advanced, "dismissResult")
+        verify(quickDismiss.parent.parent.visible)
+        verify(advancedDismiss.parent.parent.visible)
+        waitForRendering(panes)
+        mouseClick(advancedDismiss)
+        compare(Model.result, "")
+        verify(!quickDismiss.parent.parent.visible)
+        verify(!advancedDismiss.parent.parent.visible)
+    }
+}

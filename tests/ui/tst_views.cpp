@@ -1,0 +1,44 @@
+// Qt Quick tests of the views' behaviour, on the real model with demo data.
+
+#include "Settings.h"
+#include "TestHome.h"
+#include "ViewHost.h"
+#include "ViewTestModel.h"
+
+#include <QQmlEngine>
+#include <QtQuickTest>
+
+class Setup : public QObject {
+    Q_OBJECT
+
+public:
+    Setup()
+    {
+        // The system's MIME database and icons, read only; the home stays the test's.
+        qputenv("XDG_DATA_DIRS", qgetenv("XDG_DATA_DIRS") + ":/usr/local/share:/usr/share");
+    }
+
+public slots:
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        AmpaSettings().setValue("demo", true);
+        model = std::make_unique<ViewTestModel>();
+        ViewHost::prepare(*engine, *model);
+    }
+    void cleanupTestCase()
+    {
+        const QStringList warnings = ViewHost::takeWarnings();
+        for (const QString &warning : warnings)
+            qCritical("view warning: %s", qPrintable(warning));
+        if (!warnings.isEmpty())
+            qFatal("the views printed %lld warnings", static_cast<long long>(warnings.size()));
+    }
+
+private:
+    TestHome home;
+    ViewHost host;
+    std::unique_ptr<ViewTestModel> model;
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(views, Setup)
+#include "tst_views.moc"
