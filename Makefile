@@ -14,7 +14,7 @@ build: $(BUILD)/build.ninja
 	cmake --build $(BUILD)
 
 run: build
-	$(BUILD)/cli/ampa-cli status
+	$(BUILD)/ui/app/ampa
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 300

@@ -37,5 +37,9 @@ public:
         setDownloads({});
         setApps({});
     }
+    Q_INVOKABLE void setSpaceForTest(double free, double total)
+    {
+        setFreeAndTotal(qint64(free), qint64(total));
+    }
     Q_INVOKABLE void logForTest(const QString &message) { Engine::log(message); }
 };

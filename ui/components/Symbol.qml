@@ -18,6 +18,6 @@ Item {
         sourceSize.height: Math.ceil(symbol.size * 2)
         smooth: true
         source: symbol.name === "" ? ""
-                                   : Icons.source(symbol.name, symbol.tint.a > 0 ? symbol.tint : undefined)
+                                   : Icons.source(symbol.name, symbol.tint)
     }
 }

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Starts the real program under Xvfb with a seeded home, lets it scan, take its screenshots of
+# the sidebar layout and the single page, and quit by itself; then checks what it left.
+set -euo pipefail
+program=$1
+shots=$2
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+mkdir -p "$home/.cache/pip/http" "$home/Downloads" "$shots"
+head -c 2000000 /dev/zero | tr '\0' x > "$home/.cache/pip/http/wheel"
+head -c 500000 /dev/zero | tr '\0' y > "$home/Downloads/movie.mkv"
+rm -f "$shots"/window-*.png
+
+env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$home" AMPA_SCREENSHOTS="$shots" \
+    QT_QUICK_BACKEND=software LC_ALL=C.UTF-8 \
+    timeout 120 xvfb-run -a -s "-screen 0 1280x800x24" "$program"
+
+for shot in window-sidebar window-page; do
+    size=$(stat -c %s "$shots/$shot.png")
+    [ "$size" -gt 20000 ] || { echo "$shot.png is too small: $size bytes"; exit 1; }
+done
+grep -q '^Exec=.* --login$' "$home/.config/autostart/ampa.desktop"
+grep -q '^didSetupLogin=true$' "$home/.config/Ampa/Ampa.conf"
+# The program only looked: the cache is still there.
+[ -f "$home/.cache/pip/http/wheel" ]
+echo "1 passed, 0 failed"

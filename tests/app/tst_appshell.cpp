@@ -1,0 +1,136 @@
+// The application shell: the life-cycle rules, the window's size rules, the first-run login item.
+
+#include "AppShell.h"
+#include "LifeCycle.h"
+#include "LoginItem.h"
+#include "ModelSingleton.h"
+#include "Settings.h"
+#include "TestHome.h"
+#include "WindowRules.h"
+
+#include <QApplication>
+#include <QQuickStyle>
+#include <QQuickWindow>
+#include <QTest>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QQuickWindow *window(const char *name)
+{
+    for (QWindow *candidate : QGuiApplication::topLevelWindows()) {
+        if (candidate->objectName() == QLatin1String(name))
+            return qobject_cast<QQuickWindow *>(candidate);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        AmpaSettings().clear();
+        fs::remove(LoginItem::entryPath());
+    }
+
+    void windowAtLaunch_data()
+    {
+        QTest::addColumn<bool>("atLogin");
+        QTest::addColumn<bool>("showMenuBar");
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<bool>("window");
+        QTest::newRow("started by the user") << false << true << true << true;
+        QTest::newRow("at login, icon on") << true << true << true << false;
+        QTest::newRow("at login, icon off") << true << false << true << true;
+        QTest::newRow("at login, no tray host") << true << true << false << true;
+    }
+    void windowAtLaunch()
+    {
+        QFETCH(bool, atLogin);
+        QFETCH(bool, showMenuBar);
+        QFETCH(bool, tray);
+        QFETCH(bool, window);
+        QCOMPARE(LifeCycle::showWindowAtLaunch(atLogin, showMenuBar, tray), window);
+    }
+
+    void closingTheWindow_data()
+    {
+        QTest::addColumn<std::optional<bool>>("stored");
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<bool>("quits");
+        QTest::newRow("icon on") << std::optional<bool>(true) << true << false;
+        QTest::newRow("icon stored off") << std::optional<bool>(false) << true << true;
+        QTest::newRow("never stored") << std::optional<bool>() << true << false;
+        QTest::newRow("no tray host") << std::optional<bool>(true) << false << true;
+    }
+    void closingTheWindow()
+    {
+        QFETCH(std::optional<bool>, stored);
+        QFETCH(bool, tray);
+        QFETCH(bool, quits);
+        QCOMPARE(LifeCycle::quitWhenWindowCloses(stored, tray), quits);
+    }
+
+    void classicHeight()
+    {
+        QCOMPARE(WindowRules::classicHeight(200, 800), 320.0);
+        QCOMPARE(WindowRules::classicHeight(500, 800), 500.0);
+        QCOMPARE(WindowRules::classicHeight(5000, 800), 740.0);
+        QCOMPARE(WindowRules::classicHeight(5000, 0), 840.0);
+        QCOMPARE(WindowRules::usedPercent(0.999), 99);
+        QCOMPARE(WindowRules::usedPercent(0.5), 50);
+    }
+
+    // The login item is registered on the first run only, whatever happens to it later.
+    void firstRunRegistersTheLoginItemOnce()
+    {
+        {
+            AppShell shell(false);
+            QVERIFY(fs::exists(LoginItem::entryPath()));
+            QVERIFY(AmpaSettings().value("didSetupLogin").toBool());
+            QQuickWindow *main = window("main");
+            QVERIFY(main);
+            QCOMPARE(main->title(), "Ampa");
+            QVERIFY(main->isVisible());
+        }
+        fs::remove(LoginItem::entryPath());
+        {
+            AppShell shell(false);
+            QVERIFY(!fs::exists(LoginItem::entryPath()));
+        }
+    }
+
+    // With the icon stored off, a login launch still opens the window.
+    void loginLaunchWithIconOff()
+    {
+        AmpaSettings().setValue("showMenuBar", false);
+        AppShell shell(true);
+        QVERIFY(window("main")->isVisible());
+    }
+
+    void openMainOnAPane()
+    {
+        AppShell shell(false);
+        window("main")->hide();
+        shell.openMain("downloads");
+        QVERIFY(window("main")->isVisible());
+        QCOMPARE(ModelSingleton::instance->paneKey(), "downloads");
+        shell.openMain("pengaturan");
+        QCOMPARE(ModelSingleton::instance->paneKey(), "pengaturan");
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TestHome home;
+    QApplication app(argc, argv);
+    QQuickStyle::setStyle("Fusion");
+    ShellTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_appshell.moc"

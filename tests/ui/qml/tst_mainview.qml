@@ -1,0 +1,79 @@
+import QtQuick
+import QtTest
+import Ampa
+
+TestCase {
+    id: testCase
+    name: "MainView"
+    width: 1000
+    height: 800
+    visible: true
+    when: windowShown
+
+    Component { id: mainView; MainView { width: 1000; height: 800 } }
+
+    function init() {
+        Settings.language = "en"
+        Settings.viewMode = "sidebar"
+        Model.loadDemo()
+        Model.setBusyForTest(false)
+        Model.setScanningForTest(false)
+        Model.setScanningAdvForTest(false)
+        Model.showSettings = false
+        Model.paneKey = "cepat"
+    }
+
+    function test_rescanWaitsForScansAndCleans() {
+        const view = createTemporaryObject(mainView, testCase)
+        const rescan = findChild(view, "rescan")
+        verify(rescan.enabled)
+        Model.setScanningForTest(true)
+        verify(!rescan.enabled)
+        Model.setScanningForTest(false)
+        Model.setScanningAdvForTest(true)
+        verify(!rescan.enabled)
+        Model.setScanningAdvForTest(false)
+        Model.setBusyForTest(true)
+        verify(!rescan.enabled)
+    }
+
+    function test_settingsPageInBothLayouts() {
+        const view = createTemporaryObject(mainView, testCase)
+        Model.showSettingsPage()
+        compare(Model.paneKey, "pengaturan")
+        compare(findChild(view, "paneTitle").text, "Settings")
+        verify(!findChild(view, "settingsSheet").visible)
+
+        Settings.viewMode = "halaman"
+        Model.paneKey = "cepat"
+        Model.showSettingsPage()
+        compare(Model.paneKey, "cepat")
+        tryVerify(() => findChild(view, "settingsSheet").visible)
+        mouseClick(findChild(view, "sheetDone"))
+        verify(!Model.showSettings)
+        tryVerify(() => !findChild(view, "settingsSheet").visible)
+    }
+
+    function test_sidebarFollowsThePane() {
+        const view = createTemporaryObject(mainView, testCase)
+        compare(findChild(view, "paneTitle").text, "Quick clean")
+        Model.paneKey = "downloads"
+        compare(findChild(view, "paneTitle").text, "Downloads")
+        compare(findChild(findChild(view, "row_cepat"), "badge").text, "7")
+        mouseClick(findChild(view, "row_lanjutan"))
+        compare(Model.paneKey, "lanjutan")
+        compare(findChild(view, "paneTitle").text, "Advanced options")
+        Model.setSizesForTest({})
+        Model.setStatusesForTest({})
+        verify(!findChild(findChild(view, "row_cepat"), "badge").visible)
+    }
+
+    function test_usedShareIsTruncated() {
+        Settings.viewMode = "halaman"
+        const view = createTemporaryObject(mainView, testCase)
+        Model.setSpaceForTest(1000, 1000000)
+        compare(findChild(view, "usedPercent").text, "99%")
+        Model.setSpaceForTest(0, 1000)
+        compare(findChild(view, "usedPercent").text, "100%")
+    }
+}

@@ -1,0 +1,239 @@
+#include "AppShell.h"
+
+#include "AppSettings.h"
+#include "Appearance.h"
+#include "Icons.h"
+#include "LifeCycle.h"
+#include "LinuxDesktop.h"
+#include "LoginItem.h"
+#include "MessageBoxConfirmation.h"
+#include "ModelSingleton.h"
+#include "Settings.h"
+#include "SymbolImageProvider.h"
+#include "Text.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QMenu>
+#include <QQmlComponent>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+namespace {
+
+Services desktopServices()
+{
+    Services services = linuxServices();
+    services.confirmation = std::make_shared<MessageBoxConfirmation>();
+    return services;
+}
+
+std::optional<bool> storedShowMenuBar()
+{
+    AmpaSettings stored;
+    return stored.contains("showMenuBar") ? std::optional(stored.value("showMenuBar").toBool())
+                                          : std::nullopt;
+}
+
+// At login the desktop's tray host may come up after Ampa: how long to wait for it.
+constexpr int trayWaitSeconds = 30;
+
+} // namespace
+
+AppShell::AppShell(bool launchedAtLogin) : model(desktopServices())
+{
+    ModelSingleton::instance = &model;
+    prepareEngine(engine);
+    QQmlComponent importer(&engine);
+    importer.setData("import Ampa\nimport QtQml\nQtObject {}\n", QUrl("qrc:/ampa/import.qml"));
+    std::unique_ptr<QObject> imported(importer.create());
+    settings = engine.singletonInstance<AppSettings *>(qmlTypeId("Ampa", 1, 0, "Settings"));
+    auto *appearance =
+        engine.singletonInstance<Appearance *>(qmlTypeId("Ampa", 1, 0, "Appearance"));
+    if (appearance)
+        appearance->applyAppearance(settings ? settings->appearance() : QString());
+
+    setUpLoginOnFirstRun();
+
+    mainWindow = createWindow("MainWindow {}");
+    panelWindow = createWindow("PanelWindow {}");
+    if (mainWindow) {
+        mainWindow->installEventFilter(this);
+        connect(mainWindow, SIGNAL(settingsRequested()), this, SLOT(openSettings()));
+    }
+    if (panelWindow) {
+        connect(panelWindow, SIGNAL(openRequested(QString)), this, SLOT(openFromPanel(QString)));
+        connect(panelWindow, SIGNAL(quitRequested()), qApp, SLOT(quit()));
+    }
+    if (settings)
+        connect(settings, &AppSettings::showMenuBarChanged, this, &AppShell::updateTray);
+    connect(&model, &Model::busyChanged, this, &AppShell::updateTray);
+    updateTray();
+
+    const bool showMenuBar = settings ? settings->showMenuBar() : true;
+    if (launchedAtLogin && showMenuBar && !QSystemTrayIcon::isSystemTrayAvailable())
+        waitForTrayThenDecide(trayWaitSeconds);
+    else if (LifeCycle::showWindowAtLaunch(launchedAtLogin, showMenuBar,
+                                           QSystemTrayIcon::isSystemTrayAvailable()))
+        openMain();
+
+    if (const QString folder = qEnvironmentVariable("AMPA_SCREENSHOTS"); !folder.isEmpty())
+        takeScreenshots(folder);
+}
+
+AppShell::~AppShell()
+{
+    delete panelWindow;
+    delete mainWindow;
+    ModelSingleton::instance = nullptr;
+}
+
+QQuickWindow *AppShell::createWindow(const QByteArray &element)
+{
+    QQmlComponent component(&engine);
+    component.setData("import Ampa\n" + element + "\n", QUrl("qrc:/ampa/window.qml"));
+    auto *window = qobject_cast<QQuickWindow *>(component.create());
+    if (!window)
+        qWarning("cannot create %s: %s", element.constData(), qPrintable(component.errorString()));
+    return window;
+}
+
+void AppShell::setUpLoginOnFirstRun()
+{
+    AmpaSettings stored;
+    if (stored.value("didSetupLogin", false).toBool())
+        return;
+    // Once, whatever the outcome: later changes come only from the settings switch.
+    LoginItem::setEnabled(true, LinuxDesktop().selfBundle());
+    stored.setValue("didSetupLogin", true);
+}
+
+void AppShell::waitForTrayThenDecide(int attemptsLeft)
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        updateTray();
+        return;
+    }
+    if (attemptsLeft == 0) {
+        openMain(); // no tray came: the window is the only way to reach Ampa
+        return;
+    }
+    QTimer::singleShot(1000, this,
+                       [this, attemptsLeft] { waitForTrayThenDecide(attemptsLeft - 1); });
+}
+
+void AppShell::updateTray()
+{
+    const bool shown = LifeCycle::trayIconShown(settings ? settings->showMenuBar() : true,
+                                                QSystemTrayIcon::isSystemTrayAvailable());
+    if (!shown) {
+        tray.reset();
+        return;
+    }
+    if (!tray) {
+        tray = std::make_unique<QSystemTrayIcon>();
+        tray->setToolTip("Ampa");
+        connect(tray.get(), &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::Trigger)
+                        togglePanel();
+                });
+        auto *menu = new QMenu;
+        connect(tray.get(), &QObject::destroyed, menu, &QObject::deleteLater);
+        connect(menu->addAction(::tr("Buka Ampa", "Open Ampa")), &QAction::triggered, this,
+                [this] { openMain(); });
+        connect(menu->addAction(::tr("Keluar", "Quit")), &QAction::triggered, qApp,
+                &QCoreApplication::quit);
+        tray->setContextMenu(menu);
+        tray->show();
+    }
+    tray->setIcon(
+        QIcon::fromTheme(Icons::name(model.busy() ? "sparkles.rectangle.stack" : "sparkles")));
+}
+
+void AppShell::togglePanel()
+{
+    if (!panelWindow)
+        return;
+    if (panelWindow->isVisible()) {
+        panelWindow->hide();
+        return;
+    }
+    // The tray gives no geometry on current desktops: open beside the pointer, inside the screen.
+    const QPoint pointer = QCursor::pos();
+    QScreen *screen = QGuiApplication::screenAt(pointer);
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    const QSize size(panelWindow->width(), panelWindow->height());
+    const int x =
+        std::clamp(pointer.x() - size.width() / 2, area.left(), area.right() - size.width());
+    const int y =
+        pointer.y() > area.center().y() ? pointer.y() - size.height() - 8 : pointer.y() + 8;
+    panelWindow->setPosition(x, std::clamp(y, area.top(), area.bottom() - size.height()));
+    panelWindow->show();
+    panelWindow->requestActivate();
+}
+
+void AppShell::openMain(const QString &pane)
+{
+    if (!mainWindow)
+        return;
+    mainWindow->show();
+    mainWindow->raise();
+    mainWindow->requestActivate();
+    if (pane == QLatin1String("pengaturan"))
+        model.showSettingsPage();
+    else if (!pane.isEmpty())
+        model.setPaneKey(pane);
+}
+
+void AppShell::openSettings()
+{
+    openMain("pengaturan");
+}
+
+void AppShell::openFromPanel(const QString &pane)
+{
+    if (panelWindow)
+        panelWindow->hide();
+    openMain(pane);
+}
+
+bool AppShell::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == mainWindow && event->type() == QEvent::Close) {
+        if (LifeCycle::quitWhenWindowCloses(storedShowMenuBar(),
+                                            QSystemTrayIcon::isSystemTrayAvailable()))
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        // Otherwise the window only hides: the tray icon stays.
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void AppShell::takeScreenshots(const QString &folder)
+{
+    // After the first scan: the sidebar layout, then the single page, then quit.
+    auto shoot = [this, folder] {
+        if (model.scanning() || model.scanningAdv() || !mainWindow || !settings)
+            return;
+        disconnect(&model, &Model::scanningAdvChanged, this, nullptr);
+        QDir().mkpath(folder);
+        const QString before = settings->viewMode();
+        settings->setViewMode("sidebar");
+        QTimer::singleShot(1500, this, [this, folder, before] {
+            mainWindow->grabWindow().save(folder + "/window-sidebar.png");
+            settings->setViewMode("halaman");
+            QTimer::singleShot(1500, this, [this, folder, before] {
+                mainWindow->grabWindow().save(folder + "/window-page.png");
+                settings->setViewMode(before);
+                QCoreApplication::quit();
+            });
+        });
+    };
+    connect(&model, &Model::scanningAdvChanged, this, shoot);
+    QTimer::singleShot(0, this, shoot);
+}

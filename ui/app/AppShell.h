@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Model.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QQmlEngine>
+
+#include <memory>
+
+class AppSettings;
+class QQuickWindow;
+class QSystemTrayIcon;
+
+// The program around the views: the one Model, the main window, the tray icon and its panel,
+// the first-run login item, the appearance, and when closing the window ends the program.
+class AppShell : public QObject {
+    Q_OBJECT
+
+public:
+    explicit AppShell(bool launchedAtLogin);
+    ~AppShell() override;
+
+    // Shows the main window (on `pane` when given, "pengaturan" opening the settings) and
+    // brings it to the front.
+    void openMain(const QString &pane = {});
+
+private Q_SLOTS:
+    void openSettings();
+    void openFromPanel(const QString &pane);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QQuickWindow *createWindow(const QByteArray &element);
+    void updateTray();
+    void togglePanel();
+    void setUpLoginOnFirstRun();
+    void waitForTrayThenDecide(int attemptsLeft);
+    void takeScreenshots(const QString &folder);
+
+    Model model;
+    QQmlEngine engine;
+    QPointer<AppSettings> settings;
+    QQuickWindow *mainWindow = nullptr;
+    QQuickWindow *panelWindow = nullptr;
+    std::unique_ptr<QSystemTrayIcon> tray;
+};

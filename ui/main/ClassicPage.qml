@@ -1,0 +1,105 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Ampa
+
+// Everything on one scrolling page: the summary, then each section under the other.
+ScrollView {
+    id: page
+    // The height the content wants; the window follows it within the screen.
+    readonly property real contentHeightWanted: column.implicitHeight + 56
+    contentWidth: availableWidth
+
+    ColumnLayout {
+        id: column
+        x: 28
+        y: 28
+        width: page.availableWidth - 56
+        spacing: 16
+
+        AmpaMark {}
+        Hero { Layout.fillWidth: true }
+        RestartCard {
+            Layout.fillWidth: true
+            visible: Model.suggestRestart
+        }
+        ResultChip {
+            objectName: "resultBanner"
+            Layout.fillWidth: true
+            visible: Model.result !== ""
+            text: Model.result
+        }
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 8
+            SectionTitle { text: Texts.tr("Pembersihan cepat", "Quick clean") }
+            Text {
+                Layout.fillWidth: true
+                wrapMode: Text.Wrap
+                text: Texts.tr("Cache yang dibuat ulang sendiri. Cache aplikasi yang sedang terbuka dilewati.",
+                               "Caches that rebuild themselves. Caches of apps that are open are skipped.")
+                font.pixelSize: Theme.callout
+                color: Theme.secondaryText
+            }
+            TargetList { Layout.fillWidth: true }
+        }
+
+        ColumnLayout {
+            objectName: "advancedSection"
+            Layout.fillWidth: true
+            enabled: !Model.busy
+            spacing: 8
+            SectionTitle { text: Texts.tr("Opsi lanjutan", "Advanced options") }
+            Text {
+                Layout.fillWidth: true
+                wrapMode: Text.Wrap
+                text: Texts.tr("Data yang lebih besar. Setiap tindakan meminta konfirmasi dulu.",
+                               "Larger data. Every action asks you first.")
+                font.pixelSize: Theme.callout
+                color: Theme.secondaryText
+            }
+            GridLayout {
+                Layout.fillWidth: true
+                columns: 2
+                columnSpacing: 12
+                rowSpacing: 12
+                Repeater {
+                    model: Model.advItems
+                    delegate: AdvancedCard {
+                        id: advCard
+                        required property var modelData
+                        // Equal preferred widths make the two columns equal.
+                        Layout.preferredWidth: 100
+                        Layout.fillWidth: true
+                        Layout.fillHeight: true
+                        item: advCard.modelData
+                    }
+                }
+                Rectangle {
+                    visible: Model.scanningAdv
+                    Layout.preferredWidth: 100
+                    Layout.fillWidth: true
+                    Layout.fillHeight: true
+                    implicitHeight: 120
+                    radius: 12
+                    color: Theme.secondaryFill
+                    ScanChip {
+                        anchors.centerIn: parent
+                        text: Texts.tr("Memindai WhatsApp", "Scanning WhatsApp")
+                    }
+                }
+            }
+        }
+
+        ItemsSection {
+            Layout.fillWidth: true
+            enabled: !Model.busy
+        }
+        ItemsSection {
+            Layout.fillWidth: true
+            apps: true
+            enabled: !Model.busy
+        }
+    }
+}

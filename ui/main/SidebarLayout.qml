@@ -1,0 +1,113 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Ampa
+
+// The panes listed on the left; the selected one fills the right.
+RowLayout {
+    id: layout
+    spacing: 0
+
+    readonly property var titles: ({
+        "cepat": Texts.tr("Pembersihan cepat", "Quick clean"),
+        "lanjutan": Texts.tr("Opsi lanjutan", "Advanced options"),
+        "downloads": "Downloads",
+        "aplikasi": "Applications",
+        "log": "Log",
+        "pengaturan": Texts.tr("Pengaturan", "Settings")
+    })
+    readonly property string title: titles[Model.paneKey] || ""
+    readonly property var paneComponents: ({
+        "cepat": quickPane, "lanjutan": advancedPane, "downloads": downloadsPane,
+        "aplikasi": appsPane, "pengaturan": settingsPane
+    })
+
+    Rectangle {
+        objectName: "sidebar"
+        Layout.fillHeight: true
+        Layout.preferredWidth: 180
+        Layout.minimumWidth: 160
+        Layout.maximumWidth: 240
+        color: Theme.secondaryFill
+
+        ColumnLayout {
+            anchors.fill: parent
+            anchors.margins: 10
+            spacing: 2
+            AmpaMark {
+                Layout.topMargin: 6
+                Layout.bottomMargin: 12
+                size: 24
+            }
+            SidebarRow {
+                key: "cepat"; symbol: "sparkles"; label: Texts.tr("Cepat", "Quick")
+                badge: Model.visibleQuick.length
+            }
+            SidebarRow {
+                key: "lanjutan"; symbol: "slider.horizontal.3"; label: Texts.tr("Lanjutan", "Advanced")
+                badge: Model.advItems.length
+            }
+            SidebarRow {
+                key: "downloads"; symbol: "arrow.down.circle"; label: "Downloads"
+                badge: Model.downloads.length
+            }
+            SidebarRow {
+                key: "aplikasi"; symbol: "square.grid.3x3"; label: "Applications"
+                badge: Model.apps.length
+            }
+            SidebarRow { key: "log"; symbol: "list.bullet.rectangle"; label: "Log" }
+            Rectangle {
+                Layout.fillWidth: true
+                Layout.topMargin: 8
+                Layout.bottomMargin: 8
+                implicitHeight: 1
+                color: Theme.primary(0.1)
+            }
+            SidebarRow { key: "pengaturan"; symbol: "gearshape"; label: Texts.tr("Pengaturan", "Settings") }
+            Item { Layout.fillHeight: true }
+        }
+    }
+
+    Rectangle {
+        Layout.fillWidth: true
+        Layout.fillHeight: true
+        color: Theme.window
+
+        ColumnLayout {
+            anchors.fill: parent
+            spacing: 0
+            Text {
+                objectName: "paneTitle"
+                Layout.leftMargin: 24
+                Layout.topMargin: 16
+                text: layout.title
+                font.pixelSize: 20
+                font.weight: Font.DemiBold
+                color: Theme.text
+            }
+            LogPane {
+                visible: Model.paneKey === "log"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+            }
+            ScrollView {
+                id: scroll
+                objectName: "detail"
+                visible: Model.paneKey !== "log"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                contentWidth: availableWidth
+                Loader {
+                    width: scroll.availableWidth
+                    sourceComponent: layout.paneComponents[Model.paneKey] || layout.paneComponents["cepat"]
+                }
+            }
+        }
+    }
+
+    Component { id: quickPane; QuickPane {} }
+    Component { id: advancedPane; AdvancedPane {} }
+    Component { id: downloadsPane; DownloadsPane {} }
+    Component { id: appsPane; DownloadsPane { apps: true } }
+    Component { id: settingsPane; SettingsView { embedded: true } }
+}

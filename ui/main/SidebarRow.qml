@@ -1,0 +1,48 @@
+import QtQuick
+import QtQuick.Layouts
+import Ampa
+
+// One row of the sidebar: a symbol, a label and a count; selecting it shows its pane.
+Rectangle {
+    id: row
+    property string key
+    property string symbol
+    property string label
+    property int badge: 0
+    readonly property bool selected: Model.paneKey === key
+
+    objectName: "row_" + key
+    Layout.fillWidth: true
+    implicitHeight: 30
+    radius: 6
+    color: selected ? Theme.faded(Theme.accent, 0.18) : (hover.hovered ? Theme.primary(0.05) : "transparent")
+
+    HoverHandler { id: hover }
+    TapHandler { onTapped: Model.paneKey = row.key }
+
+    RowLayout {
+        anchors.fill: parent
+        anchors.leftMargin: 8
+        anchors.rightMargin: 8
+        spacing: 8
+        Symbol {
+            name: row.symbol
+            tint: row.selected ? Theme.accent : Theme.secondaryText
+            size: 15
+        }
+        Text {
+            Layout.fillWidth: true
+            text: row.label
+            elide: Text.ElideRight
+            font.pixelSize: Theme.body
+            color: Theme.text
+        }
+        Text {
+            objectName: "badge"
+            visible: row.badge > 0
+            text: row.badge
+            font.pixelSize: Theme.caption
+            color: Theme.secondaryText
+        }
+    }
+}

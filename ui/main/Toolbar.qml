@@ -1,0 +1,104 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Ampa
+
+// The window's toolbar: layout, light or dark, scan again, settings.
+Rectangle {
+    implicitHeight: 44
+    color: Theme.window
+
+    component ToolIcon: ToolButton {
+        id: tool
+        property string symbol
+        property string help
+        implicitWidth: 32
+        implicitHeight: 28
+        ToolTip.visible: hovered
+        ToolTip.text: help
+        contentItem: Symbol {
+            name: tool.symbol
+            tint: tool.enabled ? (tool.checked ? Theme.accent : Theme.text) : Theme.secondaryText
+            size: 16
+        }
+        background: Rectangle {
+            radius: 6
+            color: tool.checked || tool.down ? Theme.primary(0.1)
+                                             : (tool.hovered ? Theme.primary(0.05) : "transparent")
+        }
+    }
+
+    RowLayout {
+        anchors.fill: parent
+        anchors.leftMargin: 12
+        anchors.rightMargin: 12
+        spacing: 4
+        Item { Layout.fillWidth: true }
+
+        Row {
+            objectName: "layoutPicker"
+            Accessible.name: Texts.tr("Tampilan", "Layout")
+            ToolTip.text: Texts.tr("Pilih tampilan", "Choose a layout")
+            ToolIcon {
+                objectName: "layoutSidebar"
+                symbol: "sidebar.left"
+                help: Texts.tr("Tampilan sidebar", "Sidebar layout")
+                checkable: true
+                checked: Settings.viewMode === "sidebar"
+                onClicked: Settings.viewMode = "sidebar"
+            }
+            ToolIcon {
+                objectName: "layoutPage"
+                symbol: "rectangle.grid.1x2"
+                help: Texts.tr("Tampilan satu halaman", "Single page layout")
+                checkable: true
+                checked: Settings.viewMode !== "sidebar"
+                onClicked: Settings.viewMode = "halaman"
+            }
+        }
+        ToolIcon {
+            objectName: "appearanceMenu"
+            symbol: "circle.lefthalf.filled"
+            help: Texts.tr("Mode terang atau gelap", "Light or dark mode")
+            onClicked: modeMenu.popup()
+            Menu {
+                id: modeMenu
+                title: "Mode"
+                Repeater {
+                    model: [{ value: "sistem", label: Texts.tr("Ikuti sistem", "Match system"), symbol: "circle.lefthalf.filled" },
+                            { value: "terang", label: Texts.tr("Terang", "Light"), symbol: "sun.max" },
+                            { value: "gelap", label: Texts.tr("Gelap", "Dark"), symbol: "moon" }]
+                    delegate: MenuItem {
+                        id: modeItem
+                        required property var modelData
+                        text: modeItem.modelData.label
+                        icon.source: Icons.source(modeItem.modelData.symbol, Theme.text)
+                        checkable: true
+                        checked: (Settings.appearance === "terang" || Settings.appearance === "gelap"
+                                  ? Settings.appearance : "sistem") === modeItem.modelData.value
+                        onTriggered: Settings.appearance = modeItem.modelData.value
+                    }
+                }
+            }
+        }
+        ToolIcon {
+            objectName: "rescan"
+            symbol: "arrow.clockwise"
+            help: Texts.tr("Pindai ulang", "Scan again")
+            enabled: !Model.scanning && !Model.scanningAdv && !Model.busy
+            onClicked: Model.refresh()
+        }
+        ToolIcon {
+            objectName: "settingsButton"
+            symbol: "gearshape"
+            help: Texts.tr("Pengaturan", "Settings")
+            onClicked: Model.showSettingsPage()
+        }
+    }
+    Rectangle {
+        anchors.bottom: parent.bottom
+        width: parent.width
+        height: 1
+        color: Theme.primary(0.08)
+    }
+}

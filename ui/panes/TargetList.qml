@@ -1,0 +1,85 @@
+import QtQuick
+import QtQuick.Layouts
+import Ampa
+
+// The quick-clean targets that hold something or have a status, in catalogue order; while there
+// are none, what the scan is doing or that all is clean.
+Rectangle {
+    objectName: "targetList"
+    implicitHeight: targets.implicitHeight
+    radius: 12
+    color: Theme.secondaryFill
+    clip: true
+
+    ColumnLayout {
+        id: targets
+        width: parent.width
+        spacing: 0
+
+        RowLayout {
+            visible: Model.visibleQuick.length === 0
+            Layout.fillWidth: true
+            Layout.margins: 14
+            spacing: 12
+            IconTile { symbol: "checkmark" }
+            Text {
+                objectName: "targetsEmpty"
+                Layout.fillWidth: true
+                text: Model.scanning ? Texts.tr("Memindai cache", "Scanning caches")
+                                     : Texts.tr("Semua cache sudah bersih.",
+                                                "All caches are clean.")
+                font.pixelSize: Theme.body
+                color: Theme.secondaryText
+            }
+        }
+        Repeater {
+            model: Model.visibleQuick
+            delegate: ColumnLayout {
+                id: targetRow
+                required property var modelData
+                required property int index
+                Layout.fillWidth: true
+                spacing: 0
+                Rectangle {
+                    visible: targetRow.index > 0
+                    Layout.fillWidth: true
+                    Layout.leftMargin: 54
+                    implicitHeight: 1
+                    color: Theme.primary(0.08)
+                }
+                RowLayout {
+                    objectName: "target_" + targetRow.modelData.id
+                    Layout.fillWidth: true
+                    Layout.margins: 12
+                    Layout.leftMargin: 14
+                    spacing: 12
+                    TargetIcon { target: targetRow.modelData }
+                    ColumnLayout {
+                        Layout.fillWidth: true
+                        spacing: 1
+                        Text {
+                            text: targetRow.modelData.name
+                            font.pixelSize: Theme.body
+                            color: Theme.text
+                        }
+                        Text {
+                            objectName: "targetCaption"
+                            Layout.fillWidth: true
+                            elide: Text.ElideRight
+                            text: targetRow.modelData.status !== ""
+                                  ? targetRow.modelData.status : targetRow.modelData.note
+                            font.pixelSize: Theme.caption
+                            color: targetRow.modelData.status !== "" ? Theme.orange
+                                                                     : Theme.secondaryText
+                        }
+                    }
+                    Text {
+                        text: Texts.fmt(targetRow.modelData.size)
+                        font.pixelSize: Theme.body
+                        color: Theme.secondaryText
+                    }
+                }
+            }
+        }
+    }
+}
