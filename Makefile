@@ -20,7 +20,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 300
 
 bench: build
-	$(BUILD)/bench/ampa-bench-size
+	$(BUILD)/bench/ampa-bench $(BENCH_FLAGS)
 
 format: $(BUILD)/build.ninja
 	cmake --build $(BUILD) --target format

@@ -2,6 +2,7 @@
 // rules, texts and log line as the window.
 
 #include "Commands.h"
+#include "ProcessLimits.h"
 #include "Text.h"
 
 #include <QCoreApplication>
@@ -54,6 +55,7 @@ QString usage()
 
 int main(int argc, char *argv[])
 {
+    Engine::raiseOpenFileLimit();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("ampa-cli");
 

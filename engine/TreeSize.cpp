@@ -3,10 +3,15 @@
 #include "FolderIdentity.h"
 #include "Paths.h"
 
-#include <cstring>
+#include <condition_variable>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <string>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -16,6 +21,7 @@ namespace {
 
 constexpr int dirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr int statFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+constexpr std::size_t chunkBytes = 64 * 1024;
 
 bool isDotOrDotDot(const char *name)
 {
@@ -27,56 +33,141 @@ qint64 allocated(const struct stat &st)
     return static_cast<qint64>(st.st_blocks) * 512;
 }
 
-// Walks the folder open at `rootFd` (which it takes over) on an explicit stack of open folders,
-// so depth costs heap, not call stack.
-qint64 walk(int rootFd, const FolderIdentity &rootId)
-{
-    std::vector<DIR *> stack;
-    if (DIR *root = fdopendir(rootFd))
-        stack.push_back(root);
-    else
-        close(rootFd);
+// An open folder being read. Several workers may read it at once: the kernel hands each
+// getdents64 call the next part of the listing. Closed when the last holder lets go.
+struct Folder {
+    explicit Folder(int descriptor) : fd(descriptor) {}
+    ~Folder() { close(fd); }
+    Folder(const Folder &) = delete;
+    Folder &operator=(const Folder &) = delete;
+    const int fd;
+    bool exhausted = false; // guarded by the walk's lock
+};
 
-    qint64 total = 0;
-    while (!stack.empty()) {
-        DIR *dir = stack.back();
-        const dirent *entry = readdir(dir);
-        if (!entry) {
-            closedir(dir);
-            stack.pop_back();
-            continue;
-        }
-        if (isDotOrDotDot(entry->d_name))
-            continue;
+// A sub-folder found but not opened yet: its parent stays open until then, so the number of open
+// descriptors follows the work in hand, not the size of the tree.
+struct Pending {
+    std::shared_ptr<Folder> parent;
+    std::string name;
+};
 
-        const int parent = dirfd(dir);
-        bool descend = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN) {
-            struct stat st {};
-            if (fstatat(parent, entry->d_name, &st, statFlags) != 0)
-                continue;
-            if (S_ISREG(st.st_mode))
-                total += allocated(st);
-            descend = S_ISDIR(st.st_mode);
-        }
-        if (!descend)
-            continue;
-
-        const int child = openat(parent, entry->d_name, dirFlags);
-        if (child < 0)
-            continue;
-        const std::optional<FolderIdentity> id = identify(child);
-        if (!id || !id->sameMount(rootId)) {
-            close(child);
-            continue;
-        }
-        if (DIR *sub = fdopendir(child))
-            stack.push_back(sub);
-        else
-            close(child);
+// Measures a tree with a pool of workers sharing one queue of folders. Memory follows the
+// number of folders waiting, never the number of files.
+class Walk {
+public:
+    Walk(int rootFd, const FolderIdentity &root) : rootId(root)
+    {
+        active.push_back(std::make_shared<Folder>(rootFd));
     }
-    return total;
-}
+
+    qint64 run()
+    {
+        const unsigned helpers = std::max(1u, std::thread::hardware_concurrency()) - 1;
+        std::vector<std::thread> threads;
+        threads.reserve(helpers);
+        for (unsigned i = 0; i < helpers; ++i)
+            threads.emplace_back([this] { work(); });
+        work();
+        for (std::thread &thread : threads)
+            thread.join();
+        return total;
+    }
+
+private:
+    FolderIdentity rootId;
+    std::mutex lock;
+    std::condition_variable wake;
+    std::vector<std::shared_ptr<Folder>> active; // being read
+    std::vector<Pending> pending;                // waiting to be opened, newest last
+    int working = 0;
+    qint64 total = 0;
+
+    // The next folder to read from: one being read, else a waiting one opened now. Null when
+    // the whole tree is done.
+    std::shared_ptr<Folder> next(std::unique_lock<std::mutex> &held)
+    {
+        for (;;) {
+            if (!active.empty())
+                return active.back();
+            if (!pending.empty()) {
+                Pending item = std::move(pending.back());
+                pending.pop_back();
+                ++working;
+                held.unlock();
+                std::shared_ptr<Folder> opened = open(item);
+                item.parent.reset();
+                held.lock();
+                --working;
+                if (opened) {
+                    active.push_back(opened);
+                    wake.notify_all();
+                    return opened;
+                }
+                continue;
+            }
+            if (working == 0) {
+                wake.notify_all();
+                return nullptr;
+            }
+            wake.wait(held);
+        }
+    }
+
+    std::shared_ptr<Folder> open(const Pending &item) const
+    {
+        const int fd = openat(item.parent->fd, item.name.c_str(), dirFlags);
+        if (fd < 0)
+            return nullptr;
+        const std::optional<FolderIdentity> id = identify(fd);
+        if (!id || !id->sameMount(rootId)) {
+            close(fd);
+            return nullptr;
+        }
+        return std::make_shared<Folder>(fd);
+    }
+
+    void work()
+    {
+        std::vector<char> buffer(chunkBytes);
+        std::vector<std::string> folders;
+        qint64 sum = 0;
+        std::unique_lock held(lock);
+        while (std::shared_ptr<Folder> folder = next(held)) {
+            ++working;
+            held.unlock();
+            const long got = syscall(SYS_getdents64, folder->fd, buffer.data(), buffer.size());
+            folders.clear();
+            for (long offset = 0; offset < got;) {
+                const auto *entry = reinterpret_cast<const dirent64 *>(buffer.data() + offset);
+                offset += entry->d_reclen;
+                if (isDotOrDotDot(entry->d_name))
+                    continue;
+                bool isFolder = entry->d_type == DT_DIR;
+                if (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN) {
+                    struct stat st {};
+                    if (fstatat(folder->fd, entry->d_name, &st, statFlags) != 0)
+                        continue;
+                    if (S_ISREG(st.st_mode))
+                        sum += allocated(st);
+                    isFolder = S_ISDIR(st.st_mode);
+                }
+                if (isFolder)
+                    folders.emplace_back(entry->d_name);
+            }
+            held.lock();
+            --working;
+            if (got <= 0 && !folder->exhausted) {
+                folder->exhausted = true;
+                std::erase(active, folder);
+            }
+            for (std::string &name : folders)
+                pending.push_back({folder, std::move(name)});
+            if (!folders.empty())
+                wake.notify_all();
+        }
+        total += sum;
+    }
+};
 
 } // namespace
 
@@ -96,7 +187,7 @@ qint64 size(const std::filesystem::path &path)
         close(fd);
         return 0;
     }
-    return walk(fd, *root);
+    return Walk(fd, *root).run();
 }
 
 } // namespace Engine

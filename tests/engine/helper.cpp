@@ -2,6 +2,7 @@
 //   size-unprivileged PATH           print Engine::size(PATH) as user nobody when run as root
 //   clean-unprivileged PATH...       clean a target of these folders as nobody; print freed, error
 //   remove-with-fd-limit N PATH      remove PATH with at most N open descriptors; print the error
+//   size-with-fd-limit N PATH        measure PATH with at most N open descriptors; print the size
 //   log COUNT TAG                    append COUNT lines "TAG n" to the activity log
 
 #include "ActivityLog.h"
@@ -57,14 +58,17 @@ int main(int argc, char **argv)
                     qPrintable(result.error.value_or("")));
         return 0;
     }
-    if (command == "remove-with-fd-limit" && argc == 4) {
+    if ((command == "remove-with-fd-limit" || command == "size-with-fd-limit") && argc == 4) {
         const rlim_t limit = std::strtoul(argv[2], nullptr, 10);
         const rlimit descriptors{limit, limit};
         if (setrlimit(RLIMIT_NOFILE, &descriptors) != 0) {
             std::perror("cannot lower the descriptor limit");
             return 2;
         }
-        std::printf("%s\n", qPrintable(Engine::removeItem(argv[3]).value_or("")));
+        if (command == "size-with-fd-limit")
+            std::printf("%lld\n", static_cast<long long>(Engine::size(argv[3])));
+        else
+            std::printf("%s\n", qPrintable(Engine::removeItem(argv[3]).value_or("")));
         return 0;
     }
     if (command == "log" && argc == 4) {

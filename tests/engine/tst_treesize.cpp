@@ -124,6 +124,36 @@ private slots:
         chmod((tree / "shut").c_str(), 0755);
     }
 
+    // Deeper than the descriptors the process may hold: every level still counts.
+    void deepChainWithFewDescriptors()
+    {
+        int level = open(base.c_str(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(mkdirat(level, "deep", 0755) == 0);
+        const int deep = openat(level, "deep", O_RDONLY | O_DIRECTORY);
+        close(level);
+        level = deep;
+        qint64 expected = 0;
+        for (int i = 0; i < 1500; ++i) {
+            const int fd = openat(level, "f", O_WRONLY | O_CREAT, 0644);
+            QVERIFY(fd >= 0);
+            QVERIFY(write(fd, "0123456789", 10) == 10);
+            fsync(fd);
+            struct stat st {};
+            fstat(fd, &st);
+            expected += st.st_blocks * 512;
+            close(fd);
+            QVERIFY(mkdirat(level, "d", 0755) == 0);
+            const int next = openat(level, "d", O_RDONLY | O_DIRECTORY);
+            close(level);
+            level = next;
+        }
+        close(level);
+        const QByteArray out =
+            runHelper({"size-with-fd-limit", "32", QString::fromUtf8((base / "deep").native())});
+        QCOMPARE(out.trimmed().toLongLong(), expected);
+        runHelper({"remove-with-fd-limit", "32", QString::fromUtf8((base / "deep").native())});
+    }
+
     // What is mounted inside a folder is not the folder's: removal would not go there either.
     void otherFileSystemsAreNotEntered()
     {

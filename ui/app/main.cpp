@@ -1,6 +1,7 @@
 // ampa: the window program. It takes no argument but --login, which the autostart entry passes.
 
 #include "AppShell.h"
+#include "ProcessLimits.h"
 
 #include <QApplication>
 #include <QQuickStyle>
@@ -11,6 +12,7 @@ Q_IMPORT_QML_PLUGIN(AmpaPlugin)
 
 int main(int argc, char *argv[])
 {
+    Engine::raiseOpenFileLimit();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Ampa");
     QApplication::setOrganizationName("Ampa");

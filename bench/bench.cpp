@@ -1,0 +1,317 @@
+// ampa-bench: how fast Ampa measures, removes and scans, against the tools a user would compare
+// it with, on generated trees; and what the waiting window program costs. Prints each figure and
+// each ratio on a line of its own. Asserts no timing; exits non-zero only when totals disagree.
+//
+//   ampa-bench [--quick] [FOLDER]   everything (FOLDER defaults to $TMPDIR/ampa-bench)
+//   ampa-bench walk PATH            one measuring walk: ms, bytes, peak and baseline memory (KiB)
+//   ampa-bench scan HOME            one scan of HOME: ms to the sizes, ms to the end, peak KiB
+
+#include "Model.h"
+#include "Removal.h"
+#include "Shell.h"
+#include "TreeGenerator.h"
+#include "TreeSize.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+long peakKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+long currentKiB()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+double elapsedMs(const QElapsedTimer &timer)
+{
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+void line(const char *name, double value, const char *unit = "")
+{
+    std::printf("%s: %.2f%s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+// The command's wall time, run through the same child-process code Ampa uses.
+double timeCommand(const QString &program, const QStringList &arguments)
+{
+    QElapsedTimer timer;
+    timer.start();
+    Engine::shell(program, arguments);
+    return elapsedMs(timer);
+}
+
+QStringList child(const QStringList &arguments, const QProcessEnvironment &environment = {})
+{
+    QProcess process;
+    if (!environment.isEmpty())
+        process.setProcessEnvironment(environment);
+    process.start(QCoreApplication::applicationFilePath(), arguments);
+    process.waitForFinished(-1);
+    return QString::fromUtf8(process.readAllStandardOutput()).split(' ', Qt::SkipEmptyParts);
+}
+
+int walkCommand(const fs::path &path)
+{
+    const long baseline = currentKiB();
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 bytes = Engine::size(path);
+    std::printf("%.1f %lld %ld %ld\n", elapsedMs(timer), static_cast<long long>(bytes), peakKiB(),
+                baseline);
+    return 0;
+}
+
+int scanCommand()
+{
+    QElapsedTimer timer;
+    timer.start();
+    double sizesMs = 0;
+    Model model;
+    QObject::connect(&model, &Model::sizesChanged, &model,
+                     [&] { sizesMs = sizesMs ? sizesMs : elapsedMs(timer); });
+    QEventLoop loop;
+    QObject::connect(&model, &Model::scanningAdvChanged, &loop, [&] {
+        if (!model.scanningAdv())
+            loop.quit();
+    });
+    if (model.scanningAdv())
+        loop.exec();
+    std::printf("%.1f %.1f %ld\n", sizesMs, elapsedMs(timer), peakKiB());
+    return 0;
+}
+
+struct Tree {
+    const char *name;
+    fs::path path;
+    qint64 expected;
+};
+
+// Times Engine::size, du and ncdu on the tree: warm, interleaved, median of `rounds`.
+bool compareWalks(const Tree &tree, int rounds)
+{
+    const QString path = QString::fromStdString(tree.path.native());
+    const bool haveNcdu = access("/usr/bin/ncdu", X_OK) == 0;
+    std::vector<double> ampa, du, ncdu;
+    qint64 measured = Engine::size(tree.path); // warm the caches
+    timeCommand("/usr/bin/du", {"-s", "-B1", "-l", path});
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        measured = Engine::size(tree.path);
+        ampa.push_back(elapsedMs(timer));
+        du.push_back(timeCommand("/usr/bin/du", {"-s", "-B1", "-l", path}));
+        if (haveNcdu)
+            ncdu.push_back(timeCommand("/usr/bin/ncdu", {"-0", "-o", "/dev/null", path}));
+    }
+    const std::string prefix = tree.name;
+    line(("size_" + prefix + "_ms").c_str(), median(ampa));
+    line(("du_" + prefix + "_ms").c_str(), median(du));
+    line(("size_vs_du_" + prefix).c_str(), median(du) / median(ampa), "x");
+    if (haveNcdu) {
+        line(("ncdu_" + prefix + "_ms").c_str(), median(ncdu));
+        line(("size_vs_ncdu_" + prefix).c_str(), median(ncdu) / median(ampa), "x");
+    }
+    const QStringList walk = child({"walk", path});
+    line(("walk_" + prefix + "_peak_mb_above_baseline").c_str(),
+         (walk.value(2).toDouble() - walk.value(3).toDouble()) / 1024.0);
+    const bool agree = measured == tree.expected;
+    std::printf("total_%s: %lld (regular-file sum %lld: %s)\n", tree.name,
+                static_cast<long long>(measured), static_cast<long long>(tree.expected),
+                agree ? "equal" : "DIFFERENT");
+    return agree;
+}
+
+// Engine's removal against rm -rf on identical trees, each going first once.
+void compareRemoval(const fs::path &base, const TreeGenerator::Shape &shape)
+{
+    std::vector<double> ampa, rm;
+    for (int round = 0; round < 2; ++round) {
+        const fs::path a = base / "remove-a";
+        const fs::path b = base / "remove-b";
+        TreeGenerator::nested(a, shape);
+        TreeGenerator::nested(b, shape);
+        TreeGenerator::unlock(a);
+        TreeGenerator::unlock(b);
+        sync();
+        auto timeAmpa = [&] {
+            QElapsedTimer timer;
+            timer.start();
+            Engine::removeItem(a);
+            ampa.push_back(elapsedMs(timer));
+        };
+        auto timeRm = [&] {
+            rm.push_back(timeCommand("/bin/rm", {"-rf", QString::fromStdString(b.native())}));
+        };
+        if (round == 0) {
+            timeAmpa();
+            timeRm();
+        } else {
+            timeRm();
+            timeAmpa();
+        }
+    }
+    line("clean_ms", median(ampa));
+    line("rm_rf_ms", median(rm));
+    line("clean_vs_rm", median(rm) / median(ampa), "x");
+}
+
+// A home whose caches hold `files` files, for the whole scan.
+fs::path makeHome(const fs::path &base, int files)
+{
+    const fs::path home = base / ("home-" + std::to_string(files));
+    const fs::path marker = base / ("home-" + std::to_string(files) + ".done");
+    if (fs::exists(marker))
+        return home;
+    TreeGenerator::Shape shape;
+    shape.oddities = false;
+    shape.maxFileBytes = 4096;
+    const char *caches[] = {".cache/google-chrome", ".npm/_cacache", ".cache/pip",
+                            ".cache/go-build", ".cache/ms-playwright"};
+    for (const char *cache : caches) {
+        shape.files = files / 5;
+        shape.folders = std::max(10, shape.files / 15);
+        TreeGenerator::nested(home / cache, shape);
+    }
+    TreeGenerator::flat(home / "Downloads", 200, 1 << 20);
+    QFile(QString::fromStdString(marker.native())).open(QIODevice::WriteOnly);
+    return home;
+}
+
+void compareScan(const fs::path &base, int files)
+{
+    const fs::path home = makeHome(base, files);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", QString::fromStdString(home.native()));
+    for (const char *variable :
+         {"XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_DATA_HOME"})
+        environment.remove(variable);
+    child({"scan"}, environment); // warm
+    const QStringList scan = child({"scan"}, environment);
+    double walks = 0;
+    for (const char *folder : {".cache/google-chrome", ".npm/_cacache", ".cache/pip",
+                               ".cache/go-build", ".cache/ms-playwright", "Downloads"})
+        walks +=
+            child({"walk", QString::fromStdString((home / folder).native())}).value(0).toDouble();
+    const std::string suffix = std::to_string(files);
+    line(("scan_" + suffix + "_sizes_published_ms").c_str(), scan.value(0).toDouble());
+    line(("scan_" + suffix + "_done_ms").c_str(), scan.value(1).toDouble());
+    line(("size_alone_" + suffix + "_ms").c_str(), walks);
+    line(("scan_vs_size_" + suffix).c_str(), scan.value(1).toDouble() / walks, "x");
+    line(("scan_" + suffix + "_peak_mb").c_str(), scan.value(2).toDouble() / 1024.0);
+}
+
+// The window program after its first scan: CPU used while it waits, and resident memory.
+void idleWindow(const fs::path &base)
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/../ui/app/ampa";
+    if (access("/usr/bin/xvfb-run", X_OK) != 0
+        || access(program.toLocal8Bit().constData(), X_OK) != 0) {
+        std::printf("idle_window: skipped (needs xvfb-run and the ampa program)\n");
+        return;
+    }
+    QProcess app;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", QString::fromStdString(makeHome(base, 10000).native()));
+    environment.insert("QT_QUICK_BACKEND", "software");
+    app.setProcessEnvironment(environment);
+    app.start("/usr/bin/xvfb-run", {"-a", "-s", "-screen 0 1280x800x24", program});
+    QThread::sleep(10); // start-up and the first scan
+    const QString pid = Engine::shell("/usr/bin/pgrep", {"-n", "-x", "ampa"}).out.trimmed();
+    auto ticks = [&pid] {
+        QFile stat("/proc/" + pid + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            return -1LL;
+        const QList<QByteArray> fields = stat.readAll().split(' ');
+        return fields.value(13).toLongLong() + fields.value(14).toLongLong();
+    };
+    const long long before = ticks();
+    QThread::sleep(10);
+    const long long after = ticks();
+    QFile status("/proc/" + pid + "/status");
+    long rss = 0;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &row : status.readAll().split('\n')) {
+            if (row.startsWith("VmRSS:"))
+                rss = row.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    if (before >= 0 && after >= 0)
+        line("idle_cpu_ms_per_10s",
+             static_cast<double>(after - before) * 1000.0 / sysconf(_SC_CLK_TCK));
+    line("idle_rss_mb", rss / 1024.0);
+    Engine::shell("/bin/kill", {pid});
+    app.waitForFinished(10000);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.value(0) == QLatin1String("walk") && arguments.size() == 2)
+        return walkCommand(arguments[1].toStdString());
+    if (arguments.value(0) == QLatin1String("scan"))
+        return scanCommand();
+
+    const bool quick = arguments.removeAll("--quick") > 0;
+    const char *tmp = std::getenv("TMPDIR");
+    const fs::path base = arguments.isEmpty() ? fs::path(tmp && *tmp ? tmp : "/tmp") / "ampa-bench"
+                                              : fs::path(arguments.first().toStdString());
+    fs::create_directories(base);
+
+    TreeGenerator::Shape shape;
+    if (quick) {
+        shape.files = 20000;
+        shape.folders = 1500;
+    }
+    std::printf("generating under %s ...\n", base.c_str());
+    std::fflush(stdout);
+    const Tree nested{"nested", base / "nested", TreeGenerator::nested(base / "nested", shape)};
+    const Tree flat{"flat", base / "flat",
+                    TreeGenerator::flat(base / "flat", quick ? 10000 : 100000, 64 * 1024)};
+    std::printf("cores: %u\n", QThread::idealThreadCount());
+
+    bool agree = compareWalks(nested, 7);
+    agree = compareWalks(flat, 7) && agree;
+    TreeGenerator::unlock(nested.path);
+    compareRemoval(base, shape);
+    compareScan(base, quick ? 10000 : 100000);
+    if (!quick)
+        compareScan(base, 1000000);
+    idleWindow(base);
+    return agree ? 0 : 1;
+}

@@ -1,0 +1,16 @@
+#include "ProcessLimits.h"
+
+#include <sys/resource.h>
+
+namespace Engine {
+
+void raiseOpenFileLimit()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+} // namespace Engine
