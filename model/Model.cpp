@@ -38,6 +38,7 @@ Model::Model(Services services_, QObject *parent) : QObject(parent), services(st
     connect(this, &Model::totalChanged, this, &Model::spaceChanged);
     connect(this, &Model::swapBytesChanged, this, &Model::suggestRestartChanged);
     connect(this, &Model::bootDateChanged, this, &Model::suggestRestartChanged);
+    connect(this, &Model::bootDateChanged, this, &Model::uptimeChanged);
     connect(this, &Model::sizesChanged, this, &Model::visibleQuickChanged);
     connect(this, &Model::statusesChanged, this, &Model::visibleQuickChanged);
     connect(this, &Model::advChanged, this, &Model::advItemsChanged);
@@ -257,6 +258,7 @@ QVariantList Model::visibleQuickList() const
                                 {"note", target.note},
                                 {"icon", target.icon},
                                 {"app", target.app.value_or(QString())},
+                                {"blockers", target.blockers},
                                 {"size", m_sizes.value(target.id)},
                                 {"status", m_statuses.value(target.id)}});
     }

@@ -48,7 +48,7 @@ class Model : public QObject {
     Q_PROPERTY(double swapBytes READ swapBytes NOTIFY swapBytesChanged)
     Q_PROPERTY(QDateTime bootDate READ bootDate NOTIFY bootDateChanged)
     // Derived values.
-    Q_PROPERTY(double uptime READ uptime NOTIFY bootDateChanged)
+    Q_PROPERTY(double uptime READ uptime NOTIFY uptimeChanged)
     Q_PROPERTY(bool suggestRestart READ suggestRestart NOTIFY suggestRestartChanged)
     Q_PROPERTY(double quickTotal READ quickTotal NOTIFY sizesChanged)
     Q_PROPERTY(double usedFraction READ usedFraction NOTIFY spaceChanged)
@@ -160,6 +160,8 @@ Q_SIGNALS:
     void swapBytesChanged();
     void bootDateChanged();
     void suggestRestartChanged();
+    // The uptime grows by itself: told at each scan and whenever the boot date changes.
+    void uptimeChanged();
     void spaceChanged();
     void visibleQuickChanged();
     void advItemsChanged();

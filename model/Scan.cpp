@@ -72,6 +72,9 @@ void Model::scanQuickPart()
             setFreeAndTotal(part.disk.free, part.disk.total);
             setSwapBytes(part.swap);
             setBootDate(part.boot);
+            // Time has passed since the last scan even when the boot date stayed.
+            Q_EMIT uptimeChanged();
+            Q_EMIT suggestRestartChanged();
             setScanning(false);
             scanOfficePart();
         });

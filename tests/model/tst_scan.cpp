@@ -98,6 +98,20 @@ private slots:
         fs::remove_all(TestHome::home() / "Downloads");
     }
 
+    // The uptime grows by itself: every scan tells the views, though the boot date stays.
+    void everyScanRefreshesTheUptime()
+    {
+        FakeServices fakes;
+        Model model(fakes.services());
+        QTRY_VERIFY_WITH_TIMEOUT(!model.scanningAdv(), 20000);
+        QSignalSpy uptime(&model, &Model::uptimeChanged);
+        QSignalSpy restart(&model, &Model::suggestRestartChanged);
+        model.refresh();
+        QTRY_VERIFY_WITH_TIMEOUT(!model.scanningAdv(), 20000);
+        QCOMPARE(uptime.count(), 1);
+        QCOMPARE(restart.count(), 1);
+    }
+
     void refreshWhileScanningIsDropped()
     {
         FakeServices fakes;

@@ -55,8 +55,16 @@ AppShell::AppShell(bool launchedAtLogin) : model(desktopServices())
     settings = engine.singletonInstance<AppSettings *>(qmlTypeId("Ampa", 1, 0, "Settings"));
     auto *appearance =
         engine.singletonInstance<Appearance *>(qmlTypeId("Ampa", 1, 0, "Appearance"));
-    if (appearance)
-        appearance->applyAppearance(settings ? settings->appearance() : QString());
+    if (appearance) {
+        auto apply = [this, appearance] {
+            appearance->applyAppearance(settings ? settings->appearance() : QString());
+        };
+        apply();
+        // The widgets (message boxes, the tray menu) follow the desktop too.
+        connect(appearance, &Appearance::systemDarkChanged, this, apply);
+        if (settings)
+            connect(settings, &AppSettings::appearanceChanged, this, apply);
+    }
 
     setUpLoginOnFirstRun();
 
@@ -67,6 +75,16 @@ AppShell::AppShell(bool launchedAtLogin) : model(desktopServices())
         connect(mainWindow, SIGNAL(settingsRequested()), this, SLOT(openSettings()));
     }
     if (panelWindow) {
+        connect(panelWindow, &QWindow::visibleChanged, this, [this](bool visible) {
+            if (!visible)
+                panelHidden.start();
+        });
+        // Also when the window manager never gave the panel focus to lose.
+        connect(qApp, &QGuiApplication::applicationStateChanged, panelWindow,
+                [this](Qt::ApplicationState state) {
+                    if (state != Qt::ApplicationActive)
+                        panelWindow->hide();
+                });
         connect(panelWindow, SIGNAL(openRequested(QString)), this, SLOT(openFromPanel(QString)));
         connect(panelWindow, SIGNAL(quitRequested()), qApp, SLOT(quit()));
     }
@@ -133,6 +151,7 @@ void AppShell::updateTray()
                                                 QSystemTrayIcon::isSystemTrayAvailable());
     if (!shown) {
         tray.reset();
+        trayMenu.reset();
         return;
     }
     if (!tray) {
@@ -143,13 +162,12 @@ void AppShell::updateTray()
                     if (reason == QSystemTrayIcon::Trigger)
                         togglePanel();
                 });
-        auto *menu = new QMenu;
-        connect(tray.get(), &QObject::destroyed, menu, &QObject::deleteLater);
-        connect(menu->addAction(::tr("Buka Ampa", "Open Ampa")), &QAction::triggered, this,
+        trayMenu = std::make_unique<QMenu>();
+        connect(trayMenu->addAction(::tr("Buka Ampa", "Open Ampa")), &QAction::triggered, this,
                 [this] { openMain(); });
-        connect(menu->addAction(::tr("Keluar", "Quit")), &QAction::triggered, qApp,
+        connect(trayMenu->addAction(::tr("Keluar", "Quit")), &QAction::triggered, qApp,
                 &QCoreApplication::quit);
-        tray->setContextMenu(menu);
+        tray->setContextMenu(trayMenu.get());
         tray->show();
     }
     tray->setIcon(
@@ -164,6 +182,8 @@ void AppShell::togglePanel()
         panelWindow->hide();
         return;
     }
+    if (panelHidden.isValid() && panelHidden.elapsed() < 300)
+        return;
     // The tray gives no geometry on current desktops: open beside the pointer, inside the screen.
     const QPoint pointer = QCursor::pos();
     QScreen *screen = QGuiApplication::screenAt(pointer);

@@ -2,6 +2,8 @@
 
 #include "Model.h"
 
+#include <QElapsedTimer>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QQmlEngine>
@@ -45,5 +47,9 @@ private:
     QPointer<AppSettings> settings;
     QQuickWindow *mainWindow = nullptr;
     QQuickWindow *panelWindow = nullptr;
+    // A click on the tray icon first takes focus from the panel, which hides itself: that click
+    // meant "close", not "open again".
+    QElapsedTimer panelHidden;
+    std::unique_ptr<QMenu> trayMenu;
     std::unique_ptr<QSystemTrayIcon> tray;
 };

@@ -39,6 +39,7 @@ Themed {
         id: sheet
         objectName: "settingsSheet"
         modal: true
+        focus: true // Escape closes it
         anchors.centerIn: parent
         width: 480
         padding: 0
@@ -64,6 +65,7 @@ Themed {
                     objectName: "sheetDone"
                     text: Texts.tr("Selesai", "Done")
                     highlighted: true
+                    focus: true // Return presses it
                     onClicked: Model.showSettings = false
                     Keys.onReturnPressed: Model.showSettings = false
                 }

@@ -23,12 +23,17 @@ Window {
     minimumHeight: sidebar ? 600 : classicHeight
     maximumHeight: sidebar ? 16777215 : classicHeight
 
+    // The size the user gave the sidebar layout, restored when it comes back.
+    property size sidebarSize: Qt.size(1000, 680)
+    onWidthChanged: if (sidebar) sidebarSize.width = width
+    onHeightChanged: if (sidebar) sidebarSize.height = height
+
     onSidebarChanged: fit()
     onClassicHeightChanged: if (!sidebar) fit()
     function fit() {
         if (sidebar) {
-            width = Math.max(width, 1000)
-            height = Math.max(height, 680)
+            width = Math.max(sidebarSize.width, 940)
+            height = Math.max(sidebarSize.height, 600)
         } else {
             width = 760
             height = classicHeight

@@ -43,7 +43,6 @@ Rectangle {
                 objectName: "layoutSidebar"
                 symbol: "sidebar.left"
                 help: Texts.tr("Tampilan sidebar", "Sidebar layout")
-                checkable: true
                 checked: Settings.viewMode === "sidebar"
                 onClicked: Settings.viewMode = "sidebar"
             }
@@ -51,7 +50,6 @@ Rectangle {
                 objectName: "layoutPage"
                 symbol: "rectangle.grid.1x2"
                 help: Texts.tr("Tampilan satu halaman", "Single page layout")
-                checkable: true
                 checked: Settings.viewMode !== "sidebar"
                 onClicked: Settings.viewMode = "halaman"
             }
@@ -73,10 +71,17 @@ Rectangle {
                         required property var modelData
                         text: modeItem.modelData.label
                         icon.source: Icons.source(modeItem.modelData.symbol, Theme.text)
+                        readonly property bool current: (Settings.appearance === "terang"
+                                                         || Settings.appearance === "gelap"
+                                                         ? Settings.appearance : "sistem")
+                                                        === modeItem.modelData.value
                         checkable: true
-                        checked: (Settings.appearance === "terang" || Settings.appearance === "gelap"
-                                  ? Settings.appearance : "sistem") === modeItem.modelData.value
-                        onTriggered: Settings.appearance = modeItem.modelData.value
+                        checked: current
+                        onTriggered: {
+                            Settings.appearance = modeItem.modelData.value
+                            // A click toggles the item itself: tie it to the setting again.
+                            checked = Qt.binding(() => modeItem.current)
+                        }
                     }
                 }
             }

@@ -43,7 +43,6 @@ Themed {
                         id: arrangeButton
                         required property var modelData
                         objectName: "arrange_" + modelData.value
-                        checkable: true
                         checked: (modelData.value === "grid") === pane.grid
                         implicitWidth: 30
                         implicitHeight: 24

@@ -24,6 +24,8 @@ Rectangle {
             tint: Theme.orange
             size: card.compact ? 20 : 26
             SequentialAnimation on opacity {
+                // Only while shown: a hidden card must not keep the program awake.
+                running: card.visible
                 loops: Animation.Infinite
                 NumberAnimation { to: 0.45; duration: 900; easing.type: Easing.InOutSine }
                 NumberAnimation { to: 1; duration: 900; easing.type: Easing.InOutSine }

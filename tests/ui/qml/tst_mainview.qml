@@ -54,6 +54,30 @@ TestCase {
         tryVerify(() => !findChild(view, "settingsSheet").visible)
     }
 
+    function test_sheetClosesWithEscape() {
+        Settings.viewMode = "halaman"
+        const view = createTemporaryObject(mainView, testCase)
+        Model.showSettingsPage()
+        tryVerify(() => findChild(view, "settingsSheet").visible)
+        keyClick(Qt.Key_Escape)
+        verify(!Model.showSettings)
+        tryVerify(() => !findChild(view, "settingsSheet").visible)
+    }
+
+    // Pressing the layout already chosen keeps it chosen, and so does the arrangement.
+    function test_chosenButtonsStayChosen() {
+        const view = createTemporaryObject(mainView, testCase)
+        const sidebarButton = findChild(view, "layoutSidebar")
+        verify(sidebarButton.checked)
+        mouseClick(sidebarButton)
+        verify(sidebarButton.checked)
+        compare(Settings.viewMode, "sidebar")
+        mouseClick(findChild(view, "layoutPage"))
+        compare(Settings.viewMode, "halaman")
+        verify(!sidebarButton.checked)
+        verify(findChild(view, "layoutPage").checked)
+    }
+
     function test_sidebarFollowsThePane() {
         const view = createTemporaryObject(mainView, testCase)
         compare(findChild(view, "paneTitle").text, "Quick clean")
