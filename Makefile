@@ -2,7 +2,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test bench format clean
+.PHONY: deps build run test test-sanitize bench format clean
 
 deps:
 	@bash tools/deps
@@ -18,6 +18,16 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 300
+
+# The whole test suite again, built with AddressSanitizer, UndefinedBehaviorSanitizer and
+# LeakSanitizer; any report fails the test that printed it.
+test-sanitize:
+	$(MAKE) build BUILD=build-sanitize CMAKE_FLAGS=-DAMPA_SANITIZE=ON
+	cd build-sanitize && \
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers.supp:print_suppressions=0 \
+	ctest --output-on-failure --timeout 600
 
 bench: build
 	$(BUILD)/bench/ampa-bench $(BENCH_FLAGS)

@@ -11,8 +11,11 @@ head -c 2000000 /dev/zero | tr '\0' x > "$home/.cache/pip/http/wheel"
 head -c 500000 /dev/zero | tr '\0' y > "$home/Downloads/movie.mkv"
 rm -f "$shots"/window-*.png
 
+# A clean environment but for the sanitizers' settings of a sanitizer build.
 env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$home" AMPA_SCREENSHOTS="$shots" \
     QT_QUICK_BACKEND=software LC_ALL=C.UTF-8 \
+    ${ASAN_OPTIONS:+ASAN_OPTIONS=$ASAN_OPTIONS} ${UBSAN_OPTIONS:+UBSAN_OPTIONS=$UBSAN_OPTIONS} \
+    ${LSAN_OPTIONS:+LSAN_OPTIONS=$LSAN_OPTIONS} \
     timeout 120 xvfb-run -a -s "-screen 0 1280x800x24" "$program"
 
 for shot in window-sidebar window-page; do
