@@ -288,8 +288,7 @@ void idleWindow(const fs::path &base)
 }
 
 // A generated tree is kept with its expected total beside it, and reused while they match.
-template<typename Make>
-qint64 cached(const fs::path &root, const std::string &shape, Make make)
+template<typename Make> qint64 cached(const fs::path &root, const std::string &shape, Make make)
 {
     QFile marker(QString::fromStdString(root.native() + ".done"));
     if (marker.open(QIODevice::ReadOnly)) {

@@ -4,14 +4,17 @@
 #include "Paths.h"
 #include "Text.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/openat2.h>
+#include <mutex>
 #include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <thread>
 #include <unistd.h>
 #include <unordered_set>
 #include <vector>
@@ -101,6 +104,7 @@ public:
     }
 
     std::optional<QString> error;
+    bool stopped() const { return aborted; }
 
 private:
     struct Frame {
@@ -339,6 +343,75 @@ private:
     }
 };
 
+// Removes the folder `name` in `parentFd` with everything in it. What stays is left for the
+// caller's final pass to find and report; only a removal stopped because a folder moved comes
+// back, as that folder is no longer there for the final pass to see.
+std::optional<QString> removeSubfolder(int parentFd, const std::string &name,
+                                       const FolderIdentity &rootId,
+                                       const std::filesystem::path &path)
+{
+    const int fd = openat(parentFd, name.c_str(), dirFlags);
+    if (fd < 0)
+        return std::nullopt;
+    const std::optional<FolderIdentity> id = identify(fd);
+    if (!id || !id->sameMount(rootId)) {
+        close(fd);
+        return std::nullopt;
+    }
+    Remover remover(path, *id);
+    if (!remover.empty(fd))
+        return remover.stopped() ? remover.error : std::nullopt;
+    // Still the folder that was emptied, in its place: then it goes.
+    struct stat st {};
+    if (fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode)
+        && st.st_ino == id->inode && st.st_dev == id->device)
+        unlinkat(parentFd, name.c_str(), AT_REMOVEDIR);
+    return std::nullopt;
+}
+
+// Removing is mostly waiting for the file system, which serves separate folders at once: the
+// sub-folders directly in the folder open at `fd` go on several threads.
+std::optional<QString> removeSubfoldersInParallel(int fd, const FolderIdentity &id,
+                                                  const std::filesystem::path &path)
+{
+    const int listing = openat(fd, ".", dirFlags); // its own reading position
+    DIR *dir = listing >= 0 ? fdopendir(listing) : nullptr;
+    if (!dir) {
+        if (listing >= 0)
+            close(listing);
+        return std::nullopt;
+    }
+    std::vector<std::string> folders;
+    while (const dirent *entry = readdir(dir)) {
+        if (entry->d_type == DT_DIR && !isDotOrDotDot(entry->d_name))
+            folders.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+    if (folders.size() < 2)
+        return std::nullopt;
+
+    std::atomic<std::size_t> next = 0;
+    std::mutex lock;
+    std::optional<QString> stopped;
+    auto work = [&] {
+        for (std::size_t i = next++; i < folders.size(); i = next++) {
+            if (auto error = removeSubfolder(fd, folders[i], id, path / folders[i])) {
+                std::lock_guard guard(lock);
+                stopped = std::move(error);
+            }
+        }
+    };
+    const std::size_t threads =
+        std::min<std::size_t>(folders.size(), std::max(4u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> helpers;
+    for (std::size_t i = 1; i < threads; ++i)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread &helper : helpers)
+        helper.join();
+    return stopped;
+}
+
 } // namespace
 
 std::optional<QString> removeItem(const std::filesystem::path &path)
@@ -379,9 +452,13 @@ std::optional<QString> removeItem(const std::filesystem::path &path)
         close(fd);
         return failure(code);
     }
+    const std::optional<QString> stopped = removeSubfoldersInParallel(fd, *id, target);
+    // The final pass takes what is left and reports what stays.
     Remover remover(target, *id);
     if (!remover.empty(fd))
         return remover.error;
+    if (stopped)
+        return stopped;
     if (rmdir(target.c_str()) != 0 && errno != ENOENT)
         return failure(errno);
     return std::nullopt;

@@ -16,7 +16,8 @@ namespace Engine {
 //   link while the removal runs never leads it outside the folder it opened, and a moved parent
 //   stops the removal rather than letting it act elsewhere;
 // - a read-only folder that the user owns is made writable first, as `rm -rf` would not;
-// - any depth is removed within a bounded number of open descriptors.
+// - any depth is removed within a bounded number of open descriptors;
+// - the folders directly inside go on several threads, since removing mostly waits on the disk.
 // What could not be removed stays, and so do the folders that hold it.
 std::optional<QString> removeItem(const std::filesystem::path &path);
 
