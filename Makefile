@@ -24,7 +24,7 @@ test: build
 test-sanitize:
 	$(MAKE) build BUILD=build-sanitize CMAKE_FLAGS=-DAMPA_SANITIZE=ON
 	cd build-sanitize && \
-	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0:suppressions=$(CURDIR)/tests/asan.supp \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers.supp:print_suppressions=0 \
 	ctest --output-on-failure --timeout 600

@@ -190,6 +190,14 @@ private:
         for (std::size_t i = 1; i < frames.size(); ++i)
             relative += (i > 1 ? "/" : "") + frames[i].name;
         int fd = openBeneath(frames.front().fd, relative);
+        while (fd < 0 && (errno == EMFILE || errno == ENFILE) && closeShallowest())
+            fd = openBeneath(frames.front().fd, relative);
+        if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
+            // Out of descriptors is not a move: say what it is.
+            fail({}, errorText(errno));
+            aborted = true;
+            return false;
+        }
         if (fd < 0 && (errno == ENOSYS || errno == ENAMETOOLONG || errno == E2BIG)) {
             // No openat2, or too long a path for it: the same walk, one folder at a time.
             fd = fcntl(frames.front().fd, F_DUPFD_CLOEXEC, 0);

@@ -10,7 +10,7 @@
 
 bool isIndonesian()
 {
-    return AmpaSettings().value("language", "en").toString() == QLatin1String("id");
+    return ampaSettings().value("language", "en").toString() == QLatin1String("id");
 }
 
 QString tr(const QString &indonesian, const QString &english)

@@ -235,7 +235,7 @@ void Model::restartMac()
 
 void Model::showSettingsPage()
 {
-    if (AmpaSettings().value("viewMode", "sidebar").toString() == QLatin1String("sidebar"))
+    if (ampaSettings().value("viewMode", "sidebar").toString() == QLatin1String("sidebar"))
         setPane(Pane::pengaturan);
     else
         setShowSettings(true);

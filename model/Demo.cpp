@@ -77,7 +77,7 @@ void Model::loadDemo()
 
 void Model::startDemo()
 {
-    AmpaSettings settings;
+    QSettings settings = ampaSettings();
     if (settings.contains("demoPane")) {
         const QString value = settings.value("demoPane").toString();
         setPane(value == QLatin1String("lanjutan")    ? Pane::lanjutan

@@ -215,7 +215,7 @@ QList<CacheTarget> Model::visibleQuick() const
 
 bool Model::demo() const
 {
-    return AmpaSettings().value("demo", false).toBool();
+    return ampaSettings().value("demo", false).toBool();
 }
 
 QVariantMap Model::sizesMap() const

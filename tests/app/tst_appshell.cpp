@@ -34,7 +34,7 @@ class ShellTest : public QObject {
 private slots:
     void cleanup()
     {
-        AmpaSettings().clear();
+        ampaSettings().clear();
         fs::remove(LoginItem::entryPath());
     }
 
@@ -92,7 +92,7 @@ private slots:
         {
             AppShell shell(false);
             QVERIFY(fs::exists(LoginItem::entryPath()));
-            QVERIFY(AmpaSettings().value("didSetupLogin").toBool());
+            QVERIFY(ampaSettings().value("didSetupLogin").toBool());
             QQuickWindow *main = window("main");
             QVERIFY(main);
             QCOMPARE(main->title(), "Ampa");
@@ -108,7 +108,7 @@ private slots:
     // With the icon stored off, a login launch still opens the window.
     void loginLaunchWithIconOff()
     {
-        AmpaSettings().setValue("showMenuBar", false);
+        ampaSettings().setValue("showMenuBar", false);
         AppShell shell(true);
         QVERIFY(window("main")->isVisible());
     }

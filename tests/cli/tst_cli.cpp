@@ -82,7 +82,7 @@ private slots:
         TreeBuilder::file(TestHome::home() / ".npm/_cacache/c", 20000);
         TreeBuilder::file(TestHome::home() / "Downloads/movie.mkv", 90000);
         TreeBuilder::file(TestHome::home() / "Documents/keep.txt", 10);
-        AmpaSettings().setValue("language", "en");
+        ampaSettings().setValue("language", "en");
     }
 
     void cleanup()
@@ -90,7 +90,7 @@ private slots:
         for (const char *folder : {".cache", ".npm", "Downloads", ".local/state", "apps"})
             fs::remove_all(TestHome::home() / folder);
         QVERIFY(fs::exists(TestHome::home() / "Documents/keep.txt"));
-        AmpaSettings().clear();
+        ampaSettings().clear();
     }
 
     void statusText()
@@ -104,7 +104,7 @@ private slots:
         QVERIFY(out.contains("movie.mkv"));
         QVERIFY(out.contains("Largest items in Downloads"));
 
-        AmpaSettings().setValue("language", "id");
+        ampaSettings().setValue("language", "id");
         run = cli({"status"});
         QVERIFY(QString::fromUtf8(run.out).startsWith("Ruang kosong: "));
         QVERIFY(!QString::fromUtf8(run.out).contains(QString::fromStdString(cache("pip"))));

@@ -58,7 +58,7 @@ private slots:
         file(mau() / "Microsoft AutoUpdate.app/Contents/x", 1000);
         for (const fs::path &item : userItems())
             file(item.filename() == "com.microsoft.autoupdate2.plist" ? item : item / "data", 10);
-        AmpaSettings().remove("language");
+        ampaSettings().remove("language");
     }
 
     void constants()
@@ -152,7 +152,7 @@ private slots:
         QFETCH(int, code);
         QFETCH(QString, language);
         QFETCH(QString, expected);
-        AmpaSettings().setValue("language", language);
+        ampaSettings().setValue("language", language);
 
         QCOMPARE(Engine::removeMAU(standIn(body, code)), expected);
 

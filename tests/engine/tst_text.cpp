@@ -9,7 +9,7 @@ namespace {
 
 void storeLanguage(const QVariant &value)
 {
-    AmpaSettings settings;
+    QSettings settings = ampaSettings();
     if (value.isValid())
         settings.setValue("language", value);
     else

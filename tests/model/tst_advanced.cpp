@@ -62,7 +62,7 @@ private slots:
     void init()
     {
         clearLog();
-        AmpaSettings().setValue("language", "en");
+        ampaSettings().setValue("language", "en");
         makeFile(vm / "claudevm.bundle/disk.img", 60000);
         makeFile(playwright / "chromium-1091/chrome", 30000);
     }
@@ -72,7 +72,7 @@ private slots:
         fs::remove_all(TestHome::home() / "Library");
         fs::remove_all(playwright);
         fs::remove_all(homeTrash());
-        AmpaSettings().clear();
+        ampaSettings().clear();
     }
 
     void cardsFollowTheScan()
@@ -80,11 +80,12 @@ private slots:
         FakeServices fakes;
         Model model(fakes.services());
         AMPA_WAIT_IDLE(model);
-        QCOMPARE(ids(model.advItems()), (QStringList{"claudevm", "playwright", "trash"}));
-        const AdvItem &trash = card(model.advItems(), "trash");
+        const std::vector<AdvItem> items = model.advItems();
+        QCOMPARE(ids(items), (QStringList{"claudevm", "playwright", "trash"}));
+        const AdvItem &trash = card(items, "trash");
         QCOMPARE(trash.shortText, "Deleted for good");
         QCOMPARE(trash.button, "Empty");
-        QCOMPARE(card(model.advItems(), "claudevm").size, Engine::size(vm));
+        QCOMPARE(card(items, "claudevm").size, Engine::size(vm));
 
         fs::remove_all(vm);
         fs::remove_all(playwright);
@@ -107,7 +108,7 @@ private slots:
 
         // Cancelled: nothing changes.
         fakes.running->running = {};
-        AmpaSettings().setValue("language", "id");
+        ampaSettings().setValue("language", "id");
         model.activateAdvItem("claudevm");
         QCOMPARE(fakes.confirmation->asked,
                  QStringList{"Hapus VM Claude Desktop? | Claude Desktop akan mengunduhnya ulang "
@@ -271,7 +272,7 @@ private slots:
     void updaterCardTexts()
     {
         // Through the demo data, which has the updater and no Microsoft application.
-        AmpaSettings().setValue("demo", true);
+        ampaSettings().setValue("demo", true);
         FakeServices fakes;
         Model model(fakes.services());
         const AdvItem mau = card(model.advItems(), "mau");

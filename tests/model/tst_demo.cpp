@@ -13,7 +13,7 @@ class DemoTest : public QObject {
 private slots:
     void init()
     {
-        AmpaSettings settings;
+        QSettings settings = ampaSettings();
         settings.clear();
         settings.setValue("demo", true);
         settings.setValue("language", "en");
@@ -59,7 +59,7 @@ private slots:
         QCOMPARE(model.statuses().value("comet"), "Skipped, Comet is open");
         QVERIFY(logMessages().isEmpty()); // the simulation writes no log line
 
-        AmpaSettings().setValue("language", "id");
+        ampaSettings().setValue("language", "id");
         model.cleanQuick();
         QTRY_VERIFY_WITH_TIMEOUT(!model.busy(), 10000);
         QCOMPARE(model.result(), "0 MB dibebaskan.");
@@ -84,7 +84,7 @@ private slots:
     {
         QFETCH(QVariant, value);
         QFETCH(Model::Pane, pane);
-        AmpaSettings().setValue("demoPane", value);
+        ampaSettings().setValue("demoPane", value);
         FakeServices fakes;
         Model model(fakes.services());
         QCOMPARE(model.pane(), pane);
@@ -99,7 +99,7 @@ private slots:
 
     void timedStartUpSteps()
     {
-        AmpaSettings settings;
+        QSettings settings = ampaSettings();
         settings.setValue("demoAutoClean", 0.05);
         settings.setValue("demoAsk", 0.05);
         FakeServices fakes;
@@ -113,7 +113,7 @@ private slots:
 
     void noAutomaticCleanWhenZeroOrNegative()
     {
-        AmpaSettings().setValue("demoAutoClean", -1);
+        ampaSettings().setValue("demoAutoClean", -1);
         FakeServices fakes;
         Model model(fakes.services());
         QVERIFY(!model.busy());

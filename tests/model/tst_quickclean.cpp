@@ -42,7 +42,7 @@ private slots:
         makeFile(keep, 1000);
         makeFile(TestHome::home() / ".npm/_logs/debug.log", 100);
         clearLog();
-        AmpaSettings().setValue("language", "en");
+        ampaSettings().setValue("language", "en");
     }
 
     void cleanup()
@@ -51,7 +51,7 @@ private slots:
         QVERIFY(fs::exists(TestHome::home() / ".npm/_logs/debug.log"));
         for (const fs::path &path : {chromeCache, npmCache, pipCache})
             fs::remove_all(path);
-        AmpaSettings().clear();
+        ampaSettings().clear();
     }
 
     void freesExactlyWhatItMeasuredAndLogsInIndonesian()
@@ -84,7 +84,7 @@ private slots:
         fakes.running->running = {"Zoom Workplace", "Google Chrome", "Zoom"};
         Model model(fakes.services());
         AMPA_WAIT_IDLE(model);
-        AmpaSettings().setValue("language", "id");
+        ampaSettings().setValue("language", "id");
         model.cleanQuick();
         AMPA_WAIT_IDLE(model);
 
@@ -125,7 +125,7 @@ private slots:
             fakes.running->running = {"Arc", "Comet", "Google Chrome"};
         Model model(fakes.services());
         AMPA_WAIT_IDLE(model);
-        AmpaSettings().setValue("language", language);
+        ampaSettings().setValue("language", language);
         model.cleanQuick();
         AMPA_WAIT_IDLE(model);
         QCOMPARE(model.result(), expected);

@@ -27,7 +27,7 @@ class ScanTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { AmpaSettings().clear(); }
+    void cleanup() { ampaSettings().clear(); }
 
     void publishesStageByStageInOrder()
     {
@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(model.pane(), Model::Pane::pengaturan);
         QVERIFY(!model.showSettings());
         model.setPane(Model::Pane::cepat);
-        AmpaSettings().setValue("viewMode", "halaman");
+        ampaSettings().setValue("viewMode", "halaman");
         model.showSettingsPage();
         QCOMPARE(model.pane(), Model::Pane::cepat);
         QVERIFY(model.showSettings());

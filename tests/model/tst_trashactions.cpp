@@ -46,7 +46,7 @@ private slots:
     void init()
     {
         clearLog();
-        AmpaSettings().setValue("language", "en");
+        ampaSettings().setValue("language", "en");
         makeFile(downloads() / "report.tar.gz", 30000);
         makeFile(downloads() / "empty.txt", 0);
         makeFile(apps() / "zoom.us.AppImage", 50000);
@@ -64,7 +64,7 @@ private slots:
         fs::remove_all(downloads());
         fs::remove_all(apps());
         fs::remove_all(TestHome::home() / ".local/share/Trash");
-        AmpaSettings().clear();
+        ampaSettings().clear();
     }
 
     void downloadMovesAndLeavesTheList()
@@ -87,7 +87,7 @@ private slots:
 
     void emptyDownloadShowsZero()
     {
-        AmpaSettings().setValue("language", "id");
+        ampaSettings().setValue("language", "id");
         model->trash(*find(model->downloads(), downloads() / "empty.txt"));
         QCOMPARE(fakes.confirmation->asked,
                  QStringList{"Pindahkan ke Trash? | empty.txt (0 MB). Masih bisa dikembalikan "

@@ -75,7 +75,7 @@ int main(int argc, char **argv)
     QDir().mkpath(output);
 
     {
-        AmpaSettings settings;
+        QSettings settings = ampaSettings();
         settings.setValue("demo", true);
     }
     Engine::log("cepat: dibebaskan 2.4 GB");

@@ -21,7 +21,7 @@ public:
 public slots:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
-        AmpaSettings().setValue("demo", true);
+        ampaSettings().setValue("demo", true);
         model = std::make_unique<ViewTestModel>();
         ViewHost::prepare(*engine, *model);
     }

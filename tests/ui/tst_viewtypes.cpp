@@ -29,7 +29,7 @@ private slots:
     void cleanup()
     {
         qputenv("XDG_CONFIG_HOME", (TestHome::home() / ".config").c_str());
-        AmpaSettings().clear();
+        ampaSettings().clear();
     }
 
     void avatarHueDependsOnTheInitialsAlone()

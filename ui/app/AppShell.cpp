@@ -35,7 +35,7 @@ Services desktopServices()
 
 std::optional<bool> storedShowMenuBar()
 {
-    AmpaSettings stored;
+    QSettings stored = ampaSettings();
     return stored.contains("showMenuBar") ? std::optional(stored.value("showMenuBar").toBool())
                                           : std::nullopt;
 }
@@ -123,7 +123,7 @@ QQuickWindow *AppShell::createWindow(const QByteArray &element)
 
 void AppShell::setUpLoginOnFirstRun()
 {
-    AmpaSettings stored;
+    QSettings stored = ampaSettings();
     if (stored.value("didSetupLogin", false).toBool())
         return;
     // Once, whatever the outcome: later changes come only from the settings switch.

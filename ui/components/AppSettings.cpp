@@ -4,7 +4,7 @@
 
 void AppSettings::store(const char *key, const QVariant &value, void (AppSettings::*changed)())
 {
-    AmpaSettings settings;
+    QSettings settings = ampaSettings();
     if (settings.contains(key) && settings.value(key) == value)
         return;
     settings.setValue(key, value);
@@ -14,7 +14,7 @@ void AppSettings::store(const char *key, const QVariant &value, void (AppSetting
 
 QString AppSettings::language() const
 {
-    return AmpaSettings().value("language", "en").toString();
+    return ampaSettings().value("language", "en").toString();
 }
 
 void AppSettings::setLanguage(const QString &value)
@@ -24,7 +24,7 @@ void AppSettings::setLanguage(const QString &value)
 
 QString AppSettings::appearance() const
 {
-    return AmpaSettings().value("appearance", "sistem").toString();
+    return ampaSettings().value("appearance", "sistem").toString();
 }
 
 void AppSettings::setAppearance(const QString &value)
@@ -34,7 +34,7 @@ void AppSettings::setAppearance(const QString &value)
 
 QString AppSettings::viewMode() const
 {
-    return AmpaSettings().value("viewMode", "sidebar").toString();
+    return ampaSettings().value("viewMode", "sidebar").toString();
 }
 
 void AppSettings::setViewMode(const QString &value)
@@ -44,7 +44,7 @@ void AppSettings::setViewMode(const QString &value)
 
 bool AppSettings::showMenuBar() const
 {
-    return AmpaSettings().value("showMenuBar", true).toBool();
+    return ampaSettings().value("showMenuBar", true).toBool();
 }
 
 void AppSettings::setShowMenuBar(bool value)
@@ -54,7 +54,7 @@ void AppSettings::setShowMenuBar(bool value)
 
 QString AppSettings::downloadsLayout() const
 {
-    return AmpaSettings().value("downloadsLayout", "grid").toString();
+    return ampaSettings().value("downloadsLayout", "grid").toString();
 }
 
 void AppSettings::setDownloadsLayout(const QString &value)
