@@ -67,9 +67,13 @@ QStringList logLines(int limit)
     if (start > 0 && !file.seek(start))
         return {};
     QByteArray text = file.readAll();
-    // Reading from the middle of the file: the first piece is a partial line.
-    if (start > 0)
-        text.remove(0, text.indexOf('\n') + 1);
+    // Reading from the middle of the file: the first piece is a partial line, unless it is the
+    // only one (a line longer than the tail), whose end is still worth showing.
+    const qsizetype firstBreak = text.indexOf('\n');
+    if (start > 0 && firstBreak >= 0 && firstBreak < text.size() - 1)
+        text.remove(0, firstBreak + 1);
+    // NUL bytes (a damaged or sparse file) carry nothing to show.
+    text.replace('\0', QByteArray());
 
     QStringList lines;
     const QList<QByteArray> pieces = text.split('\n');

@@ -1,0 +1,127 @@
+// Bad input never crashes and never widens what is removed: settings of the wrong type, a log
+// that is huge, binary or not UTF-8, odd process lists, a looping "current" link, processes
+// coming and going while /proc is read.
+
+#include "ActivityLog.h"
+#include "CodexReleases.h"
+#include "FakeServices.h"
+#include "ModelTesting.h"
+#include "RunningApps.h"
+#include "Settings.h"
+#include "TestHome.h"
+#include "Text.h"
+#include "TreeBuilder.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path script(const std::string &name, const QByteArray &body)
+{
+    const fs::path path = TestHome::root() / name;
+    TreeBuilder::write(path, "#!/bin/sh\n" + body + "\n");
+    chmod(path.c_str(), 0755);
+    return path;
+}
+
+} // namespace
+
+class BadInputTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { ampaSettings().clear(); }
+
+    void settingsOfTheWrongType()
+    {
+        {
+            QSettings settings = ampaSettings();
+            settings.setValue("language", QStringList{"id", "en"});
+            settings.setValue("demo", QVariantMap{{"on", true}});
+            settings.setValue("demoPane", 42);
+            settings.setValue("demoAutoClean", "soon");
+            settings.setValue("demoAsk", QStringList{"1"});
+            settings.setValue("viewMode", 3.5);
+            settings.setValue("showMenuBar", "perhaps");
+            settings.setValue("appearance", QByteArray("\xff\xfe", 2));
+            settings.setValue("downloadsLayout", QVariantList{1, 2});
+        }
+        QCOMPARE(::tr("ya", "yes"), "yes");
+        FakeServices fakes;
+        Model model(fakes.services());
+        QCOMPARE(model.pane(), Model::Pane::cepat);
+        QVERIFY(!model.busy()); // no automatic clean from a value that is not a number
+        AMPA_WAIT_IDLE(model);
+        model.showSettingsPage();
+        QVERIFY(model.showSettings()); // anything but "sidebar" is the single page
+    }
+
+    void logThatIsHugeBinaryOrBroken()
+    {
+        const fs::path log = Engine::logPath();
+        // A gigabyte, sparse: the reader looks at its end only.
+        TreeBuilder::folder(log.parent_path());
+        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        QVERIFY(fd >= 0);
+        QVERIFY(ftruncate(fd, 1LL << 30) == 0);
+        close(fd);
+        QElapsedTimer timer;
+        timer.start();
+        const QStringList huge = Engine::logLines();
+        QVERIFY(huge.size() <= 200);
+        QVERIFY(timer.elapsed() < 10000);
+        Engine::log("after the hole");
+        QVERIFY(!Engine::logLines().isEmpty());
+        QVERIFY(Engine::logLines().first().endsWith(" after the hole"));
+
+        QByteArray binary(1 << 20, '\0');
+        for (char &byte : binary)
+            byte = static_cast<char>(QRandomGenerator::global()->generate());
+        TreeBuilder::write(log, binary);
+        QVERIFY(Engine::logLines().size() <= 200);
+        Engine::log("still writing");
+        QVERIFY(!Engine::logLines().isEmpty());
+        QVERIFY(Engine::logLines().first().endsWith(" still writing"));
+    }
+
+    void oddProcessListsAndALoopingCurrent()
+    {
+        const fs::path root = TestHome::home() / ".codex/packages/standalone";
+        for (const char *version : {"1.0", "2.0", "3.0", "4.0"})
+            TreeBuilder::file(root / "releases" / version / "codex", 100);
+        TreeBuilder::symlink("current", root / "current");
+        const QString empty = QString::fromStdString(script("empty-ps", "exit 0").native());
+        QCOMPARE(Engine::codexOldReleases(empty).size(), 2u);
+        // A huge list that names the oldest release: it stays.
+        const QByteArray release = QByteArray::fromStdString((root / "releases/1.0/").native());
+        const QString huge = QString::fromStdString(
+            script("huge-ps", "head -c 20000000 /dev/zero | tr '\\0' 'x'; echo; echo 'codex "
+                                  + release + "codex'")
+                .native());
+        QCOMPARE(Engine::codexOldReleases(huge), std::vector<fs::path>{root / "releases/2.0"});
+        fs::remove_all(TestHome::home() / ".codex");
+    }
+
+    // Processes start and end while /proc is read: answers stay sane, nothing crashes.
+    void processesComingAndGoing()
+    {
+        QProcess churn;
+        churn.start("/bin/sh",
+                    {"-c", "i=0; while [ $i -lt 400 ]; do /bin/true & i=$((i+1)); done; wait"});
+        QVERIFY(churn.waitForStarted());
+        for (int i = 0; i < 100 && churn.state() == QProcess::Running; ++i)
+            QVERIFY(Engine::runningAppNames().size() < 100000);
+        QVERIFY(churn.waitForFinished(60000));
+    }
+};
+
+AMPA_TEST_MAIN(BadInputTest)
+#include "tst_badinput.moc"
