@@ -2,7 +2,8 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test test-sanitize bench format clean
+.PHONY: deps build run test test-sanitize fuzz bench format clean
+FUZZ_SECONDS ?= 60
 
 deps:
 	@bash tools/deps
@@ -28,6 +29,20 @@ test-sanitize:
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers.supp:print_suppressions=0 \
 	ctest --output-on-failure --timeout 600
+
+# Each fuzz target for FUZZ_SECONDS, starting from a copy of its seed corpus in fuzz/corpus.
+fuzz:
+	bash tools/deps fuzz
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DAMPA_FUZZ=ON
+	cmake --build build-fuzz
+	for target in log_reader desktop_entry release_sort settings; do \
+	    mkdir -p build-fuzz/corpus/$$target && cp -n fuzz/corpus/$$target/* build-fuzz/corpus/$$target/; \
+	    build-fuzz/fuzz/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	        build-fuzz/corpus/$$target > build-fuzz/$$target.log 2>&1; status=$$?; \
+	    grep -E '^stat::number_of_executed_units|ERROR|SUMMARY' build-fuzz/$$target.log \
+	        | sed "s/^/$$target: /"; \
+	    [ $$status -eq 0 ] || exit 1; \
+	done
 
 bench: build
 	$(BUILD)/bench/ampa-bench $(BENCH_FLAGS)

@@ -66,11 +66,15 @@ QStringList logLines(int limit)
     const qint64 start = std::max<qint64>(0, file.size() - tailBytes);
     if (start > 0 && !file.seek(start))
         return {};
-    QByteArray text = file.readAll();
+    return logEntries(file.readAll(), start > 0, limit);
+}
+
+QStringList logEntries(QByteArray text, bool fromMiddle, int limit)
+{
     // Reading from the middle of the file: the first piece is a partial line, unless it is the
     // only one (a line longer than the tail), whose end is still worth showing.
     const qsizetype firstBreak = text.indexOf('\n');
-    if (start > 0 && firstBreak >= 0 && firstBreak < text.size() - 1)
+    if (fromMiddle && firstBreak >= 0 && firstBreak < text.size() - 1)
         text.remove(0, firstBreak + 1);
     // NUL bytes (a damaged or sparse file) carry nothing to show.
     text.replace('\0', QByteArray());

@@ -19,4 +19,8 @@ void log(const QString &message);
 // unreadable log gives none; bytes that are not UTF-8 are shown replaced rather than hiding it.
 QStringList logLines(int limit = 200);
 
+// The entries of a log's text, newest first, at most `limit`; `fromMiddle` when the text starts
+// somewhere inside the file, so its first piece may be a partial line.
+QStringList logEntries(QByteArray text, bool fromMiddle, int limit);
+
 } // namespace Engine

@@ -77,15 +77,21 @@ std::filesystem::path searchPath(const QString &program)
 std::optional<DesktopEntry> readDesktopEntry(const std::filesystem::path &file)
 {
     QFile input(QString::fromUtf8(file.native()));
+    // Desktop entries are small; a huge or endless file is no entry.
     if (!input.open(QIODevice::ReadOnly))
         return std::nullopt;
+    return parseDesktopEntry(input.read(1 << 20), file);
+}
 
+std::optional<DesktopEntry> parseDesktopEntry(const QByteArray &text,
+                                              const std::filesystem::path &file)
+{
     DesktopEntry entry{file, {}, {}, {}, {}};
     QString type;
     bool inMainGroup = false;
     bool hidden = false;
-    while (!input.atEnd()) {
-        const QString line = QString::fromUtf8(input.readLine()).trimmed();
+    for (const QByteArray &raw : text.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('['))) {

@@ -21,6 +21,9 @@ struct DesktopEntry {
 // Reads the [Desktop Entry] group of an application entry. Nothing for an unreadable file, a
 // Type other than Application, a Hidden=true entry (the user deleted it) or one with no Name=.
 std::optional<DesktopEntry> readDesktopEntry(const std::filesystem::path &file);
+// The same from the entry's text.
+std::optional<DesktopEntry> parseDesktopEntry(const QByteArray &text,
+                                              const std::filesystem::path &file);
 
 // The installed application entries, each desktop-file ID once: the one in the folder of highest
 // precedence ($XDG_DATA_HOME, then each of $XDG_DATA_DIRS in order) hides the others.
