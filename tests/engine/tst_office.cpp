@@ -145,6 +145,18 @@ private slots:
             << "Failed: Error executing command as another user: Not authorized\n";
         QTest::newRow("not authorised id") << QByteArray("echo no agent") << 127 << "id"
                                            << "Gagal: no agent\n";
+        QTest::newRow("no agent")
+            << QByteArray("echo 'Error executing command as another user: No authentication agent "
+                          "found.' >&2")
+            << 127 << "en"
+            << "Failed: Error executing command as another user: No authentication agent found.\n";
+        QTest::newRow("no bus") << QByteArray(
+            "echo 'Error getting authority: Error initializing authority: Could not "
+            "connect: No such file or directory' >&2")
+                                << 127 << "en"
+                                << "Failed: Error getting authority: Error initializing authority: "
+                                   "Could not connect: No "
+                                   "such file or directory\n";
     }
     void removeMAU()
     {

@@ -11,13 +11,16 @@
 #include "TestHome.h"
 #include "Text.h"
 #include "TreeBuilder.h"
+#include "TreeSize.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 
+#include <atomic>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -108,6 +111,35 @@ private slots:
                 .native());
         QCOMPARE(Engine::codexOldReleases(huge), std::vector<fs::path>{root / "releases/2.0"});
         fs::remove_all(TestHome::home() / ".codex");
+    }
+
+    // Files appear and vanish while a folder is measured: the sizes stay sane.
+    void filesComingAndGoingDuringAScan()
+    {
+        const fs::path cache = TestHome::home() / ".cache/churn";
+        TreeBuilder::folder(cache);
+        std::atomic<bool> stop = false;
+        std::thread churn([&] {
+            for (int i = 0; !stop; ++i) {
+                const fs::path dir = cache / ("d" + std::to_string(i % 7));
+                fs::create_directories(dir);
+                const fs::path file = dir / ("f" + std::to_string(i % 50));
+                if (i % 3 == 0) {
+                    std::error_code ignored;
+                    fs::remove_all(dir, ignored);
+                } else if (FILE *f = fopen(file.c_str(), "w")) {
+                    fputs("churn", f);
+                    fclose(f);
+                }
+            }
+        });
+        for (int i = 0; i < 300; ++i) {
+            const qint64 bytes = Engine::size(cache);
+            QVERIFY(bytes >= 0);
+            QVERIFY(bytes < (qint64(7) * 50 * 64 * 1024));
+        }
+        stop = true;
+        churn.join();
     }
 
     // Processes start and end while /proc is read: answers stay sane, nothing crashes.
