@@ -1,10 +1,14 @@
-// Randomly generated hostile homes, each scanned and quick-cleaned: whatever shape the caches
+// Randomly generated hostile homes, each scanned and quick-cleaned, with a hostile download
+// moved to the Trash, an advanced folder removed and the Trash emptied: whatever shape the caches
 // take (links out of them, loops, FIFOs, sockets, odd names, a cache that is itself a link, a
-// file or a FIFO), every byte outside the cache folders is still there afterwards. Reproducible:
+// file or a FIFO), every byte outside the items acted on is still there afterwards. Reproducible:
 // AMPA_SEED=<seed> runs the same homes; a failure names its seed.
 
 #include "CacheTarget.h"
+#include "FreedesktopTrash.h"
+#include "Model.h"
 #include "Paths.h"
+#include "Removal.h"
 #include "TargetCleaning.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
@@ -12,6 +16,7 @@
 
 #include <QRandomGenerator>
 
+#include <cstring>
 #include <fcntl.h>
 #include <random>
 #include <sys/socket.h>
@@ -116,10 +121,17 @@ private slots:
         const quint64 base =
             fixed.isEmpty() ? QRandomGenerator::global()->generate64() : fixed.toULongLong();
         const int homes = fixed.isEmpty() ? 1000 : 1;
+        // The Trash of the test's own data folder; no mounted volume is looked at.
+        FreedesktopTrash trash(std::vector<fs::path>{});
+        const fs::path trashFiles = TestHome::home() / ".local/share/Trash/files";
+        // GLib settles on the home folder at its first use: let that be the test's own, and
+        // make each random home inside it, so their items go to the home Trash.
+        file(TestHome::home() / "warm-up", 1);
+        QCOMPARE(trash.moveToTrash(TestHome::home() / "warm-up"), std::nullopt);
         for (int h = 0; h < homes; ++h) {
             const quint64 seed = base + static_cast<quint64>(h);
             std::mt19937_64 random(seed);
-            const fs::path home = TestHome::root() / "homes" / std::to_string(h);
+            const fs::path home = TestHome::home() / "homes" / std::to_string(h);
             qputenv("HOME", home.c_str());
             qputenv("XDG_CACHE_HOME", (home / ".cache").c_str());
             qputenv("XDG_CONFIG_HOME", (home / ".config").c_str());
@@ -172,6 +184,32 @@ private slots:
                 QVERIFY2(!fs::exists(fs::symlink_status(folderPath)),
                          (where + " left " + QByteArray::fromStdString(folderPath.native()))
                              .constData());
+
+            // A hostile download to the Trash, an advanced folder removed, the Trash emptied:
+            // each touches its item only.
+            const fs::path download = home / "Downloads" / oddName(random);
+            if (random() % 2)
+                file(download, 700);
+            else
+                hostileTree(download, outside, random, 2);
+            const fs::path playwright = Model::advFolder("playwright");
+            hostileTree(playwright, outside, random, 3);
+            const auto beforeActions = manifest(outside);
+            const auto moved = trash.moveToTrash(download);
+            if (download.filename().native().size() + std::strlen(".trashinfo") > 255) {
+                // Its info file's name would be too long: refused, and the item stays whole.
+                QVERIFY2(moved.has_value(), where.constData());
+                QVERIFY2(fs::exists(fs::symlink_status(download)), where.constData());
+            } else {
+                QVERIFY2(!moved.has_value(),
+                         (where + " " + moved.value_or("").toUtf8()).constData());
+                QVERIFY2(!fs::exists(fs::symlink_status(download)), where.constData());
+            }
+            QCOMPARE(Engine::removeItem(playwright), std::nullopt);
+            QVERIFY2(manifest(outside) == beforeActions, where.constData());
+            QCOMPARE(trash.empty(), std::nullopt);
+            QVERIFY2(manifest(outside) == beforeActions, where.constData());
+            QVERIFY2(fs::is_empty(trashFiles), where.constData());
             fs::remove_all(home);
         }
     }
