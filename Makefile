@@ -2,7 +2,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test test-sanitize fuzz bench format clean
+.PHONY: deps build run test test-sanitize fuzz package bench format clean
 FUZZ_SECONDS ?= 60
 
 deps:
@@ -43,6 +43,10 @@ fuzz:
 	        | sed "s/^/$$target: /"; \
 	    [ $$status -eq 0 ] || exit 1; \
 	done
+
+# The Debian package, in build/.
+package: build
+	cd $(BUILD) && cpack
 
 bench: build
 	$(BUILD)/bench/ampa-bench $(BENCH_FLAGS)

@@ -59,7 +59,7 @@ std::optional<QString> setEnabled(bool on, const std::filesystem::path &program)
         return file.errorString();
     file.write("[Desktop Entry]\nType=Application\nName=Ampa\nComment=Disk cleanup\nExec="
                + execArgument(QString::fromUtf8(program.native())).toUtf8()
-               + " --login\nIcon=ampa\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
+               + " --login\nIcon=app.ampa.Ampa\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
     if (!file.commit())
         return file.errorString();
     return std::nullopt;

@@ -170,8 +170,9 @@ void AppShell::updateTray()
         tray->setContextMenu(trayMenu.get());
         tray->show();
     }
-    tray->setIcon(
-        QIcon::fromTheme(Icons::name(model.busy() ? "sparkles.rectangle.stack" : "sparkles")));
+    // The application's own icon, and the busy symbol while a clean-up runs.
+    tray->setIcon(model.busy() ? QIcon::fromTheme(Icons::name("sparkles.rectangle.stack"))
+                               : QApplication::windowIcon());
 }
 
 void AppShell::togglePanel()

@@ -4,29 +4,33 @@
 #include "ProcessLimits.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QQuickStyle>
-#include <QTextStream>
 #include <QtQml/qqmlextensionplugin.h>
+
+#include <cstdio>
+#include <cstring>
 
 Q_IMPORT_QML_PLUGIN(AmpaPlugin)
 
 int main(int argc, char *argv[])
 {
+    // Checked before anything else, so a wrong call gets its answer even without a display.
+    const bool launchedAtLogin = argc == 2 && std::strcmp(argv[1], "--login") == 0;
+    if (argc > 1 && !launchedAtLogin) {
+        std::fputs("usage: ampa [--login]\n", stderr);
+        return 2;
+    }
     Engine::raiseOpenFileLimit();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Ampa");
     QApplication::setOrganizationName("Ampa");
-    QApplication::setDesktopFileName("ampa");
+    QApplication::setDesktopFileName("app.ampa.Ampa");
+    QApplication::setWindowIcon(QIcon::fromTheme("app.ampa.Ampa", QIcon(":/app.ampa.Ampa.svg")));
     // Closing the main window decides by itself whether the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
     QQuickStyle::setStyle("Fusion");
 
-    const QStringList arguments = QApplication::arguments().mid(1);
-    const bool launchedAtLogin = arguments == QStringList{"--login"};
-    if (!arguments.isEmpty() && !launchedAtLogin) {
-        QTextStream(stderr) << "usage: ampa [--login]\n";
-        return 2;
-    }
     AppShell shell(launchedAtLogin);
     return QApplication::exec();
 }

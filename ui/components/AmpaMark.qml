@@ -7,17 +7,13 @@ Row {
     property real size: 28
     spacing: size * 0.35
 
-    Rectangle {
+    Image {
         width: mark.size
         height: mark.size
-        radius: mark.size * 0.24
-        color: Theme.accent
-        Symbol {
-            anchors.centerIn: parent
-            name: "sparkles"
-            tint: "white"
-            size: mark.size * 0.6
-        }
+        sourceSize.width: mark.size * 2
+        sourceSize.height: mark.size * 2
+        smooth: true
+        source: "qrc:/app.ampa.Ampa.svg"
     }
     Text {
         anchors.verticalCenter: parent.verticalCenter
