@@ -17,6 +17,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
         QDir::tempPath().toUtf8() + "/ampa-fuzz-settings-" + QByteArray::number(getpid());
     QDir().mkpath(QString::fromUtf8(folder));
     setenv("XDG_CONFIG_HOME", folder.constData(), 1);
+    std::atexit([] { QDir(QString::fromUtf8(folder)).removeRecursively(); });
     return 0;
 }
 
