@@ -21,6 +21,14 @@ QVariantMap itemMap(const FileItem &item, bool application)
             {"modified", item.modified()}};
 }
 
+QVariantList itemList(const std::vector<FileItem> &items, bool applications)
+{
+    QVariantList list;
+    for (const FileItem &item : items)
+        list.append(itemMap(item, applications));
+    return list;
+}
+
 template<typename T> QVariantMap variantMap(const QMap<QString, T> &map)
 {
     QVariantMap variants;
@@ -235,18 +243,12 @@ QVariantMap Model::advMap() const
 
 QVariantList Model::downloadsList() const
 {
-    QVariantList list;
-    for (const FileItem &item : m_downloads)
-        list.append(itemMap(item, false));
-    return list;
+    return itemList(m_downloads, false);
 }
 
 QVariantList Model::appsList() const
 {
-    QVariantList list;
-    for (const FileItem &item : m_apps)
-        list.append(itemMap(item, true));
-    return list;
+    return itemList(m_apps, true);
 }
 
 QVariantList Model::visibleQuickList() const
