@@ -420,9 +420,7 @@ std::optional<QString> removeSubfoldersInParallel(int fd, const FolderIdentity &
     return stopped;
 }
 
-} // namespace
-
-std::optional<QString> removeItem(const std::filesystem::path &path)
+std::optional<QString> removeByPath(const std::filesystem::path &path)
 {
     const std::filesystem::path target = withoutTrailingSlash(path);
     auto failure = [&target](int code) {
@@ -470,6 +468,25 @@ std::optional<QString> removeItem(const std::filesystem::path &path)
     if (rmdir(target.c_str()) != 0 && errno != ENOENT)
         return failure(errno);
     return std::nullopt;
+}
+
+} // namespace
+
+RemovalResult removeItem(const std::filesystem::path &path)
+{
+    return {0, removeByPath(path)};
+}
+
+RemovalResult removeItemAt(int parentFd, const std::string &name,
+                           const std::filesystem::path &shown)
+{
+    (void)shown;
+    return {0, removeByPath("/proc/self/fd/" + std::to_string(parentFd) + "/" + name)};
+}
+
+RemovalResult emptyFolder(const std::filesystem::path &path)
+{
+    return {0, removeByPath(path)};
 }
 
 } // namespace Engine

@@ -1,24 +1,48 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace Engine {
 
-// Removes the item at the path for good, folder and all, and returns nothing on success or the
-// description of the last failure. Safe against what a hostile or changing tree can do:
+// What a removal gave back and what stopped it.
+struct RemovalResult {
+    // Allocated bytes that really came free: a file counts only when its last link went, so a
+    // file that keeps another hard link elsewhere frees nothing.
+    qint64 freed = 0;
+    // The description of the last failure; none when everything went.
+    std::optional<QString> error;
+};
+
+// Removes the item at the path for good, folder and all. Safe against what a hostile or
+// changing tree can do:
 // - a symbolic link, at the path itself or anywhere inside, is removed as a link and never
 //   followed;
-// - another file system mounted inside is left in place and reported, never entered;
+// - another file system mounted inside, or at the path itself, is left in place and reported,
+//   never entered;
 // - every step works on descriptors opened without following links, so a folder swapped for a
-//   link while the removal runs never leads it outside the folder it opened, and a moved parent
-//   stops the removal rather than letting it act elsewhere;
-// - a read-only folder that the user owns is made writable first, as `rm -rf` would not;
+//   link while the removal runs never leads it outside the folder it opened; a folder (the item
+//   itself included) moved away while it is emptied stops the removal with an error, while a
+//   folder that another process removed meanwhile is simply gone;
+// - a folder that the user owns on the same mount is given the permissions its removal needs
+//   (read, write, search), as `rm -rf` would not;
 // - any depth is removed within a bounded number of open descriptors;
 // - the folders directly inside go on several threads, since removing mostly waits on the disk.
 // What could not be removed stays, and so do the folders that hold it.
-std::optional<QString> removeItem(const std::filesystem::path &path);
+RemovalResult removeItem(const std::filesystem::path &path);
+
+// The same for the entry `name` of the folder open at `parentFd` (not taken over): nothing is
+// ever reached through a path, so a parent that is swapped or moved cannot redirect it. `shown`
+// is the item's path for messages.
+RemovalResult removeItemAt(int parentFd, const std::string &name,
+                           const std::filesystem::path &shown);
+
+// Removes everything inside the folder at the path, and keeps the folder (which must be a real
+// folder, not a link).
+RemovalResult emptyFolder(const std::filesystem::path &path);
 
 } // namespace Engine

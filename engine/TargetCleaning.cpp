@@ -33,7 +33,7 @@ CleanResult clean(const CacheTarget &target)
     CleanResult result;
     for (const std::filesystem::path &path : urls(target)) {
         const qint64 bytes = size(path);
-        if (auto error = removeItem(path))
+        if (auto error = removeItem(path).error)
             result.error = std::move(error);
         else
             result.freed += bytes;

@@ -157,7 +157,7 @@ void Model::removeFolder(const QString &name, const std::filesystem::path &path,
             if (lstat(path.c_str(), &st) != 0)
                 error = Engine::displayPath(path) + ": " + QString::fromLocal8Bit(strerror(errno));
             else
-                error = Engine::removeItem(path);
+                error = Engine::removeItem(path).error;
             if (error)
                 return ::tr("Gagal: " + *error, "Failed: " + *error);
             return ::tr(fmt(bytes) + " dibebaskan.", fmt(bytes) + " freed.");

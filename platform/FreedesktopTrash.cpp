@@ -48,7 +48,7 @@ std::optional<QString> emptyTrashFolder(const fs::path &trash)
     if (lstat(files.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
         for (const std::string &name :
              Engine::folderEntries(files).value_or(std::vector<std::string>{})) {
-            if (auto failure = Engine::removeItem(files / name)) {
+            if (auto failure = Engine::removeItem(files / name).error) {
                 error = std::move(failure);
                 continue;
             }

@@ -68,7 +68,7 @@ int main(int argc, char **argv)
         if (command == "size-with-fd-limit")
             std::printf("%lld\n", static_cast<long long>(Engine::size(argv[3])));
         else
-            std::printf("%s\n", qPrintable(Engine::removeItem(argv[3]).value_or("")));
+            std::printf("%s\n", qPrintable(Engine::removeItem(argv[3]).error.value_or("")));
         return 0;
     }
     if (command == "log" && argc == 4) {

@@ -225,7 +225,7 @@ private slots:
         QVERIFY(!first.empty());
 
         std::optional<QString> error;
-        std::thread remover([&] { error = Engine::removeItem(cache); });
+        std::thread remover([&] { error = Engine::removeItem(cache).error; });
         // As soon as the removal is inside the folder, move it away.
         while (fs::exists(cache / "a" / first))
             std::this_thread::yield();
@@ -310,7 +310,7 @@ private slots:
                     fclose(f);
             }
         });
-        const auto error = Engine::removeItem(cache);
+        const auto error = Engine::removeItem(cache).error;
         stop = true;
         writer.join();
         // Either it won the race or it says what stayed; nothing outside was touched (cleanup).

@@ -205,7 +205,7 @@ private slots:
                          (where + " " + moved.value_or("").toUtf8()).constData());
                 QVERIFY2(!fs::exists(fs::symlink_status(download)), where.constData());
             }
-            QCOMPARE(Engine::removeItem(playwright), std::nullopt);
+            QCOMPARE(Engine::removeItem(playwright).error, std::nullopt);
             QVERIFY2(manifest(outside) == beforeActions, where.constData());
             QCOMPARE(trash.empty(), std::nullopt);
             QVERIFY2(manifest(outside) == beforeActions, where.constData());
