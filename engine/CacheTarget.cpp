@@ -3,6 +3,8 @@
 #include "Paths.h"
 #include "Text.h"
 
+#include <cstdlib>
+
 namespace {
 
 using Paths = std::vector<std::filesystem::path>;
@@ -103,7 +105,7 @@ QList<CacheTarget> quickTargetsMac()
 
 std::filesystem::path userCacheDir()
 {
-    std::string folder = Engine::xdgDir("XDG_CACHE_HOME", ".cache").native();
+    std::string folder = removalBase("XDG_CACHE_HOME", ".cache").folder.native();
     if (!folder.ends_with('/'))
         folder += '/';
     return folder;
@@ -111,5 +113,47 @@ std::filesystem::path userCacheDir()
 
 std::filesystem::path userConfigDir()
 {
-    return Engine::xdgDir("XDG_CONFIG_HOME", ".config");
+    return removalBase("XDG_CONFIG_HOME", ".config").folder;
+}
+
+RemovalBase removalBase(const char *variable, const char *fallbackUnderHome)
+{
+    const std::filesystem::path fallback = Engine::homeDir() / fallbackUnderHome;
+    const char *value = std::getenv(variable);
+    if (!value || !*value)
+        return {fallback, std::nullopt};
+    const QString shownValue = Engine::displayPath(value);
+    const QString shownFallback = Engine::displayPath(fallback);
+    if (value[0] != '/') {
+        return {fallback, tr(QStringLiteral("%1 (%2) tidak dipakai karena bukan path absolut; "
+                                            "yang dipakai %3.")
+                                 .arg(variable, shownValue, shownFallback),
+                             QStringLiteral("%1 (%2) is not used because it is not an absolute "
+                                            "path; %3 is used instead.")
+                                 .arg(variable, shownValue, shownFallback))};
+    }
+    std::error_code error;
+    const std::filesystem::path resolved =
+        Engine::withoutTrailingSlash(std::filesystem::weakly_canonical(value, error));
+    const std::filesystem::path home =
+        Engine::withoutTrailingSlash(std::filesystem::weakly_canonical(Engine::homeDir(), error));
+    if (!Engine::isSameOrInside(home, resolved))
+        return {value, std::nullopt};
+    return {fallback, tr(QStringLiteral("%1 (%2) tidak dipakai karena menunjuk ke folder home "
+                                        "atau di atasnya; yang dipakai %3.")
+                             .arg(variable, shownValue, shownFallback),
+                         QStringLiteral("%1 (%2) is not used because it points at the home "
+                                        "folder or above it; %3 is used instead.")
+                             .arg(variable, shownValue, shownFallback))};
+}
+
+QStringList baseFolderWarnings()
+{
+    QStringList lines;
+    for (const auto &[variable, fallback] :
+         {std::pair{"XDG_CACHE_HOME", ".cache"}, std::pair{"XDG_CONFIG_HOME", ".config"}}) {
+        if (auto refused = removalBase(variable, fallback).refused)
+            lines << *refused;
+    }
+    return lines;
 }

@@ -6,21 +6,41 @@
 
 namespace Engine {
 
-std::optional<FolderIdentity> identify(int fd)
+namespace {
+
+std::optional<FolderIdentity> identity(int dirFd, const char *name, int flags)
 {
     struct statx info {};
-    if (statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW,
+    if (statx(dirFd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
               STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID, &info)
         != 0)
         return std::nullopt;
-    FolderIdentity identity;
-    identity.device = makedev(info.stx_dev_major, info.stx_dev_minor);
-    identity.inode = info.stx_ino;
-    identity.mountId = (info.stx_mask & STATX_MNT_ID) ? info.stx_mnt_id : 0;
-    identity.isDirectory = S_ISDIR(info.stx_mode);
-    identity.owner = info.stx_uid;
-    identity.mode = info.stx_mode & 07777;
-    return identity;
+    FolderIdentity found;
+    found.device = makedev(info.stx_dev_major, info.stx_dev_minor);
+    found.inode = info.stx_ino;
+    found.mountId = (info.stx_mask & STATX_MNT_ID) ? info.stx_mnt_id : 0;
+    found.isDirectory = S_ISDIR(info.stx_mode);
+    found.owner = info.stx_uid;
+    found.mode = info.stx_mode & 07777;
+    return found;
+}
+
+} // namespace
+
+std::optional<FolderIdentity> identify(int fd)
+{
+    return identity(fd, "", AT_EMPTY_PATH);
+}
+
+std::optional<FolderIdentity> identifyAt(int dirFd, const char *name)
+{
+    return identity(dirFd, name, 0);
+}
+
+bool removedMeanwhile(int fd)
+{
+    struct stat st {};
+    return fstat(fd, &st) == 0 && st.st_nlink == 0;
 }
 
 } // namespace Engine

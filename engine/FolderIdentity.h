@@ -30,4 +30,10 @@ struct FolderIdentity {
 // The identity of what `fd` is open on; nothing when it cannot be read.
 std::optional<FolderIdentity> identify(int fd);
 
+// The identity of the entry `name` in the folder open at `dirFd`, a link not followed.
+std::optional<FolderIdentity> identifyAt(int dirFd, const char *name);
+
+// Whether the folder open at `fd` has been removed: its last name is gone.
+bool removedMeanwhile(int fd);
+
 } // namespace Engine

@@ -47,6 +47,19 @@ std::filesystem::path withoutTrailingSlash(const std::filesystem::path &path)
     return text;
 }
 
+bool isSameOrInside(const std::filesystem::path &path, const std::filesystem::path &folder)
+{
+    auto inner = path.begin();
+    for (const std::filesystem::path &part : folder) {
+        if (part.empty())
+            continue; // a trailing separator
+        if (inner == path.end() || *inner != part)
+            return false;
+        ++inner;
+    }
+    return true;
+}
+
 bool exists(const std::filesystem::path &path)
 {
     struct stat st {};

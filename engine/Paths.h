@@ -25,6 +25,10 @@ std::filesystem::path xdgDir(const char *variable, const char *fallbackUnderHome
 // follow a symbolic link that O_NOFOLLOW and lstat must see as a link.
 std::filesystem::path withoutTrailingSlash(const std::filesystem::path &path);
 
+// Whether `path` is `folder` or lies inside it, by components ("/a/bc" is not inside "/a/b").
+// Both paths are taken as written: normalise them first where it matters.
+bool isSameOrInside(const std::filesystem::path &path, const std::filesystem::path &folder);
+
 // Whether something exists at the path, following a symbolic link there (a dangling link is
 // nothing).
 bool exists(const std::filesystem::path &path);

@@ -9,9 +9,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <functional>
 #include <linux/openat2.h>
 #include <mutex>
-#include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <thread>
@@ -24,6 +24,7 @@ namespace Engine {
 namespace {
 
 constexpr int dirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr int pathFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 // Folders deeper than this below the current one are closed and reopened through "..".
 constexpr std::size_t maxOpenFolders = 48;
 // A folder that keeps filling while it is emptied is given up after this many passes.
@@ -36,9 +37,38 @@ bool isDotOrDotDot(const char *name)
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+bool outOfDescriptors()
+{
+    return errno == EMFILE || errno == ENFILE;
+}
+
 QString errorText(int code)
 {
     return QString::fromLocal8Bit(std::strerror(code));
+}
+
+QString movedText()
+{
+    return ::tr("folder dipindahkan saat dihapus; penghapusan dihentikan",
+                "a folder was moved during removal; removal stopped");
+}
+
+QString mountPointText()
+{
+    return ::tr("titik mount, tidak disentuh", "is a mount point and was left alone");
+}
+
+// The allocation that unlinking the entry gives back: a regular file's, and only when this is
+// its last link (the item itself, when `anyType`).
+qint64 lastLinkBytes(int dirFd, const char *name, bool anyType = false)
+{
+    struct statx info {};
+    if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+              STATX_TYPE | STATX_NLINK | STATX_BLOCKS, &info)
+        != 0)
+        return 0;
+    const bool counts = (anyType || S_ISREG(info.stx_mode)) && info.stx_nlink <= 1;
+    return counts ? static_cast<qint64>(info.stx_blocks) * 512 : 0;
 }
 
 // Adds owner read, write and search permission to the folder `name` in `parentFd`, only when it
@@ -59,28 +89,65 @@ bool makeWritable(int parentFd, const char *name, const FolderIdentity &root)
     return changed;
 }
 
+// A folder of ours that is open at `fd` gets what removing its entries needs: read to list,
+// search to reach them, write to unlink them.
+void openUp(int fd, FolderIdentity &id)
+{
+    if (id.owner == geteuid() && (id.mode & S_IRWXU) != S_IRWXU
+        && fchmod(fd, id.mode | S_IRWXU) == 0)
+        id.mode |= S_IRWXU;
+}
+
 // Opens `relative` below `rootFd` without following any link or leaving the root's mount.
-int openBeneath(int rootFd, const std::string &relative)
+int openBeneath(int rootFd, const std::string &relative, int flags)
 {
     open_how how{};
-    how.flags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    how.flags = static_cast<unsigned long long>(flags);
     how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH | RESOLVE_NO_XDEV;
     return static_cast<int>(syscall(SYS_openat2, rootFd, relative.c_str(), &how, sizeof how));
 }
 
+// Where a folder being removed sits: the entry `name` of the folder open at `parentFd` and, when
+// the removal was given a path, that path too. A folder that moves away is no longer ours to
+// empty, wherever it went.
+struct Place {
+    int parentFd = -1; // not owned
+    std::string name;
+    const std::filesystem::path *path = nullptr;
+    FolderIdentity id;
+
+    bool holds() const
+    {
+        const std::optional<FolderIdentity> here = identifyAt(parentFd, name.c_str());
+        if (!here || !here->sameFolder(id))
+            return false;
+        if (!path)
+            return true;
+        const int fd = open(path->c_str(), pathFlags);
+        if (fd < 0)
+            return outOfDescriptors(); // the descriptor check above has held
+        const std::optional<FolderIdentity> there = identify(fd);
+        close(fd);
+        return there && there->sameFolder(id);
+    }
+};
+
 class Remover {
 public:
-    Remover(std::filesystem::path root, FolderIdentity rootIdentity)
-        : rootPath(std::move(root)), rootId(rootIdentity)
+    // `rootInPlace` tells whether the root folder still lies where the removal found it.
+    Remover(std::filesystem::path root, FolderIdentity rootIdentity,
+            std::function<bool()> rootInPlace)
+        : rootPath(std::move(root)), rootId(rootIdentity), inPlace(std::move(rootInPlace))
     {}
 
-    // Empties the folder open at `fd` (taken over). False when something inside stays.
+    // Empties the folder open at `fd` (taken over). False when something inside stays, when the
+    // removal stopped, or when another process removed the folder meanwhile (see `gone`).
     bool empty(int fd)
     {
         frames.push_back({fd, nullptr, rootId, {}, {}, 1});
         openCount = 1;
         bool clean = false;
-        while (!frames.empty() && !aborted) {
+        while (!frames.empty() && !aborted && !rootGone) {
             Frame &frame = frames.back();
             if (!frame.dir && !openStream(frame))
                 break;
@@ -93,18 +160,21 @@ public:
                 finishFrame();
             } else if (!isDotOrDotDot(entry->d_name) && !frame.kept.contains(entry->d_name)) {
                 if (++sinceCheck >= entriesPerCheck && !stillInPlace())
-                    break;
+                    continue; // stopped, or the folder went with everything in it
                 removeEntry(entry->d_name, entry->d_type);
             }
         }
         for (Frame &frame : frames)
             closeFrame(frame);
         frames.clear();
-        return clean && !aborted;
+        return clean && !aborted && !rootGone;
     }
 
     std::optional<QString> error;
+    qint64 freed = 0;
     bool stopped() const { return aborted; }
+    // Another process removed the root folder, and with it everything left to remove.
+    bool gone() const { return rootGone; }
 
 private:
     struct Frame {
@@ -118,11 +188,13 @@ private:
 
     std::filesystem::path rootPath;
     FolderIdentity rootId;
+    std::function<bool()> inPlace;
     std::vector<Frame> frames;
     std::size_t openCount = 0;
     std::size_t shallowestOpen = 1; // no open frame between the root and this index
     int sinceCheck = 0;
     bool aborted = false;
+    bool rootGone = false;
 
     std::filesystem::path pathOf(const std::string &name) const
     {
@@ -137,10 +209,9 @@ private:
         error = displayPath(pathOf(name)) + QStringLiteral(": ") + why;
     }
 
-    void stop(const std::string &name)
+    void abort(const std::string &name, const QString &why)
     {
-        fail(name, ::tr("folder dipindahkan saat dihapus; penghapusan dihentikan",
-                        "a folder was moved during removal; removal stopped"));
+        fail(name, why);
         aborted = true;
     }
 
@@ -159,10 +230,8 @@ private:
     bool openStream(Frame &frame)
     {
         frame.dir = fdopendir(frame.fd);
-        if (!frame.dir) {
-            fail({}, errorText(errno));
-            aborted = true;
-        }
+        if (!frame.dir)
+            abort({}, errorText(errno));
         return frame.dir != nullptr;
     }
 
@@ -179,47 +248,102 @@ private:
         return false;
     }
 
-    // Whether the folder being emptied still lies where the walk found it, below the root,
-    // reached without links. A folder moved away is not ours to empty any more.
-    bool stillInPlace()
+    // Opens the folder of frames[depth] again from the root, without links or leaving the mount,
+    // and only when it is still the folder the walk found there; -1 otherwise (errno tells an
+    // exhausted descriptor table).
+    int openInPlace(std::size_t depth, int flags)
     {
-        sinceCheck = 0;
-        if (frames.size() < 2)
-            return true;
         std::string relative;
-        for (std::size_t i = 1; i < frames.size(); ++i)
+        for (std::size_t i = 1; i <= depth; ++i)
             relative += (i > 1 ? "/" : "") + frames[i].name;
-        int fd = openBeneath(frames.front().fd, relative);
-        while (fd < 0 && (errno == EMFILE || errno == ENFILE) && closeShallowest())
-            fd = openBeneath(frames.front().fd, relative);
-        if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
-            // Out of descriptors is not a move: say what it is.
-            fail({}, errorText(errno));
-            aborted = true;
-            return false;
-        }
+        int fd = openBeneath(frames.front().fd, relative, flags);
+        while (fd < 0 && outOfDescriptors() && closeShallowest())
+            fd = openBeneath(frames.front().fd, relative, flags);
         if (fd < 0 && (errno == ENOSYS || errno == ENAMETOOLONG || errno == E2BIG)) {
             // No openat2, or too long a path for it: the same walk, one folder at a time.
             fd = fcntl(frames.front().fd, F_DUPFD_CLOEXEC, 0);
-            for (std::size_t i = 1; fd >= 0 && i < frames.size(); ++i) {
-                const int next = openat(fd, frames[i].name.c_str(),
-                                        O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            for (std::size_t i = 1; fd >= 0 && i <= depth; ++i) {
+                const int next = openat(fd, frames[i].name.c_str(), i == depth ? flags : pathFlags);
                 const auto id = next >= 0 ? identify(next) : std::nullopt;
                 close(fd);
                 fd = next;
-                if (!id || !id->sameFolder(frames[i].id)) {
-                    if (fd >= 0)
-                        close(fd);
+                if (fd >= 0 && (!id || !id->sameFolder(frames[i].id))) {
+                    close(fd);
                     fd = -1;
+                    errno = ENOENT;
                 }
             }
         }
-        const auto id = fd >= 0 ? identify(fd) : std::nullopt;
-        if (fd >= 0)
+        if (fd < 0)
+            return -1;
+        const auto id = identify(fd);
+        if (!id || !id->sameFolder(frames[depth].id)) {
             close(fd);
-        if (id && id->sameFolder(frames.back().id))
+            errno = ENOENT;
+            return -1;
+        }
+        return fd;
+    }
+
+    // Whether the folder being emptied still lies where the walk found it: the root in its place,
+    // and the folders down to this one reached from it without links. When it does not, the
+    // removal stops, unless the folder was removed by someone else: then it is simply gone.
+    bool stillInPlace()
+    {
+        sinceCheck = 0;
+        bool here = inPlace();
+        if (here && frames.size() > 1) {
+            const int fd = openInPlace(frames.size() - 1, pathFlags);
+            if (fd < 0 && outOfDescriptors()) {
+                // Out of descriptors is not a move: say what it is.
+                abort({}, errorText(errno));
+                return false;
+            }
+            here = fd >= 0;
+            if (fd >= 0)
+                close(fd);
+        }
+        if (here)
             return true;
-        stop({});
+        if (removedMeanwhile(frames.back().fd))
+            dropRemoved();
+        else
+            abort({}, movedText());
+        return false;
+    }
+
+    // The folder on top was removed by another process, and everything in it with it.
+    void dropRemoved()
+    {
+        if (frames.size() == 1) {
+            rootGone = true;
+            return;
+        }
+        Frame done = std::move(frames.back());
+        frames.pop_back();
+        closeFrame(done);
+        shallowestOpen = std::min(shallowestOpen, std::max<std::size_t>(1, frames.size() - 1));
+        if (frames.back().fd < 0)
+            reopenFromRoot();
+    }
+
+    // Reopens the (closed) folder on top through the root, when ".." cannot lead to it.
+    bool reopenFromRoot()
+    {
+        Frame &frame = frames.back();
+        const int fd = openInPlace(frames.size() - 1, dirFlags);
+        if (fd >= 0) {
+            frame.fd = fd;
+            frame.dir = nullptr;
+            ++openCount;
+            return true;
+        }
+        if (outOfDescriptors())
+            abort(frame.name, errorText(errno));
+        else if (removedMeanwhile(frames.front().fd))
+            rootGone = true;
+        else
+            abort({}, movedText());
         return false;
     }
 
@@ -234,25 +358,32 @@ private:
 
     void removeEntry(const std::string &name, unsigned char type)
     {
-        Frame &frame = frames.back();
-        if (type != DT_DIR) {
-            if (unlinkat(frame.fd, name.c_str(), 0) == 0 || errno == ENOENT)
-                return;
-            int code = errno;
-            if (code == EISDIR) {
-                descend(name, 1);
-                return;
-            }
-            if ((code == EACCES || code == EPERM) && makeCurrentWritable()) {
-                if (unlinkat(frame.fd, name.c_str(), 0) == 0)
-                    return;
-                code = errno;
-            }
-            fail(name, errorText(code));
-            frame.kept.insert(name);
+        if (type == DT_DIR) {
+            descend(name, 1);
             return;
         }
-        descend(name, 1);
+        Frame &frame = frames.back();
+        const qint64 bytes = lastLinkBytes(frame.fd, name.c_str());
+        if (unlinkat(frame.fd, name.c_str(), 0) == 0) {
+            freed += bytes;
+            return;
+        }
+        int code = errno;
+        if (code == ENOENT)
+            return;
+        if (code == EISDIR) {
+            descend(name, 1);
+            return;
+        }
+        if ((code == EACCES || code == EPERM) && makeCurrentWritable()) {
+            if (unlinkat(frame.fd, name.c_str(), 0) == 0) {
+                freed += bytes;
+                return;
+            }
+            code = errno;
+        }
+        fail(name, errorText(code));
+        frame.kept.insert(name);
     }
 
     int openChild(int parent, const std::string &name)
@@ -260,7 +391,7 @@ private:
         int fd = openat(parent, name.c_str(), dirFlags);
         if (fd < 0 && errno == EACCES && makeWritable(parent, name.c_str(), rootId))
             fd = openat(parent, name.c_str(), dirFlags);
-        while (fd < 0 && (errno == EMFILE || errno == ENFILE) && closeShallowest())
+        while (fd < 0 && outOfDescriptors() && closeShallowest())
             fd = openat(parent, name.c_str(), dirFlags);
         return fd;
     }
@@ -272,15 +403,20 @@ private:
         if (fd < 0) {
             const int code = errno;
             // Swapped for a file or a link since it was listed: remove that, never follow it.
-            if ((code == ENOTDIR || code == ELOOP) && unlinkat(frame.fd, name.c_str(), 0) == 0)
-                return;
+            if (code == ENOTDIR || code == ELOOP) {
+                const qint64 bytes = lastLinkBytes(frame.fd, name.c_str());
+                if (unlinkat(frame.fd, name.c_str(), 0) == 0) {
+                    freed += bytes;
+                    return;
+                }
+            }
             if (code != ENOENT) {
                 fail(name, errorText(code));
                 frame.kept.insert(name);
             }
             return;
         }
-        const std::optional<FolderIdentity> id = identify(fd);
+        std::optional<FolderIdentity> id = identify(fd);
         if (!id || !id->sameMount(rootId)) {
             close(fd);
             fail(name, ::tr("ada di sistem file lain dan tidak disentuh",
@@ -288,6 +424,7 @@ private:
             frame.kept.insert(name);
             return;
         }
+        openUp(fd, *id);
         frames.push_back({fd, nullptr, *id, name, {}, pass});
         ++openCount;
         if (openCount > maxOpenFolders)
@@ -331,56 +468,53 @@ private:
     bool reopenParent(const Frame &child, Frame &parent)
     {
         int fd = openat(child.fd, "..", dirFlags);
-        while (fd < 0 && (errno == EMFILE || errno == ENFILE) && closeShallowest())
+        while (fd < 0 && outOfDescriptors() && closeShallowest())
             fd = openat(child.fd, "..", dirFlags);
-        if (fd < 0) {
-            fail(child.name, errorText(errno));
-            aborted = true;
-            return false;
+        const std::optional<FolderIdentity> id = fd >= 0 ? identify(fd) : std::nullopt;
+        if (id && id->sameFolder(parent.id)) {
+            parent.fd = fd;
+            parent.dir = nullptr; // read again from the start: what was removed is gone
+            ++openCount;
+            return true;
         }
-        const std::optional<FolderIdentity> id = identify(fd);
-        if (!id || !id->sameFolder(parent.id)) {
+        if (fd >= 0)
             close(fd);
-            stop(child.name);
-            return false;
-        }
-        parent.fd = fd;
-        parent.dir = nullptr; // read again from the start: what was removed is gone
-        ++openCount;
-        return true;
+        // The child moved or was removed since it was checked: reach the parent from the root.
+        return reopenFromRoot();
     }
 };
 
-// Removes the folder `name` in `parentFd` with everything in it. What stays is left for the
-// caller's final pass to find and report; only a removal stopped because a folder moved comes
-// back, as that folder is no longer there for the final pass to see.
-std::optional<QString> removeSubfolder(int parentFd, const std::string &name,
-                                       const FolderIdentity &rootId,
-                                       const std::filesystem::path &path)
+// Removes the folder `name` in the target open at `parentFd`, with everything in it, and adds
+// what it freed to `freed`. What stays is left for the target's final pass to find and report;
+// only a removal that stopped (a folder moved, no descriptors left) comes back, as what it
+// stopped at is no longer there for the final pass to see.
+std::optional<QString> removeSubfolder(int parentFd, const std::string &name, const Place &target,
+                                       const std::filesystem::path &path, qint64 &freed)
 {
     const int fd = openat(parentFd, name.c_str(), dirFlags);
     if (fd < 0)
         return std::nullopt;
-    const std::optional<FolderIdentity> id = identify(fd);
-    if (!id || !id->sameMount(rootId)) {
+    std::optional<FolderIdentity> id = identify(fd);
+    if (!id || !id->sameMount(target.id)) {
         close(fd);
         return std::nullopt;
     }
-    Remover remover(path, *id);
-    if (!remover.empty(fd))
-        return remover.stopped() ? remover.error : std::nullopt;
-    // Still the folder that was emptied, in its place: then it goes.
-    struct stat st {};
-    if (fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode)
-        && st.st_ino == id->inode && st.st_dev == id->device)
+    openUp(fd, *id);
+    const Place place{parentFd, name, nullptr, *id};
+    Remover remover(path, *id, [&] { return target.holds() && place.holds(); });
+    const bool emptied = remover.empty(fd);
+    freed += remover.freed;
+    if (remover.stopped())
+        return remover.error;
+    if (emptied && target.holds() && place.holds())
         unlinkat(parentFd, name.c_str(), AT_REMOVEDIR);
     return std::nullopt;
 }
 
 // Removing is mostly waiting for the file system, which serves separate folders at once: the
-// sub-folders directly in the folder open at `fd` go on several threads.
-std::optional<QString> removeSubfoldersInParallel(int fd, const FolderIdentity &id,
-                                                  const std::filesystem::path &path)
+// sub-folders directly in the target open at `fd` go on several threads.
+std::optional<QString> removeSubfoldersInParallel(int fd, const Place &target,
+                                                  const std::filesystem::path &path, qint64 &freed)
 {
     const int listing = openat(fd, ".", dirFlags); // its own reading position
     DIR *dir = listing >= 0 ? fdopendir(listing) : nullptr;
@@ -402,12 +536,16 @@ std::optional<QString> removeSubfoldersInParallel(int fd, const FolderIdentity &
     std::mutex lock;
     std::optional<QString> stopped;
     auto work = [&] {
+        qint64 mine = 0;
+        std::optional<QString> error;
         for (std::size_t i = next++; i < folders.size(); i = next++) {
-            if (auto error = removeSubfolder(fd, folders[i], id, path / folders[i])) {
-                std::lock_guard guard(lock);
-                stopped = std::move(error);
-            }
+            if (auto failure = removeSubfolder(fd, folders[i], target, path / folders[i], mine))
+                error = std::move(failure);
         }
+        std::lock_guard guard(lock);
+        freed += mine;
+        if (error)
+            stopped = std::move(error);
     };
     const std::size_t threads =
         std::min<std::size_t>(folders.size(), std::max(4u, std::thread::hardware_concurrency()));
@@ -420,73 +558,118 @@ std::optional<QString> removeSubfoldersInParallel(int fd, const FolderIdentity &
     return stopped;
 }
 
-std::optional<QString> removeByPath(const std::filesystem::path &path)
+// Removes (or, with `keepFolder`, empties) the entry `name` of the folder open at `parentFd`.
+RemovalResult removeAt(int parentFd, const std::string &name, const std::filesystem::path &shown,
+                       const std::filesystem::path *byPath, bool keepFolder)
 {
-    const std::filesystem::path target = withoutTrailingSlash(path);
-    auto failure = [&target](int code) {
-        return std::optional(displayPath(target) + QStringLiteral(": ") + errorText(code));
+    auto failure = [&shown](const QString &why) {
+        return RemovalResult{0, displayPath(shown) + QStringLiteral(": ") + why};
     };
-    struct stat st {};
-    if (lstat(target.c_str(), &st) != 0)
-        return errno == ENOENT ? std::nullopt : failure(errno);
-    if (!S_ISDIR(st.st_mode))
-        return unlink(target.c_str()) == 0 || errno == ENOENT ? std::nullopt : failure(errno);
-
-    int fd = open(target.c_str(), dirFlags);
-    if (fd < 0 && errno == EACCES) {
-        // An unreadable folder of ours: open it up, if it is one on the same mount as its place.
-        const int parent = open(target.has_parent_path() ? target.parent_path().c_str() : ".",
-                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        const auto parentId = parent >= 0 ? identify(parent) : std::nullopt;
-        if (parentId && makeWritable(parent, target.filename().c_str(), *parentId))
-            fd = open(target.c_str(), dirFlags);
-        if (parent >= 0)
-            close(parent);
-        if (fd < 0)
-            errno = EACCES;
+    if (name.empty() || isDotOrDotDot(name.c_str()) || name.find('/') != std::string::npos)
+        return failure(errorText(EINVAL));
+    const std::optional<FolderIdentity> parentId = identify(parentFd);
+    if (!parentId)
+        return failure(errorText(errno));
+    const std::optional<FolderIdentity> found = identifyAt(parentFd, name.c_str());
+    if (!found)
+        return errno == ENOENT ? RemovalResult{} : failure(errorText(errno));
+    // A mount point, of another file system or a bind mount, is not ours to remove or empty.
+    if (!found->sameMount(*parentId))
+        return failure(mountPointText());
+    if (!found->isDirectory) {
+        if (keepFolder)
+            return failure(errorText(ENOTDIR));
+        const qint64 bytes = lastLinkBytes(parentFd, name.c_str(), true);
+        if (unlinkat(parentFd, name.c_str(), 0) == 0)
+            return {bytes, std::nullopt};
+        return errno == ENOENT ? RemovalResult{} : failure(errorText(errno));
     }
+
+    int fd = openat(parentFd, name.c_str(), dirFlags);
+    if (fd < 0 && errno == EACCES && makeWritable(parentFd, name.c_str(), *parentId))
+        fd = openat(parentFd, name.c_str(), dirFlags);
     if (fd < 0) {
         const int code = errno;
-        // Replaced by a link or a file since the lstat: remove that as it is.
-        if ((code == ELOOP || code == ENOTDIR) && unlink(target.c_str()) == 0)
-            return std::nullopt;
-        return code == ENOENT ? std::nullopt : failure(code);
+        // Replaced by a link or a file since it was looked at: remove that as it is.
+        if ((code == ELOOP || code == ENOTDIR) && !keepFolder
+            && unlinkat(parentFd, name.c_str(), 0) == 0)
+            return {};
+        return code == ENOENT ? RemovalResult{} : failure(errorText(code));
     }
-    const std::optional<FolderIdentity> id = identify(fd);
-    if (!id) {
+    std::optional<FolderIdentity> id = identify(fd);
+    if (!id || !id->sameMount(*parentId)) {
         const int code = errno;
         close(fd);
-        return failure(code);
+        return failure(id ? mountPointText() : errorText(code));
     }
-    const std::optional<QString> stopped = removeSubfoldersInParallel(fd, *id, target);
+    openUp(fd, *id);
+    // Kept to tell, at the end, a folder moved away from one that another removal took.
+    const int witness = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    const Place place{parentFd, name, byPath, *id};
+
+    RemovalResult result;
+    const std::optional<QString> stopped =
+        removeSubfoldersInParallel(fd, place, shown, result.freed);
     // The final pass takes what is left and reports what stays.
-    Remover remover(target, *id);
-    if (!remover.empty(fd))
-        return remover.error;
-    if (stopped)
-        return stopped;
-    if (rmdir(target.c_str()) != 0 && errno != ENOENT)
-        return failure(errno);
-    return std::nullopt;
+    Remover remover(shown, *id, [&place] { return place.holds(); });
+    const bool emptied = remover.empty(fd);
+    result.freed += remover.freed;
+    if (!emptied && !remover.gone())
+        result.error = remover.error;
+    else if (stopped)
+        result.error = stopped;
+    else if (!keepFolder && !remover.gone()) {
+        if (place.holds()) {
+            if (unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT)
+                result.error = failure(errorText(errno)).error;
+        } else if (witness < 0 || !removedMeanwhile(witness)) {
+            result.error = failure(movedText()).error;
+        }
+    }
+    if (witness >= 0)
+        close(witness);
+    return result;
+}
+
+// The folder holding `path`, opened to act in, and the path's last component; -1 when the path
+// names nothing that can be removed.
+std::pair<int, std::string> parentOf(const std::filesystem::path &path)
+{
+    const std::filesystem::path parent = path.has_parent_path() ? path.parent_path() : ".";
+    return {open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC), path.filename().native()};
+}
+
+RemovalResult removeByPath(const std::filesystem::path &path, bool keepFolder)
+{
+    const std::filesystem::path target = withoutTrailingSlash(path);
+    const auto [parentFd, name] = parentOf(target);
+    if (parentFd < 0) {
+        const int code = errno;
+        if (code == ENOENT)
+            return {};
+        return {0, displayPath(target) + QStringLiteral(": ") + errorText(code)};
+    }
+    RemovalResult result = removeAt(parentFd, name, target, &target, keepFolder);
+    close(parentFd);
+    return result;
 }
 
 } // namespace
 
 RemovalResult removeItem(const std::filesystem::path &path)
 {
-    return {0, removeByPath(path)};
+    return removeByPath(path, false);
 }
 
 RemovalResult removeItemAt(int parentFd, const std::string &name,
                            const std::filesystem::path &shown)
 {
-    (void)shown;
-    return {0, removeByPath("/proc/self/fd/" + std::to_string(parentFd) + "/" + name)};
+    return removeAt(parentFd, name, shown, nullptr, false);
 }
 
 RemovalResult emptyFolder(const std::filesystem::path &path)
 {
-    return {0, removeByPath(path)};
+    return removeByPath(path, true);
 }
 
 } // namespace Engine

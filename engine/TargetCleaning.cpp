@@ -1,42 +1,135 @@
 #include "TargetCleaning.h"
 
 #include "CodexReleases.h"
+#include "FolderIdentity.h"
 #include "Paths.h"
-#include "Removal.h"
+#include "Text.h"
 #include "TreeSize.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Engine {
 
-std::vector<std::filesystem::path> urls(const CacheTarget &target)
+namespace {
+
+namespace fs = std::filesystem;
+
+bool strictlyInside(const fs::path &path, const fs::path &folder)
 {
-    if (target.codexReleases)
-        return codexOldReleases();
-    std::vector<std::filesystem::path> found;
-    for (const std::filesystem::path &path : target.paths) {
-        const std::filesystem::path expanded = url(path);
+    const fs::path normal = withoutTrailingSlash(path.lexically_normal());
+    const fs::path base = withoutTrailingSlash(folder.lexically_normal());
+    return normal != base && isSameOrInside(normal, base);
+}
+
+// The folders that catalogue paths may lie in.
+bool insideABase(const fs::path &path)
+{
+    return strictlyInside(path, homeDir()) || strictlyInside(path, userCacheDir())
+           || strictlyInside(path, userConfigDir());
+}
+
+// Whether the folder at `path` is the root of a mount (another file system or a bind mount).
+bool isMountPoint(const fs::path &path)
+{
+    const int fd = open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const int parent = openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const auto self = identify(fd);
+    const auto above = parent >= 0 ? identify(parent) : std::nullopt;
+    close(fd);
+    if (parent >= 0)
+        close(parent);
+    return self && above && self->isDirectory && !self->sameMount(*above);
+}
+
+// The user's own link to a cache kept elsewhere: followed when it leads to a folder of the user's
+// that is not "/", the home folder or one of its ancestors.
+TargetFolder throughLink(const fs::path &path)
+{
+    std::error_code error;
+    const fs::path destination = withoutTrailingSlash(fs::canonical(path, error));
+    struct stat st {};
+    const fs::path home = withoutTrailingSlash(fs::weakly_canonical(homeDir(), error));
+    if (!destination.empty() && stat(destination.c_str(), &st) == 0 && S_ISDIR(st.st_mode)
+        && st.st_uid == geteuid() && !isSameOrInside(home, destination)
+        && !isMountPoint(destination))
+        return {path, destination, true, std::nullopt};
+    const QString shown = destination.empty() ? QStringLiteral("?") : displayPath(destination);
+    return {path, path, false,
+            ::tr("tautan ke " + shown + ", tidak disentuh",
+                 "is a link to " + shown + " and was left alone")};
+}
+
+TargetFolder resolveOne(const fs::path &path)
+{
+    if (!insideABase(path))
+        return {path, path, false,
+                ::tr("di luar folder yang dibersihkan, tidak disentuh",
+                     "is outside the folders Ampa cleans and was left alone")};
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        return throughLink(path);
+    if (S_ISDIR(st.st_mode) && isMountPoint(path))
+        return {path, path, false,
+                ::tr("titik mount, tidak disentuh", "is a mount point and was left alone")};
+    return {path, path, false, std::nullopt};
+}
+
+} // namespace
+
+std::vector<TargetFolder> resolve(const CacheTarget &target)
+{
+    std::vector<TargetFolder> found;
+    if (target.codexReleases) {
+        for (fs::path &release : codexOldReleases())
+            found.push_back({release, release, false, std::nullopt});
+        return found;
+    }
+    for (const fs::path &path : target.paths) {
+        const fs::path expanded = withoutTrailingSlash(url(path));
         if (Engine::exists(expanded))
-            found.push_back(expanded);
+            found.push_back(resolveOne(expanded));
     }
     return found;
+}
+
+std::vector<fs::path> urls(const CacheTarget &target)
+{
+    std::vector<fs::path> folders;
+    for (TargetFolder &folder : resolve(target)) {
+        if (!folder.refused)
+            folders.push_back(std::move(folder.folder));
+    }
+    return folders;
 }
 
 qint64 size(const CacheTarget &target)
 {
     qint64 total = 0;
-    for (const std::filesystem::path &path : urls(target))
-        total += size(path);
+    for (const fs::path &folder : urls(target))
+        total += size(folder);
     return total;
 }
 
-CleanResult clean(const CacheTarget &target)
+CleanResult clean(const CacheTarget &target, const std::optional<std::vector<fs::path>> &only)
 {
     CleanResult result;
-    for (const std::filesystem::path &path : urls(target)) {
-        const qint64 bytes = size(path);
-        if (auto error = removeItem(path).error)
-            result.error = std::move(error);
-        else
-            result.freed += bytes;
+    for (const TargetFolder &folder : resolve(target)) {
+        if (only && std::find(only->begin(), only->end(), folder.path) == only->end())
+            continue;
+        if (folder.refused) {
+            result.error = displayPath(folder.path) + QStringLiteral(": ") + *folder.refused;
+            continue;
+        }
+        RemovalResult removed =
+            folder.viaLink ? emptyFolder(folder.folder) : removeItem(folder.path);
+        result.freed += removed.freed;
+        if (removed.error)
+            result.error = std::move(removed.error);
     }
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CacheTarget.h"
+#include "Removal.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -11,22 +12,36 @@
 
 namespace Engine {
 
-struct CleanResult {
-    qint64 freed = 0;
-    std::optional<QString> error; // the last failure's description; none when all went
+using CleanResult = RemovalResult;
+
+// One folder a target resolves to, and how the clean treats it.
+struct TargetFolder {
+    std::filesystem::path path; // as the catalogue names it
+    // What is measured and removed: the path itself, or, when the path is the user's link to a
+    // cache kept elsewhere, the folder it leads to, which is then emptied while it and the link
+    // stay.
+    std::filesystem::path folder;
+    bool viaLink = false;
+    // Left alone, and why: a mount point, a link that leads somewhere the clean does not go, a
+    // path outside the folders the clean works in.
+    std::optional<QString> refused;
 };
 
-// The target's folders that exist now, in catalogue order (its old releases for the codex
-// target). A missing folder is left out; a symbolic link that leads to a folder is kept, and is
-// measured and removed as the link it is.
+// What the target resolves to now, in catalogue order (its old releases for the codex target);
+// missing folders are left out. Measuring, previewing and cleaning all go through this.
+std::vector<TargetFolder> resolve(const CacheTarget &target);
+
+// The folders that a clean of the target would measure and remove now (the refused ones left out).
 std::vector<std::filesystem::path> urls(const CacheTarget &target);
 
 // Allocated bytes of everything the target resolves to; 0 when nothing exists.
 qint64 size(const CacheTarget &target);
 
-// Removes each folder the target resolves to, for good. A folder counts towards `freed` (its size
-// measured just before) only when it went entirely; a failure leaves `error` and the removal
-// goes on with the next folder.
-CleanResult clean(const CacheTarget &target);
+// Removes each folder the target resolves to, for good (empties those reached through a link).
+// `freed` is what really came free, failures included; a failure or a refused folder leaves
+// `error` and the clean goes on with the next folder. With `only`, just the folders whose `path`
+// is among them: what a person was shown and agreed to, never more.
+CleanResult clean(const CacheTarget &target,
+                  const std::optional<std::vector<std::filesystem::path>> &only = std::nullopt);
 
 } // namespace Engine

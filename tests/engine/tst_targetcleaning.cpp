@@ -46,7 +46,7 @@ class TargetCleaningTest : public QObject {
 private slots:
     void init()
     {
-        base = TestHome::root() / "clean" / QTest::currentTestFunction();
+        base = TestHome::home() / "clean" / QTest::currentTestFunction();
         outside = base / "outside";
         file(outside / "precious.txt", 1234);
         file(outside / "docs/report.bin", 77777);
@@ -65,8 +65,9 @@ private slots:
         symlink(base / "nowhere", base / "dangling");
         const CacheTarget t = target({base / "missing", base / "two", base / "dangling",
                                       base / "link-to-one", base / "one"});
+        // The link is followed to the folder it leads to, which is what gets measured and emptied.
         QCOMPARE(Engine::urls(t),
-                 (std::vector<fs::path>{base / "two", base / "link-to-one", base / "one"}));
+                 (std::vector<fs::path>{base / "two", base / "one", base / "one"}));
         QCOMPARE(Engine::urls(target({"~/no-such-cache"})), std::vector<fs::path>{});
         QCOMPARE(Engine::size(target({base / "missing"})), 0);
         QCOMPARE(Engine::clean(target({base / "missing"})).freed, 0);
@@ -114,16 +115,61 @@ private slots:
         QVERIFY(fs::exists(TestHome::home() / ".cache"));
     }
 
-    // A cache folder that is itself a link: the link goes, what it points to stays whole.
-    void cacheFolderThatIsALink()
+    // A cache folder that is the user's link to a folder kept elsewhere (a cache moved to a larger
+    // disk): that folder is measured and emptied, and both it and the link stay.
+    void cacheFolderThatIsALinkIsEmptiedWhereItLeads()
     {
-        symlink(outside, base / "linked-cache");
-        symlink(outside, base / "linked-cache-slash");
-        const Engine::CleanResult result = Engine::clean(target(
-            {base / "linked-cache", fs::path((base / "linked-cache-slash").native() + "/")}));
+        const fs::path elsewhere = base / "big-disk/pip";
+        file(elsewhere / "wheels/a.whl", 30000);
+        file(elsewhere / "http/b", 5000);
+        symlink(elsewhere, base / "pip");
+        const CacheTarget t = target({base / "pip"});
+        QCOMPARE(Engine::urls(t), std::vector<fs::path>{elsewhere});
+        const qint64 bytes = Engine::size(t);
+        QVERIFY(bytes >= 35000);
+
+        const Engine::CleanResult result = Engine::clean(t);
         QCOMPARE(result.error, std::nullopt);
-        QVERIFY(!fs::exists(fs::symlink_status(base / "linked-cache")));
-        QVERIFY(!fs::exists(fs::symlink_status(base / "linked-cache-slash")));
+        QCOMPARE(result.freed, bytes);
+        QVERIFY(fs::is_symlink(base / "pip"));
+        QVERIFY(fs::is_directory(elsewhere));
+        QVERIFY(fs::is_empty(elsewhere));
+    }
+
+    // A link that leads to the home, above it, to "/" or nowhere useful: both stay, and the clean
+    // says why.
+    void cacheLinkToTheHomeOrAboveIsLeftAlone()
+    {
+        symlink(TestHome::home(), base / "to-home");
+        symlink(TestHome::home().parent_path(), base / "to-above");
+        symlink("/", base / "to-root");
+        symlink(outside / "precious.txt", base / "to-file");
+        const fs::path homeFile = TestHome::home() / "keep-me.txt";
+        file(homeFile, 100);
+        for (const char *name : {"to-home", "to-above", "to-root", "to-file"}) {
+            const CacheTarget t = target({base / name});
+            QCOMPARE(Engine::urls(t), std::vector<fs::path>{});
+            QCOMPARE(Engine::size(t), 0);
+            const Engine::CleanResult result = Engine::clean(t);
+            QVERIFY2(result.error && result.error->contains("left alone"), name);
+            QCOMPARE(result.freed, 0);
+            QVERIFY(fs::is_symlink(base / name));
+        }
+        QVERIFY(fs::exists(homeFile));
+    }
+
+    // Root only: a link to a folder of another user is not followed either.
+    void cacheLinkToAnotherUsersFolderIsLeftAlone()
+    {
+        if (geteuid() != 0)
+            QSKIP("a folder of another user needs root to make");
+        const fs::path theirs = base / "theirs";
+        file(theirs / "data", 100);
+        QVERIFY(chown(theirs.c_str(), 65534, 65534) == 0);
+        symlink(theirs, base / "pip");
+        const Engine::CleanResult result = Engine::clean(target({base / "pip"}));
+        QVERIFY(result.error.has_value());
+        QVERIFY(fs::exists(theirs / "data"));
     }
 
     void readOnlyFoldersInsideAreRemoved()
@@ -148,6 +194,8 @@ private slots:
             QSKIP("this machine does not allow mounting a tmpfs here");
         file(cache / "sub/mnt/foreign.bin", 50000);
         const auto foreignBefore = manifest(cache / "sub/mnt");
+        const qint64 ownBytes = Engine::size(cache); // the mount is not entered
+        QVERIFY(ownBytes > 0);
 
         const Engine::CleanResult result = Engine::clean(target({cache}));
         const auto foreignAfter = manifest(cache / "sub/mnt");
@@ -155,7 +203,7 @@ private slots:
 
         QVERIFY(result.error.has_value());
         QVERIFY2(result.error->contains("sub/mnt"), qPrintable(*result.error));
-        QCOMPARE(result.freed, 0); // the folder did not go entirely
+        QCOMPARE(result.freed, ownBytes); // what went counts, though the folder stays
         QCOMPARE(foreignAfter, foreignBefore);
         QVERIFY(!fs::exists(cache / "a"));
         QVERIFY(!fs::exists(cache / "-rf"));
@@ -343,7 +391,7 @@ private slots:
     }
 
     // Run as an unprivileged user: the first folder's parent is not writable, so that folder
-    // cannot go; the second still goes and is the only one counted.
+    // cannot go, though what it held does; the second goes whole. Both count what they freed.
     void firstFolderCannotBeRemoved()
     {
         const fs::path locked = base / "locked";
@@ -360,18 +408,19 @@ private slots:
                 QVERIFY(chown(path.c_str(), 65534, 65534) == 0);
         }
         chmod(locked.c_str(), 0555);
-        const qint64 secondSize = Engine::size(second);
+        const qint64 bothSizes = Engine::size(first) + Engine::size(second);
 
         const QList<QByteArray> out =
             runHelper({"clean-unprivileged", QString::fromUtf8(first.native()),
                        QString::fromUtf8(second.native())})
                 .split('\n');
         chmod(locked.c_str(), 0755);
-        QCOMPARE(out.value(0).toLongLong(), secondSize);
+        QCOMPARE(out.value(0).toLongLong(), bothSizes);
         QVERIFY2(out.value(1).contains("Permission denied"), out.value(1).constData());
         QVERIFY(out.value(1).contains("locked/cache"));
         QVERIFY(!fs::exists(second));
         QVERIFY(fs::exists(first));
+        QVERIFY(fs::is_empty(first));
     }
 };
 
