@@ -94,6 +94,51 @@ private slots:
                  std::vector<fs::path>{TestHome::home() / ".cache/clang/ModuleCache"});
     }
 
+    // A base folder at or above the home would put the user's own folders among the targets
+    // (~/pip, ~/uv, ~/Homebrew): it is refused, the default stands and one line says why.
+    void baseFolderAtOrAboveTheHomeIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        const QByteArray home = TestHome::home().native().c_str();
+        QTest::newRow("the home") << home;
+        QTest::newRow("the home, with a slash") << home + "/";
+        QTest::newRow("through dot-dot") << home + "/.cache/..";
+        QTest::newRow("above the home") << QByteArray(TestHome::home().parent_path().c_str());
+        QTest::newRow("root") << QByteArray("/");
+        QTest::newRow("a link to the home") << QByteArray((TestHome::root() / "home-link").c_str());
+        QTest::newRow("relative") << QByteArray("cache");
+    }
+
+    void baseFolderAtOrAboveTheHomeIsRefused()
+    {
+        QFETCH(QByteArray, value);
+        std::error_code ignored;
+        fs::create_directory_symlink(TestHome::home(), TestHome::root() / "home-link", ignored);
+        qputenv("XDG_CACHE_HOME", value);
+        qputenv("XDG_CONFIG_HOME", value);
+        const fs::path home = TestHome::home();
+        QCOMPARE(userCacheDir().native(), (home / ".cache/").native());
+        QCOMPARE(userConfigDir(), home / ".config");
+        QCOMPARE(byId(quickTargets(), "pip").paths,
+                 (std::vector<fs::path>{home / ".cache/pip", home / ".cache/uv"}));
+        const QStringList warnings = baseFolderWarnings();
+        QCOMPARE(warnings.size(), 2);
+        QVERIFY2(warnings.at(0).startsWith("XDG_CACHE_HOME"), qPrintable(warnings.at(0)));
+        QVERIFY(warnings.at(1).startsWith("XDG_CONFIG_HOME"));
+        qunsetenv("XDG_CACHE_HOME");
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(baseFolderWarnings(), QStringList());
+    }
+
+    // A folder inside the home, or anywhere else, is a fine base.
+    void baseFolderBelowTheHomeIsUsed()
+    {
+        qputenv("XDG_CACHE_HOME", (TestHome::home() / "caches").c_str());
+        QCOMPARE(userCacheDir().native(), (TestHome::home() / "caches/").native());
+        QCOMPARE(baseFolderWarnings(), QStringList());
+        qunsetenv("XDG_CACHE_HOME");
+    }
+
     void macTableKeepsItsLibraryPaths()
     {
         const QList<CacheTarget> mac = quickTargetsMac();

@@ -47,6 +47,8 @@ private slots:
     void init()
     {
         base = TestHome::home() / "clean" / QTest::currentTestFunction();
+        if (QTest::currentDataTag())
+            base /= QTest::currentDataTag();
         outside = base / "outside";
         file(outside / "precious.txt", 1234);
         file(outside / "docs/report.bin", 77777);
@@ -223,6 +225,106 @@ private slots:
         umount((cache / "bound").c_str());
         QVERIFY(result.error.has_value());
         QVERIFY(!fs::exists(cache / "own.bin"));
+    }
+
+    // A target folder that is itself a mount point (a tmpfs, or a bind mount of a folder kept
+    // elsewhere) is neither measured nor emptied, and the clean says why.
+    void targetThatIsAMountPointIsLeftAlone_data()
+    {
+        QTest::addColumn<bool>("bind");
+        QTest::newRow("tmpfs") << false;
+        QTest::newRow("bind mount") << true;
+    }
+
+    void targetThatIsAMountPointIsLeftAlone()
+    {
+        QFETCH(bool, bind);
+        if (geteuid() != 0)
+            QSKIP("mounting needs root");
+        const fs::path cache = base / "cache";
+        folder(cache);
+        const int mounted = bind ? mount(outside.c_str(), cache.c_str(), nullptr, MS_BIND, nullptr)
+                                 : mount("ampa-test", cache.c_str(), "tmpfs", 0, "size=4m");
+        if (mounted != 0)
+            QSKIP("this machine does not allow mounts here");
+        if (!bind)
+            file(cache / "foreign.bin", 50000);
+        const auto before = manifest(cache);
+        const CacheTarget t = target({cache});
+        const std::vector<fs::path> resolved = Engine::urls(t);
+        const qint64 measured = Engine::size(t);
+        const Engine::CleanResult result = Engine::clean(t);
+        const Engine::RemovalResult direct = Engine::removeItem(cache);
+        const auto after = manifest(cache);
+        umount(cache.c_str());
+
+        QCOMPARE(resolved, std::vector<fs::path>{});
+        QCOMPARE(measured, 0);
+        QVERIFY2(result.error && result.error->contains("mount point"),
+                 qPrintable(result.error.value_or("no error")));
+        QCOMPARE(result.freed, 0);
+        QVERIFY2(direct.error && direct.error->contains("mount point"),
+                 qPrintable(direct.error.value_or("no error")));
+        QCOMPARE(after, before);
+    }
+
+    // Only a file's last link frees its blocks: a file that keeps a name outside the cache
+    // frees nothing, and two names of one file inside count once.
+    void hardLinksCountOnlyWhenTheLastLinkGoes()
+    {
+        const fs::path cache = base / "cache";
+        const fs::path kept = base / "kept";
+        file(cache / "own.bin", 4096);
+        file(cache / "shared.bin", 40960);
+        folder(kept);
+        QVERIFY(link((cache / "shared.bin").c_str(), (kept / "shared.bin").c_str()) == 0);
+        file(cache / "pair-a", 8192);
+        QVERIFY(link((cache / "pair-a").c_str(), (cache / "sub-pair-b").c_str()) == 0);
+        const qint64 expected = allocated(cache / "own.bin") + allocated(cache / "pair-a");
+        const Engine::CleanResult result = Engine::clean(target({cache}));
+        QCOMPARE(result.error, std::nullopt);
+        QCOMPARE(result.freed, expected);
+        QCOMPARE(fs::file_size(kept / "shared.bin"), 40960u);
+    }
+
+    // Run unprivileged: a folder of ours that can be read but not searched (0600), holding a
+    // sub-folder, is opened up and goes.
+    void folderWithoutSearchPermissionGoes()
+    {
+        const fs::path cache = base / "cache";
+        file(cache / "locked/inner/data", 3000);
+        file(cache / "locked/top", 100);
+        makePassable(cache);
+        if (geteuid() == 0) {
+            for (const fs::path &path : {base, cache, cache / "locked", cache / "locked/inner",
+                                         cache / "locked/inner/data", cache / "locked/top"})
+                QVERIFY(chown(path.c_str(), 65534, 65534) == 0);
+        }
+        chmod((cache / "locked").c_str(), 0600);
+        const QList<QByteArray> out =
+            runHelper({"clean-unprivileged", QString::fromUtf8(cache.native())}).split('\n');
+        QCOMPARE(out.value(1), QByteArray());
+        QVERIFY(!fs::exists(cache));
+    }
+
+    // A cache base at the home folder must not turn the quick clean on the user's own folders.
+    void quickCleanWithTheHomeAsCacheBaseLeavesTheHome()
+    {
+        const fs::path home = TestHome::home();
+        for (const char *name : {"pip", "uv", "Homebrew", "node-gyp", "zoom", "go-build"})
+            file(home / name / "mine.txt", 100);
+        file(home / ".cache/pip/wheel", 5000);
+        const auto before = manifest(home / "pip");
+        qputenv("XDG_CACHE_HOME", home.c_str());
+        qint64 freed = 0;
+        for (const CacheTarget &t : quickTargets())
+            freed += Engine::clean(t).freed;
+        qunsetenv("XDG_CACHE_HOME");
+        for (const char *name : {"pip", "uv", "Homebrew", "node-gyp", "zoom", "go-build"})
+            QVERIFY2(fs::exists(home / name / "mine.txt"), name);
+        QCOMPARE(manifest(home / "pip"), before);
+        QVERIFY(!fs::exists(home / ".cache/pip"));
+        QVERIFY(freed >= 4096);
     }
 
     // Run unprivileged, so that a locked folder must be opened up: a folder of another mount

@@ -1,0 +1,140 @@
+// Removal against a tree that other processes change meanwhile: folders moved away, the target
+// itself renamed, another removal of the same tree.
+
+#include "Removal.h"
+#include "TestHome.h"
+#include "TreeBuilder.h"
+
+#include <atomic>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace TreeBuilder;
+
+namespace {
+
+// Empty files, so that making a large folder is quick.
+void flatFolder(const fs::path &folder, int count)
+{
+    TreeBuilder::folder(folder);
+    for (int i = 0; i < count; ++i) {
+        const int fd = open((folder / ("f" + std::to_string(i))).c_str(),
+                            O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            qFatal("cannot make a file in %s", folder.c_str());
+        close(fd);
+    }
+}
+
+std::string firstEntry(const fs::path &folder)
+{
+    std::string name;
+    if (DIR *dir = opendir(folder.c_str())) {
+        while (const dirent *entry = readdir(dir)) {
+            if (entry->d_name[0] != '.') {
+                name = entry->d_name;
+                break;
+            }
+        }
+        closedir(dir);
+    }
+    return name;
+}
+
+qsizetype entryCount(const fs::path &folder)
+{
+    std::error_code error;
+    qsizetype count = 0;
+    for (auto it = fs::recursive_directory_iterator(folder, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+class RemovalRacesTest : public QObject {
+    Q_OBJECT
+
+    fs::path base;
+
+private slots:
+    void init()
+    {
+        base = TestHome::home() / "races" / QTest::currentTestFunction();
+        if (QTest::currentDataTag())
+            base /= QTest::currentDataTag();
+    }
+
+    // Something is moved out of the removal's way as soon as the removal is inside it: the
+    // removal stops and says so, and what was moved is not emptied in its new place.
+    void movedFolderIsNotEmptiedWhereItWent_data()
+    {
+        QTest::addColumn<QString>("moved");
+        // A folder directly inside the target has a remover of its own.
+        QTest::newRow("a folder inside the target") << "parent/pip/wheels";
+        QTest::newRow("the target itself") << "parent/pip";
+        QTest::newRow("the folder holding the target") << "parent";
+    }
+
+    void movedFolderIsNotEmptiedWhereItWent()
+    {
+        QFETCH(QString, moved);
+        const fs::path target = base / "parent/pip";
+        flatFolder(target / "wheels", 20000);
+        file(target / "http/index", 100);
+        const std::string first = firstEntry(target / "wheels");
+        QVERIFY(!first.empty());
+        const fs::path from = base / moved.toStdString();
+        const fs::path to = base / "moved-away";
+
+        RemovalResultHolder holder;
+        std::thread remover([&] { holder.result = Engine::removeItem(target); });
+        while (fs::exists(target / "wheels" / first))
+            std::this_thread::yield();
+        QVERIFY(rename(from.c_str(), to.c_str()) == 0);
+        remover.join();
+
+        const fs::path wheels = moved.endsWith("wheels") ? to
+                                : moved.endsWith("pip")  ? to / "wheels"
+                                                         : to / "pip/wheels";
+        QVERIFY2(fs::exists(wheels), "what was moved was removed where it went");
+        QVERIFY2(holder.result.error && holder.result.error->contains("moved"),
+                 qPrintable(holder.result.error.value_or("no error")));
+        // At most a few checks' worth of entries went after the move.
+        QVERIFY2(entryCount(wheels) > 15000, qPrintable(QString::number(entryCount(wheels))));
+    }
+
+    // Two removals of one tree at once, as two cleans started together: neither mistakes the
+    // other's work for a move, and the tree is gone.
+    void twoRemovalsOfOneTree()
+    {
+        for (int round = 0; round < 5; ++round) {
+            const fs::path target = base / ("cache" + std::to_string(round));
+            for (int d = 0; d < 8; ++d) {
+                for (int s = 0; s < 30; ++s)
+                    flatFolder(target / ("d" + std::to_string(d)) / ("s" + std::to_string(s)), 10);
+            }
+            Engine::RemovalResult first;
+            Engine::RemovalResult second;
+            std::thread other([&] { second = Engine::removeItem(target); });
+            first = Engine::removeItem(target);
+            other.join();
+            QVERIFY2(!first.error, qPrintable(first.error.value_or("")));
+            QVERIFY2(!second.error, qPrintable(second.error.value_or("")));
+            QVERIFY(!fs::exists(target));
+        }
+    }
+
+private:
+    struct RemovalResultHolder {
+        Engine::RemovalResult result;
+    };
+};
+
+AMPA_TEST_MAIN(RemovalRacesTest)
+#include "tst_removalraces.moc"
