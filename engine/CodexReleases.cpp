@@ -1,9 +1,10 @@
 #include "CodexReleases.h"
 
 #include "Paths.h"
-#include "Shell.h"
+#include "ProcessTable.h"
 
 #include <algorithm>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +22,54 @@ std::optional<std::string> activeVersion(const std::filesystem::path &root)
     const std::filesystem::path destination =
         withoutTrailingSlash(std::string(target, static_cast<size_t>(length)));
     return destination.filename().native();
+}
+
+// A release that may go, with the paths under which a process can reach it.
+struct Candidate {
+    std::filesystem::path folder;
+    std::vector<std::string> forms;
+    bool inUse = false;
+};
+
+bool isInside(std::string_view path, std::string_view folder)
+{
+    return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
+}
+
+bool namesPathInside(std::string_view commandLine, const std::string &folder)
+{
+    if (commandLine.find(folder + '/') != std::string_view::npos)
+        return true;
+    for (std::size_t start = 0; start < commandLine.size();) {
+        const std::size_t end = std::min(commandLine.find('\0', start), commandLine.size());
+        if (commandLine.substr(start, end - start) == folder)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Marks the candidates that a running process uses; false when no process could be listed.
+bool markInUse(std::vector<Candidate> &candidates, const std::filesystem::path &procRoot)
+{
+    const std::optional<std::vector<std::string>> pids = processIds(procRoot);
+    // A process table lists at least its reader: an empty one was not read.
+    if (!pids || pids->empty())
+        return false;
+    for (const std::string &pid : *pids) {
+        // Another user's executable and working folder may be hidden; the command line never is.
+        const std::filesystem::path executable = processLink(pid, "exe", procRoot);
+        const std::filesystem::path workingFolder = processLink(pid, "cwd", procRoot);
+        const std::string commandLine = processCommandLine(pid, procRoot);
+        for (Candidate &candidate : candidates) {
+            for (const std::string &form : candidate.forms) {
+                if (isInside(executable.native(), form) || isInside(workingFolder.native(), form)
+                    || namesPathInside(commandLine, form))
+                    candidate.inUse = true;
+            }
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -73,14 +122,9 @@ int numericCompare(const QString &a, const QString &b)
     return j < b.size() ? -1 : 0;
 }
 
-std::vector<std::filesystem::path> codexOldReleases(const QString &psPath)
+std::vector<std::filesystem::path> codexOldReleases(const std::filesystem::path &procRoot)
 {
-    const ShellResult processes = shell(psPath, {"-axo", "command"});
-    // Without the process list no release can be known to be unused: remove none.
-    if (processes.code != 0)
-        return {};
-    const QString &commandLines = processes.out;
-    std::vector<std::filesystem::path> removable;
+    std::vector<Candidate> candidates;
     for (const std::filesystem::path &root : codexRoots()) {
         const std::filesystem::path releases = root / "releases";
         const auto listed = folderEntries(releases);
@@ -110,11 +154,23 @@ std::vector<std::filesystem::path> codexOldReleases(const QString &psPath)
         for (const auto &[name, text] : names) {
             if (std::find(kept.begin(), kept.end(), name) != kept.end())
                 continue;
-            const std::filesystem::path folder = releases / name;
-            if (commandLines.contains(displayPath(folder) + QLatin1Char('/')))
-                continue; // a running process uses this release
-            removable.push_back(folder);
+            Candidate candidate{releases / name, {(releases / name).native()}};
+            std::error_code error;
+            const std::filesystem::path real = std::filesystem::canonical(candidate.folder, error);
+            if (!error && real != candidate.folder)
+                candidate.forms.push_back(real.native());
+            candidates.push_back(std::move(candidate));
         }
+    }
+    if (candidates.empty())
+        return {};
+    // Without the process list no release can be known to be unused: remove none.
+    if (!markInUse(candidates, procRoot))
+        return {};
+    std::vector<std::filesystem::path> removable;
+    for (Candidate &candidate : candidates) {
+        if (!candidate.inUse)
+            removable.push_back(std::move(candidate.folder));
     }
     return removable;
 }

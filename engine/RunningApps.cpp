@@ -2,6 +2,7 @@
 
 #include "DesktopEntry.h"
 #include "Paths.h"
+#include "ProcessTable.h"
 
 #include <cstdlib>
 #include <set>
@@ -20,19 +21,9 @@ using Path = std::filesystem::path;
 std::set<Path> runningExecutables()
 {
     std::set<Path> executables;
-    for (const std::string &pid : userProcessIds()) {
-        char target[4096];
-        const std::string link = "/proc/" + pid + "/exe";
-        const ssize_t length = readlink(link.c_str(), target, sizeof target);
-        if (length <= 0 || length == static_cast<ssize_t>(sizeof target))
-            continue;
-        std::string executable(target, static_cast<size_t>(length));
-        // An executable replaced on disk (an update while running) keeps its old name.
-        constexpr std::string_view deleted = " (deleted)";
-        if (executable.ends_with(deleted))
-            executable.resize(executable.size() - deleted.size());
-        executables.insert(executable);
-    }
+    for (const std::string &pid : userProcessIds())
+        if (Path executable = processLink(pid, "exe"); !executable.empty())
+            executables.insert(std::move(executable));
     return executables;
 }
 
@@ -74,10 +65,9 @@ std::vector<std::string> userProcessIds()
 {
     std::vector<std::string> pids;
     const uid_t user = geteuid();
-    for (const std::string &name : folderEntries("/proc").value_or(std::vector<std::string>{})) {
+    for (const std::string &name : processIds().value_or(std::vector<std::string>{})) {
         struct stat st {};
-        if (name.find_first_not_of("0123456789") == std::string::npos
-            && stat(("/proc/" + name).c_str(), &st) == 0 && st.st_uid == user)
+        if (stat(("/proc/" + name).c_str(), &st) == 0 && st.st_uid == user)
             pids.push_back(name);
     }
     return pids;

@@ -4,10 +4,11 @@
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
-#include <QFile>
 #include <QProcess>
 
-#include <sys/stat.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using Paths = std::vector<fs::path>;
@@ -30,13 +31,101 @@ void install(const fs::path &root, const QStringList &versions)
         TreeBuilder::file(root / "releases" / version.toStdString() / "bin/codex", 5000);
 }
 
+QString text(const fs::path &path)
+{
+    return QString::fromUtf8(path.native());
+}
+
+// A real program inside the release, as a tool's installer leaves it: a copy of the shell.
+fs::path installProgram(const fs::path &release)
+{
+    const fs::path program = release / "bin/codex";
+    std::error_code error;
+    fs::copy_file(fs::canonical("/bin/sh"), program, fs::copy_options::overwrite_existing, error);
+    if (!error)
+        fs::permissions(program, fs::perms::owner_all, fs::perm_options::add, error);
+    if (error)
+        qFatal("cannot install %s: %s", program.c_str(), error.message().c_str());
+    return program;
+}
+
+// A shell (or a program that ends up as one) that says "ready" once it runs and then waits on its
+// input, which stays open until the child is killed at the end of the test.
+class Child {
+public:
+    Child(const QString &program, const QStringList &arguments,
+          const fs::path &folder = TestHome::root())
+    {
+        process.setWorkingDirectory(text(folder));
+        process.start(program, arguments);
+    }
+    ~Child()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+    Child(const Child &) = delete;
+    Child &operator=(const Child &) = delete;
+
+    bool ready()
+    {
+        QByteArray said;
+        while (!said.contains("ready")) {
+            if (!process.waitForReadyRead())
+                return false;
+            said += process.readAllStandardOutput();
+        }
+        return true;
+    }
+    fs::path proc(const char *name) const
+    {
+        return fs::path("/proc") / std::to_string(process.processId()) / name;
+    }
+
+    static constexpr const char *script = "echo ready; read line";
+
+private:
+    QProcess process;
+};
+
+// Takes a capability out of this thread's effective set (the engine runs on it) and puts it back.
+class WithoutCapability {
+public:
+    explicit WithoutCapability(int capability)
+    {
+        if (syscall(SYS_capget, &header, saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {saved[0], saved[1]};
+        reduced[capability / 32].effective &= ~(1u << (capability % 32));
+        dropped = syscall(SYS_capset, &header, reduced) == 0;
+    }
+    ~WithoutCapability()
+    {
+        if (dropped)
+            syscall(SYS_capset, &header, saved);
+    }
+    WithoutCapability(const WithoutCapability &) = delete;
+    WithoutCapability &operator=(const WithoutCapability &) = delete;
+
+    bool dropped = false;
+
+private:
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved[2]{};
+};
+
 } // namespace
 
 class CodexReleasesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { fs::remove_all(TestHome::home() / ".codex"); }
+    void init()
+    {
+        for (const fs::path &left : {TestHome::home() / ".codex", TestHome::home() / "bin",
+                                     TestHome::root() / "elsewhere"})
+            fs::remove_all(left);
+    }
 
     void keepsActiveAndTwoNewest()
     {
@@ -50,30 +139,108 @@ private slots:
     {
         install(standalone(), {"1.2.0", "1.10.0", "1.9.3", "1.3.1"});
         TreeBuilder::symlink(standalone() / "releases/1.2.0", standalone() / "current");
-        const QString inUse = QString::fromUtf8((standalone() / "releases/1.3.1/").native());
-        QProcess user;
-        // The shell stays alive (no exec) so its argument list keeps the path.
-        user.start("/bin/sh", {"-c", "sleep 30; :", "codex-user", inUse + "bin/codex"});
-        QVERIFY(user.waitForStarted());
-        const Paths result = Engine::codexOldReleases();
-        user.kill();
-        user.waitForFinished();
-        QCOMPARE(result, Paths{});
+        const QString inUse = text(standalone() / "releases/1.3.1/bin/codex");
+        Child user("/bin/sh", {"-c", Child::script, "codex-user", inUse});
+        QVERIFY(user.ready());
+        QCOMPARE(Engine::codexOldReleases(), Paths{});
     }
 
     // The same path without the slash is another folder's prefix, not a use.
     void pathWithoutSlashIsNoUse()
     {
         install(standalone(), {"1.0", "2.0", "3.0"});
-        QProcess user;
-        user.start("/bin/sh",
-                   {"-c", "sleep 30; :", "x",
-                    QString::fromUtf8((standalone() / "releases/1.0").native()) + "-other"});
-        QVERIFY(user.waitForStarted());
-        const Paths result = Engine::codexOldReleases();
-        user.kill();
-        user.waitForFinished();
-        QCOMPARE(result, Paths{standalone() / "releases/1.0"});
+        Child user("/bin/sh",
+                   {"-c", Child::script, "x", text(standalone() / "releases/1.0-other")});
+        QVERIFY(user.ready());
+        QCOMPARE(Engine::codexOldReleases(), Paths{standalone() / "releases/1.0"});
+    }
+
+    // "codex --cd RELEASE" names the release itself, with no slash after it.
+    void releaseNamedAsAWholeArgument()
+    {
+        install(standalone(), {"1.0", "2.0", "3.0"});
+        Child user("/bin/sh",
+                   {"-c", Child::script, "x", "--cd", text(standalone() / "releases/1.0")});
+        QVERIFY(user.ready());
+        QCOMPARE(Engine::codexOldReleases(), Paths{});
+    }
+
+    // Started as "~/bin/codex", a link to the release's program: only the executable shows the
+    // release, the command line does not.
+    void releaseStartedThroughALauncherLink()
+    {
+        install(standalone(), {"1.0", "2.0", "3.0", "4.0"});
+        const fs::path program = installProgram(standalone() / "releases/2.0");
+        const fs::path launcher = TestHome::home() / "bin/codex";
+        TreeBuilder::symlink(program, launcher);
+        Child user(text(launcher), {"-c", Child::script});
+        QVERIFY(user.ready());
+        QCOMPARE(fs::read_symlink(user.proc("exe")), program);
+        QCOMPARE(Engine::codexOldReleases(), Paths{standalone() / "releases/1.0"});
+    }
+
+    void workingFolderInsideARelease()
+    {
+        install(standalone(), {"1.0", "2.0", "3.0", "4.0"});
+        Child user("/bin/sh", {"-c", Child::script}, standalone() / "releases/1.0/bin");
+        QVERIFY(user.ready());
+        Child inRelease("/bin/sh", {"-c", Child::script}, standalone() / "releases/2.0");
+        QVERIFY(inRelease.ready());
+        QCOMPARE(Engine::codexOldReleases(), Paths{});
+    }
+
+    // The root is a link to where the tool really lives: the kernel names the executable by its
+    // real path, a command line may use either.
+    void rootReachedThroughALink()
+    {
+        const fs::path real = TestHome::root() / "elsewhere/standalone";
+        TreeBuilder::folder(real);
+        TreeBuilder::symlink(real, standalone());
+        install(standalone(), {"1", "2", "3", "4", "5", "6"});
+        const fs::path launcher = TestHome::home() / "bin/codex";
+        TreeBuilder::symlink(installProgram(standalone() / "releases/1"), launcher);
+        Child byExecutable(text(launcher), {"-c", Child::script});
+        QVERIFY(byExecutable.ready());
+        Child byRealPath("/bin/sh",
+                         {"-c", Child::script, "x", text(real / "releases/2/bin/codex")});
+        QVERIFY(byRealPath.ready());
+        Child byLinkedPath("/bin/sh",
+                           {"-c", Child::script, "x", text(standalone() / "releases/3")});
+        QVERIFY(byLinkedPath.ready());
+        QCOMPARE(Engine::codexOldReleases(), Paths{standalone() / "releases/4"});
+    }
+
+    // Another user's executable and working folder are hidden from an ordinary user; its command
+    // line still shows the release it runs.
+    void releaseInUseByAnotherUser()
+    {
+        if (geteuid() != 0)
+            QSKIP("starting a process as another user needs root");
+        install(standalone(), {"1.0", "2.0", "3.0"});
+        Child other("/usr/bin/setpriv",
+                    {"--reuid=65534", "--regid=65534", "--clear-groups", "/bin/sh", "-c",
+                     Child::script, "codex-user", text(standalone() / "releases/1.0/bin/codex")});
+        QVERIFY(other.ready());
+        // Without this capability root sees other users' processes as an ordinary user does.
+        const WithoutCapability ordinary(CAP_SYS_PTRACE);
+        QVERIFY(ordinary.dropped);
+        std::error_code hidden;
+        QVERIFY(fs::read_symlink(other.proc("exe"), hidden).empty());
+        QCOMPARE(hidden, std::make_error_code(std::errc::permission_denied));
+        QCOMPARE(Engine::codexOldReleases(), Paths{});
+    }
+
+    // A command line far longer than any read buffer still counts to its last argument.
+    void longCommandLineIsReadToTheEnd()
+    {
+        install(standalone(), {"1.0", "2.0", "3.0"});
+        QStringList arguments{"-c", Child::script, "x"};
+        for (int i = 0; i < 10; ++i)
+            arguments << QString(100000, QLatin1Char('x'));
+        arguments << text(standalone() / "releases/1.0/bin/codex");
+        Child user("/bin/sh", arguments);
+        QVERIFY(user.ready());
+        QCOMPARE(Engine::codexOldReleases(), Paths{});
     }
 
     void hiddenNamesAreIgnored()
@@ -113,35 +280,15 @@ private slots:
         QCOMPARE(Engine::urls(codex), Engine::codexOldReleases());
     }
 
-    void processListIsReadOnceEvenWithNoRoot()
-    {
-        const fs::path counter = TestHome::root() / "ps-calls";
-        const fs::path ps = TestHome::root() / "fake-ps";
-        QFile script(QString::fromUtf8(ps.native()));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\necho call >> '" + QByteArray::fromStdString(counter.native())
-                     + "'\nexec /bin/ps \"$@\"\n");
-        script.close();
-        chmod(ps.c_str(), 0755);
-
-        QCOMPARE(Engine::codexOldReleases(QString::fromUtf8(ps.native())), Paths{});
-        QFile calls(QString::fromUtf8(counter.native()));
-        QVERIFY(calls.open(QIODevice::ReadOnly));
-        QCOMPARE(calls.readAll(), "call\n");
-    }
-
-    // Unknown use is no proof of disuse: when the process list fails, nothing goes.
-    void failingProcessListRemovesNothing()
+    // Unknown use is no proof of disuse: when no process can be listed, nothing goes.
+    void noProcessListRemovesNothing()
     {
         install(standalone(), {"1.0", "2.0", "3.0", "4.0"});
-        const fs::path ps = TestHome::root() / "failing-ps";
-        QFile script(QString::fromUtf8(ps.native()));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\necho 'ps: cannot read /proc' >&2\nexit 1\n");
-        script.close();
-        chmod(ps.c_str(), 0755);
-        QCOMPARE(Engine::codexOldReleases(QString::fromUtf8(ps.native())), Paths{});
-        QCOMPARE(Engine::codexOldReleases("/nonexistent/ps"), Paths{});
+        QCOMPARE(Engine::codexOldReleases(TestHome::root() / "no-proc"), Paths{});
+        TreeBuilder::folder(TestHome::root() / "empty-proc");
+        QCOMPARE(Engine::codexOldReleases(TestHome::root() / "empty-proc"), Paths{});
+        TreeBuilder::file(TestHome::root() / "proc-file", 10);
+        QCOMPARE(Engine::codexOldReleases(TestHome::root() / "proc-file"), Paths{});
         QCOMPARE(Engine::codexOldReleases().size(), 2u);
     }
 

@@ -25,18 +25,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path script(const std::string &name, const QByteArray &body)
-{
-    const fs::path path = TestHome::root() / name;
-    TreeBuilder::write(path, "#!/bin/sh\n" + body + "\n");
-    chmod(path.c_str(), 0755);
-    return path;
-}
-
-} // namespace
-
 class BadInputTest : public QObject {
     Q_OBJECT
 
@@ -101,15 +89,24 @@ private slots:
         for (const char *version : {"1.0", "2.0", "3.0", "4.0"})
             TreeBuilder::file(root / "releases" / version / "codex", 100);
         TreeBuilder::symlink("current", root / "current");
-        const QString empty = QString::fromStdString(script("empty-ps", "exit 0").native());
-        QCOMPARE(Engine::codexOldReleases(empty).size(), 2u);
-        // A huge list that names the oldest release: it stays.
-        const QByteArray release = QByteArray::fromStdString((root / "releases/1.0/").native());
-        const QString huge = QString::fromStdString(
-            script("huge-ps", "head -c 20000000 /dev/zero | tr '\\0' 'x'; echo; echo 'codex "
-                                  + release + "codex'")
-                .native());
-        QCOMPARE(Engine::codexOldReleases(huge), std::vector<fs::path>{root / "releases/2.0"});
+        // A process table with no process in it was not read: nothing goes.
+        TreeBuilder::folder(TestHome::root() / "empty-proc");
+        QCOMPARE(Engine::codexOldReleases(TestHome::root() / "empty-proc"),
+                 std::vector<fs::path>{});
+        QCOMPARE(Engine::codexOldReleases().size(), 2u);
+        // A command line near the kernel's limit that names the oldest release at its end: it
+        // stays.
+        QStringList arguments{"-c", "echo ready; read line", "x"};
+        for (int i = 0; i < 15; ++i)
+            arguments << QString(100000, QLatin1Char('x'));
+        arguments << QString::fromStdString((root / "releases/1.0/codex").native());
+        QProcess user;
+        user.start("/bin/sh", arguments);
+        QVERIFY(user.waitForReadyRead());
+        const std::vector<fs::path> result = Engine::codexOldReleases();
+        user.kill();
+        user.waitForFinished();
+        QCOMPARE(result, std::vector<fs::path>{root / "releases/2.0"});
         fs::remove_all(TestHome::home() / ".codex");
     }
 
