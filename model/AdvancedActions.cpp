@@ -151,16 +151,17 @@ void Model::removeFolder(const QString &name, const std::filesystem::path &path,
     }
     ask(title, message, deleteLabel(), [this, name, path] {
         runAdvanced(name, [path] {
-            const qint64 bytes = Engine::size(path);
             struct stat st {};
-            std::optional<QString> error;
-            if (lstat(path.c_str(), &st) != 0)
-                error = Engine::displayPath(path) + ": " + QString::fromLocal8Bit(strerror(errno));
-            else
-                error = Engine::removeItem(path).error;
-            if (error)
-                return ::tr("Gagal: " + *error, "Failed: " + *error);
-            return ::tr(fmt(bytes) + " dibebaskan.", fmt(bytes) + " freed.");
+            if (lstat(path.c_str(), &st) != 0) {
+                const QString error =
+                    Engine::displayPath(path) + ": " + QString::fromLocal8Bit(strerror(errno));
+                return ::tr("Gagal: " + error, "Failed: " + error);
+            }
+            const Engine::RemovalResult removed = Engine::removeItem(path);
+            if (removed.error)
+                return ::tr("Gagal: " + *removed.error, "Failed: " + *removed.error);
+            const QString bytes = fmt(removed.freed);
+            return ::tr(bytes + " dibebaskan.", bytes + " freed.");
         });
     });
 }

@@ -102,6 +102,11 @@ void Model::setStatuses(QMap<QString, QString> statuses)
     assign(m_statuses, std::move(statuses), &Model::statusesChanged);
 }
 
+void Model::setWarnings(QStringList warnings)
+{
+    assign(m_warnings, std::move(warnings), &Model::warningsChanged);
+}
+
 void Model::setAdvValue(const QString &key, qint64 value)
 {
     if (m_adv.contains(key) && m_adv.value(key) == value)

@@ -41,6 +41,8 @@ class Model : public QObject {
     Q_PROPERTY(bool scanningAdv READ scanningAdv NOTIFY scanningAdvChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
     Q_PROPERTY(QString result READ result NOTIFY resultChanged)
+    // Lines about the environment that the user should know of (a base folder that was refused).
+    Q_PROPERTY(QStringList warnings READ warnings NOTIFY warningsChanged)
     Q_PROPERTY(Pane pane READ pane WRITE setPane NOTIFY paneChanged)
     // The pane by its stored name ("cepat", "lanjutan", …), for the views.
     Q_PROPERTY(QString paneKey READ paneKey WRITE setPaneKey NOTIFY paneChanged)
@@ -79,6 +81,7 @@ public:
     bool scanningAdv() const { return m_scanningAdv; }
     bool busy() const { return m_busy; }
     QString result() const { return m_result; } // a null text while there is none
+    QStringList warnings() const { return m_warnings; }
     Pane pane() const { return m_pane; }
     void setPane(Pane pane);
     QString paneKey() const;
@@ -118,6 +121,10 @@ public:
     static QString skippedStatus(const QString &blocker);
     static QString partlyFailedStatus(const QString &error);
 
+    // The quick clean of only these folders (as the targets resolved them when they were shown
+    // to the user): never more than was shown, and only what still resolves the same way now.
+    void cleanQuickOf(const std::vector<std::filesystem::path> &shown);
+
     // The rules behind the derived values.
     static bool restartAdvised(qint64 swapBytes, double uptimeSeconds);
     static bool lowSpace(qint64 free, qint64 total);
@@ -146,6 +153,7 @@ Q_SIGNALS:
     void totalChanged();
     void sizesChanged();
     void statusesChanged();
+    void warningsChanged();
     void advChanged();
     void downloadsChanged();
     void appsChanged();
@@ -180,6 +188,8 @@ protected:
     void setFreeAndTotal(qint64 free, qint64 total);
     void setSizes(QMap<QString, qint64> sizes);
     void setStatuses(QMap<QString, QString> statuses);
+    void setWarnings(QStringList warnings);
+    void startQuickClean(std::optional<std::vector<std::filesystem::path>> only);
     void setAdvValue(const QString &key, qint64 value);
     void setDownloads(std::vector<FileItem> items);
     void setApps(std::vector<FileItem> items);
@@ -224,6 +234,7 @@ private:
     qint64 m_total = 0;
     QMap<QString, qint64> m_sizes;
     QMap<QString, QString> m_statuses;
+    QStringList m_warnings;
     QMap<QString, qint64> m_adv;
     std::vector<FileItem> m_downloads;
     std::vector<FileItem> m_apps;

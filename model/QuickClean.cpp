@@ -10,6 +10,8 @@ namespace {
 struct QuickCleanResult {
     qint64 freed = 0;
     QMap<QString, QString> statuses;
+    qsizetype skipped = 0;
+    std::optional<QString> failure; // the last target's failure, when any failed
 };
 
 } // namespace
@@ -47,6 +49,16 @@ QString Model::partlyFailedStatus(const QString &error)
 
 void Model::cleanQuick()
 {
+    startQuickClean(std::nullopt);
+}
+
+void Model::cleanQuickOf(const std::vector<std::filesystem::path> &shown)
+{
+    startQuickClean(shown);
+}
+
+void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> only)
+{
     setBusy(true);
     setResult({});
     if (demo()) {
@@ -56,33 +68,37 @@ void Model::cleanQuick()
     // A snapshot: what starts or quits during the run does not change what is skipped.
     const QSet<QString> running = services.runningApps->names();
     tasks.run(
-        [running] {
+        [running, only = std::move(only)] {
             QuickCleanResult run;
             for (const CacheTarget &target : quickTargets()) {
                 if (const auto blocker = firstBlocker(target, running)) {
                     run.statuses.insert(target.id, skippedStatus(*blocker));
+                    ++run.skipped;
                     continue;
                 }
-                const Engine::CleanResult cleaned = Engine::clean(target);
+                Engine::CleanResult cleaned = Engine::clean(target, only);
                 run.freed += cleaned.freed;
-                if (cleaned.error)
+                if (cleaned.error) {
                     run.statuses.insert(target.id, partlyFailedStatus(*cleaned.error));
+                    run.failure = std::move(cleaned.error);
+                }
             }
             Engine::log("cepat: dibebaskan " + fmt(run.freed));
             return run;
         },
         [this](QuickCleanResult run) {
-            const qsizetype skipped = run.statuses.size();
             setStatuses(std::move(run.statuses));
             if (run.freed >= 1)
                 setResult(::tr(fmt(run.freed) + " dibebaskan.", fmt(run.freed) + " freed."));
-            else if (skipped > 0)
+            else if (run.failure)
+                setResult(partlyFailedStatus(*run.failure));
+            else if (run.skipped > 0)
                 setResult(::tr(QStringLiteral("Belum ada yang dibersihkan. %1 cache dilewati "
                                               "karena aplikasinya terbuka.")
-                                   .arg(skipped),
+                                   .arg(run.skipped),
                                QStringLiteral("Nothing cleaned yet. %1 cache skipped because "
                                               "its app is open.")
-                                   .arg(skipped)));
+                                   .arg(run.skipped)));
             else
                 setResult(::tr("Tidak ada yang perlu dibersihkan.", "Nothing to clean."));
             setBusy(false);

@@ -16,6 +16,7 @@ constexpr int largeItemCount = 12;
 
 struct QuickPart {
     QMap<QString, qint64> sizes;
+    QStringList warnings;
     Engine::DiskSpace disk;
     qint64 swap = 0;
     QDateTime boot;
@@ -62,6 +63,7 @@ void Model::scanQuickPart()
             QuickPart part;
             for (const CacheTarget &target : quickTargets())
                 part.sizes.insert(target.id, Engine::size(target));
+            part.warnings = baseFolderWarnings();
             part.disk = Engine::disk();
             part.swap = Engine::swapTotal();
             part.boot = Engine::bootDate();
@@ -69,6 +71,7 @@ void Model::scanQuickPart()
         },
         [this](QuickPart part) {
             setSizes(std::move(part.sizes));
+            setWarnings(std::move(part.warnings));
             setFreeAndTotal(part.disk.free, part.disk.total);
             setSwapBytes(part.swap);
             setBootDate(part.boot);
