@@ -3,24 +3,29 @@
 
 #include "Paths.h"
 #include "Removal.h"
+#include "Text.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <gio/gio.h>
 #include <mntent.h>
 #include <set>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
+using Descriptor = FreedesktopTrash::Descriptor;
 
 namespace {
 
-// A real folder (not a link) owned by the user.
-bool ownFolder(const fs::path &path)
-{
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
-}
+constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+const std::string infoSuffix = ".trashinfo";
 
 std::vector<fs::path> mountedTops()
 {
@@ -36,51 +41,149 @@ std::vector<fs::path> mountedTops()
     return tops;
 }
 
-// Empties one trash folder; the last failure's text, if any.
-std::optional<QString> emptyTrashFolder(const fs::path &trash)
+// The home trash of the data folder that GIO moves into. A relative value that GLib read before
+// us is not used: moving refuses then, and the base directory rules' default stands.
+fs::path homeTrash()
+{
+    const gchar *data = g_get_user_data_dir();
+    return (g_path_is_absolute(data) ? fs::path(data) : Engine::homeDir() / ".local/share")
+           / "Trash";
+}
+
+// The folder `name` in `parent`, opened without following a link, when it is a real folder that
+// the user owns; checked through the descriptor, so what is checked is what is used.
+Descriptor openOwnFolder(int parent, const char *name)
+{
+    Descriptor fd(openat(parent, name, folderFlags));
+    struct stat st {};
+    if (!fd || fstat(fd.get(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid())
+        return Descriptor();
+    return fd;
+}
+
+// Whether anyone other than the user and root could rename entries of this folder.
+bool othersMayRename(const struct stat &folder)
+{
+    if (folder.st_uid != geteuid() && folder.st_uid != 0)
+        return true;
+    return (folder.st_mode & (S_IWGRP | S_IWOTH)) && !(folder.st_mode & S_ISVTX);
+}
+
+QString failure(const fs::path &path, int code)
+{
+    const QString why = code == ELOOP || code == ENOTDIR
+                            ? ::tr("bukan folder, dibiarkan", "is not a folder and was left alone")
+                            : QString::fromLocal8Bit(std::strerror(code));
+    return Engine::displayPath(path) + QStringLiteral(": ") + why;
+}
+
+// The names in the folder open at `fd`, read through a descriptor of its own.
+std::optional<std::vector<std::string>> entries(int fd)
+{
+    const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    DIR *dir = copy >= 0 ? fdopendir(copy) : nullptr;
+    if (!dir) {
+        if (copy >= 0)
+            close(copy);
+        return std::nullopt;
+    }
+    rewinddir(dir); // a duplicate shares the reading position
+    std::vector<std::string> names;
+    while (const dirent *entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    closedir(dir);
+    return names;
+}
+
+// Empties one open trash folder; the last failure's text, if any.
+std::optional<QString> emptyTrashFolder(const FreedesktopTrash::OpenFolder &trash)
 {
     std::optional<QString> error;
-    const fs::path files = trash / "files";
-    const fs::path info = trash / "info";
-    const std::string suffix = ".trashinfo";
-    struct stat st {};
+    const fs::path filesPath = trash.path / "files";
+    const Descriptor files(openat(trash.fd.get(), "files", folderFlags));
+    const bool noFiles = !files && errno == ENOENT;
+    if (!files && !noFiles)
+        error = failure(filesPath, errno);
+    const Descriptor info(openat(trash.fd.get(), "info", folderFlags));
+    if (!info && errno != ENOENT)
+        error = failure(trash.path / "info", errno);
+
     // Names come from the files/ listing itself, never from an info file's contents.
-    if (lstat(files.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        for (const std::string &name :
-             Engine::folderEntries(files).value_or(std::vector<std::string>{})) {
-            if (auto failure = Engine::removeItem(files / name).error) {
-                error = std::move(failure);
+    if (files) {
+        const auto names = entries(files.get());
+        if (!names)
+            error = failure(filesPath, errno);
+        for (const std::string &name : names.value_or(std::vector<std::string>{})) {
+            if (auto removal = Engine::removeItemAt(files.get(), name, filesPath / name).error) {
+                error = std::move(removal); // its info file stays: it still describes something
                 continue;
             }
-            unlink((info / (name + suffix)).c_str());
+            if (info)
+                unlinkat(info.get(), (name + infoSuffix).c_str(), 0);
         }
     }
-    // Info files whose item is gone describe nothing any more.
-    if (lstat(info.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        for (const std::string &name :
-             Engine::folderEntries(info).value_or(std::vector<std::string>{})) {
-            if (!name.ends_with(suffix))
+    // Info files whose item is gone describe nothing any more. With files/ unreadable that is
+    // unknown, so they stay.
+    if (info && (files || noFiles)) {
+        for (const std::string &name : entries(info.get()).value_or(std::vector<std::string>{})) {
+            if (!name.ends_with(infoSuffix))
                 continue;
-            const std::string item = name.substr(0, name.size() - suffix.size());
-            struct stat itemSt {};
-            if (item.empty() || item == "." || item == ".."
-                || lstat((files / item).c_str(), &itemSt) == 0)
+            const std::string item = name.substr(0, name.size() - infoSuffix.size());
+            if (item.empty() || item == "." || item == "..")
                 continue;
-            unlink((info / name).c_str());
+            struct stat st {};
+            if (files
+                && (fstatat(files.get(), item.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                    || errno != ENOENT))
+                continue;
+            unlinkat(info.get(), name.c_str(), 0);
         }
     }
-    unlink((trash / "directorysizes").c_str());
+    unlinkat(trash.fd.get(), "directorysizes", 0);
     return error;
 }
 
 } // namespace
 
+FreedesktopTrash::Descriptor::Descriptor(Descriptor &&other) noexcept
+    : value(std::exchange(other.value, -1))
+{}
+
+FreedesktopTrash::Descriptor &FreedesktopTrash::Descriptor::operator=(Descriptor &&other) noexcept
+{
+    if (this != &other) {
+        if (value >= 0)
+            close(value);
+        value = std::exchange(other.value, -1);
+    }
+    return *this;
+}
+
+FreedesktopTrash::Descriptor::~Descriptor()
+{
+    if (value >= 0)
+        close(value);
+}
+
 FreedesktopTrash::FreedesktopTrash(std::optional<std::vector<fs::path>> volumeTops)
     : tops(std::move(volumeTops))
-{}
+{
+    if (const char *data = std::getenv("XDG_DATA_HOME"); data && data[0] && data[0] != '/')
+        unsetenv("XDG_DATA_HOME");
+    // GLib keeps the first value it reads for the life of the process: read it now.
+    g_get_user_data_dir();
+}
 
 std::optional<QString> FreedesktopTrash::moveToTrash(const fs::path &path)
 {
+    if (const gchar *data = g_get_user_data_dir(); !g_path_is_absolute(data))
+        return ::tr("Folder data (XDG_DATA_HOME) bukan path absolut: %1. Trash tidak dipakai.",
+                    "The data folder (XDG_DATA_HOME) is not an absolute path: %1. The Trash was "
+                    "not used.")
+            .arg(QString::fromLocal8Bit(data));
     GFile *file = g_file_new_for_path(Engine::withoutTrailingSlash(path).c_str());
     GError *error = nullptr;
     const bool moved = g_file_trash(file, nullptr, &error);
@@ -93,37 +196,74 @@ std::optional<QString> FreedesktopTrash::moveToTrash(const fs::path &path)
     return text;
 }
 
-std::vector<fs::path> FreedesktopTrash::trashFolders() const
+FreedesktopTrash::Folders FreedesktopTrash::openFolders() const
 {
-    std::vector<fs::path> folders;
-    const fs::path home = Engine::xdgDir("XDG_DATA_HOME", ".local/share") / "Trash";
-    if (ownFolder(home))
-        folders.push_back(home);
+    Folders folders;
+    std::set<std::pair<dev_t, ino_t>> seen;
+    // The home trash can lie on a mounted volume's top as well: each folder once.
+    auto add = [&](fs::path path, Descriptor fd) {
+        struct stat st {};
+        if (fstat(fd.get(), &st) == 0 && seen.insert({st.st_dev, st.st_ino}).second)
+            folders.open.push_back({std::move(path), std::move(fd)});
+    };
+    const fs::path home = homeTrash();
+    if (Descriptor fd = openOwnFolder(AT_FDCWD, home.c_str()))
+        add(home, std::move(fd));
+
     const std::string uid = std::to_string(geteuid());
+    const std::string ownTrash = ".Trash-" + uid;
     for (const fs::path &top : tops ? *tops : mountedTops()) {
-        struct stat shared {};
-        const fs::path sharedTrash = top / ".Trash";
-        if (lstat(sharedTrash.c_str(), &shared) == 0 && S_ISDIR(shared.st_mode)
-            && (shared.st_mode & S_ISVTX) && ownFolder(sharedTrash / uid))
-            folders.push_back(sharedTrash / uid);
-        if (ownFolder(top / (".Trash-" + uid)))
-            folders.push_back(top / (".Trash-" + uid));
+        const Descriptor topFd(open(top.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        struct stat topSt {};
+        if (!topFd || fstat(topFd.get(), &topSt) != 0)
+            continue;
+        const Descriptor shared(
+            openat(topFd.get(), ".Trash", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat sharedSt {};
+        if (shared && fstat(shared.get(), &sharedSt) == 0 && (sharedSt.st_mode & S_ISVTX)) {
+            if (Descriptor fd = openOwnFolder(shared.get(), uid.c_str()))
+                add(top / ".Trash" / uid, std::move(fd));
+        }
+        if (Descriptor fd = openOwnFolder(topFd.get(), ownTrash.c_str())) {
+            if (!othersMayRename(topSt)) {
+                add(top / ownTrash, std::move(fd));
+                continue;
+            }
+            folders.refused << ::tr("%1 tidak dikosongkan: pengguna lain bisa menulis di %2, jadi "
+                                    "belum tentu ini Trash Anda",
+                                    "%1 was left alone: others may write to %2, so it may not "
+                                    "be your Trash")
+                                   .arg(Engine::displayPath(top / ownTrash),
+                                        Engine::displayPath(top));
+        }
     }
-    // The home trash can lie on a mounted volume's top as well: empty each folder once.
-    std::vector<fs::path> unique;
-    for (const fs::path &folder : folders) {
-        if (std::find(unique.begin(), unique.end(), folder) == unique.end())
-            unique.push_back(folder);
+    return folders;
+}
+
+std::optional<QString> FreedesktopTrash::emptyFolders(Folders folders)
+{
+    std::optional<QString> failed;
+    for (const OpenFolder &folder : folders.open) {
+        if (auto error = emptyTrashFolder(folder))
+            failed = std::move(error);
     }
-    return unique;
+    QStringList errors = std::move(folders.refused);
+    if (failed)
+        errors << *failed;
+    if (errors.isEmpty())
+        return std::nullopt;
+    return errors.join(QStringLiteral("; "));
 }
 
 std::optional<QString> FreedesktopTrash::empty()
 {
-    std::optional<QString> error;
-    for (const fs::path &folder : trashFolders()) {
-        if (auto failure = emptyTrashFolder(folder))
-            error = std::move(failure);
-    }
-    return error;
+    return emptyFolders(openFolders());
+}
+
+std::vector<fs::path> FreedesktopTrash::trashFolders() const
+{
+    std::vector<fs::path> paths;
+    for (const OpenFolder &folder : openFolders().open)
+        paths.push_back(folder.path);
+    return paths;
 }

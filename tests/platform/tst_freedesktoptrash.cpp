@@ -23,6 +23,15 @@ fs::path homeTrash()
     return TestHome::home() / ".local/share/Trash";
 }
 
+// A trashed item as the freedesktop.org layout keeps it.
+void seed(const fs::path &trash, const std::string &name)
+{
+    TreeBuilder::write(trash / "files" / name, "trashed");
+    TreeBuilder::write(trash / "info" / (name + ".trashinfo"),
+                       "[Trash Info]\nPath=/somewhere/" + QByteArray::fromStdString(name)
+                           + "\nDeletionDate=2026-01-01T00:00:00\n");
+}
+
 } // namespace
 
 class FreedesktopTrashTest : public QObject {
@@ -121,6 +130,73 @@ private slots:
         QVERIFY(trash.trashFolders().empty() || trash.trashFolders() == std::vector{homeTrash()});
         QCOMPARE(trash.empty(), std::nullopt);
         QVERIFY(fs::exists(planted / "files/their-file"));
+    }
+
+    // A .Trash-$uid on a top that others may write to without the sticky bit could be any
+    // folder of ours renamed into place: it is left whole and named in the result, while the
+    // other trash folders are still emptied.
+    void writableTopIsLeftAlone_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("emptied");
+        QTest::newRow("group-writable, setgid (a shared volume)") << 02775 << false;
+        QTest::newRow("group-writable") << 0770 << false;
+        QTest::newRow("writable by everyone") << 0777 << false;
+        QTest::newRow("writable by everyone, sticky") << 01777 << true;
+        QTest::newRow("group-writable, sticky") << 03775 << true;
+        QTest::newRow("written only by its owner") << 0755 << true;
+    }
+
+    void writableTopIsLeftAlone()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, emptied);
+        const fs::path top = work / "volume";
+        const fs::path own = top / (".Trash-" + std::to_string(geteuid()));
+        seed(own, "video.mp4");
+        seed(homeTrash(), "notes.txt");
+        QVERIFY(chmod(top.c_str(), static_cast<mode_t>(mode)) == 0);
+
+        FreedesktopTrash trash({{top}});
+        const auto error = trash.empty();
+        QVERIFY(!fs::exists(homeTrash() / "files/notes.txt"));
+        QVERIFY(!fs::exists(homeTrash() / "info/notes.txt.trashinfo"));
+        QCOMPARE(fs::exists(own / "files/video.mp4"), !emptied);
+        QCOMPARE(fs::exists(own / "info/video.mp4.trashinfo"), !emptied);
+        if (emptied) {
+            QCOMPARE(error, std::nullopt);
+        } else {
+            QVERIFY(error.has_value());
+            QVERIFY2(error->contains(QString::fromStdString(own.native())), qPrintable(*error));
+        }
+    }
+
+    // files/ or info/ replaced by a link out of the trash folder: nothing is reached through it,
+    // and the result says so.
+    void linkedFilesOrInfoLeadNowhere_data()
+    {
+        QTest::addColumn<QString>("linked");
+        QTest::newRow("info") << "info";
+        QTest::newRow("files") << "files";
+    }
+
+    void linkedFilesOrInfoLeadNowhere()
+    {
+        QFETCH(QString, linked);
+        const fs::path outside = work / "outside";
+        TreeBuilder::write(outside / "item", "mine");
+        TreeBuilder::write(outside / "item.trashinfo", "mine");
+        TreeBuilder::write(outside / "report.trashinfo", "mine");
+        seed(homeTrash(), "item");
+        fs::remove_all(homeTrash() / linked.toStdString());
+        TreeBuilder::symlink(outside, homeTrash() / linked.toStdString());
+        const auto before = TreeBuilder::manifest(outside);
+
+        FreedesktopTrash trash(std::vector<fs::path>{}); // the home trash only
+        const auto error = trash.empty();
+        QCOMPARE(TreeBuilder::manifest(outside), before);
+        QVERIFY(error.has_value());
+        QVERIFY2(error->contains("Trash/" + linked), qPrintable(*error));
     }
 
     void selfBundleIsTheAppImageWhenThereIsOne()

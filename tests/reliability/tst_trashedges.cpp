@@ -1,6 +1,6 @@
-// The Trash where it cannot be used as usual: a missing or unwritable data folder, a read-only
-// volume. A file that cannot be trashed stays where it is, with the error told; it is never
-// deleted instead.
+// The Trash where it cannot be used as usual: a missing or unwritable data folder, a relative
+// one, a read-only volume, another file system mounted inside the Trash. A file that cannot be
+// trashed stays where it is, with the error told; it is never deleted instead.
 
 #include "TestHome.h"
 #include "TreeBuilder.h"
@@ -14,17 +14,52 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString trash(const fs::path &item, const fs::path &dataHome)
+QString text(const fs::path &path)
+{
+    return QString::fromStdString(path.native());
+}
+
+struct HelperRun {
+    int exitCode;
+    QStringList lines; // one per line printed
+};
+
+// Runs ampa-trash-helper with XDG_DATA_HOME set to `dataHome`, in `workingFolder`.
+HelperRun runHelper(const QStringList &arguments, const QString &dataHome,
+                    const fs::path &workingFolder = TestHome::root())
 {
     QProcess helper;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_DATA_HOME", QString::fromStdString(dataHome.native()));
+    environment.insert("XDG_DATA_HOME", dataHome);
     helper.setProcessEnvironment(environment);
-    helper.start(QCoreApplication::applicationDirPath() + "/ampa-trash-helper",
-                 {QString::fromStdString(item.native())});
-    if (!helper.waitForFinished(30000) || helper.exitCode() != 0)
+    helper.setWorkingDirectory(text(workingFolder));
+    helper.start(QCoreApplication::applicationDirPath() + "/ampa-trash-helper", arguments);
+    if (!helper.waitForFinished(30000) || helper.exitStatus() != QProcess::NormalExit)
+        qFatal("ampa-trash-helper did not finish: %s", helper.readAllStandardError().constData());
+    QStringList lines = QString::fromUtf8(helper.readAllStandardOutput()).split('\n');
+    if (lines.endsWith(QString()))
+        lines.removeLast();
+    return {helper.exitCode(), lines};
+}
+
+QString trash(const fs::path &item, const fs::path &dataHome)
+{
+    const HelperRun run = runHelper({text(item)}, text(dataHome));
+    if (run.exitCode != 0)
         qFatal("ampa-trash-helper failed");
-    return QString::fromUtf8(helper.readAllStandardOutput()).trimmed();
+    return run.lines.join('\n').trimmed();
+}
+
+// Every path below `root` whose name is `name`.
+QStringList everyCopy(const fs::path &root, const std::string &name)
+{
+    QStringList found;
+    for (const auto &entry :
+         fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied)) {
+        if (entry.path().filename() == name)
+            found << text(entry.path());
+    }
+    return found;
 }
 
 } // namespace
@@ -69,6 +104,69 @@ private slots:
         umount(volume.c_str());
         QVERIFY(!error.isEmpty());
         QVERIFY(kept);
+    }
+
+    // GLib takes a relative XDG_DATA_HOME as it stands, relative to the working folder; the
+    // base directory rules ignore it. Whatever the value, moving and emptying meet in one Trash.
+    void relativeDataFolderMovesAndEmptiesOneTrash()
+    {
+        const fs::path item = TestHome::home() / "Downloads/draft-relative.txt";
+        TreeBuilder::write(item, "draft");
+        const fs::path working = TestHome::root() / "working";
+        TreeBuilder::folder(working);
+
+        const HelperRun run = runHelper({"move-and-empty", text(item)}, "relative/share", working);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines, (QStringList{"", ""})); // moved, then "Trash emptied."
+        QCOMPARE(everyCopy(TestHome::root(), "draft-relative.txt"), QStringList());
+        QVERIFY(fs::is_empty(working)); // nothing made relative to the working folder
+    }
+
+    // A relative value that GLib read before Ampa's Trash existed is kept for the process:
+    // moving refuses rather than trash into a folder that emptying would never see.
+    void relativeDataFolderReadEarlierRefusesToMove()
+    {
+        const fs::path item = TestHome::home() / "Downloads/draft-early.txt";
+        TreeBuilder::write(item, "draft");
+        const fs::path working = TestHome::root() / "working-early";
+        TreeBuilder::folder(working);
+
+        const HelperRun run = runHelper({"glib-first", text(item)}, "relative/share", working);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.lines.value(0).contains("relative/share"), qPrintable(run.lines.join('|')));
+        QVERIFY(fs::exists(item));
+        QVERIFY(fs::is_empty(working));
+    }
+
+    // Another file system mounted inside Trash/files (here a bind mount of an outside folder)
+    // is not part of the Trash: it stays with its content, is reported and keeps its info file;
+    // the rest of the Trash goes.
+    void mountPointInTheTrashIsLeftAlone()
+    {
+        if (geteuid() != 0)
+            QSKIP("a mount namespace needs root");
+        const fs::path data = TestHome::root() / "mount-data";
+        const fs::path trashFolder = data / "Trash";
+        const fs::path outside = TestHome::root() / "outside";
+        TreeBuilder::write(outside / "photos/one.jpg", "jpg");
+        TreeBuilder::write(outside / "notes.txt", "notes");
+        const auto outsideBefore = TreeBuilder::manifest(outside);
+        for (const char *name : {"x", "ordinary"}) {
+            TreeBuilder::write(trashFolder / "files" / name / "content", "old");
+            TreeBuilder::write(trashFolder / "info" / (std::string(name) + ".trashinfo"),
+                               "[Trash Info]\nPath=/gone\nDeletionDate=2026-01-01T00:00:00\n");
+        }
+
+        const HelperRun run = runHelper(
+            {"empty-with-bind", text(outside), text(trashFolder / "files/x")}, text(data));
+        if (run.exitCode == 3)
+            QSKIP("this machine does not allow mount namespaces or bind mounts here");
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.lines.value(0).contains("files/x"), qPrintable(run.lines.join('|')));
+        QCOMPARE(TreeBuilder::manifest(outside), outsideBefore);
+        QVERIFY(fs::exists(trashFolder / "info/x.trashinfo"));
+        QVERIFY(!fs::exists(trashFolder / "files/ordinary"));
+        QVERIFY(!fs::exists(trashFolder / "info/ordinary.trashinfo"));
     }
 };
 
