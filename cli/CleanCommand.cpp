@@ -5,6 +5,7 @@
 #include "Paths.h"
 #include "RunningApps.h"
 #include "TargetCleaning.h"
+#include "TerminalText.h"
 #include "Text.h"
 #include "TreeSize.h"
 
@@ -20,24 +21,43 @@
 namespace {
 
 struct Plan {
-    std::vector<std::filesystem::path> folders; // what the clean would remove, in order
-    QMap<QString, QString> skipped;             // target id → status
+    std::vector<Engine::TargetFolder> folders;    // what the clean would remove, in order
+    QMap<QString, QString> statuses;              // target id → why it is skipped or partly left
+    std::vector<std::filesystem::path> leftAlone; // refused: the clean only reports them
 };
 
 // The same decisions as the quick clean: targets whose application runs are skipped, the rest
-// resolve to the folders that exist now.
+// resolve to the folders that exist now; a folder the clean leaves alone says why.
 Plan plan(const QSet<QString> &running)
 {
     Plan plan;
     for (const CacheTarget &target : quickTargets()) {
         if (const auto blocker = Model::firstBlocker(target, running)) {
-            plan.skipped.insert(target.id, Model::skippedStatus(*blocker));
+            plan.statuses.insert(target.id, Model::skippedStatus(*blocker));
             continue;
         }
-        for (std::filesystem::path &folder : Engine::urls(target))
-            plan.folders.push_back(std::move(folder));
+        for (Engine::TargetFolder &folder : Engine::resolve(target)) {
+            if (folder.refused) {
+                plan.leftAlone.push_back(folder.path);
+                plan.statuses.insert(target.id,
+                                     Model::partlyFailedStatus(Engine::displayPath(folder.path)
+                                                               + ": " + *folder.refused));
+            } else {
+                plan.folders.push_back(std::move(folder));
+            }
+        }
     }
     return plan;
+}
+
+// How a folder of the plan is shown: a folder reached through the user's link is emptied where
+// it lies, and says so.
+QString shown(const Engine::TargetFolder &folder)
+{
+    if (!folder.viaLink)
+        return printable(Engine::displayPath(folder.path));
+    return printable(Engine::displayPath(folder.path) + " → " + Engine::displayPath(folder.folder))
+           + ::tr(" (dikosongkan)", " (emptied)");
 }
 
 QString nameOf(const QString &id)
@@ -52,8 +72,8 @@ QString nameOf(const QString &id)
 bool confirmOnTerminal(const Plan &plan)
 {
     QTextStream out(stdout);
-    for (const std::filesystem::path &folder : plan.folders)
-        out << "  " << Engine::displayPath(folder) << '\n';
+    for (const Engine::TargetFolder &folder : plan.folders)
+        out << "  " << shown(folder) << '\n';
     out << ::tr("Hapus cache ini? [y/N] ", "Delete these caches? [y/N] ");
     out.flush();
     char answer[16] = {};
@@ -65,38 +85,42 @@ bool confirmOnTerminal(const Plan &plan)
 }
 
 int report(const Options &options, qint64 freed, const QString &result,
-           const QMap<QString, QString> &statuses,
-           const std::vector<std::filesystem::path> &removed, const std::vector<qint64> &sizes)
+           const QMap<QString, QString> &statuses, const std::vector<Engine::TargetFolder> &removed,
+           const std::vector<qint64> &sizes)
 {
     const QString partlyFailed = Model::partlyFailedStatus({});
     bool failed = false;
     for (const QString &status : statuses)
         failed |= status.startsWith(partlyFailed);
 
+    const QStringList warnings = baseFolderWarnings();
     QTextStream out(stdout);
     if (options.json) {
         QJsonObject statusObject;
         for (auto it = statuses.begin(); it != statuses.end(); ++it)
             statusObject.insert(it.key(), it.value());
         QJsonArray paths;
-        for (const std::filesystem::path &path : removed)
-            paths.append(Engine::displayPath(path));
-        out << QJsonDocument(QJsonObject{{"freed", freed},
+        for (const Engine::TargetFolder &folder : removed)
+            paths.append(Engine::displayPath(folder.folder));
+        out << QJsonDocument(QJsonObject{{"warnings", QJsonArray::fromStringList(warnings)},
+                                         {"freed", freed},
                                          {"result", result},
                                          {"statuses", statusObject},
                                          {"removed", paths},
                                          {"dryRun", options.dryRun}})
                    .toJson(QJsonDocument::Indented);
     } else {
+        for (const QString &warning : warnings)
+            out << printable(warning) << '\n';
         for (std::size_t i = 0; i < removed.size(); ++i) {
-            out << "  " << Engine::displayPath(removed[i]);
+            out << "  " << shown(removed[i]);
             if (i < sizes.size())
                 out << "  (" << fmt(sizes[i]) << ')';
             out << '\n';
         }
         for (auto it = statuses.begin(); it != statuses.end(); ++it)
-            out << "  " << nameOf(it.key()) << ": " << it.value() << '\n';
-        out << result << '\n';
+            out << "  " << nameOf(it.key()) << ": " << printable(it.value()) << '\n';
+        out << printable(result) << '\n';
     }
     return failed ? exitPartlyFailed : exitOk;
 }
@@ -110,11 +134,11 @@ int runClean(const Options &options)
     if (options.dryRun) {
         std::vector<qint64> sizes;
         qint64 freed = 0;
-        for (const std::filesystem::path &folder : planned.folders)
-            freed += sizes.emplace_back(Engine::size(folder));
+        for (const Engine::TargetFolder &folder : planned.folders)
+            freed += sizes.emplace_back(Engine::size(folder.folder));
         return report(options, freed,
                       ::tr(fmt(freed) + " akan dibebaskan.", fmt(freed) + " would be freed."),
-                      planned.skipped, planned.folders, sizes);
+                      planned.statuses, planned.folders, sizes);
     }
 
     if (!options.yes) {
@@ -136,14 +160,21 @@ int runClean(const Options &options)
     qint64 freed = 0;
     QObject::connect(&model, &Model::quickCleanFinished, &model,
                      [&freed](qint64 bytes) { freed = bytes; });
-    model.cleanQuick();
+    // Exactly what was shown, never a folder that appeared while the prompt waited.
+    std::vector<std::filesystem::path> shownPaths = planned.leftAlone;
+    for (const Engine::TargetFolder &folder : planned.folders)
+        shownPaths.push_back(folder.path);
+    model.cleanQuickOf(shownPaths);
     waitUntil(
         model, [&model] { return !model.busy(); }, isatty(STDERR_FILENO));
 
-    std::vector<std::filesystem::path> removed;
-    for (const std::filesystem::path &folder : planned.folders) {
+    std::error_code ignored;
+    std::vector<Engine::TargetFolder> removed;
+    for (const Engine::TargetFolder &folder : planned.folders) {
         struct stat st {};
-        if (lstat(folder.c_str(), &st) != 0)
+        const bool gone = folder.viaLink ? std::filesystem::is_empty(folder.folder, ignored)
+                                         : lstat(folder.path.c_str(), &st) != 0;
+        if (gone)
             removed.push_back(folder);
     }
     return report(options, freed, model.result(), model.statuses(), removed, {});

@@ -1,5 +1,6 @@
 #include "ActivityLog.h"
 #include "Commands.h"
+#include "TerminalText.h"
 
 #include <QTextStream>
 
@@ -7,6 +8,6 @@ int runLog()
 {
     QTextStream out(stdout);
     for (const QString &line : Engine::logLines())
-        out << line << '\n';
+        out << printable(line) << '\n';
     return exitOk;
 }

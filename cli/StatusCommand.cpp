@@ -4,6 +4,7 @@
 #include "Model.h"
 #include "Paths.h"
 #include "TargetCleaning.h"
+#include "TerminalText.h"
 #include "Text.h"
 
 #include <QJsonArray>
@@ -53,7 +54,8 @@ QJsonObject statusJson(Model &model)
                                     {"size", item.size ? QJsonValue(*item.size) : QJsonValue()},
                                     {"enabled", item.enabled}});
     }
-    return {{"free", model.freeBytes()},
+    return {{"warnings", QJsonArray::fromStringList(model.warnings())},
+            {"free", model.freeBytes()},
             {"total", model.totalBytes()},
             {"swapBytes", model.swapBytes()},
             {"uptime", model.uptime()},
@@ -81,13 +83,15 @@ void printItems(QTextStream &out, const QString &title, const std::vector<FileIt
     for (const FileItem &item : items) {
         const QString name = applications ? Engine::appName(item.url())
                                           : QString::fromUtf8(item.url().filename().native());
-        out << row(name, fmt(item.size()));
+        out << row(printable(name), fmt(item.size()));
     }
 }
 
 void printStatus(Model &model, bool verbose)
 {
     QTextStream out(stdout);
+    for (const QString &warning : model.warnings())
+        out << printable(warning) << '\n';
     out << ::tr("Ruang kosong: ", "Free space: ") << fmt(model.freeBytes())
         << ::tr(" dari ", " of ") << fmt(model.totalBytes()) << '\n';
     if (model.isLow())
@@ -109,7 +113,7 @@ void printStatus(Model &model, bool verbose)
         out << row(target.name, fmt(model.sizes().value(target.id)));
         if (verbose) {
             for (const QJsonValue &path : pathsOf(target))
-                out << "      " << path.toString() << '\n';
+                out << "      " << printable(path.toString()) << '\n';
         }
     }
 

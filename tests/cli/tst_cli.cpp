@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <cstdlib>
+#include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -207,6 +209,65 @@ private slots:
         QProcess::execute("chattr", {"-i", stubborn});
         QCOMPARE(run.code, 1);
         QVERIFY2(run.out.contains("pip and uv cache: Partly failed: "), run.out.constData());
+    }
+
+    // The prompt lists what goes; a folder that appears while it waits is not among it and stays.
+    void folderAppearingAtThePromptIsNotRemoved()
+    {
+        const int terminal = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+        const QByteArray side = ptsname(terminal);
+        QProcess process;
+        process.setProgram(AMPA_CLI_PATH);
+        process.setArguments({"clean"});
+        process.setChildProcessModifier([side] {
+            const int input = open(side.constData(), O_RDWR | O_NOCTTY);
+            dup2(input, STDIN_FILENO);
+        });
+        process.start();
+        QByteArray shown;
+        while (!shown.contains("[y/N]") && process.waitForReadyRead(30000))
+            shown += process.readAllStandardOutput();
+        QVERIFY2(shown.contains("[y/N]"), shown.constData());
+        QVERIFY(!shown.contains(".cache/uv"));
+        TreeBuilder::file(cache("uv/late/wheel"), 5000);
+        QCOMPARE(write(terminal, "y\n", 2), 2);
+        QVERIFY(process.waitForFinished(60000));
+        close(terminal);
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(!fs::exists(cache("pip")));
+        QVERIFY(fs::exists(cache("uv/late/wheel")));
+    }
+
+    // Names come from files anyone can make: what a terminal would obey is shown escaped.
+    void controlCharactersInNamesAreEscaped()
+    {
+        TreeBuilder::file(TestHome::home() / "Downloads/\x1b]0;owned\x07\x1b[2Jfake\nline", 50000);
+        const Run status = cli({"status"});
+        QCOMPARE(status.code, 0);
+        QVERIFY2(!status.out.contains('\x1b') && !status.out.contains('\x07'),
+                 status.out.constData());
+        QVERIFY2(status.out.contains("\\e]0;owned\\x07\\e[2Jfake\\nline"), status.out.constData());
+        // The JSON keeps the real name, escaped its own way.
+        QStringList paths;
+        for (const QJsonValue &item : json(cli({"status", "--json"}))["downloads"].toArray())
+            paths << item["path"].toString();
+        QVERIFY(!paths.filter(QStringLiteral("\x1b[2Jfake\nline")).isEmpty());
+    }
+
+    // A cache base at the home folder is refused, and both outputs say so.
+    void homeAsCacheBaseIsRefusedAndTold()
+    {
+        TreeBuilder::file(TestHome::home() / "pip/mine.txt", 100);
+        qputenv("XDG_CACHE_HOME", TestHome::home().c_str());
+        const Run status = cli({"status"});
+        const Run clean = cli({"clean", "--yes", "--json"});
+        qunsetenv("XDG_CACHE_HOME");
+        QVERIFY2(status.out.startsWith("XDG_CACHE_HOME"), status.out.constData());
+        QCOMPARE(strings(json(clean)["warnings"].toArray()).size(), 1);
+        QVERIFY(fs::exists(TestHome::home() / "pip/mine.txt"));
+        QVERIFY(!fs::exists(cache("pip")));
+        fs::remove_all(TestHome::home() / "pip");
     }
 
     void badUsage_data()

@@ -1,0 +1,32 @@
+#include "TerminalText.h"
+
+namespace {
+
+bool reordersText(char16_t c)
+{
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+} // namespace
+
+QString printable(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c == '\n')
+            shown += QStringLiteral("\\n");
+        else if (c == '\t')
+            shown += QStringLiteral("\\t");
+        else if (c == 0x1B)
+            shown += QStringLiteral("\\e");
+        else if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+            shown += QStringLiteral("\\x%1").arg(int(c), 2, 16, QLatin1Char('0'));
+        else if (reordersText(c))
+            shown += QStringLiteral("\\u{%1}").arg(int(c), 4, 16, QLatin1Char('0'));
+        else
+            shown += ch;
+    }
+    return shown;
+}
