@@ -156,6 +156,47 @@ private slots:
         QVERIFY(model.visibleQuick().size() == 1);
     }
 
+    // One immutable file in the only cache: what went is reported and logged, not "nothing
+    // cleaned"; when nothing could go, the result says why.
+    void partialFailureReportsWhatWent_data()
+    {
+        QTest::addColumn<bool>("somethingGoes");
+        QTest::newRow("most of it goes") << true;
+        QTest::newRow("nothing goes") << false;
+    }
+
+    void partialFailureReportsWhatWent()
+    {
+        QFETCH(bool, somethingGoes);
+        if (geteuid() != 0)
+            QSKIP("only root can make a file that no removal takes (an immutable one)");
+        for (const fs::path &path : {chromeCache, npmCache, pipCache})
+            fs::remove_all(path);
+        if (somethingGoes)
+            makeFile(pipCache / "http/big", 300000);
+        const fs::path stubborn = pipCache / "stubborn";
+        makeFile(stubborn, 10);
+        if (QProcess::execute("chattr", {"+i", QString::fromStdString(stubborn.native())}) != 0)
+            QSKIP("no immutable flag on this file system");
+        const qint64 expected = Engine::size(pipCache) - Engine::size(stubborn);
+        FakeServices fakes;
+        Model model(fakes.services());
+        AMPA_WAIT_IDLE(model);
+        model.cleanQuick();
+        AMPA_WAIT_IDLE(model);
+        QProcess::execute("chattr", {"-i", QString::fromStdString(stubborn.native())});
+        if (somethingGoes) {
+            QCOMPARE(model.result(), fmt(expected) + " freed.");
+            QCOMPARE(logMessages(), QStringList{"cepat: dibebaskan " + fmt(expected)});
+        } else {
+            QVERIFY2(model.result().startsWith("Partly failed: ")
+                         && model.result().contains("stubborn"),
+                     qPrintable(model.result()));
+        }
+        QVERIFY(model.statuses().value("pip").startsWith("Partly failed: "));
+        QVERIFY(fs::exists(stubborn));
+    }
+
     void blockedBy()
     {
         FakeServices fakes;

@@ -112,6 +112,23 @@ private slots:
         QCOMPARE(restart.count(), 1);
     }
 
+    // A refused cache base is told by every scan, and the line goes once the variable is fixed.
+    void refusedBaseFolderIsTold()
+    {
+        qputenv("XDG_CACHE_HOME", TestHome::home().c_str());
+        FakeServices fakes;
+        Model model(fakes.services());
+        QTRY_VERIFY_WITH_TIMEOUT(!model.scanningAdv(), 20000);
+        QCOMPARE(model.warnings().size(), 1);
+        QVERIFY(model.warnings().first().startsWith("XDG_CACHE_HOME"));
+        qunsetenv("XDG_CACHE_HOME");
+        QSignalSpy changed(&model, &Model::warningsChanged);
+        model.refresh();
+        QTRY_VERIFY_WITH_TIMEOUT(!model.scanningAdv(), 20000);
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(model.warnings().isEmpty());
+    }
+
     void refreshWhileScanningIsDropped()
     {
         FakeServices fakes;

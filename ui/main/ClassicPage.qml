@@ -23,6 +23,7 @@ ScrollView {
             Layout.fillWidth: true
             visible: Model.suggestRestart
         }
+        WarningNotes { Layout.fillWidth: true }
         ResultChip {
             objectName: "resultBanner"
             Layout.fillWidth: true

@@ -74,6 +74,7 @@ Themed {
             Layout.fillWidth: true
             visible: Model.suggestRestart
         }
+        WarningNotes { Layout.fillWidth: true }
         ResultChip {
             Layout.fillWidth: true
             visible: Model.result !== ""

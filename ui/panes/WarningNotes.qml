@@ -1,0 +1,23 @@
+import QtQuick
+import QtQuick.Layouts
+import Ampa
+
+// What the user should know about the environment before cleaning, one line each (a cache base
+// folder that was refused). Nothing shows when there is nothing to say.
+ColumnLayout {
+    visible: Model.warnings.length > 0
+    spacing: 4
+
+    Repeater {
+        model: Model.warnings
+        Text {
+            required property string modelData
+            objectName: "warning"
+            Layout.fillWidth: true
+            text: modelData
+            wrapMode: Text.Wrap
+            font.pixelSize: Theme.callout
+            color: Theme.orange
+        }
+    }
+}
