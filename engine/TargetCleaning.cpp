@@ -6,6 +6,8 @@
 #include "Text.h"
 #include "TreeSize.h"
 
+#include <QStandardPaths>
+
 #include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -46,8 +48,26 @@ bool isMountPoint(const fs::path &path)
     return self && above && self->isDirectory && !self->sameMount(*above);
 }
 
+// Whether emptying `folder` would empty one of the user's own folders (Documents, Downloads, …):
+// it is one, or holds one.
+bool holdsAUserFolder(const fs::path &folder)
+{
+    for (const auto location :
+         {QStandardPaths::DesktopLocation, QStandardPaths::DocumentsLocation,
+          QStandardPaths::DownloadLocation, QStandardPaths::MusicLocation,
+          QStandardPaths::PicturesLocation, QStandardPaths::MoviesLocation,
+          QStandardPaths::PublicShareLocation, QStandardPaths::TemplatesLocation}) {
+        const QString place = QStandardPaths::writableLocation(location);
+        std::error_code error;
+        const fs::path real = fs::weakly_canonical(place.toStdString(), error);
+        if (!place.isEmpty() && !error && isSameOrInside(withoutTrailingSlash(real), folder))
+            return true;
+    }
+    return false;
+}
+
 // The user's own link to a cache kept elsewhere: followed when it leads to a folder of the user's
-// that is not "/", the home folder or one of its ancestors.
+// that is not "/", the home folder or one of its ancestors, nor one of the user's own folders.
 TargetFolder throughLink(const fs::path &path)
 {
     std::error_code error;
@@ -56,7 +76,7 @@ TargetFolder throughLink(const fs::path &path)
     const fs::path home = withoutTrailingSlash(fs::weakly_canonical(homeDir(), error));
     if (!destination.empty() && stat(destination.c_str(), &st) == 0 && S_ISDIR(st.st_mode)
         && st.st_uid == geteuid() && !isSameOrInside(home, destination)
-        && !isMountPoint(destination))
+        && !holdsAUserFolder(destination) && !isMountPoint(destination))
         return {path, destination, true, std::nullopt};
     const QString shown = destination.empty() ? QStringLiteral("?") : displayPath(destination);
     return {path, path, false,

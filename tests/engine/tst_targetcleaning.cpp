@@ -146,9 +146,11 @@ private slots:
         symlink(TestHome::home().parent_path(), base / "to-above");
         symlink("/", base / "to-root");
         symlink(outside / "precious.txt", base / "to-file");
+        folder(TestHome::home() / "Documents");
+        symlink(TestHome::home() / "Documents", base / "to-documents");
         const fs::path homeFile = TestHome::home() / "keep-me.txt";
         file(homeFile, 100);
-        for (const char *name : {"to-home", "to-above", "to-root", "to-file"}) {
+        for (const char *name : {"to-home", "to-above", "to-root", "to-file", "to-documents"}) {
             const CacheTarget t = target({base / name});
             QCOMPARE(Engine::urls(t), std::vector<fs::path>{});
             QCOMPARE(Engine::size(t), 0);

@@ -1,8 +1,10 @@
 // Randomly generated hostile homes, each scanned and quick-cleaned, with a hostile download
 // moved to the Trash, an advanced folder removed and the Trash emptied: whatever shape the caches
 // take (links out of them, loops, FIFOs, sockets, odd names, a cache that is itself a link, a
-// file or a FIFO), every byte outside the items acted on is still there afterwards. Reproducible:
-// AMPA_SEED=<seed> runs the same homes; a failure names its seed.
+// file or a FIFO, a cache that is a mount point), and while folders are moved out of the caches
+// during the clean, every byte outside the items acted on is still there afterwards.
+// Reproducible: AMPA_SEED=<seed> runs the same shapes (not the movers' timing); a failure names
+// its seed.
 
 #include "CacheTarget.h"
 #include "FreedesktopTrash.h"
@@ -16,12 +18,15 @@
 
 #include <QRandomGenerator>
 
+#include <atomic>
 #include <cstring>
 #include <fcntl.h>
 #include <random>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -58,6 +63,52 @@ std::string oddName(std::mt19937_64 &random)
         return "f" + std::to_string(random() % 100000);
     return oddNames[pick];
 }
+
+// Whether everything in `before` is still in `after`, unchanged (more may have come).
+bool stillHolds(const std::map<std::string, std::string> &before,
+                const std::map<std::string, std::string> &after)
+{
+    for (const auto &[path, what] : before) {
+        const auto found = after.find(path);
+        if (found == after.end() || found->second != what)
+            return false;
+    }
+    return true;
+}
+
+// Moves folders out of the caches into `into` while a clean runs, as a user tidying up might.
+class Mover {
+public:
+    Mover(std::vector<fs::path> from, fs::path into)
+        : sources(std::move(from)), target(std::move(into)), thread([this] { run(); })
+    {}
+    ~Mover()
+    {
+        stop = true;
+        thread.join();
+    }
+
+private:
+    void run()
+    {
+        for (int i = 0; !stop && !sources.empty(); ++i) {
+            const fs::path &source = sources[static_cast<std::size_t>(i) % sources.size()];
+            std::error_code error;
+            for (const auto &entry : fs::directory_iterator(source, error)) {
+                if (entry.is_directory(error) && !entry.is_symlink(error)) {
+                    rename(entry.path().c_str(), (target / ("moved-" + std::to_string(i))).c_str());
+                    break;
+                }
+            }
+            std::this_thread::yield();
+        }
+    }
+
+    std::vector<fs::path> sources;
+    fs::path target;
+    std::atomic<bool> stop = false;
+    std::thread thread;
+};
 
 void makeSocket(const fs::path &path)
 {
@@ -143,18 +194,42 @@ private slots:
             file(home / ".config/editor/settings.json", 200);
 
             // Each catalogue folder takes a random shape.
-            std::vector<fs::path> cacheFolders;
+            std::vector<fs::path> cacheFolders; // gone after the clean
+            std::vector<fs::path> linksKept;    // links the clean leaves (and where they lead)
+            std::vector<fs::path> relocated;    // folders emptied through the user's link
+            std::vector<fs::path> mounts;       // mount points left alone
+            std::vector<fs::path> trees;        // where the mover takes folders from
+            const fs::path elsewhere = home / "big-disk";
             for (const CacheTarget &target : quickTargets()) {
                 for (const fs::path &path : target.paths) {
                     const fs::path folderPath = Engine::url(path);
-                    cacheFolders.push_back(folderPath);
                     folder(folderPath.parent_path());
-                    switch (random() % 8) {
+                    const auto shape = random() % 10;
+                    if (shape == 1) {
+                        ::symlink(outside.c_str(), folderPath.c_str());
+                        linksKept.push_back(folderPath);
+                        continue;
+                    }
+                    if (shape == 5) {
+                        const fs::path destination = elsewhere / std::to_string(relocated.size());
+                        hostileTree(destination, outside, random, 2);
+                        ::symlink(destination.c_str(), folderPath.c_str());
+                        linksKept.push_back(folderPath);
+                        relocated.push_back(destination);
+                        continue;
+                    }
+                    if (shape == 6 && geteuid() == 0) {
+                        folder(folderPath);
+                        if (mount(outside.c_str(), folderPath.c_str(), nullptr, MS_BIND, nullptr)
+                            == 0) {
+                            mounts.push_back(folderPath);
+                            continue;
+                        }
+                    }
+                    cacheFolders.push_back(folderPath);
+                    switch (shape) {
                     case 0:
                         break; // absent
-                    case 1:
-                        ::symlink(outside.c_str(), folderPath.c_str());
-                        break;
                     case 2:
                         file(folderPath, 100);
                         break;
@@ -166,6 +241,7 @@ private slots:
                         break;
                     default:
                         hostileTree(folderPath, outside, random, static_cast<int>(random() % 6));
+                        trees.push_back(folderPath);
                         break;
                     }
                 }
@@ -173,17 +249,35 @@ private slots:
 
             const auto before = manifest(outside);
             const auto configBefore = manifest(home / ".config/editor");
-            for (const CacheTarget &target : quickTargets()) {
-                QVERIFY(Engine::size(target) >= 0);
-                Engine::clean(target);
-            }
             const QByteArray where = "seed " + QByteArray::number(seed);
-            QVERIFY2(manifest(outside) == before, where.constData());
+            {
+                // Half the homes have someone moving folders out of the caches meanwhile.
+                std::optional<Mover> mover;
+                if (random() % 2)
+                    mover.emplace(trees, outside);
+                for (const CacheTarget &target : quickTargets()) {
+                    QVERIFY(Engine::size(target) >= 0);
+                    Engine::clean(target);
+                }
+            }
+            for (const fs::path &mounted : mounts)
+                QVERIFY2(umount(mounted.c_str()) == 0, where.constData());
+            QVERIFY2(stillHolds(before, manifest(outside)), where.constData());
             QVERIFY2(manifest(home / ".config/editor") == configBefore, where.constData());
             for (const fs::path &folderPath : cacheFolders)
                 QVERIFY2(!fs::exists(fs::symlink_status(folderPath)),
                          (where + " left " + QByteArray::fromStdString(folderPath.native()))
                              .constData());
+            for (const fs::path &link : linksKept)
+                QVERIFY2(fs::is_symlink(link), where.constData());
+            for (const fs::path &destination : relocated)
+                QVERIFY2(fs::is_directory(destination) && fs::is_empty(destination),
+                         where.constData());
+            for (const fs::directory_entry &moved : fs::directory_iterator(outside)) {
+                if (moved.path().filename().native().starts_with("moved-"))
+                    fs::remove_all(moved.path());
+            }
+            QVERIFY2(manifest(outside) == before, where.constData());
 
             // A hostile download to the Trash, an advanced folder removed, the Trash emptied:
             // each touches its item only.
