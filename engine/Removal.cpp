@@ -146,6 +146,8 @@ public:
     {
         frames.push_back({fd, nullptr, rootId, {}, {}, 1});
         openCount = 1;
+        // The first entry is checked: the root may have moved before this pass began.
+        sinceCheck = entriesPerCheck - 1;
         bool clean = false;
         while (!frames.empty() && !aborted && !rootGone) {
             Frame &frame = frames.back();

@@ -250,6 +250,7 @@ private slots:
             const auto before = manifest(outside);
             const auto configBefore = manifest(home / ".config/editor");
             const QByteArray where = "seed " + QByteArray::number(seed);
+            QStringList errors;
             {
                 // Half the homes have someone moving folders out of the caches meanwhile.
                 std::optional<Mover> mover;
@@ -257,15 +258,18 @@ private slots:
                     mover.emplace(trees, outside);
                 for (const CacheTarget &target : quickTargets()) {
                     QVERIFY(Engine::size(target) >= 0);
-                    Engine::clean(target);
+                    if (auto error = Engine::clean(target).error)
+                        errors << *error;
                 }
             }
             for (const fs::path &mounted : mounts)
                 QVERIFY2(umount(mounted.c_str()) == 0, where.constData());
             QVERIFY2(stillHolds(before, manifest(outside)), where.constData());
             QVERIFY2(manifest(home / ".config/editor") == configBefore, where.constData());
+            // A folder stays only when a move stopped its removal, and the clean said so.
+            const bool moveTold = !errors.filter("moved").isEmpty();
             for (const fs::path &folderPath : cacheFolders)
-                QVERIFY2(!fs::exists(fs::symlink_status(folderPath)),
+                QVERIFY2(!fs::exists(fs::symlink_status(folderPath)) || moveTold,
                          (where + " left " + QByteArray::fromStdString(folderPath.native()))
                              .constData());
             for (const fs::path &link : linksKept)
