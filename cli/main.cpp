@@ -3,6 +3,7 @@
 
 #include "Commands.h"
 #include "ProcessLimits.h"
+#include "RunAs.h"
 #include "Text.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,9 @@
 #include <set>
 
 namespace {
+
+// The window's status too when it will not run for this home.
+constexpr int exitRefused = 2;
 
 int usageError(const QString &problem)
 {
@@ -78,6 +82,11 @@ int main(int argc, char *argv[])
             command = argument;
         else
             return usageError(::tr("argumen tak dikenal: ", "unexpected argument: ") + argument);
+    }
+    // Only the help answers for another user's home: every command reads or changes it.
+    if (const auto refusal = Engine::refusalToRun()) {
+        QTextStream(stderr) << *refusal << '\n';
+        return exitRefused;
     }
     if (command.isEmpty())
         return usageError(::tr("perintah tidak ada", "no command given"));

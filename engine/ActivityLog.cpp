@@ -4,35 +4,82 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QtDebug>
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace Engine {
 
 namespace {
 
-// mkdir -p, with private permissions for what it creates (as XDG asks of base folders).
-void makeFolders(const std::filesystem::path &folder)
-{
-    std::filesystem::path partial;
-    for (const auto &part : folder) {
-        partial /= part;
-        if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
-            return;
-    }
-}
+constexpr const char *logName = "Ampa.log";
 
 // Enough for 200 entries of any sane length; a larger log is read from its tail.
 constexpr qint64 tailBytes = 4 * 1024 * 1024;
+
+// A FIFO or a device in place of the log is someone's mistake or trap: say so once, not at every
+// line.
+void warnNotRegular(const std::filesystem::path &path)
+{
+    static std::atomic_flag warned;
+    if (!warned.test_and_set())
+        qWarning("%s is not a regular file: the activity log is not used",
+                 qPrintable(displayPath(path)));
+}
+
+bool ownedByMe(int fd)
+{
+    struct stat st {};
+    return fstat(fd, &st) == 0 && st.st_uid == geteuid();
+}
+
+// The log's folder, opened (following links, so a state folder kept elsewhere still works), and
+// made when missing. Missing folders are made only below an existing folder of the effective
+// user, so root running for someone else's home never leaves folders of its own there. The
+// folder must belong to the effective user too, or a log created in it would take the owner's
+// log from them. -1 when there is no such folder.
+int openLogFolder(const std::filesystem::path &folder)
+{
+    std::vector<std::filesystem::path> missing;
+    std::filesystem::path existing = folder;
+    int fd = -1;
+    while ((fd = open(existing.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) < 0) {
+        if (errno != ENOENT || !existing.has_relative_path())
+            return -1;
+        missing.push_back(existing.filename());
+        existing = existing.parent_path();
+    }
+    if (!ownedByMe(fd)) {
+        close(fd);
+        return -1;
+    }
+    for (auto name = missing.crbegin(); name != missing.crend(); ++name) {
+        // Private, as XDG asks of base folders. What appears in its place meanwhile (a link
+        // included) is not entered.
+        mkdirat(fd, name->c_str(), 0700);
+        const int child =
+            openat(fd, name->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        close(fd);
+        if (child < 0 || !ownedByMe(child)) {
+            if (child >= 0)
+                close(child);
+            return -1;
+        }
+        fd = child;
+    }
+    return fd;
+}
 
 } // namespace
 
 std::filesystem::path logPath()
 {
-    return xdgDir("XDG_STATE_HOME", ".local/state") / "Ampa" / "Ampa.log";
+    return xdgDir("XDG_STATE_HOME", ".local/state") / "Ampa" / logName;
 }
 
 void log(const QString &message)
@@ -43,32 +90,62 @@ void log(const QString &message)
             .toUtf8()
         + '\n';
 
-    constexpr int flags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY;
-    int fd = open(path.c_str(), flags, 0600);
-    if (fd < 0 && errno == ENOENT) {
-        makeFolders(path.parent_path());
-        fd = open(path.c_str(), flags, 0600);
-    }
-    if (fd < 0)
+    const int folder = openLogFolder(path.parent_path());
+    if (folder < 0)
         return;
-    ssize_t written = -1;
-    do
-        written = write(fd, line.constData(), static_cast<size_t>(line.size()));
-    while (written < 0 && errno == EINTR);
+    // No link is followed, and nothing waits: a FIFO without a reader fails at once (ENXIO).
+    const int fd = openat(
+        folder, logName,
+        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0600);
+    struct stat st {};
+    if (fd < 0) {
+        // A link planted here is lost quietly; anything else in the way deserves the warning.
+        if (fstatat(folder, logName, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(st.st_mode)
+            && !S_ISLNK(st.st_mode))
+            warnNotRegular(path);
+        close(folder);
+        return;
+    }
+    close(folder);
+    const bool known = fstat(fd, &st) == 0;
+    if (known && !S_ISREG(st.st_mode)) {
+        warnNotRegular(path);
+    } else if (known && st.st_uid == geteuid()) {
+        // Someone else's log (root running for another user's home) is left to its owner.
+        ssize_t written = -1;
+        do
+            written = write(fd, line.constData(), static_cast<size_t>(line.size()));
+        while (written < 0 && errno == EINTR);
+    }
     close(fd);
 }
 
 QStringList logLines(int limit)
 {
-    QFile file(QString::fromUtf8(logPath().native()));
-    if (limit <= 0 || !file.open(QIODevice::ReadOnly))
+    if (limit <= 0)
         return {};
+    const std::filesystem::path path = logPath();
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    struct stat st {};
+    const bool known = fstat(fd, &st) == 0;
+    if (!known || !S_ISREG(st.st_mode)) {
+        if (known)
+            warnNotRegular(path);
+        close(fd);
+        return {};
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        close(fd);
+        return {};
+    }
     const qint64 start = std::max<qint64>(0, file.size() - tailBytes);
     if (start > 0 && !file.seek(start))
         return {};
     return logEntries(file.readAll(), start > 0, limit);
 }
-
 QStringList logEntries(QByteArray text, bool fromMiddle, int limit)
 {
     // Reading from the middle of the file: the first piece is a partial line, unless it is the

@@ -1,4 +1,5 @@
 #include "ActivityLog.h"
+#include "FileHelper.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
@@ -6,9 +7,14 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr uid_t nobody = 65534;
 
 QByteArray contents(const fs::path &path)
 {
@@ -141,6 +147,101 @@ private slots:
         QCOMPARE(seen.size(), (writers + 1) * perWriter);
         QVERIFY(seen.contains("writer3 399"));
         QVERIFY(seen.contains("main 0"));
+    }
+
+    // A link planted where the log goes: the line is lost, whatever the link names stays as it
+    // was (or absent), and its text is not shown as the history.
+    void plantedLinkIsNotFollowed_data()
+    {
+        QTest::addColumn<bool>("targetExists");
+        QTest::newRow("to a file") << true;
+        QTest::newRow("dangling") << false;
+    }
+    void plantedLinkIsNotFollowed()
+    {
+        QFETCH(bool, targetExists);
+        const fs::path target = TestHome::root() / ("target-" + std::to_string(caseNumber));
+        if (targetExists)
+            TreeBuilder::write(target, "precious\n");
+        TreeBuilder::symlink(target, Engine::logPath());
+        Engine::log("through the link");
+        QVERIFY(fs::is_symlink(Engine::logPath()));
+        if (targetExists)
+            QCOMPARE(contents(target), "precious\n");
+        else
+            QVERIFY(!fs::exists(fs::symlink_status(target)));
+        QVERIFY(Engine::logLines().isEmpty());
+    }
+
+    // Root running for someone else's log (sudo -E) must not append to it.
+    void logOfAnotherUserIsLeftAlone()
+    {
+        if (geteuid() != 0)
+            QSKIP("giving the log to another user needs root");
+        const QByteArray theirs = "2026-01-01T00:00:00Z theirs\n";
+        TreeBuilder::write(Engine::logPath(), theirs);
+        QCOMPARE(chown(Engine::logPath().c_str(), nobody, nobody), 0);
+        Engine::log("written as root");
+        QCOMPARE(contents(Engine::logPath()), theirs);
+    }
+
+    // Folders or a log created as root in another user's home would take their log from them.
+    void nothingCreatedInAnotherUsersHome_data()
+    {
+        QTest::addColumn<QString>("existing");
+        QTest::newRow("bare home") << "";
+        QTest::newRow("state folder") << ".local/state";
+        QTest::newRow("log folder") << ".local/state/Ampa";
+    }
+    void nothingCreatedInAnotherUsersHome()
+    {
+        QFETCH(QString, existing);
+        if (geteuid() != 0)
+            QSKIP("giving a home to another user needs root");
+        const fs::path home = TestHome::root() / ("their-home-" + std::to_string(caseNumber));
+        TreeBuilder::folder(home / existing.toStdString());
+        for (const auto &entry : fs::recursive_directory_iterator(home))
+            QCOMPARE(chown(entry.path().c_str(), nobody, nobody), 0);
+        QCOMPARE(chown(home.c_str(), nobody, nobody), 0);
+        qputenv("XDG_STATE_HOME", (home / ".local/state").c_str());
+        const auto before = TreeBuilder::manifest(home);
+
+        Engine::log("written as root");
+        QCOMPARE(TreeBuilder::manifest(home), before);
+    }
+
+    // A FIFO (or a folder) as the log: reading or writing it must not wait for a partner that
+    // never comes. It is left as it is, with one warning however often it is met.
+    void notARegularFileReturnsAtOnce_data()
+    {
+        QTest::addColumn<bool>("fifo");
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("fifo, writing") << true << QStringList{"log:one", "log:two"};
+        QTest::newRow("fifo, reading") << true << QStringList{"lines", "lines"};
+        QTest::newRow("fifo, both") << true << QStringList{"log:one", "lines", "log:two"};
+        QTest::newRow("folder, both") << false << QStringList{"log:one", "lines", "log:two"};
+    }
+    void notARegularFileReturnsAtOnce()
+    {
+        QFETCH(bool, fifo);
+        QFETCH(QStringList, steps);
+        const fs::path log = Engine::logPath();
+        if (fifo) {
+            TreeBuilder::folder(log.parent_path());
+            QCOMPARE(mkfifo(log.c_str(), 0600), 0);
+        } else {
+            TreeBuilder::folder(log);
+        }
+        const auto before = TreeBuilder::manifest(log.parent_path());
+
+        const FileHelperRun run = runFileHelper(steps);
+        QVERIFY2(run.finished, "the log's reader or writer blocked");
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(run.err.count("not a regular file"), 1);
+        QCOMPARE(TreeBuilder::manifest(log.parent_path()), before);
+        QCOMPARE(fs::symlink_status(log).type(),
+                 fifo ? fs::file_type::fifo : fs::file_type::directory);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "AppShell.h"
 #include "ProcessLimits.h"
+#include "RunAs.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -19,6 +20,11 @@ int main(int argc, char *argv[])
     const bool launchedAtLogin = argc == 2 && std::strcmp(argv[1], "--login") == 0;
     if (argc > 1 && !launchedAtLogin) {
         std::fputs("usage: ampa [--login]\n", stderr);
+        return 2;
+    }
+    // Before the display is opened or any file touched: another user's home is not ours to clean.
+    if (const auto refusal = Engine::refusalToRun()) {
+        std::fputs(qPrintable(*refusal + QLatin1Char('\n')), stderr);
         return 2;
     }
     Engine::raiseOpenFileLimit();

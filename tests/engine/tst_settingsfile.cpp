@@ -1,0 +1,135 @@
+// The settings file as the desktop keeps it: in the configuration folder of the moment, behind a
+// dotfiles link, or replaced by something that is not a file at all.
+
+#include "FileHelper.h"
+#include "Settings.h"
+#include "TestHome.h"
+#include "Text.h"
+#include "TreeBuilder.h"
+
+#include <QFile>
+
+#include <dirent.h>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QByteArray contents(const fs::path &path)
+{
+    QFile file(QString::fromUtf8(path.native()));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+fs::path settingsFile()
+{
+    return TestHome::home() / ".config/Ampa/Ampa.conf";
+}
+
+// Names in /dev that a settings object parked on a device would leave behind (lock and
+// temporary files beside it).
+std::set<std::string> leftoversInDev()
+{
+    std::set<std::string> names;
+    if (DIR *dev = opendir("/dev")) {
+        while (const dirent *entry = readdir(dev)) {
+            const std::string name = entry->d_name;
+            if ((name.starts_with("null") && name != "null") || name.find("Ampa") != name.npos)
+                names.insert(name);
+        }
+        closedir(dev);
+    }
+    return names;
+}
+
+} // namespace
+
+class SettingsFileTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        qputenv("XDG_CONFIG_HOME", (TestHome::home() / ".config").c_str());
+        fs::remove_all(settingsFile().parent_path());
+        fs::remove_all(TestHome::root() / "dotfiles");
+    }
+
+    void savedWhereTheDesktopKeepsIt()
+    {
+        ampaSettings().setValue("language", "id");
+        QVERIFY(contents(settingsFile()).contains("[General]\nlanguage=id\n"));
+        QCOMPARE(::tr("ya", "yes"), "ya");
+    }
+
+    // The configuration folder is read afresh, like every other XDG folder Ampa uses.
+    void followsTheConfigurationFolderOfTheMoment()
+    {
+        const fs::path other = TestHome::root() / "dotfiles/config";
+        TreeBuilder::write(other / "Ampa/Ampa.conf", "[General]\nlanguage=id\n");
+        qputenv("XDG_CONFIG_HOME", other.c_str());
+        QCOMPARE(ampaSettings().value("language").toString(), "id");
+        qputenv("XDG_CONFIG_HOME", (TestHome::home() / ".config").c_str());
+        QVERIFY(!ampaSettings().contains("language"));
+    }
+
+    // A settings file kept elsewhere and linked in is a normal dotfiles set-up: read and written
+    // through the link, which stays.
+    void linkToARegularFileIsUsed()
+    {
+        const fs::path real = TestHome::root() / "dotfiles/Ampa.conf";
+        TreeBuilder::write(real, "[General]\nlanguage=id\n");
+        TreeBuilder::symlink(real, settingsFile());
+        QCOMPARE(ampaSettings().value("language").toString(), "id");
+        {
+            QSettings settings = ampaSettings();
+            settings.setValue("viewMode", "halaman");
+            settings.sync();
+            QCOMPARE(settings.status(), QSettings::NoError);
+        }
+        QVERIFY(fs::is_symlink(settingsFile()));
+        QVERIFY(contents(real).contains("viewMode=halaman"));
+    }
+
+    // Something that is not a regular file where the settings go (a FIFO would block QSettings
+    // forever): defaults are read, nothing is saved, nothing is created or removed anywhere, and
+    // one warning says why.
+    void notARegularFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("fifo") << "fifo";
+        QTest::newRow("link to a fifo") << "link to a fifo";
+        QTest::newRow("folder") << "folder";
+    }
+    void notARegularFile()
+    {
+        QFETCH(QString, kind);
+        const fs::path fifo = kind == "fifo" ? settingsFile() : TestHome::root() / "dotfiles/fifo";
+        if (kind == "folder") {
+            TreeBuilder::folder(settingsFile());
+        } else {
+            TreeBuilder::folder(fifo.parent_path());
+            TreeBuilder::folder(settingsFile().parent_path());
+            QCOMPARE(mkfifo(fifo.c_str(), 0600), 0);
+            if (fifo != settingsFile())
+                TreeBuilder::symlink(fifo, settingsFile());
+        }
+        const auto before = TreeBuilder::manifest(TestHome::root());
+        const auto devBefore = leftoversInDev();
+
+        const FileHelperRun run = runFileHelper(
+            {"get:language", "set:language=id", "get:language", "set:viewMode=halaman"});
+        QVERIFY2(run.finished, "reading or writing the settings blocked");
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, "(default)\nnot saved\n(default)\nnot saved\n");
+        QCOMPARE(run.err.count("not a regular file"), 1);
+        QCOMPARE(TreeBuilder::manifest(TestHome::root()), before);
+        QCOMPARE(leftoversInDev(), devBefore);
+    }
+};
+
+AMPA_TEST_MAIN(SettingsFileTest)
+#include "tst_settingsfile.moc"
