@@ -124,14 +124,16 @@ RemovalBase removalBase(const char *variable, const char *fallbackUnderHome)
         return {fallback, std::nullopt};
     const QString shownValue = Engine::displayPath(value);
     const QString shownFallback = Engine::displayPath(fallback);
-    if (value[0] != '/') {
-        return {fallback, tr(QStringLiteral("%1 (%2) tidak dipakai karena bukan path absolut; "
-                                            "yang dipakai %3.")
-                                 .arg(variable, shownValue, shownFallback),
-                             QStringLiteral("%1 (%2) is not used because it is not an absolute "
-                                            "path; %3 is used instead.")
-                                 .arg(variable, shownValue, shownFallback))};
-    }
+    auto refused = [&](const QString &indonesianWhy, const QString &englishWhy) {
+        return RemovalBase{fallback,
+                           tr(QStringLiteral("%1 (%2) tidak dipakai karena %3; yang dipakai %4.")
+                                  .arg(variable, shownValue, indonesianWhy, shownFallback),
+                              QStringLiteral("%1 (%2) is not used because %3; %4 is used instead.")
+                                  .arg(variable, shownValue, englishWhy, shownFallback))};
+    };
+    if (value[0] != '/')
+        return refused(QStringLiteral("bukan path absolut"),
+                       QStringLiteral("it is not an absolute path"));
     std::error_code error;
     const std::filesystem::path resolved =
         Engine::withoutTrailingSlash(std::filesystem::weakly_canonical(value, error));
@@ -139,12 +141,8 @@ RemovalBase removalBase(const char *variable, const char *fallbackUnderHome)
         Engine::withoutTrailingSlash(std::filesystem::weakly_canonical(Engine::homeDir(), error));
     if (!Engine::isSameOrInside(home, resolved))
         return {value, std::nullopt};
-    return {fallback, tr(QStringLiteral("%1 (%2) tidak dipakai karena menunjuk ke folder home "
-                                        "atau di atasnya; yang dipakai %3.")
-                             .arg(variable, shownValue, shownFallback),
-                         QStringLiteral("%1 (%2) is not used because it points at the home "
-                                        "folder or above it; %3 is used instead.")
-                             .arg(variable, shownValue, shownFallback))};
+    return refused(QStringLiteral("menunjuk ke folder home atau di atasnya"),
+                   QStringLiteral("it points at the home folder or above it"));
 }
 
 QStringList baseFolderWarnings()

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -66,11 +67,11 @@ bool exists(const std::filesystem::path &path)
     return stat(path.c_str(), &st) == 0;
 }
 
-std::optional<std::vector<std::string>> folderEntries(const std::filesystem::path &folder)
+namespace {
+
+// The names in the open stream (not "." and ".."), which it closes.
+std::vector<std::string> namesOf(DIR *dir)
 {
-    DIR *dir = opendir(folder.c_str());
-    if (!dir)
-        return std::nullopt;
     std::vector<std::string> names;
     while (const dirent *entry = readdir(dir)) {
         const std::string name = entry->d_name;
@@ -79,6 +80,29 @@ std::optional<std::vector<std::string>> folderEntries(const std::filesystem::pat
     }
     closedir(dir);
     return names;
+}
+
+} // namespace
+
+std::optional<std::vector<std::string>> folderEntries(const std::filesystem::path &folder)
+{
+    DIR *dir = opendir(folder.c_str());
+    if (!dir)
+        return std::nullopt;
+    return namesOf(dir);
+}
+
+std::optional<std::vector<std::string>> folderEntries(int fd)
+{
+    const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    DIR *dir = copy >= 0 ? fdopendir(copy) : nullptr;
+    if (!dir) {
+        if (copy >= 0)
+            close(copy);
+        return std::nullopt;
+    }
+    rewinddir(dir); // a duplicate shares the reading position
+    return namesOf(dir);
 }
 
 QString displayPath(const std::filesystem::path &path)

@@ -35,6 +35,9 @@ bool exists(const std::filesystem::path &path);
 
 // The names in a folder (not "." and ".."), in listing order; nothing when it cannot be listed.
 std::optional<std::vector<std::string>> folderEntries(const std::filesystem::path &folder);
+// The same for the folder open at `fd` (not taken over), read from its start through a
+// descriptor of its own, so the caller's reading position is left alone.
+std::optional<std::vector<std::string>> folderEntries(int fd);
 
 // The path as text to show or log: UTF-8 where valid, each invalid byte replaced.
 QString displayPath(const std::filesystem::path &path);

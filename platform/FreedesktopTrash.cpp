@@ -77,27 +77,6 @@ QString failure(const fs::path &path, int code)
     return Engine::displayPath(path) + QStringLiteral(": ") + why;
 }
 
-// The names in the folder open at `fd`, read through a descriptor of its own.
-std::optional<std::vector<std::string>> entries(int fd)
-{
-    const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    DIR *dir = copy >= 0 ? fdopendir(copy) : nullptr;
-    if (!dir) {
-        if (copy >= 0)
-            close(copy);
-        return std::nullopt;
-    }
-    rewinddir(dir); // a duplicate shares the reading position
-    std::vector<std::string> names;
-    while (const dirent *entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    closedir(dir);
-    return names;
-}
-
 // Empties one open trash folder; the last failure's text, if any.
 std::optional<QString> emptyTrashFolder(const FreedesktopTrash::OpenFolder &trash)
 {
@@ -113,7 +92,7 @@ std::optional<QString> emptyTrashFolder(const FreedesktopTrash::OpenFolder &tras
 
     // Names come from the files/ listing itself, never from an info file's contents.
     if (files) {
-        const auto names = entries(files.get());
+        const auto names = Engine::folderEntries(files.get());
         if (!names)
             error = failure(filesPath, errno);
         for (const std::string &name : names.value_or(std::vector<std::string>{})) {
@@ -128,7 +107,8 @@ std::optional<QString> emptyTrashFolder(const FreedesktopTrash::OpenFolder &tras
     // Info files whose item is gone describe nothing any more. With files/ unreadable that is
     // unknown, so they stay.
     if (info && (files || noFiles)) {
-        for (const std::string &name : entries(info.get()).value_or(std::vector<std::string>{})) {
+        for (const std::string &name :
+             Engine::folderEntries(info.get()).value_or(std::vector<std::string>{})) {
             if (!name.ends_with(infoSuffix))
                 continue;
             const std::string item = name.substr(0, name.size() - infoSuffix.size());
