@@ -13,6 +13,7 @@
 #include "TreeGenerator.h"
 #include "TreeSize.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 #include <vector>
 
@@ -70,12 +72,19 @@ void line(const char *name, double value, const char *unit = "")
 }
 
 // The command's wall time, run through the same child-process code Ampa uses.
+// A comparison with a tool that failed would be a figure of nothing: stop loudly instead.
 double timeCommand(const QString &program, const QStringList &arguments)
 {
     QElapsedTimer timer;
     timer.start();
-    Engine::shell(program, arguments);
-    return elapsedMs(timer);
+    const Engine::ShellResult result = Engine::shell(program, arguments);
+    const double ms = elapsedMs(timer);
+    if (result.code != 0) {
+        std::fprintf(stderr, "ampa-bench: %s %s failed with %d: %s\n", qPrintable(program),
+                     qPrintable(arguments.join(' ')), result.code, qPrintable(result.out));
+        std::exit(1);
+    }
+    return ms;
 }
 
 QStringList child(const QStringList &arguments, const QProcessEnvironment &environment = {})
@@ -112,6 +121,7 @@ int scanCommand()
     timer.start();
     double sizesMs = 0;
     Model model;
+    model.start();
     QObject::connect(&model, &Model::sizesChanged, &model,
                      [&] { sizesMs = sizesMs ? sizesMs : elapsedMs(timer); });
     QEventLoop loop;
@@ -128,6 +138,7 @@ int scanCommand()
 int cleanCommand()
 {
     Model model;
+    model.start();
     QEventLoop loop;
     QObject::connect(&model, &Model::busyChanged, &loop, [&] {
         if (!model.busy())
@@ -154,15 +165,15 @@ bool compareWalks(const Tree &tree, int rounds)
     const bool haveNcdu = access("/usr/bin/ncdu", X_OK) == 0;
     std::vector<double> ampa, du, ncdu;
     qint64 measured = Engine::size(tree.path); // warm the caches
-    timeCommand("/usr/bin/du", {"-s", "-B1", "-l", path});
+    timeCommand("/usr/bin/du", {"-s", "-B1", "-l", "--", path});
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer timer;
         timer.start();
         measured = Engine::size(tree.path);
         ampa.push_back(elapsedMs(timer));
-        du.push_back(timeCommand("/usr/bin/du", {"-s", "-B1", "-l", path}));
+        du.push_back(timeCommand("/usr/bin/du", {"-s", "-B1", "-l", "--", path}));
         if (haveNcdu)
-            ncdu.push_back(timeCommand("/usr/bin/ncdu", {"-0", "-o", "/dev/null", path}));
+            ncdu.push_back(timeCommand("/usr/bin/ncdu", {"-0", "-o", "/dev/null", "--", path}));
     }
     const std::string prefix = tree.name;
     line(("size_" + prefix + "_ms").c_str(), median(ampa));
@@ -201,7 +212,7 @@ void compareRemoval(const fs::path &base, const TreeGenerator::Shape &shape)
             ampa.push_back(elapsedMs(timer));
         };
         auto timeRm = [&] {
-            rm.push_back(timeCommand("/bin/rm", {"-rf", QString::fromStdString(b.native())}));
+            rm.push_back(timeCommand("/bin/rm", {"-rf", "--", QString::fromStdString(b.native())}));
         };
         if (round == 0) {
             timeAmpa();
@@ -330,18 +341,43 @@ template<typename Make> qint64 cached(const fs::path &root, const std::string &s
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList arguments = QCoreApplication::arguments().mid(1);
+    QCoreApplication::setApplicationVersion(AMPA_VERSION);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "How fast Ampa measures, removes and scans, against du, ncdu and rm -rf.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption quickOption("quick", "A small run.");
+    parser.addOption(quickOption);
+    parser.addPositionalArgument("folder", "Where the trees are generated ($TMPDIR/ampa-bench).",
+                                 "[FOLDER | walk PATH | scan | clean]");
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "ampa-bench: %s\n\n%s", qPrintable(parser.errorText()),
+                     qPrintable(parser.helpText()));
+        return 2;
+    }
+    if (parser.isSet("help"))
+        parser.showHelp(0);
+    if (parser.isSet("version"))
+        parser.showVersion();
+    const QStringList arguments = parser.positionalArguments();
     if (arguments.value(0) == QLatin1String("walk") && arguments.size() == 2)
         return walkCommand(arguments[1].toStdString());
-    if (arguments.value(0) == QLatin1String("scan"))
+    if (arguments.value(0) == QLatin1String("scan") && arguments.size() == 1)
         return scanCommand();
-    if (arguments.value(0) == QLatin1String("clean"))
+    if (arguments.value(0) == QLatin1String("clean") && arguments.size() == 1)
         return cleanCommand();
+    if (arguments.size() > 1) {
+        std::fprintf(stderr, "ampa-bench: unexpected argument: %s\n\n%s", qPrintable(arguments[1]),
+                     qPrintable(parser.helpText()));
+        return 2;
+    }
 
-    const bool quick = arguments.removeAll("--quick") > 0;
+    const bool quick = parser.isSet(quickOption);
     const char *tmp = std::getenv("TMPDIR");
-    const fs::path base = arguments.isEmpty() ? fs::path(tmp && *tmp ? tmp : "/tmp") / "ampa-bench"
-                                              : fs::path(arguments.first().toStdString());
+    const fs::path base =
+        fs::absolute(arguments.isEmpty() ? fs::path(tmp && *tmp ? tmp : "/tmp") / "ampa-bench"
+                                         : fs::path(arguments.first().toStdString()));
     fs::create_directories(base);
 
     TreeGenerator::Shape shape;

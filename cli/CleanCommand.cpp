@@ -4,6 +4,7 @@
 #include "Model.h"
 #include "Paths.h"
 #include "RunningApps.h"
+#include "Settings.h"
 #include "TargetCleaning.h"
 #include "TerminalText.h"
 #include "Text.h"
@@ -102,7 +103,8 @@ int report(const Options &options, qint64 freed, const QString &result,
         QJsonArray paths;
         for (const Engine::TargetFolder &folder : removed)
             paths.append(Engine::displayPath(folder.folder));
-        out << QJsonDocument(QJsonObject{{"warnings", QJsonArray::fromStringList(warnings)},
+        out << QJsonDocument(QJsonObject{{"demo", false},
+                                         {"warnings", QJsonArray::fromStringList(warnings)},
                                          {"freed", freed},
                                          {"result", result},
                                          {"statuses", statusObject},
@@ -127,8 +129,29 @@ int report(const Options &options, qint64 freed, const QString &result,
 
 } // namespace
 
+QString demoNotice()
+{
+    return ::tr("Mode demo: angka contoh, tidak ada yang dihapus.",
+                "Demo mode: sample figures, nothing is removed.");
+}
+
 int runClean(const Options &options)
 {
+    // Neither the real folders nor a simulated result: the user must not take either for real.
+    if (Model::demoValue(ampaSettings().value("demo"))) {
+        QTextStream out(stdout);
+        if (options.json)
+            out << QJsonDocument(QJsonObject{{"demo", true},
+                                             {"freed", 0},
+                                             {"result", demoNotice()},
+                                             {"statuses", QJsonObject{}},
+                                             {"removed", QJsonArray{}},
+                                             {"dryRun", options.dryRun}})
+                       .toJson(QJsonDocument::Indented);
+        else
+            out << demoNotice() << '\n';
+        return exitOk;
+    }
     const Plan planned = plan(Engine::runningAppNames());
 
     if (options.dryRun) {

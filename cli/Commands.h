@@ -28,3 +28,6 @@ void waitUntil(Model &model, const std::function<bool()> &done, bool showProgres
 
 // The usage text, in the user's language.
 QString usage();
+
+// The line that says demo mode is on: sample figures, nothing removed.
+QString demoNotice();

@@ -54,7 +54,8 @@ QJsonObject statusJson(Model &model)
                                     {"size", item.size ? QJsonValue(*item.size) : QJsonValue()},
                                     {"enabled", item.enabled}});
     }
-    return {{"warnings", QJsonArray::fromStringList(model.warnings())},
+    return {{"demo", model.demo()},
+            {"warnings", QJsonArray::fromStringList(model.warnings())},
             {"free", model.freeBytes()},
             {"total", model.totalBytes()},
             {"swapBytes", model.swapBytes()},
@@ -90,6 +91,8 @@ void printItems(QTextStream &out, const QString &title, const std::vector<FileIt
 void printStatus(Model &model, bool verbose)
 {
     QTextStream out(stdout);
+    if (model.demo())
+        out << demoNotice() << '\n';
     for (const QString &warning : model.warnings())
         out << printable(warning) << '\n';
     out << ::tr("Ruang kosong: ", "Free space: ") << fmt(model.freeBytes())
@@ -132,6 +135,7 @@ void printStatus(Model &model, bool verbose)
 int runStatus(const Options &options)
 {
     Model model;
+    model.start();
     waitUntil(
         model, [&model] { return !model.scanning() && !model.scanningAdv(); },
         isatty(STDERR_FILENO));

@@ -6,12 +6,13 @@
 #include "RunAs.h"
 #include "Text.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdio>
+#include <algorithm>
 #include <map>
-#include <set>
+#include <vector>
 
 namespace {
 
@@ -41,7 +42,8 @@ QString usage()
                 "  --verbose   folder setiap cache (status)\n"
                 "  --yes       bersihkan tanpa bertanya (clean)\n"
                 "  --dry-run   tampilkan yang akan dihapus, tanpa menghapus (clean)\n"
-                "  -h, --help  bantuan ini\n",
+                "  -h, --help  bantuan ini\n"
+                "  -v, --version  versi program\n",
                 "Usage: ampa-cli <command> [options]\n"
                 "\n"
                 "Commands:\n"
@@ -54,7 +56,8 @@ QString usage()
                 "  --verbose   the folders of each cache (status)\n"
                 "  --yes       clean without asking (clean)\n"
                 "  --dry-run   show what would be removed, remove nothing (clean)\n"
-                "  -h, --help  this help\n");
+                "  -h, --help  this help\n"
+                "  -v, --version  the program's version\n");
 }
 
 int main(int argc, char *argv[])
@@ -62,27 +65,43 @@ int main(int argc, char *argv[])
     Engine::raiseOpenFileLimit();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("ampa-cli");
+    QCoreApplication::setApplicationVersion(AMPA_VERSION);
 
+    const QCommandLineOption json("json");
+    const QCommandLineOption verbose("verbose");
+    const QCommandLineOption yes("yes");
+    const QCommandLineOption dryRun("dry-run");
+    const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption version(QStringList{"v", "version"});
     // Which options each command takes.
-    const std::map<QString, std::set<QString>> commands{
-        {"status", {"--json", "--verbose"}},
-        {"clean", {"--json", "--yes", "--dry-run"}},
+    const std::map<QString, std::vector<const QCommandLineOption *>> commands{
+        {"status", {&json, &verbose}},
+        {"clean", {&json, &yes, &dryRun}},
         {"log", {}},
     };
-    QString command;
-    QStringList options;
-    for (const QString &argument : QCoreApplication::arguments().mid(1)) {
-        if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
-            QTextStream(stdout) << usage();
-            return exitOk;
-        }
-        if (argument.startsWith(QLatin1Char('-')))
-            options << argument;
-        else if (command.isEmpty())
-            command = argument;
-        else
-            return usageError(::tr("argumen tak dikenal: ", "unexpected argument: ") + argument);
+    QCommandLineParser parser;
+    parser.addOptions({json, verbose, yes, dryRun, help, version});
+    const bool parsed = parser.parse(QCoreApplication::arguments());
+    if (parsed && parser.isSet(help)) {
+        QTextStream(stdout) << usage();
+        return exitOk;
     }
+    if (parsed && parser.isSet(version)) {
+        QTextStream(stdout) << "ampa-cli " << QCoreApplication::applicationVersion() << '\n';
+        return exitOk;
+    }
+    const QStringList positional = parser.positionalArguments();
+    const QString command = positional.value(0);
+    if (!parsed) {
+        const QString name = parser.unknownOptionNames().value(0);
+        const QString option = (name.size() > 1 ? "--" : "-") + name;
+        return usageError(command.isEmpty()
+                              ? ::tr("opsi tak dikenal: ", "unknown option: ") + option
+                              : ::tr("opsi tak dikenal untuk ", "unknown option for ") + command
+                                    + ": " + option);
+    }
+    if (positional.size() > 1)
+        return usageError(::tr("argumen tak dikenal: ", "unexpected argument: ") + positional[1]);
     // Only the help answers for another user's home: every command reads or changes it.
     if (const auto refusal = Engine::refusalToRun()) {
         QTextStream(stderr) << *refusal << '\n';
@@ -93,16 +112,18 @@ int main(int argc, char *argv[])
     const auto known = commands.find(command);
     if (known == commands.end())
         return usageError(::tr("perintah tak dikenal: ", "unknown command: ") + command);
-    Options chosen;
-    for (const QString &option : options) {
-        if (!known->second.contains(option))
+    for (const QCommandLineOption *option : {&json, &verbose, &yes, &dryRun}) {
+        const bool allowed =
+            std::find(known->second.begin(), known->second.end(), option) != known->second.end();
+        if (parser.isSet(*option) && !allowed)
             return usageError(::tr("opsi tak dikenal untuk ", "unknown option for ") + command
-                              + ": " + option);
-        chosen.json |= option == QLatin1String("--json");
-        chosen.verbose |= option == QLatin1String("--verbose");
-        chosen.yes |= option == QLatin1String("--yes");
-        chosen.dryRun |= option == QLatin1String("--dry-run");
+                              + ": --" + option->names().first());
     }
+    Options chosen;
+    chosen.json = parser.isSet(json);
+    chosen.verbose = parser.isSet(verbose);
+    chosen.yes = parser.isSet(yes);
+    chosen.dryRun = parser.isSet(dryRun);
 
     if (command == QLatin1String("log"))
         return runLog();

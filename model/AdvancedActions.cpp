@@ -138,7 +138,7 @@ void Model::runAdvanced(const QString &name, std::function<QString()> work)
         [this](const QString &text) {
             setResult(text);
             setBusy(false);
-            refresh();
+            refreshAfterAction();
         });
 }
 
@@ -223,7 +223,7 @@ void Model::emptyTrash()
                 [this](const QString &text) {
                     setResult(text);
                     setBusy(false);
-                    refresh();
+                    refreshAfterAction();
                 });
         });
 }

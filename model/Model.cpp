@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int rescanSeconds = 1800;
-
 QVariantMap itemMap(const FileItem &item, bool application)
 {
     const QString path = Engine::displayPath(item.url());
@@ -53,12 +51,15 @@ Model::Model(Services services_, QObject *parent) : QObject(parent), services(st
     connect(this, &Model::mauInstalledChanged, this, &Model::advItemsChanged);
     connect(this, &Model::msAppsChanged, this, &Model::advItemsChanged);
 
+    connect(&rescanTimer, &QTimer::timeout, this, &Model::refresh);
+}
+
+void Model::start(std::chrono::milliseconds rescanEvery)
+{
     refresh();
     if (demo())
         startDemo();
-    rescanTimer.setInterval(rescanSeconds * 1000);
-    connect(&rescanTimer, &QTimer::timeout, this, &Model::refresh);
-    rescanTimer.start();
+    rescanTimer.start(rescanEvery);
 }
 
 Model::~Model() = default;
@@ -226,9 +227,18 @@ QList<CacheTarget> Model::visibleQuick() const
     return visible;
 }
 
+bool Model::demoValue(const QVariant &stored)
+{
+    if (stored.typeId() == QMetaType::Bool)
+        return stored.toBool();
+    const QString text = stored.toString().trimmed().toLower();
+    return text == QLatin1String("true") || text == QLatin1String("1")
+           || text == QLatin1String("yes") || text == QLatin1String("on");
+}
+
 bool Model::demo() const
 {
-    return ampaSettings().value("demo", false).toBool();
+    return demoValue(ampaSettings().value("demo"));
 }
 
 QVariantMap Model::sizesMap() const

@@ -14,6 +14,7 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -63,10 +64,16 @@ public:
     enum class Pane { cepat, lanjutan, downloads, aplikasi, log, pengaturan };
     Q_ENUM(Pane)
 
-    // Starts the first scan at once (or loads the sample data in demo mode), runs the demo
-    // start-up steps when demo mode is on, and re-scans every 30 minutes.
+    // Starts nothing: a caller that only cleans (the terminal tool) needs no scan.
     explicit Model(Services services = linuxServices(), QObject *parent = nullptr);
     ~Model() override;
+
+    // Starts the first scan at once (or loads the sample data in demo mode), runs the demo
+    // start-up steps when demo mode is on, and re-scans every `rescanEvery`.
+    void start(std::chrono::milliseconds rescanEvery = std::chrono::minutes(30));
+
+    // Whether a stored `demo` value turns demo mode on: "true", "1", "yes" or "on", in any case.
+    static bool demoValue(const QVariant &stored);
 
     qint64 freeBytes() const { return m_free; }
     qint64 totalBytes() const { return m_total; }
@@ -216,6 +223,8 @@ private:
 
     void moveToTrash(const FileItem &item, const QString &name, const QString &logPrefix);
     void startDemo();
+    // The refresh an action owes: run now, or when the scan in progress ends.
+    void refreshAfterAction();
     void simulateQuickClean();
 
     QVariantMap sizesMap() const;
@@ -229,6 +238,8 @@ private:
     Services services;
     BackgroundTasks tasks;
     QTimer rescanTimer;
+    // An action's own refresh that came while a scan ran: it runs when that scan ends.
+    bool refreshOwed = false;
 
     qint64 m_free = 0;
     qint64 m_total = 0;

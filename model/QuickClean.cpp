@@ -103,6 +103,6 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
                 setResult(::tr("Tidak ada yang perlu dibersihkan.", "Nothing to clean."));
             setBusy(false);
             Q_EMIT quickCleanFinished(run.freed);
-            refresh();
+            refreshAfterAction();
         });
 }

@@ -9,6 +9,7 @@
 #include "TreeSize.h"
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -149,5 +150,15 @@ void Model::scanWhatsApp()
               [this](qint64 bytes) {
                   setAdvValue("whatsapp", bytes);
                   setScanningAdv(false);
+                  if (std::exchange(refreshOwed, false))
+                      refresh();
               });
+}
+
+void Model::refreshAfterAction()
+{
+    if (m_scanning || m_scanningAdv)
+        refreshOwed = true; // this scan may have measured before the action
+    else
+        refresh();
 }

@@ -270,6 +270,30 @@ private slots:
         fs::remove_all(TestHome::home() / "pip");
     }
 
+    // In demo mode the terminal says it shows sample figures, lists no real folder and removes
+    // nothing, in both outputs.
+    void demoModeSaysSoAndRemovesNothing()
+    {
+        ampaSettings().setValue("demo", "yes");
+        const auto before = listing();
+        const Run clean = cli({"clean", "--yes"});
+        const Run dryRun = cli({"clean", "--dry-run"});
+        const QJsonObject cleanJson = json(cli({"clean", "--yes", "--json"}));
+        const QJsonObject statusJson = json(cli({"status", "--json"}));
+        const Run status = cli({"status"});
+        QCOMPARE(listing(), before);
+        for (const Run &run : {clean, dryRun, status}) {
+            QCOMPARE(run.code, 0);
+            QVERIFY2(run.out.startsWith("Demo mode"), run.out.constData());
+            QVERIFY(!run.out.contains(".cache"));
+        }
+        QCOMPARE(cleanJson["demo"].toBool(), true);
+        QCOMPARE(cleanJson["freed"].toInt(), 0);
+        QCOMPARE(statusJson["demo"].toBool(), true);
+        ampaSettings().setValue("demo", "off");
+        QCOMPARE(json(cli({"status", "--json"}))["demo"].toBool(), false);
+    }
+
     void badUsage_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -305,6 +329,45 @@ private slots:
         const Run run = cli({"--help"});
         QCOMPARE(run.code, 0);
         QVERIFY(run.out.startsWith("Usage: ampa-cli <command> [options]"));
+    }
+
+    // Every program answers --help and --version, and an unknown option with its usage and
+    // status 2, touching nothing (the benchmark once generated its trees under "--help").
+    void everyProgramParsesItsArguments_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("ampa-cli") << QStringLiteral(AMPA_CLI_PATH) << QByteArray("ampa-cli");
+        QTest::newRow("ampa") << QStringLiteral(AMPA_WINDOW_PATH) << QByteArray("ampa");
+        QTest::newRow("ampa-bench") << QStringLiteral(AMPA_BENCH_PATH) << QByteArray("ampa-bench");
+    }
+
+    void everyProgramParsesItsArguments()
+    {
+        QFETCH(QString, program);
+        QFETCH(QByteArray, name);
+        const fs::path where = TestHome::root() / "arguments" / name.toStdString();
+        TreeBuilder::folder(where);
+        auto run = [&](const QStringList &arguments) {
+            QProcess process;
+            process.setWorkingDirectory(QString::fromStdString(where.native()));
+            process.start(program, arguments);
+            process.closeWriteChannel();
+            if (!process.waitForFinished(60000))
+                qFatal("%s did not finish", name.constData());
+            return Run{process.exitCode(), process.readAllStandardOutput(),
+                       process.readAllStandardError()};
+        };
+        const Run help = run({"--help"});
+        QCOMPARE(help.code, 0);
+        QVERIFY2(help.out.contains(name), help.out.constData());
+        const Run version = run({"--version"});
+        QCOMPARE(version.code, 0);
+        QCOMPARE(version.out.trimmed().split(' ').last(), QByteArray(AMPA_VERSION));
+        const Run unknown = run({"--no-such-option"});
+        QCOMPARE(unknown.code, 2);
+        QVERIFY2(unknown.err.contains("sage"), unknown.err.constData());
+        QVERIFY(fs::is_empty(where));
     }
 };
 

@@ -79,6 +79,7 @@ private slots:
     {
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         AMPA_WAIT_IDLE(model);
         const std::vector<AdvItem> items = model.advItems();
         QCOMPARE(ids(items), (QStringList{"claudevm", "playwright", "trash"}));
@@ -98,6 +99,7 @@ private slots:
     {
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         AMPA_WAIT_IDLE(model);
 
         // Claude open: refused before any dialog.
@@ -134,6 +136,7 @@ private slots:
         FakeServices fakes;
         fakes.confirmation->answer = true;
         Model model(fakes.services());
+        model.start();
         AMPA_WAIT_IDLE(model);
         fs::remove_all(vm);
         model.activateAdvItem("claudevm");
@@ -149,6 +152,7 @@ private slots:
         fakes.confirmation->answer = true;
         fakes.running->running = {"Claude", "Google Chrome"};
         Model model(fakes.services());
+        model.start();
         AMPA_WAIT_IDLE(model);
         model.activateAdvItem("playwright");
         AMPA_WAIT_IDLE(model);
@@ -164,6 +168,7 @@ private slots:
         makeFile(autoRecovery("Powerpoint") / "Deck \xff.pptx", 1000);
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         AMPA_WAIT_IDLE(model);
         QVERIFY(ids(model.advItems()).contains("autorecover"));
 
@@ -202,6 +207,7 @@ private slots:
     {
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         AMPA_WAIT_IDLE(model);
         // No updater on this machine: no card.
         QVERIFY(!ids(model.advItems()).contains("mau"));
@@ -238,6 +244,7 @@ private slots:
 
         FakeServices fakes({volume});
         Model model(fakes.services());
+        model.start();
         AMPA_WAIT_IDLE(model);
         model.emptyTrash();
         QCOMPARE(model.result(), QString()); // declined: nothing happened
@@ -262,6 +269,7 @@ private slots:
     {
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         AMPA_WAIT_IDLE(model);
         model.restartMac();
         QCOMPARE(fakes.desktop->restartRequests, 1);
@@ -275,6 +283,7 @@ private slots:
         ampaSettings().setValue("demo", true);
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         const AdvItem mau = card(model.advItems(), "mau");
         QVERIFY(mau.enabled);
         QCOMPARE(mau.note, "No Microsoft apps left. This updater is safe to remove.");

@@ -20,10 +20,40 @@ private slots:
         clearLog();
     }
 
+    // Only an explicit yes turns demo mode on; any other text (a typo, "no", "off") leaves it off.
+    void flagValues_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<bool>("on");
+        for (const char *yes : {"true", "1", "yes", "on", "TRUE", " On "})
+            QTest::newRow(yes) << QVariant(QString::fromLatin1(yes)) << true;
+        for (const char *no : {"no", "off", "false", "0", "nope", "", "2"})
+            QTest::newRow(no) << QVariant(QString::fromLatin1(no)) << false;
+        QTest::newRow("bool true") << QVariant(true) << true;
+        QTest::newRow("bool false") << QVariant(false) << false;
+        QTest::newRow("absent") << QVariant() << false;
+    }
+
+    void flagValues()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(bool, on);
+        QSettings settings = ampaSettings();
+        if (stored.isValid())
+            settings.setValue("demo", stored);
+        else
+            settings.remove("demo");
+        settings.sync();
+        FakeServices fakes;
+        Model model(fakes.services());
+        QCOMPARE(model.demo(), on);
+    }
+
     void sampleData()
     {
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         QVERIFY(model.demo());
         QVERIFY(!model.scanning());
         QVERIFY(!model.scanningAdv());
@@ -49,6 +79,7 @@ private slots:
     {
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         model.cleanQuick();
         QVERIFY(model.busy());
         QTRY_VERIFY_WITH_TIMEOUT(!model.busy(), 10000);
@@ -87,6 +118,7 @@ private slots:
         ampaSettings().setValue("demoPane", value);
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         QCOMPARE(model.pane(), pane);
     }
 
@@ -94,6 +126,7 @@ private slots:
     {
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         QCOMPARE(model.pane(), Model::Pane::cepat);
     }
 
@@ -105,6 +138,7 @@ private slots:
         FakeServices fakes;
         fakes.confirmation->answer = true;
         Model model(fakes.services());
+        model.start();
         QTRY_COMPARE_WITH_TIMEOUT(fakes.confirmation->asked.size(), 1, 10000);
         QVERIFY(fakes.confirmation->asked.first().startsWith("Delete the Claude Desktop VM?"));
         QTRY_VERIFY_WITH_TIMEOUT(!model.result().isNull(), 10000);
@@ -116,6 +150,7 @@ private slots:
         ampaSettings().setValue("demoAutoClean", -1);
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         QVERIFY(!model.busy());
         // The timed clean would have set busy at once; nothing is scheduled at all.
         QVERIFY(model.findChildren<QTimer *>().size() <= 1);

@@ -60,6 +60,7 @@ private slots:
             Engine::size(chromeCache) + Engine::size(npmCache) + Engine::size(pipCache);
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         AMPA_WAIT_IDLE(model);
         QSignalSpy scans(&model, &Model::scanningChanged);
 
@@ -83,6 +84,7 @@ private slots:
         FakeServices fakes;
         fakes.running->running = {"Zoom Workplace", "Google Chrome", "Zoom"};
         Model model(fakes.services());
+        model.start();
         AMPA_WAIT_IDLE(model);
         ampaSettings().setValue("language", "id");
         model.cleanQuick();
@@ -124,6 +126,7 @@ private slots:
         if (blocked)
             fakes.running->running = {"Arc", "Comet", "Google Chrome"};
         Model model(fakes.services());
+        model.start();
         AMPA_WAIT_IDLE(model);
         ampaSettings().setValue("language", language);
         model.cleanQuick();
@@ -144,6 +147,7 @@ private slots:
             QSKIP("no immutable flag on this file system");
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         AMPA_WAIT_IDLE(model);
         model.cleanQuick();
         AMPA_WAIT_IDLE(model);
@@ -181,6 +185,7 @@ private slots:
         const qint64 expected = Engine::size(pipCache) - Engine::size(stubborn);
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         AMPA_WAIT_IDLE(model);
         model.cleanQuick();
         AMPA_WAIT_IDLE(model);
@@ -202,6 +207,7 @@ private slots:
         FakeServices fakes;
         fakes.running->running = {"Claude", "Slack"};
         Model model(fakes.services());
+        model.start();
         QCOMPARE(model.blocked({}), std::nullopt);
         QCOMPARE(model.blocked({"Notes"}), std::nullopt);
         QCOMPARE(model.blocked({"Slack", "Claude"}), std::optional<QString>("Slack"));

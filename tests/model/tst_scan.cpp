@@ -38,6 +38,7 @@ private slots:
         FakeServices fakes;
         SignalLog log;
         Model model(fakes.services());
+        model.start();
         // The constructor started the first scan; watch it from here.
         QVERIFY(model.scanning());
         QVERIFY(model.scanningAdv());
@@ -103,6 +104,7 @@ private slots:
     {
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         QTRY_VERIFY_WITH_TIMEOUT(!model.scanningAdv(), 20000);
         QSignalSpy uptime(&model, &Model::uptimeChanged);
         QSignalSpy restart(&model, &Model::suggestRestartChanged);
@@ -118,6 +120,7 @@ private slots:
         qputenv("XDG_CACHE_HOME", TestHome::home().c_str());
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         QTRY_VERIFY_WITH_TIMEOUT(!model.scanningAdv(), 20000);
         QCOMPARE(model.warnings().size(), 1);
         QVERIFY(model.warnings().first().startsWith("XDG_CACHE_HOME"));
@@ -129,10 +132,63 @@ private slots:
         QVERIFY(model.warnings().isEmpty());
     }
 
+    // Made but not started, the model measures nothing: a caller that only cleans waits on no
+    // scan.
+    void constructionStartsNothing()
+    {
+        FakeServices fakes;
+        Model model(fakes.services());
+        QTest::qWait(300);
+        QVERIFY(!model.scanning() && !model.scanningAdv());
+        QVERIFY(model.sizes().isEmpty());
+        QCOMPARE(model.totalBytes(), 0);
+    }
+
+    // The regular rescan, with an interval short enough to see it come round twice.
+    void rescansOnItsInterval()
+    {
+        FakeServices fakes;
+        Model model(fakes.services());
+        QSignalSpy scans(&model, &Model::scanningChanged);
+        model.start(std::chrono::milliseconds(300));
+        // Each scan raises and lowers the flag: three scans are six changes.
+        QTRY_VERIFY_WITH_TIMEOUT(scans.count() >= 6, 20000);
+    }
+
+    // A clean that ends while a scan runs owes a refresh: it runs when that scan ends, so the
+    // figures are not the ones measured before the clean.
+    void cleanEndingDuringAScanRefreshesAfterIt()
+    {
+        const fs::path pip = userCacheDir().native() + "pip";
+        makeFile(pip / "http/wheel", 50000);
+        // A large Downloads keeps the scan busy after the caches were measured.
+        for (int folder = 0; folder < 40; ++folder) {
+            for (int i = 0; i < 500; ++i)
+                makeFile(TestHome::home() / "Downloads" / ("d" + std::to_string(folder))
+                             / ("f" + std::to_string(i)),
+                         0);
+        }
+        FakeServices fakes;
+        Model model(fakes.services());
+        model.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!model.scanning(), 20000);
+        QVERIFY(model.sizes().value("pip") > 0);
+        bool scanRanAtTheEnd = false;
+        connect(&model, &Model::quickCleanFinished, this,
+                [&] { scanRanAtTheEnd = model.scanningAdv(); });
+        model.cleanQuick();
+        AMPA_WAIT_IDLE(model);
+        QTRY_VERIFY_WITH_TIMEOUT(!model.scanning() && !model.scanningAdv(), 20000);
+        QVERIFY2(scanRanAtTheEnd, "the scan ended before the clean: nothing was owed");
+        QCOMPARE(model.sizes().value("pip"), 0);
+        fs::remove_all(TestHome::home() / "Downloads");
+    }
+
     void refreshWhileScanningIsDropped()
     {
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         QSignalSpy scanningSpy(&model, &Model::scanningChanged);
         model.refresh();
         model.refresh();
@@ -159,6 +215,7 @@ private slots:
     {
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         QVERIFY(model.uptime() < 5);
         QVERIFY(model.uptime() >= 0);
         QVERIFY(!model.suggestRestart() || Engine::swapTotal() > 1'999'999'999);
@@ -174,6 +231,7 @@ private slots:
         for (int i = 0; i < 5; ++i) {
             FakeServices fakes;
             auto model = std::make_unique<Model>(fakes.services());
+            model->start();
             QVERIFY(model->scanning());
             model.reset();
             QCoreApplication::processEvents();
@@ -188,6 +246,7 @@ private slots:
     {
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         model.showSettingsPage();
         QCOMPARE(model.pane(), Model::Pane::pengaturan);
         QVERIFY(!model.showSettings());

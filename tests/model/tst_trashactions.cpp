@@ -53,6 +53,7 @@ private slots:
         makeFile(apps() / "Editor.AppImage", 40000);
         fakes = FakeServices();
         model = std::make_unique<Model>(fakes.services());
+        model->start();
         AMPA_WAIT_IDLE(*model);
         QCOMPARE(model->downloads().size(), 2u);
         QCOMPARE(model->apps().size(), 2u);

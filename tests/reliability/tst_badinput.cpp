@@ -50,6 +50,7 @@ private slots:
         QCOMPARE(::tr("ya", "yes"), "yes");
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         QCOMPARE(model.pane(), Model::Pane::cepat);
         QVERIFY(!model.busy()); // no automatic clean from a value that is not a number
         AMPA_WAIT_IDLE(model);

@@ -48,6 +48,7 @@ private slots:
 
         FakeServices fakes;
         Model model(fakes.services());
+        model.start();
         int cleans = 0;
         for (int call = 0; call < 1000; ++call) {
             fakes.confirmation->answer = random() % 2 == 0;

@@ -83,6 +83,8 @@ int main(int argc, char **argv)
     Engine::log("lanjutan: trash /home/user/Downloads/Budget 2026.xlsx");
 
     Model model;
+
+    model.start();
     QQmlEngine engine;
     ViewHost::prepare(engine, model);
     // Importing the module once registers its types.

@@ -48,6 +48,7 @@ constexpr int trayWaitSeconds = 30;
 AppShell::AppShell(bool launchedAtLogin) : model(desktopServices())
 {
     ModelSingleton::instance = &model;
+    model.start();
     prepareEngine(engine);
     QQmlComponent importer(&engine);
     importer.setData("import Ampa\nimport QtQml\nQtObject {}\n", QUrl("qrc:/ampa/import.qml"));

@@ -1,27 +1,45 @@
-// ampa: the window program. It takes no argument but --login, which the autostart entry passes.
+// ampa: the window program. It takes no argument but --login, which the autostart entry passes
+// (and --help, --version).
 
 #include "AppShell.h"
 #include "ProcessLimits.h"
 #include "RunAs.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 #include <QQuickStyle>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <cstdio>
-#include <cstring>
 
 Q_IMPORT_QML_PLUGIN(AmpaPlugin)
 
 int main(int argc, char *argv[])
 {
     // Checked before anything else, so a wrong call gets its answer even without a display.
-    const bool launchedAtLogin = argc == 2 && std::strcmp(argv[1], "--login") == 0;
-    if (argc > 1 && !launchedAtLogin) {
-        std::fputs("usage: ampa [--login]\n", stderr);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    const QCommandLineOption login("login", "Started at login: only the tray icon, when it is on.");
+    const QCommandLineOption help({"h", "help"}, "Show this help.");
+    const QCommandLineOption version({"v", "version"}, "Show the version.");
+    parser.addOptions({login, help, version});
+    const bool parsed = parser.parse(arguments);
+    if (parsed && parser.isSet(help)) {
+        std::fputs("usage: ampa [--login | --help | --version]\n", stdout);
+        return 0;
+    }
+    if (parsed && parser.isSet(version)) {
+        std::fputs("ampa " AMPA_VERSION "\n", stdout);
+        return 0;
+    }
+    if (!parsed || !parser.positionalArguments().isEmpty()) {
+        std::fputs("usage: ampa [--login | --help | --version]\n", stderr);
         return 2;
     }
+    const bool launchedAtLogin = parser.isSet(login);
     // Before the display is opened or any file touched: another user's home is not ours to clean.
     if (const auto refusal = Engine::refusalToRun()) {
         std::fputs(qPrintable(*refusal + QLatin1Char('\n')), stderr);
