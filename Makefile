@@ -2,7 +2,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test test-sanitize fuzz package bench format clean
+.PHONY: deps build run test lint test-sanitize fuzz package bench format clean
 FUZZ_SECONDS ?= 60
 
 deps:
@@ -19,6 +19,10 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 300
+
+# The C++ sources formatted as .clang-format says, and qmllint content with every view.
+lint: $(BUILD)/build.ninja
+	cmake --build $(BUILD) --target format-check all_qmllint
 
 # The whole test suite again, built with AddressSanitizer, UndefinedBehaviorSanitizer and
 # LeakSanitizer; any report fails the test that printed it.
