@@ -1,5 +1,6 @@
 #include "ActivityLog.h"
 
+#include "EngineLogging.h"
 #include "Paths.h"
 
 #include <QDateTime>
@@ -28,8 +29,8 @@ void warnNotRegular(const std::filesystem::path &path)
 {
     static std::atomic_flag warned;
     if (!warned.test_and_set())
-        qWarning("%s is not a regular file: the activity log is not used",
-                 qPrintable(displayPath(path)));
+        qCWarning(lcEngine, "%s is not a regular file: the activity log is not used",
+                  qPrintable(displayPath(path)));
 }
 
 bool ownedByMe(int fd)

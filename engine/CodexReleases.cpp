@@ -1,5 +1,6 @@
 #include "CodexReleases.h"
 
+#include "EngineLogging.h"
 #include "Paths.h"
 #include "ProcessTable.h"
 
@@ -165,8 +166,11 @@ std::vector<std::filesystem::path> codexOldReleases(const std::filesystem::path 
     if (candidates.empty())
         return {};
     // Without the process list no release can be known to be unused: remove none.
-    if (!markInUse(candidates, procRoot))
+    if (!markInUse(candidates, procRoot)) {
+        qCWarning(lcEngine, "old releases kept: the process table %s cannot be read",
+                  procRoot.c_str());
         return {};
+    }
     std::vector<std::filesystem::path> removable;
     for (Candidate &candidate : candidates) {
         if (!candidate.inUse)

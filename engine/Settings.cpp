@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include "EngineLogging.h"
 #include "Paths.h"
 
 #include <QFile>
@@ -27,8 +28,8 @@ QSettings ampaSettings()
     if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
         static std::atomic_flag warned;
         if (!warned.test_and_set())
-            qWarning("%s is not a regular file: settings are neither read nor saved",
-                     qPrintable(Engine::displayPath(path)));
+            qCWarning(lcEngine, "%s is not a regular file: settings are neither read nor saved",
+                      qPrintable(Engine::displayPath(path)));
         // Nothing can exist below a character device, and nothing can be created there, whoever
         // runs the program: every read finds no file and every save fails with ENOTDIR, lock and
         // temporary files included. (/dev/null itself would get them beside it, in /dev.)

@@ -1,5 +1,7 @@
 #include "Shell.h"
 
+#include "EngineLogging.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -57,6 +59,7 @@ ShellResult shell(const QString &executable, const QStringList &arguments)
     close(pipeFds[1]);
     if (spawnError != 0) {
         close(pipeFds[0]);
+        qCWarning(lcEngine, "cannot start %s: %s", program.constData(), std::strerror(spawnError));
         return {-1, errorText(spawnError)};
     }
 

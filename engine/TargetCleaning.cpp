@@ -1,6 +1,7 @@
 #include "TargetCleaning.h"
 
 #include "CodexReleases.h"
+#include "EngineLogging.h"
 #include "FolderIdentity.h"
 #include "Paths.h"
 #include "Text.h"
@@ -143,13 +144,18 @@ CleanResult clean(const CacheTarget &target, const std::optional<std::vector<fs:
             continue;
         if (folder.refused) {
             result.error = displayPath(folder.path) + QStringLiteral(": ") + *folder.refused;
+            qCInfo(lcEngine, "%s: left alone: %s", folder.path.c_str(),
+                   qPrintable(*folder.refused));
             continue;
         }
         RemovalResult removed =
             folder.viaLink ? emptyFolder(folder.folder) : removeItem(folder.path);
         result.freed += removed.freed;
-        if (removed.error)
+        if (removed.error) {
+            qCWarning(lcEngine, "%s: partly removed: %s", target.id.toUtf8().constData(),
+                      qPrintable(*removed.error));
             result.error = std::move(removed.error);
+        }
     }
     return result;
 }

@@ -1,9 +1,12 @@
 #include "TreeSize.h"
 
+#include "EngineLogging.h"
 #include "FolderIdentity.h"
 #include "Paths.h"
 
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -116,8 +119,12 @@ private:
     std::shared_ptr<Folder> open(const Pending &item) const
     {
         const int fd = openat(item.parent->fd, item.name.c_str(), dirFlags);
-        if (fd < 0)
+        if (fd < 0) {
+            if (errno != ENOENT) // gone meanwhile is no failure
+                qCWarning(lcEngine, "not measured: folder %s: %s", item.name.c_str(),
+                          std::strerror(errno));
             return nullptr;
+        }
         const std::optional<FolderIdentity> id = identify(fd);
         if (!id || !id->sameMount(rootId)) {
             close(fd);
@@ -180,6 +187,8 @@ qint64 size(const std::filesystem::path &path)
         struct stat st {};
         if (fstatat(AT_FDCWD, target.c_str(), &st, statFlags) != 0)
             return 0;
+        if (S_ISDIR(st.st_mode))
+            qCWarning(lcEngine, "measured as 0: %s cannot be read", target.c_str());
         return S_ISDIR(st.st_mode) ? 0 : allocated(st);
     }
     const std::optional<FolderIdentity> root = identify(fd);

@@ -2,6 +2,7 @@
 
 #include "ActivityLog.h"
 #include "Model.h"
+#include "ModelLogging.h"
 #include "Office.h"
 #include "Paths.h"
 #include "Removal.h"
@@ -133,6 +134,7 @@ void Model::runAdvanced(const QString &name, std::function<QString()> work)
         [name, work = std::move(work)] {
             const QString text = work();
             Engine::log("lanjutan: " + name + ": " + text);
+            qCInfo(lcModel, "%s: %s", qPrintable(name), qPrintable(text));
             return text;
         },
         [this](const QString &text) {

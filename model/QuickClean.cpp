@@ -2,6 +2,7 @@
 
 #include "ActivityLog.h"
 #include "Model.h"
+#include "ModelLogging.h"
 #include "TargetCleaning.h"
 #include "Text.h"
 
@@ -84,6 +85,9 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
                 }
             }
             Engine::log("cepat: dibebaskan " + fmt(run.freed));
+            qCInfo(lcModel, "quick clean: %lld bytes freed, %lld skipped, last failure: %s",
+                   static_cast<long long>(run.freed), static_cast<long long>(run.skipped),
+                   qPrintable(run.failure.value_or(QStringLiteral("none"))));
             return run;
         },
         [this](QuickCleanResult run) {

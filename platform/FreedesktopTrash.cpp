@@ -2,6 +2,7 @@
 #include "FreedesktopTrash.h"
 
 #include "Paths.h"
+#include "PlatformLogging.h"
 #include "Removal.h"
 #include "Text.h"
 
@@ -173,6 +174,7 @@ std::optional<QString> FreedesktopTrash::moveToTrash(const fs::path &path)
     QString text = error ? QString::fromUtf8(error->message) : QStringLiteral("?");
     if (error)
         g_error_free(error);
+    qCWarning(lcPlatform, "not moved to the Trash: %s: %s", path.c_str(), qPrintable(text));
     return text;
 }
 
@@ -232,6 +234,8 @@ std::optional<QString> FreedesktopTrash::emptyFolders(Folders folders)
         errors << *failed;
     if (errors.isEmpty())
         return std::nullopt;
+    qCWarning(lcPlatform, "the Trash was not emptied whole: %s",
+              qPrintable(errors.join(QStringLiteral("; "))));
     return errors.join(QStringLiteral("; "));
 }
 

@@ -284,7 +284,18 @@ private slots:
     void noProcessListRemovesNothing()
     {
         install(standalone(), {"1.0", "2.0", "3.0", "4.0"});
+        // The neutral result says why under ampa.engine, for a user's report.
+        static QStringList engineWarnings;
+        engineWarnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+                if (type == QtWarningMsg && QByteArray(context.category) == "ampa.engine")
+                    engineWarnings << message;
+            });
         QCOMPARE(Engine::codexOldReleases(TestHome::root() / "no-proc"), Paths{});
+        qInstallMessageHandler(previous);
+        QCOMPARE(engineWarnings.size(), 1);
+        QVERIFY(engineWarnings.first().contains("no-proc"));
         TreeBuilder::folder(TestHome::root() / "empty-proc");
         QCOMPARE(Engine::codexOldReleases(TestHome::root() / "empty-proc"), Paths{});
         TreeBuilder::file(TestHome::root() / "proc-file", 10);

@@ -11,6 +11,7 @@
 #include "Settings.h"
 #include "SymbolImageProvider.h"
 #include "Text.h"
+#include "UiLogging.h"
 
 #include <QAction>
 #include <QApplication>
@@ -118,7 +119,8 @@ QQuickWindow *AppShell::createWindow(const QByteArray &element)
     component.setData("import Ampa\n" + element + "\n", QUrl("qrc:/ampa/window.qml"));
     auto *window = qobject_cast<QQuickWindow *>(component.create());
     if (!window)
-        qWarning("cannot create %s: %s", element.constData(), qPrintable(component.errorString()));
+        qCWarning(lcUi, "cannot create %s: %s", element.constData(),
+                  qPrintable(component.errorString()));
     return window;
 }
 

@@ -1,0 +1,3 @@
+#include "ModelLogging.h"
+
+Q_LOGGING_CATEGORY(lcModel, "ampa.model")
