@@ -1,6 +1,7 @@
 #include "LargeItems.h"
 
 #include "Paths.h"
+#include "Stop.h"
 #include "TreeSize.h"
 
 #include <QStandardPaths>
@@ -43,8 +44,11 @@ std::vector<FileItem> largest(const std::vector<std::filesystem::path> &entries,
 {
     std::vector<FileItem> items;
     items.reserve(entries.size());
-    for (const std::filesystem::path &entry : entries)
+    for (const std::filesystem::path &entry : entries) {
+        if (stopRequested())
+            break;
         items.emplace_back(entry, size(entry), modifiedTime(entry));
+    }
     std::stable_sort(items.begin(), items.end(),
                      [](const FileItem &a, const FileItem &b) { return a.size() > b.size(); });
     const auto keep = std::min(items.size(), static_cast<std::size_t>(std::max(count, 0)));

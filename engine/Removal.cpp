@@ -2,6 +2,7 @@
 
 #include "FolderIdentity.h"
 #include "Paths.h"
+#include "Stop.h"
 #include "Text.h"
 
 #include <atomic>
@@ -45,6 +46,11 @@ bool outOfDescriptors()
 QString errorText(int code)
 {
     return QString::fromLocal8Bit(std::strerror(code));
+}
+
+QString stoppedText()
+{
+    return ::tr("penghapusan dihentikan", "removal stopped");
 }
 
 QString movedText()
@@ -137,7 +143,8 @@ public:
     // `rootInPlace` tells whether the root folder still lies where the removal found it.
     Remover(std::filesystem::path root, FolderIdentity rootIdentity,
             std::function<bool()> rootInPlace)
-        : rootPath(std::move(root)), rootId(rootIdentity), inPlace(std::move(rootInPlace))
+        : rootPath(std::move(root)), rootId(rootIdentity), inPlace(std::move(rootInPlace)),
+          stop(currentStop())
     {}
 
     // Empties the folder open at `fd` (taken over). False when something inside stays, when the
@@ -150,6 +157,10 @@ public:
         sinceCheck = entriesPerCheck - 1;
         bool clean = false;
         while (!frames.empty() && !aborted && !rootGone) {
+            if (stopRequested(stop)) {
+                abort({}, stoppedText());
+                break;
+            }
             Frame &frame = frames.back();
             if (!frame.dir && !openStream(frame))
                 break;
@@ -191,6 +202,7 @@ private:
     std::filesystem::path rootPath;
     FolderIdentity rootId;
     std::function<bool()> inPlace;
+    const std::atomic<bool> *stop;
     std::vector<Frame> frames;
     std::size_t openCount = 0;
     std::size_t shallowestOpen = 1; // no open frame between the root and this index
@@ -537,7 +549,9 @@ std::optional<QString> removeSubfoldersInParallel(int fd, const Place &target,
     std::atomic<std::size_t> next = 0;
     std::mutex lock;
     std::optional<QString> stopped;
+    const std::atomic<bool> *stop = currentStop();
     auto work = [&] {
+        const StopScope scope(stop);
         qint64 mine = 0;
         std::optional<QString> error;
         for (std::size_t i = next++; i < folders.size(); i = next++) {

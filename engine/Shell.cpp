@@ -1,10 +1,13 @@
 #include "Shell.h"
 
 #include "EngineLogging.h"
+#include "Stop.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -64,9 +67,21 @@ ShellResult shell(const QString &executable, const QStringList &arguments)
     }
 
     // Drain before waiting: a child whose output outgrows the pipe would otherwise never exit.
+    // A child that outlives the work asked to stop (one waiting on a password dialog, say) is
+    // ended rather than waited for.
     QByteArray output;
     char buffer[65536];
+    const std::atomic<bool> *stop = currentStop();
+    bool ended = false;
     for (;;) {
+        pollfd ready{pipeFds[0], POLLIN, 0};
+        if (poll(&ready, 1, stop ? 100 : -1) == 0) {
+            if (!ended && stopRequested(stop)) {
+                kill(pid, SIGTERM);
+                ended = true;
+            }
+            continue;
+        }
         const ssize_t got = read(pipeFds[0], buffer, sizeof buffer);
         if (got > 0)
             output.append(buffer, got);

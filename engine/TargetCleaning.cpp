@@ -4,6 +4,7 @@
 #include "EngineLogging.h"
 #include "FolderIdentity.h"
 #include "Paths.h"
+#include "Stop.h"
 #include "Text.h"
 #include "TreeSize.h"
 
@@ -140,6 +141,8 @@ CleanResult clean(const CacheTarget &target, const std::optional<std::vector<fs:
 {
     CleanResult result;
     for (const TargetFolder &folder : resolve(target)) {
+        if (stopRequested())
+            break;
         if (only && std::find(only->begin(), only->end(), folder.path) == only->end())
             continue;
         if (folder.refused) {

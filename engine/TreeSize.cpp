@@ -3,6 +3,7 @@
 #include "EngineLogging.h"
 #include "FolderIdentity.h"
 #include "Paths.h"
+#include "Stop.h"
 
 #include <cerrno>
 #include <condition_variable>
@@ -58,7 +59,7 @@ struct Pending {
 // number of folders waiting, never the number of files.
 class Walk {
 public:
-    Walk(int rootFd, const FolderIdentity &root) : rootId(root)
+    Walk(int rootFd, const FolderIdentity &root) : rootId(root), stop(currentStop())
     {
         active.push_back(std::make_shared<Folder>(rootFd));
     }
@@ -78,6 +79,7 @@ public:
 
 private:
     FolderIdentity rootId;
+    const std::atomic<bool> *stop; // the caller's: the helpers look at it too
     std::mutex lock;
     std::condition_variable wake;
     std::vector<std::shared_ptr<Folder>> active; // being read
@@ -90,6 +92,10 @@ private:
     std::shared_ptr<Folder> next(std::unique_lock<std::mutex> &held)
     {
         for (;;) {
+            if (stopRequested(stop)) {
+                wake.notify_all();
+                return nullptr;
+            }
             if (!active.empty())
                 return active.back();
             if (!pending.empty()) {

@@ -3,6 +3,7 @@
 #include "ActivityLog.h"
 #include "Model.h"
 #include "ModelLogging.h"
+#include "Stop.h"
 #include "TargetCleaning.h"
 #include "Text.h"
 
@@ -72,6 +73,9 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
         [running, only = std::move(only)] {
             QuickCleanResult run;
             for (const CacheTarget &target : quickTargets()) {
+                // Quitting: what went so far is still logged below.
+                if (Engine::stopRequested())
+                    break;
                 if (const auto blocker = firstBlocker(target, running)) {
                     run.statuses.insert(target.id, skippedStatus(*blocker));
                     ++run.skipped;

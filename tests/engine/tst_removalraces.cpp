@@ -2,6 +2,7 @@
 // itself renamed, another removal of the same tree.
 
 #include "Removal.h"
+#include "Stop.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
@@ -128,6 +129,22 @@ private slots:
             QVERIFY2(!second.error, qPrintable(second.error.value_or("")));
             QVERIFY(!fs::exists(target));
         }
+    }
+
+    // Work asked to stop (the program quitting) removes nothing more and says it stopped, on
+    // every thread of the removal.
+    void stopFlagEndsTheRemoval()
+    {
+        const fs::path target = base / "cache";
+        for (int d = 0; d < 8; ++d)
+            flatFolder(target / ("d" + std::to_string(d)), 50);
+        const auto before = manifest(target);
+        std::atomic<bool> stop = true;
+        const Engine::StopScope scope(&stop);
+        const Engine::RemovalResult result = Engine::removeItem(target);
+        QVERIFY2(result.error && result.error->contains("removal stopped"),
+                 qPrintable(result.error.value_or("no error")));
+        QCOMPARE(manifest(target), before);
     }
 
 private:

@@ -1,4 +1,5 @@
 #include "Helper.h"
+#include "Stop.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 #include "TreeSize.h"
@@ -185,6 +186,20 @@ private slots:
         const qint64 measured = Engine::size(dir("cache"));
         umount(dir("cache/bound").c_str());
         QCOMPARE(measured, allocated(dir("cache/own.bin")));
+    }
+
+    // Work asked to stop ends its walk early with what it has: a set flag measures next to
+    // nothing of a large tree, on every worker.
+    void stopFlagEndsTheWalk()
+    {
+        const fs::path tree = base / "tree";
+        for (int folder = 0; folder < 50; ++folder)
+            file(tree / ("d" + std::to_string(folder)) / "data", 40000);
+        const qint64 whole = Engine::size(tree);
+        QVERIFY(whole >= 50 * 40000);
+        std::atomic<bool> stop = true;
+        const Engine::StopScope scope(&stop);
+        QVERIFY(Engine::size(tree) < whole);
     }
 };
 

@@ -202,6 +202,31 @@ private slots:
         QVERIFY(fs::exists(stubborn));
     }
 
+    // Quitting during a clean stops it at the entry in hand; what went is still logged.
+    void quittingDuringACleanLogsWhatWent()
+    {
+        for (int folder = 0; folder < 20; ++folder) {
+            for (int i = 0; i < 2500; ++i)
+                makeFile(pipCache / ("d" + std::to_string(folder)) / ("f" + std::to_string(i)), 0);
+        }
+        const fs::path first = pipCache / "http/x";
+        {
+            FakeServices fakes;
+            Model model(fakes.services());
+            model.cleanQuick();
+            QTRY_VERIFY_WITH_TIMEOUT(!fs::exists(first), 20000);
+        }
+        QCOMPARE(logMessages().size(), 1);
+        QVERIFY(logMessages().first().startsWith("cepat: dibebaskan "));
+        QVERIFY2(fs::exists(pipCache) && !fs::is_empty(pipCache),
+                 "the clean ended before quitting");
+        // Nothing of it runs on once the model is gone.
+        const auto left = TreeBuilder::manifest(pipCache);
+        QTest::qWait(500);
+        QCOMPARE(TreeBuilder::manifest(pipCache), left);
+        QVERIFY(fs::exists(keep));
+    }
+
     void blockedBy()
     {
         FakeServices fakes;
