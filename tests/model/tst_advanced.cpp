@@ -265,6 +265,25 @@ private slots:
         QVERIFY(fs::exists(TestHome::home() / "precious.txt"));
     }
 
+    // A trash folder that cannot be emptied safely: the action says it failed, names it, still
+    // logs the attempt, and what it held stays.
+    void emptyingTheTrashFailsAndSaysWhy()
+    {
+        const fs::path volume = TestHome::root() / "shared-volume";
+        const fs::path volumeTrash = volume / (".Trash-" + std::to_string(geteuid()));
+        seedTrash(volumeTrash, "theirs-or-ours", 1000);
+        chmod(volume.c_str(), 0777); // others may rename anything of ours into place
+        FakeServices fakes({volume});
+        Model model(fakes.services());
+        fakes.confirmation->answer = true;
+        model.emptyTrash();
+        AMPA_WAIT_IDLE(model);
+        QVERIFY2(model.result().startsWith("Failed: ") && model.result().contains("left alone"),
+                 qPrintable(model.result()));
+        QCOMPARE(logMessages(), QStringList{"lanjutan: kosongkan trash"});
+        QVERIFY(fs::exists(volumeTrash / "files/theirs-or-ours/content"));
+    }
+
     void restartLogsTheSwapFirst()
     {
         FakeServices fakes;

@@ -100,6 +100,20 @@ private slots:
         QCOMPARE(model.visibleQuick().size(), 7);
     }
 
+    // The regular rescan in demo mode loads the sample figures again, as after a simulated clean.
+    void rescanReloadsTheSamples()
+    {
+        FakeServices fakes;
+        Model model(fakes.services());
+        model.start(std::chrono::milliseconds(1500));
+        const qint64 sample = model.quickTotal();
+        QVERIFY(sample > 0);
+        model.cleanQuick();
+        QTRY_VERIFY_WITH_TIMEOUT(!model.busy(), 10000);
+        QVERIFY(model.quickTotal() < sample);
+        QTRY_COMPARE_WITH_TIMEOUT(model.quickTotal(), sample, 10000);
+    }
+
     void presetPane_data()
     {
         QTest::addColumn<QVariant>("value");

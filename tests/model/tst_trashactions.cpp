@@ -86,6 +86,28 @@ private slots:
         QVERIFY(!model->scanning()); // no new scan
     }
 
+    // An application image lying in Downloads is handled as an application: its own texts, and
+    // it leaves the applications' list rather than the downloads'.
+    void applicationImageInDownloads()
+    {
+        makeFile(downloads() / "Tool.AppImage", 20000);
+        model->refresh();
+        AMPA_WAIT_IDLE(*model);
+        const FileItem *image = find(model->downloads(), downloads() / "Tool.AppImage");
+        QVERIFY(image);
+        fakes.confirmation->answer = true;
+        model->trashItem(image->id().toString());
+        QCOMPARE(fakes.confirmation->asked.size(), 1);
+        QVERIFY2(fakes.confirmation->asked.first().startsWith("Move Tool to the Trash? | "),
+                 qPrintable(fakes.confirmation->asked.first()));
+        QTRY_VERIFY(fs::exists(trashFiles() / "Tool.AppImage"));
+        QTRY_COMPARE(model->result(),
+                     "Tool moved to the Trash. Empty the Trash to get the space back.");
+        QCOMPARE(logMessages(),
+                 QStringList{"lanjutan: trash aplikasi "
+                             + QString::fromStdString((downloads() / "Tool.AppImage").native())});
+    }
+
     void emptyDownloadShowsZero()
     {
         ampaSettings().setValue("language", "id");
