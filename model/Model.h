@@ -109,17 +109,9 @@ public:
 
     // The first of `names`, in order, that is running now; none for an empty list.
     std::optional<QString> blocked(const QStringList &names) const;
-    // Shows the confirmation and runs `action` only when the user confirms.
-    void ask(const QString &title, const QString &message, const QString &confirmLabel,
-             const std::function<void()> &action);
-    // Runs `work` in the background, logs "lanjutan: <name>: <text>", publishes the text and
-    // scans again.
-    void runAdvanced(const QString &name, std::function<QString()> work);
-    void removeFolder(const QString &name, const std::filesystem::path &path,
-                      const QStringList &blockers, const QString &title, const QString &message);
+    // Moves a listed item to the Trash: an application image as an application, anything else
+    // as a download, each behind its confirmation.
     void trash(const FileItem &item);
-    void trashApp(const FileItem &item);
-    void trashDownload(const FileItem &item);
 
     // The quick clean's rules, shared with what previews it: the first of the target's blockers
     // that runs, and the status of a target skipped for it.
@@ -210,6 +202,17 @@ protected:
     void setBootDate(QDateTime date);
 
 private:
+    // Shows the confirmation and runs `action` only when the user confirms.
+    void ask(const QString &title, const QString &message, const QString &confirmLabel,
+             const std::function<void()> &action);
+    // Runs `work` in the background, logs "lanjutan: <name>: <text>", publishes the text and
+    // scans again.
+    void runAdvanced(const QString &name, std::function<QString()> work);
+    void removeFolder(const QString &name, const std::filesystem::path &path,
+                      const QStringList &blockers, const QString &title, const QString &message);
+    void trashApp(const FileItem &item);
+    void trashDownload(const FileItem &item);
+
     const FileItem *findItem(const QString &id) const;
     // The scan, one step after the other; each step measures in the background and publishes
     // before the next begins.
