@@ -58,7 +58,7 @@ QString shown(const Engine::TargetFolder &folder)
     if (!folder.viaLink)
         return printable(Engine::displayPath(folder.path));
     return printable(Engine::displayPath(folder.path) + " → " + Engine::displayPath(folder.folder))
-           + ::tr(" (dikosongkan)", " (emptied)");
+           + bilingual(" (dikosongkan)", " (emptied)");
 }
 
 QString nameOf(const QString &id)
@@ -75,7 +75,7 @@ bool confirmOnTerminal(const Plan &plan)
     QTextStream out(stdout);
     for (const Engine::TargetFolder &folder : plan.folders)
         out << "  " << shown(folder) << '\n';
-    out << ::tr("Hapus cache ini? [y/N] ", "Delete these caches? [y/N] ");
+    out << bilingual("Hapus cache ini? [y/N] ", "Delete these caches? [y/N] ");
     out.flush();
     char answer[16] = {};
     if (!std::fgets(answer, sizeof answer, stdin))
@@ -131,8 +131,8 @@ int report(const Options &options, qint64 freed, const QString &result,
 
 QString demoNotice()
 {
-    return ::tr("Mode demo: angka contoh, tidak ada yang dihapus.",
-                "Demo mode: sample figures, nothing is removed.");
+    return bilingual("Mode demo: angka contoh, tidak ada yang dihapus.",
+                     "Demo mode: sample figures, nothing is removed.");
 }
 
 int runClean(const Options &options)
@@ -160,21 +160,21 @@ int runClean(const Options &options)
         for (const Engine::TargetFolder &folder : planned.folders)
             freed += sizes.emplace_back(Engine::size(folder.folder));
         return report(options, freed,
-                      ::tr(fmt(freed) + " akan dibebaskan.", fmt(freed) + " would be freed."),
+                      bilingual(fmt(freed) + " akan dibebaskan.", fmt(freed) + " would be freed."),
                       planned.statuses, planned.folders, sizes);
     }
 
     if (!options.yes) {
         if (!isatty(STDIN_FILENO)) {
             QTextStream(stderr) << "ampa-cli: "
-                                << ::tr("bukan terminal; pakai --yes untuk membersihkan tanpa "
-                                        "bertanya",
-                                        "not a terminal; use --yes to clean without asking")
+                                << bilingual("bukan terminal; pakai --yes untuk membersihkan tanpa "
+                                             "bertanya",
+                                             "not a terminal; use --yes to clean without asking")
                                 << '\n';
             return exitUsage;
         }
         if (!confirmOnTerminal(planned)) {
-            QTextStream(stdout) << ::tr("Dibatalkan.", "Cancelled.") << '\n';
+            QTextStream(stdout) << bilingual("Dibatalkan.", "Cancelled.") << '\n';
             return exitOk;
         }
     }

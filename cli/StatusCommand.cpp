@@ -80,7 +80,7 @@ void printItems(QTextStream &out, const QString &title, const std::vector<FileIt
 {
     out << '\n' << title << '\n';
     if (items.empty())
-        out << "  " << ::tr("(kosong)", "(none)") << '\n';
+        out << "  " << bilingual("(kosong)", "(none)") << '\n';
     for (const FileItem &item : items) {
         const QString name = applications ? Engine::appName(item.url())
                                           : QString::fromUtf8(item.url().filename().native());
@@ -95,23 +95,24 @@ void printStatus(Model &model, bool verbose)
         out << demoNotice() << '\n';
     for (const QString &warning : model.warnings())
         out << printable(warning) << '\n';
-    out << ::tr("Ruang kosong: ", "Free space: ") << fmt(model.freeBytes())
-        << ::tr(" dari ", " of ") << fmt(model.totalBytes()) << '\n';
+    out << bilingual("Ruang kosong: ", "Free space: ") << fmt(model.freeBytes())
+        << bilingual(" dari ", " of ") << fmt(model.totalBytes()) << '\n';
     if (model.isLow())
-        out << ::tr("Kosong. Di bawah 10 GB, komputer bisa melambat.",
-                    "Free. Under 10 GB, a computer can slow down.")
+        out << bilingual("Kosong. Di bawah 10 GB, komputer bisa melambat.",
+                         "Free. Under 10 GB, a computer can slow down.")
             << '\n';
-    out << "Swap: " << fmt(model.swapBytes()) << " · " << ::tr("Menyala ", "On for ")
+    out << "Swap: " << fmt(model.swapBytes()) << " · " << bilingual("Menyala ", "On for ")
         << uptimeText(model.uptime()) << '\n';
     if (model.suggestRestart()) {
         const QString swap = fmt(model.swapBytes());
-        out << ::tr("Saran: restart. Restart mengembalikan " + swap + " swap.",
-                    "Suggested: a restart. A restart frees " + swap + " of swap.")
+        out << bilingual("Saran: restart. Restart mengembalikan " + swap + " swap.",
+                         "Suggested: a restart. A restart frees " + swap + " of swap.")
             << '\n';
     }
 
     out << '\n'
-        << ::tr("Pembersihan cepat", "Quick clean") << " (" << fmt(model.quickTotal()) << ")\n";
+        << bilingual("Pembersihan cepat", "Quick clean") << " (" << fmt(model.quickTotal())
+        << ")\n";
     for (const CacheTarget &target : quickTargets()) {
         out << row(target.name, fmt(model.sizes().value(target.id)));
         if (verbose) {
@@ -120,14 +121,14 @@ void printStatus(Model &model, bool verbose)
         }
     }
 
-    out << '\n' << ::tr("Opsi lanjutan", "Advanced options") << '\n';
+    out << '\n' << bilingual("Opsi lanjutan", "Advanced options") << '\n';
     for (const AdvItem &item : model.advItems()) {
         out << row(item.title, item.size ? fmt(*item.size) : QString()) << "      " << item.note
             << '\n';
     }
-    printItems(out, ::tr("Item terbesar di Downloads", "Largest items in Downloads"),
+    printItems(out, bilingual("Item terbesar di Downloads", "Largest items in Downloads"),
                model.downloads(), false);
-    printItems(out, ::tr("Aplikasi terbesar", "Largest apps"), model.apps(), true);
+    printItems(out, bilingual("Aplikasi terbesar", "Largest apps"), model.apps(), true);
 }
 
 } // namespace

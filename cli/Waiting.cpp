@@ -10,10 +10,10 @@ void waitUntil(Model &model, const std::function<bool()> &done, bool showProgres
     QTextStream err(stderr);
     QString shown;
     auto check = [&] {
-        const QString stage = model.busy()       ? ::tr("Membersihkan", "Cleaning")
-                              : model.scanning() ? ::tr("Memindai cache", "Scanning caches")
+        const QString stage = model.busy()       ? bilingual("Membersihkan", "Cleaning")
+                              : model.scanning() ? bilingual("Memindai cache", "Scanning caches")
                               : model.scanningAdv()
-                                  ? ::tr("Memindai data besar", "Scanning large data")
+                                  ? bilingual("Memindai data besar", "Scanning large data")
                                   : QString();
         if (showProgress && stage != shown) {
             // One line on the terminal, rewritten in place and cleared at the end.

@@ -30,34 +30,35 @@ int usageError(const QString &problem)
 
 QString usage()
 {
-    return ::tr("Pemakaian: ampa-cli <perintah> [opsi]\n"
-                "\n"
-                "Perintah:\n"
-                "  status      ruang kosong, saran, cache, opsi lanjutan dan item terbesar\n"
-                "  clean       pembersihan cepat: cache aplikasi yang terbuka dilewati\n"
-                "  log         log aktivitas, yang terbaru dulu\n"
-                "\n"
-                "Opsi:\n"
-                "  --json      satu objek JSON, bukan teks (status, clean)\n"
-                "  --verbose   folder setiap cache (status)\n"
-                "  --yes       bersihkan tanpa bertanya (clean)\n"
-                "  --dry-run   tampilkan yang akan dihapus, tanpa menghapus (clean)\n"
-                "  -h, --help  bantuan ini\n"
-                "  -v, --version  versi program\n",
-                "Usage: ampa-cli <command> [options]\n"
-                "\n"
-                "Commands:\n"
-                "  status      free space, hints, caches, advanced items and the largest items\n"
-                "  clean       the quick clean: caches of apps that are open are skipped\n"
-                "  log         the activity log, newest first\n"
-                "\n"
-                "Options:\n"
-                "  --json      one JSON object instead of text (status, clean)\n"
-                "  --verbose   the folders of each cache (status)\n"
-                "  --yes       clean without asking (clean)\n"
-                "  --dry-run   show what would be removed, remove nothing (clean)\n"
-                "  -h, --help  this help\n"
-                "  -v, --version  the program's version\n");
+    return bilingual(
+        "Pemakaian: ampa-cli <perintah> [opsi]\n"
+        "\n"
+        "Perintah:\n"
+        "  status      ruang kosong, saran, cache, opsi lanjutan dan item terbesar\n"
+        "  clean       pembersihan cepat: cache aplikasi yang terbuka dilewati\n"
+        "  log         log aktivitas, yang terbaru dulu\n"
+        "\n"
+        "Opsi:\n"
+        "  --json      satu objek JSON, bukan teks (status, clean)\n"
+        "  --verbose   folder setiap cache (status)\n"
+        "  --yes       bersihkan tanpa bertanya (clean)\n"
+        "  --dry-run   tampilkan yang akan dihapus, tanpa menghapus (clean)\n"
+        "  -h, --help  bantuan ini\n"
+        "  -v, --version  versi program\n",
+        "Usage: ampa-cli <command> [options]\n"
+        "\n"
+        "Commands:\n"
+        "  status      free space, hints, caches, advanced items and the largest items\n"
+        "  clean       the quick clean: caches of apps that are open are skipped\n"
+        "  log         the activity log, newest first\n"
+        "\n"
+        "Options:\n"
+        "  --json      one JSON object instead of text (status, clean)\n"
+        "  --verbose   the folders of each cache (status)\n"
+        "  --yes       clean without asking (clean)\n"
+        "  --dry-run   show what would be removed, remove nothing (clean)\n"
+        "  -h, --help  this help\n"
+        "  -v, --version  the program's version\n");
 }
 
 int main(int argc, char *argv[])
@@ -96,27 +97,28 @@ int main(int argc, char *argv[])
         const QString name = parser.unknownOptionNames().value(0);
         const QString option = (name.size() > 1 ? "--" : "-") + name;
         return usageError(command.isEmpty()
-                              ? ::tr("opsi tak dikenal: ", "unknown option: ") + option
-                              : ::tr("opsi tak dikenal untuk ", "unknown option for ") + command
-                                    + ": " + option);
+                              ? bilingual("opsi tak dikenal: ", "unknown option: ") + option
+                              : bilingual("opsi tak dikenal untuk ", "unknown option for ")
+                                    + command + ": " + option);
     }
     if (positional.size() > 1)
-        return usageError(::tr("argumen tak dikenal: ", "unexpected argument: ") + positional[1]);
+        return usageError(bilingual("argumen tak dikenal: ", "unexpected argument: ")
+                          + positional[1]);
     // Only the help answers for another user's home: every command reads or changes it.
     if (const auto refusal = Engine::refusalToRun()) {
         QTextStream(stderr) << *refusal << '\n';
         return exitRefused;
     }
     if (command.isEmpty())
-        return usageError(::tr("perintah tidak ada", "no command given"));
+        return usageError(bilingual("perintah tidak ada", "no command given"));
     const auto known = commands.find(command);
     if (known == commands.end())
-        return usageError(::tr("perintah tak dikenal: ", "unknown command: ") + command);
+        return usageError(bilingual("perintah tak dikenal: ", "unknown command: ") + command);
     for (const QCommandLineOption *option : {&json, &verbose, &yes, &dryRun}) {
         const bool allowed =
             std::find(known->second.begin(), known->second.end(), option) != known->second.end();
         if (parser.isSet(*option) && !allowed)
-            return usageError(::tr("opsi tak dikenal untuk ", "unknown option for ") + command
+            return usageError(bilingual("opsi tak dikenal untuk ", "unknown option for ") + command
                               + ": --" + option->names().first());
     }
     Options chosen;

@@ -18,14 +18,14 @@ QList<CacheTarget> catalogue(Platform platform)
     const std::filesystem::path config = userConfigDir();
     // The clang module cache sits directly in the per-user cache folder on both platforms.
     const std::filesystem::path clangModules = cache + "clang/ModuleCache";
-    const QString browsing = tr("Dibuat ulang saat browsing", "Rebuilt while you browse");
+    const QString browsing = bilingual("Dibuat ulang saat browsing", "Rebuilt while you browse");
 
     auto paths = [mac](Paths macPaths, Paths linuxPaths) { return mac ? macPaths : linuxPaths; };
 
     return {
         {"codex",
-         tr("Versi lama Codex", "Old Codex versions"),
-         tr("Versi aktif dan dua terbaru disimpan", "The active and two newest are kept"),
+         bilingual("Versi lama Codex", "Old Codex versions"),
+         bilingual("Versi aktif dan dua terbaru disimpan", "The active and two newest are kept"),
          "shippingbox",
          {},
          {},
@@ -62,30 +62,31 @@ QList<CacheTarget> catalogue(Platform platform)
          {"Google Chrome"},
          false,
          "Google Chrome"},
-        {"zoom", "Cache Zoom", tr("Dibuat ulang saat Zoom dipakai", "Rebuilt when Zoom is used"),
-         "video", paths({"~/Library/Caches/us.zoom.xos"}, {cache + "zoom"}),
+        {"zoom", "Cache Zoom",
+         bilingual("Dibuat ulang saat Zoom dipakai", "Rebuilt when Zoom is used"), "video",
+         paths({"~/Library/Caches/us.zoom.xos"}, {cache + "zoom"}),
          mac ? QStringList{"zoom.us"} : QStringList{"Zoom", "Zoom Workplace"}, false, "zoom.us"},
-        {"zcode", tr("Unduhan update zcode", "zcode update downloads"),
-         tr("Diunduh ulang saat update berikutnya", "Downloaded again at the next update"),
+        {"zcode", bilingual("Unduhan update zcode", "zcode update downloads"),
+         bilingual("Diunduh ulang saat update berikutnya", "Downloaded again at the next update"),
          "arrow.down.circle",
          paths({"~/Library/Caches/@zcodedesktop-updater"}, {cache + "@zcodedesktop-updater"})},
-        {"brew", "Cache Homebrew", tr("Unduhan paket lama", "Old package downloads"), "mug",
+        {"brew", "Cache Homebrew", bilingual("Unduhan paket lama", "Old package downloads"), "mug",
          paths({"~/Library/Caches/Homebrew"}, {cache + "Homebrew"})},
         {"npm",
          "Cache npm",
-         tr("Unduhan paket Node.js", "Node.js package downloads"),
+         bilingual("Unduhan paket Node.js", "Node.js package downloads"),
          "cube",
          {"~/.npm/_cacache"}},
-        {"pip", tr("Cache pip dan uv", "pip and uv cache"),
-         tr("Unduhan paket Python", "Python package downloads"), "cube",
+        {"pip", bilingual("Cache pip dan uv", "pip and uv cache"),
+         bilingual("Unduhan paket Python", "Python package downloads"), "cube",
          paths({"~/Library/Caches/pip", "~/.cache/uv"}, {cache + "pip", cache + "uv"})},
-        {"build", tr("Cache build Go dan node-gyp", "Go and node-gyp build cache"),
-         tr("Hasil kompilasi sementara", "Temporary build output"), "hammer",
+        {"build", bilingual("Cache build Go dan node-gyp", "Go and node-gyp build cache"),
+         bilingual("Hasil kompilasi sementara", "Temporary build output"), "hammer",
          paths({"~/Library/Caches/go-build", "~/Library/Caches/node-gyp"},
                {cache + "go-build", cache + "node-gyp"})},
         {"clang",
-         tr("Cache compiler Clang dan Swift", "Clang and Swift compiler cache"),
-         tr("Dibuat ulang saat kompilasi berikutnya", "Rebuilt at the next compile"),
+         bilingual("Cache compiler Clang dan Swift", "Clang and Swift compiler cache"),
+         bilingual("Dibuat ulang saat kompilasi berikutnya", "Rebuilt at the next compile"),
          "hammer",
          {clangModules}},
     };
@@ -125,11 +126,12 @@ RemovalBase removalBase(const char *variable, const char *fallbackUnderHome)
     const QString shownValue = Engine::displayPath(value);
     const QString shownFallback = Engine::displayPath(fallback);
     auto refused = [&](const QString &indonesianWhy, const QString &englishWhy) {
-        return RemovalBase{fallback,
-                           tr(QStringLiteral("%1 (%2) tidak dipakai karena %3; yang dipakai %4.")
-                                  .arg(variable, shownValue, indonesianWhy, shownFallback),
-                              QStringLiteral("%1 (%2) is not used because %3; %4 is used instead.")
-                                  .arg(variable, shownValue, englishWhy, shownFallback))};
+        return RemovalBase{
+            fallback,
+            bilingual(QStringLiteral("%1 (%2) tidak dipakai karena %3; yang dipakai %4.")
+                          .arg(variable, shownValue, indonesianWhy, shownFallback),
+                      QStringLiteral("%1 (%2) is not used because %3; %4 is used instead.")
+                          .arg(variable, shownValue, englishWhy, shownFallback))};
     };
     if (value[0] != '/')
         return refused(QStringLiteral("bukan path absolut"),

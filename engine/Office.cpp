@@ -108,14 +108,14 @@ QString removeMAU(const OfficeSystem &system)
         removeItem(url(item));
 
     if (privileged.code == 0) {
-        return mauInstalled(system)
-                   ? tr("Sebagian file MAU masih tersisa.", "Some MAU files are still there.")
-                   : tr("Microsoft AutoUpdate sudah dihapus.",
-                        "Microsoft AutoUpdate has been removed.");
+        return mauInstalled(system) ? bilingual("Sebagian file MAU masih tersisa.",
+                                                "Some MAU files are still there.")
+                                    : bilingual("Microsoft AutoUpdate sudah dihapus.",
+                                                "Microsoft AutoUpdate has been removed.");
     }
     if (privileged.code == dismissed)
-        return tr("Dibatalkan.", "Cancelled.");
-    return tr("Gagal: ", "Failed: ") + privileged.out;
+        return bilingual("Dibatalkan.", "Cancelled.");
+    return bilingual("Gagal: ", "Failed: ") + privileged.out;
 }
 
 } // namespace Engine

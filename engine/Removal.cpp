@@ -50,18 +50,18 @@ QString errorText(int code)
 
 QString stoppedText()
 {
-    return ::tr("penghapusan dihentikan", "removal stopped");
+    return bilingual("penghapusan dihentikan", "removal stopped");
 }
 
 QString movedText()
 {
-    return ::tr("folder dipindahkan saat dihapus; penghapusan dihentikan",
-                "a folder was moved during removal; removal stopped");
+    return bilingual("folder dipindahkan saat dihapus; penghapusan dihentikan",
+                     "a folder was moved during removal; removal stopped");
 }
 
 QString mountPointText()
 {
-    return ::tr("titik mount, tidak disentuh", "is a mount point and was left alone");
+    return bilingual("titik mount, tidak disentuh", "is a mount point and was left alone");
 }
 
 // The allocation that unlinking the entry gives back: a regular file's, and only when this is
@@ -433,8 +433,8 @@ private:
         std::optional<FolderIdentity> id = identify(fd);
         if (!id || !id->sameMount(rootId)) {
             close(fd);
-            fail(name, ::tr("ada di sistem file lain dan tidak disentuh",
-                            "is on another file system and was left alone"));
+            fail(name, bilingual("ada di sistem file lain dan tidak disentuh",
+                                 "is on another file system and was left alone"));
             frame.kept.insert(name);
             return;
         }

@@ -18,22 +18,24 @@ std::optional<QString> refusalToRun()
     struct stat st {};
     if (stat(home.c_str(), &st) != 0) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        return ::tr(QStringLiteral("Ampa membersihkan folder home pengguna yang menjalankannya, "
-                                   "dan %1 tidak bisa dibuka: %2.")
-                        .arg(shown, reason),
-                    QStringLiteral("Ampa cleans the home folder of the user who runs it, and %1 "
-                                   "cannot be opened: %2.")
-                        .arg(shown, reason));
+        return bilingual(
+            QStringLiteral("Ampa membersihkan folder home pengguna yang menjalankannya, "
+                           "dan %1 tidak bisa dibuka: %2.")
+                .arg(shown, reason),
+            QStringLiteral("Ampa cleans the home folder of the user who runs it, and %1 "
+                           "cannot be opened: %2.")
+                .arg(shown, reason));
     }
     if (st.st_uid == geteuid())
         return std::nullopt;
-    return ::tr(QStringLiteral("Ampa membersihkan folder home pengguna yang menjalankannya, dan %1 "
-                               "milik pengguna lain. Jalankan Ampa sebagai pengguna itu, tanpa "
-                               "sudo.")
-                    .arg(shown),
-                QStringLiteral("Ampa cleans the home folder of the user who runs it, and %1 "
-                               "belongs to another user. Run Ampa as that user, without sudo.")
-                    .arg(shown));
+    return bilingual(
+        QStringLiteral("Ampa membersihkan folder home pengguna yang menjalankannya, dan %1 "
+                       "milik pengguna lain. Jalankan Ampa sebagai pengguna itu, tanpa "
+                       "sudo.")
+            .arg(shown),
+        QStringLiteral("Ampa cleans the home folder of the user who runs it, and %1 "
+                       "belongs to another user. Run Ampa as that user, without sudo.")
+            .arg(shown));
 }
 
 } // namespace Engine

@@ -82,22 +82,22 @@ TargetFolder throughLink(const fs::path &path)
         return {path, destination, true, std::nullopt};
     const QString shown = destination.empty() ? QStringLiteral("?") : displayPath(destination);
     return {path, path, false,
-            ::tr("tautan ke " + shown + ", tidak disentuh",
-                 "is a link to " + shown + " and was left alone")};
+            bilingual("tautan ke " + shown + ", tidak disentuh",
+                      "is a link to " + shown + " and was left alone")};
 }
 
 TargetFolder resolveOne(const fs::path &path)
 {
     if (!insideABase(path))
         return {path, path, false,
-                ::tr("di luar folder yang dibersihkan, tidak disentuh",
-                     "is outside the folders Ampa cleans and was left alone")};
+                bilingual("di luar folder yang dibersihkan, tidak disentuh",
+                          "is outside the folders Ampa cleans and was left alone")};
     struct stat st {};
     if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
         return throughLink(path);
     if (S_ISDIR(st.st_mode) && isMountPoint(path))
         return {path, path, false,
-                ::tr("titik mount, tidak disentuh", "is a mount point and was left alone")};
+                bilingual("titik mount, tidak disentuh", "is a mount point and was left alone")};
     return {path, path, false, std::nullopt};
 }
 

@@ -13,7 +13,7 @@ bool isIndonesian()
     return ampaSettings().value("language", "en").toString() == QLatin1String("id");
 }
 
-QString tr(const QString &indonesian, const QString &english)
+QString bilingual(const QString &indonesian, const QString &english)
 {
     return isIndonesian() ? indonesian : english;
 }
@@ -77,9 +77,9 @@ QString uptimeText(double seconds)
     const qint64 s = static_cast<qint64>(std::min(seconds, limit));
     const qint64 hours = (s % 86400) / 3600;
     if (s < 86400)
-        return tr(QString::number(hours) + QStringLiteral(" jam"),
-                  QString::number(hours) + QStringLiteral(" h"));
+        return bilingual(QString::number(hours) + QStringLiteral(" jam"),
+                         QString::number(hours) + QStringLiteral(" h"));
     const qint64 days = s / 86400;
-    return tr(QStringLiteral("%1 hari %2 jam").arg(days).arg(hours),
-              QStringLiteral("%1 d %2 h").arg(days).arg(hours));
+    return bilingual(QStringLiteral("%1 hari %2 jam").arg(days).arg(hours),
+                     QStringLiteral("%1 d %2 h").arg(days).arg(hours));
 }

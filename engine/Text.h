@@ -5,13 +5,14 @@
 // Every text the user sees exists as an Indonesian / English pair. These functions keep no state
 // and may be called from any thread.
 //
-// Inside a QObject subclass an unqualified `tr` finds QObject::tr first: call `::tr` there.
+// The picker has a name of its own: inside a QObject an unqualified `tr` would quietly be
+// QObject::tr and show the Indonesian text to everyone.
 
 // True when the stored `language` setting is exactly "id"; anything else, or nothing, is English.
 bool isIndonesian();
 
 // The text of the pair for the language stored now (read afresh at every call).
-QString tr(const QString &indonesian, const QString &english);
+QString bilingual(const QString &indonesian, const QString &english);
 
 // A byte count as a short decimal size text ("1 byte", "12 bytes", "340 KB", "1.5 MB",
 // "2.25 GB"); "0 MB" for zero and below. The decimal separator follows the locale.

@@ -18,25 +18,26 @@ namespace {
 
 QString quitFirst(const QString &name)
 {
-    return ::tr("Tutup " + name + " dulu.", "Quit " + name + " first.");
+    return bilingual("Tutup " + name + " dulu.", "Quit " + name + " first.");
 }
 
 QString deleteLabel()
 {
-    return ::tr("Hapus", "Delete");
+    return bilingual("Hapus", "Delete");
 }
 
 QString vmTitle()
 {
-    return ::tr("Hapus VM Claude Desktop?", "Delete the Claude Desktop VM?");
+    return bilingual("Hapus VM Claude Desktop?", "Delete the Claude Desktop VM?");
 }
 
 QString vmMessage()
 {
-    return ::tr("Claude Desktop akan mengunduhnya ulang kalau fitur agent dipakai lagi. "
-                "Penghapusan ini permanen.",
-                "Claude Desktop downloads it again if the agent feature is used. This deletion "
-                "is permanent.");
+    return bilingual(
+        "Claude Desktop akan mengunduhnya ulang kalau fitur agent dipakai lagi. "
+        "Penghapusan ini permanen.",
+        "Claude Desktop downloads it again if the agent feature is used. This deletion "
+        "is permanent.");
 }
 
 } // namespace
@@ -47,22 +48,22 @@ std::vector<AdvItem> Model::advItems()
     const auto measured = [this](const char *key) { return m_adv.value(key, 0) > 0; };
 
     if (measured("whatsapp")) {
-        items.push_back({"whatsapp", "message", "WA", "Media WhatsApp", m_adv.value("whatsapp"),
-                         ::tr("Rapikan lewat Settings, Storage di WhatsApp. Jangan hapus filenya "
-                              "langsung.",
-                              "Tidy up in WhatsApp under Settings, Storage. Never delete its files "
-                              "directly."),
-                         ::tr("Dirapikan lewat aplikasinya", "Tidied up in the app itself"),
-                         ::tr("Buka aplikasi", "Open app"), true, true, [this] {
-                             services.desktop->openApplication("/Applications/WhatsApp.app");
-                         }});
+        items.push_back(
+            {"whatsapp", "message", "WA", "Media WhatsApp", m_adv.value("whatsapp"),
+             bilingual("Rapikan lewat Settings, Storage di WhatsApp. Jangan hapus filenya "
+                       "langsung.",
+                       "Tidy up in WhatsApp under Settings, Storage. Never delete its files "
+                       "directly."),
+             bilingual("Dirapikan lewat aplikasinya", "Tidied up in the app itself"),
+             bilingual("Buka aplikasi", "Open app"), true, true,
+             [this] { services.desktop->openApplication("/Applications/WhatsApp.app"); }});
     }
     if (measured("claudevm")) {
         items.push_back(
             {"claudevm", "cpu", "VM", "VM Claude Desktop", m_adv.value("claudevm"),
-             ::tr("Diunduh ulang kalau fitur agent dipakai lagi. Claude harus tertutup.",
-                  "Downloaded again if the agent feature is used. Claude must be closed."),
-             ::tr("Diunduh ulang saat dipakai", "Downloaded again when needed"), deleteLabel(),
+             bilingual("Diunduh ulang kalau fitur agent dipakai lagi. Claude harus tertutup.",
+                       "Downloaded again if the agent feature is used. Claude must be closed."),
+             bilingual("Diunduh ulang saat dipakai", "Downloaded again when needed"), deleteLabel(),
              true, false, [this] {
                  removeFolder("claudevm", advFolder("claudevm"), {"Claude"}, vmTitle(),
                               vmMessage());
@@ -73,42 +74,43 @@ std::vector<AdvItem> Model::advItems()
         const QString names = m_msApps.join(", ");
         items.push_back(
             {"mau", "arrow.triangle.2.circlepath", "MS", "Microsoft AutoUpdate", std::nullopt,
-             unused ? ::tr("Tidak ada aplikasi Microsoft lagi. Updater ini aman dihapus.",
-                           "No Microsoft apps left. This updater is safe to remove.")
-                    : ::tr("Masih dipakai " + names + ".", "Still used by " + names + "."),
-             unused ? ::tr("Tak ada aplikasi Microsoft", "No Microsoft apps left")
-                    : ::tr("Masih dipakai aplikasi Microsoft", "Still used by Microsoft apps"),
+             unused ? bilingual("Tidak ada aplikasi Microsoft lagi. Updater ini aman dihapus.",
+                                "No Microsoft apps left. This updater is safe to remove.")
+                    : bilingual("Masih dipakai " + names + ".", "Still used by " + names + "."),
+             unused ? bilingual("Tak ada aplikasi Microsoft", "No Microsoft apps left")
+                    : bilingual("Masih dipakai aplikasi Microsoft", "Still used by Microsoft apps"),
              deleteLabel(), unused, false, [this] { removeMAU(); }});
     }
     if (measured("autorecover")) {
         items.push_back({"autorecover", "doc.badge.clock", "AR", "AutoRecovery Office",
                          m_adv.value("autorecover"),
-                         ::tr("Salinan darurat Word, Excel, PowerPoint yang tertinggal.",
-                              "Leftover emergency copies from Word, Excel and PowerPoint."),
-                         ::tr("Salinan darurat tertinggal", "Leftover emergency copies"),
-                         ::tr("Ke Trash", "Move to Trash"), true, false,
+                         bilingual("Salinan darurat Word, Excel, PowerPoint yang tertinggal.",
+                                   "Leftover emergency copies from Word, Excel and PowerPoint."),
+                         bilingual("Salinan darurat tertinggal", "Leftover emergency copies"),
+                         bilingual("Ke Trash", "Move to Trash"), true, false,
                          [this] { cleanAutoRecovery(); }});
     }
     if (measured("playwright")) {
         items.push_back(
             {"playwright", "theatermasks", "PW", "Browser Playwright", m_adv.value("playwright"),
-             ::tr("Browser uji otomatis. Diunduh ulang saat dibutuhkan.",
-                  "Browsers for automated tests. Downloaded again when needed."),
-             ::tr("Browser uji otomatis", "Browsers for automated tests"), deleteLabel(), true,
+             bilingual("Browser uji otomatis. Diunduh ulang saat dibutuhkan.",
+                       "Browsers for automated tests. Downloaded again when needed."),
+             bilingual("Browser uji otomatis", "Browsers for automated tests"), deleteLabel(), true,
              false, [this] {
-                 removeFolder("playwright", advFolder("playwright"), {},
-                              ::tr("Hapus browser Playwright?", "Delete the Playwright browsers?"),
-                              ::tr("Akan diunduh ulang saat playwright install dijalankan. "
-                                   "Penghapusan ini permanen.",
-                                   "They download again when playwright install runs. This "
-                                   "deletion is permanent."));
+                 removeFolder(
+                     "playwright", advFolder("playwright"), {},
+                     bilingual("Hapus browser Playwright?", "Delete the Playwright browsers?"),
+                     bilingual("Akan diunduh ulang saat playwright install dijalankan. "
+                               "Penghapusan ini permanen.",
+                               "They download again when playwright install runs. This "
+                               "deletion is permanent."));
              }});
     }
     items.push_back({"trash", "trash", "TR", "Trash", std::nullopt,
-                     ::tr("File di Trash baru membebaskan ruang setelah dikosongkan.",
-                          "Files in the Trash only free space once it is emptied."),
-                     ::tr("Dihapus permanen", "Deleted for good"), ::tr("Kosongkan", "Empty"), true,
-                     false, [this] { emptyTrash(); }});
+                     bilingual("File di Trash baru membebaskan ruang setelah dikosongkan.",
+                               "Files in the Trash only free space once it is emptied."),
+                     bilingual("Dihapus permanen", "Deleted for good"),
+                     bilingual("Kosongkan", "Empty"), true, false, [this] { emptyTrash(); }});
     return items;
 }
 
@@ -157,13 +159,13 @@ void Model::removeFolder(const QString &name, const std::filesystem::path &path,
             if (lstat(path.c_str(), &st) != 0) {
                 const QString error =
                     Engine::displayPath(path) + ": " + QString::fromLocal8Bit(strerror(errno));
-                return ::tr("Gagal: " + error, "Failed: " + error);
+                return bilingual("Gagal: " + error, "Failed: " + error);
             }
             const Engine::RemovalResult removed = Engine::removeItem(path);
             if (removed.error)
-                return ::tr("Gagal: " + *removed.error, "Failed: " + *removed.error);
+                return bilingual("Gagal: " + *removed.error, "Failed: " + *removed.error);
             const QString bytes = fmt(removed.freed);
-            return ::tr(bytes + " dibebaskan.", bytes + " freed.");
+            return bilingual(bytes + " dibebaskan.", bytes + " freed.");
         });
     });
 }
@@ -177,29 +179,32 @@ void Model::cleanAutoRecovery()
         setResult(quitFirst(*running));
         return;
     }
-    ask(::tr("Pindahkan file AutoRecovery ke Trash?", "Move AutoRecovery files to the Trash?"),
-        ::tr("Ini salinan darurat Word, Excel, dan PowerPoint. Pastikan dokumen aslinya sudah "
-             "tersimpan. File masih bisa dikembalikan dari Trash.",
-             "These are emergency copies from Word, Excel and PowerPoint. Make sure the original "
-             "documents are saved. The files can still be restored from the Trash."),
-        ::tr("Ke Trash", "Move to Trash"), [this] {
+    ask(bilingual("Pindahkan file AutoRecovery ke Trash?", "Move AutoRecovery files to the Trash?"),
+        bilingual(
+            "Ini salinan darurat Word, Excel, dan PowerPoint. Pastikan dokumen aslinya sudah "
+            "tersimpan. File masih bisa dikembalikan dari Trash.",
+            "These are emergency copies from Word, Excel and PowerPoint. Make sure the original "
+            "documents are saved. The files can still be restored from the Trash."),
+        bilingual("Ke Trash", "Move to Trash"), [this] {
             runAdvanced("autorecover", [trash = services.trash] {
                 int moved = 0;
                 for (const std::filesystem::path &copy : Engine::autoRecoverFiles())
                     moved += !trash->moveToTrash(copy).has_value();
-                return ::tr(QStringLiteral("%1 file AutoRecovery dipindah ke Trash.").arg(moved),
-                            QStringLiteral("%1 AutoRecovery files moved to the Trash.").arg(moved));
+                return bilingual(
+                    QStringLiteral("%1 file AutoRecovery dipindah ke Trash.").arg(moved),
+                    QStringLiteral("%1 AutoRecovery files moved to the Trash.").arg(moved));
             });
         });
 }
 
 void Model::removeMAU()
 {
-    ask(::tr("Hapus Microsoft AutoUpdate?", "Remove Microsoft AutoUpdate?"),
-        ::tr("Tidak ada aplikasi Microsoft yang terdeteksi, jadi updater ini tidak lagi punya "
-             "tugas. Sistem akan meminta password admin.",
-             "No Microsoft apps were found, so this updater has nothing left to do. The system "
-             "will ask for an admin password."),
+    ask(bilingual("Hapus Microsoft AutoUpdate?", "Remove Microsoft AutoUpdate?"),
+        bilingual(
+            "Tidak ada aplikasi Microsoft yang terdeteksi, jadi updater ini tidak lagi punya "
+            "tugas. Sistem akan meminta password admin.",
+            "No Microsoft apps were found, so this updater has nothing left to do. The system "
+            "will ask for an admin password."),
         deleteLabel(), [this] {
             runAdvanced("mau", [runner = services.desktop->adminRunner()] {
                 return Engine::removeMAU({"/", runner});
@@ -209,18 +214,18 @@ void Model::removeMAU()
 
 void Model::emptyTrash()
 {
-    ask(::tr("Kosongkan Trash?", "Empty the Trash?"),
-        ::tr("Semua isi Trash dihapus permanen.",
-             "Everything in the Trash is deleted permanently."),
-        ::tr("Kosongkan", "Empty"), [this] {
+    ask(bilingual("Kosongkan Trash?", "Empty the Trash?"),
+        bilingual("Semua isi Trash dihapus permanen.",
+                  "Everything in the Trash is deleted permanently."),
+        bilingual("Kosongkan", "Empty"), [this] {
             // A large Trash takes seconds: the work runs off the main thread.
             setBusy(true);
             tasks.run(
                 [trash = services.trash] {
                     const std::optional<QString> error = trash->empty();
                     Engine::log("lanjutan: kosongkan trash");
-                    return error ? ::tr("Gagal: " + *error, "Failed: " + *error)
-                                 : ::tr("Trash dikosongkan.", "Trash emptied.");
+                    return error ? bilingual("Gagal: " + *error, "Failed: " + *error)
+                                 : bilingual("Trash dikosongkan.", "Trash emptied.");
                 },
                 [this](const QString &text) {
                     setResult(text);

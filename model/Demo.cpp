@@ -91,12 +91,12 @@ void Model::startDemo()
         QTimer::singleShot(qRound64(autoClean * 1000), this, &Model::cleanQuick);
     if (askAfter > 0) {
         QTimer::singleShot(qRound64(askAfter * 1000), this, [this] {
-            ask(::tr("Hapus VM Claude Desktop?", "Delete the Claude Desktop VM?"),
-                ::tr("Claude Desktop akan mengunduhnya ulang kalau fitur agent dipakai lagi. "
-                     "Penghapusan ini permanen.",
-                     "Claude Desktop downloads it again if the agent feature is used. This "
-                     "deletion is permanent."),
-                ::tr("Hapus", "Delete"), [] {});
+            ask(bilingual("Hapus VM Claude Desktop?", "Delete the Claude Desktop VM?"),
+                bilingual("Claude Desktop akan mengunduhnya ulang kalau fitur agent dipakai lagi. "
+                          "Penghapusan ini permanen.",
+                          "Claude Desktop downloads it again if the agent feature is used. This "
+                          "deletion is permanent."),
+                bilingual("Hapus", "Delete"), [] {});
         });
     }
 }
@@ -114,8 +114,9 @@ void Model::simulateQuickClean()
         }
         setSizes(std::move(sizes));
         setFreeAndTotal(m_free + freed, m_total);
-        setStatuses({{"comet", ::tr("Dilewati, Comet sedang terbuka", "Skipped, Comet is open")}});
-        setResult(::tr(fmt(freed) + " dibebaskan.", fmt(freed) + " freed."));
+        setStatuses(
+            {{"comet", bilingual("Dilewati, Comet sedang terbuka", "Skipped, Comet is open")}});
+        setResult(bilingual(fmt(freed) + " dibebaskan.", fmt(freed) + " freed."));
         setBusy(false);
     });
 }

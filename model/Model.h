@@ -25,7 +25,6 @@
 // value really changes. Views read the properties and call the invokable operations, passing
 // record ids, never paths.
 //
-// Inside this class an unqualified `tr` would be QObject::tr: the pair picker is `::tr`.
 // Byte counts are properties of type double for QML, whose numbers are doubles anyway.
 class Model : public QObject {
     Q_OBJECT

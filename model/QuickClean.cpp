@@ -41,12 +41,13 @@ std::optional<QString> Model::firstBlocker(const CacheTarget &target, const QSet
 
 QString Model::skippedStatus(const QString &blocker)
 {
-    return ::tr("Dilewati, " + blocker + " sedang terbuka", "Skipped, " + blocker + " is open");
+    return bilingual("Dilewati, " + blocker + " sedang terbuka",
+                     "Skipped, " + blocker + " is open");
 }
 
 QString Model::partlyFailedStatus(const QString &error)
 {
-    return ::tr("Sebagian gagal: " + error, "Partly failed: " + error);
+    return bilingual("Sebagian gagal: " + error, "Partly failed: " + error);
 }
 
 void Model::cleanQuick()
@@ -97,18 +98,18 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
         [this](QuickCleanResult run) {
             setStatuses(std::move(run.statuses));
             if (run.freed >= 1)
-                setResult(::tr(fmt(run.freed) + " dibebaskan.", fmt(run.freed) + " freed."));
+                setResult(bilingual(fmt(run.freed) + " dibebaskan.", fmt(run.freed) + " freed."));
             else if (run.failure)
                 setResult(partlyFailedStatus(*run.failure));
             else if (run.skipped > 0)
-                setResult(::tr(QStringLiteral("Belum ada yang dibersihkan. %1 cache dilewati "
-                                              "karena aplikasinya terbuka.")
-                                   .arg(run.skipped),
-                               QStringLiteral("Nothing cleaned yet. %1 cache skipped because "
-                                              "its app is open.")
-                                   .arg(run.skipped)));
+                setResult(bilingual(QStringLiteral("Belum ada yang dibersihkan. %1 cache dilewati "
+                                                   "karena aplikasinya terbuka.")
+                                        .arg(run.skipped),
+                                    QStringLiteral("Nothing cleaned yet. %1 cache skipped because "
+                                                   "its app is open.")
+                                        .arg(run.skipped)));
             else
-                setResult(::tr("Tidak ada yang perlu dibersihkan.", "Nothing to clean."));
+                setResult(bilingual("Tidak ada yang perlu dibersihkan.", "Nothing to clean."));
             setBusy(false);
             Q_EMIT quickCleanFinished(run.freed);
             refreshAfterAction();

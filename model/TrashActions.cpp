@@ -14,13 +14,13 @@ std::filesystem::path standardised(const std::filesystem::path &path)
 
 QString movedText(const QString &name)
 {
-    return ::tr(name + " dipindah ke Trash. Kosongkan Trash supaya ruangnya kembali.",
-                name + " moved to the Trash. Empty the Trash to get the space back.");
+    return bilingual(name + " dipindah ke Trash. Kosongkan Trash supaya ruangnya kembali.",
+                     name + " moved to the Trash. Empty the Trash to get the space back.");
 }
 
 QString failedText(const QString &error)
 {
-    return ::tr("Gagal: " + error, "Failed: " + error);
+    return bilingual("Gagal: " + error, "Failed: " + error);
 }
 
 // Every record with this id leaves the list; true when one did.
@@ -69,33 +69,34 @@ void Model::trashApp(const FileItem &item)
     const QString name = Engine::appName(item.url());
     const std::filesystem::path location = standardised(item.url());
     if (location == standardised(services.desktop->selfBundle())) {
-        setResult(::tr("Ampa tidak bisa membuang dirinya sendiri.",
-                       "Ampa cannot move itself to the Trash."));
+        setResult(bilingual("Ampa tidak bisa membuang dirinya sendiri.",
+                            "Ampa cannot move itself to the Trash."));
         return;
     }
     for (const RunningApp &app : services.runningApps->withBundles()) {
         if (!app.bundle.empty() && standardised(app.bundle) == location) {
-            setResult(::tr("Tutup " + app.name + " dulu.", "Quit " + app.name + " first."));
+            setResult(bilingual("Tutup " + app.name + " dulu.", "Quit " + app.name + " first."));
             return;
         }
     }
-    ask(::tr("Pindahkan " + name + " ke Trash?", "Move " + name + " to the Trash?"),
+    ask(bilingual("Pindahkan " + name + " ke Trash?", "Move " + name + " to the Trash?"),
         fmt(item.size())
-            + ::tr(". Aplikasinya dipindah ke Trash dan masih bisa dikembalikan. Pengaturan dan "
-                   "datanya tidak disentuh.",
-                   ". The app moves to the Trash and can still be restored. Its settings and data "
-                   "stay untouched."),
-        ::tr("Ke Trash", "Move to Trash"),
+            + bilingual(
+                ". Aplikasinya dipindah ke Trash dan masih bisa dikembalikan. Pengaturan dan "
+                "datanya tidak disentuh.",
+                ". The app moves to the Trash and can still be restored. Its settings and data "
+                "stay untouched."),
+        bilingual("Ke Trash", "Move to Trash"),
         [this, item, name] { moveToTrash(item, name, "lanjutan: trash aplikasi "); });
 }
 
 void Model::trashDownload(const FileItem &item)
 {
     const QString name = QString::fromUtf8(item.url().filename().native());
-    ask(::tr("Pindahkan ke Trash?", "Move to the Trash?"),
-        ::tr(name + " (" + fmt(item.size()) + "). Masih bisa dikembalikan dari Trash.",
-             name + " (" + fmt(item.size()) + "). It can still be restored from the Trash."),
-        ::tr("Ke Trash", "Move to Trash"),
+    ask(bilingual("Pindahkan ke Trash?", "Move to the Trash?"),
+        bilingual(name + " (" + fmt(item.size()) + "). Masih bisa dikembalikan dari Trash.",
+                  name + " (" + fmt(item.size()) + "). It can still be restored from the Trash."),
+        bilingual("Ke Trash", "Move to Trash"),
         [this, item, name] { moveToTrash(item, name, "lanjutan: trash "); });
 }
 

@@ -72,9 +72,10 @@ bool othersMayRename(const struct stat &folder)
 
 QString failure(const fs::path &path, int code)
 {
-    const QString why = code == ELOOP || code == ENOTDIR
-                            ? ::tr("bukan folder, dibiarkan", "is not a folder and was left alone")
-                            : QString::fromLocal8Bit(std::strerror(code));
+    const QString why =
+        code == ELOOP || code == ENOTDIR
+            ? bilingual("bukan folder, dibiarkan", "is not a folder and was left alone")
+            : QString::fromLocal8Bit(std::strerror(code));
     return Engine::displayPath(path) + QStringLiteral(": ") + why;
 }
 
@@ -161,9 +162,10 @@ FreedesktopTrash::FreedesktopTrash(std::optional<std::vector<fs::path>> volumeTo
 std::optional<QString> FreedesktopTrash::moveToTrash(const fs::path &path)
 {
     if (const gchar *data = g_get_user_data_dir(); !g_path_is_absolute(data))
-        return ::tr("Folder data (XDG_DATA_HOME) bukan path absolut: %1. Trash tidak dipakai.",
-                    "The data folder (XDG_DATA_HOME) is not an absolute path: %1. The Trash was "
-                    "not used.")
+        return bilingual(
+                   "Folder data (XDG_DATA_HOME) bukan path absolut: %1. Trash tidak dipakai.",
+                   "The data folder (XDG_DATA_HOME) is not an absolute path: %1. The Trash was "
+                   "not used.")
             .arg(QString::fromLocal8Bit(data));
     GFile *file = g_file_new_for_path(Engine::withoutTrailingSlash(path).c_str());
     GError *error = nullptr;
@@ -211,10 +213,11 @@ FreedesktopTrash::Folders FreedesktopTrash::openFolders() const
                 add(top / ownTrash, std::move(fd));
                 continue;
             }
-            folders.refused << ::tr("%1 tidak dikosongkan: pengguna lain bisa menulis di %2, jadi "
-                                    "belum tentu ini Trash Anda",
-                                    "%1 was left alone: others may write to %2, so it may not "
-                                    "be your Trash")
+            folders.refused << bilingual(
+                                   "%1 tidak dikosongkan: pengguna lain bisa menulis di %2, jadi "
+                                   "belum tentu ini Trash Anda",
+                                   "%1 was left alone: others may write to %2, so it may not "
+                                   "be your Trash")
                                    .arg(Engine::displayPath(top / ownTrash),
                                         Engine::displayPath(top));
         }

@@ -62,7 +62,7 @@ private slots:
     {
         ampaSettings().setValue("language", "id");
         QVERIFY(contents(settingsFile()).contains("[General]\nlanguage=id\n"));
-        QCOMPARE(::tr("ya", "yes"), "ya");
+        QCOMPARE(bilingual("ya", "yes"), "ya");
     }
 
     // The configuration folder is read afresh, like every other XDG folder Ampa uses.

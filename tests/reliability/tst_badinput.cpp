@@ -47,7 +47,7 @@ private slots:
             settings.setValue("appearance", QByteArray("\xff\xfe", 2));
             settings.setValue("downloadsLayout", QVariantList{1, 2});
         }
-        QCOMPARE(::tr("ya", "yes"), "yes");
+        QCOMPARE(bilingual("ya", "yes"), "yes");
         FakeServices fakes;
         Model model(fakes.services());
         model.start();

@@ -166,9 +166,9 @@ void AppShell::updateTray()
                         togglePanel();
                 });
         trayMenu = std::make_unique<QMenu>();
-        connect(trayMenu->addAction(::tr("Buka Ampa", "Open Ampa")), &QAction::triggered, this,
+        connect(trayMenu->addAction(bilingual("Buka Ampa", "Open Ampa")), &QAction::triggered, this,
                 [this] { openMain(); });
-        connect(trayMenu->addAction(::tr("Keluar", "Quit")), &QAction::triggered, qApp,
+        connect(trayMenu->addAction(bilingual("Keluar", "Quit")), &QAction::triggered, qApp,
                 &QCoreApplication::quit);
         tray->setContextMenu(trayMenu.get());
         tray->show();

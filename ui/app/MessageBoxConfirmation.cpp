@@ -11,7 +11,7 @@ bool MessageBoxConfirmation::confirm(const QString &title, const QString &messag
     QMessageBox box(QMessageBox::Warning, title, title);
     box.setInformativeText(message);
     QPushButton *confirmButton = box.addButton(confirmLabel, QMessageBox::DestructiveRole);
-    QPushButton *cancel = box.addButton(::tr("Batal", "Cancel"), QMessageBox::RejectRole);
+    QPushButton *cancel = box.addButton(bilingual("Batal", "Cancel"), QMessageBox::RejectRole);
     box.setDefaultButton(cancel);
     box.setEscapeButton(cancel);
     box.exec();

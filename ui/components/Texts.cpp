@@ -5,9 +5,9 @@
 
 #include <QLocale>
 
-QString Texts::tr(const QString &indonesian, const QString &english) const
+QString Texts::bilingual(const QString &indonesian, const QString &english) const
 {
-    return ::tr(indonesian, english);
+    return ::bilingual(indonesian, english);
 }
 
 QString Texts::fmt(double bytes) const

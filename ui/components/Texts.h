@@ -15,7 +15,7 @@ class Texts : public QObject {
 public:
     using QObject::QObject;
 
-    Q_INVOKABLE QString tr(const QString &indonesian, const QString &english) const;
+    Q_INVOKABLE QString bilingual(const QString &indonesian, const QString &english) const;
     Q_INVOKABLE QString fmt(double bytes) const;
     Q_INVOKABLE QString uptimeText(double seconds) const;
     // An abbreviated date without time, in the interface language ("6 Des 2026", "Dec 6, 2026").

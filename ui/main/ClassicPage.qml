@@ -34,11 +34,11 @@ ScrollView {
         ColumnLayout {
             Layout.fillWidth: true
             spacing: 8
-            SectionTitle { text: Texts.tr("Pembersihan cepat", "Quick clean") }
+            SectionTitle { text: Texts.bilingual("Pembersihan cepat", "Quick clean") }
             Text {
                 Layout.fillWidth: true
                 wrapMode: Text.Wrap
-                text: Texts.tr("Cache yang dibuat ulang sendiri. Cache aplikasi yang sedang terbuka dilewati.",
+                text: Texts.bilingual("Cache yang dibuat ulang sendiri. Cache aplikasi yang sedang terbuka dilewati.",
                                "Caches that rebuild themselves. Caches of apps that are open are skipped.")
                 font.pixelSize: Theme.callout
                 color: Theme.secondaryText
@@ -51,11 +51,11 @@ ScrollView {
             Layout.fillWidth: true
             enabled: !Model.busy
             spacing: 8
-            SectionTitle { text: Texts.tr("Opsi lanjutan", "Advanced options") }
+            SectionTitle { text: Texts.bilingual("Opsi lanjutan", "Advanced options") }
             Text {
                 Layout.fillWidth: true
                 wrapMode: Text.Wrap
-                text: Texts.tr("Data yang lebih besar. Setiap tindakan meminta konfirmasi dulu.",
+                text: Texts.bilingual("Data yang lebih besar. Setiap tindakan meminta konfirmasi dulu.",
                                "Larger data. Every action asks you first.")
                 font.pixelSize: Theme.callout
                 color: Theme.secondaryText
@@ -87,7 +87,7 @@ ScrollView {
                     color: Theme.secondaryFill
                     ScanChip {
                         anchors.centerIn: parent
-                        text: Texts.tr("Memindai WhatsApp", "Scanning WhatsApp")
+                        text: Texts.bilingual("Memindai WhatsApp", "Scanning WhatsApp")
                     }
                 }
             }

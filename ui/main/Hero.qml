@@ -31,7 +31,7 @@ Rectangle {
                 }
                 Text {
                     anchors.horizontalCenter: parent.horizontalCenter
-                    text: Texts.tr("terpakai", "used")
+                    text: Texts.bilingual("terpakai", "used")
                     font.pixelSize: Theme.caption
                     color: Theme.secondaryText
                 }
@@ -50,9 +50,9 @@ Rectangle {
             Text {
                 Layout.fillWidth: true
                 wrapMode: Text.Wrap
-                text: Model.isLow ? Texts.tr("Kosong. Di bawah 10 GB, komputer bisa melambat.",
+                text: Model.isLow ? Texts.bilingual("Kosong. Di bawah 10 GB, komputer bisa melambat.",
                                              "Free. Under 10 GB, a computer can slow down.")
-                                  : Texts.tr("Kosong dari " + Texts.fmt(Model.total),
+                                  : Texts.bilingual("Kosong dari " + Texts.fmt(Model.total),
                                              "Free of " + Texts.fmt(Model.total))
                 font.pixelSize: Theme.body
                 color: Theme.secondaryText

@@ -10,8 +10,8 @@ ColumnLayout {
     spacing: 8
 
     SectionTitle {
-        text: section.apps ? Texts.tr("Aplikasi terbesar", "Largest apps")
-                           : Texts.tr("Item terbesar di Downloads", "Largest items in Downloads")
+        text: section.apps ? Texts.bilingual("Aplikasi terbesar", "Largest apps")
+                           : Texts.bilingual("Item terbesar di Downloads", "Largest items in Downloads")
     }
     Rectangle {
         Layout.fillWidth: true
@@ -28,10 +28,10 @@ ColumnLayout {
                 Layout.margins: 14
                 wrapMode: Text.Wrap
                 text: Model.scanningAdv
-                      ? (section.apps ? Texts.tr("Memindai Applications", "Scanning Applications")
-                                      : Texts.tr("Memindai Downloads", "Scanning Downloads"))
-                      : (section.apps ? Texts.tr("Belum ada aplikasi yang terbaca.", "No apps found yet.")
-                                      : Texts.tr("Kosong, atau Ampa belum diizinkan membaca Downloads.",
+                      ? (section.apps ? Texts.bilingual("Memindai Applications", "Scanning Applications")
+                                      : Texts.bilingual("Memindai Downloads", "Scanning Downloads"))
+                      : (section.apps ? Texts.bilingual("Belum ada aplikasi yang terbaca.", "No apps found yet.")
+                                      : Texts.bilingual("Kosong, atau Ampa belum diizinkan membaca Downloads.",
                                                  "Empty, or Ampa has no access to Downloads yet."))
                 font.pixelSize: Theme.callout
                 color: Theme.secondaryText

@@ -63,7 +63,7 @@ Themed {
                 Item { Layout.fillWidth: true }
                 Button {
                     objectName: "sheetDone"
-                    text: Texts.tr("Selesai", "Done")
+                    text: Texts.bilingual("Selesai", "Done")
                     highlighted: true
                     focus: true // Return presses it
                     onClicked: Model.showSettings = false

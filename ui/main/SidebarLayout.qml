@@ -9,12 +9,12 @@ RowLayout {
     spacing: 0
 
     readonly property var titles: ({
-        "cepat": Texts.tr("Pembersihan cepat", "Quick clean"),
-        "lanjutan": Texts.tr("Opsi lanjutan", "Advanced options"),
+        "cepat": Texts.bilingual("Pembersihan cepat", "Quick clean"),
+        "lanjutan": Texts.bilingual("Opsi lanjutan", "Advanced options"),
         "downloads": "Downloads",
         "aplikasi": "Applications",
         "log": "Log",
-        "pengaturan": Texts.tr("Pengaturan", "Settings")
+        "pengaturan": Texts.bilingual("Pengaturan", "Settings")
     })
     readonly property string title: titles[Model.paneKey] || ""
     readonly property var paneComponents: ({
@@ -40,11 +40,11 @@ RowLayout {
                 size: 24
             }
             SidebarRow {
-                key: "cepat"; symbol: "sparkles"; label: Texts.tr("Cepat", "Quick")
+                key: "cepat"; symbol: "sparkles"; label: Texts.bilingual("Cepat", "Quick")
                 badge: Model.visibleQuick.length
             }
             SidebarRow {
-                key: "lanjutan"; symbol: "slider.horizontal.3"; label: Texts.tr("Lanjutan", "Advanced")
+                key: "lanjutan"; symbol: "slider.horizontal.3"; label: Texts.bilingual("Lanjutan", "Advanced")
                 badge: Model.advItems.length
             }
             SidebarRow {
@@ -63,7 +63,7 @@ RowLayout {
                 implicitHeight: 1
                 color: Theme.primary(0.1)
             }
-            SidebarRow { key: "pengaturan"; symbol: "gearshape"; label: Texts.tr("Pengaturan", "Settings") }
+            SidebarRow { key: "pengaturan"; symbol: "gearshape"; label: Texts.bilingual("Pengaturan", "Settings") }
             Item { Layout.fillHeight: true }
         }
     }

@@ -37,19 +37,19 @@ Rectangle {
 
         Row {
             objectName: "layoutPicker"
-            Accessible.name: Texts.tr("Tampilan", "Layout")
-            ToolTip.text: Texts.tr("Pilih tampilan", "Choose a layout")
+            Accessible.name: Texts.bilingual("Tampilan", "Layout")
+            ToolTip.text: Texts.bilingual("Pilih tampilan", "Choose a layout")
             ToolIcon {
                 objectName: "layoutSidebar"
                 symbol: "sidebar.left"
-                help: Texts.tr("Tampilan sidebar", "Sidebar layout")
+                help: Texts.bilingual("Tampilan sidebar", "Sidebar layout")
                 checked: Settings.viewMode === "sidebar"
                 onClicked: Settings.viewMode = "sidebar"
             }
             ToolIcon {
                 objectName: "layoutPage"
                 symbol: "rectangle.grid.1x2"
-                help: Texts.tr("Tampilan satu halaman", "Single page layout")
+                help: Texts.bilingual("Tampilan satu halaman", "Single page layout")
                 checked: Settings.viewMode !== "sidebar"
                 onClicked: Settings.viewMode = "halaman"
             }
@@ -57,15 +57,15 @@ Rectangle {
         ToolIcon {
             objectName: "appearanceMenu"
             symbol: "circle.lefthalf.filled"
-            help: Texts.tr("Mode terang atau gelap", "Light or dark mode")
+            help: Texts.bilingual("Mode terang atau gelap", "Light or dark mode")
             onClicked: modeMenu.popup()
             Menu {
                 id: modeMenu
                 title: "Mode"
                 Repeater {
-                    model: [{ value: "sistem", label: Texts.tr("Ikuti sistem", "Match system"), symbol: "circle.lefthalf.filled" },
-                            { value: "terang", label: Texts.tr("Terang", "Light"), symbol: "sun.max" },
-                            { value: "gelap", label: Texts.tr("Gelap", "Dark"), symbol: "moon" }]
+                    model: [{ value: "sistem", label: Texts.bilingual("Ikuti sistem", "Match system"), symbol: "circle.lefthalf.filled" },
+                            { value: "terang", label: Texts.bilingual("Terang", "Light"), symbol: "sun.max" },
+                            { value: "gelap", label: Texts.bilingual("Gelap", "Dark"), symbol: "moon" }]
                     delegate: MenuItem {
                         id: modeItem
                         required property var modelData
@@ -89,14 +89,14 @@ Rectangle {
         ToolIcon {
             objectName: "rescan"
             symbol: "arrow.clockwise"
-            help: Texts.tr("Pindai ulang", "Scan again")
+            help: Texts.bilingual("Pindai ulang", "Scan again")
             enabled: !Model.scanning && !Model.scanningAdv && !Model.busy
             onClicked: Model.refresh()
         }
         ToolIcon {
             objectName: "settingsButton"
             symbol: "gearshape"
-            help: Texts.tr("Pengaturan", "Settings")
+            help: Texts.bilingual("Pengaturan", "Settings")
             onClicked: Model.showSettingsPage()
         }
     }

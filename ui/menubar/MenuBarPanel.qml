@@ -53,9 +53,9 @@ Themed {
                 }
                 Text {
                     text: Model.isLow
-                          ? Texts.tr("Kosong. Di bawah 10 GB, komputer bisa melambat.",
+                          ? Texts.bilingual("Kosong. Di bawah 10 GB, komputer bisa melambat.",
                                      "Free. Under 10 GB, a computer can slow down.")
-                          : Texts.tr("kosong dari " + Texts.fmt(Model.total),
+                          : Texts.bilingual("kosong dari " + Texts.fmt(Model.total),
                                      "free of " + Texts.fmt(Model.total))
                     Layout.fillWidth: true
                     wrapMode: Text.Wrap
@@ -87,7 +87,7 @@ Themed {
         Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: Theme.primary(0.1) }
 
         Text {
-            text: Texts.tr("Opsi lanjutan", "Advanced options")
+            text: Texts.bilingual("Opsi lanjutan", "Advanced options")
             font.pixelSize: Theme.caption
             font.weight: Font.DemiBold
             color: Theme.secondaryText
@@ -140,7 +140,7 @@ Themed {
             Layout.fillWidth: true
             Button {
                 objectName: "openAmpa"
-                text: Texts.tr("Buka Ampa", "Open Ampa")
+                text: Texts.bilingual("Buka Ampa", "Open Ampa")
                 icon.source: Icons.source("macwindow", Theme.text)
                 onClicked: panel.openRequested("")
             }
@@ -148,7 +148,7 @@ Themed {
             ToolButton {
                 objectName: "panelSettings"
                 ToolTip.visible: hovered
-                ToolTip.text: Texts.tr("Pengaturan", "Settings")
+                ToolTip.text: Texts.bilingual("Pengaturan", "Settings")
                 onClicked: panel.openRequested("pengaturan")
                 contentItem: Symbol { name: "gearshape"; tint: Theme.secondaryText; size: 16 }
                 background: Item {}
@@ -156,7 +156,7 @@ Themed {
             ToolButton {
                 objectName: "panelQuit"
                 ToolTip.visible: hovered
-                ToolTip.text: Texts.tr("Keluar", "Quit")
+                ToolTip.text: Texts.bilingual("Keluar", "Quit")
                 onClicked: panel.quitRequested()
                 contentItem: Symbol { name: "power"; tint: Theme.secondaryText; size: 16 }
                 background: Item {}

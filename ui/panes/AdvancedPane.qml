@@ -22,7 +22,7 @@ Themed {
         }
         ScanChip {
             visible: Model.scanningAdv
-            text: Texts.tr("Memindai data besar", "Scanning large data")
+            text: Texts.bilingual("Memindai data besar", "Scanning large data")
         }
 
         Rectangle {
@@ -101,7 +101,7 @@ Themed {
         Text {
             Layout.fillWidth: true
             wrapMode: Text.Wrap
-            text: Texts.tr("Setiap tindakan meminta konfirmasi dulu.", "Every action asks you first.")
+            text: Texts.bilingual("Setiap tindakan meminta konfirmasi dulu.", "Every action asks you first.")
             font.pixelSize: Theme.callout
             color: Theme.secondaryText
         }

@@ -48,8 +48,8 @@ Button {
         Text {
             objectName: "cleanLabel"
             anchors.verticalCenter: parent.verticalCenter
-            text: Model.busy ? Texts.tr("Membersihkan", "Cleaning")
-                             : Texts.tr("Bersihkan " + Texts.fmt(Model.quickTotal),
+            text: Model.busy ? Texts.bilingual("Membersihkan", "Cleaning")
+                             : Texts.bilingual("Bersihkan " + Texts.fmt(Model.quickTotal),
                                         "Clean " + Texts.fmt(Model.quickTotal))
             font.pixelSize: Theme.body
             font.weight: Font.DemiBold

@@ -24,9 +24,9 @@ Themed {
             Layout.fillWidth: true
             Text {
                 objectName: "countText"
-                text: pane.apps ? Texts.tr(pane.items.length + " aplikasi terbesar",
+                text: pane.apps ? Texts.bilingual(pane.items.length + " aplikasi terbesar",
                                            pane.items.length + " largest apps")
-                                : Texts.tr(pane.items.length + " item terbesar",
+                                : Texts.bilingual(pane.items.length + " item terbesar",
                                            pane.items.length + " largest items")
                 font.pixelSize: Theme.body
                 color: Theme.secondaryText
@@ -34,7 +34,7 @@ Themed {
             Item { Layout.fillWidth: true }
             Row {
                 objectName: "arrangement"
-                Accessible.name: Texts.tr("Susunan", "Arrangement")
+                Accessible.name: Texts.bilingual("Susunan", "Arrangement")
                 spacing: 0
                 Repeater {
                     model: [{ value: "grid", symbol: "square.grid.2x2", help: "Grid" },
@@ -72,8 +72,8 @@ Themed {
         }
         ScanChip {
             visible: pane.items.length === 0 && Model.scanningAdv
-            text: pane.apps ? Texts.tr("Memindai Applications", "Scanning Applications")
-                            : Texts.tr("Memindai Downloads", "Scanning Downloads")
+            text: pane.apps ? Texts.bilingual("Memindai Applications", "Scanning Applications")
+                            : Texts.bilingual("Memindai Downloads", "Scanning Downloads")
         }
 
         Rectangle {
@@ -89,8 +89,8 @@ Themed {
                 width: parent.width - 28
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.Wrap
-                text: pane.apps ? Texts.tr("Belum ada aplikasi yang terbaca.", "No apps found yet.")
-                                : Texts.tr("Kosong, atau Ampa belum diizinkan membaca Downloads.",
+                text: pane.apps ? Texts.bilingual("Belum ada aplikasi yang terbaca.", "No apps found yet.")
+                                : Texts.bilingual("Kosong, atau Ampa belum diizinkan membaca Downloads.",
                                            "Empty, or Ampa has no access to Downloads yet.")
                 font.pixelSize: Theme.body
                 color: Theme.secondaryText

@@ -71,11 +71,11 @@ Item {
     Menu {
         id: menu
         MenuItem {
-            text: Texts.tr("Tampilkan di folder", "Show in folder")
+            text: Texts.bilingual("Tampilkan di folder", "Show in folder")
             onTriggered: Model.revealItem(tile.item.id)
         }
         MenuItem {
-            text: Texts.tr("Pindahkan ke Trash", "Move to Trash")
+            text: Texts.bilingual("Pindahkan ke Trash", "Move to Trash")
             onTriggered: Model.trashItem(tile.item.id)
         }
     }

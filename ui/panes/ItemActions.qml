@@ -13,7 +13,7 @@ Row {
         implicitWidth: 24
         implicitHeight: 24
         ToolTip.visible: hovered
-        ToolTip.text: Texts.tr("Tampilkan di folder", "Show in folder")
+        ToolTip.text: Texts.bilingual("Tampilkan di folder", "Show in folder")
         onClicked: Model.revealItem(actions.itemId)
         contentItem: Symbol { name: "magnifyingglass"; tint: Theme.secondaryText; size: 14 }
         background: Item {}
@@ -23,7 +23,7 @@ Row {
         implicitWidth: 24
         implicitHeight: 24
         ToolTip.visible: hovered
-        ToolTip.text: Texts.tr("Pindahkan ke Trash", "Move to Trash")
+        ToolTip.text: Texts.bilingual("Pindahkan ke Trash", "Move to Trash")
         onClicked: Model.trashItem(actions.itemId)
         contentItem: Symbol { name: "trash"; tint: Theme.secondaryText; size: 14 }
         background: Item {}

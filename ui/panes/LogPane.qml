@@ -30,7 +30,7 @@ Themed {
             objectName: "logEmpty"
             visible: pane.lines.length === 0
             Layout.leftMargin: 24
-            text: Texts.tr("Belum ada catatan pembersihan.", "No cleanups logged yet.")
+            text: Texts.bilingual("Belum ada catatan pembersihan.", "No cleanups logged yet.")
             font.pixelSize: Theme.body
             color: Theme.secondaryText
         }

@@ -55,9 +55,9 @@ Themed {
                     }
                     Text {
                         text: Model.isLow
-                              ? Texts.tr("Kosong. Di bawah 10 GB, komputer bisa melambat.",
+                              ? Texts.bilingual("Kosong. Di bawah 10 GB, komputer bisa melambat.",
                                          "Free. Under 10 GB, a computer can slow down.")
-                              : Texts.tr("kosong dari " + Texts.fmt(Model.total),
+                              : Texts.bilingual("kosong dari " + Texts.fmt(Model.total),
                                          "free of " + Texts.fmt(Model.total))
                         Layout.fillWidth: true
                         wrapMode: Text.Wrap
@@ -81,7 +81,7 @@ Themed {
         }
         ScanChip {
             visible: Model.scanning
-            text: Texts.tr("Memindai cache", "Scanning caches")
+            text: Texts.bilingual("Memindai cache", "Scanning caches")
         }
 
         TargetList { Layout.fillWidth: true }
@@ -89,7 +89,7 @@ Themed {
         Text {
             Layout.fillWidth: true
             wrapMode: Text.Wrap
-            text: Texts.tr("Cache yang dibuat ulang sendiri. Cache aplikasi yang sedang terbuka dilewati.",
+            text: Texts.bilingual("Cache yang dibuat ulang sendiri. Cache aplikasi yang sedang terbuka dilewati.",
                            "Caches that rebuild themselves. Caches of apps that are open are skipped.")
             font.pixelSize: Theme.callout
             color: Theme.secondaryText

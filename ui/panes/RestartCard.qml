@@ -36,7 +36,7 @@ Rectangle {
             Layout.preferredWidth: 100
             spacing: 2
             Text {
-                text: Texts.tr("Menyala " + Texts.uptimeText(Model.uptime),
+                text: Texts.bilingual("Menyala " + Texts.uptimeText(Model.uptime),
                                "On for " + Texts.uptimeText(Model.uptime))
                 font.pixelSize: Theme.body
                 font.weight: Font.Medium
@@ -45,9 +45,9 @@ Rectangle {
             Text {
                 Layout.fillWidth: true
                 text: card.compact
-                      ? Texts.tr("Restart mengembalikan " + card.swap + " swap.",
+                      ? Texts.bilingual("Restart mengembalikan " + card.swap + " swap.",
                                  "A restart frees " + card.swap + " of swap.")
-                      : Texts.tr("Swap, yaitu RAM cadangan di disk, memakai " + card.swap
+                      : Texts.bilingual("Swap, yaitu RAM cadangan di disk, memakai " + card.swap
                                  + ". Restart mengembalikan ruang itu dan menyegarkan memori.",
                                  "Swap, the backup RAM on your disk, takes " + card.swap
                                  + ". A restart frees that space and refreshes memory.")

@@ -25,8 +25,8 @@ Rectangle {
             Text {
                 objectName: "targetsEmpty"
                 Layout.fillWidth: true
-                text: Model.scanning ? Texts.tr("Memindai cache", "Scanning caches")
-                                     : Texts.tr("Semua cache sudah bersih.",
+                text: Model.scanning ? Texts.bilingual("Memindai cache", "Scanning caches")
+                                     : Texts.bilingual("Semua cache sudah bersih.",
                                                 "All caches are clean.")
                 font.pixelSize: Theme.body
                 color: Theme.secondaryText

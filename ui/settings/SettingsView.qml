@@ -79,28 +79,28 @@ Themed {
             onChosen: value => Settings.language = value
         }
         Choice {
-            title: Texts.tr("Tampilan", "Layout")
+            title: Texts.bilingual("Tampilan", "Layout")
             options: [{ value: "sidebar", label: "Sidebar" },
-                      { value: "halaman", label: Texts.tr("Satu halaman", "Single page") }]
+                      { value: "halaman", label: Texts.bilingual("Satu halaman", "Single page") }]
             value: Settings.viewMode === "sidebar" ? "sidebar" : "halaman"
             onChosen: value => Settings.viewMode = value
         }
         Choice {
             title: "Mode"
-            options: [{ value: "sistem", label: Texts.tr("Ikuti sistem", "Match system") },
-                      { value: "terang", label: Texts.tr("Terang", "Light") },
-                      { value: "gelap", label: Texts.tr("Gelap", "Dark") }]
+            options: [{ value: "sistem", label: Texts.bilingual("Ikuti sistem", "Match system") },
+                      { value: "terang", label: Texts.bilingual("Terang", "Light") },
+                      { value: "gelap", label: Texts.bilingual("Gelap", "Dark") }]
             value: Settings.appearance === "terang" || Settings.appearance === "gelap"
                    ? Settings.appearance : "sistem"
             onChosen: value => Settings.appearance = value
         }
         Toggle {
-            title: Texts.tr("Buka saat login", "Open at login")
+            title: Texts.bilingual("Buka saat login", "Open at login")
             checked: login.on
             onToggled: on => login.set(on)
         }
         Toggle {
-            title: Texts.tr("Tampilkan di system tray", "Show in system tray")
+            title: Texts.bilingual("Tampilkan di system tray", "Show in system tray")
             checked: Settings.showMenuBar
             onToggled: on => Settings.showMenuBar = on
         }
@@ -116,7 +116,7 @@ Themed {
         Text {
             Layout.fillWidth: true
             wrapMode: Text.Wrap
-            text: Texts.tr("Kalau keduanya aktif, Ampa berjalan diam-diam di system tray setiap kali login.",
+            text: Texts.bilingual("Kalau keduanya aktif, Ampa berjalan diam-diam di system tray setiap kali login.",
                            "With both on, Ampa runs quietly in the system tray every time you log in.")
             font.pixelSize: Theme.caption
             color: Theme.secondaryText
