@@ -159,9 +159,11 @@ int runClean(const Options &options)
         qint64 freed = 0;
         for (const Engine::TargetFolder &folder : planned.folders)
             freed += sizes.emplace_back(Engine::size(folder.folder));
-        return report(options, freed,
-                      bilingual(fmt(freed) + " akan dibebaskan.", fmt(freed) + " would be freed."),
-                      planned.statuses, planned.folders, sizes);
+        return report(
+            options, freed,
+            bilingual(QStringLiteral("%1 akan dibebaskan."), QStringLiteral("%1 would be freed."))
+                .arg(fmt(freed)),
+            planned.statuses, planned.folders, sizes);
     }
 
     if (!options.yes) {

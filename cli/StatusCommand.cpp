@@ -105,8 +105,9 @@ void printStatus(Model &model, bool verbose)
         << uptimeText(model.uptime()) << '\n';
     if (model.suggestRestart()) {
         const QString swap = fmt(model.swapBytes());
-        out << bilingual("Saran: restart. Restart mengembalikan " + swap + " swap.",
-                         "Suggested: a restart. A restart frees " + swap + " of swap.")
+        out << bilingual(QStringLiteral("Saran: restart. Restart mengembalikan %1 swap."),
+                         QStringLiteral("Suggested: a restart. A restart frees %1 of swap."))
+                   .arg(swap)
             << '\n';
     }
 

@@ -26,6 +26,19 @@ int usageError(const QString &problem)
     return exitUsage;
 }
 
+QString unknownOption(const QString &option)
+{
+    return bilingual(QStringLiteral("opsi tak dikenal: %1"), QStringLiteral("unknown option: %1"))
+        .arg(option);
+}
+
+QString unknownOption(const QString &command, const QString &option)
+{
+    return bilingual(QStringLiteral("opsi tak dikenal untuk %1: %2"),
+                     QStringLiteral("unknown option for %1: %2"))
+        .arg(command, option);
+}
+
 } // namespace
 
 QString usage()
@@ -96,14 +109,13 @@ int main(int argc, char *argv[])
     if (!parsed) {
         const QString name = parser.unknownOptionNames().value(0);
         const QString option = (name.size() > 1 ? "--" : "-") + name;
-        return usageError(command.isEmpty()
-                              ? bilingual("opsi tak dikenal: ", "unknown option: ") + option
-                              : bilingual("opsi tak dikenal untuk ", "unknown option for ")
-                                    + command + ": " + option);
+        return usageError(command.isEmpty() ? unknownOption(option)
+                                            : unknownOption(command, option));
     }
     if (positional.size() > 1)
-        return usageError(bilingual("argumen tak dikenal: ", "unexpected argument: ")
-                          + positional[1]);
+        return usageError(bilingual(QStringLiteral("argumen tak dikenal: %1"),
+                                    QStringLiteral("unexpected argument: %1"))
+                              .arg(positional[1]));
     // Only the help answers for another user's home: every command reads or changes it.
     if (const auto refusal = Engine::refusalToRun()) {
         QTextStream(stderr) << *refusal << '\n';
@@ -113,13 +125,14 @@ int main(int argc, char *argv[])
         return usageError(bilingual("perintah tidak ada", "no command given"));
     const auto known = commands.find(command);
     if (known == commands.end())
-        return usageError(bilingual("perintah tak dikenal: ", "unknown command: ") + command);
+        return usageError(bilingual(QStringLiteral("perintah tak dikenal: %1"),
+                                    QStringLiteral("unknown command: %1"))
+                              .arg(command));
     for (const QCommandLineOption *option : {&json, &verbose, &yes, &dryRun}) {
         const bool allowed =
             std::find(known->second.begin(), known->second.end(), option) != known->second.end();
         if (parser.isSet(*option) && !allowed)
-            return usageError(bilingual("opsi tak dikenal untuk ", "unknown option for ") + command
-                              + ": --" + option->names().first());
+            return usageError(unknownOption(command, "--" + option->names().first()));
     }
     Options chosen;
     chosen.json = parser.isSet(json);

@@ -115,7 +115,7 @@ QString removeMAU(const OfficeSystem &system)
     }
     if (privileged.code == dismissed)
         return bilingual("Dibatalkan.", "Cancelled.");
-    return bilingual("Gagal: ", "Failed: ") + privileged.out;
+    return failedText(privileged.out);
 }
 
 } // namespace Engine

@@ -82,8 +82,9 @@ TargetFolder throughLink(const fs::path &path)
         return {path, destination, true, std::nullopt};
     const QString shown = destination.empty() ? QStringLiteral("?") : displayPath(destination);
     return {path, path, false,
-            bilingual("tautan ke " + shown + ", tidak disentuh",
-                      "is a link to " + shown + " and was left alone")};
+            bilingual(QStringLiteral("tautan ke %1, tidak disentuh"),
+                      QStringLiteral("is a link to %1 and was left alone"))
+                .arg(shown)};
 }
 
 TargetFolder resolveOne(const fs::path &path)

@@ -42,6 +42,11 @@ QString withoutTrailingZeros(QString text, const QLocale &locale)
 
 } // namespace
 
+QString failedText(const QString &error)
+{
+    return bilingual(QStringLiteral("Gagal: %1"), QStringLiteral("Failed: %1")).arg(error);
+}
+
 QString fmt(qint64 bytes)
 {
     if (bytes <= 0)

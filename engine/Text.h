@@ -14,6 +14,9 @@ bool isIndonesian();
 // The text of the pair for the language stored now (read afresh at every call).
 QString bilingual(const QString &indonesian, const QString &english);
 
+// The text of a failure: "Gagal: " / "Failed: " and the platform's description of it.
+QString failedText(const QString &error);
+
 // A byte count as a short decimal size text ("1 byte", "12 bytes", "340 KB", "1.5 MB",
 // "2.25 GB"); "0 MB" for zero and below. The decimal separator follows the locale.
 QString fmt(qint64 bytes);

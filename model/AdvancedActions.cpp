@@ -18,7 +18,7 @@ namespace {
 
 QString quitFirst(const QString &name)
 {
-    return bilingual("Tutup " + name + " dulu.", "Quit " + name + " first.");
+    return bilingual(QStringLiteral("Tutup %1 dulu."), QStringLiteral("Quit %1 first.")).arg(name);
 }
 
 QString deleteLabel()
@@ -76,7 +76,9 @@ std::vector<AdvItem> Model::advItems()
             {"mau", "arrow.triangle.2.circlepath", "MS", "Microsoft AutoUpdate", std::nullopt,
              unused ? bilingual("Tidak ada aplikasi Microsoft lagi. Updater ini aman dihapus.",
                                 "No Microsoft apps left. This updater is safe to remove.")
-                    : bilingual("Masih dipakai " + names + ".", "Still used by " + names + "."),
+                    : bilingual(QStringLiteral("Masih dipakai %1."),
+                                QStringLiteral("Still used by %1."))
+                          .arg(names),
              unused ? bilingual("Tak ada aplikasi Microsoft", "No Microsoft apps left")
                     : bilingual("Masih dipakai aplikasi Microsoft", "Still used by Microsoft apps"),
              deleteLabel(), unused, false, [this] { removeMAU(); }});
@@ -159,13 +161,14 @@ void Model::removeFolder(const QString &name, const std::filesystem::path &path,
             if (lstat(path.c_str(), &st) != 0) {
                 const QString error =
                     Engine::displayPath(path) + ": " + QString::fromLocal8Bit(strerror(errno));
-                return bilingual("Gagal: " + error, "Failed: " + error);
+                return failedText(error);
             }
             const Engine::RemovalResult removed = Engine::removeItem(path);
             if (removed.error)
-                return bilingual("Gagal: " + *removed.error, "Failed: " + *removed.error);
+                return failedText(*removed.error);
             const QString bytes = fmt(removed.freed);
-            return bilingual(bytes + " dibebaskan.", bytes + " freed.");
+            return bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
+                .arg(bytes);
         });
     });
 }
@@ -224,7 +227,7 @@ void Model::emptyTrash()
                 [trash = services.trash] {
                     const std::optional<QString> error = trash->empty();
                     Engine::log("lanjutan: kosongkan trash");
-                    return error ? bilingual("Gagal: " + *error, "Failed: " + *error)
+                    return error ? failedText(*error)
                                  : bilingual("Trash dikosongkan.", "Trash emptied.");
                 },
                 [this](const QString &text) {

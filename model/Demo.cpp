@@ -116,7 +116,8 @@ void Model::simulateQuickClean()
         setFreeAndTotal(m_free + freed, m_total);
         setStatuses(
             {{"comet", bilingual("Dilewati, Comet sedang terbuka", "Skipped, Comet is open")}});
-        setResult(bilingual(fmt(freed) + " dibebaskan.", fmt(freed) + " freed."));
+        setResult(bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
+                      .arg(fmt(freed)));
         setBusy(false);
     });
 }

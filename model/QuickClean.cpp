@@ -41,13 +41,15 @@ std::optional<QString> Model::firstBlocker(const CacheTarget &target, const QSet
 
 QString Model::skippedStatus(const QString &blocker)
 {
-    return bilingual("Dilewati, " + blocker + " sedang terbuka",
-                     "Skipped, " + blocker + " is open");
+    return bilingual(QStringLiteral("Dilewati, %1 sedang terbuka"),
+                     QStringLiteral("Skipped, %1 is open"))
+        .arg(blocker);
 }
 
 QString Model::partlyFailedStatus(const QString &error)
 {
-    return bilingual("Sebagian gagal: " + error, "Partly failed: " + error);
+    return bilingual(QStringLiteral("Sebagian gagal: %1"), QStringLiteral("Partly failed: %1"))
+        .arg(error);
 }
 
 void Model::cleanQuick()
@@ -98,7 +100,8 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
         [this](QuickCleanResult run) {
             setStatuses(std::move(run.statuses));
             if (run.freed >= 1)
-                setResult(bilingual(fmt(run.freed) + " dibebaskan.", fmt(run.freed) + " freed."));
+                setResult(bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
+                              .arg(fmt(run.freed)));
             else if (run.failure)
                 setResult(partlyFailedStatus(*run.failure));
             else if (run.skipped > 0)

@@ -14,13 +14,10 @@ std::filesystem::path standardised(const std::filesystem::path &path)
 
 QString movedText(const QString &name)
 {
-    return bilingual(name + " dipindah ke Trash. Kosongkan Trash supaya ruangnya kembali.",
-                     name + " moved to the Trash. Empty the Trash to get the space back.");
-}
-
-QString failedText(const QString &error)
-{
-    return bilingual("Gagal: " + error, "Failed: " + error);
+    return bilingual(
+               QStringLiteral("%1 dipindah ke Trash. Kosongkan Trash supaya ruangnya kembali."),
+               QStringLiteral("%1 moved to the Trash. Empty the Trash to get the space back."))
+        .arg(name);
 }
 
 // Every record with this id leaves the list; true when one did.
@@ -75,11 +72,13 @@ void Model::trashApp(const FileItem &item)
     }
     for (const RunningApp &app : services.runningApps->withBundles()) {
         if (!app.bundle.empty() && standardised(app.bundle) == location) {
-            setResult(bilingual("Tutup " + app.name + " dulu.", "Quit " + app.name + " first."));
+            setResult(bilingual(QStringLiteral("Tutup %1 dulu."), QStringLiteral("Quit %1 first."))
+                          .arg(app.name));
             return;
         }
     }
-    ask(bilingual("Pindahkan " + name + " ke Trash?", "Move " + name + " to the Trash?"),
+    ask(bilingual(QStringLiteral("Pindahkan %1 ke Trash?"), QStringLiteral("Move %1 to the Trash?"))
+            .arg(name),
         fmt(item.size())
             + bilingual(
                 ". Aplikasinya dipindah ke Trash dan masih bisa dikembalikan. Pengaturan dan "
@@ -94,8 +93,9 @@ void Model::trashDownload(const FileItem &item)
 {
     const QString name = QString::fromUtf8(item.url().filename().native());
     ask(bilingual("Pindahkan ke Trash?", "Move to the Trash?"),
-        bilingual(name + " (" + fmt(item.size()) + "). Masih bisa dikembalikan dari Trash.",
-                  name + " (" + fmt(item.size()) + "). It can still be restored from the Trash."),
+        bilingual(QStringLiteral("%1 (%2). Masih bisa dikembalikan dari Trash."),
+                  QStringLiteral("%1 (%2). It can still be restored from the Trash."))
+            .arg(name, fmt(item.size())),
         bilingual("Ke Trash", "Move to Trash"),
         [this, item, name] { moveToTrash(item, name, "lanjutan: trash "); });
 }

@@ -9,8 +9,9 @@ LoginSwitch::LoginSwitch(QObject *parent) : QObject(parent), state(LoginItem::en
 void LoginSwitch::set(bool on)
 {
     const auto failure = LoginItem::setEnabled(on, LinuxDesktop().selfBundle());
-    const QString text = failure ? bilingual("Gagal mengubah login item: " + *failure,
-                                             "Could not change the login item: " + *failure)
+    const QString text = failure ? bilingual(QStringLiteral("Gagal mengubah login item: %1"),
+                                             QStringLiteral("Could not change the login item: %1"))
+                                       .arg(*failure)
                                  : QString();
     if (text != lastError) {
         lastError = text;

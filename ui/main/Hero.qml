@@ -52,8 +52,7 @@ Rectangle {
                 wrapMode: Text.Wrap
                 text: Model.isLow ? Texts.bilingual("Kosong. Di bawah 10 GB, komputer bisa melambat.",
                                              "Free. Under 10 GB, a computer can slow down.")
-                                  : Texts.bilingual("Kosong dari " + Texts.fmt(Model.total),
-                                             "Free of " + Texts.fmt(Model.total))
+                                  : Texts.bilingual("Kosong dari %1", "Free of %1").arg(Texts.fmt(Model.total))
                 font.pixelSize: Theme.body
                 color: Theme.secondaryText
             }

@@ -49,8 +49,7 @@ Button {
             objectName: "cleanLabel"
             anchors.verticalCenter: parent.verticalCenter
             text: Model.busy ? Texts.bilingual("Membersihkan", "Cleaning")
-                             : Texts.bilingual("Bersihkan " + Texts.fmt(Model.quickTotal),
-                                        "Clean " + Texts.fmt(Model.quickTotal))
+                             : Texts.bilingual("Bersihkan %1", "Clean %1").arg(Texts.fmt(Model.quickTotal))
             font.pixelSize: Theme.body
             font.weight: Font.DemiBold
             color: "white"

@@ -24,10 +24,9 @@ Themed {
             Layout.fillWidth: true
             Text {
                 objectName: "countText"
-                text: pane.apps ? Texts.bilingual(pane.items.length + " aplikasi terbesar",
-                                           pane.items.length + " largest apps")
-                                : Texts.bilingual(pane.items.length + " item terbesar",
-                                           pane.items.length + " largest items")
+                text: (pane.apps ? Texts.bilingual("%1 aplikasi terbesar", "%1 largest apps")
+                                 : Texts.bilingual("%1 item terbesar", "%1 largest items"))
+                      .arg(pane.items.length)
                 font.pixelSize: Theme.body
                 color: Theme.secondaryText
             }

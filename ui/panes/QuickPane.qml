@@ -57,8 +57,7 @@ Themed {
                         text: Model.isLow
                               ? Texts.bilingual("Kosong. Di bawah 10 GB, komputer bisa melambat.",
                                          "Free. Under 10 GB, a computer can slow down.")
-                              : Texts.bilingual("kosong dari " + Texts.fmt(Model.total),
-                                         "free of " + Texts.fmt(Model.total))
+                              : Texts.bilingual("kosong dari %1", "free of %1").arg(Texts.fmt(Model.total))
                         Layout.fillWidth: true
                         wrapMode: Text.Wrap
                         font.pixelSize: Theme.callout

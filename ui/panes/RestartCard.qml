@@ -36,8 +36,7 @@ Rectangle {
             Layout.preferredWidth: 100
             spacing: 2
             Text {
-                text: Texts.bilingual("Menyala " + Texts.uptimeText(Model.uptime),
-                               "On for " + Texts.uptimeText(Model.uptime))
+                text: Texts.bilingual("Menyala %1", "On for %1").arg(Texts.uptimeText(Model.uptime))
                 font.pixelSize: Theme.body
                 font.weight: Font.Medium
                 color: Theme.text
@@ -45,12 +44,11 @@ Rectangle {
             Text {
                 Layout.fillWidth: true
                 text: card.compact
-                      ? Texts.bilingual("Restart mengembalikan " + card.swap + " swap.",
-                                 "A restart frees " + card.swap + " of swap.")
-                      : Texts.bilingual("Swap, yaitu RAM cadangan di disk, memakai " + card.swap
-                                 + ". Restart mengembalikan ruang itu dan menyegarkan memori.",
-                                 "Swap, the backup RAM on your disk, takes " + card.swap
-                                 + ". A restart frees that space and refreshes memory.")
+                      ? Texts.bilingual("Restart mengembalikan %1 swap.", "A restart frees %1 of swap.").arg(card.swap)
+                      : Texts.bilingual("Swap, yaitu RAM cadangan di disk, memakai %1. Restart "
+                                        + "mengembalikan ruang itu dan menyegarkan memori.",
+                                        "Swap, the backup RAM on your disk, takes %1. A restart "
+                                        + "frees that space and refreshes memory.").arg(card.swap)
                 wrapMode: Text.Wrap
                 font.pixelSize: card.compact ? Theme.caption : Theme.callout
                 color: Theme.secondaryText
