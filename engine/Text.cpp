@@ -82,9 +82,8 @@ QString uptimeText(double seconds)
     const qint64 s = static_cast<qint64>(std::min(seconds, limit));
     const qint64 hours = (s % 86400) / 3600;
     if (s < 86400)
-        return bilingual(QString::number(hours) + QStringLiteral(" jam"),
-                         QString::number(hours) + QStringLiteral(" h"));
+        return bilingual(QStringLiteral("%1 jam"), QStringLiteral("%1 h")).arg(hours);
     const qint64 days = s / 86400;
-    return bilingual(QStringLiteral("%1 hari %2 jam").arg(days).arg(hours),
-                     QStringLiteral("%1 d %2 h").arg(days).arg(hours));
+    return bilingual(QStringLiteral("%1 hari %2 jam"), QStringLiteral("%1 d %2 h"))
+        .arg(QString::number(days), QString::number(hours));
 }
