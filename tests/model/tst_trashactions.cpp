@@ -108,6 +108,24 @@ private slots:
                              + QString::fromStdString((downloads() / "Tool.AppImage").native())});
     }
 
+    // A name holding placeholders of its own is shown as it is, never filled in.
+    void nameWithPlaceholdersIsShownAsItIs()
+    {
+        makeFile(downloads() / "%1 %2 100%.txt", 20000);
+        model->refresh();
+        AMPA_WAIT_IDLE(*model);
+        const FileItem *odd = find(model->downloads(), downloads() / "%1 %2 100%.txt");
+        QVERIFY(odd);
+        const QString size = fmt(odd->size());
+        fakes.confirmation->answer = true;
+        model->trashItem(odd->id().toString()); // the list changes: `odd` is gone
+        QVERIFY2(fakes.confirmation->asked.first().startsWith(
+                     "Move to the Trash? | %1 %2 100%.txt (" + size + ")."),
+                 qPrintable(fakes.confirmation->asked.first()));
+        QCOMPARE(model->result(),
+                 "%1 %2 100%.txt moved to the Trash. Empty the Trash to get the space back.");
+    }
+
     void emptyDownloadShowsZero()
     {
         ampaSettings().setValue("language", "id");
