@@ -24,6 +24,7 @@ namespace {
 struct Plan {
     std::vector<Engine::TargetFolder> folders;    // what the clean would remove, in order
     QMap<QString, QString> statuses;              // target id → why it is skipped or partly left
+    QMap<QString, Model::StatusKind> kinds;       // target id → the kind of that status
     std::vector<std::filesystem::path> leftAlone; // refused: the clean only reports them
 };
 
@@ -35,11 +36,13 @@ Plan plan(const QSet<QString> &running)
     for (const CacheTarget &target : quickTargets()) {
         if (const auto blocker = Model::firstBlocker(target, running)) {
             plan.statuses.insert(target.id, Model::skippedStatus(*blocker));
+            plan.kinds.insert(target.id, Model::StatusKind::skipped);
             continue;
         }
         for (Engine::TargetFolder &folder : Engine::resolve(target)) {
             if (folder.refused) {
                 plan.leftAlone.push_back(folder.path);
+                plan.kinds.insert(target.id, Model::StatusKind::partlyFailed);
                 plan.statuses.insert(target.id,
                                      Model::partlyFailedStatus(Engine::displayPath(folder.path)
                                                                + ": " + *folder.refused));
@@ -86,13 +89,10 @@ bool confirmOnTerminal(const Plan &plan)
 }
 
 int report(const Options &options, qint64 freed, const QString &result,
-           const QMap<QString, QString> &statuses, const std::vector<Engine::TargetFolder> &removed,
-           const std::vector<qint64> &sizes)
+           const QMap<QString, QString> &statuses, const QMap<QString, Model::StatusKind> &kinds,
+           const std::vector<Engine::TargetFolder> &removed, const std::vector<qint64> &sizes)
 {
-    const QString partlyFailed = Model::partlyFailedStatus({});
-    bool failed = false;
-    for (const QString &status : statuses)
-        failed |= status.startsWith(partlyFailed);
+    const bool failed = kinds.values().contains(Model::StatusKind::partlyFailed);
 
     const QStringList warnings = baseFolderWarnings();
     QTextStream out(stdout);
@@ -100,6 +100,9 @@ int report(const Options &options, qint64 freed, const QString &result,
         QJsonObject statusObject;
         for (auto it = statuses.begin(); it != statuses.end(); ++it)
             statusObject.insert(it.key(), it.value());
+        QJsonObject kindObject;
+        for (auto it = kinds.begin(); it != kinds.end(); ++it)
+            kindObject.insert(it.key(), Model::kindName(it.value()));
         QJsonArray paths;
         for (const Engine::TargetFolder &folder : removed)
             paths.append(Engine::displayPath(folder.folder));
@@ -108,6 +111,7 @@ int report(const Options &options, qint64 freed, const QString &result,
                                          {"freed", freed},
                                          {"result", result},
                                          {"statuses", statusObject},
+                                         {"kinds", kindObject},
                                          {"removed", paths},
                                          {"dryRun", options.dryRun}})
                    .toJson(QJsonDocument::Indented);
@@ -145,6 +149,7 @@ int runClean(const Options &options)
                                              {"freed", 0},
                                              {"result", demoNotice()},
                                              {"statuses", QJsonObject{}},
+                                             {"kinds", QJsonObject{}},
                                              {"removed", QJsonArray{}},
                                              {"dryRun", options.dryRun}})
                        .toJson(QJsonDocument::Indented);
@@ -163,7 +168,7 @@ int runClean(const Options &options)
             options, freed,
             bilingual(QStringLiteral("%1 akan dibebaskan."), QStringLiteral("%1 would be freed."))
                 .arg(fmt(freed)),
-            planned.statuses, planned.folders, sizes);
+            planned.statuses, planned.kinds, planned.folders, sizes);
     }
 
     if (!options.yes) {
@@ -202,5 +207,6 @@ int runClean(const Options &options)
         if (gone)
             removed.push_back(folder);
     }
-    return report(options, freed, model.result(), model.statuses(), removed, {});
+    return report(options, freed, model.result(), model.statuses(), model.statusKinds(), removed,
+                  {});
 }

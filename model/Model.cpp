@@ -98,9 +98,15 @@ void Model::setSizes(QMap<QString, qint64> sizes)
     assign(m_sizes, std::move(sizes), &Model::sizesChanged);
 }
 
-void Model::setStatuses(QMap<QString, QString> statuses)
+void Model::setStatuses(QMap<QString, QString> statuses, QMap<QString, StatusKind> kinds)
 {
+    m_statusKinds = std::move(kinds);
     assign(m_statuses, std::move(statuses), &Model::statusesChanged);
+}
+
+QString Model::kindName(StatusKind kind)
+{
+    return kind == StatusKind::skipped ? QStringLiteral("skipped") : QStringLiteral("partlyFailed");
 }
 
 void Model::setWarnings(QStringList warnings)

@@ -78,6 +78,11 @@ public:
     qint64 totalBytes() const { return m_total; }
     const QMap<QString, qint64> &sizes() const { return m_sizes; }
     const QMap<QString, QString> &statuses() const { return m_statuses; }
+    // The kind of each status, for callers that decide by it (the terminal tool's exit status
+    // and JSON) rather than by its text.
+    enum class StatusKind { skipped, partlyFailed };
+    const QMap<QString, StatusKind> &statusKinds() const { return m_statusKinds; }
+    static QString kindName(StatusKind kind);
     const QMap<QString, qint64> &adv() const { return m_adv; }
     const std::vector<FileItem> &downloads() const { return m_downloads; }
     const std::vector<FileItem> &apps() const { return m_apps; }
@@ -185,7 +190,7 @@ protected:
     }
     void setFreeAndTotal(qint64 free, qint64 total);
     void setSizes(QMap<QString, qint64> sizes);
-    void setStatuses(QMap<QString, QString> statuses);
+    void setStatuses(QMap<QString, QString> statuses, QMap<QString, StatusKind> kinds);
     void setWarnings(QStringList warnings);
     void startQuickClean(std::optional<std::vector<std::filesystem::path>> only);
     void setAdvValue(const QString &key, qint64 value);
@@ -247,6 +252,7 @@ private:
     qint64 m_total = 0;
     QMap<QString, qint64> m_sizes;
     QMap<QString, QString> m_statuses;
+    QMap<QString, StatusKind> m_statusKinds;
     QStringList m_warnings;
     QMap<QString, qint64> m_adv;
     std::vector<FileItem> m_downloads;

@@ -12,6 +12,7 @@ namespace {
 struct QuickCleanResult {
     qint64 freed = 0;
     QMap<QString, QString> statuses;
+    QMap<QString, Model::StatusKind> kinds;
     qsizetype skipped = 0;
     std::optional<QString> failure; // the last target's failure, when any failed
 };
@@ -81,6 +82,7 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
                     break;
                 if (const auto blocker = firstBlocker(target, running)) {
                     run.statuses.insert(target.id, skippedStatus(*blocker));
+                    run.kinds.insert(target.id, StatusKind::skipped);
                     ++run.skipped;
                     continue;
                 }
@@ -88,6 +90,7 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
                 run.freed += cleaned.freed;
                 if (cleaned.error) {
                     run.statuses.insert(target.id, partlyFailedStatus(*cleaned.error));
+                    run.kinds.insert(target.id, StatusKind::partlyFailed);
                     run.failure = std::move(cleaned.error);
                 }
             }
@@ -98,7 +101,7 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
             return run;
         },
         [this](QuickCleanResult run) {
-            setStatuses(std::move(run.statuses));
+            setStatuses(std::move(run.statuses), std::move(run.kinds));
             if (run.freed >= 1)
                 setResult(bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
                               .arg(fmt(run.freed)));

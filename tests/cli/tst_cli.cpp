@@ -187,10 +187,12 @@ private slots:
         chrome.start(QString::fromStdString(program.native()), {"30"});
         QVERIFY(chrome.waitForStarted());
 
+        const Run preview = cli({"clean", "--dry-run", "--json"});
         const Run run = cli({"clean", "--yes"});
         chrome.kill();
         chrome.waitForFinished();
         fs::remove(entry);
+        QCOMPARE(json(preview)["kinds"].toObject()["chrome"].toString(), "skipped");
         QCOMPARE(run.code, 0); // a skip is not a failure
         QVERIFY2(run.out.contains("Cache Google Chrome: Skipped, Google Chrome is open"),
                  run.out.constData());
@@ -206,9 +208,13 @@ private slots:
         if (QProcess::execute("chattr", {"+i", stubborn}) != 0)
             QSKIP("no immutable flag on this file system");
         const Run run = cli({"clean", "--yes"});
+        const Run again = cli({"clean", "--yes", "--json"});
         QProcess::execute("chattr", {"-i", stubborn});
         QCOMPARE(run.code, 1);
         QVERIFY2(run.out.contains("pip and uv cache: Partly failed: "), run.out.constData());
+        // The exit status and the JSON go by the kind, whatever the language of the text.
+        QCOMPARE(again.code, 1);
+        QCOMPARE(json(again)["kinds"].toObject()["pip"].toString(), "partlyFailed");
     }
 
     // The prompt lists what goes; a folder that appears while it waits is not among it and stays.

@@ -30,7 +30,7 @@ public:
         QMap<QString, QString> map;
         for (auto it = statuses.begin(); it != statuses.end(); ++it)
             map.insert(it.key(), it.value().toString());
-        setStatuses(map);
+        setStatuses(map, {});
     }
     Q_INVOKABLE void clearListsForTest()
     {
