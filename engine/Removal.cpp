@@ -59,11 +59,6 @@ QString movedText()
                      "a folder was moved during removal; removal stopped");
 }
 
-QString mountPointText()
-{
-    return bilingual("titik mount, tidak disentuh", "is a mount point and was left alone");
-}
-
 // The allocation that unlinking the entry gives back: a regular file's, and only when this is
 // its last link (the item itself, when `anyType`).
 qint64 lastLinkBytes(int dirFd, const char *name, bool anyType = false)
@@ -671,6 +666,11 @@ RemovalResult removeByPath(const std::filesystem::path &path, bool keepFolder)
 }
 
 } // namespace
+
+QString mountPointText()
+{
+    return bilingual("titik mount, tidak disentuh", "is a mount point and was left alone");
+}
 
 RemovalResult removeItem(const std::filesystem::path &path)
 {

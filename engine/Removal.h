@@ -18,6 +18,9 @@ struct RemovalResult {
     std::optional<QString> error;
 };
 
+// Why a mount point, or anything on another mount, was not removed.
+QString mountPointText();
+
 // Removes the item at the path for good, folder and all. Safe against what a hostile or
 // changing tree can do:
 // - a symbolic link, at the path itself or anywhere inside, is removed as a link and never

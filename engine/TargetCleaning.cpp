@@ -28,12 +28,18 @@ bool strictlyInside(const fs::path &path, const fs::path &folder)
     return normal != base && isSameOrInside(normal, base);
 }
 
-// The folders that catalogue paths may lie in.
-bool insideABase(const fs::path &path)
-{
-    return strictlyInside(path, homeDir()) || strictlyInside(path, userCacheDir())
-           || strictlyInside(path, userConfigDir());
-}
+// The folders that catalogue paths may lie in, read once for a whole target.
+struct Bases {
+    fs::path home = homeDir();
+    fs::path cache = userCacheDir();
+    fs::path config = userConfigDir();
+
+    bool contain(const fs::path &path) const
+    {
+        return strictlyInside(path, home) || strictlyInside(path, cache)
+               || strictlyInside(path, config);
+    }
+};
 
 // Whether the folder at `path` is the root of a mount (another file system or a bind mount).
 bool isMountPoint(const fs::path &path)
@@ -87,9 +93,9 @@ TargetFolder throughLink(const fs::path &path)
                 .arg(shown)};
 }
 
-TargetFolder resolveOne(const fs::path &path)
+TargetFolder resolveOne(const fs::path &path, const Bases &bases)
 {
-    if (!insideABase(path))
+    if (!bases.contain(path))
         return {path, path, false,
                 bilingual("di luar folder yang dibersihkan, tidak disentuh",
                           "is outside the folders Ampa cleans and was left alone")};
@@ -97,8 +103,7 @@ TargetFolder resolveOne(const fs::path &path)
     if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
         return throughLink(path);
     if (S_ISDIR(st.st_mode) && isMountPoint(path))
-        return {path, path, false,
-                bilingual("titik mount, tidak disentuh", "is a mount point and was left alone")};
+        return {path, path, false, mountPointText()};
     return {path, path, false, std::nullopt};
 }
 
@@ -112,10 +117,11 @@ std::vector<TargetFolder> resolve(const CacheTarget &target)
             found.push_back({release, release, false, std::nullopt});
         return found;
     }
+    const Bases bases;
     for (const fs::path &path : target.paths) {
         const fs::path expanded = withoutTrailingSlash(url(path));
         if (Engine::exists(expanded))
-            found.push_back(resolveOne(expanded));
+            found.push_back(resolveOne(expanded, bases));
     }
     return found;
 }

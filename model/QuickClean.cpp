@@ -13,7 +13,6 @@ struct QuickCleanResult {
     qint64 freed = 0;
     QMap<QString, QString> statuses;
     QMap<QString, Model::StatusKind> kinds;
-    qsizetype skipped = 0;
     std::optional<QString> failure; // the last target's failure, when any failed
 };
 
@@ -83,7 +82,6 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
                 if (const auto blocker = firstBlocker(target, running)) {
                     run.statuses.insert(target.id, skippedStatus(*blocker));
                     run.kinds.insert(target.id, StatusKind::skipped);
-                    ++run.skipped;
                     continue;
                 }
                 Engine::CleanResult cleaned = Engine::clean(target, only);
@@ -95,25 +93,27 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
                 }
             }
             Engine::log("cepat: dibebaskan " + fmt(run.freed));
+            const qsizetype skipped = run.kinds.values().count(StatusKind::skipped);
             qCInfo(lcModel, "quick clean: %lld bytes freed, %lld skipped, last failure: %s",
-                   static_cast<long long>(run.freed), static_cast<long long>(run.skipped),
+                   static_cast<long long>(run.freed), static_cast<long long>(skipped),
                    qPrintable(run.failure.value_or(QStringLiteral("none"))));
             return run;
         },
         [this](QuickCleanResult run) {
+            const qsizetype skipped = run.kinds.values().count(StatusKind::skipped);
             setStatuses(std::move(run.statuses), std::move(run.kinds));
             if (run.freed >= 1)
                 setResult(bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
                               .arg(fmt(run.freed)));
             else if (run.failure)
                 setResult(partlyFailedStatus(*run.failure));
-            else if (run.skipped > 0)
+            else if (skipped > 0)
                 setResult(bilingual(QStringLiteral("Belum ada yang dibersihkan. %1 cache dilewati "
                                                    "karena aplikasinya terbuka.")
-                                        .arg(run.skipped),
+                                        .arg(skipped),
                                     QStringLiteral("Nothing cleaned yet. %1 cache skipped because "
                                                    "its app is open.")
-                                        .arg(run.skipped)));
+                                        .arg(skipped)));
             else
                 setResult(bilingual("Tidak ada yang perlu dibersihkan.", "Nothing to clean."));
             setBusy(false);

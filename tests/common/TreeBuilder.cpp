@@ -47,6 +47,12 @@ void write(const std::filesystem::path &path, const QByteArray &data)
     close(fd);
 }
 
+QByteArray read(const std::filesystem::path &path)
+{
+    QFile file(QString::fromUtf8(path.native()));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 void symlink(const std::filesystem::path &target, const std::filesystem::path &link)
 {
     folder(link.parent_path());

@@ -17,6 +17,8 @@ namespace TreeBuilder {
 void file(const std::filesystem::path &path, qint64 bytes);
 // A file holding exactly `data`, with its parent folders.
 void write(const std::filesystem::path &path, const QByteArray &data);
+// What the file holds; nothing when it cannot be read.
+QByteArray read(const std::filesystem::path &path);
 void folder(const std::filesystem::path &path);
 void symlink(const std::filesystem::path &target, const std::filesystem::path &link);
 

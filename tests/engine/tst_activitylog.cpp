@@ -16,12 +16,6 @@ namespace {
 
 constexpr uid_t nobody = 65534;
 
-QByteArray contents(const fs::path &path)
-{
-    QFile file(QString::fromUtf8(path.native()));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 const QRegularExpression stampedLine(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ (.*)$)");
 
 } // namespace
@@ -44,7 +38,7 @@ private slots:
         QCOMPARE(Engine::logPath().parent_path().filename(), "Ampa");
         QVERIFY(!fs::exists(Engine::logPath().parent_path()));
         Engine::log("cepat: dibebaskan 0 MB");
-        const QByteArray text = contents(Engine::logPath());
+        const QByteArray text = TreeBuilder::read(Engine::logPath());
         QVERIFY(text.endsWith('\n'));
         QCOMPARE(text.count('\n'), 1);
         const auto match = stampedLine.match(QString::fromUtf8(text.chopped(1)));
@@ -115,7 +109,7 @@ private slots:
         Engine::log("lost line");
         QVERIFY(!fs::exists(Engine::logPath()));
         QVERIFY(Engine::logLines().isEmpty());
-        QCOMPARE(contents(blocker), "x");
+        QCOMPARE(TreeBuilder::read(blocker), "x");
     }
 
     void concurrentWritersLoseNoLine()
@@ -137,7 +131,7 @@ private slots:
         }
 
         QSet<QString> seen;
-        const QList<QByteArray> lines = contents(Engine::logPath()).split('\n');
+        const QList<QByteArray> lines = TreeBuilder::read(Engine::logPath()).split('\n');
         QCOMPARE(lines.size(), (writers + 1) * perWriter + 1);
         for (const QByteArray &line : lines.first(lines.size() - 1)) {
             const auto match = stampedLine.match(QString::fromUtf8(line));
@@ -167,7 +161,7 @@ private slots:
         Engine::log("through the link");
         QVERIFY(fs::is_symlink(Engine::logPath()));
         if (targetExists)
-            QCOMPARE(contents(target), "precious\n");
+            QCOMPARE(TreeBuilder::read(target), "precious\n");
         else
             QVERIFY(!fs::exists(fs::symlink_status(target)));
         QVERIFY(Engine::logLines().isEmpty());
@@ -182,7 +176,7 @@ private slots:
         TreeBuilder::write(Engine::logPath(), theirs);
         QCOMPARE(chown(Engine::logPath().c_str(), nobody, nobody), 0);
         Engine::log("written as root");
-        QCOMPARE(contents(Engine::logPath()), theirs);
+        QCOMPARE(TreeBuilder::read(Engine::logPath()), theirs);
     }
 
     // Folders or a log created as root in another user's home would take their log from them.

@@ -18,12 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QByteArray contents(const fs::path &path)
-{
-    QFile file(QString::fromUtf8(path.native()));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 fs::path settingsFile()
 {
     return TestHome::home() / ".config/Ampa/Ampa.conf";
@@ -61,7 +55,7 @@ private slots:
     void savedWhereTheDesktopKeepsIt()
     {
         ampaSettings().setValue("language", "id");
-        QVERIFY(contents(settingsFile()).contains("[General]\nlanguage=id\n"));
+        QVERIFY(TreeBuilder::read(settingsFile()).contains("[General]\nlanguage=id\n"));
         QCOMPARE(bilingual("ya", "yes"), "ya");
     }
 
@@ -91,7 +85,7 @@ private slots:
             QCOMPARE(settings.status(), QSettings::NoError);
         }
         QVERIFY(fs::is_symlink(settingsFile()));
-        QVERIFY(contents(real).contains("viewMode=halaman"));
+        QVERIFY(TreeBuilder::read(real).contains("viewMode=halaman"));
     }
 
     // Something that is not a regular file where the settings go (a FIFO would block QSettings

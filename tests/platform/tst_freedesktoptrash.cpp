@@ -12,12 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QByteArray read(const fs::path &path)
-{
-    QFile file(QString::fromStdString(path.native()));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 fs::path homeTrash()
 {
     return TestHome::home() / ".local/share/Trash";
@@ -53,8 +47,8 @@ private slots:
         FreedesktopTrash trash(std::vector<fs::path>{}); // the home trash only
         QCOMPARE(trash.moveToTrash(item), std::nullopt);
         QVERIFY(!fs::exists(item));
-        QCOMPARE(read(homeTrash() / "files/report 100%.pdf"), "pdf");
-        const QByteArray info = read(homeTrash() / "info/report 100%.pdf.trashinfo");
+        QCOMPARE(TreeBuilder::read(homeTrash() / "files/report 100%.pdf"), "pdf");
+        const QByteArray info = TreeBuilder::read(homeTrash() / "info/report 100%.pdf.trashinfo");
         QVERIFY2(info.startsWith("[Trash Info]\n"), info.constData());
         // Path= is percent-encoded.
         QVERIFY2(info.contains("Path=" + QByteArray::fromStdString(work.native())
