@@ -142,7 +142,7 @@ QString demoNotice()
 int runClean(const Options &options)
 {
     // Neither the real folders nor a simulated result: the user must not take either for real.
-    if (Model::demoValue(ampaSettings().value("demo"))) {
+    if (Settings::instance().demo()) {
         QTextStream out(stdout);
         if (options.json)
             out << QJsonDocument(QJsonObject{{"demo", true},

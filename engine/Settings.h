@@ -1,15 +1,88 @@
 #pragma once
 
-#include <QSettings>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QVariant>
 
-// Ampa's stored settings: native format in $XDG_CONFIG_HOME/Ampa/Ampa.conf (default
-// ~/.config/Ampa/Ampa.conf), the folder read afresh at every call like every other XDG folder
-// Ampa uses. Open them where a value is needed and let them go: values are read where used, never
-// cached, so a change made elsewhere is seen at the next read. (QSettings cannot be copied or
-// moved; the returned object is constructed in place.)
+#include <array>
+#include <optional>
+
+// Ampa's stored settings, one object per process: every key with its default and type lives
+// here, the file is read once, and each change is saved at once and announced.
 //
-// A settings file that exists and is not a regular file once links are followed (a FIFO would
-// block QSettings for ever) is never opened: the settings returned then read as defaults, saving
-// them fails (status AccessError), nothing is created or removed anywhere, and the first such
-// call of the process gives a warning (qWarning). A link to a regular file is used as usual.
-QSettings ampaSettings();
+// The file: native format in $XDG_CONFIG_HOME/Ampa/Ampa.conf (default ~/.config/Ampa/Ampa.conf),
+// a link to a regular file being used as usual. One that exists and is not a regular file once
+// links are followed (a FIFO would block QSettings for ever) is never opened: defaults are read,
+// saving fails, nothing is created or removed anywhere, and one warning says why.
+//
+// Values may be read from any thread; changes are made on the thread the object lives in (the
+// application's), where the change signals are sent.
+class Settings : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString language READ language WRITE setLanguage NOTIFY languageChanged)
+    Q_PROPERTY(QString appearance READ appearance WRITE setAppearance NOTIFY appearanceChanged)
+    Q_PROPERTY(QString viewMode READ viewMode WRITE setViewMode NOTIFY viewModeChanged)
+    Q_PROPERTY(bool showMenuBar READ showMenuBar WRITE setShowMenuBar NOTIFY showMenuBarChanged)
+    Q_PROPERTY(QString downloadsLayout READ downloadsLayout WRITE setDownloadsLayout NOTIFY
+                   downloadsLayoutChanged)
+
+public:
+    enum class Key {
+        language,        // "id" for Indonesian; anything else is English
+        appearance,      // "sistem", "terang" or "gelap"
+        viewMode,        // "sidebar" or "halaman"
+        showMenuBar,     // the tray icon and its panel
+        downloadsLayout, // "grid" or "list"
+        didSetupLogin,   // start at login was set up on the first run
+        demo,            // sample figures instead of the machine's; nothing is removed
+        demoPane,        // the pane demo mode opens on
+        demoAutoClean,   // seconds after the start at which demo mode runs a quick clean
+        demoAsk,         // seconds after the start at which demo mode shows a confirmation
+    };
+    static constexpr int keyCount = 10;
+
+    static Settings &instance();
+
+    // The stored value converted to the key's type, or the default.
+    QVariant value(Key key) const;
+    // Whether the file holds a value for the key.
+    bool isStored(Key key) const;
+    // Changes the value for this run and saves it; false when it could not be saved.
+    bool set(Key key, const QVariant &value);
+    // Reads the file again, announcing what changed: the file may have been edited by hand.
+    void reload();
+
+    static QString keyName(Key key);
+    static std::optional<Key> keyNamed(const QString &name);
+
+    QString language() const;
+    bool indonesian() const;
+    QString appearance() const;
+    QString viewMode() const;
+    bool sidebar() const;
+    bool showMenuBar() const;
+    QString downloadsLayout() const;
+    // Only an explicit yes ("true", "1", "yes", "on", any case) turns demo mode on.
+    bool demo() const;
+
+    void setLanguage(const QString &value);
+    void setAppearance(const QString &value);
+    void setViewMode(const QString &value);
+    void setShowMenuBar(bool value);
+    void setDownloadsLayout(const QString &value);
+
+Q_SIGNALS:
+    void languageChanged();
+    void appearanceChanged();
+    void viewModeChanged();
+    void showMenuBarChanged();
+    void downloadsLayoutChanged();
+
+private:
+    Settings();
+    void announce(Key key);
+
+    mutable QMutex mutex;
+    std::array<QVariant, keyCount> stored; // invalid where the file holds nothing
+};

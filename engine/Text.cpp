@@ -10,7 +10,7 @@
 
 bool isIndonesian()
 {
-    return ampaSettings().value("language", "en").toString() == QLatin1String("id");
+    return Settings::instance().indonesian();
 }
 
 QString bilingual(const QString &indonesian, const QString &english)

@@ -8,10 +8,10 @@
 // The picker has a name of its own: inside a QObject an unqualified `tr` would quietly be
 // QObject::tr and show the Indonesian text to everyone.
 
-// True when the stored `language` setting is exactly "id"; anything else, or nothing, is English.
+// True when the `language` setting is exactly "id"; anything else, or nothing, is English.
 bool isIndonesian();
 
-// The text of the pair for the language stored now (read afresh at every call).
+// The text of the pair for the language chosen now.
 QString bilingual(const QString &indonesian, const QString &english);
 
 // The text of a failure: "Gagal: " / "Failed: " and the platform's description of it.

@@ -31,14 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     file.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
     file.close();
 
-    const QSettings settings = ampaSettings();
+    Settings &settings = Settings::instance();
+    settings.reload();
     isIndonesian();
+    settings.demo();
     fmt(static_cast<qint64>(size) * 1000003);
-    for (const char *key : {"language", "appearance", "viewMode", "downloadsLayout", "demoPane"})
-        settings.value(key).toString();
-    for (const char *key : {"showMenuBar", "didSetupLogin", "demo"})
-        settings.value(key).toBool();
-    for (const char *key : {"demoAutoClean", "demoAsk"})
-        settings.value(key).toDouble();
+    for (int key = 0; key < Settings::keyCount; ++key)
+        settings.value(static_cast<Settings::Key>(key)).toString();
     return 0;
 }

@@ -42,7 +42,7 @@ QString vmMessage()
 
 } // namespace
 
-std::vector<AdvItem> Model::advItems()
+std::vector<AdvItem> Model::buildAdvItems()
 {
     std::vector<AdvItem> items;
     const auto measured = [this](const char *key) { return m_adv.value(key, 0) > 0; };
@@ -118,10 +118,14 @@ std::vector<AdvItem> Model::advItems()
 
 void Model::activateAdvItem(const QString &id)
 {
-    for (const AdvItem &item : advItems()) {
+    // A copy: the action may change what the cards show, and so the list.
+    std::function<void()> action;
+    for (const AdvItem &item : m_advItems) {
         if (item.id == id && item.enabled)
-            item.action();
+            action = item.action;
     }
+    if (action)
+        action();
 }
 
 void Model::ask(const QString &title, const QString &message, const QString &confirmLabel,
@@ -246,7 +250,7 @@ void Model::restartMac()
 
 void Model::showSettingsPage()
 {
-    if (ampaSettings().value("viewMode", "sidebar").toString() == QLatin1String("sidebar"))
+    if (Settings::instance().sidebar())
         setPane(Pane::pengaturan);
     else
         setShowSettings(true);

@@ -77,16 +77,16 @@ void Model::loadDemo()
 
 void Model::startDemo()
 {
-    QSettings settings = ampaSettings();
-    if (settings.contains("demoPane")) {
-        const QString value = settings.value("demoPane").toString();
+    const Settings &settings = Settings::instance();
+    if (settings.isStored(Settings::Key::demoPane)) {
+        const QString value = settings.value(Settings::Key::demoPane).toString();
         setPane(value == QLatin1String("lanjutan")    ? Pane::lanjutan
                 : value == QLatin1String("downloads") ? Pane::downloads
                 : value == QLatin1String("aplikasi")  ? Pane::aplikasi
                                                       : Pane::cepat);
     }
-    const double autoClean = settings.value("demoAutoClean", 0.0).toDouble();
-    const double askAfter = settings.value("demoAsk", 0.0).toDouble();
+    const double autoClean = settings.value(Settings::Key::demoAutoClean).toDouble();
+    const double askAfter = settings.value(Settings::Key::demoAsk).toDouble();
     if (autoClean > 0)
         QTimer::singleShot(qRound64(autoClean * 1000), this, &Model::cleanQuick);
     if (askAfter > 0) {

@@ -47,9 +47,11 @@ Model::Model(Services services_, QObject *parent) : QObject(parent), services(st
     connect(this, &Model::bootDateChanged, this, &Model::uptimeChanged);
     connect(this, &Model::sizesChanged, this, &Model::visibleQuickChanged);
     connect(this, &Model::statusesChanged, this, &Model::visibleQuickChanged);
-    connect(this, &Model::advChanged, this, &Model::advItemsChanged);
-    connect(this, &Model::mauInstalledChanged, this, &Model::advItemsChanged);
-    connect(this, &Model::msAppsChanged, this, &Model::advItemsChanged);
+    connect(this, &Model::advChanged, this, &Model::rebuildAdvItems);
+    connect(this, &Model::mauInstalledChanged, this, &Model::rebuildAdvItems);
+    connect(this, &Model::msAppsChanged, this, &Model::rebuildAdvItems);
+    connect(&Settings::instance(), &Settings::languageChanged, this, &Model::rebuildAdvItems);
+    m_advItems = buildAdvItems();
 
     connect(&rescanTimer, &QTimer::timeout, this, &Model::refresh);
 }
@@ -233,18 +235,9 @@ QList<CacheTarget> Model::visibleQuick() const
     return visible;
 }
 
-bool Model::demoValue(const QVariant &stored)
-{
-    if (stored.typeId() == QMetaType::Bool)
-        return stored.toBool();
-    const QString text = stored.toString().trimmed().toLower();
-    return text == QLatin1String("true") || text == QLatin1String("1")
-           || text == QLatin1String("yes") || text == QLatin1String("on");
-}
-
 bool Model::demo() const
 {
-    return demoValue(ampaSettings().value("demo"));
+    return Settings::instance().demo();
 }
 
 QVariantMap Model::sizesMap() const
@@ -288,10 +281,16 @@ QVariantList Model::visibleQuickList() const
     return list;
 }
 
-QVariantList Model::advItemsList()
+void Model::rebuildAdvItems()
+{
+    m_advItems = buildAdvItems();
+    Q_EMIT advItemsChanged();
+}
+
+QVariantList Model::advItemsList() const
 {
     QVariantList list;
-    for (const AdvItem &item : advItems()) {
+    for (const AdvItem &item : m_advItems) {
         list.append(QVariantMap{{"id", item.id},
                                 {"symbol", item.symbol},
                                 {"initials", item.initials},

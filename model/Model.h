@@ -57,7 +57,7 @@ class Model : public QObject {
     Q_PROPERTY(bool isLow READ isLow NOTIFY spaceChanged)
     Q_PROPERTY(QVariantList visibleQuick READ visibleQuickList NOTIFY visibleQuickChanged)
     Q_PROPERTY(QVariantList advItems READ advItemsList NOTIFY advItemsChanged)
-    Q_PROPERTY(bool demo READ demo) // read from the settings at every access
+    Q_PROPERTY(bool demo READ demo) // the setting, read when the program started
 
 public:
     enum class Pane { cepat, lanjutan, downloads, aplikasi, log, pengaturan };
@@ -70,9 +70,6 @@ public:
     // Starts the first scan at once (or loads the sample data in demo mode), runs the demo
     // start-up steps when demo mode is on, and re-scans every `rescanEvery`.
     void start(std::chrono::milliseconds rescanEvery = std::chrono::minutes(30));
-
-    // Whether a stored `demo` value turns demo mode on: "true", "1", "yes" or "on", in any case.
-    static bool demoValue(const QVariant &stored);
 
     qint64 freeBytes() const { return m_free; }
     qint64 totalBytes() const { return m_total; }
@@ -108,7 +105,8 @@ public:
     double usedFraction() const;
     bool isLow() const;
     QList<CacheTarget> visibleQuick() const;
-    std::vector<AdvItem> advItems();
+    // Built anew when what they show changes (the measures, the updater, the language).
+    const std::vector<AdvItem> &advItems() const { return m_advItems; }
     bool demo() const;
 
     // The first of `names`, in order, that is running now; none for an empty list.
@@ -240,7 +238,9 @@ private:
     QVariantList downloadsList() const;
     QVariantList appsList() const;
     QVariantList visibleQuickList() const;
-    QVariantList advItemsList();
+    QVariantList advItemsList() const;
+    std::vector<AdvItem> buildAdvItems();
+    void rebuildAdvItems();
 
     Services services;
     BackgroundTasks tasks;
@@ -267,4 +267,5 @@ private:
     bool m_showSettings = false;
     qint64 m_swapBytes = 0;
     QDateTime m_bootDate = QDateTime::currentDateTimeUtc();
+    std::vector<AdvItem> m_advItems;
 };

@@ -4,7 +4,7 @@
 #include "LifeCycle.h"
 #include "LoginItem.h"
 #include "ModelSingleton.h"
-#include "Settings.h"
+#include "StoredSettings.h"
 #include "TestHome.h"
 #include "WindowRules.h"
 
@@ -34,7 +34,7 @@ class ShellTest : public QObject {
 private slots:
     void cleanup()
     {
-        ampaSettings().clear();
+        storeSettings({});
         fs::remove(LoginItem::entryPath());
     }
 
@@ -92,7 +92,7 @@ private slots:
         {
             AppShell shell(false);
             QVERIFY(fs::exists(LoginItem::entryPath()));
-            QVERIFY(ampaSettings().value("didSetupLogin").toBool());
+            QVERIFY(Settings::instance().value(Settings::Key::didSetupLogin).toBool());
             QQuickWindow *main = window("main");
             QVERIFY(main);
             QCOMPARE(main->title(), "Ampa");
@@ -108,7 +108,7 @@ private slots:
     // With the icon stored off, a login launch still opens the window.
     void loginLaunchWithIconOff()
     {
-        ampaSettings().setValue("showMenuBar", false);
+        Settings::instance().setShowMenuBar(false);
         AppShell shell(true);
         QVERIFY(window("main")->isVisible());
     }

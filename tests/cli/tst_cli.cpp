@@ -1,4 +1,4 @@
-#include "Settings.h"
+#include "StoredSettings.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
@@ -84,7 +84,7 @@ private slots:
         TreeBuilder::file(TestHome::home() / ".npm/_cacache/c", 20000);
         TreeBuilder::file(TestHome::home() / "Downloads/movie.mkv", 90000);
         TreeBuilder::file(TestHome::home() / "Documents/keep.txt", 10);
-        ampaSettings().setValue("language", "en");
+        storeSettings({{"language", "en"}});
     }
 
     void cleanup()
@@ -92,7 +92,7 @@ private slots:
         for (const char *folder : {".cache", ".npm", "Downloads", ".local/state", "apps"})
             fs::remove_all(TestHome::home() / folder);
         QVERIFY(fs::exists(TestHome::home() / "Documents/keep.txt"));
-        ampaSettings().clear();
+        storeSettings({});
     }
 
     void statusText()
@@ -106,7 +106,7 @@ private slots:
         QVERIFY(out.contains("movie.mkv"));
         QVERIFY(out.contains("Largest items in Downloads"));
 
-        ampaSettings().setValue("language", "id");
+        Settings::instance().setLanguage("id");
         run = cli({"status"});
         QVERIFY(QString::fromUtf8(run.out).startsWith("Ruang kosong: "));
         QVERIFY(!QString::fromUtf8(run.out).contains(QString::fromStdString(cache("pip"))));
@@ -280,7 +280,7 @@ private slots:
     // nothing, in both outputs.
     void demoModeSaysSoAndRemovesNothing()
     {
-        ampaSettings().setValue("demo", "yes");
+        Settings::instance().set(Settings::Key::demo, "yes");
         const auto before = listing();
         const Run clean = cli({"clean", "--yes"});
         const Run dryRun = cli({"clean", "--dry-run"});
@@ -296,7 +296,7 @@ private slots:
         QCOMPARE(cleanJson["demo"].toBool(), true);
         QCOMPARE(cleanJson["freed"].toInt(), 0);
         QCOMPARE(statusJson["demo"].toBool(), true);
-        ampaSettings().setValue("demo", "off");
+        Settings::instance().set(Settings::Key::demo, "off");
         QCOMPARE(json(cli({"status", "--json"}))["demo"].toBool(), false);
     }
 

@@ -2,8 +2,8 @@
 // their own so that the test can give up on them. Each argument is one step, done in order:
 //   log:TEXT        append TEXT to the activity log
 //   lines           print the activity log's entries, newest first, one per line
-//   get:KEY         print the stored value of KEY, or "(default)"
-//   set:KEY=VALUE   store VALUE under KEY, sync, print "saved" or "not saved"
+//   get:KEY         print the value of setting KEY for this run, or "(default)"
+//   set:KEY=VALUE   set KEY to VALUE, print "saved" or "not saved"
 // Qt's warnings go to standard error, where the tests count them.
 
 #include "ActivityLog.h"
@@ -22,15 +22,17 @@ int main(int argc, char **argv)
         } else if (step == "lines") {
             for (const QString &line : Engine::logLines())
                 std::printf("%s\n", qPrintable(line));
-        } else if (step.startsWith("get:")) {
-            std::printf("%s\n",
-                        qPrintable(ampaSettings().value(step.mid(4), "(default)").toString()));
-        } else if (step.startsWith("set:") && step.contains('=')) {
-            QSettings settings = ampaSettings();
-            const qsizetype equals = step.indexOf('=');
-            settings.setValue(step.mid(4, equals - 4), step.mid(equals + 1));
-            settings.sync();
-            std::printf("%s\n", settings.status() == QSettings::NoError ? "saved" : "not saved");
+        } else if (step.startsWith("get:") && Settings::keyNamed(step.mid(4))) {
+            const Settings::Key key = *Settings::keyNamed(step.mid(4));
+            const Settings &settings = Settings::instance();
+            std::printf("%s\n", settings.isStored(key) ? qPrintable(settings.value(key).toString())
+                                                       : "(default)");
+        } else if (const qsizetype equals = step.indexOf('=');
+                   step.startsWith("set:") && equals > 0
+                   && Settings::keyNamed(step.mid(4, equals - 4))) {
+            const bool saved = Settings::instance().set(
+                *Settings::keyNamed(step.mid(4, equals - 4)), step.mid(equals + 1));
+            std::printf("%s\n", saved ? "saved" : "not saved");
         } else {
             std::fprintf(stderr, "unknown step: %s\n", argv[i]);
             return 1;

@@ -1,5 +1,5 @@
 #include "Office.h"
-#include "Settings.h"
+#include "StoredSettings.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
@@ -58,7 +58,7 @@ private slots:
         file(mau() / "Microsoft AutoUpdate.app/Contents/x", 1000);
         for (const fs::path &item : userItems())
             file(item.filename() == "com.microsoft.autoupdate2.plist" ? item : item / "data", 10);
-        ampaSettings().remove("language");
+        storeSettings({});
     }
 
     void constants()
@@ -164,7 +164,7 @@ private slots:
         QFETCH(int, code);
         QFETCH(QString, language);
         QFETCH(QString, expected);
-        ampaSettings().setValue("language", language);
+        Settings::instance().setLanguage(language);
 
         QCOMPARE(Engine::removeMAU(standIn(body, code)), expected);
 

@@ -1,5 +1,5 @@
-// The settings file as the desktop keeps it: in the configuration folder of the moment, behind a
-// dotfiles link, or replaced by something that is not a file at all.
+// The settings file as the desktop keeps it: in the configuration folder, behind a dotfiles link,
+// edited by hand, or replaced by something that is not a file at all.
 
 #include "FileHelper.h"
 #include "Settings.h"
@@ -7,7 +7,7 @@
 #include "Text.h"
 #include "TreeBuilder.h"
 
-#include <QFile>
+#include <QSignalSpy>
 
 #include <dirent.h>
 #include <set>
@@ -47,27 +47,32 @@ class SettingsFileTest : public QObject {
 private slots:
     void cleanup()
     {
-        qputenv("XDG_CONFIG_HOME", (TestHome::home() / ".config").c_str());
         fs::remove_all(settingsFile().parent_path());
         fs::remove_all(TestHome::root() / "dotfiles");
+        Settings::instance().reload();
     }
 
     void savedWhereTheDesktopKeepsIt()
     {
-        ampaSettings().setValue("language", "id");
+        QSignalSpy changed(&Settings::instance(), &Settings::languageChanged);
+        Settings::instance().setLanguage("id");
+        Settings::instance().setLanguage("id");
+        QCOMPARE(changed.size(), 1);
         QVERIFY(TreeBuilder::read(settingsFile()).contains("[General]\nlanguage=id\n"));
         QCOMPARE(bilingual("ya", "yes"), "ya");
     }
 
-    // The configuration folder is read afresh, like every other XDG folder Ampa uses.
-    void followsTheConfigurationFolderOfTheMoment()
+    // A file edited by hand is read again on request; only what changed is announced.
+    void reloadAnnouncesWhatChanged()
     {
-        const fs::path other = TestHome::root() / "dotfiles/config";
-        TreeBuilder::write(other / "Ampa/Ampa.conf", "[General]\nlanguage=id\n");
-        qputenv("XDG_CONFIG_HOME", other.c_str());
-        QCOMPARE(ampaSettings().value("language").toString(), "id");
-        qputenv("XDG_CONFIG_HOME", (TestHome::home() / ".config").c_str());
-        QVERIFY(!ampaSettings().contains("language"));
+        Settings::instance().setViewMode("halaman");
+        TreeBuilder::write(settingsFile(), "[General]\nlanguage=id\nviewMode=halaman\n");
+        QSignalSpy language(&Settings::instance(), &Settings::languageChanged);
+        QSignalSpy viewMode(&Settings::instance(), &Settings::viewModeChanged);
+        Settings::instance().reload();
+        QCOMPARE(language.size(), 1);
+        QCOMPARE(viewMode.size(), 0);
+        QVERIFY(Settings::instance().indonesian());
     }
 
     // A settings file kept elsewhere and linked in is a normal dotfiles set-up: read and written
@@ -77,20 +82,16 @@ private slots:
         const fs::path real = TestHome::root() / "dotfiles/Ampa.conf";
         TreeBuilder::write(real, "[General]\nlanguage=id\n");
         TreeBuilder::symlink(real, settingsFile());
-        QCOMPARE(ampaSettings().value("language").toString(), "id");
-        {
-            QSettings settings = ampaSettings();
-            settings.setValue("viewMode", "halaman");
-            settings.sync();
-            QCOMPARE(settings.status(), QSettings::NoError);
-        }
+        Settings::instance().reload();
+        QCOMPARE(Settings::instance().language(), "id");
+        QVERIFY(Settings::instance().set(Settings::Key::viewMode, "halaman"));
         QVERIFY(fs::is_symlink(settingsFile()));
         QVERIFY(TreeBuilder::read(real).contains("viewMode=halaman"));
     }
 
     // Something that is not a regular file where the settings go (a FIFO would block QSettings
-    // forever): defaults are read, nothing is saved, nothing is created or removed anywhere, and
-    // one warning says why.
+    // forever): defaults are read, a change holds for the run only, nothing is created or
+    // removed anywhere, and one warning says why.
     void notARegularFile_data()
     {
         QTest::addColumn<QString>("kind");
@@ -118,7 +119,7 @@ private slots:
             {"get:language", "set:language=id", "get:language", "set:viewMode=halaman"});
         QVERIFY2(run.finished, "reading or writing the settings blocked");
         QCOMPARE(run.code, 0);
-        QCOMPARE(run.out, "(default)\nnot saved\n(default)\nnot saved\n");
+        QCOMPARE(run.out, "(default)\nnot saved\nid\nnot saved\n");
         QCOMPARE(run.err.count("not a regular file"), 1);
         QCOMPARE(TreeBuilder::manifest(TestHome::root()), before);
         QCOMPARE(leftoversInDev(), devBefore);

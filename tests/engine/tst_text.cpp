@@ -1,5 +1,5 @@
 #include "CacheTarget.h"
-#include "Settings.h"
+#include "StoredSettings.h"
 #include "TestHome.h"
 #include "Text.h"
 
@@ -9,11 +9,7 @@ namespace {
 
 void storeLanguage(const QVariant &value)
 {
-    QSettings settings = ampaSettings();
-    if (value.isValid())
-        settings.setValue("language", value);
-    else
-        settings.remove("language");
+    storeSettings(value.isValid() ? QVariantMap{{"language", value}} : QVariantMap{});
 }
 
 } // namespace

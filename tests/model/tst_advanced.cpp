@@ -1,6 +1,6 @@
 #include "FakeServices.h"
 #include "ModelTesting.h"
-#include "Settings.h"
+#include "StoredSettings.h"
 #include "TestHome.h"
 #include "TreeSize.h"
 
@@ -62,7 +62,7 @@ private slots:
     void init()
     {
         clearLog();
-        ampaSettings().setValue("language", "en");
+        storeSettings({{"language", "en"}});
         makeFile(vm / "claudevm.bundle/disk.img", 60000);
         makeFile(playwright / "chromium-1091/chrome", 30000);
     }
@@ -72,7 +72,7 @@ private slots:
         fs::remove_all(TestHome::home() / "Library");
         fs::remove_all(playwright);
         fs::remove_all(homeTrash());
-        ampaSettings().clear();
+        storeSettings({});
     }
 
     void cardsFollowTheScan()
@@ -110,7 +110,7 @@ private slots:
 
         // Cancelled: nothing changes.
         fakes.running->running = {};
-        ampaSettings().setValue("language", "id");
+        Settings::instance().setLanguage("id");
         model.activateAdvItem("claudevm");
         QCOMPARE(fakes.confirmation->asked,
                  QStringList{"Hapus VM Claude Desktop? | Claude Desktop akan mengunduhnya ulang "
@@ -299,7 +299,7 @@ private slots:
     void updaterCardTexts()
     {
         // Through the demo data, which has the updater and no Microsoft application.
-        ampaSettings().setValue("demo", true);
+        Settings::instance().set(Settings::Key::demo, true);
         FakeServices fakes;
         Model model(fakes.services());
         model.start();

@@ -1,6 +1,6 @@
 #include "FakeServices.h"
 #include "ModelTesting.h"
-#include "Settings.h"
+#include "StoredSettings.h"
 #include "TestHome.h"
 
 #include <QDir>
@@ -13,10 +13,7 @@ class DemoTest : public QObject {
 private slots:
     void init()
     {
-        QSettings settings = ampaSettings();
-        settings.clear();
-        settings.setValue("demo", true);
-        settings.setValue("language", "en");
+        storeSettings({{"demo", true}, {"language", "en"}});
         clearLog();
     }
 
@@ -38,12 +35,7 @@ private slots:
     {
         QFETCH(QVariant, stored);
         QFETCH(bool, on);
-        QSettings settings = ampaSettings();
-        if (stored.isValid())
-            settings.setValue("demo", stored);
-        else
-            settings.remove("demo");
-        settings.sync();
+        storeSettings(stored.isValid() ? QVariantMap{{"demo", stored}} : QVariantMap{});
         FakeServices fakes;
         Model model(fakes.services());
         QCOMPARE(model.demo(), on);
@@ -90,7 +82,7 @@ private slots:
         QCOMPARE(model.statuses().value("comet"), "Skipped, Comet is open");
         QVERIFY(logMessages().isEmpty()); // the simulation writes no log line
 
-        ampaSettings().setValue("language", "id");
+        Settings::instance().setLanguage("id");
         model.cleanQuick();
         QTRY_VERIFY_WITH_TIMEOUT(!model.busy(), 10000);
         QCOMPARE(model.result(), "0 MB dibebaskan.");
@@ -129,7 +121,7 @@ private slots:
     {
         QFETCH(QVariant, value);
         QFETCH(Model::Pane, pane);
-        ampaSettings().setValue("demoPane", value);
+        storeSettings({{"demo", true}, {"demoPane", value}});
         FakeServices fakes;
         Model model(fakes.services());
         model.start();
@@ -146,9 +138,7 @@ private slots:
 
     void timedStartUpSteps()
     {
-        QSettings settings = ampaSettings();
-        settings.setValue("demoAutoClean", 0.05);
-        settings.setValue("demoAsk", 0.05);
+        storeSettings({{"demo", true}, {"demoAutoClean", 0.05}, {"demoAsk", 0.05}});
         FakeServices fakes;
         fakes.confirmation->answer = true;
         Model model(fakes.services());
@@ -161,7 +151,7 @@ private slots:
 
     void noAutomaticCleanWhenZeroOrNegative()
     {
-        ampaSettings().setValue("demoAutoClean", -1);
+        storeSettings({{"demo", true}, {"demoAutoClean", -1}});
         FakeServices fakes;
         Model model(fakes.services());
         model.start();

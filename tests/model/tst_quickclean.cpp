@@ -1,7 +1,7 @@
 #include "CacheTarget.h"
 #include "FakeServices.h"
 #include "ModelTesting.h"
-#include "Settings.h"
+#include "StoredSettings.h"
 #include "TestHome.h"
 #include "TreeSize.h"
 
@@ -42,7 +42,7 @@ private slots:
         makeFile(keep, 1000);
         makeFile(TestHome::home() / ".npm/_logs/debug.log", 100);
         clearLog();
-        ampaSettings().setValue("language", "en");
+        storeSettings({{"language", "en"}});
     }
 
     void cleanup()
@@ -51,7 +51,7 @@ private slots:
         QVERIFY(fs::exists(TestHome::home() / ".npm/_logs/debug.log"));
         for (const fs::path &path : {chromeCache, npmCache, pipCache})
             fs::remove_all(path);
-        ampaSettings().clear();
+        storeSettings({});
     }
 
     void freesExactlyWhatItMeasuredAndLogsInIndonesian()
@@ -86,7 +86,7 @@ private slots:
         Model model(fakes.services());
         model.start();
         AMPA_WAIT_IDLE(model);
-        ampaSettings().setValue("language", "id");
+        Settings::instance().setLanguage("id");
         model.cleanQuick();
         AMPA_WAIT_IDLE(model);
 
@@ -128,7 +128,7 @@ private slots:
         Model model(fakes.services());
         model.start();
         AMPA_WAIT_IDLE(model);
-        ampaSettings().setValue("language", language);
+        Settings::instance().setLanguage(language);
         model.cleanQuick();
         AMPA_WAIT_IDLE(model);
         QCOMPARE(model.result(), expected);

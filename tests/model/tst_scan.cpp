@@ -2,7 +2,7 @@
 #include "FakeServices.h"
 #include "Model.h"
 #include "ModelTesting.h"
-#include "Settings.h"
+#include "StoredSettings.h"
 #include "TestHome.h"
 
 #include <QSignalSpy>
@@ -27,7 +27,7 @@ class ScanTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { ampaSettings().clear(); }
+    void cleanup() { storeSettings({}); }
 
     void publishesStageByStageInOrder()
     {
@@ -250,7 +250,7 @@ private slots:
         QCOMPARE(model.pane(), Model::Pane::pengaturan);
         QVERIFY(!model.showSettings());
         model.setPane(Model::Pane::cepat);
-        ampaSettings().setValue("viewMode", "halaman");
+        Settings::instance().setViewMode("halaman");
         model.showSettingsPage();
         QCOMPARE(model.pane(), Model::Pane::cepat);
         QVERIFY(model.showSettings());

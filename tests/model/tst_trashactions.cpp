@@ -1,6 +1,6 @@
 #include "FakeServices.h"
 #include "ModelTesting.h"
-#include "Settings.h"
+#include "StoredSettings.h"
 #include "TestHome.h"
 
 #include <QProcess>
@@ -46,7 +46,7 @@ private slots:
     void init()
     {
         clearLog();
-        ampaSettings().setValue("language", "en");
+        storeSettings({{"language", "en"}});
         makeFile(downloads() / "report.tar.gz", 30000);
         makeFile(downloads() / "empty.txt", 0);
         makeFile(apps() / "zoom.us.AppImage", 50000);
@@ -65,7 +65,7 @@ private slots:
         fs::remove_all(downloads());
         fs::remove_all(apps());
         fs::remove_all(TestHome::home() / ".local/share/Trash");
-        ampaSettings().clear();
+        storeSettings({});
     }
 
     void downloadMovesAndLeavesTheList()
@@ -128,7 +128,7 @@ private slots:
 
     void emptyDownloadShowsZero()
     {
-        ampaSettings().setValue("language", "id");
+        Settings::instance().setLanguage("id");
         model->trash(*find(model->downloads(), downloads() / "empty.txt"));
         QCOMPARE(fakes.confirmation->asked,
                  QStringList{"Pindahkan ke Trash? | empty.txt (0 MB). Masih bisa dikembalikan "

@@ -7,7 +7,7 @@
 #include "FakeServices.h"
 #include "ModelTesting.h"
 #include "RunningApps.h"
-#include "Settings.h"
+#include "StoredSettings.h"
 #include "TestHome.h"
 #include "Text.h"
 #include "TreeBuilder.h"
@@ -31,22 +31,19 @@ class BadInputTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { ampaSettings().clear(); }
+    void cleanup() { storeSettings({}); }
 
     void settingsOfTheWrongType()
     {
-        {
-            QSettings settings = ampaSettings();
-            settings.setValue("language", QStringList{"id", "en"});
-            settings.setValue("demo", QVariantMap{{"on", true}});
-            settings.setValue("demoPane", 42);
-            settings.setValue("demoAutoClean", "soon");
-            settings.setValue("demoAsk", QStringList{"1"});
-            settings.setValue("viewMode", 3.5);
-            settings.setValue("showMenuBar", "perhaps");
-            settings.setValue("appearance", QByteArray("\xff\xfe", 2));
-            settings.setValue("downloadsLayout", QVariantList{1, 2});
-        }
+        storeSettings({{"language", QStringList{"id", "en"}},
+                       {"demo", QVariantMap{{"on", true}}},
+                       {"demoPane", 42},
+                       {"demoAutoClean", "soon"},
+                       {"demoAsk", QStringList{"1"}},
+                       {"viewMode", 3.5},
+                       {"showMenuBar", "perhaps"},
+                       {"appearance", QByteArray("\xff\xfe", 2)},
+                       {"downloadsLayout", QVariantList{1, 2}}});
         QCOMPARE(bilingual("ya", "yes"), "yes");
         FakeServices fakes;
         Model model(fakes.services());

@@ -5,9 +5,8 @@
 //   ampa-render OUTPUT-FOLDER
 
 #include "ActivityLog.h"
-#include "AppSettings.h"
 #include "Appearance.h"
-#include "Settings.h"
+#include "StoredSettings.h"
 #include "TestHome.h"
 #include "ViewHost.h"
 
@@ -74,10 +73,7 @@ int main(int argc, char **argv)
     const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     QDir().mkpath(output);
 
-    {
-        QSettings settings = ampaSettings();
-        settings.setValue("demo", true);
-    }
+    storeSettings({{"demo", true}});
     Engine::log("cepat: dibebaskan 2.4 GB");
     Engine::log("lanjutan: playwright: 201 MB freed.");
     Engine::log("lanjutan: trash /home/user/Downloads/Budget 2026.xlsx");
@@ -91,11 +87,11 @@ int main(int argc, char **argv)
     QQmlComponent importer(&engine);
     importer.setData("import Ampa\nimport QtQml\nQtObject {}\n", QUrl("qrc:/render/import.qml"));
     std::unique_ptr<QObject> imported(importer.create());
-    auto *settings = engine.singletonInstance<AppSettings *>(qmlTypeId("Ampa", 1, 0, "Settings"));
+    Settings &settings = Settings::instance();
     auto *appearance =
         engine.singletonInstance<Appearance *>(qmlTypeId("Ampa", 1, 0, "Appearance"));
-    if (!settings || !appearance) {
-        std::fprintf(stderr, "the Ampa module's singletons are missing\n");
+    if (!appearance) {
+        std::fprintf(stderr, "the Ampa module's Appearance is missing\n");
         return 1;
     }
 
@@ -103,9 +99,9 @@ int main(int argc, char **argv)
     for (const char *language : {"en", "id"})
         for (const char *scheme : {"terang", "gelap"})
             for (const char *layout : {"grid", "list"}) {
-                settings->setLanguage(language);
-                settings->setAppearance(scheme);
-                settings->setDownloadsLayout(layout);
+                settings.setLanguage(language);
+                settings.setAppearance(scheme);
+                settings.setDownloadsLayout(layout);
                 appearance->applyAppearance(scheme);
 
                 std::vector<std::unique_ptr<QQuickWindow>> windows;

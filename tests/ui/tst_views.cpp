@@ -1,6 +1,6 @@
 // Qt Quick tests of the views' behaviour, on the real model with demo data.
 
-#include "Settings.h"
+#include "StoredSettings.h"
 #include "TestHome.h"
 #include "ViewHost.h"
 #include "ViewTestModel.h"
@@ -21,7 +21,7 @@ public:
 public slots:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
-        ampaSettings().setValue("demo", true);
+        storeSettings({{"demo", true}});
         model = std::make_unique<ViewTestModel>();
         ViewHost::prepare(*engine, *model);
     }

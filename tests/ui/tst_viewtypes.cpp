@@ -6,7 +6,7 @@
 #include "DesktopIcons.h"
 #include "LoginItem.h"
 #include "LoginSwitch.h"
-#include "Settings.h"
+#include "StoredSettings.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
@@ -29,7 +29,7 @@ private slots:
     void cleanup()
     {
         qputenv("XDG_CONFIG_HOME", (TestHome::home() / ".config").c_str());
-        ampaSettings().clear();
+        storeSettings({});
     }
 
     void avatarHueDependsOnTheInitialsAlone()

@@ -1,6 +1,5 @@
 #include "AppShell.h"
 
-#include "AppSettings.h"
 #include "Appearance.h"
 #include "Icons.h"
 #include "LifeCycle.h"
@@ -36,9 +35,9 @@ Services desktopServices()
 
 std::optional<bool> storedShowMenuBar()
 {
-    QSettings stored = ampaSettings();
-    return stored.contains("showMenuBar") ? std::optional(stored.value("showMenuBar").toBool())
-                                          : std::nullopt;
+    const Settings &settings = Settings::instance();
+    return settings.isStored(Settings::Key::showMenuBar) ? std::optional(settings.showMenuBar())
+                                                         : std::nullopt;
 }
 
 // At login the desktop's tray host may come up after Ampa: how long to wait for it.
@@ -54,18 +53,17 @@ AppShell::AppShell(bool launchedAtLogin) : model(desktopServices())
     QQmlComponent importer(&engine);
     importer.setData("import Ampa\nimport QtQml\nQtObject {}\n", QUrl("qrc:/ampa/import.qml"));
     std::unique_ptr<QObject> imported(importer.create());
-    settings = engine.singletonInstance<AppSettings *>(qmlTypeId("Ampa", 1, 0, "Settings"));
+    Settings &settings = Settings::instance();
     auto *appearance =
         engine.singletonInstance<Appearance *>(qmlTypeId("Ampa", 1, 0, "Appearance"));
     if (appearance) {
-        auto apply = [this, appearance] {
-            appearance->applyAppearance(settings ? settings->appearance() : QString());
+        auto apply = [&settings, appearance] {
+            appearance->applyAppearance(settings.appearance());
         };
         apply();
         // The widgets (message boxes, the tray menu) follow the desktop too.
         connect(appearance, &Appearance::systemDarkChanged, this, apply);
-        if (settings)
-            connect(settings, &AppSettings::appearanceChanged, this, apply);
+        connect(&settings, &Settings::appearanceChanged, this, apply);
     }
 
     setUpLoginOnFirstRun();
@@ -90,12 +88,11 @@ AppShell::AppShell(bool launchedAtLogin) : model(desktopServices())
         connect(panelWindow, SIGNAL(openRequested(QString)), this, SLOT(openFromPanel(QString)));
         connect(panelWindow, SIGNAL(quitRequested()), qApp, SLOT(quit()));
     }
-    if (settings)
-        connect(settings, &AppSettings::showMenuBarChanged, this, &AppShell::updateTray);
+    connect(&settings, &Settings::showMenuBarChanged, this, &AppShell::updateTray);
     connect(&model, &Model::busyChanged, this, &AppShell::updateTray);
     updateTray();
 
-    const bool showMenuBar = settings ? settings->showMenuBar() : true;
+    const bool showMenuBar = settings.showMenuBar();
     if (launchedAtLogin && showMenuBar && !QSystemTrayIcon::isSystemTrayAvailable())
         waitForTrayThenDecide(trayWaitSeconds);
     else if (LifeCycle::showWindowAtLaunch(launchedAtLogin, showMenuBar,
@@ -126,12 +123,12 @@ QQuickWindow *AppShell::createWindow(const QByteArray &element)
 
 void AppShell::setUpLoginOnFirstRun()
 {
-    QSettings stored = ampaSettings();
-    if (stored.value("didSetupLogin", false).toBool())
+    Settings &settings = Settings::instance();
+    if (settings.value(Settings::Key::didSetupLogin).toBool())
         return;
     // Once, whatever the outcome: later changes come only from the settings switch.
     LoginItem::setEnabled(true, LinuxDesktop().selfBundle());
-    stored.setValue("didSetupLogin", true);
+    settings.set(Settings::Key::didSetupLogin, true);
 }
 
 void AppShell::waitForTrayThenDecide(int attemptsLeft)
@@ -150,7 +147,7 @@ void AppShell::waitForTrayThenDecide(int attemptsLeft)
 
 void AppShell::updateTray()
 {
-    const bool shown = LifeCycle::trayIconShown(settings ? settings->showMenuBar() : true,
+    const bool shown = LifeCycle::trayIconShown(Settings::instance().showMenuBar(),
                                                 QSystemTrayIcon::isSystemTrayAvailable());
     if (!shown) {
         tray.reset();
@@ -242,18 +239,19 @@ void AppShell::takeScreenshots(const QString &folder)
 {
     // After the first scan: the sidebar layout, then the single page, then quit.
     auto shoot = [this, folder] {
-        if (model.scanning() || model.scanningAdv() || !mainWindow || !settings)
+        if (model.scanning() || model.scanningAdv() || !mainWindow)
             return;
         disconnect(&model, &Model::scanningAdvChanged, this, nullptr);
         QDir().mkpath(folder);
-        const QString before = settings->viewMode();
-        settings->setViewMode("sidebar");
-        QTimer::singleShot(1500, this, [this, folder, before] {
+        Settings &settings = Settings::instance();
+        const QString before = settings.viewMode();
+        settings.setViewMode("sidebar");
+        QTimer::singleShot(1500, this, [this, folder, before, &settings] {
             mainWindow->grabWindow().save(folder + "/window-sidebar.png");
-            settings->setViewMode("halaman");
-            QTimer::singleShot(1500, this, [this, folder, before] {
+            settings.setViewMode("halaman");
+            QTimer::singleShot(1500, this, [this, folder, before, &settings] {
                 mainWindow->grabWindow().save(folder + "/window-page.png");
-                settings->setViewMode(before);
+                settings.setViewMode(before);
                 QCoreApplication::quit();
             });
         });

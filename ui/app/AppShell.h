@@ -10,7 +10,6 @@
 
 #include <memory>
 
-class AppSettings;
 class QQuickWindow;
 class QSystemTrayIcon;
 
@@ -44,7 +43,6 @@ private:
 
     Model model;
     QQmlEngine engine;
-    QPointer<AppSettings> settings;
     QQuickWindow *mainWindow = nullptr;
     QQuickWindow *panelWindow = nullptr;
     // A click on the tray icon first takes focus from the panel, which hides itself: that click
