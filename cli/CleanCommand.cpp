@@ -23,8 +23,7 @@ namespace {
 
 struct Plan {
     std::vector<Engine::TargetFolder> folders;    // what the clean would remove, in order
-    QMap<QString, QString> statuses;              // target id → why it is skipped or partly left
-    QMap<QString, Model::StatusKind> kinds;       // target id → the kind of that status
+    QMap<QString, Model::TargetStatus> statuses;  // target id → why it is skipped or partly left
     std::vector<std::filesystem::path> leftAlone; // refused: the clean only reports them
 };
 
@@ -35,17 +34,16 @@ Plan plan(const QSet<QString> &running)
     Plan plan;
     for (const CacheTarget &target : quickTargets()) {
         if (const auto blocker = Model::firstBlocker(target, running)) {
-            plan.statuses.insert(target.id, Model::skippedStatus(*blocker));
-            plan.kinds.insert(target.id, Model::StatusKind::skipped);
+            plan.statuses.insert(target.id, {Model::StatusKind::skipped, *blocker, std::nullopt});
             continue;
         }
         for (Engine::TargetFolder &folder : Engine::resolve(target)) {
             if (folder.refused) {
                 plan.leftAlone.push_back(folder.path);
-                plan.kinds.insert(target.id, Model::StatusKind::partlyFailed);
-                plan.statuses.insert(target.id,
-                                     Model::partlyFailedStatus(Engine::displayPath(folder.path)
-                                                               + ": " + *folder.refused));
+                plan.statuses.insert(target.id, {Model::StatusKind::partlyFailed,
+                                                 {},
+                                                 Engine::Failure{Engine::Failure::Kind::refused, 0,
+                                                                 folder.path, *folder.refused}});
             } else {
                 plan.folders.push_back(std::move(folder));
             }
@@ -88,21 +86,34 @@ bool confirmOnTerminal(const Plan &plan)
            || word == QLatin1String("ya");
 }
 
+QJsonObject failureObject(const Engine::Failure &failure)
+{
+    QJsonObject object{{"kind", failure.kindName()}, {"path", Engine::displayPath(failure.path)}};
+    if (failure.code != 0)
+        object.insert("errno", failure.code);
+    return object;
+}
+
 int report(const Options &options, qint64 freed, const QString &result,
-           const QMap<QString, QString> &statuses, const QMap<QString, Model::StatusKind> &kinds,
+           const QMap<QString, Model::TargetStatus> &statuses,
            const std::vector<Engine::TargetFolder> &removed, const std::vector<qint64> &sizes)
 {
-    const bool failed = kinds.values().contains(Model::StatusKind::partlyFailed);
+    const bool failed = std::any_of(statuses.begin(), statuses.end(), [](const auto &status) {
+        return status.kind == Model::StatusKind::partlyFailed;
+    });
 
     const QStringList warnings = baseFolderWarnings();
     QTextStream out(stdout);
     if (options.json) {
         QJsonObject statusObject;
-        for (auto it = statuses.begin(); it != statuses.end(); ++it)
-            statusObject.insert(it.key(), it.value());
         QJsonObject kindObject;
-        for (auto it = kinds.begin(); it != kinds.end(); ++it)
-            kindObject.insert(it.key(), Model::kindName(it.value()));
+        QJsonObject failures;
+        for (auto it = statuses.begin(); it != statuses.end(); ++it) {
+            statusObject.insert(it.key(), it->text());
+            kindObject.insert(it.key(), Model::kindName(it->kind));
+            if (it->failure)
+                failures.insert(it.key(), failureObject(*it->failure));
+        }
         QJsonArray paths;
         for (const Engine::TargetFolder &folder : removed)
             paths.append(Engine::displayPath(folder.folder));
@@ -112,6 +123,7 @@ int report(const Options &options, qint64 freed, const QString &result,
                                          {"result", result},
                                          {"statuses", statusObject},
                                          {"kinds", kindObject},
+                                         {"failures", failures},
                                          {"removed", paths},
                                          {"dryRun", options.dryRun}})
                    .toJson(QJsonDocument::Indented);
@@ -125,7 +137,7 @@ int report(const Options &options, qint64 freed, const QString &result,
             out << '\n';
         }
         for (auto it = statuses.begin(); it != statuses.end(); ++it)
-            out << "  " << nameOf(it.key()) << ": " << printable(it.value()) << '\n';
+            out << "  " << nameOf(it.key()) << ": " << printable(it->text()) << '\n';
         out << printable(result) << '\n';
     }
     return failed ? exitPartlyFailed : exitOk;
@@ -150,6 +162,7 @@ int runClean(const Options &options)
                                              {"result", demoNotice()},
                                              {"statuses", QJsonObject{}},
                                              {"kinds", QJsonObject{}},
+                                             {"failures", QJsonObject{}},
                                              {"removed", QJsonArray{}},
                                              {"dryRun", options.dryRun}})
                        .toJson(QJsonDocument::Indented);
@@ -168,7 +181,7 @@ int runClean(const Options &options)
             options, freed,
             bilingual(QStringLiteral("%1 akan dibebaskan."), QStringLiteral("%1 would be freed."))
                 .arg(fmt(freed)),
-            planned.statuses, planned.kinds, planned.folders, sizes);
+            planned.statuses, planned.folders, sizes);
     }
 
     if (!options.yes) {
@@ -207,6 +220,5 @@ int runClean(const Options &options)
         if (gone)
             removed.push_back(folder);
     }
-    return report(options, freed, model.result(), model.statuses(), model.statusKinds(), removed,
-                  {});
+    return report(options, freed, model.result(), model.statuses(), removed, {});
 }

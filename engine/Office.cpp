@@ -94,7 +94,7 @@ QString mauRemovalScript()
     return quiet.join("; ") + "; true";
 }
 
-QString removeMAU(const OfficeSystem &system)
+MauRemoval removeMAU(const OfficeSystem &system)
 {
     // The user's own agent; no such service manager on Linux, and the outcome is ignored anyway.
     shell("/bin/launchctl",
@@ -107,15 +107,12 @@ QString removeMAU(const OfficeSystem &system)
                              "~/Library/Application Support/Microsoft AU Daemon"})
         removeItem(url(item));
 
-    if (privileged.code == 0) {
-        return mauInstalled(system) ? bilingual("Sebagian file MAU masih tersisa.",
-                                                "Some MAU files are still there.")
-                                    : bilingual("Microsoft AutoUpdate sudah dihapus.",
-                                                "Microsoft AutoUpdate has been removed.");
-    }
+    using enum MauRemoval::Outcome;
+    if (privileged.code == 0)
+        return {mauInstalled(system) ? partlyLeft : removed, {}};
     if (privileged.code == dismissed)
-        return bilingual("Dibatalkan.", "Cancelled.");
-    return failedText(privileged.out);
+        return {cancelled, {}};
+    return {failed, privileged.out};
 }
 
 } // namespace Engine

@@ -40,9 +40,15 @@ QStringList microsoftAppsInstalled(const OfficeSystem &system = {});
 // The administrator shell text that removes the updater; every step may fail, the whole never.
 QString mauRemovalScript();
 
+struct MauRemoval {
+    enum class Outcome { removed, partlyLeft, cancelled, failed };
+    Outcome outcome = Outcome::removed;
+    QString output; // failed: what the administrator step said
+};
+
 // Removes the updater: the privileged step through `runner /bin/sh -c <script>` (the runner asks
 // for the administrator's password), then, whatever it answered, the user's own three updater
-// items. Returns the result text in the user's language. Blocks until the user has answered.
-QString removeMAU(const OfficeSystem &system = {});
+// items. Blocks until the user has answered.
+MauRemoval removeMAU(const OfficeSystem &system = {});
 
 } // namespace Engine

@@ -3,7 +3,6 @@
 #include "FolderIdentity.h"
 #include "Paths.h"
 #include "Stop.h"
-#include "Text.h"
 
 #include <atomic>
 #include <cerrno>
@@ -16,6 +15,7 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <thread>
+#include <type_traits>
 #include <unistd.h>
 #include <unordered_set>
 #include <vector>
@@ -41,22 +41,6 @@ bool isDotOrDotDot(const char *name)
 bool outOfDescriptors()
 {
     return errno == EMFILE || errno == ENFILE;
-}
-
-QString errorText(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
-
-QString stoppedText()
-{
-    return bilingual("penghapusan dihentikan", "removal stopped");
-}
-
-QString movedText()
-{
-    return bilingual("folder dipindahkan saat dihapus; penghapusan dihentikan",
-                     "a folder was moved during removal; removal stopped");
 }
 
 // The allocation that unlinking the entry gives back: a regular file's, and only when this is
@@ -153,7 +137,7 @@ public:
         bool clean = false;
         while (!frames.empty() && !aborted && !rootGone) {
             if (stopRequested(stop)) {
-                abort({}, stoppedText());
+                abort({}, Failure::Kind::stopped);
                 break;
             }
             Frame &frame = frames.back();
@@ -178,7 +162,7 @@ public:
         return clean && !aborted && !rootGone;
     }
 
-    std::optional<QString> error;
+    std::optional<Failure> error;
     qint64 freed = 0;
     bool stopped() const { return aborted; }
     // Another process removed the root folder, and with it everything left to remove.
@@ -213,12 +197,14 @@ private:
         return name.empty() ? path : path / name;
     }
 
-    void fail(const std::string &name, const QString &why)
+    void fail(const std::string &name, int code) { error = Failure::ofErrno(code, pathOf(name)); }
+
+    void fail(const std::string &name, Failure::Kind kind)
     {
-        error = displayPath(pathOf(name)) + QStringLiteral(": ") + why;
+        error = Failure{kind, 0, pathOf(name), {}};
     }
 
-    void abort(const std::string &name, const QString &why)
+    template<typename Why> void abort(const std::string &name, Why why)
     {
         fail(name, why);
         aborted = true;
@@ -240,7 +226,7 @@ private:
     {
         frame.dir = fdopendir(frame.fd);
         if (!frame.dir)
-            abort({}, errorText(errno));
+            abort({}, errno);
         return frame.dir != nullptr;
     }
 
@@ -305,7 +291,7 @@ private:
             const int fd = openInPlace(frames.size() - 1, pathFlags);
             if (fd < 0 && outOfDescriptors()) {
                 // Out of descriptors is not a move: say what it is.
-                abort({}, errorText(errno));
+                abort({}, errno);
                 return false;
             }
             here = fd >= 0;
@@ -317,7 +303,7 @@ private:
         if (removedMeanwhile(frames.back().fd))
             dropRemoved();
         else
-            abort({}, movedText());
+            abort({}, Failure::Kind::moved);
         return false;
     }
 
@@ -348,11 +334,11 @@ private:
             return true;
         }
         if (outOfDescriptors())
-            abort(frame.name, errorText(errno));
+            abort(frame.name, errno);
         else if (removedMeanwhile(frames.front().fd))
             rootGone = true;
         else
-            abort({}, movedText());
+            abort({}, Failure::Kind::moved);
         return false;
     }
 
@@ -391,7 +377,7 @@ private:
             }
             code = errno;
         }
-        fail(name, errorText(code));
+        fail(name, code);
         frame.kept.insert(name);
     }
 
@@ -420,7 +406,7 @@ private:
                 }
             }
             if (code != ENOENT) {
-                fail(name, errorText(code));
+                fail(name, code);
                 frame.kept.insert(name);
             }
             return;
@@ -428,8 +414,7 @@ private:
         std::optional<FolderIdentity> id = identify(fd);
         if (!id || !id->sameMount(rootId)) {
             close(fd);
-            fail(name, bilingual("ada di sistem file lain dan tidak disentuh",
-                                 "is on another file system and was left alone"));
+            fail(name, Failure::Kind::otherMount);
             frame.kept.insert(name);
             return;
         }
@@ -470,7 +455,7 @@ private:
             descend(done.name, done.pass + 1); // filled again meanwhile: one more pass
             return;
         }
-        fail(done.name, errorText(code));
+        fail(done.name, code);
         parent.kept.insert(done.name);
     }
 
@@ -497,7 +482,7 @@ private:
 // what it freed to `freed`. What stays is left for the target's final pass to find and report;
 // only a removal that stopped (a folder moved, no descriptors left) comes back, as what it
 // stopped at is no longer there for the final pass to see.
-std::optional<QString> removeSubfolder(int parentFd, const std::string &name, const Place &target,
+std::optional<Failure> removeSubfolder(int parentFd, const std::string &name, const Place &target,
                                        const std::filesystem::path &path, qint64 &freed)
 {
     const int fd = openat(parentFd, name.c_str(), dirFlags);
@@ -522,7 +507,7 @@ std::optional<QString> removeSubfolder(int parentFd, const std::string &name, co
 
 // Removing is mostly waiting for the file system, which serves separate folders at once: the
 // sub-folders directly in the target open at `fd` go on several threads.
-std::optional<QString> removeSubfoldersInParallel(int fd, const Place &target,
+std::optional<Failure> removeSubfoldersInParallel(int fd, const Place &target,
                                                   const std::filesystem::path &path, qint64 &freed)
 {
     const int listing = openat(fd, ".", dirFlags); // its own reading position
@@ -543,12 +528,12 @@ std::optional<QString> removeSubfoldersInParallel(int fd, const Place &target,
 
     std::atomic<std::size_t> next = 0;
     std::mutex lock;
-    std::optional<QString> stopped;
+    std::optional<Failure> stopped;
     const std::atomic<bool> *stop = currentStop();
     auto work = [&] {
         const StopScope scope(stop);
         qint64 mine = 0;
-        std::optional<QString> error;
+        std::optional<Failure> error;
         for (std::size_t i = next++; i < folders.size(); i = next++) {
             if (auto failure = removeSubfolder(fd, folders[i], target, path / folders[i], mine))
                 error = std::move(failure);
@@ -573,27 +558,30 @@ std::optional<QString> removeSubfoldersInParallel(int fd, const Place &target,
 RemovalResult removeAt(int parentFd, const std::string &name, const std::filesystem::path &shown,
                        const std::filesystem::path *byPath, bool keepFolder)
 {
-    auto failure = [&shown](const QString &why) {
-        return RemovalResult{0, displayPath(shown) + QStringLiteral(": ") + why};
+    auto failure = [&shown](auto why) {
+        if constexpr (std::is_same_v<decltype(why), int>)
+            return RemovalResult{0, Failure::ofErrno(why, shown)};
+        else
+            return RemovalResult{0, Failure{why, 0, shown, {}}};
     };
     if (name.empty() || isDotOrDotDot(name.c_str()) || name.find('/') != std::string::npos)
-        return failure(errorText(EINVAL));
+        return failure(EINVAL);
     const std::optional<FolderIdentity> parentId = identify(parentFd);
     if (!parentId)
-        return failure(errorText(errno));
+        return failure(errno);
     const std::optional<FolderIdentity> found = identifyAt(parentFd, name.c_str());
     if (!found)
-        return errno == ENOENT ? RemovalResult{} : failure(errorText(errno));
+        return errno == ENOENT ? RemovalResult{} : failure(errno);
     // A mount point, of another file system or a bind mount, is not ours to remove or empty.
     if (!found->sameMount(*parentId))
-        return failure(mountPointText());
+        return failure(Failure::Kind::mountPoint);
     if (!found->isDirectory) {
         if (keepFolder)
-            return failure(errorText(ENOTDIR));
+            return failure(ENOTDIR);
         const qint64 bytes = lastLinkBytes(parentFd, name.c_str(), true);
         if (unlinkat(parentFd, name.c_str(), 0) == 0)
             return {bytes, std::nullopt};
-        return errno == ENOENT ? RemovalResult{} : failure(errorText(errno));
+        return errno == ENOENT ? RemovalResult{} : failure(errno);
     }
 
     int fd = openat(parentFd, name.c_str(), dirFlags);
@@ -605,13 +593,13 @@ RemovalResult removeAt(int parentFd, const std::string &name, const std::filesys
         if ((code == ELOOP || code == ENOTDIR) && !keepFolder
             && unlinkat(parentFd, name.c_str(), 0) == 0)
             return {};
-        return code == ENOENT ? RemovalResult{} : failure(errorText(code));
+        return code == ENOENT ? RemovalResult{} : failure(code);
     }
     std::optional<FolderIdentity> id = identify(fd);
     if (!id || !id->sameMount(*parentId)) {
         const int code = errno;
         close(fd);
-        return failure(id ? mountPointText() : errorText(code));
+        return id ? failure(Failure::Kind::mountPoint) : failure(code);
     }
     openUp(fd, *id);
     // Kept to tell, at the end, a folder moved away from one that another removal took.
@@ -619,22 +607,22 @@ RemovalResult removeAt(int parentFd, const std::string &name, const std::filesys
     const Place place{parentFd, name, byPath, *id};
 
     RemovalResult result;
-    const std::optional<QString> stopped =
+    const std::optional<Failure> stopped =
         removeSubfoldersInParallel(fd, place, shown, result.freed);
     // The final pass takes what is left and reports what stays.
     Remover remover(shown, *id, [&place] { return place.holds(); });
     const bool emptied = remover.empty(fd);
     result.freed += remover.freed;
     if (!emptied && !remover.gone())
-        result.error = remover.error;
+        result.failure = remover.error;
     else if (stopped)
-        result.error = stopped;
+        result.failure = stopped;
     else if (!keepFolder && !remover.gone()) {
         if (place.holds()) {
             if (unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT)
-                result.error = failure(errorText(errno)).error;
+                result.failure = failure(errno).failure;
         } else if (witness < 0 || !removedMeanwhile(witness)) {
-            result.error = failure(movedText()).error;
+            result.failure = failure(Failure::Kind::moved).failure;
         }
     }
     if (witness >= 0)
@@ -658,7 +646,7 @@ RemovalResult removeByPath(const std::filesystem::path &path, bool keepFolder)
         const int code = errno;
         if (code == ENOENT)
             return {};
-        return {0, displayPath(target) + QStringLiteral(": ") + errorText(code)};
+        return {0, Failure::ofErrno(code, target)};
     }
     RemovalResult result = removeAt(parentFd, name, target, &target, keepFolder);
     close(parentFd);
@@ -666,11 +654,6 @@ RemovalResult removeByPath(const std::filesystem::path &path, bool keepFolder)
 }
 
 } // namespace
-
-QString mountPointText()
-{
-    return bilingual("titik mount, tidak disentuh", "is a mount point and was left alone");
-}
 
 RemovalResult removeItem(const std::filesystem::path &path)
 {

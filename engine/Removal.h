@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Failure.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -14,12 +16,9 @@ struct RemovalResult {
     // Allocated bytes that really came free: a file counts only when its last link went, so a
     // file that keeps another hard link elsewhere frees nothing.
     qint64 freed = 0;
-    // The description of the last failure; none when everything went.
-    std::optional<QString> error;
+    // The last failure; none when everything went.
+    std::optional<Failure> failure;
 };
-
-// Why a mount point, or anything on another mount, was not removed.
-QString mountPointText();
 
 // Removes the item at the path for good, folder and all. Safe against what a hostile or
 // changing tree can do:

@@ -153,7 +153,7 @@ CleanResult clean(const CacheTarget &target, const std::optional<std::vector<fs:
         if (only && std::find(only->begin(), only->end(), folder.path) == only->end())
             continue;
         if (folder.refused) {
-            result.error = displayPath(folder.path) + QStringLiteral(": ") + *folder.refused;
+            result.failure = Failure{Failure::Kind::refused, 0, folder.path, *folder.refused};
             qCInfo(lcEngine, "%s: left alone: %s", folder.path.c_str(),
                    qPrintable(*folder.refused));
             continue;
@@ -161,10 +161,10 @@ CleanResult clean(const CacheTarget &target, const std::optional<std::vector<fs:
         RemovalResult removed =
             folder.viaLink ? emptyFolder(folder.folder) : removeItem(folder.path);
         result.freed += removed.freed;
-        if (removed.error) {
+        if (removed.failure) {
             qCWarning(lcEngine, "%s: partly removed: %s", target.id.toUtf8().constData(),
-                      qPrintable(*removed.error));
-            result.error = std::move(removed.error);
+                      qPrintable(removed.failure->text()));
+            result.failure = std::move(removed.failure);
         }
     }
     return result;

@@ -39,8 +39,8 @@ qint64 size(const CacheTarget &target);
 
 // Removes each folder the target resolves to, for good (empties those reached through a link).
 // `freed` is what really came free, failures included; a failure or a refused folder leaves
-// `error` and the clean goes on with the next folder. With `only`, just the folders whose `path`
-// is among them: what a person was shown and agreed to, never more.
+// its `failure` and the clean goes on with the next folder. With `only`, just the folders whose
+// `path` is among them: what a person was shown and agreed to, never more.
 CleanResult clean(const CacheTarget &target,
                   const std::optional<std::vector<std::filesystem::path>> &only = std::nullopt);
 

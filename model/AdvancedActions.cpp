@@ -40,6 +40,11 @@ QString vmMessage()
         "is permanent.");
 }
 
+QString freedText(qint64 bytes)
+{
+    return bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed.")).arg(fmt(bytes));
+}
+
 } // namespace
 
 std::vector<AdvItem> Model::buildAdvItems()
@@ -135,18 +140,18 @@ void Model::ask(const QString &title, const QString &message, const QString &con
         action();
 }
 
-void Model::runAdvanced(const QString &name, std::function<QString()> work)
+void Model::runAdvanced(const QString &name, std::function<Outcome()> work)
 {
     setBusy(true);
     tasks.run(
         [name, work = std::move(work)] {
-            const QString text = work();
-            Engine::log("lanjutan: " + name + ": " + text);
-            qCInfo(lcModel, "%s: %s", qPrintable(name), qPrintable(text));
-            return text;
+            const Outcome outcome = work();
+            Engine::log("lanjutan: " + name + ": " + outcome.text);
+            qCInfo(lcModel, "%s: %s", qPrintable(name), qPrintable(outcome.text));
+            return outcome;
         },
-        [this](const QString &text) {
-            setResult(text);
+        [this](const Outcome &outcome) {
+            setResult(outcome.text, outcome.kind);
             setBusy(false);
             refreshAfterAction();
         });
@@ -156,23 +161,20 @@ void Model::removeFolder(const QString &name, const std::filesystem::path &path,
                          const QStringList &blockers, const QString &title, const QString &message)
 {
     if (const auto running = blocked(blockers)) {
-        setResult(quitFirst(*running));
+        setResult(quitFirst(*running), ResultKind::skipped);
         return;
     }
     ask(title, message, deleteLabel(), [this, name, path] {
-        runAdvanced(name, [path] {
+        runAdvanced(name, [path]() -> Outcome {
             struct stat st {};
-            if (lstat(path.c_str(), &st) != 0) {
-                const QString error =
-                    Engine::displayPath(path) + ": " + QString::fromLocal8Bit(strerror(errno));
-                return failedText(error);
-            }
+            if (lstat(path.c_str(), &st) != 0)
+                return {failedText(Engine::Failure::ofErrno(errno, path).text()),
+                        ResultKind::failed};
             const Engine::RemovalResult removed = Engine::removeItem(path);
-            if (removed.error)
-                return failedText(*removed.error);
-            const QString bytes = fmt(removed.freed);
-            return bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
-                .arg(bytes);
+            if (removed.failure)
+                return {failedText(removed.failure->text()),
+                        removed.freed > 0 ? ResultKind::partlyFailed : ResultKind::failed};
+            return {freedText(removed.freed)};
         });
     });
 }
@@ -183,7 +185,7 @@ void Model::cleanAutoRecovery()
     for (const auto &[container, name] : Engine::officeApps())
         blockers << name;
     if (const auto running = blocked(blockers)) {
-        setResult(quitFirst(*running));
+        setResult(quitFirst(*running), ResultKind::skipped);
         return;
     }
     ask(bilingual("Pindahkan file AutoRecovery ke Trash?", "Move AutoRecovery files to the Trash?"),
@@ -193,13 +195,17 @@ void Model::cleanAutoRecovery()
             "These are emergency copies from Word, Excel and PowerPoint. Make sure the original "
             "documents are saved. The files can still be restored from the Trash."),
         bilingual("Ke Trash", "Move to Trash"), [this] {
-            runAdvanced("autorecover", [trash = services.trash] {
+            runAdvanced("autorecover", [trash = services.trash]() -> Outcome {
                 int moved = 0;
+                int left = 0;
                 for (const std::filesystem::path &copy : Engine::autoRecoverFiles())
-                    moved += !trash->moveToTrash(copy).has_value();
-                return bilingual(
-                    QStringLiteral("%1 file AutoRecovery dipindah ke Trash.").arg(moved),
-                    QStringLiteral("%1 AutoRecovery files moved to the Trash.").arg(moved));
+                    (trash->moveToTrash(copy) ? left : moved) += 1;
+                return {bilingual(
+                            QStringLiteral("%1 file AutoRecovery dipindah ke Trash.").arg(moved),
+                            QStringLiteral("%1 AutoRecovery files moved to the Trash.").arg(moved)),
+                        left == 0    ? ResultKind::done
+                        : moved == 0 ? ResultKind::failed
+                                     : ResultKind::partlyFailed};
             });
         });
 }
@@ -213,8 +219,23 @@ void Model::removeMAU()
             "No Microsoft apps were found, so this updater has nothing left to do. The system "
             "will ask for an admin password."),
         deleteLabel(), [this] {
-            runAdvanced("mau", [runner = services.desktop->adminRunner()] {
-                return Engine::removeMAU({"/", runner});
+            runAdvanced("mau", [runner = services.desktop->adminRunner()]() -> Outcome {
+                using enum Engine::MauRemoval::Outcome;
+                const Engine::MauRemoval removal = Engine::removeMAU({"/", runner});
+                switch (removal.outcome) {
+                case removed:
+                    return {bilingual("Microsoft AutoUpdate sudah dihapus.",
+                                      "Microsoft AutoUpdate has been removed.")};
+                case partlyLeft:
+                    return {bilingual("Sebagian file MAU masih tersisa.",
+                                      "Some MAU files are still there."),
+                            ResultKind::partlyFailed};
+                case cancelled:
+                    return {bilingual("Dibatalkan.", "Cancelled."), ResultKind::cancelled};
+                case failed:
+                    break;
+                }
+                return {failedText(removal.output), ResultKind::failed};
             });
         });
 }
@@ -231,11 +252,11 @@ void Model::emptyTrash()
                 [trash = services.trash] {
                     const std::optional<QString> error = trash->empty();
                     Engine::log("lanjutan: kosongkan trash");
-                    return error ? failedText(*error)
-                                 : bilingual("Trash dikosongkan.", "Trash emptied.");
+                    return error ? Outcome{failedText(*error), ResultKind::failed}
+                                 : Outcome{bilingual("Trash dikosongkan.", "Trash emptied.")};
                 },
-                [this](const QString &text) {
-                    setResult(text);
+                [this](const Outcome &outcome) {
+                    setResult(outcome.text, outcome.kind);
                     setBusy(false);
                     refreshAfterAction();
                 });

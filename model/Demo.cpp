@@ -39,7 +39,7 @@ void Model::loadDemo()
               {"build", 547'000'000},
               {"brew", 543'000'000},
               {"clang", 812'000'000}});
-    setStatuses({}, {});
+    setStatuses({});
     for (const auto &[key, size] :
          {std::pair{"whatsapp", 30'800'000'000LL}, std::pair{"claudevm", 7'300'000'000LL},
           std::pair{"autorecover", 1'100'000'000LL}, std::pair{"playwright", 201'000'000LL}})
@@ -114,7 +114,7 @@ void Model::simulateQuickClean()
         }
         setSizes(std::move(sizes));
         setFreeAndTotal(m_free + freed, m_total);
-        setStatuses({{"comet", skippedStatus("Comet")}}, {{"comet", StatusKind::skipped}});
+        setStatuses({{"comet", {StatusKind::skipped, QStringLiteral("Comet"), std::nullopt}}});
         setResult(bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
                       .arg(fmt(freed)));
         setBusy(false);

@@ -100,15 +100,9 @@ void Model::setSizes(QMap<QString, qint64> sizes)
     assign(m_sizes, std::move(sizes), &Model::sizesChanged);
 }
 
-void Model::setStatuses(QMap<QString, QString> statuses, QMap<QString, StatusKind> kinds)
+void Model::setStatuses(QMap<QString, TargetStatus> statuses)
 {
-    m_statusKinds = std::move(kinds);
     assign(m_statuses, std::move(statuses), &Model::statusesChanged);
-}
-
-QString Model::kindName(StatusKind kind)
-{
-    return kind == StatusKind::skipped ? QStringLiteral("skipped") : QStringLiteral("partlyFailed");
 }
 
 void Model::setWarnings(QStringList warnings)
@@ -161,12 +155,13 @@ void Model::setBusy(bool busy)
     assign(m_busy, busy, &Model::busyChanged);
 }
 
-void Model::setResult(const QString &text)
+void Model::setResult(const QString &text, ResultKind kind)
 {
     // A null text is "no result"; compare nullness too, so clearing an empty text still counts.
-    if (m_result == text && m_result.isNull() == text.isNull())
+    if (m_result == text && m_result.isNull() == text.isNull() && m_resultKind == kind)
         return;
     m_result = text;
+    m_resultKind = kind;
     Q_EMIT resultChanged();
 }
 
@@ -247,7 +242,10 @@ QVariantMap Model::sizesMap() const
 
 QVariantMap Model::statusesMap() const
 {
-    return variantMap(m_statuses);
+    QVariantMap texts;
+    for (auto it = m_statuses.begin(); it != m_statuses.end(); ++it)
+        texts.insert(it.key(), it->text());
+    return texts;
 }
 
 QVariantMap Model::advMap() const
@@ -269,14 +267,16 @@ QVariantList Model::visibleQuickList() const
 {
     QVariantList list;
     for (const CacheTarget &target : visibleQuick()) {
-        list.append(QVariantMap{{"id", target.id},
-                                {"name", target.name},
-                                {"note", target.note},
-                                {"icon", target.icon},
-                                {"app", target.app.value_or(QString())},
-                                {"blockers", target.blockers},
-                                {"size", m_sizes.value(target.id)},
-                                {"status", m_statuses.value(target.id)}});
+        const auto status = m_statuses.find(target.id);
+        list.append(
+            QVariantMap{{"id", target.id},
+                        {"name", target.name},
+                        {"note", target.note},
+                        {"icon", target.icon},
+                        {"app", target.app.value_or(QString())},
+                        {"blockers", target.blockers},
+                        {"size", m_sizes.value(target.id)},
+                        {"status", status == m_statuses.end() ? QString() : status->text()}});
     }
     return list;
 }

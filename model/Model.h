@@ -3,6 +3,7 @@
 #include "AdvItem.h"
 #include "BackgroundTasks.h"
 #include "CacheTarget.h"
+#include "Failure.h"
 #include "LargeItems.h"
 #include "Services.h"
 
@@ -41,6 +42,9 @@ class Model : public QObject {
     Q_PROPERTY(bool scanningAdv READ scanningAdv NOTIFY scanningAdvChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
     Q_PROPERTY(QString result READ result NOTIFY resultChanged)
+    Q_PROPERTY(ResultKind resultKind READ resultKind NOTIFY resultChanged)
+    // Whether the last action did all it set out to do.
+    Q_PROPERTY(bool resultDone READ resultDone NOTIFY resultChanged)
     // Lines about the environment that the user should know of (a base folder that was refused).
     Q_PROPERTY(QStringList warnings READ warnings NOTIFY warningsChanged)
     Q_PROPERTY(Pane pane READ pane WRITE setPane NOTIFY paneChanged)
@@ -62,6 +66,21 @@ class Model : public QObject {
 public:
     enum class Pane { cepat, lanjutan, downloads, aplikasi, log, pengaturan };
     Q_ENUM(Pane)
+    // How the last action ended: the views mark anything but `done`.
+    enum class ResultKind { done, cancelled, skipped, partlyFailed, failed };
+    Q_ENUM(ResultKind)
+
+    // Why a target of the quick clean was skipped or partly left, as data; `text()` in the
+    // language of the moment.
+    enum class StatusKind { skipped, partlyFailed };
+    struct TargetStatus {
+        StatusKind kind = StatusKind::skipped;
+        QString app;                            // skipped: the application that is open
+        std::optional<Engine::Failure> failure; // partly failed: the last failure
+        QString text() const;
+        bool operator==(const TargetStatus &) const = default;
+    };
+    static QString kindName(StatusKind kind);
 
     // Starts nothing: a caller that only cleans (the terminal tool) needs no scan.
     explicit Model(Services services = linuxServices(), QObject *parent = nullptr);
@@ -74,12 +93,7 @@ public:
     qint64 freeBytes() const { return m_free; }
     qint64 totalBytes() const { return m_total; }
     const QMap<QString, qint64> &sizes() const { return m_sizes; }
-    const QMap<QString, QString> &statuses() const { return m_statuses; }
-    // The kind of each status, for callers that decide by it (the terminal tool's exit status
-    // and JSON) rather than by its text.
-    enum class StatusKind { skipped, partlyFailed };
-    const QMap<QString, StatusKind> &statusKinds() const { return m_statusKinds; }
-    static QString kindName(StatusKind kind);
+    const QMap<QString, TargetStatus> &statuses() const { return m_statuses; }
     const QMap<QString, qint64> &adv() const { return m_adv; }
     const std::vector<FileItem> &downloads() const { return m_downloads; }
     const std::vector<FileItem> &apps() const { return m_apps; }
@@ -89,6 +103,8 @@ public:
     bool scanningAdv() const { return m_scanningAdv; }
     bool busy() const { return m_busy; }
     QString result() const { return m_result; } // a null text while there is none
+    ResultKind resultKind() const { return m_resultKind; }
+    bool resultDone() const { return m_resultKind == ResultKind::done; }
     QStringList warnings() const { return m_warnings; }
     Pane pane() const { return m_pane; }
     void setPane(Pane pane);
@@ -115,12 +131,10 @@ public:
     // as a download, each behind its confirmation.
     void trash(const FileItem &item);
 
-    // The quick clean's rules, shared with what previews it: the first of the target's blockers
-    // that runs, and the status of a target skipped for it.
+    // The quick clean's rule, shared with what previews it: the first of the target's blockers
+    // that runs.
     static std::optional<QString> firstBlocker(const CacheTarget &target,
                                                const QSet<QString> &running);
-    static QString skippedStatus(const QString &blocker);
-    static QString partlyFailedStatus(const QString &error);
 
     // The quick clean of only these folders (as the targets resolved them when they were shown
     // to the user): never more than was shown, and only what still resolves the same way now.
@@ -188,7 +202,7 @@ protected:
     }
     void setFreeAndTotal(qint64 free, qint64 total);
     void setSizes(QMap<QString, qint64> sizes);
-    void setStatuses(QMap<QString, QString> statuses, QMap<QString, StatusKind> kinds);
+    void setStatuses(QMap<QString, TargetStatus> statuses);
     void setWarnings(QStringList warnings);
     void startQuickClean(std::optional<std::vector<std::filesystem::path>> only);
     void setAdvValue(const QString &key, qint64 value);
@@ -199,7 +213,7 @@ protected:
     void setScanning(bool scanning);
     void setScanningAdv(bool scanning);
     void setBusy(bool busy);
-    void setResult(const QString &text);
+    void setResult(const QString &text, ResultKind kind = ResultKind::done);
     void setSwapBytes(qint64 bytes);
     void setBootDate(QDateTime date);
 
@@ -207,9 +221,13 @@ private:
     // Shows the confirmation and runs `action` only when the user confirms.
     void ask(const QString &title, const QString &message, const QString &confirmLabel,
              const std::function<void()> &action);
-    // Runs `work` in the background, logs "lanjutan: <name>: <text>", publishes the text and
+    struct Outcome {
+        QString text;
+        ResultKind kind = ResultKind::done;
+    };
+    // Runs `work` in the background, logs "lanjutan: <name>: <text>", publishes the outcome and
     // scans again.
-    void runAdvanced(const QString &name, std::function<QString()> work);
+    void runAdvanced(const QString &name, std::function<Outcome()> work);
     void removeFolder(const QString &name, const std::filesystem::path &path,
                       const QStringList &blockers, const QString &title, const QString &message);
     void trashApp(const FileItem &item);
@@ -251,8 +269,7 @@ private:
     qint64 m_free = 0;
     qint64 m_total = 0;
     QMap<QString, qint64> m_sizes;
-    QMap<QString, QString> m_statuses;
-    QMap<QString, StatusKind> m_statusKinds;
+    QMap<QString, TargetStatus> m_statuses;
     QStringList m_warnings;
     QMap<QString, qint64> m_adv;
     std::vector<FileItem> m_downloads;
@@ -263,6 +280,7 @@ private:
     bool m_scanningAdv = false;
     bool m_busy = false;
     QString m_result;
+    ResultKind m_resultKind = ResultKind::done;
     Pane m_pane = Pane::cepat;
     bool m_showSettings = false;
     qint64 m_swapBytes = 0;

@@ -11,10 +11,22 @@ namespace {
 
 struct QuickCleanResult {
     qint64 freed = 0;
-    QMap<QString, QString> statuses;
-    QMap<QString, Model::StatusKind> kinds;
-    std::optional<QString> failure; // the last target's failure, when any failed
+    QMap<QString, Model::TargetStatus> statuses;
+    std::optional<Engine::Failure> failure; // the last target's failure, when any failed
 };
+
+QString partlyFailedText(const Engine::Failure &failure)
+{
+    return bilingual(QStringLiteral("Sebagian gagal: %1"), QStringLiteral("Partly failed: %1"))
+        .arg(failure.text());
+}
+
+qsizetype skipped(const QuickCleanResult &run)
+{
+    return std::count_if(run.statuses.begin(), run.statuses.end(), [](const auto &status) {
+        return status.kind == Model::StatusKind::skipped;
+    });
+}
 
 } // namespace
 
@@ -39,17 +51,18 @@ std::optional<QString> Model::firstBlocker(const CacheTarget &target, const QSet
     return std::nullopt;
 }
 
-QString Model::skippedStatus(const QString &blocker)
+QString Model::TargetStatus::text() const
 {
-    return bilingual(QStringLiteral("Dilewati, %1 sedang terbuka"),
-                     QStringLiteral("Skipped, %1 is open"))
-        .arg(blocker);
+    if (kind == StatusKind::skipped)
+        return bilingual(QStringLiteral("Dilewati, %1 sedang terbuka"),
+                         QStringLiteral("Skipped, %1 is open"))
+            .arg(app);
+    return failure ? partlyFailedText(*failure) : QString();
 }
 
-QString Model::partlyFailedStatus(const QString &error)
+QString Model::kindName(StatusKind kind)
 {
-    return bilingual(QStringLiteral("Sebagian gagal: %1"), QStringLiteral("Partly failed: %1"))
-        .arg(error);
+    return kind == StatusKind::skipped ? QStringLiteral("skipped") : QStringLiteral("partlyFailed");
 }
 
 void Model::cleanQuick()
@@ -80,40 +93,39 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
                 if (Engine::stopRequested())
                     break;
                 if (const auto blocker = firstBlocker(target, running)) {
-                    run.statuses.insert(target.id, skippedStatus(*blocker));
-                    run.kinds.insert(target.id, StatusKind::skipped);
+                    run.statuses.insert(target.id, {StatusKind::skipped, *blocker, std::nullopt});
                     continue;
                 }
                 Engine::CleanResult cleaned = Engine::clean(target, only);
                 run.freed += cleaned.freed;
-                if (cleaned.error) {
-                    run.statuses.insert(target.id, partlyFailedStatus(*cleaned.error));
-                    run.kinds.insert(target.id, StatusKind::partlyFailed);
-                    run.failure = std::move(cleaned.error);
+                if (cleaned.failure) {
+                    run.statuses.insert(target.id, {StatusKind::partlyFailed, {}, cleaned.failure});
+                    run.failure = std::move(cleaned.failure);
                 }
             }
             Engine::log("cepat: dibebaskan " + fmt(run.freed));
-            const qsizetype skipped = run.kinds.values().count(StatusKind::skipped);
             qCInfo(lcModel, "quick clean: %lld bytes freed, %lld skipped, last failure: %s",
-                   static_cast<long long>(run.freed), static_cast<long long>(skipped),
-                   qPrintable(run.failure.value_or(QStringLiteral("none"))));
+                   static_cast<long long>(run.freed), static_cast<long long>(skipped(run)),
+                   run.failure ? qPrintable(run.failure->text()) : "none");
             return run;
         },
         [this](QuickCleanResult run) {
-            const qsizetype skipped = run.kinds.values().count(StatusKind::skipped);
-            setStatuses(std::move(run.statuses), std::move(run.kinds));
+            const qsizetype skippedCount = skipped(run);
+            setStatuses(std::move(run.statuses));
             if (run.freed >= 1)
                 setResult(bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
-                              .arg(fmt(run.freed)));
+                              .arg(fmt(run.freed)),
+                          run.failure ? ResultKind::partlyFailed : ResultKind::done);
             else if (run.failure)
-                setResult(partlyFailedStatus(*run.failure));
-            else if (skipped > 0)
+                setResult(partlyFailedText(*run.failure), ResultKind::partlyFailed);
+            else if (skippedCount > 0)
                 setResult(bilingual(QStringLiteral("Belum ada yang dibersihkan. %1 cache dilewati "
                                                    "karena aplikasinya terbuka.")
-                                        .arg(skipped),
+                                        .arg(skippedCount),
                                     QStringLiteral("Nothing cleaned yet. %1 cache skipped because "
                                                    "its app is open.")
-                                        .arg(skipped)));
+                                        .arg(skippedCount)),
+                          ResultKind::skipped);
             else
                 setResult(bilingual("Tidak ada yang perlu dibersihkan.", "Nothing to clean."));
             setBusy(false);

@@ -67,13 +67,15 @@ void Model::trashApp(const FileItem &item)
     const std::filesystem::path location = standardised(item.url());
     if (location == standardised(services.desktop->selfBundle())) {
         setResult(bilingual("Ampa tidak bisa membuang dirinya sendiri.",
-                            "Ampa cannot move itself to the Trash."));
+                            "Ampa cannot move itself to the Trash."),
+                  ResultKind::failed);
         return;
     }
     for (const RunningApp &app : services.runningApps->withBundles()) {
         if (!app.bundle.empty() && standardised(app.bundle) == location) {
             setResult(bilingual(QStringLiteral("Tutup %1 dulu."), QStringLiteral("Quit %1 first."))
-                          .arg(app.name));
+                          .arg(app.name),
+                      ResultKind::skipped);
             return;
         }
     }
@@ -104,7 +106,7 @@ void Model::trashDownload(const FileItem &item)
 void Model::moveToTrash(const FileItem &item, const QString &name, const QString &logPrefix)
 {
     if (const auto error = services.trash->moveToTrash(item.url())) {
-        setResult(failedText(*error));
+        setResult(failedText(*error), ResultKind::failed);
         return;
     }
     Engine::log(logPrefix + Engine::displayPath(item.url()));

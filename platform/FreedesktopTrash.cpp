@@ -98,8 +98,8 @@ std::optional<QString> emptyTrashFolder(const FreedesktopTrash::OpenFolder &tras
         if (!names)
             error = failure(filesPath, errno);
         for (const std::string &name : names.value_or(std::vector<std::string>{})) {
-            if (auto removal = Engine::removeItemAt(files.get(), name, filesPath / name).error) {
-                error = std::move(removal); // its info file stays: it still describes something
+            if (auto removal = Engine::removeItemAt(files.get(), name, filesPath / name).failure) {
+                error = removal->text(); // its info file stays: it still describes something
                 continue;
             }
             if (info)

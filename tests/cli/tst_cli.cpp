@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <map>
@@ -215,6 +216,10 @@ private slots:
         // The exit status and the JSON go by the kind, whatever the language of the text.
         QCOMPARE(again.code, 1);
         QCOMPARE(json(again)["kinds"].toObject()["pip"].toString(), "partlyFailed");
+        const QJsonObject failure = json(again)["failures"].toObject()["pip"].toObject();
+        QCOMPARE(failure["kind"].toString(), "notAllowed");
+        QCOMPARE(failure["errno"].toInt(), EPERM);
+        QVERIFY(failure["path"].toString().endsWith("pip/http/a"));
     }
 
     // The prompt lists what goes; a folder that appears while it waits is not among it and stays.

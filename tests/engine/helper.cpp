@@ -55,7 +55,7 @@ int main(int argc, char **argv)
             target.paths.emplace_back(argv[i]);
         const Engine::CleanResult result = Engine::clean(target);
         std::printf("%lld\n%s\n", static_cast<long long>(result.freed),
-                    qPrintable(result.error.value_or("")));
+                    qPrintable(result.failure ? result.failure->text() : QString()));
         return 0;
     }
     if ((command == "remove-with-fd-limit" || command == "size-with-fd-limit") && argc == 4) {
@@ -67,8 +67,10 @@ int main(int argc, char **argv)
         }
         if (command == "size-with-fd-limit")
             std::printf("%lld\n", static_cast<long long>(Engine::size(argv[3])));
-        else
-            std::printf("%s\n", qPrintable(Engine::removeItem(argv[3]).error.value_or("")));
+        else {
+            const Engine::RemovalResult result = Engine::removeItem(argv[3]);
+            std::printf("%s\n", qPrintable(result.failure ? result.failure->text() : QString()));
+        }
         return 0;
     }
     if (command == "log" && argc == 4) {

@@ -259,8 +259,8 @@ private slots:
                     mover.emplace(trees, outside);
                 for (const CacheTarget &target : quickTargets()) {
                     QVERIFY(Engine::size(target) >= 0);
-                    if (auto error = Engine::clean(target).error)
-                        errors << *error;
+                    if (auto failure = Engine::clean(target).failure)
+                        errors << failure->text();
                 }
             }
             for (const fs::path &mounted : mounts)
@@ -306,7 +306,7 @@ private slots:
                          (where + " " + moved.value_or("").toUtf8()).constData());
                 QVERIFY2(!fs::exists(fs::symlink_status(download)), where.constData());
             }
-            QCOMPARE(Engine::removeItem(playwright).error, std::nullopt);
+            QCOMPARE(Engine::removeItem(playwright).failure, std::nullopt);
             QVERIFY2(manifest(outside) == beforeActions, where.constData());
             QCOMPARE(trash.empty(), std::nullopt);
             QVERIFY2(manifest(outside) == beforeActions, where.constData());

@@ -16,7 +16,10 @@ public:
     Q_INVOKABLE void setBusyForTest(bool on) { setBusy(on); }
     Q_INVOKABLE void setScanningForTest(bool on) { setScanning(on); }
     Q_INVOKABLE void setScanningAdvForTest(bool on) { setScanningAdv(on); }
-    Q_INVOKABLE void setResultForTest(const QString &text) { setResult(text); }
+    Q_INVOKABLE void setResultForTest(const QString &text, bool done = true)
+    {
+        setResult(text, done ? ResultKind::done : ResultKind::failed);
+    }
     Q_INVOKABLE void setMsAppsForTest(const QStringList &apps) { setMsApps(apps); }
     Q_INVOKABLE void setSizesForTest(const QVariantMap &sizes)
     {
@@ -25,12 +28,13 @@ public:
             map.insert(it.key(), it.value().toLongLong());
         setSizes(map);
     }
-    Q_INVOKABLE void setStatusesForTest(const QVariantMap &statuses)
+    // Target ids to the application that keeps each one from being cleaned.
+    Q_INVOKABLE void setSkippedForTest(const QVariantMap &blockers)
     {
-        QMap<QString, QString> map;
-        for (auto it = statuses.begin(); it != statuses.end(); ++it)
-            map.insert(it.key(), it.value().toString());
-        setStatuses(map, {});
+        QMap<QString, TargetStatus> map;
+        for (auto it = blockers.begin(); it != blockers.end(); ++it)
+            map.insert(it.key(), {StatusKind::skipped, it.value().toString(), std::nullopt});
+        setStatuses(map);
     }
     Q_INVOKABLE void clearListsForTest()
     {

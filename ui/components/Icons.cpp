@@ -22,6 +22,7 @@ QString Icons::name(const QString &symbol)
         {"slider.horizontal.3", "configure"},
         {"checkmark", "checkmark"},
         {"checkmark.circle.fill", "dialog-ok-apply"},
+        {"exclamationmark.triangle.fill", "dialog-warning"},
         {"xmark", "window-close"},
         {"arrow.clockwise", "view-refresh"},
         {"arrow.clockwise.circle.fill", "view-refresh"},

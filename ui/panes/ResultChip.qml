@@ -7,11 +7,13 @@ import Ampa
 Rectangle {
     id: chip
     property string text
+    // Anything short of done is marked, so a failure never looks like a success.
+    readonly property bool done: Model.resultDone
 
     implicitHeight: row.implicitHeight + 24
     implicitWidth: row.implicitWidth + 24
     radius: 12
-    color: Theme.faded(Theme.accent, 0.1)
+    color: Theme.faded(done ? Theme.accent : Theme.orange, 0.1)
 
     onTextChanged: bounce.restart()
 
@@ -22,8 +24,9 @@ Rectangle {
         spacing: 8
         Symbol {
             id: check
-            name: "checkmark.circle.fill"
-            tint: Theme.accent
+            objectName: "resultSymbol"
+            name: chip.done ? "checkmark.circle.fill" : "exclamationmark.triangle.fill"
+            tint: chip.done ? Theme.accent : Theme.orange
             size: 16
             SequentialAnimation {
                 id: bounce

@@ -88,7 +88,7 @@ TestCase {
         compare(Model.paneKey, "lanjutan")
         compare(findChild(view, "paneTitle").text, "Advanced options")
         Model.setSizesForTest({})
-        Model.setStatusesForTest({})
+        Model.setSkippedForTest({})
         verify(!findChild(findChild(view, "row_cepat"), "badge").visible)
     }
 

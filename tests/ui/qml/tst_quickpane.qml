@@ -38,7 +38,7 @@ TestCase {
     }
 
     function test_statusReplacesTheNote() {
-        Model.setStatusesForTest({ "npm": "Skipped, Slack is open" })
+        Model.setSkippedForTest({ "npm": "Slack" })
         const pane = createTemporaryObject(quickPane, testCase)
         const npmRow = findChild(pane, "target_npm")
         const caption = findChild(npmRow, "targetCaption")
@@ -54,7 +54,7 @@ TestCase {
         verify(!empty.visible)
         verify(findChild(pane, "target_codex") !== null)
         Model.setSizesForTest({})
-        Model.setStatusesForTest({})
+        Model.setSkippedForTest({})
         verify(empty.visible)
         compare(empty.text, "All caches are clean.")
         Model.setScanningForTest(true)

@@ -38,4 +38,15 @@ TestCase {
         verify(!quickDismiss.parent.parent.visible)
         verify(!advancedDismiss.parent.parent.visible)
     }
+
+    // A failure never wears the success mark.
+    function test_failureIsMarked() {
+        const panes = createTemporaryObject(bothPanes, testCase)
+        Model.setResultForTest("1.2 GB freed.")
+        const symbol = findChild(panes.quick, "resultSymbol")
+        compare(symbol.name, "checkmark.circle.fill")
+        Model.setResultForTest("Failed: Permission denied", false)
+        compare(symbol.name, "exclamationmark.triangle.fill")
+        compare(symbol.tint, Theme.orange)
+    }
 }
