@@ -127,9 +127,6 @@ public:
 
     // The first of `names`, in order, that is running now; none for an empty list.
     std::optional<QString> blocked(const QStringList &names) const;
-    // Moves a listed item to the Trash: an application image as an application, anything else
-    // as a download, each behind its confirmation.
-    void trash(const FileItem &item);
 
     // The quick clean's rule, shared with what previews it: the first of the target's blockers
     // that runs.
@@ -139,6 +136,9 @@ public:
     // The quick clean of only these folders (as the targets resolved them when they were shown
     // to the user): never more than was shown, and only what still resolves the same way now.
     void cleanQuickOf(const std::vector<std::filesystem::path> &shown);
+    // Moves a listed item to the Trash: an application image as an application, anything else
+    // as a download, each behind its confirmation.
+    void trash(const FileItem &item);
 
     // The rules behind the derived values.
     static bool restartAdvised(qint64 swapBytes, double uptimeSeconds);
@@ -234,15 +234,8 @@ private:
     void trashDownload(const FileItem &item);
 
     const FileItem *findItem(const QString &id) const;
-    // The scan, one step after the other; each step measures in the background and publishes
-    // before the next begins.
-    void scanQuickPart();
-    void scanOfficePart();
-    void scanAdvFolder(std::size_t index);
-    void scanAutoRecovery();
-    void scanDownloads();
-    void scanApps();
-    void scanWhatsApp();
+    // Publishes a measured advanced card's size (a scan stage).
+    std::function<void(qint64)> publishAdv(const QString &key);
 
     void moveToTrash(const FileItem &item, const QString &name, const QString &logPrefix);
     void startDemo();

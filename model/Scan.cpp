@@ -4,11 +4,11 @@
 #include "Model.h"
 #include "Office.h"
 #include "Paths.h"
+#include "Stages.h"
 #include "SystemProbes.h"
 #include "TargetCleaning.h"
 #include "TreeSize.h"
 
-#include <array>
 #include <utility>
 
 namespace {
@@ -28,8 +28,30 @@ struct OfficePart {
     QStringList apps;
 };
 
-// The two measured folder cards, in the order the scan publishes them.
-const std::array<const char *, 2> advFolderKeys{"claudevm", "playwright"};
+QuickPart measureQuickPart()
+{
+    QuickPart part;
+    for (const CacheTarget &target : quickTargets())
+        part.sizes.insert(target.id, Engine::size(target));
+    part.warnings = baseFolderWarnings();
+    part.disk = Engine::disk();
+    part.swap = Engine::swapTotal();
+    part.boot = Engine::bootDate();
+    return part;
+}
+
+auto measureFolder(std::filesystem::path path)
+{
+    return [path = std::move(path)] { return Engine::size(path); };
+}
+
+qint64 measureAutoRecovery()
+{
+    qint64 total = 0;
+    for (const std::filesystem::path &copy : Engine::autoRecoverFiles())
+        total += Engine::size(copy);
+    return total;
+}
 
 } // namespace
 
@@ -54,105 +76,46 @@ void Model::refresh()
         return; // dropped, not queued
     setScanning(true);
     setScanningAdv(true);
-    scanQuickPart();
-}
-
-void Model::scanQuickPart()
-{
-    tasks.run(
-        [] {
-            QuickPart part;
-            for (const CacheTarget &target : quickTargets())
-                part.sizes.insert(target.id, Engine::size(target));
-            part.warnings = baseFolderWarnings();
-            part.disk = Engine::disk();
-            part.swap = Engine::swapTotal();
-            part.boot = Engine::bootDate();
-            return part;
-        },
-        [this](QuickPart part) {
-            setSizes(std::move(part.sizes));
-            setWarnings(std::move(part.warnings));
-            setFreeAndTotal(part.disk.free, part.disk.total);
-            setSwapBytes(part.swap);
-            setBootDate(part.boot);
-            // Time has passed since the last scan even when the boot date stayed.
-            Q_EMIT uptimeChanged();
-            Q_EMIT suggestRestartChanged();
-            setScanning(false);
-            scanOfficePart();
+    // The quick part first: the ring and the button are what the user waits for.
+    Stages()
+        .then(measureQuickPart,
+              [this](QuickPart part) {
+                  setSizes(std::move(part.sizes));
+                  setWarnings(std::move(part.warnings));
+                  setFreeAndTotal(part.disk.free, part.disk.total);
+                  setSwapBytes(part.swap);
+                  setBootDate(part.boot);
+                  // Time has passed since the last scan even when the boot date stayed.
+                  Q_EMIT uptimeChanged();
+                  Q_EMIT suggestRestartChanged();
+                  setScanning(false);
+              })
+        .then(
+            [] {
+                return OfficePart{Engine::mauInstalled(), Engine::microsoftAppsInstalled()};
+            },
+            [this](OfficePart part) {
+                setMauInstalled(part.mauInstalled);
+                setMsApps(std::move(part.apps));
+            })
+        .then(measureFolder(advFolder("claudevm")), publishAdv("claudevm"))
+        .then(measureFolder(advFolder("playwright")), publishAdv("playwright"))
+        .then(measureAutoRecovery, publishAdv("autorecover"))
+        .then([] { return Engine::downloadsTop(largeItemCount); },
+              [this](std::vector<FileItem> items) { setDownloads(std::move(items)); })
+        .then([] { return Engine::appsTop(largeItemCount); },
+              [this](std::vector<FileItem> items) { setApps(std::move(items)); })
+        .then(measureFolder(advFolder("whatsapp")), publishAdv("whatsapp"))
+        .run(tasks, [this] {
+            setScanningAdv(false);
+            if (std::exchange(refreshOwed, false))
+                refresh();
         });
 }
 
-void Model::scanOfficePart()
+std::function<void(qint64)> Model::publishAdv(const QString &key)
 {
-    tasks.run(
-        [] {
-            return OfficePart{Engine::mauInstalled(), Engine::microsoftAppsInstalled()};
-        },
-        [this](OfficePart part) {
-            setMauInstalled(part.mauInstalled);
-            setMsApps(std::move(part.apps));
-            scanAdvFolder(0);
-        });
-}
-
-void Model::scanAdvFolder(std::size_t index)
-{
-    if (index == advFolderKeys.size()) {
-        scanAutoRecovery();
-        return;
-    }
-    const QString key = QLatin1String(advFolderKeys[index]);
-    tasks.run([path = advFolder(key)] { return Engine::size(path); },
-              [this, key, index](qint64 bytes) {
-                  setAdvValue(key, bytes);
-                  scanAdvFolder(index + 1);
-              });
-}
-
-void Model::scanAutoRecovery()
-{
-    tasks.run(
-        [] {
-            qint64 total = 0;
-            for (const std::filesystem::path &copy : Engine::autoRecoverFiles())
-                total += Engine::size(copy);
-            return total;
-        },
-        [this](qint64 total) {
-            setAdvValue("autorecover", total);
-            scanDownloads();
-        });
-}
-
-void Model::scanDownloads()
-{
-    tasks.run([] { return Engine::downloadsTop(largeItemCount); },
-              [this](std::vector<FileItem> items) {
-                  setDownloads(std::move(items));
-                  scanApps();
-              });
-}
-
-void Model::scanApps()
-{
-    tasks.run([] { return Engine::appsTop(largeItemCount); },
-              [this](std::vector<FileItem> items) {
-                  setApps(std::move(items));
-                  scanWhatsApp();
-              });
-}
-
-void Model::scanWhatsApp()
-{
-    tasks.run([path = advFolder("whatsapp")] { return Engine::size(path); },
-              [this](qint64 bytes) {
-                  setAdvValue("whatsapp", bytes);
-                  setScanningAdv(false);
-                  if (std::exchange(refreshOwed, false))
-                      refresh();
-              });
+    return [this, key](qint64 bytes) { setAdvValue(key, bytes); };
 }
 
 void Model::refreshAfterAction()
