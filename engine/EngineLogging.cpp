@@ -1,3 +1,4 @@
 #include "EngineLogging.h"
 
-Q_LOGGING_CATEGORY(lcEngine, "ampa.engine")
+// Warnings by default; the rest on request, e.g. QT_LOGGING_RULES="ampa.*.info=true".
+Q_LOGGING_CATEGORY(lcEngine, "ampa.engine", QtWarningMsg)

@@ -1,3 +1,4 @@
 #include "PlatformLogging.h"
 
-Q_LOGGING_CATEGORY(lcPlatform, "ampa.platform")
+// Warnings by default; the rest on request, e.g. QT_LOGGING_RULES="ampa.*.info=true".
+Q_LOGGING_CATEGORY(lcPlatform, "ampa.platform", QtWarningMsg)

@@ -1,3 +1,4 @@
 #include "UiLogging.h"
 
-Q_LOGGING_CATEGORY(lcUi, "ampa.ui")
+// Warnings by default; the rest on request, e.g. QT_LOGGING_RULES="ampa.*.info=true".
+Q_LOGGING_CATEGORY(lcUi, "ampa.ui", QtWarningMsg)
