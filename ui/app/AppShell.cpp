@@ -1,7 +1,6 @@
 #include "AppShell.h"
 
 #include "Appearance.h"
-#include "Icons.h"
 #include "LifeCycle.h"
 #include "LinuxDesktop.h"
 #include "LoginItem.h"
@@ -17,6 +16,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QMenu>
+#include <QPainter>
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -42,6 +42,29 @@ std::optional<bool> storedShowMenuBar()
 
 // At login the desktop's tray host may come up after Ampa: how long to wait for it.
 constexpr int trayWaitSeconds = 30;
+
+// The program's own icon with a dot in the accent colour: it reads on light and dark panels
+// alike, where a plain glyph would vanish on one of them.
+QIcon busyIcon()
+{
+    QIcon icon;
+    for (const int side : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pixmap = QApplication::windowIcon().pixmap(side, side);
+        if (pixmap.isNull()) {
+            pixmap = QPixmap(side, side);
+            pixmap.fill(Qt::transparent);
+        }
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal dot = side * 0.45;
+        const QRectF place(side - dot, side - dot, dot, dot);
+        painter.setPen(QPen(Qt::white, qMax(1.0, side / 16.0)));
+        painter.setBrush(QColor::fromRgbF(0.05f, 0.56f, 0.5f));
+        painter.drawEllipse(place.adjusted(0.5, 0.5, -0.5, -0.5));
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
 
 } // namespace
 
@@ -73,6 +96,7 @@ AppShell::AppShell(bool launchedAtLogin) : model(desktopServices())
     if (mainWindow) {
         mainWindow->installEventFilter(this);
         connect(mainWindow, SIGNAL(settingsRequested()), this, SLOT(openSettings()));
+        connect(mainWindow, SIGNAL(quitRequested()), qApp, SLOT(quit()));
     }
     if (panelWindow) {
         connect(panelWindow, &QWindow::visibleChanged, this, [this](bool visible) {
@@ -89,8 +113,17 @@ AppShell::AppShell(bool launchedAtLogin) : model(desktopServices())
         connect(panelWindow, SIGNAL(quitRequested()), qApp, SLOT(quit()));
     }
     connect(&settings, &Settings::showMenuBarChanged, this, &AppShell::updateTray);
+    connect(&settings, &Settings::languageChanged, this, &AppShell::nameTrayMenu);
     connect(&model, &Model::busyChanged, this, &AppShell::updateTray);
     updateTray();
+    // A tray host may start after Ampa (or restart): no signal says so, a glance every two
+    // seconds does.
+    trayWatch.setInterval(2000);
+    connect(&trayWatch, &QTimer::timeout, this, [this] {
+        if (QSystemTrayIcon::isSystemTrayAvailable() != (tray != nullptr))
+            updateTray();
+    });
+    trayWatch.start();
 
     const bool showMenuBar = settings.showMenuBar();
     if (launchedAtLogin && showMenuBar && !QSystemTrayIcon::isSystemTrayAvailable())
@@ -154,8 +187,10 @@ void AppShell::updateTray()
         trayMenu.reset();
         return;
     }
+    // The icon first: a tray icon shown without one is an empty slot.
+    const QIcon icon = model.busy() ? busyIcon() : QApplication::windowIcon();
     if (!tray) {
-        tray = std::make_unique<QSystemTrayIcon>();
+        tray = std::make_unique<QSystemTrayIcon>(icon);
         tray->setToolTip("Ampa");
         connect(tray.get(), &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
@@ -163,16 +198,23 @@ void AppShell::updateTray()
                         togglePanel();
                 });
         trayMenu = std::make_unique<QMenu>();
-        connect(trayMenu->addAction(bilingual("Buka Ampa", "Open Ampa")), &QAction::triggered, this,
-                [this] { openMain(); });
-        connect(trayMenu->addAction(bilingual("Keluar", "Quit")), &QAction::triggered, qApp,
-                &QCoreApplication::quit);
+        openAction = trayMenu->addAction(QString());
+        connect(openAction, &QAction::triggered, this, [this] { openMain(); });
+        quitAction = trayMenu->addAction(QString());
+        connect(quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+        nameTrayMenu();
         tray->setContextMenu(trayMenu.get());
         tray->show();
     }
-    // The application's own icon, and the busy symbol while a clean-up runs.
-    tray->setIcon(model.busy() ? QIcon::fromTheme(Icons::name("sparkles.rectangle.stack"))
-                               : QApplication::windowIcon());
+    tray->setIcon(icon);
+}
+
+void AppShell::nameTrayMenu()
+{
+    if (!trayMenu)
+        return;
+    openAction->setText(bilingual("Buka Ampa", "Open Ampa"));
+    quitAction->setText(bilingual("Keluar", "Quit"));
 }
 
 void AppShell::togglePanel()
@@ -185,15 +227,17 @@ void AppShell::togglePanel()
     }
     if (panelHidden.isValid() && panelHidden.elapsed() < 300)
         return;
-    // The tray gives no geometry on current desktops: open beside the pointer, inside the screen.
-    const QPoint pointer = QCursor::pos();
-    QScreen *screen = QGuiApplication::screenAt(pointer);
+    // Beside the icon where the tray tells where it is (XEmbed), else beside the pointer (a
+    // StatusNotifierItem host keeps that to itself); inside the screen either way.
+    const QRect icon = tray ? tray->geometry() : QRect();
+    const QRect anchor = icon.isValid() ? icon : QRect(QCursor::pos(), QSize(1, 1));
+    QScreen *screen = QGuiApplication::screenAt(anchor.center());
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
     const QSize size(panelWindow->width(), panelWindow->height());
-    const int x =
-        std::clamp(pointer.x() - size.width() / 2, area.left(), area.right() - size.width());
-    const int y =
-        pointer.y() > area.center().y() ? pointer.y() - size.height() - 8 : pointer.y() + 8;
+    const int x = std::clamp(anchor.center().x() - size.width() / 2, area.left(),
+                             area.right() - size.width());
+    const int y = anchor.center().y() > area.center().y() ? anchor.top() - size.height() - 8
+                                                          : anchor.bottom() + 8;
     panelWindow->setPosition(x, std::clamp(y, area.top(), area.bottom() - size.height()));
     panelWindow->show();
     panelWindow->requestActivate();
@@ -227,8 +271,8 @@ void AppShell::openFromPanel(const QString &pane)
 bool AppShell::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == mainWindow && event->type() == QEvent::Close) {
-        if (LifeCycle::quitWhenWindowCloses(storedShowMenuBar(),
-                                            QSystemTrayIcon::isSystemTrayAvailable()))
+        // By the icon really shown now: the tray host may have come or gone since the start.
+        if (LifeCycle::quitWhenWindowCloses(storedShowMenuBar(), tray && tray->isVisible()))
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         // Otherwise the window only hides: the tray icon stays.
     }

@@ -7,9 +7,11 @@
 #include <QObject>
 #include <QPointer>
 #include <QQmlEngine>
+#include <QTimer>
 
 #include <memory>
 
+class QAction;
 class QQuickWindow;
 class QSystemTrayIcon;
 
@@ -36,6 +38,7 @@ protected:
 private:
     QQuickWindow *createWindow(const QByteArray &element);
     void updateTray();
+    void nameTrayMenu();
     void togglePanel();
     void setUpLoginOnFirstRun();
     void waitForTrayThenDecide(int attemptsLeft);
@@ -49,5 +52,8 @@ private:
     // meant "close", not "open again".
     QElapsedTimer panelHidden;
     std::unique_ptr<QMenu> trayMenu;
+    QAction *openAction = nullptr; // owned by the menu
+    QAction *quitAction = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray;
+    QTimer trayWatch;
 };

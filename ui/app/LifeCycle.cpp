@@ -7,9 +7,9 @@ bool showWindowAtLaunch(bool launchedAtLogin, bool showMenuBar, bool trayAvailab
     return !(launchedAtLogin && trayIconShown(showMenuBar, trayAvailable));
 }
 
-bool quitWhenWindowCloses(std::optional<bool> storedShowMenuBar, bool trayAvailable)
+bool quitWhenWindowCloses(std::optional<bool> storedShowMenuBar, bool iconShown)
 {
-    if (!trayAvailable)
+    if (!iconShown)
         return true;
     return storedShowMenuBar.has_value() && !*storedShowMenuBar;
 }

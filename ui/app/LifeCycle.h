@@ -11,8 +11,8 @@ namespace LifeCycle {
 bool showWindowAtLaunch(bool launchedAtLogin, bool showMenuBar, bool trayAvailable);
 
 // Closing the main window quits only when the icon is stored as off (never stored means on), or
-// when there is no tray to stay in.
-bool quitWhenWindowCloses(std::optional<bool> storedShowMenuBar, bool trayAvailable);
+// when no icon is shown to come back through.
+bool quitWhenWindowCloses(std::optional<bool> storedShowMenuBar, bool iconShown);
 
 // Whether the tray icon is shown.
 bool trayIconShown(bool showMenuBar, bool trayAvailable);

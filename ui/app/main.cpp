@@ -4,6 +4,7 @@
 #include "AppShell.h"
 #include "ProcessLimits.h"
 #include "RunAs.h"
+#include "SingleInstance.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -55,6 +56,10 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     QQuickStyle::setStyle("Fusion");
 
+    SingleInstance instance;
+    if (!instance.claim(launchedAtLogin))
+        return 0;
     AppShell shell(launchedAtLogin);
+    QObject::connect(&instance, &SingleInstance::activated, &shell, [&shell] { shell.openMain(); });
     return QApplication::exec();
 }

@@ -42,10 +42,21 @@ Window {
 
     // The settings command, from any window of the program.
     signal settingsRequested()
+    signal quitRequested()
     Shortcut {
         sequence: "Ctrl+,"
         context: Qt.ApplicationShortcut
         onActivated: window.settingsRequested()
+    }
+    Shortcut {
+        sequence: StandardKey.Quit
+        context: Qt.ApplicationShortcut
+        onActivated: window.quitRequested()
+    }
+    // Closing goes through the same rules as the title bar's button.
+    Shortcut {
+        sequence: StandardKey.Close
+        onActivated: window.close()
     }
 
     LanguageScope {

@@ -16,6 +16,10 @@ Window {
     signal quitRequested()
 
     onActiveChanged: if (!active) hide()
+    Shortcut {
+        sequence: StandardKey.Cancel
+        onActivated: window.hide()
+    }
 
     LanguageScope {
         id: scope

@@ -1,0 +1,91 @@
+# Shared by the desktop tests: a fresh home, and ways to wait on what the real program does.
+# Each test runs inside its own Xvfb display and private session bus (see run.sh).
+
+home=$(mktemp -d)
+cleanup() {
+    local pids
+    pids=$(jobs -p)
+    [ -z "$pids" ] || kill $pids 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$home"
+}
+trap cleanup EXIT
+export HOME="$home" XDG_RUNTIME_DIR="$home/runtime" XDG_CONFIG_HOME="$home/.config"
+export XDG_CACHE_HOME="$home/.cache" XDG_DATA_HOME="$home/.local/share"
+mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Waits up to $1 seconds for the command that follows to succeed (wait_for) or fail (wait_gone).
+wait_for() {
+    local seconds=$1
+    shift
+    for _ in $(seq $((seconds * 10))); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+wait_gone() {
+    local seconds=$1
+    shift
+    for _ in $(seq $((seconds * 10))); do
+        "$@" || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+bus_name_owned() {
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
+}
+
+# The ids of the viewable windows titled "Ampa" from $1 to $2 pixels wide.
+ampa_windows() {
+    local min=$1 max=$2 id info width
+    for id in $(xwininfo -root -tree | awk '/"Ampa"/ {print $1}'); do
+        info=$(xwininfo -id "$id" 2>/dev/null) || continue
+        grep -q 'Map State: IsViewable' <<<"$info" || continue
+        width=$(awk '/Width:/ {print $2}' <<<"$info")
+        if [ "$width" -ge "$min" ] && [ "$width" -le "$max" ]; then echo "$id"; fi
+    done
+}
+main_window() { ampa_windows 600 100000 | head -n 1; }
+panel_window() { ampa_windows 200 599 | head -n 1; }
+main_window_shown() { [ -n "$(main_window)" ]; }
+panel_shown() { [ -n "$(panel_window)" ]; }
+running() { kill -0 "$1" 2>/dev/null; }
+
+# Where a window lies on the screen: sets x, y, width and height.
+geometry_of() {
+    eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "x=" $4}
+        /Absolute upper-left Y/ {print "y=" $4} /Width:/ {print "width=" $2}
+        /Height:/ {print "height=" $2}')"
+}
+
+# The tray icon's window inside the XEmbed tray host's panel, when there is one.
+tray_icon() {
+    local panel
+    panel=$(xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {print $1}')
+    [ -n "$panel" ] && xwininfo -id "$panel" -tree | awk '/"Ampa"/ {print $1; exit}' | grep .
+}
+
+# Focuses the window and types the keys, as a person at the keyboard would.
+keys_to() {
+    local window=$1
+    shift
+    xdotool windowfocus --sync "$window"
+    sleep 0.3 # the program takes the focus in before the keys come
+    xdotool key --clearmodifiers "$@"
+}
+
+start_xembed_host() {
+    trayer --expand false --width 40 --widthtype pixel --height 24 &
+    tray_host=$!
+    wait_for 10 bash -c 'xwininfo -root -tree | grep -q "\"panel\": (\"panel\" \"trayer\")"' \
+        || fail "the tray host did not start"
+}
