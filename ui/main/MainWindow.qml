@@ -49,13 +49,13 @@ Window {
         onActivated: window.settingsRequested()
     }
     Shortcut {
-        sequence: StandardKey.Quit
+        sequence: "Ctrl+Q"
         context: Qt.ApplicationShortcut
         onActivated: window.quitRequested()
     }
     // Closing goes through the same rules as the title bar's button.
     Shortcut {
-        sequence: StandardKey.Close
+        sequence: "Ctrl+W"
         onActivated: window.close()
     }
 

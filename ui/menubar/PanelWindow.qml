@@ -17,7 +17,7 @@ Window {
 
     onActiveChanged: if (!active) hide()
     Shortcut {
-        sequence: StandardKey.Cancel
+        sequence: "Escape"
         onActivated: window.hide()
     }
 
