@@ -2,6 +2,7 @@
 
 #include "Paths.h"
 #include "Settings.h"
+#include "SystemProbes.h"
 #include "Text.h"
 
 #include <QMetaEnum>
@@ -58,6 +59,12 @@ Model::Model(Services services_, QObject *parent) : QObject(parent), services(st
 
 void Model::start(std::chrono::milliseconds rescanEvery)
 {
+    // One statvfs call: the first frame shows the real free space, not "0 MB of 0 MB", while
+    // the scan measures the rest.
+    if (!demo()) {
+        const Engine::DiskSpace disk = Engine::disk();
+        setFreeAndTotal(disk.free, disk.total);
+    }
     refresh();
     if (demo())
         startDemo();

@@ -86,8 +86,9 @@ public:
     explicit Model(Services services = linuxServices(), QObject *parent = nullptr);
     ~Model() override;
 
-    // Starts the first scan at once (or loads the sample data in demo mode), runs the demo
-    // start-up steps when demo mode is on, and re-scans every `rescanEvery`.
+    // Reads the free space at once, starts the first scan (or loads the sample data in demo
+    // mode), runs the demo start-up steps when demo mode is on, and re-scans every
+    // `rescanEvery`.
     void start(std::chrono::milliseconds rescanEvery = std::chrono::minutes(30));
 
     qint64 freeBytes() const { return m_free; }
