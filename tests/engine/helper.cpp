@@ -1,7 +1,9 @@
 // ampa-test-helper: the parts of engine tests that must run in another process.
 //   size-unprivileged PATH           print Engine::size(PATH) as user nobody when run as root
-//   clean-unprivileged PATH...       clean a target of these folders as nobody; print freed, error
-//   remove-with-fd-limit N PATH      remove PATH with at most N open descriptors; print the error
+//   clean-unprivileged PATH...       clean a target of these folders as nobody; print what it
+//                                    freed, then the failure's kind and path (empty lines if none)
+//   remove-with-fd-limit N PATH      remove PATH with at most N open descriptors; print the
+//                                    failure's kind (an empty line if none)
 //   size-with-fd-limit N PATH        measure PATH with at most N open descriptors; print the size
 //   log COUNT TAG                    append COUNT lines "TAG n" to the activity log
 
@@ -54,8 +56,9 @@ int main(int argc, char **argv)
         for (int i = 2; i < argc; ++i)
             target.paths.emplace_back(argv[i]);
         const Engine::CleanResult result = Engine::clean(target);
-        std::printf("%lld\n%s\n", static_cast<long long>(result.freed),
-                    qPrintable(result.failure ? result.failure->text() : QString()));
+        std::printf("%lld\n%s\n%s\n", static_cast<long long>(result.freed),
+                    qPrintable(result.failure ? result.failure->kindName() : QString()),
+                    result.failure ? result.failure->path.c_str() : "");
         return 0;
     }
     if ((command == "remove-with-fd-limit" || command == "size-with-fd-limit") && argc == 4) {
@@ -69,7 +72,8 @@ int main(int argc, char **argv)
             std::printf("%lld\n", static_cast<long long>(Engine::size(argv[3])));
         else {
             const Engine::RemovalResult result = Engine::removeItem(argv[3]);
-            std::printf("%s\n", qPrintable(result.failure ? result.failure->text() : QString()));
+            std::printf("%s\n",
+                        qPrintable(result.failure ? result.failure->kindName() : QString()));
         }
         return 0;
     }
