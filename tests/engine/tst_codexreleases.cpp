@@ -301,22 +301,17 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("sign");
-        QTest::newRow("digits by value") << "0.9.1"
-                                         << "0.10.0" << -1;
-        QTest::newRow("longer number") << "1.10.0"
-                                       << "1.9.3" << 1;
-        QTest::newRow("equal") << "1.2.0"
-                               << "1.2.0" << 0;
-        QTest::newRow("leading zeros") << "1.02"
-                                       << "1.2" << 0;
-        QTest::newRow("prefix") << "1.2"
-                                << "1.2.1" << -1;
-        QTest::newRow("case sensitive") << "B"
-                                        << "a" << -1;
-        QTest::newRow("letters after digits") << "1a"
-                                              << "1b" << -1;
-        QTest::newRow("huge numbers") << "99999999999999999999"
-                                      << "100000000000000000000" << -1;
+        const auto row = [](const char *name, const char *a, const char *b, int sign) {
+            QTest::newRow(name) << QString(a) << QString(b) << sign;
+        };
+        row("digits by value", "0.9.1", "0.10.0", -1);
+        row("longer number", "1.10.0", "1.9.3", 1);
+        row("equal", "1.2.0", "1.2.0", 0);
+        row("leading zeros", "1.02", "1.2", 0);
+        row("prefix", "1.2", "1.2.1", -1);
+        row("case sensitive", "B", "a", -1);
+        row("letters after digits", "1a", "1b", -1);
+        row("huge numbers", "99999999999999999999", "100000000000000000000", -1);
     }
     void numericCompare()
     {
