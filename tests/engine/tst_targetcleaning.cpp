@@ -131,10 +131,18 @@ private slots:
         QVERIFY(fs::exists(TestHome::home() / ".npm"));
     }
 
+    // Links inside, wherever they lead, go as links and count nothing.
     void removesEverythingAndCountsWhatItFreed()
     {
         fillCache(base / "cache1");
         fillCache(base / "cache2");
+        const fs::path cache = base / "cache1";
+        symlink(outside, cache / "to-outside");
+        symlink(outside / "precious.txt", cache / "deep/to-file");
+        symlink(TestHome::home(), cache / "to-home");
+        symlink("loop-b", cache / "loop-a");
+        symlink("loop-a", cache / "loop-b");
+        symlink("..", cache / "a/up");
         const CacheTarget t = target({base / "cache1", base / "cache2"});
         const qint64 expected = Engine::size(t);
         QVERIFY(expected > 40000);
@@ -143,20 +151,6 @@ private slots:
         QCOMPARE(result.freed, expected);
         QVERIFY(!fs::exists(base / "cache1"));
         QVERIFY(!fs::exists(base / "cache2"));
-    }
-
-    void linksInsideAreRemovedAsLinks()
-    {
-        const fs::path cache = base / "cache";
-        fillCache(cache);
-        symlink(outside, cache / "to-outside");
-        symlink(outside / "precious.txt", cache / "deep/to-file");
-        symlink(TestHome::home(), cache / "to-home");
-        symlink("loop-b", cache / "loop-a");
-        symlink("loop-a", cache / "loop-b");
-        symlink("..", cache / "a/up");
-        QCOMPARE(Engine::clean(target({cache})).failure, std::nullopt);
-        QVERIFY(!fs::exists(cache));
         QVERIFY(fs::exists(TestHome::home() / ".cache"));
     }
 
