@@ -7,14 +7,39 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-QByteArray runHelper(const QStringList &arguments)
+namespace {
+
+HelperRun run(const QStringList &arguments, int milliseconds)
 {
     QProcess helper;
     helper.start(QCoreApplication::applicationDirPath() + "/ampa-test-helper", arguments);
-    if (!helper.waitForFinished(120000) || helper.exitCode() != 0)
+    helper.closeWriteChannel();
+    HelperRun run;
+    run.finished = helper.waitForFinished(milliseconds);
+    if (!run.finished) {
+        helper.kill();
+        helper.waitForFinished();
+    }
+    run.code = helper.exitCode();
+    run.out = helper.readAllStandardOutput();
+    run.err = helper.readAllStandardError();
+    return run;
+}
+
+} // namespace
+
+QByteArray runHelper(const QStringList &arguments)
+{
+    const HelperRun helper = run(arguments, 120000);
+    if (!helper.finished || helper.code != 0)
         qFatal("ampa-test-helper %s failed: %s", qPrintable(arguments.join(' ')),
-               helper.readAllStandardError().constData());
-    return helper.readAllStandardOutput();
+               helper.err.constData());
+    return helper.out;
+}
+
+HelperRun runSteps(const QStringList &steps)
+{
+    return run(QStringList{"steps"} + steps, 30000);
 }
 
 qint64 deepChain(const std::filesystem::path &top, int levels)

@@ -6,9 +6,16 @@
 //                                    failure's kind (an empty line if none)
 //   size-with-fd-limit N PATH        measure PATH with at most N open descriptors; print the size
 //   log COUNT TAG                    append COUNT lines "TAG n" to the activity log
+//   steps STEP...                    calls that may hang on a hostile log or settings file, done
+//                                    in order (Qt's warnings go to standard error):
+//     log:TEXT        append TEXT to the activity log
+//     lines           print the activity log's entries, newest first, one per line
+//     get:KEY         print the value of setting KEY for this run, or "(default)"
+//     set:KEY=VALUE   set KEY to VALUE, print "saved" or "not saved"
 
 #include "ActivityLog.h"
 #include "Removal.h"
+#include "Settings.h"
 #include "TargetCleaning.h"
 #include "TreeSize.h"
 
@@ -36,6 +43,35 @@ int usage()
     return 1;
 }
 
+int steps(int count, char **steps)
+{
+    for (int i = 0; i < count; ++i) {
+        const QString step = QString::fromUtf8(steps[i]);
+        const qsizetype equals = step.indexOf('=');
+        const auto key =
+            Settings::keyNamed(step.startsWith("set:") ? step.mid(4, equals - 4) : step.mid(4));
+        if (step.startsWith("log:")) {
+            Engine::log(step.mid(4));
+        } else if (step == "lines") {
+            for (const QString &line : Engine::logLines())
+                std::printf("%s\n", qPrintable(line));
+        } else if (step.startsWith("get:") && key) {
+            const Settings &settings = Settings::instance();
+            std::printf("%s\n", settings.isStored(*key)
+                                    ? qPrintable(settings.value(*key).toString())
+                                    : "(default)");
+        } else if (step.startsWith("set:") && equals > 0 && key) {
+            const bool saved = Settings::instance().set(*key, step.mid(equals + 1));
+            std::printf("%s\n", saved ? "saved" : "not saved");
+        } else {
+            std::fprintf(stderr, "unknown step: %s\n", steps[i]);
+            return 1;
+        }
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -43,6 +79,8 @@ int main(int argc, char **argv)
     if (argc < 3)
         return usage();
     const std::string command = argv[1];
+    if (command == "steps")
+        return steps(argc - 2, argv + 2);
     if (command == "size-unprivileged" || command == "clean-unprivileged") {
         if (!dropToNobody()) {
             std::perror("cannot drop privileges");

@@ -1,5 +1,5 @@
 #include "ActivityLog.h"
-#include "FileHelper.h"
+#include "Helper.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
@@ -212,7 +212,7 @@ private slots:
         }
         const auto before = TreeBuilder::manifest(log.parent_path());
 
-        const FileHelperRun run = runFileHelper(steps);
+        const HelperRun run = runSteps(steps);
         QVERIFY2(run.finished, "the log's reader or writer blocked");
         QCOMPARE(run.code, 0);
         QCOMPARE(run.out, QByteArray());

@@ -1,7 +1,7 @@
 // The settings file as the desktop keeps it: in the configuration folder, behind a dotfiles link,
 // edited by hand, or replaced by something that is not a file at all.
 
-#include "FileHelper.h"
+#include "Helper.h"
 #include "Settings.h"
 #include "TestHome.h"
 #include "Text.h"
@@ -115,8 +115,8 @@ private slots:
         const auto before = TreeBuilder::manifest(TestHome::root());
         const auto devBefore = leftoversInDev();
 
-        const FileHelperRun run = runFileHelper(
-            {"get:language", "set:language=id", "get:language", "set:viewMode=halaman"});
+        const HelperRun run =
+            runSteps({"get:language", "set:language=id", "get:language", "set:viewMode=halaman"});
         QVERIFY2(run.finished, "reading or writing the settings blocked");
         QCOMPARE(run.code, 0);
         QCOMPARE(run.out, "(default)\nnot saved\nid\nnot saved\n");
