@@ -1,12 +1,21 @@
 // ampa-test-helper: the parts of engine tests that must run in another process.
 //   size-unprivileged PATH           print Engine::size(PATH) as user nobody when run as root
-//   clean-unprivileged PATH...       clean a target of these folders as nobody; print freed, error
-//   remove-with-fd-limit N PATH      remove PATH with at most N open descriptors; print the error
+//   clean-unprivileged PATH...       clean a target of these folders as nobody; print what it
+//                                    freed, then the failure's kind and path (empty lines if none)
+//   remove-with-fd-limit N PATH      remove PATH with at most N open descriptors; print the
+//                                    failure's kind (an empty line if none)
 //   size-with-fd-limit N PATH        measure PATH with at most N open descriptors; print the size
 //   log COUNT TAG                    append COUNT lines "TAG n" to the activity log
+//   steps STEP...                    calls that may hang on a hostile log or settings file, done
+//                                    in order (Qt's warnings go to standard error):
+//     log:TEXT        append TEXT to the activity log
+//     lines           print the activity log's entries, newest first, one per line
+//     get:KEY         print the value of setting KEY for this run, or "(default)"
+//     set:KEY=VALUE   set KEY to VALUE, print "saved" or "not saved"
 
 #include "ActivityLog.h"
 #include "Removal.h"
+#include "Settings.h"
 #include "TargetCleaning.h"
 #include "TreeSize.h"
 
@@ -34,6 +43,35 @@ int usage()
     return 1;
 }
 
+int steps(int count, char **steps)
+{
+    for (int i = 0; i < count; ++i) {
+        const QString step = QString::fromUtf8(steps[i]);
+        const qsizetype equals = step.indexOf('=');
+        const auto key =
+            Settings::keyNamed(step.startsWith("set:") ? step.mid(4, equals - 4) : step.mid(4));
+        if (step.startsWith("log:")) {
+            Engine::log(step.mid(4));
+        } else if (step == "lines") {
+            for (const QString &line : Engine::logLines())
+                std::printf("%s\n", qPrintable(line));
+        } else if (step.startsWith("get:") && key) {
+            const Settings &settings = Settings::instance();
+            std::printf("%s\n", settings.isStored(*key)
+                                    ? qPrintable(settings.value(*key).toString())
+                                    : "(default)");
+        } else if (step.startsWith("set:") && equals > 0 && key) {
+            const bool saved = Settings::instance().set(*key, step.mid(equals + 1));
+            std::printf("%s\n", saved ? "saved" : "not saved");
+        } else {
+            std::fprintf(stderr, "unknown step: %s\n", steps[i]);
+            return 1;
+        }
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -41,6 +79,8 @@ int main(int argc, char **argv)
     if (argc < 3)
         return usage();
     const std::string command = argv[1];
+    if (command == "steps")
+        return steps(argc - 2, argv + 2);
     if (command == "size-unprivileged" || command == "clean-unprivileged") {
         if (!dropToNobody()) {
             std::perror("cannot drop privileges");
@@ -54,8 +94,9 @@ int main(int argc, char **argv)
         for (int i = 2; i < argc; ++i)
             target.paths.emplace_back(argv[i]);
         const Engine::CleanResult result = Engine::clean(target);
-        std::printf("%lld\n%s\n", static_cast<long long>(result.freed),
-                    qPrintable(result.failure ? result.failure->text() : QString()));
+        std::printf("%lld\n%s\n%s\n", static_cast<long long>(result.freed),
+                    qPrintable(result.failure ? result.failure->kindName() : QString()),
+                    result.failure ? result.failure->path.c_str() : "");
         return 0;
     }
     if ((command == "remove-with-fd-limit" || command == "size-with-fd-limit") && argc == 4) {
@@ -69,7 +110,8 @@ int main(int argc, char **argv)
             std::printf("%lld\n", static_cast<long long>(Engine::size(argv[3])));
         else {
             const Engine::RemovalResult result = Engine::removeItem(argv[3]);
-            std::printf("%s\n", qPrintable(result.failure ? result.failure->text() : QString()));
+            std::printf("%s\n",
+                        qPrintable(result.failure ? result.failure->kindName() : QString()));
         }
         return 0;
     }

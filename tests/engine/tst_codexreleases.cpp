@@ -127,66 +127,99 @@ private slots:
             fs::remove_all(left);
     }
 
-    void keepsActiveAndTwoNewest()
+    // Which releases go, by name and by what "current" names; only real, non-hidden folders are
+    // releases. Extras: files in the releases folder, or links written "name->target".
+    void whichReleasesGo_data()
     {
-        install(standalone(), {"1.2.0", "1.10.0", "1.9.3", "1.3.1"});
-        TreeBuilder::symlink(standalone() / "releases/1.2.0", standalone() / "current");
-        QCOMPARE(Engine::codexOldReleases(), Paths{standalone() / "releases/1.3.1"});
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QStringList>("extras");
+        QTest::addColumn<QStringList>("old");
+        const QString releases = text(standalone() / "releases") + "/";
+        QTest::newRow("the active and the two newest stay")
+            << QStringList{"1.2.0", "1.10.0", "1.9.3", "1.3.1"} << releases + "1.2.0"
+            << QStringList() << QStringList{"1.3.1"};
+        QTest::newRow("no current link") << QStringList{"2.0.0", "1.0.0", "3.0.0"} << QString()
+                                         << QStringList() << QStringList{"1.0.0"};
+        QTest::newRow("dangling current link")
+            << QStringList{"2.0.0", "1.0.0", "3.0.0"} << "releases/9.9.9/" << QStringList()
+            << QStringList{"1.0.0"};
+        QTest::newRow("numeric order and odd names")
+            << QStringList{"0.10.0", "0.9.1", "0.2.0", "0.0.1 beta build", "0.9.10"}
+            << releases + "0.2.0/" << QStringList() << QStringList{"0.0.1 beta build", "0.9.1"};
+        QTest::newRow("hidden names")
+            << QStringList{"0.5.0"} << QString() << QStringList{".DS_Store", ".partial-0.1/x"}
+            << QStringList();
+        QTest::newRow("stray files and links")
+            << QStringList{"0.10.0", "0.11.0", "0.9.0"} << QString()
+            << QStringList{"notes.txt", "zz-latest->0.11.0"} << QStringList{"0.9.0"};
     }
 
-    // A process whose command line names the release folder followed by "/" is using it.
-    void releaseInUseByARunningProcess()
+    void whichReleasesGo()
     {
-        install(standalone(), {"1.2.0", "1.10.0", "1.9.3", "1.3.1"});
-        TreeBuilder::symlink(standalone() / "releases/1.2.0", standalone() / "current");
-        const QString inUse = text(standalone() / "releases/1.3.1/bin/codex");
-        Child user("/bin/sh", {"-c", Child::script, "codex-user", inUse});
-        QVERIFY(user.ready());
-        QCOMPARE(Engine::codexOldReleases(), Paths{});
+        QFETCH(QStringList, installed);
+        QFETCH(QString, current);
+        QFETCH(QStringList, extras);
+        QFETCH(QStringList, old);
+        install(standalone(), installed);
+        if (!current.isEmpty())
+            TreeBuilder::symlink(current.toStdString(), standalone() / "current");
+        for (const QString &extra : extras) {
+            const QStringList link = extra.split("->");
+            const fs::path at = standalone() / "releases" / link.first().toStdString();
+            if (link.size() == 2)
+                TreeBuilder::symlink(link.last().toStdString(), at);
+            else
+                TreeBuilder::file(at, 10);
+        }
+        Paths expected;
+        for (const QString &name : old)
+            expected.push_back(standalone() / "releases" / name.toStdString());
+        QCOMPARE(Engine::codexOldReleases(), expected);
     }
 
-    // The same path without the slash is another folder's prefix, not a use.
-    void pathWithoutSlashIsNoUse()
+    // A running process uses release 1.0 (or seems to): by an argument, its working folder or its
+    // executable, reached through a launcher link, which its command line does not show.
+    void releaseInUse_data()
     {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("launcher");
+        QTest::addColumn<bool>("used");
+        const QString release = text(standalone() / "releases/1.0");
+        QTest::newRow("a path inside it")
+            << QStringList{release + "/bin/codex"} << QString() << false << true;
+        QTest::newRow("it as a whole argument (--cd)")
+            << QStringList{"--cd", release} << QString() << false << true;
+        // The same path without the slash is another folder's prefix, not a use.
+        QTest::newRow("a longer name it is a prefix of")
+            << QStringList{release + "-other"} << QString() << false << false;
+        QTest::newRow("working folder inside it")
+            << QStringList() << "releases/1.0/bin" << false << true;
+        QTest::newRow("working folder is it") << QStringList() << "releases/1.0" << false << true;
+        QTest::newRow("started through a launcher link")
+            << QStringList() << QString() << true << true;
+    }
+
+    void releaseInUse()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, folder);
+        QFETCH(bool, launcher);
+        QFETCH(bool, used);
         install(standalone(), {"1.0", "2.0", "3.0"});
-        Child user("/bin/sh",
-                   {"-c", Child::script, "x", text(standalone() / "releases/1.0-other")});
+        const fs::path release = standalone() / "releases/1.0";
+        QString program = "/bin/sh";
+        if (launcher) {
+            program = text(TestHome::home() / "bin/codex");
+            TreeBuilder::symlink(installProgram(release), program.toStdString());
+        }
+        Child user(program, QStringList{"-c", Child::script, "x"} + arguments,
+                   folder.isEmpty() ? TestHome::root() : standalone() / folder.toStdString());
         QVERIFY(user.ready());
-        QCOMPARE(Engine::codexOldReleases(), Paths{standalone() / "releases/1.0"});
-    }
-
-    // "codex --cd RELEASE" names the release itself, with no slash after it.
-    void releaseNamedAsAWholeArgument()
-    {
-        install(standalone(), {"1.0", "2.0", "3.0"});
-        Child user("/bin/sh",
-                   {"-c", Child::script, "x", "--cd", text(standalone() / "releases/1.0")});
-        QVERIFY(user.ready());
-        QCOMPARE(Engine::codexOldReleases(), Paths{});
-    }
-
-    // Started as "~/bin/codex", a link to the release's program: only the executable shows the
-    // release, the command line does not.
-    void releaseStartedThroughALauncherLink()
-    {
-        install(standalone(), {"1.0", "2.0", "3.0", "4.0"});
-        const fs::path program = installProgram(standalone() / "releases/2.0");
-        const fs::path launcher = TestHome::home() / "bin/codex";
-        TreeBuilder::symlink(program, launcher);
-        Child user(text(launcher), {"-c", Child::script});
-        QVERIFY(user.ready());
-        QCOMPARE(fs::read_symlink(user.proc("exe")), program);
-        QCOMPARE(Engine::codexOldReleases(), Paths{standalone() / "releases/1.0"});
-    }
-
-    void workingFolderInsideARelease()
-    {
-        install(standalone(), {"1.0", "2.0", "3.0", "4.0"});
-        Child user("/bin/sh", {"-c", Child::script}, standalone() / "releases/1.0/bin");
-        QVERIFY(user.ready());
-        Child inRelease("/bin/sh", {"-c", Child::script}, standalone() / "releases/2.0");
-        QVERIFY(inRelease.ready());
-        QCOMPARE(Engine::codexOldReleases(), Paths{});
+        if (launcher)
+            QCOMPARE(fs::read_symlink(user.proc("exe")), release / "bin/codex");
+        QCOMPARE(Engine::codexOldReleases(), used ? Paths{} : Paths{release});
     }
 
     // The root is a link to where the tool really lives: the kernel names the executable by its
@@ -230,44 +263,6 @@ private slots:
         QCOMPARE(Engine::codexOldReleases(), Paths{});
     }
 
-    // A command line far longer than any read buffer still counts to its last argument.
-    void longCommandLineIsReadToTheEnd()
-    {
-        install(standalone(), {"1.0", "2.0", "3.0"});
-        QStringList arguments{"-c", Child::script, "x"};
-        for (int i = 0; i < 10; ++i)
-            arguments << QString(100000, QLatin1Char('x'));
-        arguments << text(standalone() / "releases/1.0/bin/codex");
-        Child user("/bin/sh", arguments);
-        QVERIFY(user.ready());
-        QCOMPARE(Engine::codexOldReleases(), Paths{});
-    }
-
-    void hiddenNamesAreIgnored()
-    {
-        install(standalone(), {"0.5.0"});
-        TreeBuilder::file(standalone() / "releases/.DS_Store", 10);
-        TreeBuilder::file(standalone() / "releases/.partial-0.1/x", 10);
-        QCOMPARE(Engine::codexOldReleases(), Paths{});
-    }
-
-    void noCurrentLinkKeepsTheTwoNewest()
-    {
-        install(standalone(), {"2.0.0", "1.0.0", "3.0.0"});
-        QCOMPARE(Engine::codexOldReleases(), Paths{standalone() / "releases/1.0.0"});
-        // A dangling or odd "current" protects nothing more.
-        TreeBuilder::symlink("releases/9.9.9/", standalone() / "current");
-        QCOMPARE(Engine::codexOldReleases(), Paths{standalone() / "releases/1.0.0"});
-    }
-
-    void numericOrderAndOddNames()
-    {
-        install(standalone(), {"0.10.0", "0.9.1", "0.2.0", "0.0.1 beta build", "0.9.10"});
-        TreeBuilder::symlink(standalone() / "releases/0.2.0/", standalone() / "current");
-        QCOMPARE(Engine::codexOldReleases(), (Paths{standalone() / "releases/0.0.1 beta build",
-                                                    standalone() / "releases/0.9.1"}));
-    }
-
     void bothRootsInOrder()
     {
         install(daemon(), {"1", "2", "3", "4"});
@@ -296,20 +291,9 @@ private slots:
         qInstallMessageHandler(previous);
         QCOMPARE(engineWarnings.size(), 1);
         QVERIFY(engineWarnings.first().contains("no-proc"));
-        TreeBuilder::folder(TestHome::root() / "empty-proc");
-        QCOMPARE(Engine::codexOldReleases(TestHome::root() / "empty-proc"), Paths{});
         TreeBuilder::file(TestHome::root() / "proc-file", 10);
         QCOMPARE(Engine::codexOldReleases(TestHome::root() / "proc-file"), Paths{});
         QCOMPARE(Engine::codexOldReleases().size(), 2u);
-    }
-
-    // Only folders are releases: a stray file or link is neither kept as "newest" nor removed.
-    void strayFilesAreNotReleases()
-    {
-        install(standalone(), {"0.10.0", "0.11.0", "0.9.0"});
-        TreeBuilder::file(standalone() / "releases/notes.txt", 10);
-        TreeBuilder::symlink("0.11.0", standalone() / "releases/zz-latest");
-        QCOMPARE(Engine::codexOldReleases(), Paths{standalone() / "releases/0.9.0"});
     }
 
     void numericCompare_data()
@@ -317,22 +301,17 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("sign");
-        QTest::newRow("digits by value") << "0.9.1"
-                                         << "0.10.0" << -1;
-        QTest::newRow("longer number") << "1.10.0"
-                                       << "1.9.3" << 1;
-        QTest::newRow("equal") << "1.2.0"
-                               << "1.2.0" << 0;
-        QTest::newRow("leading zeros") << "1.02"
-                                       << "1.2" << 0;
-        QTest::newRow("prefix") << "1.2"
-                                << "1.2.1" << -1;
-        QTest::newRow("case sensitive") << "B"
-                                        << "a" << -1;
-        QTest::newRow("letters after digits") << "1a"
-                                              << "1b" << -1;
-        QTest::newRow("huge numbers") << "99999999999999999999"
-                                      << "100000000000000000000" << -1;
+        const auto row = [](const char *name, const char *a, const char *b, int sign) {
+            QTest::newRow(name) << QString(a) << QString(b) << sign;
+        };
+        row("digits by value", "0.9.1", "0.10.0", -1);
+        row("longer number", "1.10.0", "1.9.3", 1);
+        row("equal", "1.2.0", "1.2.0", 0);
+        row("leading zeros", "1.02", "1.2", 0);
+        row("prefix", "1.2", "1.2.1", -1);
+        row("case sensitive", "B", "a", -1);
+        row("letters after digits", "1a", "1b", -1);
+        row("huge numbers", "99999999999999999999", "100000000000000000000", -1);
     }
     void numericCompare()
     {

@@ -3,6 +3,7 @@
 #include "TreeBuilder.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <sys/stat.h>
 
@@ -59,16 +60,6 @@ private slots:
             file(item.filename() == "com.microsoft.autoupdate2.plist" ? item : item / "data", 10);
     }
 
-    void constants()
-    {
-        QCOMPARE(Engine::officeApps().size(), 3u);
-        QCOMPARE(Engine::officeApps().at(2),
-                 (std::pair<QString, QString>{"Powerpoint", "Microsoft PowerPoint"}));
-        QCOMPARE(QString(Engine::mauDir), "/Library/Application Support/Microsoft/MAU2.0");
-        QCOMPARE(Engine::microsoftApps().size(), 8);
-        QCOMPARE(Engine::microsoftApps().at(5), "OneDrive");
-    }
-
     void autoRecoveryCopies()
     {
         QVERIFY(Engine::autoRecoverFiles().empty());
@@ -98,24 +89,39 @@ private slots:
         QVERIFY(!Engine::mauInstalled(system));
     }
 
-    void removalScriptText()
+    // Run with stand-ins for its commands that note their words and fail: the services are
+    // stopped first, each path stays one word, nothing but the updater's system items goes, and
+    // the whole succeeds though every step failed.
+    void removalScriptSteps()
     {
-        QCOMPARE(
-            Engine::mauRemovalScript(),
-            "launchctl bootout system /Library/LaunchDaemons/com.microsoft.autoupdate.helper.plist"
-            " 2>/dev/null; "
-            "launchctl bootout system "
-            "/Library/LaunchDaemons/com.microsoft.office.licensingV2.helper.plist 2>/dev/null; "
-            "rm -rf '/Library/Application Support/Microsoft/MAU2.0' "
-            "/Library/LaunchDaemons/com.microsoft.autoupdate.helper.plist "
-            "/Library/LaunchDaemons/com.microsoft.office.licensingV2.helper.plist "
-            "/Library/LaunchAgents/com.microsoft.update.agent.plist "
-            "/Library/PrivilegedHelperTools/com.microsoft.autoupdate.helper "
-            "/Library/PrivilegedHelperTools/com.microsoft.office.licensingV2.helper "
-            "/Library/Caches/com.microsoft.autoupdate.helper "
-            "/Library/Caches/com.microsoft.autoupdate.fba "
-            "'/Applications/Microsoft Defender Shim.app' 2>/dev/null; "
-            "rmdir '/Library/Application Support/Microsoft' 2>/dev/null; true");
+        const fs::path stubs = TestHome::root() / "stubs";
+        const QByteArray calls = QByteArray::fromStdString((TestHome::root() / "calls").native());
+        for (const char *command : {"launchctl", "rm", "rmdir"}) {
+            write(stubs / command, QByteArray("#!/bin/sh\nprintf '%s|' ") + command + " \"$@\" >> '"
+                                       + calls + "'\necho >> '" + calls + "'\nexit 1\n");
+            chmod((stubs / command).c_str(), 0755);
+        }
+        QProcess shell;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PATH", QString::fromUtf8(stubs.native()));
+        shell.setProcessEnvironment(environment);
+        shell.start("/bin/sh", {"-c", Engine::mauRemovalScript()});
+        QVERIFY(shell.waitForFinished(30000));
+        QCOMPARE(shell.exitCode(), 0);
+
+        const QList<QByteArray> lines = read(calls.toStdString()).trimmed().split('\n');
+        QCOMPARE(lines.size(), 4);
+        for (const QByteArray &line : lines.first(2))
+            QVERIFY2(line.startsWith("launchctl|bootout|system|/Library/LaunchDaemons/"),
+                     line.constData());
+        const QList<QByteArray> removed = lines.at(2).chopped(1).split('|');
+        QCOMPARE(removed.first(2), (QList<QByteArray>{"rm", "-rf"}));
+        QCOMPARE(removed.at(2), Engine::mauDir);
+        QCOMPARE(removed.size(), 11);
+        for (const QByteArray &path : removed.sliced(2))
+            QVERIFY2(path.startsWith("/Library/") || path.startsWith("/Applications/"),
+                     path.constData());
+        QCOMPARE(lines.at(3), "rmdir|/Library/Application Support/Microsoft|");
     }
 
     void removeMAU_data()

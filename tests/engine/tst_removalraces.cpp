@@ -93,8 +93,8 @@ private slots:
         const fs::path from = base / moved.toStdString();
         const fs::path to = base / "moved-away";
 
-        RemovalResultHolder holder;
-        std::thread remover([&] { holder.result = Engine::removeItem(target); });
+        Engine::RemovalResult result;
+        std::thread remover([&] { result = Engine::removeItem(target); });
         while (fs::exists(target / "wheels" / first))
             std::this_thread::yield();
         QVERIFY(rename(from.c_str(), to.c_str()) == 0);
@@ -104,8 +104,7 @@ private slots:
                                 : moved.endsWith("pip")  ? to / "wheels"
                                                          : to / "pip/wheels";
         QVERIFY2(fs::exists(wheels), "what was moved was removed where it went");
-        QVERIFY(holder.result.failure
-                && holder.result.failure->kind == Engine::Failure::Kind::moved);
+        QVERIFY(result.failure && result.failure->kind == Engine::Failure::Kind::moved);
         // At most a few checks' worth of entries went after the move.
         QVERIFY2(entryCount(wheels) > 15000, qPrintable(QString::number(entryCount(wheels))));
     }
@@ -120,10 +119,9 @@ private slots:
                 for (int s = 0; s < 30; ++s)
                     flatFolder(target / ("d" + std::to_string(d)) / ("s" + std::to_string(s)), 10);
             }
-            Engine::RemovalResult first;
             Engine::RemovalResult second;
             std::thread other([&] { second = Engine::removeItem(target); });
-            first = Engine::removeItem(target);
+            const Engine::RemovalResult first = Engine::removeItem(target);
             other.join();
             QVERIFY2(!first.failure, qPrintable(first.failure ? first.failure->text() : ""));
             QVERIFY2(!second.failure, qPrintable(second.failure ? second.failure->text() : ""));
@@ -145,11 +143,6 @@ private slots:
         QVERIFY(result.failure && result.failure->kind == Engine::Failure::Kind::stopped);
         QCOMPARE(manifest(target), before);
     }
-
-private:
-    struct RemovalResultHolder {
-        Engine::RemovalResult result;
-    };
 };
 
 AMPA_TEST_MAIN(RemovalRacesTest)

@@ -79,28 +79,29 @@ private slots:
         fs::remove_all(TestHome::root() / "share/applications");
     }
 
+    // Only a process started from an entry's program counts: not one without an entry, nor a
+    // neighbour in a shared folder of the entry's program (a PATH folder, like /usr/bin).
     void programStartedFromItsEntry()
     {
         const fs::path program = apps / "sleeper/ampa-sleeper";
         installSleeper(program);
         writeEntry(applications() / "ampa-sleeper.desktop",
                    "Name=Ampa Sleeper\nName[id]=Ampa Tidur\nExec=" + pathText(program) + " %U\n");
-        QVERIFY(!Engine::runningAppNames().contains("Ampa Sleeper"));
+        installSleeper(apps / "lonely/lonely-sleeper");
+        writeEntry(applications() / "other.desktop",
+                   "Name=Not Running\nExec=" + pathText(apps / "elsewhere/other") + "\n");
+        writeEntry(bin / "tool-a", "#!/bin/sh\n");
+        chmod((bin / "tool-a").c_str(), 0755);
+        installSleeper(bin / "tool-b");
+        writeEntry(applications() / "tool-a.desktop", "Name=Tool A\nExec=tool-a\n");
 
+        Running lonely(apps / "lonely/lonely-sleeper");
+        Running neighbour(bin / "tool-b");
+        QVERIFY(lonely.started() && neighbour.started());
+        QCOMPARE(Engine::runningAppNames(), QSet<QString>());
         Running sleeper(program);
         QVERIFY(sleeper.started());
         QCOMPARE(Engine::runningAppNames(), QSet<QString>{"Ampa Sleeper"});
-    }
-
-    void processWithoutEntryIsLeftOut()
-    {
-        const fs::path lonely = apps / "lonely/lonely-sleeper";
-        installSleeper(lonely);
-        writeEntry(applications() / "other.desktop",
-                   "Name=Not Running\nExec=" + pathText(apps / "elsewhere/other") + "\n");
-        Running process(lonely);
-        QVERIFY(process.started());
-        QCOMPARE(Engine::runningAppNames(), QSet<QString>());
     }
 
     // A browser: the entry names a launcher link on PATH, which resolves to a script in the
@@ -118,19 +119,6 @@ private slots:
         Running browser(folder / "browser-main");
         QVERIFY(browser.started());
         QCOMPARE(Engine::runningAppNames(), QSet<QString>{"Ampa Browser"});
-    }
-
-    // Neighbours in a shared folder are not the entry's program.
-    void sharedFolderNeighboursDoNotCount()
-    {
-        writeEntry(bin / "tool-a", "#!/bin/sh\n");
-        chmod((bin / "tool-a").c_str(), 0755);
-        installSleeper(bin / "tool-b");
-        writeEntry(applications() / "tool-a.desktop", "Name=Tool A\nExec=tool-a\n");
-
-        Running neighbour(bin / "tool-b");
-        QVERIFY(neighbour.started());
-        QCOMPARE(Engine::runningAppNames(), QSet<QString>());
     }
 
     // The user's own entry hides the system's of the same ID, and a Hidden one counts as deleted.

@@ -5,59 +5,50 @@ class ShellTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void missingExecutable()
+    // No search path: a name that is not absolute is not started either.
+    void cannotStart()
     {
-        const Engine::ShellResult result = Engine::shell("/nonexistent/ampa-tool", {"-x"});
-        QCOMPARE(result.code, -1);
-        QVERIFY(!result.out.isEmpty());
+        const Engine::ShellResult missing = Engine::shell("/nonexistent/ampa-tool", {"-x"});
+        QCOMPARE(missing.code, -1);
+        QVERIFY(!missing.out.isEmpty());
+        QCOMPARE(Engine::shell("sh", {"-c", "true"}).code, -1);
     }
 
-    void relativeNameIsNotSearched() { QCOMPARE(Engine::shell("sh", {"-c", "true"}).code, -1); }
-
-    void bothStreamsInOneText()
+    void runs_data()
     {
-        const auto result = Engine::shell("/bin/sh", {"-c", "echo out; echo err >&2; exit 3"});
-        QCOMPARE(result.code, 3);
-        QCOMPARE(result.out, "out\nerr\n");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("both streams in one text")
+            << "/bin/sh" << QStringList{"-c", "echo out; echo err >&2; exit 3"} << 3
+            << "out\nerr\n";
+        QTest::newRow("arguments unchanged")
+            << "/usr/bin/printf" << QStringList{"[%s]", "two words", "$HOME", "*", "\"quoted\""}
+            << 0 << "[two words][$HOME][*][\"quoted\"]";
+        // More than a pipe holds: the output must be drained before the wait, or this never
+        // returns.
+        QTest::newRow("large output")
+            << "/bin/sh" << QStringList{"-c", "head -c 3000000 /dev/zero | tr '\\0' x; echo"} << 0
+            << QString(3000000, QLatin1Char('x')) + "\n";
+        QTest::newRow("invalid UTF-8 replaced")
+            << "/usr/bin/printf" << QStringList{"ok \\377\\376 end\n"} << 0
+            << QString("ok ") + QChar::ReplacementCharacter + QChar::ReplacementCharacter
+                   + " end\n";
+        QTest::newRow("ended by a signal")
+            << "/bin/sh" << QStringList{"-c", "kill -TERM $$"} << 128 + 15 << QString();
+        QTest::newRow("no input") << "/bin/cat" << QStringList() << 0 << QString();
     }
 
-    void argumentsPassUnchanged()
+    void runs()
     {
-        const auto result =
-            Engine::shell("/usr/bin/printf", {"[%s]", "two words", "$HOME", "*", "\"quoted\""});
-        QCOMPARE(result.code, 0);
-        QCOMPARE(result.out, "[two words][$HOME][*][\"quoted\"]");
-    }
-
-    // More than a pipe holds: the output must be drained before the wait, or this never returns.
-    void largeOutputDoesNotHang()
-    {
-        const auto result =
-            Engine::shell("/bin/sh", {"-c", "head -c 3000000 /dev/zero | tr '\\0' x; echo"});
-        QCOMPARE(result.code, 0);
-        QCOMPARE(result.out.size(), 3000001);
-        QVERIFY(result.out.endsWith("x\n"));
-    }
-
-    void invalidUtf8IsReplacedNotRejected()
-    {
-        const auto result = Engine::shell("/usr/bin/printf", {"ok \\377\\376 end\n"});
-        QCOMPARE(result.code, 0);
-        QVERIFY(result.out.startsWith("ok "));
-        QVERIFY(result.out.endsWith(" end\n"));
-        QVERIFY(result.out.contains(QChar::ReplacementCharacter));
-    }
-
-    void signalEndsWithItsNumber()
-    {
-        QCOMPARE(Engine::shell("/bin/sh", {"-c", "kill -TERM $$"}).code, 128 + 15);
-    }
-
-    void childReadsNoInput()
-    {
-        const auto result = Engine::shell("/bin/cat", {});
-        QCOMPARE(result.code, 0);
-        QCOMPARE(result.out, "");
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        const Engine::ShellResult result = Engine::shell(program, arguments);
+        QCOMPARE(result.code, code);
+        QCOMPARE(result.out, out);
     }
 };
 

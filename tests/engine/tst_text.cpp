@@ -25,13 +25,16 @@ private slots:
     {
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("missing") << QVariant() << "English";
-        QTest::newRow("id") << QVariant("id") << "Indonesia";
-        QTest::newRow("en") << QVariant("en") << "English";
-        QTest::newRow("empty") << QVariant("") << "English";
-        QTest::newRow("upper case") << QVariant("ID") << "English";
-        QTest::newRow("trailing space") << QVariant("id ") << "English";
-        QTest::newRow("old code") << QVariant("in") << "English";
+        const auto row = [](const char *name, const QVariant &stored, const char *expected) {
+            QTest::newRow(name) << stored << QString(expected);
+        };
+        row("missing", QVariant(), "English");
+        row("id", "id", "Indonesia");
+        row("en", "en", "English");
+        row("empty", "", "English");
+        row("upper case", "ID", "English");
+        row("trailing space", "id ", "English");
+        row("old code", "in", "English");
     }
     void languagePicksThePair()
     {
@@ -64,43 +67,45 @@ private slots:
         }
     }
 
+    // Units and numbers follow the locale, never the interface language.
     void fmtBoundaries_data()
     {
         QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("negative") << qint64(-5) << "0 MB";
-        QTest::newRow("zero") << qint64(0) << "0 MB";
-        QTest::newRow("one byte") << qint64(1) << "1 byte";
-        QTest::newRow("999") << qint64(999) << "999 bytes";
-        QTest::newRow("1000") << qint64(1000) << "1 KB";
-        QTest::newRow("1499") << qint64(1499) << "1 KB";
-        QTest::newRow("1500") << qint64(1500) << "2 KB";
-        QTest::newRow("999 999") << qint64(999'999) << "1 MB";
-        QTest::newRow("1 000 000") << qint64(1'000'000) << "1 MB";
-        QTest::newRow("1 049 999") << qint64(1'049'999) << "1 MB";
-        QTest::newRow("1 250 000") << qint64(1'250'000) << "1.3 MB";
-        QTest::newRow("999 950 000") << qint64(999'950'000) << "1 GB";
-        QTest::newRow("1 950 000 000") << qint64(1'950'000'000) << "1.95 GB";
-        QTest::newRow("2 500 000 000") << qint64(2'500'000'000) << "2.5 GB";
-        QTest::newRow("7 500 000 000 000") << qint64(7'500'000'000'000) << "7.5 TB";
-        QTest::newRow("largest") << std::numeric_limits<qint64>::max() << "9.22 EB";
+        const auto row = [](const char *name, qint64 bytes, const char *expected,
+                            const char *locale = "en_US") {
+            QTest::newRow(name) << bytes << QString(locale) << QString(expected);
+        };
+        row("negative", -5, "0 MB");
+        row("zero", 0, "0 MB");
+        row("one byte", 1, "1 byte");
+        row("999", 999, "999 bytes");
+        row("1000", 1000, "1 KB");
+        row("1499", 1499, "1 KB");
+        row("1500", 1500, "2 KB");
+        row("999 999", 999'999, "1 MB");
+        row("1 000 000", 1'000'000, "1 MB");
+        row("1 049 999", 1'049'999, "1 MB");
+        row("1 250 000", 1'250'000, "1.3 MB");
+        row("999 950 000", 999'950'000, "1 GB");
+        row("1 950 000 000", 1'950'000'000, "1.95 GB");
+        row("1 950 000 000, Indonesian locale", 1'950'000'000, "1,95 GB", "id_ID");
+        row("2 000 000 000, Indonesian locale", 2'000'000'000, "2 GB", "id_ID");
+        row("2 500 000 000", 2'500'000'000, "2.5 GB");
+        row("7 500 000 000 000", 7'500'000'000'000, "7.5 TB");
+        row("largest", std::numeric_limits<qint64>::max(), "9.22 EB");
     }
     void fmtBoundaries()
     {
         QFETCH(qint64, bytes);
+        QFETCH(QString, locale);
         QFETCH(QString, expected);
-        QCOMPARE(fmt(bytes), expected);
-    }
-
-    // Units and numbers follow the locale, never the interface language.
-    void fmtUsesTheLocaleSeparator()
-    {
-        QLocale::setDefault(QLocale(QLocale::Indonesian, QLocale::Indonesia));
-        QCOMPARE(fmt(1'950'000'000), "1,95 GB");
-        QCOMPARE(fmt(2'000'000'000), "2 GB");
-        storeLanguage("id");
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        QCOMPARE(fmt(1'950'000'000), "1.95 GB");
+        QLocale::setDefault(QLocale(locale));
+        for (const char *language : {"en", "id"}) {
+            storeLanguage(language);
+            QCOMPARE(fmt(bytes), expected);
+        }
     }
 
     void uptimeText_data()
@@ -108,20 +113,16 @@ private slots:
         QTest::addColumn<double>("seconds");
         QTest::addColumn<QString>("indonesian");
         QTest::addColumn<QString>("english");
-        QTest::newRow("under an hour") << 3599.0 << "0 jam"
-                                       << "0 h";
-        QTest::newRow("last second of a day") << 86399.9 << "23 jam"
-                                              << "23 h";
-        QTest::newRow("one day") << 86400.0 << "1 hari 0 jam"
-                                 << "1 d 0 h";
-        QTest::newRow("day and hour") << 90061.9 << "1 hari 1 jam"
-                                      << "1 d 1 h";
-        QTest::newRow("two days") << 200000.0 << "2 hari 7 jam"
-                                  << "2 d 7 h";
-        QTest::newRow("not a number") << std::nan("") << "0 jam"
-                                      << "0 h";
-        QTest::newRow("negative") << -10.0 << "0 jam"
-                                  << "0 h";
+        const auto row = [](const char *name, double seconds, const char *id, const char *en) {
+            QTest::newRow(name) << seconds << QString(id) << QString(en);
+        };
+        row("under an hour", 3599.0, "0 jam", "0 h");
+        row("last second of a day", 86399.9, "23 jam", "23 h");
+        row("one day", 86400.0, "1 hari 0 jam", "1 d 0 h");
+        row("day and hour", 90061.9, "1 hari 1 jam", "1 d 1 h");
+        row("two days", 200000.0, "2 hari 7 jam", "2 d 7 h");
+        row("not a number", std::nan(""), "0 jam", "0 h");
+        row("negative", -10.0, "0 jam", "0 h");
     }
     void uptimeText()
     {

@@ -40,27 +40,23 @@ private slots:
         fs::remove_all(work);
     }
 
-    void moveWritesTheTrashLayout()
+    // Into the home trash in its layout, with Path= percent-encoded. Names that are not UTF-8,
+    // links and folders given with a slash all go as they are; a missing item is reported.
+    void moveToTrash()
     {
+        FreedesktopTrash trash(std::vector<fs::path>{}); // the home trash only
         const fs::path item = work / "report 100%.pdf";
         TreeBuilder::write(item, "pdf");
-        FreedesktopTrash trash(std::vector<fs::path>{}); // the home trash only
         QCOMPARE(trash.moveToTrash(item), std::nullopt);
         QVERIFY(!fs::exists(item));
         QCOMPARE(TreeBuilder::read(homeTrash() / "files/report 100%.pdf"), "pdf");
         const QByteArray info = TreeBuilder::read(homeTrash() / "info/report 100%.pdf.trashinfo");
         QVERIFY2(info.startsWith("[Trash Info]\n"), info.constData());
-        // Path= is percent-encoded.
         QVERIFY2(info.contains("Path=" + QByteArray::fromStdString(work.native())
                                + "/report%20100%25.pdf\n"),
                  info.constData());
         QVERIFY(info.contains("DeletionDate="));
-    }
 
-    // Names that are not UTF-8, links and folders given with a slash all go as they are.
-    void awkwardItems()
-    {
-        FreedesktopTrash trash(std::vector<fs::path>{}); // the home trash only
         const fs::path odd = work / "caf\xe9.txt";
         TreeBuilder::write(odd, "data");
         QCOMPARE(trash.moveToTrash(odd), std::nullopt);
@@ -77,14 +73,9 @@ private slots:
         TreeBuilder::write(work / "folder/inner.txt", "data");
         QCOMPARE(trash.moveToTrash(fs::path((work / "folder").native() + "/")), std::nullopt);
         QVERIFY(fs::exists(homeTrash() / "files/folder/inner.txt"));
-    }
 
-    void missingItemReportsAndDeletesNothing()
-    {
-        FreedesktopTrash trash(std::vector<fs::path>{}); // the home trash only
         const auto error = trash.moveToTrash(work / "gone");
-        QVERIFY(error.has_value());
-        QVERIFY(!error->isEmpty());
+        QVERIFY(error.has_value() && !error->isEmpty());
     }
 
     void trashFoldersTheUserOwns()
@@ -201,7 +192,6 @@ private slots:
         qunsetenv("APPIMAGE");
         QCOMPARE(QString::fromStdString(desktop.selfBundle().native()),
                  QCoreApplication::applicationFilePath());
-        QCOMPARE(desktop.adminRunner(), "/usr/bin/pkexec");
     }
 };
 
