@@ -406,7 +406,13 @@ private:
                 }
             }
             if (code != ENOENT) {
-                fail(name, code);
+                // A locked folder of another mount refuses to open before its mount is seen:
+                // say what it is, not only that it was locked.
+                const std::optional<FolderIdentity> found = identifyAt(frame.fd, name.c_str());
+                if (found && !found->sameMount(rootId))
+                    fail(name, Failure::Kind::otherMount);
+                else
+                    fail(name, code);
                 frame.kept.insert(name);
             }
             return;
