@@ -33,6 +33,7 @@ const std::array<KeyInfo, Settings::keyCount> &keys()
         {"demoPane", QMetaType::QString, QString()},
         {"demoAutoClean", QMetaType::Double, 0.0},
         {"demoAsk", QMetaType::Double, 0.0},
+        {"notifyLowSpace", QMetaType::Bool, true},
     }};
     return table;
 }
@@ -176,6 +177,9 @@ void Settings::announce(Key key)
     case Key::downloadsLayout:
         Q_EMIT downloadsLayoutChanged();
         break;
+    case Key::notifyLowSpace:
+        Q_EMIT notifyLowSpaceChanged();
+        break;
     default: // read at start only
         break;
     }
@@ -230,6 +234,11 @@ QString Settings::downloadsLayout() const
     return value(Key::downloadsLayout).toString();
 }
 
+bool Settings::notifyLowSpace() const
+{
+    return value(Key::notifyLowSpace).toBool();
+}
+
 bool Settings::demo() const
 {
     return value(Key::demo).toBool();
@@ -258,4 +267,9 @@ void Settings::setShowMenuBar(bool value)
 void Settings::setDownloadsLayout(const QString &value)
 {
     set(Key::downloadsLayout, value);
+}
+
+void Settings::setNotifyLowSpace(bool value)
+{
+    set(Key::notifyLowSpace, value);
 }

@@ -26,6 +26,8 @@ class Settings : public QObject {
     Q_PROPERTY(bool showMenuBar READ showMenuBar WRITE setShowMenuBar NOTIFY showMenuBarChanged)
     Q_PROPERTY(QString downloadsLayout READ downloadsLayout WRITE setDownloadsLayout NOTIFY
                    downloadsLayoutChanged)
+    Q_PROPERTY(bool notifyLowSpace READ notifyLowSpace WRITE setNotifyLowSpace NOTIFY
+                   notifyLowSpaceChanged)
 
 public:
     enum class Key {
@@ -39,8 +41,9 @@ public:
         demoPane,        // the pane demo mode opens on
         demoAutoClean,   // seconds after the start at which demo mode runs a quick clean
         demoAsk,         // seconds after the start at which demo mode shows a confirmation
+        notifyLowSpace,  // a desktop notification when free space runs low
     };
-    static constexpr int keyCount = 10;
+    static constexpr int keyCount = 11;
 
     static Settings &instance();
 
@@ -63,6 +66,7 @@ public:
     bool sidebar() const;
     bool showMenuBar() const;
     QString downloadsLayout() const;
+    bool notifyLowSpace() const;
     // Only an explicit yes ("true", "1", "yes", "on", any case) turns demo mode on.
     bool demo() const;
 
@@ -71,6 +75,7 @@ public:
     void setViewMode(const QString &value);
     void setShowMenuBar(bool value);
     void setDownloadsLayout(const QString &value);
+    void setNotifyLowSpace(bool value);
 
 Q_SIGNALS:
     void languageChanged();
@@ -78,6 +83,7 @@ Q_SIGNALS:
     void viewModeChanged();
     void showMenuBarChanged();
     void downloadsLayoutChanged();
+    void notifyLowSpaceChanged();
 
 private:
     Settings();

@@ -7,6 +7,7 @@ cleanup() {
     pids=$(jobs -p)
     [ -z "$pids" ] || kill $pids 2>/dev/null || true
     wait 2>/dev/null || true
+    umount "$home" 2>/dev/null || true
     rm -rf "$home"
 }
 trap cleanup EXIT

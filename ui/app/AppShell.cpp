@@ -68,7 +68,9 @@ QIcon busyIcon()
 
 } // namespace
 
-AppShell::AppShell(bool launchedAtLogin) : model(desktopServices())
+AppShell::AppShell(bool launchedAtLogin)
+    : model(desktopServices()),
+      lowSpaceNotice(model, [this] { return mainWindow && mainWindow->isVisible(); })
 {
     ModelSingleton::instance = &model;
     model.start();
@@ -115,6 +117,7 @@ AppShell::AppShell(bool launchedAtLogin) : model(desktopServices())
     connect(&settings, &Settings::showMenuBarChanged, this, &AppShell::updateTray);
     connect(&settings, &Settings::languageChanged, this, &AppShell::nameTrayMenu);
     connect(&model, &Model::busyChanged, this, &AppShell::updateTray);
+    connect(&lowSpaceNotice, &LowSpaceNotice::openRequested, this, [this] { openMain(); });
     updateTray();
     // A tray host may start after Ampa (or restart): no signal says so, a glance every two
     // seconds does.

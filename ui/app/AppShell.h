@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LowSpaceNotice.h"
 #include "Model.h"
 
 #include <QElapsedTimer>
@@ -56,4 +57,5 @@ private:
     QAction *quitAction = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray;
     QTimer trayWatch;
+    LowSpaceNotice lowSpaceNotice;
 };

@@ -121,6 +121,13 @@ Themed {
             font.pixelSize: Theme.caption
             color: Theme.secondaryText
         }
+        Toggle {
+            objectName: "notifyLowSpace"
+            title: Texts.bilingual("Beri tahu saat ruang disk hampir habis",
+                                   "Notify when disk space runs low")
+            checked: Settings.notifyLowSpace
+            onToggled: on => Settings.notifyLowSpace = on
+        }
     }
 
     }
