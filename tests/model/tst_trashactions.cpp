@@ -180,10 +180,17 @@ private slots:
         QVERIFY(!fs::exists(editor.url()));
     }
 
-    void unknownIdDoesNothing()
+    // Reveal shows the listed item by its id; an id of no listed item does nothing at all.
+    void revealAndUnknownIds()
     {
-        model->trashItem("not-an-id");
-        model->trashItem(QUuid::createUuid().toString());
+        const FileItem report = *find(model->downloads(), downloads() / "report.tar.gz");
+        model->revealItem(report.id().toString());
+        QCOMPARE(fakes.desktop->revealed, QStringList{QString::fromStdString(report.url())});
+        for (const QString &id : {QString("not-an-id"), QUuid::createUuid().toString()}) {
+            model->trashItem(id);
+            model->revealItem(id);
+        }
+        QCOMPARE(fakes.desktop->revealed.size(), 1);
         QVERIFY(fakes.confirmation->asked.isEmpty());
         QVERIFY(model->result().isNull());
     }
