@@ -86,8 +86,10 @@ private slots:
         QCOMPARE(WindowRules::usedPercent(0.5), 50);
     }
 
-    // The login item is registered on the first run only, whatever happens to it later.
-    void firstRunRegistersTheLoginItemOnce()
+    // The login item is registered on the first run only, whatever happens to it later. With the
+    // icon stored off, a login launch still opens the window, and the window opens on the pane
+    // asked for.
+    void launches()
     {
         {
             AppShell shell(false);
@@ -99,23 +101,10 @@ private slots:
             QVERIFY(main->isVisible());
         }
         fs::remove(LoginItem::entryPath());
-        {
-            AppShell shell(false);
-            QVERIFY(!fs::exists(LoginItem::entryPath()));
-        }
-    }
-
-    // With the icon stored off, a login launch still opens the window.
-    void loginLaunchWithIconOff()
-    {
         Settings::instance().setShowMenuBar(false);
         AppShell shell(true);
+        QVERIFY(!fs::exists(LoginItem::entryPath()));
         QVERIFY(window("main")->isVisible());
-    }
-
-    void openMainOnAPane()
-    {
-        AppShell shell(false);
         window("main")->hide();
         shell.openMain("downloads");
         QVERIFY(window("main")->isVisible());

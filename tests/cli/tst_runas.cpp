@@ -76,12 +76,14 @@ class RunAsTest : public QObject {
 private slots:
     void init() { ++caseNumber; }
 
+    // Refused with the reason, in the home's language, before anything in it is touched. Asking
+    // how to call the program changes nothing anywhere, so that still answers.
     void anotherUsersHomeIsRefused_data()
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("language");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("message"); // none: answered
         const QString english = "Ampa cleans the home folder of the user who runs it, and %1 "
                                 "belongs to another user. Run Ampa as that user, without sudo.\n";
         const QString indonesian =
@@ -96,6 +98,8 @@ private slots:
         QTest::newRow("window") << AMPA_WINDOW_PATH << QStringList{} << QByteArray("en") << english;
         QTest::newRow("window at login, Indonesian")
             << AMPA_WINDOW_PATH << QStringList{"--login"} << QByteArray("id") << indonesian;
+        QTest::newRow("cli help") << AMPA_CLI_PATH << QStringList{"--help"} << QByteArray("en")
+                                  << QString();
     }
     void anotherUsersHomeIsRefused()
     {
@@ -110,23 +114,14 @@ private slots:
 
         const Run result = run(program, arguments, home);
         QVERIFY2(result.finished, "the program did not stop by itself");
-        QCOMPARE(result.code, 2);
-        QCOMPARE(QString::fromUtf8(result.err), message.arg(QString::fromStdString(home)));
-        QCOMPARE(result.out, QByteArray());
-        QCOMPARE(TreeBuilder::manifest(home), before);
-    }
-
-    // Asking how to call the program changes nothing anywhere, so it still answers.
-    void helpStillAnswers()
-    {
-        if (geteuid() != 0)
-            QSKIP("giving a home folder to another user needs root");
-        const fs::path home = theirHome("their-home-" + std::to_string(caseNumber), "en");
-        const auto before = TreeBuilder::manifest(home);
-        const Run result = run(AMPA_CLI_PATH, {"--help"}, home);
-        QVERIFY(result.finished);
-        QCOMPARE(result.code, 0);
-        QVERIFY2(result.out.startsWith("Usage: ampa-cli"), result.out.constData());
+        if (message.isNull()) {
+            QCOMPARE(result.code, 0);
+            QVERIFY2(result.out.startsWith("Usage: ampa-cli"), result.out.constData());
+        } else {
+            QCOMPARE(result.code, 2);
+            QCOMPARE(QString::fromUtf8(result.err), message.arg(QString::fromStdString(home)));
+            QCOMPARE(result.out, QByteArray());
+        }
         QCOMPARE(TreeBuilder::manifest(home), before);
     }
 

@@ -41,46 +41,47 @@ private slots:
         QCOMPARE(model.demo(), on);
     }
 
+    // Sample figures at once, no scan; the sample downloads are real files in the temporary
+    // folder, never in the home.
     void sampleData()
     {
         FakeServices fakes;
         Model model(fakes.services());
         model.start();
         QVERIFY(model.demo());
-        QVERIFY(!model.scanning());
-        QVERIFY(!model.scanningAdv());
-        QCOMPARE(model.freeBytes(), 6'600'000'000);
-        QCOMPARE(model.totalBytes(), 245'000'000'000);
+        QVERIFY(!model.scanning() && !model.scanningAdv());
         QCOMPARE(model.sizes().size(), 7);
-        QCOMPARE(model.quickTotal(), 11'886'000'000);
         QCOMPARE(model.visibleQuick().size(), 7);
+        QCOMPARE(model.quickTotal(), 11'886'000'000);
         QVERIFY(model.isLow());
         QVERIFY(model.suggestRestart());
-        QCOMPARE(model.adv().value("whatsapp"), 30'800'000'000);
         QVERIFY(model.mauInstalled());
+        QVERIFY(model.adv().value("whatsapp") > 0);
         QCOMPARE(model.downloads().size(), 6u);
-        QCOMPARE(model.downloads().front().url(),
-                 fs::path(QDir::tempPath().toStdString()) / "ampa-demo/Meeting recording.mp4");
-        QCOMPARE(model.downloads().front().size(), 381'000'000);
-        QVERIFY(fs::exists(model.downloads().back().url()));
+        for (const FileItem &item : model.downloads()) {
+            QCOMPARE(item.url().parent_path(),
+                     fs::path(QDir::tempPath().toStdString()) / "ampa-demo");
+            QVERIFY(fs::exists(item.url()));
+        }
         QVERIFY(model.apps().empty()); // no sample application exists here
-        QCOMPARE(qRound(model.uptime()), 154'800);
     }
 
+    // Everything but the blocked sample goes, and the free space grows by as much; no log line.
     void simulatedCleans()
     {
         FakeServices fakes;
         Model model(fakes.services());
         model.start();
+        const qint64 free = model.freeBytes();
+        const qint64 freed = model.quickTotal() - model.sizes().value("comet");
         model.cleanQuick();
         QVERIFY(model.busy());
         QTRY_VERIFY_WITH_TIMEOUT(!model.busy(), 10000);
-        QCOMPARE(model.result(), fmt(11'450'000'000) + " freed.");
-        QCOMPARE(model.freeBytes(), 6'600'000'000 + 11'450'000'000);
+        QCOMPARE(model.result(), fmt(freed) + " freed.");
+        QCOMPARE(model.freeBytes(), free + freed);
         QCOMPARE(model.visibleQuick().size(), 1);
-        QCOMPARE(model.visibleQuick().first().id, "comet");
         QCOMPARE(model.statuses().value("comet").app, "Comet");
-        QVERIFY(logMessages().isEmpty()); // the simulation writes no log line
+        QVERIFY(logMessages().isEmpty());
 
         Settings::instance().setLanguage("id");
         model.cleanQuick();
@@ -116,48 +117,47 @@ private slots:
         QTest::newRow("cepat") << QVariant("cepat") << Model::Pane::cepat;
         QTest::newRow("log") << QVariant("log") << Model::Pane::cepat;
         QTest::newRow("pengaturan") << QVariant("pengaturan") << Model::Pane::cepat;
+        QTest::newRow("absent") << QVariant() << Model::Pane::cepat;
     }
     void presetPane()
     {
         QFETCH(QVariant, value);
         QFETCH(Model::Pane, pane);
-        storeSettings({{"demo", true}, {"demoPane", value}});
+        storeSettings(value.isValid() ? QVariantMap{{"demo", true}, {"demoPane", value}}
+                                      : QVariantMap{{"demo", true}});
         FakeServices fakes;
         Model model(fakes.services());
         model.start();
         QCOMPARE(model.pane(), pane);
     }
 
-    void absentPaneLeavesItAlone()
+    // The timed clean runs only for a positive delay: the question, asked later, finds it
+    // running (or done) or finds nothing started.
+    void timedStartUpSteps_data()
     {
-        FakeServices fakes;
-        Model model(fakes.services());
-        model.start();
-        QCOMPARE(model.pane(), Model::Pane::cepat);
+        QTest::addColumn<QVariant>("autoClean");
+        QTest::addColumn<bool>("cleans");
+        QTest::newRow("soon") << QVariant(0.05) << true;
+        QTest::newRow("zero") << QVariant(0) << false;
+        QTest::newRow("negative") << QVariant(-1) << false;
     }
-
     void timedStartUpSteps()
     {
-        storeSettings({{"demo", true}, {"demoAutoClean", 0.05}, {"demoAsk", 0.05}});
+        QFETCH(QVariant, autoClean);
+        QFETCH(bool, cleans);
+        storeSettings({{"demo", true}, {"demoAutoClean", autoClean}, {"demoAsk", 1.0}});
         FakeServices fakes;
         fakes.confirmation->answer = true;
         Model model(fakes.services());
         model.start();
         QTRY_COMPARE_WITH_TIMEOUT(fakes.confirmation->asked.size(), 1, 10000);
         QVERIFY(fakes.confirmation->asked.first().startsWith("Delete the Claude Desktop VM?"));
+        if (!cleans) {
+            QVERIFY(!model.busy() && model.result().isNull());
+            return;
+        }
         QTRY_VERIFY_WITH_TIMEOUT(!model.result().isNull(), 10000);
-        QVERIFY(model.result().endsWith(" freed."));
-    }
-
-    void noAutomaticCleanWhenZeroOrNegative()
-    {
-        storeSettings({{"demo", true}, {"demoAutoClean", -1}});
-        FakeServices fakes;
-        Model model(fakes.services());
-        model.start();
-        QVERIFY(!model.busy());
-        // The timed clean would have set busy at once; nothing is scheduled at all.
-        QVERIFY(model.findChildren<QTimer *>().size() <= 1);
+        QCOMPARE(model.resultKind(), Model::ResultKind::done);
     }
 };
 

@@ -1,6 +1,6 @@
 // Bad input never crashes and never widens what is removed: settings of the wrong type, a log
-// that is huge, binary or not UTF-8, a FIFO as the log, odd process lists, a looping "current"
-// link, processes coming and going while /proc is read.
+// that is huge, binary or not UTF-8, a FIFO as the log, a process list near the kernel's limit,
+// a looping "current" link, processes coming and going while /proc is read.
 
 #include "ActivityLog.h"
 #include "CodexReleases.h"
@@ -13,7 +13,6 @@
 #include "TreeBuilder.h"
 #include "TreeSize.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -55,32 +54,29 @@ private slots:
         QVERIFY(model.showSettings()); // anything but "sidebar" is the single page
     }
 
+    // A gigabyte (sparse), or random bytes: the reader looks at the end only, and new lines
+    // still come after it.
     void logThatIsHugeBinaryOrBroken()
     {
         const fs::path log = Engine::logPath();
-        // A gigabyte, sparse: the reader looks at its end only.
+        const auto readsThenWrites = [](const QString &line) {
+            QVERIFY(Engine::logLines().size() <= 200);
+            Engine::log(line);
+            QVERIFY(!Engine::logLines().isEmpty());
+            QVERIFY(Engine::logLines().first().endsWith(" " + line));
+        };
         TreeBuilder::folder(log.parent_path());
         const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         QVERIFY(fd >= 0);
         QVERIFY(ftruncate(fd, 1LL << 30) == 0);
         close(fd);
-        QElapsedTimer timer;
-        timer.start();
-        const QStringList huge = Engine::logLines();
-        QVERIFY(huge.size() <= 200);
-        QVERIFY(timer.elapsed() < 10000);
-        Engine::log("after the hole");
-        QVERIFY(!Engine::logLines().isEmpty());
-        QVERIFY(Engine::logLines().first().endsWith(" after the hole"));
+        readsThenWrites("after the hole");
 
         QByteArray binary(1 << 20, '\0');
         for (char &byte : binary)
             byte = static_cast<char>(QRandomGenerator::global()->generate());
         TreeBuilder::write(log, binary);
-        QVERIFY(Engine::logLines().size() <= 200);
-        Engine::log("still writing");
-        QVERIFY(!Engine::logLines().isEmpty());
-        QVERIFY(Engine::logLines().first().endsWith(" still writing"));
+        readsThenWrites("still writing");
     }
 
     // A FIFO as the log: the quick clean still ends. Its log line must not wait for a reader,
@@ -111,16 +107,12 @@ private slots:
         QCOMPARE(fs::symlink_status(log).type(), fs::file_type::fifo);
     }
 
-    void oddProcessListsAndALoopingCurrent()
+    void longProcessListAndALoopingCurrent()
     {
         const fs::path root = TestHome::home() / ".codex/packages/standalone";
         for (const char *version : {"1.0", "2.0", "3.0", "4.0"})
             TreeBuilder::file(root / "releases" / version / "codex", 100);
         TreeBuilder::symlink("current", root / "current");
-        // A process table with no process in it was not read: nothing goes.
-        TreeBuilder::folder(TestHome::root() / "empty-proc");
-        QCOMPARE(Engine::codexOldReleases(TestHome::root() / "empty-proc"),
-                 std::vector<fs::path>{});
         QCOMPARE(Engine::codexOldReleases().size(), 2u);
         // A command line near the kernel's limit that names the oldest release at its end: it
         // stays.

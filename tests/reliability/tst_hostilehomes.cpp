@@ -18,7 +18,6 @@
 
 #include <QRandomGenerator>
 
-#include <atomic>
 #include <cstring>
 #include <fcntl.h>
 #include <random>
@@ -35,23 +34,9 @@ using namespace TreeBuilder;
 namespace {
 
 // Names that have broken programs before.
-const char *const oddNames[] = {
-    "plain",
-    "with space",
-    "-rf",
-    "--",
-    "%d%s%n",
-    "#hash",
-    "new\nline",
-    "\xff\xfe\xfd",
-    "tab\there",
-    "*",
-    "..dots..",
-    " leading",
-    "trailing ",
-    "\xe2\x80\xae"
-    "rtl",
-};
+const char *const oddNames[] = {"plain",    "with space", "-rf",          "--",        "%d%s%n",
+                                "#hash",    "new\nline",  "\xff\xfe\xfd", "tab\there", "*",
+                                "..dots..", " leading",   "trailing ",    "\u202Ertl"};
 
 std::string oddName(std::mt19937_64 &random)
 {
@@ -76,39 +61,24 @@ bool stillHolds(const std::map<std::string, std::string> &before,
     return true;
 }
 
-// Moves folders out of the caches into `into` while a clean runs, as a user tidying up might.
-class Mover {
-public:
-    Mover(std::vector<fs::path> from, fs::path into)
-        : sources(std::move(from)), target(std::move(into)), thread([this] { run(); })
-    {}
-    ~Mover()
-    {
-        stop = true;
-        thread.join();
-    }
-
-private:
-    void run()
-    {
-        for (int i = 0; !stop && !sources.empty(); ++i) {
-            const fs::path &source = sources[static_cast<std::size_t>(i) % sources.size()];
+// Moves folders out of the caches into `into` while a clean runs, as a user tidying up might,
+// until stopped.
+std::jthread mover(std::vector<fs::path> sources, fs::path into)
+{
+    return std::jthread([sources = std::move(sources),
+                         into = std::move(into)](std::stop_token stop) {
+        for (std::size_t i = 0; !stop.stop_requested() && !sources.empty(); ++i) {
             std::error_code error;
-            for (const auto &entry : fs::directory_iterator(source, error)) {
+            for (const auto &entry : fs::directory_iterator(sources[i % sources.size()], error)) {
                 if (entry.is_directory(error) && !entry.is_symlink(error)) {
-                    rename(entry.path().c_str(), (target / ("moved-" + std::to_string(i))).c_str());
+                    rename(entry.path().c_str(), (into / ("moved-" + std::to_string(i))).c_str());
                     break;
                 }
             }
             std::this_thread::yield();
         }
-    }
-
-    std::vector<fs::path> sources;
-    fs::path target;
-    std::atomic<bool> stop = false;
-    std::thread thread;
-};
+    });
+}
 
 void makeSocket(const fs::path &path)
 {
@@ -254,9 +224,9 @@ private slots:
             const bool moverRan = random() % 2 == 0;
             {
                 // Half the homes have someone moving folders out of the caches meanwhile.
-                std::optional<Mover> mover;
+                std::jthread moving;
                 if (moverRan)
-                    mover.emplace(trees, outside);
+                    moving = mover(trees, outside);
                 for (const CacheTarget &target : quickTargets()) {
                     QVERIFY(Engine::size(target) >= 0);
                     if (auto failure = Engine::clean(target).failure)

@@ -75,7 +75,6 @@ private slots:
                 break;
             }
         }
-        AMPA_WAIT_IDLE(model);
         QTRY_VERIFY_WITH_TIMEOUT(!model.busy() && !model.scanning() && !model.scanningAdv(), 60000);
         const QByteArray where = "seed " + QByteArray::number(seed);
         // Overlapping cleans share one busy flag, which the first to finish lowers: the others

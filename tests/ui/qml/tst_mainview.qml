@@ -23,21 +23,23 @@ TestCase {
         Model.paneKey = "cepat"
     }
 
-    function test_rescanWaitsForScansAndCleans() {
-        const view = createTemporaryObject(mainView, testCase)
-        const rescan = findChild(view, "rescan")
+    function test_rescanWaitsForScansAndCleans_data() {
+        return [{ tag: "scan", set: "setScanningForTest" },
+                { tag: "large items", set: "setScanningAdvForTest" },
+                { tag: "clean", set: "setBusyForTest" }]
+    }
+    function test_rescanWaitsForScansAndCleans(data) {
+        const rescan = findChild(createTemporaryObject(mainView, testCase), "rescan")
         verify(rescan.enabled)
-        Model.setScanningForTest(true)
-        verify(!rescan.enabled)
-        Model.setScanningForTest(false)
-        Model.setScanningAdvForTest(true)
-        verify(!rescan.enabled)
-        Model.setScanningAdvForTest(false)
-        Model.setBusyForTest(true)
+        Model[data.set](true)
         verify(!rescan.enabled)
     }
 
-    function test_settingsPageInBothLayouts() {
+    // A pane in the sidebar layout, a sheet over the single page that Done and Escape close.
+    function test_settingsPageInBothLayouts_data() {
+        return [{ tag: "Done" }, { tag: "Escape" }]
+    }
+    function test_settingsPageInBothLayouts(data) {
         const view = createTemporaryObject(mainView, testCase)
         Model.showSettingsPage()
         compare(Model.paneKey, "pengaturan")
@@ -49,17 +51,10 @@ TestCase {
         Model.showSettingsPage()
         compare(Model.paneKey, "cepat")
         tryVerify(() => findChild(view, "settingsSheet").visible)
-        mouseClick(findChild(view, "sheetDone"))
-        verify(!Model.showSettings)
-        tryVerify(() => !findChild(view, "settingsSheet").visible)
-    }
-
-    function test_sheetClosesWithEscape() {
-        Settings.viewMode = "halaman"
-        const view = createTemporaryObject(mainView, testCase)
-        Model.showSettingsPage()
-        tryVerify(() => findChild(view, "settingsSheet").visible)
-        keyClick(Qt.Key_Escape)
+        if (data.tag === "Escape")
+            keyClick(Qt.Key_Escape)
+        else
+            mouseClick(findChild(view, "sheetDone"))
         verify(!Model.showSettings)
         tryVerify(() => !findChild(view, "settingsSheet").visible)
     }
