@@ -61,6 +61,14 @@ main_window_shown() { [ -n "$(main_window)" ]; }
 panel_shown() { [ -n "$(panel_window)" ]; }
 running() { kill -0 "$1" 2>/dev/null; }
 
+# The Ampa processes of this test's home (other tests may run their own beside it).
+ampa_processes() {
+    local pid
+    for pid in $(pgrep -x ampa); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "HOME=$home" && echo "$pid"
+    done
+}
+
 # Where a window lies on the screen: sets x, y, width and height.
 geometry_of() {
     eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "x=" $4}

@@ -19,7 +19,7 @@ main_window_shown && fail "a second start at login showed the window"
 timeout 20 "$ampa" || fail "a second start did not end by itself"
 wait_for 10 main_window_shown || fail "a second start did not show the running window"
 kill -0 $first || fail "the first start ended"
-[ "$(pgrep -c -x ampa)" -eq 1 ] || fail "more than one Ampa runs"
+[ "$(ampa_processes | wc -l)" -eq 1 ] || fail "more than one Ampa runs"
 kill $first
 wait $first 2>/dev/null || true
 
