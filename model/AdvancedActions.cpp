@@ -10,6 +10,8 @@
 #include "Text.h"
 #include "TreeSize.h"
 
+#include <QPointer>
+
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -266,7 +268,15 @@ void Model::emptyTrash()
 void Model::restartMac()
 {
     Engine::log("saran restart: swap " + fmt(m_swapBytes));
-    services.desktop->requestRestart();
+    services.desktop->requestRestart([self = QPointer(this)](bool prompted) {
+        if (self && !prompted)
+            self->setResult(
+                failedText(bilingual("desktop ini tidak menawarkan restart. Restart lewat menu "
+                                     "desktop Anda.",
+                                     "this desktop offers no restart prompt. Restart from your "
+                                     "desktop's menu.")),
+                ResultKind::failed);
+    });
 }
 
 void Model::showSettingsPage()

@@ -5,6 +5,8 @@
 #include "Paths.h"
 #include "Text.h"
 
+#include <QPointer>
+
 namespace {
 
 std::filesystem::path standardised(const std::filesystem::path &path)
@@ -49,8 +51,14 @@ void Model::trashItem(const QString &id)
 
 void Model::revealItem(const QString &id)
 {
-    if (const FileItem *item = findItem(id))
-        services.desktop->revealFile(item->url());
+    const FileItem *item = findItem(id);
+    if (!item)
+        return;
+    services.desktop->revealFile(item->url(),
+                                 [self = QPointer(this)](std::optional<QString> error) {
+                                     if (self && error)
+                                         self->setResult(failedText(*error), ResultKind::failed);
+                                 });
 }
 
 void Model::trash(const FileItem &item)

@@ -7,8 +7,9 @@
 class LinuxDesktop : public Desktop {
 public:
     void openApplication(const std::filesystem::path &app) override;
-    void revealFile(const std::filesystem::path &path) override;
-    void requestRestart() override;
+    void revealFile(const std::filesystem::path &path,
+                    std::function<void(std::optional<QString>)> done) override;
+    void requestRestart(std::function<void(bool)> done) override;
     std::filesystem::path selfBundle() override;
     QString adminRunner() override;
 };

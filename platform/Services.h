@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -49,10 +50,14 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
     virtual void openApplication(const std::filesystem::path &app) = 0;
-    // Shows the item selected in the file manager, else opens the folder that holds it.
-    virtual void revealFile(const std::filesystem::path &path) = 0;
-    // Asks the desktop to show its restart prompt; returns at once, whatever happens.
-    virtual void requestRestart() = 0;
+    // Shows the item selected in the file manager (one that is installed but not running is
+    // started for it), else opens the folder that holds it. Returns at once; `done` comes later
+    // on the main thread, with the failure's text when neither worked.
+    virtual void revealFile(const std::filesystem::path &path,
+                            std::function<void(std::optional<QString>)> done) = 0;
+    // Asks the desktop's session manager for its restart prompt, which lets every program save
+    // first; never restarts without it. Returns at once; `done` tells whether a prompt came.
+    virtual void requestRestart(std::function<void(bool)> done) = 0;
     // Where Ampa itself runs from: its AppImage, else its executable.
     virtual std::filesystem::path selfBundle() = 0;
     // The program that runs a shell text as the administrator (it asks for the password).

@@ -37,17 +37,26 @@ public:
     QStringList opened;
     QStringList revealed;
     int restartRequests = 0;
+    // What the desktop answers: a failure of the reveal, whether a restart prompt came.
+    std::optional<QString> revealFailure;
+    bool restartPrompted = true;
     std::filesystem::path self = "/usr/bin/ampa";
     QString runner = "/nonexistent/pkexec";
     void openApplication(const std::filesystem::path &app) override
     {
         opened << QString::fromStdString(app.native());
     }
-    void revealFile(const std::filesystem::path &path) override
+    void revealFile(const std::filesystem::path &path,
+                    std::function<void(std::optional<QString>)> done) override
     {
         revealed << QString::fromStdString(path.native());
+        done(revealFailure);
     }
-    void requestRestart() override { ++restartRequests; }
+    void requestRestart(std::function<void(bool)> done) override
+    {
+        ++restartRequests;
+        done(restartPrompted);
+    }
     std::filesystem::path selfBundle() override { return self; }
     QString adminRunner() override { return runner; }
 };

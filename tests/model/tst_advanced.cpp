@@ -274,6 +274,12 @@ private slots:
         QCOMPARE(fakes.desktop->restartRequests, 1);
         QCOMPARE(logMessages(), QStringList{"saran restart: swap " + fmt(model.swapBytes())});
         QVERIFY(model.result().isNull());
+
+        // No desktop offered its prompt: said, never silent.
+        fakes.desktop->restartPrompted = false;
+        model.restartMac();
+        QCOMPARE(model.resultKind(), Model::ResultKind::failed);
+        QVERIFY2(model.result().contains("desktop's menu"), qPrintable(model.result()));
     }
 
     void updaterCardTexts()

@@ -193,6 +193,12 @@ private slots:
         QCOMPARE(fakes.desktop->revealed.size(), 1);
         QVERIFY(fakes.confirmation->asked.isEmpty());
         QVERIFY(model->result().isNull());
+
+        // Neither the file manager nor the folder opened: said, never silent.
+        fakes.desktop->revealFailure = "no file manager could open ~/Downloads";
+        model->revealItem(report.id().toString());
+        QCOMPARE(model->resultKind(), Model::ResultKind::failed);
+        QCOMPARE(model->result(), "Failed: no file manager could open ~/Downloads");
     }
 };
 
