@@ -1,0 +1,37 @@
+# A StatusNotifierItem host gets the icon; activating the item (a click in the host) opens the
+# panel beside the pointer inside the screen; closing the window keeps the program. (Qt 6.4
+# settles on a tray protocol once per process: a host of this kind must be up before Ampa.)
+set -euo pipefail
+ampa=$1
+source "$(dirname "$0")/lib.sh"
+
+watcher_items() {
+    gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher \
+        RegisteredStatusNotifierItems 2>/dev/null
+}
+registered() { watcher_items | grep -q "'"; }
+
+gtk-sni-tray-standalone --watcher --bottom --size 24 >/dev/null 2>&1 &
+wait_for 15 bus_name_owned org.kde.StatusNotifierWatcher || fail "the tray host did not start"
+"$ampa" &
+program=$!
+wait_for 20 main_window_shown || fail "no window"
+wait_for 10 registered || fail "the host got no icon: $(watcher_items)"
+
+# The host tells the item it was clicked, where.
+service=$(watcher_items | grep -o "'[^'/]*" | head -n 1 | tr -d "'")
+xdotool mousemove 1100 780
+gdbus call --session --dest "$service" --object-path /StatusNotifierItem \
+    --method org.kde.StatusNotifierItem.Activate 1100 780 >/dev/null
+wait_for 5 panel_shown || fail "activating the item opened no panel"
+geometry_of "$(panel_window)"
+[ "$x" -ge 0 ] && [ $((x + width)) -le 1280 ] && [ "$y" -ge 0 ] && [ $((y + height)) -le 800 ] \
+    || fail "the panel lies outside the screen: ${width}x${height}+${x}+${y}"
+gap=$((780 - y - height))
+[ "$gap" -ge 0 ] && [ "$gap" -lt 40 ] || fail "the panel is not beside the pointer (gap $gap)"
+
+keys_to "$(main_window)" ctrl+w
+sleep 1
+running $program || fail "closing the window ended the program while its icon was shown"
+echo "1 passed, 0 failed"
