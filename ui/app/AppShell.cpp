@@ -222,6 +222,12 @@ void AppShell::nameTrayMenu()
 
 void AppShell::togglePanel()
 {
+    // A Wayland compositor places windows itself: the panel would land mid-screen, often over
+    // the window. There the icon opens the window on the quick clean, which the panel leads to.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        openMain(mainWindow && mainWindow->isVisible() ? QString() : QStringLiteral("cepat"));
+        return;
+    }
     if (!panelWindow)
         return;
     if (panelWindow->isVisible()) {
