@@ -92,9 +92,16 @@ keys_to() {
     xdotool key --clearmodifiers "$@"
 }
 
+xembed_host_up() { xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")'; }
+
+# trayer, an XEmbed tray host; started a second time if the first did not come up.
 start_xembed_host() {
-    trayer --expand false --width 40 --widthtype pixel --height 24 &
-    tray_host=$!
-    wait_for 10 bash -c 'xwininfo -root -tree | grep -q "\"panel\": (\"panel\" \"trayer\")"' \
-        || fail "the tray host did not start"
+    local attempt
+    for attempt in 1 2; do
+        trayer --expand false --width 40 --widthtype pixel --height 24 >>"$home/trayer.log" 2>&1 &
+        tray_host=$!
+        wait_for 10 xembed_host_up && return 0
+        kill $tray_host 2>/dev/null || true
+    done
+    fail "the tray host did not start: $(cat "$home/trayer.log")"
 }

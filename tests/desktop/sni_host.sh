@@ -1,6 +1,6 @@
-# A StatusNotifierItem host gets the icon; activating the item (a click in the host) opens the
-# panel beside the pointer inside the screen; closing the window keeps the program. (Qt 6.4
-# settles on a tray protocol once per process: a host of this kind must be up before Ampa.)
+# A StatusNotifierItem host that starts after Ampa gets the icon; activating the item (a click in
+# the host) opens the panel beside the pointer inside the screen; closing the window keeps the
+# program.
 set -euo pipefail
 ampa=$1
 source "$(dirname "$0")/lib.sh"
@@ -12,12 +12,12 @@ watcher_items() {
 }
 registered() { watcher_items | grep -q "'"; }
 
-gtk-sni-tray-standalone --watcher --bottom --size 24 >/dev/null 2>&1 &
-wait_for 15 bus_name_owned org.kde.StatusNotifierWatcher || fail "the tray host did not start"
 "$ampa" &
 program=$!
-wait_for 20 main_window_shown || fail "no window"
-wait_for 10 registered || fail "the host got no icon: $(watcher_items)"
+wait_for 20 main_window_shown || fail "no window without a tray host"
+gtk-sni-tray-standalone --watcher --bottom --size 24 >/dev/null 2>&1 &
+wait_for 15 bus_name_owned org.kde.StatusNotifierWatcher || fail "the tray host did not start"
+wait_for 10 registered || fail "a tray host that came late got no icon: $(watcher_items)"
 
 # The host tells the item it was clicked, where.
 service=$(watcher_items | grep -o "'[^'/]*" | head -n 1 | tr -d "'")

@@ -9,6 +9,7 @@
 #include "Settings.h"
 #include "SymbolImageProvider.h"
 #include "Text.h"
+#include "TrayHost.h"
 #include "UiLogging.h"
 
 #include <QAction>
@@ -123,16 +124,15 @@ AppShell::AppShell(bool launchedAtLogin)
     // seconds does.
     trayWatch.setInterval(2000);
     connect(&trayWatch, &QTimer::timeout, this, [this] {
-        if (QSystemTrayIcon::isSystemTrayAvailable() != (tray != nullptr))
+        if (TrayHost::present() != (tray != nullptr))
             updateTray();
     });
     trayWatch.start();
 
     const bool showMenuBar = settings.showMenuBar();
-    if (launchedAtLogin && showMenuBar && !QSystemTrayIcon::isSystemTrayAvailable())
+    if (launchedAtLogin && showMenuBar && !TrayHost::present())
         waitForTrayThenDecide(trayWaitSeconds);
-    else if (LifeCycle::showWindowAtLaunch(launchedAtLogin, showMenuBar,
-                                           QSystemTrayIcon::isSystemTrayAvailable()))
+    else if (LifeCycle::showWindowAtLaunch(launchedAtLogin, showMenuBar, TrayHost::present()))
         openMain();
 
     if (const QString folder = qEnvironmentVariable("AMPA_SCREENSHOTS"); !folder.isEmpty())
@@ -169,7 +169,7 @@ void AppShell::setUpLoginOnFirstRun()
 
 void AppShell::waitForTrayThenDecide(int attemptsLeft)
 {
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (TrayHost::present()) {
         updateTray();
         return;
     }
@@ -183,8 +183,8 @@ void AppShell::waitForTrayThenDecide(int attemptsLeft)
 
 void AppShell::updateTray()
 {
-    const bool shown = LifeCycle::trayIconShown(Settings::instance().showMenuBar(),
-                                                QSystemTrayIcon::isSystemTrayAvailable());
+    const bool shown =
+        LifeCycle::trayIconShown(Settings::instance().showMenuBar(), TrayHost::present());
     if (!shown) {
         tray.reset();
         trayMenu.reset();
