@@ -21,6 +21,13 @@ public:
         setResult(text, done ? ResultKind::done : ResultKind::failed);
     }
     Q_INVOKABLE void setMsAppsForTest(const QStringList &apps) { setMsApps(apps); }
+    // Only the Trash card: nothing measured, no updater.
+    Q_INVOKABLE void onlyTrashCardForTest()
+    {
+        for (const QString &key : adv().keys())
+            setAdvValue(key, 0);
+        setMauInstalled(false);
+    }
     Q_INVOKABLE void setSizesForTest(const QVariantMap &sizes)
     {
         QMap<QString, qint64> map;

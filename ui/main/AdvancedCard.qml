@@ -7,6 +7,7 @@ Rectangle {
     id: card
     // { id, symbol, title, size, note, button, enabled, prominent }
     property var item: ({})
+    objectName: "advCard_" + (item.id || "")
 
     implicitHeight: column.implicitHeight + 32
     radius: 12

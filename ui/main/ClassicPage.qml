@@ -9,9 +9,12 @@ ScrollView {
     // The height the content wants; the window follows it within the screen.
     readonly property real contentHeightWanted: column.implicitHeight + 56
     contentWidth: availableWidth
+    // The column's margins count too, or the last row could not be scrolled into view.
+    contentHeight: column.implicitHeight + 56
 
     ColumnLayout {
         id: column
+        objectName: "pageColumn"
         x: 28
         y: 28
         width: page.availableWidth - 56
@@ -61,6 +64,7 @@ ScrollView {
                 color: Theme.secondaryText
             }
             GridLayout {
+                id: cards
                 Layout.fillWidth: true
                 columns: 2
                 columnSpacing: 12
@@ -70,8 +74,10 @@ ScrollView {
                     delegate: AdvancedCard {
                         id: advCard
                         required property var modelData
-                        // Equal preferred widths make the two columns equal.
+                        // Equal preferred widths make the two columns equal; a card alone
+                        // (often the Trash on Linux) keeps to its column.
                         Layout.preferredWidth: 100
+                        Layout.maximumWidth: (cards.width - cards.columnSpacing) / 2
                         Layout.fillWidth: true
                         Layout.fillHeight: true
                         item: advCard.modelData
