@@ -1,9 +1,13 @@
 #pragma once
 
 #include "ActivityLog.h"
+#include "Paths.h"
 #include "Model.h"
 
+#include <QFile>
 #include <QVariantMap>
+
+#include <filesystem>
 
 // The real model on demo data, with the states a view test needs set directly: the views are
 // what is tested, so the model's fields are put where each case needs them.
@@ -53,4 +57,13 @@ public:
         setFreeAndTotal(qint64(free), qint64(total));
     }
     Q_INVOKABLE void logForTest(const QString &message) { Engine::log(message); }
+    // A file where the autostart folder belongs: writing the login item fails.
+    Q_INVOKABLE void blockLoginItemForTest(bool blocked)
+    {
+        const std::filesystem::path autostart =
+            Engine::xdgDir("XDG_CONFIG_HOME", ".config") / "autostart";
+        std::filesystem::remove_all(autostart);
+        if (blocked)
+            QFile(QString::fromStdString(autostart.native())).open(QIODevice::WriteOnly);
+    }
 };

@@ -51,7 +51,12 @@ Themed {
         Switch {
             objectName: "toggle_" + toggle.title
             checked: toggle.checked
-            onToggled: toggle.toggled(checked)
+            onToggled: {
+                toggle.toggled(checked)
+                // A click breaks the binding: bind again, so that a change that failed springs
+                // back to the real state.
+                checked = Qt.binding(() => toggle.checked)
+            }
         }
     }
 
