@@ -38,13 +38,15 @@ Themed {
             model: pane.lines
             delegate: TextEdit {
                 required property string modelData
+                objectName: "logLine"
                 Layout.fillWidth: true
                 Layout.leftMargin: 24
                 Layout.rightMargin: 24
                 text: modelData
                 readOnly: true
                 selectByMouse: true
-                wrapMode: TextEdit.WrapAnywhere
+                // Between words, and inside one only when it is longer than the line (a path).
+                wrapMode: TextEdit.Wrap
                 font.family: "DejaVu Sans Mono"
                 font.pixelSize: Theme.callout
                 color: Theme.text

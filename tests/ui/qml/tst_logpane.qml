@@ -27,4 +27,19 @@ TestCase {
         compare(pane.lines.length, 2)
         verify(pane.lines[0].endsWith(" lanjutan: kosongkan trash"))
     }
+
+    // A long line wraps between words, never inside one that fits on a line.
+    function test_longLinesWrapBetweenWords() {
+        Model.logForTest("lanjutan: trash " + "Quarterly budget review final draft ".repeat(6))
+        const pane = createTemporaryObject(logPane, testCase)
+        waitForRendering(pane)
+        const line = findChild(pane, "logLine")
+        verify(line.text.indexOf("Quarterly") > 0, line.text)
+        verify(line.lineCount > 1, "one line of " + line.width + " px")
+        const text = line.text
+        for (let i = 1; i < text.length; ++i) {
+            if (line.positionToRectangle(i).y > line.positionToRectangle(i - 1).y)
+                verify(text[i - 1] === " ", "broken inside a word at " + i + ": " + text.substring(i - 8, i + 8))
+        }
+    }
 }
