@@ -49,6 +49,23 @@ public:
         });
     }
 
+    // A function the work may call from its thread to hand `show(values…)` to the main thread
+    // while it runs (progress); like a result, delivered only while the owner lives.
+    template<typename Show> auto reporter(Show show)
+    {
+        return [state = state, show = std::move(show)](auto... values) {
+            if (QCoreApplication *app = QCoreApplication::instance()) {
+                QMetaObject::invokeMethod(
+                    app,
+                    [state, show, values...] {
+                        if (!state->stop)
+                            show(values...);
+                    },
+                    Qt::QueuedConnection);
+            }
+        };
+    }
+
 private:
     struct State {
         std::atomic<bool> stop = false;

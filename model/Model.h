@@ -41,6 +41,8 @@ class Model : public QObject {
     Q_PROPERTY(bool scanning READ scanning NOTIFY scanningChanged)
     Q_PROPERTY(bool scanningAdv READ scanningAdv NOTIFY scanningAdvChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+    // How far the quick clean is, 0 to 1 (targets done of targets); -1 when none runs.
+    Q_PROPERTY(double cleanProgress READ cleanProgress NOTIFY cleanProgressChanged)
     Q_PROPERTY(QString result READ result NOTIFY resultChanged)
     Q_PROPERTY(ResultKind resultKind READ resultKind NOTIFY resultChanged)
     // Whether the last action did all it set out to do.
@@ -103,6 +105,7 @@ public:
     bool scanning() const { return m_scanning; }
     bool scanningAdv() const { return m_scanningAdv; }
     bool busy() const { return m_busy; }
+    double cleanProgress() const { return m_cleanProgress; }
     QString result() const { return m_result; } // a null text while there is none
     ResultKind resultKind() const { return m_resultKind; }
     bool resultDone() const { return m_resultKind == ResultKind::done; }
@@ -178,6 +181,7 @@ Q_SIGNALS:
     void scanningChanged();
     void scanningAdvChanged();
     void busyChanged();
+    void cleanProgressChanged();
     void resultChanged();
     void paneChanged();
     void showSettingsChanged();
@@ -273,6 +277,7 @@ private:
     bool m_scanning = false;
     bool m_scanningAdv = false;
     bool m_busy = false;
+    double m_cleanProgress = -1;
     QString m_result;
     ResultKind m_resultKind = ResultKind::done;
     Pane m_pane = Pane::cepat;

@@ -85,10 +85,17 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
     }
     // A snapshot: what starts or quits during the run does not change what is skipped.
     const QSet<QString> running = services.runningApps->names();
+    assign(m_cleanProgress, 0.0, &Model::cleanProgressChanged);
+    auto progress = tasks.reporter(
+        [this](double done) { assign(m_cleanProgress, done, &Model::cleanProgressChanged); });
     tasks.run(
-        [running, only = std::move(only)] {
+        [running, only = std::move(only), progress] {
             QuickCleanResult run;
-            for (const CacheTarget &target : quickTargets()) {
+            const QList<CacheTarget> targets = quickTargets();
+            for (qsizetype i = 0; i < targets.size(); ++i) {
+                const CacheTarget &target = targets[i];
+                if (i > 0)
+                    progress(double(i) / double(targets.size()));
                 // Quitting: what went so far is still logged below.
                 if (Engine::stopRequested())
                     break;
@@ -103,6 +110,7 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
                     run.failure = std::move(cleaned.failure);
                 }
             }
+            progress(1.0);
             Engine::log("cepat: dibebaskan " + fmt(run.freed));
             qCInfo(lcModel, "quick clean: %lld bytes freed, %lld skipped, last failure: %s",
                    static_cast<long long>(run.freed), static_cast<long long>(skipped(run)),
@@ -110,6 +118,7 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
             return run;
         },
         [this](QuickCleanResult run) {
+            assign(m_cleanProgress, -1.0, &Model::cleanProgressChanged);
             const qsizetype skippedCount = skipped(run);
             setStatuses(std::move(run.statuses));
             if (run.freed >= 1)

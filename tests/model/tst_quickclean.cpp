@@ -72,11 +72,21 @@ private slots:
         model.start();
         AMPA_WAIT_IDLE(model);
         QSignalSpy scans(&model, &Model::scanningChanged);
+        QList<double> progress;
+        connect(&model, &Model::cleanProgressChanged, this,
+                [&] { progress << model.cleanProgress(); });
 
         model.cleanQuick();
         QVERIFY(model.busy());
         QVERIFY(model.result().isNull());
         AMPA_WAIT_IDLE(model);
+
+        // Target by target from 0 to all done, then none running.
+        QCOMPARE(progress.size(), quickTargets().size() + 2);
+        QCOMPARE(progress.first(), 0.0);
+        QVERIFY(std::is_sorted(progress.begin(), progress.end() - 1));
+        QCOMPARE(progress.at(progress.size() - 2), 1.0);
+        QCOMPARE(progress.last(), -1.0);
 
         QCOMPARE(model.result(), fmt(expected) + " freed.");
         QCOMPARE(model.resultKind(), Model::ResultKind::done);

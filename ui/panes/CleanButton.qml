@@ -30,9 +30,11 @@ Button {
 
     contentItem: Row {
         spacing: 8
-        BusyIndicator {
+        Spinner {
+            objectName: "cleanProgress"
             visible: Model.busy
-            running: Model.busy
+            tint: "white"
+            progress: Model.cleanProgress
             width: 16
             height: 16
             anchors.verticalCenter: parent.verticalCenter

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import Ampa
 
 // A spinning indicator and what is being scanned, on a capsule.
@@ -18,11 +17,11 @@ Rectangle {
         id: row
         anchors.centerIn: parent
         spacing: 8
-        BusyIndicator {
+        Spinner {
+            objectName: "scanSpinner"
             anchors.verticalCenter: parent.verticalCenter
             width: 16
             height: 16
-            running: chip.visible
         }
         Text {
             anchors.verticalCenter: parent.verticalCenter
