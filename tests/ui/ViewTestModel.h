@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ActivityLog.h"
-#include "Paths.h"
 #include "Model.h"
+#include "Paths.h"
 
 #include <QFile>
 #include <QVariantMap>

@@ -64,7 +64,6 @@ ScrollView {
                 color: Theme.secondaryText
             }
             GridLayout {
-                id: cards
                 Layout.fillWidth: true
                 columns: 2
                 columnSpacing: 12
@@ -77,7 +76,7 @@ ScrollView {
                         // Equal preferred widths make the two columns equal; a card alone
                         // (often the Trash on Linux) keeps to its column.
                         Layout.preferredWidth: 100
-                        Layout.maximumWidth: (cards.width - cards.columnSpacing) / 2
+                        Layout.maximumWidth: advCard.parent ? (advCard.parent.width - 12) / 2 : Infinity
                         Layout.fillWidth: true
                         Layout.fillHeight: true
                         item: advCard.modelData
