@@ -9,16 +9,16 @@ mkdir -p "$XDG_CONFIG_HOME/Ampa"
 printf '[General]\ndemo=true\ndemoAsk=2\n' >"$XDG_CONFIG_HOME/Ampa/Ampa.conf"
 "$ampa" &
 program=$!
-wait_for 20 main_window_shown || fail "no window"
+wait_for 40 main_window_shown || fail "no window"
 main=$(main_window)
 dialog_window() { xwininfo -root -tree | awk '/"Delete the Claude Desktop VM\?"/ {print $1; exit}' | grep .; }
-wait_for 20 dialog_window >/dev/null || fail "no confirmation"
+wait_for 40 dialog_window >/dev/null || fail "no confirmation"
 dialog=$(dialog_window)
 xprop -id "$dialog" WM_TRANSIENT_FOR | grep -qi "window id # $main" \
     || fail "the confirmation is not transient for the main window: $(xprop -id "$dialog" WM_TRANSIENT_FOR)"
 geometry_of "$dialog"
 [ "$width" -ge 400 ] || fail "the confirmation is only $width pixels wide"
 keys_to "$dialog" Escape
-wait_gone 5 dialog_window || fail "Escape did not answer the confirmation"
+wait_gone 15 dialog_window || fail "Escape did not answer the confirmation"
 running $program || fail "the program ended"
 echo "1 passed, 0 failed"

@@ -100,7 +100,7 @@ start_xembed_host() {
     for attempt in 1 2; do
         trayer --expand false --width 40 --widthtype pixel --height 24 >>"$home/trayer.log" 2>&1 &
         tray_host=$!
-        wait_for 10 xembed_host_up && return 0
+        wait_for 20 xembed_host_up && return 0
         kill $tray_host 2>/dev/null || true
     done
     fail "the tray host did not start: $(cat "$home/trayer.log")"

@@ -19,7 +19,7 @@ notes=$home/notes
 notified() { [ -s "$notes" ]; }
 
 "$standin" "$notes" invoke &
-wait_for 10 bus_name_owned org.freedesktop.Notifications || fail "the stand-in did not start"
+wait_for 30 bus_name_owned org.freedesktop.Notifications || fail "the stand-in did not start"
 start_xembed_host
 
 # Only the icon at login: the first scan finds the small home low on space.
@@ -28,7 +28,7 @@ program=$!
 wait_for 30 notified || fail "no notification"
 grep -q '^Disk space is running low|.* free\. Open Ampa to clean up\.|default,Open Ampa$' "$notes" \
     || fail "an unexpected notification: $(cat "$notes")"
-wait_for 10 main_window_shown || fail "the notification's action did not open the window"
+wait_for 30 main_window_shown || fail "the notification's action did not open the window"
 sleep 3
 [ "$(wc -l <"$notes")" -eq 1 ] || fail "more than one notification: $(cat "$notes")"
 kill $program
@@ -38,7 +38,7 @@ wait $program 2>/dev/null || true
 rm -f "$notes"
 "$ampa" &
 program=$!
-wait_for 20 main_window_shown || fail "no window"
+wait_for 40 main_window_shown || fail "no window"
 sleep 5
 notified && fail "a notification while the window was shown"
 kill $program

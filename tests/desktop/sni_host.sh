@@ -14,17 +14,17 @@ registered() { watcher_items | grep -q "'"; }
 
 "$ampa" &
 program=$!
-wait_for 20 main_window_shown || fail "no window without a tray host"
-gtk-sni-tray-standalone --watcher --bottom --size 24 >/dev/null 2>&1 &
-wait_for 15 bus_name_owned org.kde.StatusNotifierWatcher || fail "the tray host did not start"
-wait_for 10 registered || fail "a tray host that came late got no icon: $(watcher_items)"
+wait_for 40 main_window_shown || fail "no window without a tray host"
+NO_AT_BRIDGE=1 gtk-sni-tray-standalone --watcher --bottom --size 24 >/dev/null 2>&1 &
+wait_for 40 bus_name_owned org.kde.StatusNotifierWatcher || fail "the tray host did not start"
+wait_for 30 registered || fail "a tray host that came late got no icon: $(watcher_items)"
 
 # The host tells the item it was clicked, where.
 service=$(watcher_items | grep -o "'[^'/]*" | head -n 1 | tr -d "'")
 xdotool mousemove 1100 780
 gdbus call --session --dest "$service" --object-path /StatusNotifierItem \
     --method org.kde.StatusNotifierItem.Activate 1100 780 >/dev/null
-wait_for 5 panel_shown || fail "activating the item opened no panel"
+wait_for 15 panel_shown || fail "activating the item opened no panel"
 geometry_of "$(panel_window)"
 [ "$x" -ge 0 ] && [ $((x + width)) -le 1280 ] && [ "$y" -ge 0 ] && [ $((y + height)) -le 800 ] \
     || fail "the panel lies outside the screen: ${width}x${height}+${x}+${y}"

@@ -4,17 +4,59 @@
 #include "AvatarHue.h"
 #include "DesktopEntry.h"
 #include "DesktopIcons.h"
+#include "Icons.h"
 #include "LoginItem.h"
 #include "LoginSwitch.h"
+#include "Model.h"
 #include "StoredSettings.h"
+#include "SymbolImageProvider.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
+#include <QDirIterator>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Every symbol name the views and the model hand to the symbol provider: the literals in the
+// views' sources, the catalogue's target symbols and the advanced cards'.
+QSet<QString> symbolsInUse()
+{
+    QSet<QString> names;
+    const QRegularExpression literal(
+        R"re((?:symbol|name)\s*:\s*"([a-z][a-z0-9.]*)"|Icons\.source\("([a-z][a-z0-9.]*)")re");
+    QDirIterator files(AMPA_UI_DIR, {"*.qml"}, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        auto matches = literal.globalMatch(QString::fromUtf8(file.readAll()));
+        while (matches.hasNext()) {
+            const auto match = matches.next();
+            names << (match.captured(1).isEmpty() ? match.captured(2) : match.captured(1));
+        }
+    }
+    for (const CacheTarget &target : quickTargets())
+        names << target.icon;
+    return names;
+}
+
+// The share of the square a symbol inks, 0 to 1.
+double inked(const QImage &image)
+{
+    qint64 ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += qAlpha(image.pixel(x, y));
+    return double(ink) / (255.0 * image.width() * image.height());
+}
+
+} // namespace
 
 class ViewTypesTest : public QObject {
     Q_OBJECT
@@ -30,6 +72,50 @@ private slots:
     {
         qputenv("XDG_CONFIG_HOME", (TestHome::home() / ".config").c_str());
         storeSettings({});
+    }
+
+    // Every symbol in use is one of the program's own drawings, so it looks the same with any
+    // icon theme: drawn, not a solid block, and unlike every other.
+    void symbolsAreDistinctDrawings()
+    {
+        QSet<QString> names = symbolsInUse();
+        for (const char *card : {"message", "cpu", "arrow.triangle.2.circlepath", "doc.badge.clock",
+                                 "theatermasks", "trash", "exclamationmark.triangle.fill"})
+            names << card;
+        QVERIFY(names.size() > 20);
+        SymbolImageProvider provider;
+        QMap<QByteArray, QString> drawings;
+        for (const QString &name : names) {
+            QVERIFY2(!Icons::ownSymbol(name).isEmpty(), qPrintable(name + " has no drawing"));
+            QSize size;
+            const QString id = Icons::source(name, QColor("#336699")).mid(15);
+            const QImage image = provider.requestPixmap(id, &size, QSize(32, 32)).toImage();
+            QCOMPARE(size, QSize(32, 32));
+            const double share = inked(image);
+            QVERIFY2(share > 0.04 && share < 0.7,
+                     qPrintable(QString("%1 inks %2 of its square").arg(name).arg(share)));
+            const QByteArray bytes(reinterpret_cast<const char *>(image.constBits()),
+                                   image.sizeInBytes());
+            QVERIFY2(!drawings.contains(bytes),
+                     qPrintable(name + " looks the same as " + drawings.value(bytes)));
+            drawings.insert(bytes, name);
+        }
+    }
+
+    // A desktop entry may name its icon by its file: drawn from that file, untinted.
+    void iconNamedByItsFile()
+    {
+        const fs::path file = TestHome::root() / "icons/tool.svg";
+        TreeBuilder::write(file, "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 8 8\">"
+                                 "<rect width=\"8\" height=\"8\" fill=\"#ff0000\"/></svg>");
+        SymbolImageProvider provider;
+        QSize size;
+        const QImage image =
+            provider
+                .requestPixmap(Icons::source(QString::fromStdString(file.native())).mid(15), &size,
+                               QSize(16, 16))
+                .toImage();
+        QCOMPARE(image.pixelColor(8, 8), QColor(Qt::red));
     }
 
     void avatarHueDependsOnTheInitialsAlone()

@@ -5,8 +5,8 @@
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
-// The one mapping from the symbol names the views use to names of the icon theme, for the views
-// and for the tray icon.
+// The symbols the views use: the program's own monochrome drawings (ui/symbols), the same with
+// any icon theme; a name that is not one of them is an icon of the theme, or an icon's file.
 class Icons : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -15,8 +15,8 @@ class Icons : public QObject {
 public:
     using QObject::QObject;
 
-    // The icon theme's name for a symbol; an unknown symbol is taken as a theme name itself.
-    Q_INVOKABLE static QString name(const QString &symbol);
+    // The resource path of the program's own drawing of the symbol; empty when it has none.
+    static QString ownSymbol(const QString &symbol);
     // An image source for the symbol drawn in `tint`; without a valid tint, in its own colours.
     Q_INVOKABLE static QString source(const QString &symbol, const QColor &tint = QColor());
 };

@@ -1,36 +1,76 @@
 #include "SymbolImageProvider.h"
 
+#include "Icons.h"
+
 #include <QIcon>
 #include <QPainter>
 #include <QQmlEngine>
+#include <QSvgRenderer>
+#include <QUrl>
 
 SymbolImageProvider::SymbolImageProvider() : QQuickImageProvider(QQuickImageProvider::Pixmap) {}
+
+namespace {
+
+// A theme's icon drawn to fill `pixmap`: themes ship fixed sizes, so the largest is drawn and
+// scaled, and small glyphs fill the square as symbols should.
+void drawIcon(QPixmap &pixmap, const QIcon &icon)
+{
+    QSize largest;
+    for (const QSize &available : icon.availableSizes())
+        largest = available.width() > largest.width() ? available : largest;
+    const QPixmap drawn =
+        icon.pixmap(largest.isValid() ? largest.expandedTo(pixmap.size()) : pixmap.size());
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(pixmap.rect(), drawn);
+}
+
+// One of the program's symbols in `tint`. The drawings are black on transparent, with white
+// where a filled shape is cut through (the tick inside a disc): white becomes transparent, so the
+// cut shows whatever lies behind, in any tint.
+QImage ownSymbolImage(const QString &path, const QSize &size, const QColor &tint)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    {
+        QSvgRenderer svg(path);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        svg.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int ink = qAlpha(line[x]) * (255 - qGray(line[x])) / 255;
+            line[x] = qRgba(tint.red(), tint.green(), tint.blue(), ink * tint.alpha() / 255);
+        }
+    }
+    return image;
+}
+
+} // namespace
 
 QPixmap SymbolImageProvider::requestPixmap(const QString &id, QSize *size,
                                            const QSize &requestedSize)
 {
-    const QString name = id.section(QLatin1Char('/'), 0, 0);
+    const QString name = QUrl::fromPercentEncoding(id.section(QLatin1Char('/'), 0, 0).toUtf8());
     const QString colour = QLatin1Char('#') + id.section(QLatin1Char('/'), 1, 1);
     const QSize wanted =
         requestedSize.isValid() && !requestedSize.isEmpty() ? requestedSize : QSize(32, 32);
     QPixmap pixmap(wanted);
     pixmap.fill(Qt::transparent);
-    const QIcon icon = QIcon::fromTheme(name);
-    if (!icon.isNull()) {
-        // Themes ship fixed sizes: draw the largest one and scale it, so small glyphs fill the
-        // square as symbols should.
-        QSize largest;
-        for (const QSize &available : icon.availableSizes())
-            largest = available.width() > largest.width() ? available : largest;
-        const QPixmap drawn = icon.pixmap(largest.isValid() ? largest.expandedTo(wanted) : wanted);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawPixmap(pixmap.rect(), drawn);
-        if (QColor::isValidColorName(colour)) {
-            // Keep the icon's shape, take the colour: a symbol in the tint.
-            painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-            painter.fillRect(pixmap.rect(), QColor::fromString(colour));
-        }
+    // The program's own symbols look the same with any icon theme; they alone take a tint
+    // (a full-colour icon tinted would be a silhouette).
+    const QString own = Icons::ownSymbol(name);
+    if (!own.isEmpty()) {
+        pixmap = QPixmap::fromImage(ownSymbolImage(
+            own, wanted,
+            QColor::isValidColorName(colour) ? QColor::fromString(colour) : QColor(Qt::black)));
+    } else if (name.startsWith(QLatin1Char('/'))) {
+        drawIcon(pixmap, QIcon(name)); // a desktop entry that names its icon by its file
+    } else {
+        drawIcon(pixmap, QIcon::fromTheme(name));
     }
     if (size)
         *size = pixmap.size();
