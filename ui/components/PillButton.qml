@@ -38,5 +38,6 @@ Button {
         color: pill.prominent ? Theme.primary(0.08) : Theme.control
         border.width: 1
         border.color: Theme.primary(pill.prominent ? 0.3 : 0.12)
+        FocusRing { control: pill; radius: height / 2 }
     }
 }

@@ -25,6 +25,7 @@ Rectangle {
             radius: 6
             color: tool.checked || tool.down ? Theme.primary(0.1)
                                              : (tool.hovered ? Theme.primary(0.05) : "transparent")
+            FocusRing { control: tool }
         }
     }
 

@@ -150,7 +150,7 @@ Themed {
                 ToolTip.text: Texts.bilingual("Pengaturan", "Settings")
                 onClicked: panel.openRequested("pengaturan")
                 contentItem: Symbol { name: "gearshape"; tint: Theme.secondaryText; size: 16 }
-                background: Item {}
+                background: FocusRing {}
             }
             ToolButton {
                 objectName: "panelQuit"
@@ -158,7 +158,7 @@ Themed {
                 ToolTip.text: Texts.bilingual("Keluar", "Quit")
                 onClicked: panel.quitRequested()
                 contentItem: Symbol { name: "power"; tint: Theme.secondaryText; size: 16 }
-                background: Item {}
+                background: FocusRing {}
             }
         }
     }

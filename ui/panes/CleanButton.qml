@@ -60,5 +60,6 @@ Button {
     background: Rectangle {
         radius: button.fullWidth ? 8 : height / 2
         color: button.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
+        FocusRing { control: button; radius: button.fullWidth ? 11 : height / 2 }
     }
 }

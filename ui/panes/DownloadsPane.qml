@@ -58,6 +58,7 @@ Themed {
                             color: arrangeButton.checked ? Theme.primary(0.1) : "transparent"
                             border.width: 1
                             border.color: Theme.primary(0.12)
+                            FocusRing { control: arrangeButton }
                         }
                     }
                 }

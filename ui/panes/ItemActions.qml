@@ -16,7 +16,7 @@ Row {
         ToolTip.text: Texts.bilingual("Tampilkan di folder", "Show in folder")
         onClicked: Model.revealItem(actions.itemId)
         contentItem: Symbol { name: "magnifyingglass"; tint: Theme.secondaryText; size: 14 }
-        background: Item {}
+        background: FocusRing {}
     }
     ToolButton {
         objectName: "trash"
@@ -26,6 +26,6 @@ Row {
         ToolTip.text: Texts.bilingual("Pindahkan ke Trash", "Move to Trash")
         onClicked: Model.trashItem(actions.itemId)
         contentItem: Symbol { name: "trash"; tint: Theme.secondaryText; size: 14 }
-        background: Item {}
+        background: FocusRing {}
     }
 }

@@ -70,7 +70,7 @@ Rectangle {
                 font.underline: restartLink.hovered
                 color: Theme.accent
             }
-            background: Item {}
+            background: FocusRing {}
         }
     }
 }

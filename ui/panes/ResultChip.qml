@@ -52,7 +52,7 @@ Rectangle {
                 tint: Theme.secondaryText
                 size: 12
             }
-            background: Item {}
+            background: FocusRing {}
         }
     }
 }
