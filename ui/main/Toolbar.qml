@@ -16,6 +16,7 @@ Rectangle {
         implicitHeight: 28
         ToolTip.visible: hovered
         ToolTip.text: help
+        Accessible.name: help
         contentItem: Symbol {
             name: tool.symbol
             tint: tool.enabled ? (tool.checked ? Theme.accent : Theme.text) : Theme.secondaryText

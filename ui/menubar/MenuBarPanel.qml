@@ -148,6 +148,7 @@ Themed {
                 objectName: "panelSettings"
                 ToolTip.visible: hovered
                 ToolTip.text: Texts.bilingual("Pengaturan", "Settings")
+                Accessible.name: ToolTip.text
                 onClicked: panel.openRequested("pengaturan")
                 contentItem: Symbol { name: "gearshape"; tint: Theme.secondaryText; size: 16 }
                 background: FocusRing {}
@@ -156,6 +157,7 @@ Themed {
                 objectName: "panelQuit"
                 ToolTip.visible: hovered
                 ToolTip.text: Texts.bilingual("Keluar", "Quit")
+                Accessible.name: ToolTip.text
                 onClicked: panel.quitRequested()
                 contentItem: Symbol { name: "power"; tint: Theme.secondaryText; size: 16 }
                 background: FocusRing {}

@@ -15,6 +15,12 @@ Button {
     bottomPadding: 8
     opacity: enabled ? 1 : 0.5
     onClicked: Model.cleanQuick()
+    readonly property string label: Model.busy
+        ? Texts.bilingual("Membersihkan", "Cleaning")
+        : Texts.bilingual("Bersihkan %1", "Clean %1").arg(Texts.fmt(Model.quickTotal))
+    Accessible.name: label
+    Accessible.description: Texts.bilingual("Menghapus cache yang tercantum tanpa bertanya.",
+                                            "Deletes the listed caches without asking.")
 
     // The sparkles bounce once whenever a result arrives.
     property real sparkleScale: 1
@@ -50,8 +56,7 @@ Button {
         Text {
             objectName: "cleanLabel"
             anchors.verticalCenter: parent.verticalCenter
-            text: Model.busy ? Texts.bilingual("Membersihkan", "Cleaning")
-                             : Texts.bilingual("Bersihkan %1", "Clean %1").arg(Texts.fmt(Model.quickTotal))
+            text: button.label
             font.pixelSize: Theme.body
             font.weight: Font.DemiBold
             color: "white"

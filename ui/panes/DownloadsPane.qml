@@ -47,6 +47,7 @@ Themed {
                         implicitHeight: 24
                         ToolTip.visible: hovered
                         ToolTip.text: modelData.help
+                        Accessible.name: modelData.help
                         onClicked: Settings.downloadsLayout = modelData.value
                         contentItem: Symbol {
                             name: arrangeButton.modelData.symbol

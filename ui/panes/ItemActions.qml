@@ -14,6 +14,7 @@ Row {
         implicitHeight: 24
         ToolTip.visible: hovered
         ToolTip.text: Texts.bilingual("Tampilkan di folder", "Show in folder")
+        Accessible.name: ToolTip.text
         onClicked: Model.revealItem(actions.itemId)
         contentItem: Symbol { name: "magnifyingglass"; tint: Theme.secondaryText; size: 14 }
         background: FocusRing {}
@@ -24,6 +25,7 @@ Row {
         implicitHeight: 24
         ToolTip.visible: hovered
         ToolTip.text: Texts.bilingual("Pindahkan ke Trash", "Move to Trash")
+        Accessible.name: ToolTip.text
         onClicked: Model.trashItem(actions.itemId)
         contentItem: Symbol { name: "trash"; tint: Theme.secondaryText; size: 14 }
         background: FocusRing {}

@@ -47,6 +47,7 @@ Rectangle {
             implicitWidth: 22
             implicitHeight: 22
             onClicked: Model.clearResult()
+            Accessible.name: Texts.bilingual("Tutup pesan", "Dismiss")
             contentItem: Symbol {
                 name: "xmark"
                 tint: Theme.secondaryText

@@ -30,6 +30,8 @@ Themed {
         }
         ComboBox {
             objectName: "choice_" + choice.title
+            // Named by its row, not by the value it shows.
+            Accessible.name: choice.title
             Layout.fillWidth: true
             model: choice.options.map(option => option.label)
             currentIndex: choice.options.findIndex(option => option.value === choice.value)
@@ -50,6 +52,7 @@ Themed {
         }
         Switch {
             objectName: "toggle_" + toggle.title
+            Accessible.name: toggle.title
             checked: toggle.checked
             onToggled: {
                 toggle.toggled(checked)

@@ -1,0 +1,48 @@
+# Through the real accessibility bus (AT-SPI), as a screen reader sees Ampa: every control a
+# person can act on has a name, on every pane of both layouts, in the settings and in the panel.
+set -euo pipefail
+ampa=$1
+walker=$(dirname "$0")/a11y_tree.py
+source "$(dirname "$0")/lib.sh"
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=1
+
+walk() {
+    /usr/bin/python3 "$walker" >"$home/walk.txt" 2>&1 || fail "$1: $(cat "$home/walk.txt")"
+    echo "$1: $(head -n 1 "$home/walk.txt")"
+}
+
+start_on() {
+    printf '[General]\ndemo=true\ndemoPane=%s\nviewMode=%s\ndidSetupLogin=true\n' "$1" "$2" \
+        >"$XDG_CONFIG_HOME/Ampa/Ampa.conf"
+    "$ampa" >/dev/null 2>&1 &
+    program=$!
+    wait_for 40 main_window_shown || fail "no window on $1"
+    sleep 1
+}
+
+stop() {
+    kill $program
+    wait $program 2>/dev/null || true
+}
+
+mkdir -p "$XDG_CONFIG_HOME/Ampa"
+start_xembed_host
+for pane in cepat lanjutan downloads aplikasi; do
+    start_on $pane sidebar
+    walk "the $pane pane"
+    stop
+done
+
+start_on cepat halaman
+walk "the single page"
+keys_to "$(main_window)" ctrl+comma
+sleep 1
+walk "the settings sheet"
+keys_to "$(main_window)" Escape
+# The panel, from its icon.
+geometry_of "$(tray_icon)"
+xdotool mousemove $((x + 10)) $((y + 10)) click 1
+wait_for 15 panel_shown || fail "no panel"
+walk "the panel"
+stop
+echo "1 passed, 0 failed"
