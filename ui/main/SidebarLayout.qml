@@ -23,6 +23,7 @@ RowLayout {
     })
 
     Rectangle {
+        id: sidebar
         objectName: "sidebar"
         Layout.fillHeight: true
         Layout.preferredWidth: 180
@@ -30,7 +31,24 @@ RowLayout {
         Layout.maximumWidth: 240
         color: Theme.secondaryFill
 
+        // The row `by` places from `from`, selected and given the focus; the ends stay put.
+        function step(from: string, by: int) {
+            const order = "cepat lanjutan downloads aplikasi log pengaturan".split(" ")
+            let at = 0
+            for (let i = 0; i < order.length; ++i) {
+                if (order[i] === from)
+                    at = i
+            }
+            const next = order[Math.max(0, Math.min(order.length - 1, at + by))]
+            Model.paneKey = next
+            for (let i = 0; i < rows.children.length; ++i) {
+                if (rows.children[i].objectName === "row_" + next)
+                    rows.children[i].forceActiveFocus(Qt.TabFocusReason)
+            }
+        }
+
         ColumnLayout {
+            id: rows
             anchors.fill: parent
             anchors.margins: 10
             spacing: 2
@@ -40,22 +58,26 @@ RowLayout {
                 size: 24
             }
             SidebarRow {
+                onStepped: by => sidebar.step("cepat", by)
                 key: "cepat"; symbol: "sparkles"; label: Texts.bilingual("Cepat", "Quick")
                 badge: Model.visibleQuick.length
             }
             SidebarRow {
+                onStepped: by => sidebar.step("lanjutan", by)
                 key: "lanjutan"; symbol: "slider.horizontal.3"; label: Texts.bilingual("Lanjutan", "Advanced")
                 badge: Model.advItems.length
             }
             SidebarRow {
+                onStepped: by => sidebar.step("downloads", by)
                 key: "downloads"; symbol: "arrow.down.circle"; label: "Downloads"
                 badge: Model.downloads.length
             }
             SidebarRow {
+                onStepped: by => sidebar.step("aplikasi", by)
                 key: "aplikasi"; symbol: "square.grid.3x3"; label: "Applications"
                 badge: Model.apps.length
             }
-            SidebarRow { key: "log"; symbol: "list.bullet.rectangle"; label: "Log" }
+            SidebarRow { key: "log"; symbol: "list.bullet.rectangle"; label: "Log"; onStepped: by => sidebar.step("log", by) }
             Rectangle {
                 Layout.fillWidth: true
                 Layout.topMargin: 8
@@ -63,7 +85,10 @@ RowLayout {
                 implicitHeight: 1
                 color: Theme.primary(0.1)
             }
-            SidebarRow { key: "pengaturan"; symbol: "gearshape"; label: Texts.bilingual("Pengaturan", "Settings") }
+            SidebarRow {
+                key: "pengaturan"; symbol: "gearshape"; label: Texts.bilingual("Pengaturan", "Settings")
+                onStepped: by => sidebar.step("pengaturan", by)
+            }
             Item { Layout.fillHeight: true }
         }
     }

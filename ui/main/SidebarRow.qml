@@ -2,7 +2,8 @@ import QtQuick
 import QtQuick.Layouts
 import Ampa
 
-// One row of the sidebar: a symbol, a label and a count; selecting it shows its pane.
+// One row of the sidebar: a symbol, a label and a count; selecting it shows its pane. From the
+// keyboard the sidebar is one stop of the Tab chain, the selected row; the arrows move along it.
 Rectangle {
     id: row
     property string key
@@ -10,6 +11,16 @@ Rectangle {
     property string label
     property int badge: 0
     readonly property bool selected: Model.paneKey === key
+    // Up (-1) or Down (+1) was pressed on this row.
+    signal stepped(int by)
+
+    activeFocusOnTab: selected
+    Keys.onUpPressed: row.stepped(-1)
+    Keys.onDownPressed: row.stepped(1)
+    Accessible.role: Accessible.PageTab
+    Accessible.name: label
+    Accessible.selectable: true
+    Accessible.selected: selected
 
     objectName: "row_" + key
     Layout.fillWidth: true
@@ -17,6 +28,10 @@ Rectangle {
     radius: 6
     color: selected ? Theme.faded(Theme.accent, 0.18) : (hover.hovered ? Theme.primary(0.05) : "transparent")
 
+    FocusRing {
+        control: null
+        visible: row.activeFocus
+    }
     HoverHandler { id: hover }
     TapHandler { onTapped: Model.paneKey = row.key }
 

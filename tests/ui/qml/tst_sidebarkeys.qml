@@ -1,0 +1,43 @@
+import QtQuick
+import QtTest
+import Ampa
+
+TestCase {
+    id: testCase
+    name: "SidebarKeys"
+    width: 1000
+    height: 680
+    visible: true
+    when: windowShown
+
+    Component { id: sidebarLayout; SidebarLayout { width: 1000; height: 680 } }
+
+    function init() {
+        Model.loadDemo()
+        Model.paneKey = "cepat"
+    }
+
+    // The sidebar is one stop of the Tab chain, the selected row; Up and Down select the row
+    // above or below and keep the focus, marked, on it; the ends stay put.
+    function test_arrowsMoveAlongTheSidebar() {
+        const layout = createTemporaryObject(sidebarLayout, testCase)
+        waitForRendering(layout)
+        let focused = null
+        for (let step = 0; step < 10 && (!focused || focused.objectName !== "row_cepat"); ++step) {
+            keyClick(Qt.Key_Tab)
+            focused = testCase.Window.activeFocusItem
+        }
+        compare(focused.objectName, "row_cepat")
+        verify(findChild(focused, "focusRing").visible)
+        compare(focused.Accessible.name, "Quick")
+        keyClick(Qt.Key_Down)
+        compare(Model.paneKey, "lanjutan")
+        compare(testCase.Window.activeFocusItem.objectName, "row_lanjutan")
+        for (let i = 0; i < 8; ++i)
+            keyClick(Qt.Key_Down)
+        compare(Model.paneKey, "pengaturan")
+        keyClick(Qt.Key_Up)
+        compare(Model.paneKey, "log")
+        verify(!findChild(focused, "focusRing").visible)
+    }
+}
