@@ -83,6 +83,18 @@ tray_icon() {
     [ -n "$panel" ] && xwininfo -id "$panel" -tree | awk '/"Ampa"/ {print $1; exit}' | grep .
 }
 
+# Types the keys into the window again and again until the program ends: the window may take a
+# moment to be mapped and focused on a loaded machine. False when it never ends.
+keys_until_gone() {
+    local window=$1 program=$2
+    shift 2
+    for _ in $(seq 30); do
+        keys_to "$window" "$@" 2>/dev/null || true
+        wait_gone 1 running "$program" && return 0
+    done
+    return 1
+}
+
 # Focuses the window and types the keys, as a person at the keyboard would.
 keys_to() {
     local window=$1
@@ -97,7 +109,7 @@ xembed_host_up() { xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")';
 # trayer, an XEmbed tray host; started a second time if the first did not come up.
 start_xembed_host() {
     local attempt
-    for attempt in 1 2; do
+    for attempt in 1 2 3; do
         trayer --expand false --width 40 --widthtype pixel --height 24 >>"$home/trayer.log" 2>&1 &
         tray_host=$!
         wait_for 20 xembed_host_up && return 0

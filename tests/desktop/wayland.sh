@@ -25,18 +25,15 @@ wait_for 40 bash -c "$(declare -f items); items | grep -q \"'\"" || fail "no tra
 service=$(items | grep -o "'[^'/]*" | head -n 1 | tr -d "'")
 gdbus call --session --dest "$service" --object-path /StatusNotifierItem \
     --method org.kde.StatusNotifierItem.Activate 640 12 >/dev/null
-sleep 2
+sleep 1
 running $program || fail "Ampa ended under Wayland: $(cat "$home/ampa.log")"
 # The keys go to the surface the compositor focused: the window the icon opened.
-keys_to "$compositor" ctrl+q
-wait_gone 30 running $program || fail "the icon opened no window of Ampa's"
+keys_until_gone "$compositor" $program ctrl+q || fail "the icon opened no window of Ampa's"
 
 # Again at login, then from the menu: the second start shows the first one's window and ends.
 "$ampa" --login >"$home/ampa.log" 2>&1 &
 program=$!
 wait_for 40 bus_name_owned app.ampa.Ampa || fail "the start at login did not take its name"
 timeout 20 "$ampa" || fail "a second start did not end"
-sleep 2
-keys_to "$compositor" ctrl+q
-wait_gone 30 running $program || fail "the second start showed no window of Ampa's"
+keys_until_gone "$compositor" $program ctrl+q || fail "the second start showed no window of Ampa's"
 echo "1 passed, 0 failed"

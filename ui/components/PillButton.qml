@@ -15,6 +15,9 @@ Button {
     opacity: enabled ? 1 : 0.5
     scale: pressed && enabled ? 0.97 : 1
     hoverEnabled: true
+    // Return presses a focused button, as on the rest of the desktop (Space already does).
+    Keys.onReturnPressed: pill.clicked()
+    Keys.onEnterPressed: pill.clicked()
 
     contentItem: Row {
         spacing: 6

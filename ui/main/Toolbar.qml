@@ -17,6 +17,8 @@ Rectangle {
         ToolTip.visible: hovered
         ToolTip.text: help
         Accessible.name: help
+        Keys.onReturnPressed: tool.clicked()
+        Keys.onEnterPressed: tool.clicked()
         contentItem: Symbol {
             name: tool.symbol
             tint: tool.enabled ? (tool.checked ? Theme.accent : Theme.text) : Theme.secondaryText

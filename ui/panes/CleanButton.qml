@@ -15,6 +15,8 @@ Button {
     bottomPadding: 8
     opacity: enabled ? 1 : 0.5
     onClicked: Model.cleanQuick()
+    Keys.onReturnPressed: button.clicked()
+    Keys.onEnterPressed: button.clicked()
     readonly property string label: Model.busy
         ? Texts.bilingual("Membersihkan", "Cleaning")
         : Texts.bilingual("Bersihkan %1", "Clean %1").arg(Texts.fmt(Model.quickTotal))

@@ -3,13 +3,30 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Ampa
 
-// One large item as a tile: its icon, name and size; it rises under the pointer and offers the
-// item's buttons, and a context menu with the same two actions.
+// One large item as a tile: its icon, name and size; it rises under the pointer or the keyboard
+// focus and offers the item's buttons, and a context menu with the same two actions. From the
+// keyboard: Return shows it in its folder, Delete moves it to the Trash (asking first), the Menu
+// key or Shift+F10 opens the menu.
 Item {
     id: tile
     // { id, path, name, size, modified }
     property var item: ({})
-    readonly property bool hover: hoverHandler.hovered && enabled
+    readonly property bool hover: (hoverHandler.hovered || activeFocus) && enabled
+
+    objectName: "tile_" + (item.name || "")
+    activeFocusOnTab: true
+    Accessible.role: Accessible.ListItem
+    Accessible.name: (item.name || "") + ", " + Texts.fmt(item.size || 0)
+    Keys.onReturnPressed: Model.revealItem(tile.item.id)
+    Keys.onEnterPressed: Model.revealItem(tile.item.id)
+    Keys.onDeletePressed: Model.trashItem(tile.item.id)
+    Keys.onMenuPressed: menu.popup(tile, 0, tile.height)
+    Keys.onPressed: event => {
+        if (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier)) {
+            menu.popup(tile, 0, tile.height)
+            event.accepted = true
+        }
+    }
 
     enabled: !Model.busy
     implicitWidth: 150
@@ -30,6 +47,11 @@ Item {
         color: Theme.control
         border.width: 1
         border.color: Theme.primary(tile.hover ? 0.2 : 0.08)
+        FocusRing {
+            control: null
+            visible: tile.activeFocus
+            radius: 15
+        }
 
         ColumnLayout {
             id: content
@@ -70,6 +92,7 @@ Item {
     }
     Menu {
         id: menu
+        objectName: "tileMenu"
         MenuItem {
             text: Texts.bilingual("Tampilkan di folder", "Show in folder")
             onTriggered: Model.revealItem(tile.item.id)

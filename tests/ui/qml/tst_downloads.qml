@@ -55,4 +55,30 @@ TestCase {
         verify(findChild(panes.downloads, "emptyBox").visible)
         compare(findChild(panes.downloads, "countText").text, "0 largest items")
     }
+
+    // A tile from the keyboard: Tab reaches it, its buttons show with the focus ring, and the
+    // Menu key or Shift+F10 opens its menu.
+    function test_tileFromTheKeyboard_data() {
+        return [{ tag: "Menu key", key: Qt.Key_Menu, modifiers: Qt.NoModifier },
+                { tag: "Shift+F10", key: Qt.Key_F10, modifiers: Qt.ShiftModifier }]
+    }
+    function test_tileFromTheKeyboard(data) {
+        const panes = createTemporaryObject(bothPanes, testCase)
+        waitForRendering(panes)
+        let tile = null
+        for (let step = 0; step < 20 && !tile; ++step) {
+            keyClick(Qt.Key_Tab)
+            const focused = testCase.Window.activeFocusItem
+            if (focused && focused.objectName.startsWith("tile_"))
+                tile = focused
+        }
+        verify(tile !== null, "Tab never reached a tile")
+        verify(findChild(tile, "focusRing").visible)
+        verify(findChild(tile, "reveal").visible)
+        verify(tile.Accessible.name.indexOf(", ") > 0)
+        const menu = findChild(tile, "tileMenu")
+        keyClick(data.key, data.modifiers)
+        tryCompare(menu, "opened", true)
+        menu.close()
+    }
 }

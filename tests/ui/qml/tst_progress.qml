@@ -36,6 +36,19 @@ TestCase {
         verify(paintedWidth(item) >= 12, "painted " + paintedWidth(item) + " of 16 px")
     }
 
+    // Return presses the focused button.
+    function test_returnCleans() {
+        Model.loadDemo()
+        const button = createTemporaryObject(cleanButton, testCase)
+        button.forceActiveFocus(Qt.TabFocusReason)
+        let clicks = 0
+        button.clicked.connect(() => ++clicks)
+        keyClick(Qt.Key_Return)
+        compare(clicks, 1)
+        verify(Model.busy)
+        tryCompare(Model, "busy", false, 10000)
+    }
+
     function test_cleaningShowsItsProgress() {
         Model.loadDemo()
         const button = createTemporaryObject(cleanButton, testCase)
