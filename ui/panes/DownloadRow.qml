@@ -2,17 +2,36 @@ import QtQuick
 import QtQuick.Layouts
 import Ampa
 
-// One large item as a row: icon, name and date, the item's buttons on hover, and its size.
+// One large item as a row: icon, name and date, the item's buttons under the pointer or the
+// keyboard focus, and its size. From the keyboard: Return shows it in its folder, Delete moves it
+// to the Trash (asking first).
 Item {
     id: row
     // { id, path, name, size, modified }
     property var item: ({})
-    property bool hover: hoverHandler.hovered
+    property bool hover: hoverHandler.hovered || activeFocus
+
+    objectName: "downloadRow_" + (item.name || "")
+    activeFocusOnTab: true
+    Accessible.role: Accessible.ListItem
+    Accessible.name: (item.name || "") + ", " + Texts.fmt(item.size || 0)
+    Keys.onReturnPressed: Model.revealItem(row.item.id)
+    Keys.onEnterPressed: Model.revealItem(row.item.id)
+    Keys.onDeletePressed: Model.trashItem(row.item.id)
 
     implicitHeight: layout.implicitHeight + 16
     implicitWidth: layout.implicitWidth + 28
 
     HoverHandler { id: hoverHandler }
+    FocusRing {
+        control: null
+        visible: row.activeFocus
+        x: 0
+        y: 0
+        width: row.width
+        height: row.height
+        radius: 8
+    }
 
     RowLayout {
         id: layout

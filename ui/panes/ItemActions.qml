@@ -2,7 +2,8 @@ import QtQuick
 import QtQuick.Controls
 import Ampa
 
-// The two small buttons of a large item: show it in the file manager, move it to the Trash.
+// The two small buttons of a large item: show it in the file manager, move it to the Trash. They
+// show under the pointer; from the keyboard the item itself takes the focus and the same keys.
 Row {
     id: actions
     property string itemId
@@ -15,6 +16,7 @@ Row {
         ToolTip.visible: hovered
         ToolTip.text: Texts.bilingual("Tampilkan di folder", "Show in folder")
         Accessible.name: ToolTip.text
+        focusPolicy: Qt.NoFocus
         onClicked: Model.revealItem(actions.itemId)
         contentItem: Symbol { name: "magnifyingglass"; tint: Theme.secondaryText; size: 14 }
         background: FocusRing {}
@@ -26,6 +28,7 @@ Row {
         ToolTip.visible: hovered
         ToolTip.text: Texts.bilingual("Pindahkan ke Trash", "Move to Trash")
         Accessible.name: ToolTip.text
+        focusPolicy: Qt.NoFocus
         onClicked: Model.trashItem(actions.itemId)
         contentItem: Symbol { name: "trash"; tint: Theme.secondaryText; size: 14 }
         background: FocusRing {}

@@ -80,5 +80,26 @@ TestCase {
         keyClick(data.key, data.modifiers)
         tryCompare(menu, "opened", true)
         menu.close()
+        // The next Tab goes to the next item, not into buttons that hide with the focus.
+        tile.forceActiveFocus(Qt.TabFocusReason)
+        keyClick(Qt.Key_Tab)
+        verify(testCase.Window.activeFocusItem.objectName.startsWith("tile_"))
+        verify(testCase.Window.activeFocusItem !== tile)
+    }
+
+    function test_rowFromTheKeyboard() {
+        Settings.downloadsLayout = "list"
+        const panes = createTemporaryObject(bothPanes, testCase)
+        waitForRendering(panes)
+        let row = null
+        for (let step = 0; step < 20 && !row; ++step) {
+            keyClick(Qt.Key_Tab)
+            const focused = testCase.Window.activeFocusItem
+            if (focused && focused.objectName.startsWith("downloadRow_"))
+                row = focused
+        }
+        verify(row !== null, "Tab never reached a row")
+        verify(findChild(row, "focusRing").visible)
+        verify(findChild(row, "reveal").visible)
     }
 }
