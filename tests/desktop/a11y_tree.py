@@ -1,6 +1,7 @@
 """Walks the accessible tree of the running Ampa over the AT-SPI bus and prints every control a
-person can act on that a screen reader could not name. Exit status 1 when there is one, 2 when
-Ampa's window was not found."""
+person can act on that a screen reader could not name. Each argument is a text that some node's
+name must hold (what a screen reader must be able to read). Exit status 1 when a control has no
+name or an expected text is missing, 2 when Ampa's window was not found."""
 
 import sys
 import time
@@ -26,13 +27,14 @@ def ampa():
     return None
 
 
-def walk(node, path, unnamed, seen):
+def walk(node, path, unnamed, seen, names):
     try:
         role = node.getRole()
         showing = node.getState().contains(pyatspi.STATE_SHOWING)
         name = (node.name or "").strip()
     except Exception:
         return
+    names.append(name)
     if role in INTERACTIVE and showing:
         seen.append(role)
         if not name:
@@ -40,7 +42,7 @@ def walk(node, path, unnamed, seen):
     for index in range(node.childCount):
         child = node.getChildAtIndex(index)
         if child is not None:
-            walk(child, f"{path}/{index}", unnamed, seen)
+            walk(child, f"{path}/{index}", unnamed, seen, names)
 
 
 def main():
@@ -48,12 +50,15 @@ def main():
     if app is None:
         print("no accessible application named Ampa")
         return 2
-    unnamed, seen = [], []
-    walk(app, "", unnamed, seen)
-    print(f"{len(seen)} controls, {len(unnamed)} without a name")
+    unnamed, seen, names = [], [], []
+    walk(app, "", unnamed, seen, names)
+    missing = [text for text in sys.argv[1:] if not any(text in name for name in names)]
+    print(f"{len(seen)} controls, {len(unnamed)} without a name, {len(missing)} texts missing")
     for line in unnamed:
         print("  " + line)
-    return 1 if unnamed or not seen else 0
+    for text in missing:
+        print(f"  nothing reads \"{text}\"")
+    return 1 if unnamed or missing or not seen else 0
 
 
 sys.exit(main())

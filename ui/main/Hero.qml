@@ -43,6 +43,12 @@ Rectangle {
             spacing: 4
             Text {
                 text: Texts.fmt(Model.free)
+                // Read out whole: the figure alone would not say what it counts.
+                Accessible.role: Accessible.StaticText
+                Accessible.name: Texts.bilingual("%1 kosong dari %2, %3% terpakai",
+                                         "%1 free of %2, %3% used")
+                                 .arg(Texts.fmt(Model.free)).arg(Texts.fmt(Model.total))
+                                 .arg(WindowRules.usedPercent(Model.usedFraction))
                 font.pixelSize: 40
                 font.bold: true
                 color: Model.isLow ? Theme.red : Theme.text

@@ -49,6 +49,11 @@ Rectangle {
                 }
                 RowLayout {
                     objectName: "target_" + targetRow.modelData.id
+                    Accessible.role: Accessible.ListItem
+                    Accessible.name: targetRow.modelData.name + ", "
+                                     + Texts.fmt(targetRow.modelData.size)
+                    Accessible.description: targetRow.modelData.status !== ""
+                                            ? targetRow.modelData.status : targetRow.modelData.note
                     Layout.fillWidth: true
                     Layout.margins: 12
                     Layout.leftMargin: 14
