@@ -38,12 +38,10 @@ Plan plan(const QSet<QString> &running)
             continue;
         }
         for (Engine::TargetFolder &folder : Engine::resolve(target)) {
-            if (folder.refused) {
+            if (auto refusal = folder.refusal()) {
                 plan.leftAlone.push_back(folder.path);
-                plan.statuses.insert(target.id, {Model::StatusKind::partlyFailed,
-                                                 {},
-                                                 Engine::Failure{Engine::Failure::Kind::refused, 0,
-                                                                 folder.path, *folder.refused}});
+                plan.statuses.insert(target.id,
+                                     {Model::StatusKind::partlyFailed, {}, std::move(refusal)});
             } else {
                 plan.folders.push_back(std::move(folder));
             }

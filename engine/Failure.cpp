@@ -3,6 +3,8 @@
 #include "Paths.h"
 #include "Text.h"
 
+#include <QMetaEnum>
+
 #include <cerrno>
 #include <cstring>
 
@@ -48,25 +50,7 @@ QString Failure::text() const
 
 QString Failure::kindName() const
 {
-    switch (kind) {
-    case Kind::failed:
-        return QStringLiteral("failed");
-    case Kind::notAllowed:
-        return QStringLiteral("notAllowed");
-    case Kind::mountPoint:
-        return QStringLiteral("mountPoint");
-    case Kind::otherMount:
-        return QStringLiteral("otherMount");
-    case Kind::notAFolder:
-        return QStringLiteral("notAFolder");
-    case Kind::moved:
-        return QStringLiteral("moved");
-    case Kind::stopped:
-        return QStringLiteral("stopped");
-    case Kind::refused:
-        return QStringLiteral("refused");
-    }
-    return QStringLiteral("failed");
+    return QString::fromLatin1(QMetaEnum::fromType<Kind>().valueToKey(int(kind)));
 }
 
 QString mountPointText()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <filesystem>
@@ -9,6 +10,9 @@ namespace Engine {
 // Why something was not done, as data: the kind decides (an exit status, a symbol), the text is
 // made where it is shown, in the language of that moment.
 struct Failure {
+    Q_GADGET
+
+public:
     enum class Kind {
         failed,     // the system refused, for the reason its error number gives
         notAllowed, // no permission (EACCES, EPERM, EROFS)
@@ -19,6 +23,7 @@ struct Failure {
         stopped,    // the program was quitting
         refused,    // the clean does not go there (`reason` says why)
     };
+    Q_ENUM(Kind)
 
     Kind kind = Kind::failed;
     int code = 0; // the system's error number, when it gave one

@@ -153,7 +153,7 @@ CleanResult clean(const CacheTarget &target, const std::optional<std::vector<fs:
         if (only && std::find(only->begin(), only->end(), folder.path) == only->end())
             continue;
         if (folder.refused) {
-            result.failure = Failure{Failure::Kind::refused, 0, folder.path, *folder.refused};
+            result.failure = folder.refusal();
             qCInfo(lcEngine, "%s: left alone: %s", folder.path.c_str(),
                    qPrintable(*folder.refused));
             continue;

@@ -25,6 +25,14 @@ struct TargetFolder {
     // Left alone, and why: a mount point, a link that leads somewhere the clean does not go, a
     // path outside the folders the clean works in.
     std::optional<QString> refused;
+
+    // The refusal as a failure of the clean, for whoever reports it.
+    std::optional<Failure> refusal() const
+    {
+        if (!refused)
+            return std::nullopt;
+        return Failure{Failure::Kind::refused, 0, path, *refused};
+    }
 };
 
 // What the target resolves to now, in catalogue order (its old releases for the codex target);

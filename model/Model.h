@@ -75,6 +75,7 @@ public:
     // Why a target of the quick clean was skipped or partly left, as data; `text()` in the
     // language of the moment.
     enum class StatusKind { skipped, partlyFailed };
+    Q_ENUM(StatusKind)
     struct TargetStatus {
         StatusKind kind = StatusKind::skipped;
         QString app;                            // skipped: the application that is open

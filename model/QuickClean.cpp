@@ -7,6 +7,8 @@
 #include "TargetCleaning.h"
 #include "Text.h"
 
+#include <QMetaEnum>
+
 namespace {
 
 struct QuickCleanResult {
@@ -62,7 +64,7 @@ QString Model::TargetStatus::text() const
 
 QString Model::kindName(StatusKind kind)
 {
-    return kind == StatusKind::skipped ? QStringLiteral("skipped") : QStringLiteral("partlyFailed");
+    return QString::fromLatin1(QMetaEnum::fromType<StatusKind>().valueToKey(int(kind)));
 }
 
 void Model::cleanQuick()

@@ -119,20 +119,23 @@ AppShell::AppShell(bool launchedAtLogin)
     connect(&settings, &Settings::languageChanged, this, &AppShell::nameTrayMenu);
     connect(&model, &Model::busyChanged, this, &AppShell::updateTray);
     connect(&lowSpaceNotice, &LowSpaceNotice::openRequested, this, [this] { openMain(); });
+    hostPresent = TrayHost::present();
     updateTray();
     // A tray host may start after Ampa (or restart): no signal says so, a glance every two
     // seconds does.
     trayWatch.setInterval(2000);
     connect(&trayWatch, &QTimer::timeout, this, [this] {
-        if (TrayHost::present() != (tray != nullptr))
+        if (const bool present = TrayHost::present(); present != hostPresent) {
+            hostPresent = present;
             updateTray();
+        }
     });
     trayWatch.start();
 
     const bool showMenuBar = settings.showMenuBar();
-    if (launchedAtLogin && showMenuBar && !TrayHost::present())
+    if (launchedAtLogin && showMenuBar && !hostPresent)
         waitForTrayThenDecide(trayWaitSeconds);
-    else if (LifeCycle::showWindowAtLaunch(launchedAtLogin, showMenuBar, TrayHost::present()))
+    else if (LifeCycle::showWindowAtLaunch(launchedAtLogin, showMenuBar, hostPresent))
         openMain();
 
     if (const QString folder = qEnvironmentVariable("AMPA_SCREENSHOTS"); !folder.isEmpty())
@@ -169,10 +172,8 @@ void AppShell::setUpLoginOnFirstRun()
 
 void AppShell::waitForTrayThenDecide(int attemptsLeft)
 {
-    if (TrayHost::present()) {
-        updateTray();
-        return;
-    }
+    if (hostPresent)
+        return; // the tray watch has shown the icon
     if (attemptsLeft == 0) {
         openMain(); // no tray came: the window is the only way to reach Ampa
         return;
@@ -183,8 +184,7 @@ void AppShell::waitForTrayThenDecide(int attemptsLeft)
 
 void AppShell::updateTray()
 {
-    const bool shown =
-        LifeCycle::trayIconShown(Settings::instance().showMenuBar(), TrayHost::present());
+    const bool shown = LifeCycle::trayIconShown(Settings::instance().showMenuBar(), hostPresent);
     if (!shown) {
         tray.reset();
         trayMenu.reset();

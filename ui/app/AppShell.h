@@ -57,5 +57,6 @@ private:
     QAction *quitAction = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray;
     QTimer trayWatch;
+    bool hostPresent = false; // a tray host, as the tray watch last saw it
     LowSpaceNotice lowSpaceNotice;
 };
