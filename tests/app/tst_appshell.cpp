@@ -112,6 +112,22 @@ private slots:
         shell.openMain("pengaturan");
         QCOMPARE(ModelSingleton::instance->paneKey(), "pengaturan");
     }
+
+    // The single page has its own fixed width; the size the user gave the sidebar layout comes
+    // back with it.
+    void windowSizeAcrossLayouts()
+    {
+        Settings::instance().setViewMode("sidebar");
+        AppShell shell(false);
+        QQuickWindow *main = window("main");
+        main->resize(1200, 760);
+        // Taken in once the window system has answered.
+        QTRY_COMPARE(main->property("sidebarSize").toSizeF(), QSizeF(1200, 760));
+        Settings::instance().setViewMode("halaman");
+        QTRY_COMPARE(main->width(), 760);
+        Settings::instance().setViewMode("sidebar");
+        QTRY_COMPARE(main->size(), QSize(1200, 760));
+    }
 };
 
 int main(int argc, char **argv)

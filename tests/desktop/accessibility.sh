@@ -38,17 +38,19 @@ mkdir -p "$XDG_CONFIG_HOME/Ampa"
 start_xembed_host
 for pane in cepat lanjutan downloads aplikasi; do
     start_on $pane sidebar
-    # The figures are read too: the free space with what it counts, each cache with its size.
-    if [ $pane = cepat ]; then
-        walk "the $pane pane" " free of " "Cache npm, "
-    else
-        walk "the $pane pane"
-    fi
+    # The figures are read too: the free space with what it counts, each cache with its size,
+    # each advanced item with its size and note, each file with its size.
+    case $pane in
+    cepat) walk "the $pane pane" " free of " "Cache npm, " ;;
+    lanjutan) walk "the $pane pane" "Media WhatsApp" "30.8 GB" ;;
+    downloads) walk "the $pane pane" "Meeting recording.mp4, 381 MB" ;;
+    *) walk "the $pane pane" ;;
+    esac
     stop
 done
 
 start_on cepat halaman
-walk "the single page" " free of "
+walk "the single page" " free of " "Media WhatsApp" "30.8 GB"
 keys_to "$(main_window)" ctrl+comma
 walk "the settings sheet" "Language / Bahasa"
 keys_to "$(main_window)" Escape

@@ -1,9 +1,12 @@
 # The tray icon follows its host: a host that starts late gets the icon, the icon opens the panel
-# beside it inside the screen, and closing the window keeps the program only while the icon is
-# really shown. The keyboard closes and quits.
+# beside it inside the screen and keeps it there as it grows, and closing the window keeps the
+# program only while the icon is really shown. The keyboard closes and quits.
 set -euo pipefail
 ampa=$1
 source "$(dirname "$0")/lib.sh"
+# The demo's figures: its clean removes nothing and reports at once.
+mkdir -p "$XDG_CONFIG_HOME/Ampa"
+printf '[General]\ndemo=true\ndidSetupLogin=true\n' >"$XDG_CONFIG_HOME/Ampa/Ampa.conf"
 
 "$ampa" &
 program=$!
@@ -24,8 +27,18 @@ wait_for 15 panel_shown || fail "a click on the icon opened no panel"
 geometry_of "$(panel_window)"
 [ "$x" -ge 0 ] && [ $((x + width)) -le 1280 ] && [ "$y" -ge 0 ] && [ $((y + height)) -le 800 ] \
     || fail "the panel lies outside the screen: ${width}x${height}+${x}+${y}"
-gap=$((icon_y - y - height))
-[ "$gap" -ge 0 ] && [ "$gap" -lt 40 ] || fail "the panel is not beside the icon (gap $gap)"
+panel_grown() { geometry_of "$(panel_window)" && [ "$height" -gt "$before" ]; }
+panel_beside_icon() {
+    geometry_of "$(panel_window)"
+    gap=$((icon_y - y - height))
+    [ "$gap" -ge 0 ] && [ "$gap" -lt 40 ]
+}
+panel_beside_icon || fail "the panel is not beside the icon (gap $gap)"
+# The clean's result makes the panel taller: it grows away from its icon, not over it.
+before=$height
+keys_to "$(panel_window)" Tab Tab Return # past the restart card to the clean button
+wait_for 15 panel_grown || fail "the clean's result did not show in the panel"
+wait_for 5 panel_beside_icon || fail "the grown panel covers its icon (gap $gap)"
 keys_to "$(panel_window)" Escape
 wait_gone 15 panel_shown || fail "Escape did not close the panel"
 

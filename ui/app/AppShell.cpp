@@ -112,6 +112,12 @@ AppShell::AppShell(bool launchedAtLogin)
                     if (state != Qt::ApplicationActive)
                         panelWindow->hide();
                 });
+        // The panel's height follows its content, laid out again only once it shows (or when a
+        // result appears in it): placed by its old height, it would cover its own icon.
+        connect(panelWindow, &QWindow::heightChanged, this, [this] {
+            if (panelWindow->isVisible())
+                placePanel();
+        });
         connect(panelWindow, SIGNAL(openRequested(QString)), this, SLOT(openFromPanel(QString)));
         connect(panelWindow, SIGNAL(quitRequested()), qApp, SLOT(quit()));
     }
@@ -237,19 +243,26 @@ void AppShell::togglePanel()
     if (panelHidden.isValid() && panelHidden.elapsed() < 300)
         return;
     // Beside the icon where the tray tells where it is (XEmbed), else beside the pointer (a
-    // StatusNotifierItem host keeps that to itself); inside the screen either way.
+    // StatusNotifierItem host keeps that to itself).
     const QRect icon = tray ? tray->geometry() : QRect();
-    const QRect anchor = icon.isValid() ? icon : QRect(QCursor::pos(), QSize(1, 1));
-    QScreen *screen = QGuiApplication::screenAt(anchor.center());
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
-    const QSize size(panelWindow->width(), panelWindow->height());
-    const int x = std::clamp(anchor.center().x() - size.width() / 2, area.left(),
-                             area.right() - size.width());
-    const int y = anchor.center().y() > area.center().y() ? anchor.top() - size.height() - 8
-                                                          : anchor.bottom() + 8;
-    panelWindow->setPosition(x, std::clamp(y, area.top(), area.bottom() - size.height()));
+    panelAnchor = icon.isValid() ? icon : QRect(QCursor::pos(), QSize(1, 1));
+    placePanel();
     panelWindow->show();
     panelWindow->requestActivate();
+}
+
+void AppShell::placePanel()
+{
+    // Inside the screen, above an icon in the lower half and below one in the upper half.
+    QScreen *screen = QGuiApplication::screenAt(panelAnchor.center());
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    const QSize size(panelWindow->width(), panelWindow->height());
+    const int x = std::clamp(panelAnchor.center().x() - size.width() / 2, area.left(),
+                             area.right() - size.width());
+    const int y = panelAnchor.center().y() > area.center().y()
+                      ? panelAnchor.top() - size.height() - 8
+                      : panelAnchor.bottom() + 8;
+    panelWindow->setPosition(x, std::clamp(y, area.top(), area.bottom() - size.height()));
 }
 
 void AppShell::openMain(const QString &pane)

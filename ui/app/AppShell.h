@@ -41,6 +41,7 @@ private:
     void updateTray();
     void nameTrayMenu();
     void togglePanel();
+    void placePanel();
     void setUpLoginOnFirstRun();
     void waitForTrayThenDecide(int attemptsLeft);
     void takeScreenshots(const QString &folder);
@@ -52,6 +53,7 @@ private:
     // A click on the tray icon first takes focus from the panel, which hides itself: that click
     // meant "close", not "open again".
     QElapsedTimer panelHidden;
+    QRect panelAnchor; // what the shown panel sits beside: the tray icon, or the pointer
     std::unique_ptr<QMenu> trayMenu;
     QAction *openAction = nullptr; // owned by the menu
     QAction *quitAction = nullptr;

@@ -12,8 +12,13 @@ Item {
     implicitWidth: size
     implicitHeight: size
 
+    // At its own size in the middle of whatever room a control's padding leaves: stretched to
+    // that room it came out squeezed or oval.
     Image {
-        anchors.fill: parent
+        objectName: "drawing"
+        anchors.centerIn: parent
+        width: symbol.size
+        height: symbol.size
         sourceSize.width: Math.ceil(symbol.size * 2)
         sourceSize.height: Math.ceil(symbol.size * 2)
         smooth: true

@@ -15,6 +15,13 @@ QString Texts::fmt(double bytes) const
     return ::fmt(static_cast<qint64>(bytes));
 }
 
+QString Texts::withSize(const QString &name, const QVariant &size) const
+{
+    bool measured = false;
+    const double bytes = size.toDouble(&measured);
+    return measured ? name + QStringLiteral(", ") + fmt(bytes) : name;
+}
+
 QString Texts::uptimeText(double seconds) const
 {
     return ::uptimeText(seconds);

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QStringList>
+#include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
 // The pair picker, the size and uptime texts and the activity log, for the views. Every text is
@@ -17,6 +18,9 @@ public:
 
     Q_INVOKABLE QString bilingual(const QString &indonesian, const QString &english) const;
     Q_INVOKABLE QString fmt(double bytes) const;
+    // An item as a screen reader reads it: its name and, once measured, its size
+    // ("Cache npm, 1.3 GB").
+    Q_INVOKABLE QString withSize(const QString &name, const QVariant &size) const;
     Q_INVOKABLE QString uptimeText(double seconds) const;
     // An abbreviated date without time, in the interface language ("6 Des 2026", "Dec 6, 2026").
     Q_INVOKABLE QString shortDate(const QDateTime &date) const;

@@ -8,6 +8,9 @@ Rectangle {
     // { id, symbol, title, size, note, button, enabled, prominent }
     property var item: ({})
     objectName: "advCard_" + (item.id || "")
+    Accessible.role: Accessible.ListItem
+    Accessible.name: Texts.withSize(item.title || "", item.size)
+    Accessible.description: item.note || ""
 
     implicitHeight: column.implicitHeight + 32
     radius: 12

@@ -52,6 +52,8 @@ Themed {
             border.color: Theme.primary(0.15)
         }
         contentItem: ColumnLayout {
+            // What a popup holds keeps the palette it was made with: follow the view's scheme.
+            palette: view.palette
             spacing: 0
             SettingsView {
                 Layout.fillWidth: true

@@ -5,6 +5,7 @@ import Ampa
 
 // The window's toolbar: layout, light or dark, scan again, settings.
 Rectangle {
+    id: bar
     implicitHeight: 44
     color: Theme.window
 
@@ -59,28 +60,45 @@ Rectangle {
             }
         }
         ToolIcon {
+            id: appearanceButton
             objectName: "appearanceMenu"
             symbol: "circle.lefthalf.filled"
             help: Texts.bilingual("Mode terang atau gelap", "Light or dark mode")
-            onClicked: modeMenu.popup()
+            readonly property Menu menu: modeMenu
+            readonly property var modes: [
+                { value: "sistem", scheme: "", label: Texts.bilingual("Ikuti sistem", "Match system"), symbol: "circle.lefthalf.filled" },
+                { value: "terang", scheme: "light", label: Texts.bilingual("Terang", "Light"), symbol: "sun.max" },
+                { value: "gelap", scheme: "dark", label: Texts.bilingual("Gelap", "Dark"), symbol: "moon" }]
+            // Below the button, with the chosen mode under the keyboard's focus.
+            onClicked: {
+                modeMenu.currentIndex = modes.findIndex(mode => mode.scheme === Theme.chosen)
+                modeMenu.popup(0, height + 4)
+            }
             Menu {
                 id: modeMenu
+                // A popup and its items keep the palette they were made with: follow the scheme.
+                palette: bar.palette
                 title: "Mode"
                 Repeater {
-                    model: [{ value: "sistem", label: Texts.bilingual("Ikuti sistem", "Match system"), symbol: "circle.lefthalf.filled" },
-                            { value: "terang", label: Texts.bilingual("Terang", "Light"), symbol: "sun.max" },
-                            { value: "gelap", label: Texts.bilingual("Gelap", "Dark"), symbol: "moon" }]
+                    model: appearanceButton.modes
                     delegate: MenuItem {
                         id: modeItem
                         required property var modelData
+                        palette: modeItem.menu.palette
                         text: modeItem.modelData.label
                         icon.source: Icons.source(modeItem.modelData.symbol, Theme.text)
-                        readonly property bool current: (Settings.appearance === "terang"
-                                                         || Settings.appearance === "gelap"
-                                                         ? Settings.appearance : "sistem")
-                                                        === modeItem.modelData.value
+                        readonly property bool current: Theme.chosen === modeItem.modelData.scheme
+                        // One choice of three: a tick beside the chosen one, not check boxes.
                         checkable: true
                         checked: current
+                        indicator: Symbol {
+                            x: modeItem.leftPadding
+                            y: (modeItem.height - height) / 2
+                            name: "checkmark"
+                            tint: modeItem.highlighted ? palette.highlightedText : Theme.text
+                            size: 14
+                            opacity: modeItem.checked ? 1 : 0
+                        }
                         onTriggered: {
                             Settings.appearance = modeItem.modelData.value
                             // A click toggles the item itself: tie it to the setting again.

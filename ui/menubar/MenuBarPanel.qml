@@ -99,6 +99,9 @@ Themed {
                 id: advRow
                 required property int index
                 readonly property var modelData: Model.advItems[index]
+                Accessible.role: Accessible.ListItem
+                Accessible.name: Texts.withSize(advRow.modelData.title, advRow.modelData.size)
+                Accessible.description: advRow.modelData.note
                 Layout.fillWidth: true
                 spacing: 10
                 HoverHandler { id: rowHover }

@@ -53,6 +53,10 @@ Themed {
                             color: Theme.primary(0.08)
                         }
                         RowLayout {
+                            Accessible.role: Accessible.ListItem
+                            Accessible.name: Texts.withSize(advRow.modelData.title,
+                                                            advRow.modelData.size)
+                            Accessible.description: advRow.modelData.note
                             Layout.fillWidth: true
                             Layout.margins: 12
                             Layout.leftMargin: 14

@@ -1,10 +1,11 @@
 import QtQuick
 import QtQuick.Layouts
 import Ampa
+import "ItemFocus.js" as ItemFocus
 
 // One large item as a row: icon, name and date, the item's buttons under the pointer or the
 // keyboard focus, and its size. From the keyboard: Return shows it in its folder, Delete moves it
-// to the Trash (asking first).
+// to the Trash (asking first), Up and Down go to the rows around it.
 Item {
     id: row
     // { id, path, name, size, modified }
@@ -14,10 +15,12 @@ Item {
     objectName: "downloadRow_" + (item.name || "")
     activeFocusOnTab: true
     Accessible.role: Accessible.ListItem
-    Accessible.name: (item.name || "") + ", " + Texts.fmt(item.size || 0)
+    Accessible.name: Texts.withSize(item.name || "", item.size)
     Keys.onReturnPressed: Model.revealItem(row.item.id)
     Keys.onEnterPressed: Model.revealItem(row.item.id)
     Keys.onDeletePressed: Model.trashItem(row.item.id)
+    Keys.onUpPressed: ItemFocus.move(row, false, "downloadRow_", false)
+    Keys.onDownPressed: ItemFocus.move(row, true, "downloadRow_", false)
 
     implicitHeight: layout.implicitHeight + 16
     implicitWidth: layout.implicitWidth + 28

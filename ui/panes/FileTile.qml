@@ -2,11 +2,12 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Ampa
+import "ItemFocus.js" as ItemFocus
 
 // One large item as a tile: its icon, name and size; it rises under the pointer or the keyboard
 // focus and offers the item's buttons, and a context menu with the same two actions. From the
 // keyboard: Return shows it in its folder, Delete moves it to the Trash (asking first), the Menu
-// key or Shift+F10 opens the menu.
+// key or Shift+F10 opens the menu, the arrows go to the tiles around it.
 Item {
     id: tile
     // { id, path, name, size, modified }
@@ -16,10 +17,14 @@ Item {
     objectName: "tile_" + (item.name || "")
     activeFocusOnTab: true
     Accessible.role: Accessible.ListItem
-    Accessible.name: (item.name || "") + ", " + Texts.fmt(item.size || 0)
+    Accessible.name: Texts.withSize(item.name || "", item.size)
     Keys.onReturnPressed: Model.revealItem(tile.item.id)
     Keys.onEnterPressed: Model.revealItem(tile.item.id)
     Keys.onDeletePressed: Model.trashItem(tile.item.id)
+    Keys.onLeftPressed: ItemFocus.move(tile, false, "tile_", false)
+    Keys.onRightPressed: ItemFocus.move(tile, true, "tile_", false)
+    Keys.onUpPressed: ItemFocus.move(tile, false, "tile_", true)
+    Keys.onDownPressed: ItemFocus.move(tile, true, "tile_", true)
     Keys.onMenuPressed: menu.popup(tile, 0, tile.height)
     Keys.onPressed: event => {
         if (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier)) {
@@ -93,11 +98,15 @@ Item {
     Menu {
         id: menu
         objectName: "tileMenu"
+        // A popup and its items keep the palette they were made with: follow the scheme.
+        palette: tile.palette
         MenuItem {
+            palette: menu.palette
             text: Texts.bilingual("Tampilkan di folder", "Show in folder")
             onTriggered: Model.revealItem(tile.item.id)
         }
         MenuItem {
+            palette: menu.palette
             text: Texts.bilingual("Pindahkan ke Trash", "Move to Trash")
             onTriggered: Model.trashItem(tile.item.id)
         }

@@ -46,6 +46,7 @@ Rectangle {
             flat: true
             implicitWidth: 22
             implicitHeight: 22
+            padding: 5 // the × keeps its 12 px
             onClicked: Model.clearResult()
             Accessible.name: Texts.bilingual("Tutup pesan", "Dismiss")
             contentItem: Symbol {

@@ -50,8 +50,8 @@ Rectangle {
                 RowLayout {
                     objectName: "target_" + targetRow.modelData.id
                     Accessible.role: Accessible.ListItem
-                    Accessible.name: targetRow.modelData.name + ", "
-                                     + Texts.fmt(targetRow.modelData.size)
+                    Accessible.name: Texts.withSize(targetRow.modelData.name,
+                                                    targetRow.modelData.size)
                     Accessible.description: targetRow.modelData.status !== ""
                                             ? targetRow.modelData.status : targetRow.modelData.note
                     Layout.fillWidth: true

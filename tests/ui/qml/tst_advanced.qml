@@ -37,5 +37,10 @@ TestCase {
         verify(findChild(pane, "advButton_trash") !== null)
         const tray = createTemporaryObject(panel, testCase)
         compare(findChild(tray, "panelAdvItems").count, 5)
+        // A screen reader reads each row's title with its size once measured, and its note.
+        const row = findChild(pane, "advButton_whatsapp").parent
+        compare(row.Accessible.name, "Media WhatsApp, 30.8 GB")
+        verify(row.Accessible.description.length > 0)
+        compare(findChild(pane, "advButton_mau").parent.Accessible.name, "Microsoft AutoUpdate")
     }
 }

@@ -101,5 +101,31 @@ TestCase {
         verify(row !== null, "Tab never reached a row")
         verify(findChild(row, "focusRing").visible)
         verify(findChild(row, "reveal").visible)
+        keyClick(Qt.Key_Down)
+        const below = testCase.Window.activeFocusItem
+        verify(below !== row && below.objectName.startsWith("downloadRow_"))
+        keyClick(Qt.Key_Up)
+        compare(testCase.Window.activeFocusItem, row)
+    }
+
+    // Arrows go from tile to tile: along a row, and by a row up and down; the ends stay put.
+    function test_arrowsMoveAmongTiles() {
+        const panes = createTemporaryObject(bothPanes, testCase)
+        waitForRendering(panes)
+        const grid = findChild(panes.downloads, "tiles")
+        verify(grid.columns > 1 && grid.columns < 6, grid.columns + " columns")
+        const tiles = Array.from(grid.children).filter(child => child.objectName.startsWith("tile_"))
+        tiles[0].forceActiveFocus(Qt.TabFocusReason)
+        const focused = () => testCase.Window.activeFocusItem
+        keyClick(Qt.Key_Left)
+        compare(focused(), tiles[0])
+        keyClick(Qt.Key_Right)
+        compare(focused(), tiles[1])
+        keyClick(Qt.Key_Down)
+        compare(focused(), tiles[1 + grid.columns])
+        keyClick(Qt.Key_Up)
+        compare(focused(), tiles[1])
+        keyClick(Qt.Key_Up)
+        compare(focused(), tiles[1])
     }
 }

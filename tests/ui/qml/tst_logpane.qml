@@ -42,4 +42,26 @@ TestCase {
                 verify(text[i - 1] === " ", "broken inside a word at " + i + ": " + text.substring(i - 8, i + 8))
         }
     }
+
+    // A long log reads from the keyboard: Tab gives it the focus, the keys scroll it.
+    function test_scrollsFromTheKeyboard() {
+        for (let i = 0; i < 60; ++i)
+            Model.logForTest("cepat: dibebaskan " + i + " MB")
+        const pane = createTemporaryObject(logPane, testCase)
+        waitForRendering(pane)
+        keyClick(Qt.Key_Tab)
+        const scroll = findChild(pane, "logScroll")
+        verify(scroll.activeFocus)
+        const flick = scroll.contentItem
+        const end = scroll.contentHeight - flick.height
+        verify(end > 0)
+        keyClick(Qt.Key_Down)
+        compare(flick.contentY, 40)
+        keyClick(Qt.Key_PageDown)
+        verify(flick.contentY > 300, flick.contentY)
+        keyClick(Qt.Key_End)
+        compare(flick.contentY, end)
+        keyClick(Qt.Key_Home)
+        compare(flick.contentY, 0)
+    }
 }

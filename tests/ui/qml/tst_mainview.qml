@@ -95,4 +95,27 @@ TestCase {
         Model.setSpaceForTest(0, 1000)
         compare(findChild(view, "usedPercent").text, "100%")
     }
+
+    // Popups made in one scheme take the other when it changes: the sheet, its Done button and
+    // the appearance menu were left light in the dark.
+    function test_popupsFollowTheScheme() {
+        Settings.appearance = "terang"
+        Settings.viewMode = "halaman"
+        const view = createTemporaryObject(mainView, testCase)
+        Model.showSettingsPage()
+        const sheet = findChild(view, "settingsSheet")
+        tryVerify(() => sheet.visible)
+        keyClick(Qt.Key_Escape)
+        const menu = findChild(view, "appearanceMenu").menu
+        menu.open()
+        tryVerify(() => menu.opened)
+        menu.close()
+        Settings.appearance = "gelap"
+        compare(Theme.window, "#1f1f21")
+        for (const popup of [sheet, menu])
+            compare(popup.palette.window, Theme.window)
+        compare(findChild(view, "sheetDone").palette.button, Theme.control)
+        compare(menu.itemAt(2).palette.windowText, Theme.text)
+        Settings.appearance = "sistem"
+    }
 }

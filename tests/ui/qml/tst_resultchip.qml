@@ -36,6 +36,10 @@ TestCase {
         verify(quickDismiss.parent.parent.visible)
         verify(advancedDismiss.parent.parent.visible)
         waitForRendering(panes)
+        // The × at its full size, not squeezed by the button's padding into a blob.
+        const cross = findChild(quickDismiss, "drawing")
+        compare(cross.width, 12)
+        compare(cross.height, 12)
         mouseClick(advancedDismiss)
         compare(Model.result, "")
         verify(!quickDismiss.parent.parent.visible)
