@@ -114,6 +114,32 @@ qint64 flat(const fs::path &root, int files, qint64 maxFileBytes)
     return total;
 }
 
+qint64 chain(const fs::path &root, int levels)
+{
+    if (mkdir(root.c_str(), 0755) != 0)
+        return 0;
+    qint64 total = 0;
+    int level = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int i = 0; i < levels && level >= 0; ++i) {
+        const int file = openat(level, "file", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (file >= 0) {
+            posix_fallocate(file, 0, 4096);
+            struct stat st {};
+            fstat(file, &st);
+            total += static_cast<qint64>(st.st_blocks) * 512;
+            close(file);
+        }
+        mkdirat(level, "level", 0755);
+        const int next = openat(level, "level", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        close(level);
+        level = next;
+    }
+    if (level >= 0)
+        close(level);
+    sync();
+    return total;
+}
+
 void unlock(const fs::path &root)
 {
     chmod((root / "locked").c_str(), 0700);

@@ -24,6 +24,10 @@ qint64 nested(const std::filesystem::path &root, const Shape &shape);
 // One folder holding `files` files.
 qint64 flat(const std::filesystem::path &root, int files, qint64 maxFileBytes);
 
+// A chain of `levels` folders, each inside the one before and holding one small file, made
+// through descriptors so that it may be deeper than a path can be long. `root` must not exist.
+qint64 chain(const std::filesystem::path &root, int levels);
+
 // Unlocks what `nested` locked, so the tree can be copied and removed.
 void unlock(const std::filesystem::path &root);
 

@@ -4,6 +4,8 @@
 //
 //   ampa-bench [--quick] [FOLDER]   everything (FOLDER defaults to $TMPDIR/ampa-bench)
 //   ampa-bench walk PATH            one measuring walk: ms, bytes, peak and baseline memory (KiB)
+//                                   (--after-drop: first says "ready" and waits for a line)
+//   ampa-bench remove PATH          one removal: ms, bytes freed
 //   ampa-bench scan                 one scan of $HOME: ms to the sizes, ms to the end, peak KiB
 //   ampa-bench clean                one quick clean of $HOME: ms, peak KiB
 
@@ -97,7 +99,7 @@ QStringList child(const QStringList &arguments, const QProcessEnvironment &envir
     return QString::fromUtf8(process.readAllStandardOutput()).split(' ', Qt::SkipEmptyParts);
 }
 
-int walkCommand(const fs::path &path)
+int walkCommand(const fs::path &path, bool afterDrop)
 {
     // Fault in the code and start the workers once on an empty folder: the baseline is the
     // program ready to walk, and what follows is the walk's own memory.
@@ -107,12 +109,28 @@ int walkCommand(const fs::path &path)
     Engine::size(empty);
     fs::remove(empty);
     const long baseline = currentKiB();
+    if (afterDrop) {
+        // Ready: the caller empties the page cache and says when to go.
+        std::puts("ready");
+        std::fflush(stdout);
+        std::getchar();
+    }
     QElapsedTimer timer;
     timer.start();
     const qint64 bytes = Engine::size(path);
     std::printf("%.1f %lld %ld %ld\n", elapsedMs(timer), static_cast<long long>(bytes), peakKiB(),
                 baseline);
     return 0;
+}
+
+int removeCommand(const fs::path &path)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const Engine::RemovalResult result = Engine::removeItem(path);
+    std::printf("%.1f %lld%s\n", elapsedMs(timer), static_cast<long long>(result.freed),
+                result.failure ? qPrintable(" " + result.failure->text()) : "");
+    return result.failure ? 1 : 0;
 }
 
 int scanCommand()
@@ -193,17 +211,65 @@ bool compareWalks(const Tree &tree, int rounds)
     return agree;
 }
 
-// Engine's removal against rm -rf on identical trees, each going first once.
-void compareRemoval(const fs::path &base, const TreeGenerator::Shape &shape)
+// Empties the page cache, as after a restart; false when this process may not.
+bool dropPageCache()
+{
+    sync();
+    QFile control("/proc/sys/vm/drop_caches");
+    return control.open(QIODevice::WriteOnly) && control.write("3\n") == 2;
+}
+
+// The first scan after login reads the disk, not the page cache: the walks again, the cache
+// emptied before each. Ampa's figure is its walk's own time, in a child started before the cache
+// is emptied (the program is running when it scans); du and ncdu start with the cache empty.
+void compareColdWalks(const Tree &tree, int rounds)
+{
+    const std::string name = tree.name;
+    if (geteuid() != 0 || !dropPageCache()) {
+        std::printf("cold_%s: skipped (emptying the page cache needs root)\n", name.c_str());
+        return;
+    }
+    const QString path = QString::fromStdString(tree.path.native());
+    const bool haveNcdu = access("/usr/bin/ncdu", X_OK) == 0;
+    std::vector<double> ampa, du, ncdu;
+    for (int i = 0; i < rounds; ++i) {
+        QProcess walker;
+        walker.start(QCoreApplication::applicationFilePath(), {"--after-drop", "walk", path});
+        walker.waitForReadyRead(-1); // the child is up and waiting
+        walker.readLine();
+        dropPageCache();
+        walker.write("\n");
+        walker.waitForFinished(-1);
+        ampa.push_back(
+            QString::fromUtf8(walker.readAllStandardOutput()).section(' ', 0, 0).toDouble());
+        dropPageCache();
+        du.push_back(timeCommand("/usr/bin/du", {"-s", "-B1", "-l", "--", path}));
+        if (haveNcdu) {
+            dropPageCache();
+            ncdu.push_back(timeCommand("/usr/bin/ncdu", {"-0", "-o", "/dev/null", "--", path}));
+        }
+    }
+    line(("cold_size_" + name + "_ms").c_str(), median(ampa));
+    line(("cold_du_" + name + "_ms").c_str(), median(du));
+    line(("cold_size_vs_du_" + name).c_str(), median(du) / median(ampa), "x");
+    if (haveNcdu) {
+        line(("cold_ncdu_" + name + "_ms").c_str(), median(ncdu));
+        line(("cold_size_vs_ncdu_" + name).c_str(), median(ncdu) / median(ampa), "x");
+    }
+}
+
+// Engine's removal against rm -rf on identical trees made by `make`, each going first once.
+template<typename Make>
+void compareRemoval(const fs::path &base, const std::string &name, Make make)
 {
     std::vector<double> ampa, rm;
     for (int round = 0; round < 2; ++round) {
-        const fs::path a = base / "remove-a";
-        const fs::path b = base / "remove-b";
-        TreeGenerator::nested(a, shape);
-        TreeGenerator::nested(b, shape);
-        TreeGenerator::unlock(a);
-        TreeGenerator::unlock(b);
+        const fs::path a = base / ("remove-" + name + "-a");
+        const fs::path b = base / ("remove-" + name + "-b");
+        for (const fs::path &path : {a, b}) {
+            Engine::shell("/bin/rm", {"-rf", "--", QString::fromStdString(path.native())});
+            make(path);
+        }
         sync();
         auto timeAmpa = [&] {
             QElapsedTimer timer;
@@ -221,10 +287,14 @@ void compareRemoval(const fs::path &base, const TreeGenerator::Shape &shape)
             timeRm();
             timeAmpa();
         }
+        if (fs::exists(a)) {
+            std::fprintf(stderr, "ampa-bench: %s was not removed\n", a.c_str());
+            std::exit(1);
+        }
     }
-    line("clean_ms", median(ampa));
-    line("rm_rf_ms", median(rm));
-    line("clean_vs_rm", median(rm) / median(ampa), "x");
+    line(("remove_" + name + "_ms").c_str(), median(ampa));
+    line(("rm_rf_" + name + "_ms").c_str(), median(rm));
+    line(("remove_vs_rm_" + name).c_str(), median(rm) / median(ampa), "x");
 }
 
 // A home whose caches hold `files` files, for the whole scan.
@@ -349,8 +419,11 @@ int main(int argc, char **argv)
     parser.addVersionOption();
     const QCommandLineOption quickOption("quick", "A small run.");
     parser.addOption(quickOption);
+    const QCommandLineOption afterDropOption(
+        "after-drop", "With walk: says it is ready and waits for a line before it walks.");
+    parser.addOption(afterDropOption);
     parser.addPositionalArgument("folder", "Where the trees are generated ($TMPDIR/ampa-bench).",
-                                 "[FOLDER | walk PATH | scan | clean]");
+                                 "[FOLDER | walk PATH | remove PATH | scan | clean]");
     if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "ampa-bench: %s\n\n%s", qPrintable(parser.errorText()),
                      qPrintable(parser.helpText()));
@@ -362,7 +435,9 @@ int main(int argc, char **argv)
         parser.showVersion();
     const QStringList arguments = parser.positionalArguments();
     if (arguments.value(0) == QLatin1String("walk") && arguments.size() == 2)
-        return walkCommand(arguments[1].toStdString());
+        return walkCommand(arguments[1].toStdString(), parser.isSet(afterDropOption));
+    if (arguments.value(0) == QLatin1String("remove") && arguments.size() == 2)
+        return removeCommand(arguments[1].toStdString());
     if (arguments.value(0) == QLatin1String("scan") && arguments.size() == 1)
         return scanCommand();
     if (arguments.value(0) == QLatin1String("clean") && arguments.size() == 1)
@@ -394,7 +469,18 @@ int main(int argc, char **argv)
 
     bool agree = compareWalks(nested, 7);
     agree = compareWalks(flat, 7) && agree;
-    compareRemoval(base, shape);
+    compareColdWalks(nested, 3);
+    compareColdWalks(flat, 3);
+    compareRemoval(base, "nested", [&shape](const fs::path &path) {
+        TreeGenerator::nested(path, shape);
+        TreeGenerator::unlock(path);
+    });
+    compareRemoval(base, "huge_folder", [quick](const fs::path &path) {
+        TreeGenerator::flat(path, quick ? 50000 : 500000, 0);
+    });
+    compareRemoval(base, "deep_chain", [quick](const fs::path &path) {
+        TreeGenerator::chain(path, quick ? 2000 : 10000);
+    });
     compareScan(base, quick ? 10000 : 100000);
     if (!quick)
         compareScan(base, 1000000);

@@ -30,8 +30,10 @@ constexpr int pathFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr std::size_t maxOpenFolders = 48;
 // A folder that keeps filling while it is emptied is given up after this many passes.
 constexpr int maxPasses = 3;
-// How many entries go between two checks that the folder being emptied is still in place.
-constexpr int entriesPerCheck = 64;
+// How many entries go between two checks that the folder being emptied is still in place. A
+// check walks down from the root, so deeper in a tree the checks come further apart: the
+// removal's cost grows with the depth, not with its square.
+constexpr std::size_t entriesPerCheck = 64;
 
 bool isDotOrDotDot(const char *name)
 {
@@ -151,7 +153,7 @@ public:
             if (!entry) {
                 finishFrame();
             } else if (!isDotOrDotDot(entry->d_name) && !frame.kept.contains(entry->d_name)) {
-                if (++sinceCheck >= entriesPerCheck && !stillInPlace())
+                if (checkDue() && !stillInPlace())
                     continue; // stopped, or the folder went with everything in it
                 removeEntry(entry->d_name, entry->d_type);
             }
@@ -185,7 +187,7 @@ private:
     std::vector<Frame> frames;
     std::size_t openCount = 0;
     std::size_t shallowestOpen = 1; // no open frame between the root and this index
-    int sinceCheck = 0;
+    std::size_t sinceCheck = 0;
     bool aborted = false;
     bool rootGone = false;
 
@@ -279,6 +281,8 @@ private:
         }
         return fd;
     }
+
+    bool checkDue() { return ++sinceCheck >= std::max(entriesPerCheck, frames.size()); }
 
     // Whether the folder being emptied still lies where the walk found it: the root in its place,
     // and the folders down to this one reached from it without links. When it does not, the
@@ -435,13 +439,16 @@ private:
     // parent through ".." when it was closed, after making sure it is still the folder we left.
     void finishFrame()
     {
-        if (!stillInPlace())
+        if (checkDue() && !stillInPlace())
             return;
         Frame done = std::move(frames.back());
         frames.pop_back();
         shallowestOpen = std::min(shallowestOpen, std::max<std::size_t>(1, frames.size() - 1));
         Frame &parent = frames.back();
-        const bool reachable = parent.fd >= 0 || reopenParent(done, parent);
+        // Between two checks from the root, the folder is at least still where it was in its
+        // parent: ".." leads back to the parent, or the parent's entry to the folder.
+        const bool reachable =
+            parent.fd >= 0 ? stillInParent(done, parent) : reopenParent(done, parent);
         closeFrame(done);
         if (!reachable)
             return;
@@ -463,6 +470,16 @@ private:
         }
         fail(done.name, code);
         parent.kept.insert(done.name);
+    }
+
+    bool stillInParent(const Frame &child, const Frame &parent)
+    {
+        const std::optional<FolderIdentity> here = identifyAt(parent.fd, child.name.c_str());
+        if (here && here->sameFolder(child.id))
+            return true;
+        if (!removedMeanwhile(child.fd))
+            abort(child.name, Failure::Kind::moved);
+        return false;
     }
 
     bool reopenParent(const Frame &child, Frame &parent)

@@ -5,6 +5,7 @@
 #include "Paths.h"
 #include "Stop.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -46,6 +47,7 @@ struct Folder {
     Folder &operator=(const Folder &) = delete;
     const int fd;
     bool exhausted = false; // guarded by the walk's lock
+    int readers = 0;        // likewise
 };
 
 // A sub-folder found but not opened yet: its parent stays open until then, so the number of open
@@ -66,7 +68,11 @@ public:
 
     qint64 run()
     {
-        const unsigned helpers = std::max(1u, std::thread::hardware_concurrency()) - 1;
+        // More workers than cores: on a cold disk most of them wait for the device, and the
+        // more reads it has in hand the sooner they all come back (the first scan after login
+        // is cold). On a warm cache the extra ones cost next to nothing.
+        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        const unsigned helpers = std::clamp(4 * cores, 8u, 32u) - 1;
         std::vector<std::thread> threads;
         threads.reserve(helpers);
         for (unsigned i = 0; i < helpers; ++i)
@@ -87,8 +93,10 @@ private:
     int working = 0;
     qint64 total = 0;
 
-    // The next folder to read from: one being read, else a waiting one opened now. Null when
-    // the whole tree is done.
+    // The next folder to read from: an open one no one is reading, else a waiting one opened
+    // now, else one another worker is reading (a huge folder is read by all). Null when the
+    // whole tree is done. Folders of their own keep the workers' reads apart: a read from a cold
+    // disk waits for the device, and reads of one folder wait for each other.
     std::shared_ptr<Folder> next(std::unique_lock<std::mutex> &held)
     {
         for (;;) {
@@ -96,8 +104,10 @@ private:
                 wake.notify_all();
                 return nullptr;
             }
-            if (!active.empty())
-                return active.back();
+            for (auto it = active.rbegin(); it != active.rend(); ++it) {
+                if ((*it)->readers == 0)
+                    return *it;
+            }
             if (!pending.empty()) {
                 Pending item = std::move(pending.back());
                 pending.pop_back();
@@ -114,6 +124,8 @@ private:
                 }
                 continue;
             }
+            if (!active.empty())
+                return active.back();
             if (working == 0) {
                 wake.notify_all();
                 return nullptr;
@@ -147,6 +159,7 @@ private:
         std::unique_lock held(lock);
         while (std::shared_ptr<Folder> folder = next(held)) {
             ++working;
+            ++folder->readers;
             held.unlock();
             const long got = syscall(SYS_getdents64, folder->fd, buffer.data(), buffer.size());
             folders.clear();
@@ -169,6 +182,7 @@ private:
             }
             held.lock();
             --working;
+            --folder->readers;
             if (got <= 0 && !folder->exhausted) {
                 folder->exhausted = true;
                 std::erase(active, folder);
