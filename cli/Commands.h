@@ -21,6 +21,8 @@ inline constexpr int exitUsage = 2;
 int runStatus(const Options &options);
 int runClean(const Options &options);
 int runLog();
+// `arguments`: what follows "dev" ("", "clean ID…", "keep ID", "release ID").
+int runDev(const QStringList &arguments, const Options &options);
 
 // Runs the event loop until `done()` holds, telling the model's stage on standard error when
 // `showProgress` is set.

@@ -50,12 +50,16 @@ QString usage()
         "  status      ruang kosong, saran, cache, opsi lanjutan dan item terbesar\n"
         "  clean       pembersihan cepat: cache aplikasi yang terbuka dilewati\n"
         "  log         log aktivitas, yang terbaru dulu\n"
+        "  dev         cache pengembang: ukuran, mode, sedang berjalan, disimpan\n"
+        "  dev clean ID…   bersihkan cache pengembang seperti pemiliknya\n"
+        "  dev keep ID, dev release ID   simpan cache (tidak ditawarkan) atau lepaskan\n"
         "\n"
         "Opsi:\n"
-        "  --json      satu objek JSON, bukan teks (status, clean)\n"
+        "  --json      satu objek JSON, bukan teks (status, clean, dev)\n"
         "  --verbose   folder setiap cache (status)\n"
-        "  --yes       bersihkan tanpa bertanya (clean)\n"
-        "  --dry-run   tampilkan yang akan dihapus, tanpa menghapus (clean)\n"
+        "  --yes       bersihkan tanpa bertanya; untuk dev clean juga pilihan yang\n"
+        "              menghapus alat terpasang (clean, dev clean)\n"
+        "  --dry-run   tampilkan yang akan dihapus, tanpa menghapus (clean, dev clean)\n"
         "  -h, --help  bantuan ini\n"
         "  -v, --version  versi program\n",
         "Usage: ampa-cli <command> [options]\n"
@@ -64,12 +68,16 @@ QString usage()
         "  status      free space, hints, caches, advanced items and the largest items\n"
         "  clean       the quick clean: caches of apps that are open are skipped\n"
         "  log         the activity log, newest first\n"
+        "  dev         developer caches: size, mode, running, kept\n"
+        "  dev clean ID…   clean developer caches as their owners would\n"
+        "  dev keep ID, dev release ID   keep a cache (not offered) or release it\n"
         "\n"
         "Options:\n"
-        "  --json      one JSON object instead of text (status, clean)\n"
+        "  --json      one JSON object instead of text (status, clean, dev)\n"
         "  --verbose   the folders of each cache (status)\n"
-        "  --yes       clean without asking (clean)\n"
-        "  --dry-run   show what would be removed, remove nothing (clean)\n"
+        "  --yes       clean without asking; for dev clean also the choices that remove\n"
+        "              installed tools (clean, dev clean)\n"
+        "  --dry-run   show what would be removed, remove nothing (clean, dev clean)\n"
         "  -h, --help  this help\n"
         "  -v, --version  the program's version\n");
 }
@@ -92,6 +100,7 @@ int main(int argc, char *argv[])
         {"status", {&json, &verbose}},
         {"clean", {&json, &yes, &dryRun}},
         {"log", {}},
+        {"dev", {&json, &yes, &dryRun}},
     };
     QCommandLineParser parser;
     parser.addOptions({json, verbose, yes, dryRun, help, version});
@@ -112,7 +121,7 @@ int main(int argc, char *argv[])
         return usageError(command.isEmpty() ? unknownOption(option)
                                             : unknownOption(command, option));
     }
-    if (positional.size() > 1)
+    if (positional.size() > 1 && command != QLatin1String("dev"))
         return usageError(bilingual(QStringLiteral("argumen tak dikenal: %1"),
                                     QStringLiteral("unexpected argument: %1"))
                               .arg(positional[1]));
@@ -142,5 +151,7 @@ int main(int argc, char *argv[])
 
     if (command == QLatin1String("log"))
         return runLog();
+    if (command == QLatin1String("dev"))
+        return runDev(positional.mid(1), chosen);
     return command == QLatin1String("status") ? runStatus(chosen) : runClean(chosen);
 }

@@ -44,6 +44,10 @@ QString Failure::text() const
     case Kind::refused:
         why = reason;
         break;
+    case Kind::commandFailed:
+        why = code < 0 ? bilingual("tidak bisa dijalankan", "could not be started")
+                       : bilingual("berakhir dengan status %1", "ended with status %1").arg(code);
+        break;
     }
     return displayPath(path) + QStringLiteral(": ") + why;
 }

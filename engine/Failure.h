@@ -14,14 +14,15 @@ struct Failure {
 
 public:
     enum class Kind {
-        failed,     // the system refused, for the reason its error number gives
-        notAllowed, // no permission (EACCES, EPERM, EROFS)
-        mountPoint, // a mount point: never removed or emptied
-        otherMount, // lies on another file system, mounted inside: never entered
-        notAFolder, // a folder was expected
-        moved,      // a folder moved away while it was emptied
-        stopped,    // the program was quitting
-        refused,    // the clean does not go there (`reason` says why)
+        failed,        // the system refused, for the reason its error number gives
+        notAllowed,    // no permission (EACCES, EPERM, EROFS)
+        mountPoint,    // a mount point: never removed or emptied
+        otherMount,    // lies on another file system, mounted inside: never entered
+        notAFolder,    // a folder was expected
+        moved,         // a folder moved away while it was emptied
+        stopped,       // the program was quitting
+        refused,       // the clean does not go there (`reason` says why)
+        commandFailed, // an owner's command ended with the status in `code`; `path` is the program
     };
     Q_ENUM(Kind)
 

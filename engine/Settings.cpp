@@ -34,6 +34,7 @@ const std::array<KeyInfo, Settings::keyCount> &keys()
         {"demoAutoClean", QMetaType::Double, 0.0},
         {"demoAsk", QMetaType::Double, 0.0},
         {"notifyLowSpace", QMetaType::Bool, true},
+        {"devKeep", QMetaType::QStringList, QStringList()},
     }};
     return table;
 }
@@ -180,6 +181,9 @@ void Settings::announce(Key key)
     case Key::notifyLowSpace:
         Q_EMIT notifyLowSpaceChanged();
         break;
+    case Key::devKeep:
+        Q_EMIT devKeepChanged();
+        break;
     default: // read at start only
         break;
     }
@@ -239,6 +243,11 @@ bool Settings::notifyLowSpace() const
     return value(Key::notifyLowSpace).toBool();
 }
 
+QStringList Settings::devKeep() const
+{
+    return value(Key::devKeep).toStringList();
+}
+
 bool Settings::demo() const
 {
     return value(Key::demo).toBool();
@@ -272,4 +281,9 @@ void Settings::setDownloadsLayout(const QString &value)
 void Settings::setNotifyLowSpace(bool value)
 {
     set(Key::notifyLowSpace, value);
+}
+
+void Settings::setDevKeep(const QStringList &value)
+{
+    set(Key::devKeep, value);
 }

@@ -3,6 +3,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <array>
@@ -28,6 +29,7 @@ class Settings : public QObject {
                    downloadsLayoutChanged)
     Q_PROPERTY(bool notifyLowSpace READ notifyLowSpace WRITE setNotifyLowSpace NOTIFY
                    notifyLowSpaceChanged)
+    Q_PROPERTY(QStringList devKeep READ devKeep WRITE setDevKeep NOTIFY devKeepChanged)
 
 public:
     enum class Key {
@@ -42,8 +44,9 @@ public:
         demoAutoClean,   // seconds after the start at which demo mode runs a quick clean
         demoAsk,         // seconds after the start at which demo mode shows a confirmation
         notifyLowSpace,  // a desktop notification when free space runs low
+        devKeep,         // ids of the developer caches kept: not offered, not counted
     };
-    static constexpr int keyCount = 11;
+    static constexpr int keyCount = 12;
 
     static Settings &instance();
 
@@ -67,6 +70,7 @@ public:
     bool showMenuBar() const;
     QString downloadsLayout() const;
     bool notifyLowSpace() const;
+    QStringList devKeep() const;
     // Only an explicit yes ("true", "1", "yes", "on", any case) turns demo mode on.
     bool demo() const;
 
@@ -76,6 +80,7 @@ public:
     void setShowMenuBar(bool value);
     void setDownloadsLayout(const QString &value);
     void setNotifyLowSpace(bool value);
+    void setDevKeep(const QStringList &value);
 
 Q_SIGNALS:
     void languageChanged();
@@ -84,6 +89,7 @@ Q_SIGNALS:
     void showMenuBarChanged();
     void downloadsLayoutChanged();
     void notifyLowSpaceChanged();
+    void devKeepChanged();
 
 private:
     Settings();

@@ -50,6 +50,15 @@ struct Folder {
     int readers = 0;        // likewise
 };
 
+// A regular file with more than one link, found by a walk that counts only what would come back.
+struct LinkedFile {
+    dev_t device;
+    ino_t inode;
+    nlink_t links;
+    qint64 bytes;
+    auto operator<=>(const LinkedFile &) const = default;
+};
+
 // A sub-folder found but not opened yet: its parent stays open until then, so the number of open
 // descriptors follows the work in hand, not the size of the tree.
 struct Pending {
@@ -61,7 +70,9 @@ struct Pending {
 // number of folders waiting, never the number of files.
 class Walk {
 public:
-    Walk(int rootFd, const FolderIdentity &root) : rootId(root), stop(currentStop())
+    // With `linked`, files with several links are collected there instead of counted.
+    Walk(int rootFd, const FolderIdentity &root, std::vector<LinkedFile> *collect = nullptr)
+        : rootId(root), stop(currentStop()), linked(collect)
     {
         active.push_back(std::make_shared<Folder>(rootFd));
     }
@@ -86,6 +97,7 @@ public:
 private:
     FolderIdentity rootId;
     const std::atomic<bool> *stop; // the caller's: the helpers look at it too
+    std::vector<LinkedFile> *linked;
     std::mutex lock;
     std::condition_variable wake;
     std::vector<std::shared_ptr<Folder>> active; // being read
@@ -155,6 +167,7 @@ private:
     {
         std::vector<char> buffer(chunkBytes);
         std::vector<std::string> folders;
+        std::vector<LinkedFile> mine;
         qint64 sum = 0;
         std::unique_lock held(lock);
         while (std::shared_ptr<Folder> folder = next(held)) {
@@ -173,7 +186,9 @@ private:
                     struct stat st {};
                     if (fstatat(folder->fd, entry->d_name, &st, statFlags) != 0)
                         continue;
-                    if (S_ISREG(st.st_mode))
+                    if (S_ISREG(st.st_mode) && linked && st.st_nlink > 1)
+                        mine.push_back({st.st_dev, st.st_ino, st.st_nlink, allocated(st)});
+                    else if (S_ISREG(st.st_mode))
                         sum += allocated(st);
                     isFolder = S_ISDIR(st.st_mode);
                 }
@@ -193,12 +208,17 @@ private:
                 wake.notify_all();
         }
         total += sum;
+        if (linked)
+            linked->insert(linked->end(), mine.begin(), mine.end());
     }
 };
 
 } // namespace
 
-qint64 size(const std::filesystem::path &path)
+namespace {
+
+// Walks the item at `path`, collecting its linked files in `linked` when given.
+qint64 walk(const std::filesystem::path &path, std::vector<LinkedFile> *linked)
 {
     const std::filesystem::path target = withoutTrailingSlash(path);
     const int fd = open(target.c_str(), dirFlags);
@@ -209,14 +229,45 @@ qint64 size(const std::filesystem::path &path)
             return 0;
         if (S_ISDIR(st.st_mode))
             qCWarning(lcEngine, "measured as 0: %s cannot be read", target.c_str());
-        return S_ISDIR(st.st_mode) ? 0 : allocated(st);
+        if (S_ISDIR(st.st_mode))
+            return 0;
+        if (linked && S_ISREG(st.st_mode) && st.st_nlink > 1) {
+            linked->push_back({st.st_dev, st.st_ino, st.st_nlink, allocated(st)});
+            return 0;
+        }
+        return allocated(st);
     }
     const std::optional<FolderIdentity> root = identify(fd);
     if (!root) {
         close(fd);
         return 0;
     }
-    return Walk(fd, *root).run();
+    return Walk(fd, *root, linked).run();
+}
+
+} // namespace
+
+qint64 size(const std::filesystem::path &path)
+{
+    return walk(path, nullptr);
+}
+
+qint64 reclaimableSize(const std::vector<std::filesystem::path> &paths)
+{
+    std::vector<LinkedFile> linked;
+    qint64 total = 0;
+    for (const std::filesystem::path &path : paths)
+        total += walk(path, &linked);
+    std::sort(linked.begin(), linked.end());
+    for (auto first = linked.begin(); first != linked.end();) {
+        auto last = std::find_if(first, linked.end(), [&first](const LinkedFile &file) {
+            return file.device != first->device || file.inode != first->inode;
+        });
+        if (static_cast<nlink_t>(last - first) >= first->links)
+            total += first->bytes;
+        first = last;
+    }
+    return total;
 }
 
 } // namespace Engine

@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <filesystem>
+#include <vector>
 
 namespace Engine {
 
@@ -14,5 +15,10 @@ namespace Engine {
 // - Nothing there, or unreadable: 0.
 // Blocks for as long as the walk takes: never call it on the main thread.
 qint64 size(const std::filesystem::path &path);
+
+// What removing all of `paths` would give back: the same sum, but a file with several hard links
+// counts once, and only when every one of its links lies among them. A store whose files are
+// linked into projects gives back only what no project uses. Blocks like `size`.
+qint64 reclaimableSize(const std::vector<std::filesystem::path> &paths);
 
 } // namespace Engine

@@ -288,6 +288,57 @@ private slots:
         QCOMPARE(json(cli({"status", "--json"}))["demo"].toBool(), false);
     }
 
+    // The developer caches from the terminal: listed with their modes, a choice cleaned only
+    // with --yes, a kept entry neither measured nor cleaned until released.
+    void developerCaches()
+    {
+        const fs::path home = TestHome::home();
+        TreeBuilder::file(home / ".cargo/registry/cache/serde.crate", 30000);
+        TreeBuilder::file(home / ".cargo/bin/cargo", 500);
+        TreeBuilder::file(home / ".m2/repository/org/lib.jar", 20000);
+        TreeBuilder::file(cache("thumbnails/normal/a.png"), 8000);
+
+        const QJsonArray entries = json(cli({"dev", "--json"}))["entries"].toArray();
+        QStringList ids;
+        for (const QJsonValue &entry : entries)
+            ids << entry["id"].toString();
+        QCOMPARE(ids, QStringList({"cargo", "maven", "thumbnails"}));
+        const QJsonObject cargo = entries[0].toObject();
+        QCOMPARE(cargo["mode"].toString(), "delete");
+        QVERIFY(cargo["size"].toDouble() >= 30000);
+        QCOMPARE(strings(cargo["paths"].toArray()),
+                 QStringList{QString::fromStdString((home / ".cargo/registry/cache").native())});
+        QCOMPARE(entries[1]["mode"].toString(), "choice");
+        QCOMPARE(entries[1]["running"].toBool(), false);
+
+        // Without --yes on no terminal: nothing; the dry run touches nothing either.
+        QCOMPARE(cli({"dev", "clean", "maven"}).code, 2);
+        QCOMPARE(
+            json(cli({"dev", "clean", "cargo", "maven", "--dry-run", "--json"}))["dryRun"].toBool(),
+            true);
+        QVERIFY(fs::exists(home / ".m2/repository/org/lib.jar"));
+
+        QCOMPARE(cli({"dev", "keep", "thumbnails"}).code, 0);
+        const QJsonObject kept = json(cli({"dev", "--json"}))["entries"].toArray()[2].toObject();
+        QVERIFY(kept["kept"].toBool());
+        QVERIFY(kept["size"].isNull());
+        QCOMPARE(cli({"dev", "clean", "thumbnails", "--yes"}).code, 2);
+        QVERIFY(fs::exists(cache("thumbnails/normal/a.png")));
+        QCOMPARE(cli({"dev", "release", "thumbnails"}).code, 0);
+
+        const Run run = cli({"dev", "clean", "cargo", "maven", "thumbnails", "--yes", "--json"});
+        QCOMPARE(run.code, 0);
+        const QJsonObject results = json(run)["results"].toObject();
+        QCOMPARE(results["maven"]["outcome"].toString(), "done");
+        QVERIFY(results["cargo"]["freed"].toDouble() >= 30000);
+        QVERIFY(!fs::exists(home / ".cargo/registry/cache"));
+        QVERIFY(fs::exists(home / ".cargo/bin/cargo"));
+        QVERIFY(!fs::exists(home / ".m2/repository"));
+        QVERIFY(cli({"log"}).out.contains("pengembang: cargo: dibebaskan"));
+        for (const char *folder : {".cargo", ".m2"})
+            fs::remove_all(home / folder);
+    }
+
     void badUsage_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -303,6 +354,13 @@ private slots:
             << QByteArray("ampa-cli: unknown option for log: --json");
         QTest::newRow("extra argument")
             << QStringList{"status", "now"} << QByteArray("ampa-cli: unexpected argument: now");
+        QTest::newRow("unknown developer cache")
+            << QStringList{"dev", "clean", "nothing"}
+            << QByteArray("ampa-cli: no developer cache nothing");
+        QTest::newRow("dev with a stray word")
+            << QStringList{"dev", "purge"}
+            << QByteArray("ampa-cli: usage: ampa-cli dev [--json] | dev clean ID… [--dry-run] "
+                          "[--yes] [--json] | dev keep ID | dev release ID");
         QTest::newRow("clean without a terminal")
             << QStringList{"clean"}
             << QByteArray("ampa-cli: not a terminal; use --yes to clean without asking");

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace Engine {
+
+// How a developer cache is cleaned.
+enum class DevMode {
+    Delete,  // Ampa removes its folders, skipped while its owner runs
+    Command, // Ampa runs the owner's own command, without a shell, and shows what it printed
+    Choice,  // installed tools or data that cannot be downloaded again: removed only when chosen
+    Report,  // owned by the system: its size and the command to run as root
+};
+
+// "delete", "command", "choice" or "report".
+QString devModeName(DevMode mode);
+
+// A program run without a shell; its name is looked up on PATH when it runs.
+struct DevCommand {
+    QString program;
+    QStringList arguments;
+    // As a person would type it.
+    QString text() const;
+};
+
+// A sign left by a running owner, surer than a process name.
+struct OwnerLock {
+    enum class Kind {
+        singleton, // a link to "host-pid" (Chromium and Electron profiles)
+        firefox,   // a link to "address:+pid" (a Firefox profile)
+        pidFile,   // a file holding the pid (Bazel's server)
+        flock,     // a file the owner keeps locked (Cargo's package cache)
+        flatpak,   // a running instance of the Flatpak application `app` ($XDG_RUNTIME_DIR)
+        programs,  // a process whose program lies in the folder (a snap's /snap/<name>)
+    };
+    Kind kind;
+    std::filesystem::path path;
+    QString app = {};
+};
+
+struct DevCache {
+    QString id;   // stable key
+    QString name; // in the language stored when the catalogue was read
+    QString note;
+    QString icon; // a symbol of the views
+    DevMode mode = DevMode::Delete;
+    // What is measured and, in the delete and choice modes, removed. Only existing ones.
+    std::vector<std::filesystem::path> paths;
+    // What lies beside them that no action ever removes, to show. Only existing ones.
+    std::vector<std::filesystem::path> keep;
+    // Program names whose processes mean the owner runs, and surer signs of it.
+    QStringList owners;
+    QStringList ownerArguments; // an argument that marks a process (a Java main class)
+    std::vector<OwnerLock> locks;
+    // Command mode: the owner's own clean. Delete mode: a server of the owner's that is stopped
+    // first, since it runs long after the work that started it.
+    std::optional<DevCommand> command;
+    std::optional<DevCommand> stopFirst;
+    QString lost;        // choice mode: what is lost and how it comes back
+    QString rootCommand; // report mode: what to run as root
+    // The size the owner itself reports (Docker), where the paths are not what is cleaned.
+    std::optional<qint64> reportedSize;
+    // False for a command-mode entry whose program is not on PATH: it cannot be cleaned here.
+    bool available = true;
+};
+
+// Where the catalogue looks outside the home folder; only tests pass other folders.
+struct DevRoots {
+    std::filesystem::path journal = "/var/log/journal";
+};
+
+// The developer caches present for the current user now (variables read afresh; missing
+// folders, tools and services left out), in catalogue order, named in the language stored now.
+// Runs owners' commands to ask them (Docker, Flatpak): never call it on the main thread.
+QList<DevCache> devCaches(const DevRoots &roots = {});
+
+} // namespace Engine

@@ -1,0 +1,494 @@
+// The developer caches: where each lives, what must stay beside it, who owns it and how it is
+// cleaned, as its owner would do it.
+
+#include "CacheTarget.h"
+#include "DevCache.h"
+#include "Paths.h"
+#include "Shell.h"
+#include "Text.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Engine {
+
+namespace {
+
+namespace fs = std::filesystem;
+using Paths = std::vector<fs::path>;
+
+bool isFolder(const fs::path &path)
+{
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isThere(const fs::path &path)
+{
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// The real folders among the candidates: a link is never removed in place of what it leads to.
+Paths folders(const Paths &candidates)
+{
+    Paths found;
+    for (const fs::path &path : candidates)
+        if (isFolder(path))
+            found.push_back(path);
+    return found;
+}
+
+Paths present(const Paths &candidates)
+{
+    Paths found;
+    for (const fs::path &path : candidates)
+        if (isThere(path))
+            found.push_back(path);
+    return found;
+}
+
+// The sub-folders of `folder`, sorted, links left out.
+Paths subfolders(const fs::path &folder)
+{
+    Paths found;
+    for (const std::string &name : folderEntries(folder).value_or(std::vector<std::string>{}))
+        if (isFolder(folder / name))
+            found.push_back(folder / name);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// A tool's folder from its variable, refused as the XDG base folders are (relative, "/", the
+// home folder or above it); else `fallback`.
+fs::path toolFolder(const char *variable, const fs::path &fallback)
+{
+    const char *value = std::getenv(variable);
+    if (!value || !*value)
+        return fallback;
+    const RemovalBase base = removalBase(variable, "");
+    return base.refused ? fallback : base.folder;
+}
+
+fs::path dataDir()
+{
+    return removalBase("XDG_DATA_HOME", ".local/share").folder;
+}
+
+QString onPath(const QString &program)
+{
+    return QStandardPaths::findExecutable(program);
+}
+
+DevCache entry(const char *id, const QString &name, const QString &note, const char *icon,
+               DevMode mode, Paths paths)
+{
+    DevCache cache;
+    cache.id = id;
+    cache.name = name;
+    cache.note = note;
+    cache.icon = icon;
+    cache.mode = mode;
+    cache.paths = std::move(paths);
+    return cache;
+}
+
+DevCache commandEntry(const char *id, const QString &name, const QString &note, const char *icon,
+                      Paths paths, DevCommand command)
+{
+    DevCache cache = entry(id, name, note, icon, DevMode::Command, std::move(paths));
+    cache.available = !onPath(command.program).isEmpty();
+    cache.command = std::move(command);
+    return cache;
+}
+
+QString redownloaded()
+{
+    return bilingual("Diunduh ulang saat diperlukan", "Downloaded again when needed");
+}
+
+QString rebuilt()
+{
+    return bilingual("Dibuat ulang saat build berikutnya", "Rebuilt at the next build");
+}
+
+// An entry that holds something: one whose folders are all missing is not shown.
+void addPresent(QList<DevCache> &list, DevCache cache)
+{
+    if (!cache.paths.empty())
+        list << std::move(cache);
+}
+
+void addLanguageTools(QList<DevCache> &list)
+{
+    const fs::path home = homeDir();
+    const fs::path cache = userCacheDir();
+
+    const fs::path cargo = toolFolder("CARGO_HOME", home / ".cargo");
+    DevCache cargoCache =
+        entry("cargo", bilingual("Registry Cargo", "Cargo registry"), redownloaded(), "shippingbox",
+              DevMode::Delete,
+              folders({cargo / "registry/cache", cargo / "registry/src", cargo / "registry/index",
+                       cargo / "git/db", cargo / "git/checkouts"}));
+    cargoCache.keep =
+        present({cargo / "bin", cargo / "config.toml", cargo / "credentials.toml",
+                 cargo / ".crates.toml", cargo / ".crates2.json", cargo / ".global-cache"});
+    cargoCache.owners = {"cargo"};
+    cargoCache.locks = {{OwnerLock::Kind::flock, cargo / ".package-cache"},
+                        {OwnerLock::Kind::flock, cargo / ".package-cache-mutate"}};
+    addPresent(list, std::move(cargoCache));
+
+    const fs::path gradle = toolFolder("GRADLE_USER_HOME", home / ".gradle");
+    DevCache gradleCache =
+        entry("gradle", bilingual("Cache Gradle", "Gradle caches"), redownloaded(), "hammer",
+              DevMode::Delete, folders({gradle / "caches", gradle / "wrapper/dists"}));
+    gradleCache.keep = present({gradle / "gradle.properties", gradle / "init.d", gradle / "jdks"});
+    gradleCache.owners = {"gradle"};
+    gradleCache.ownerArguments = {"org.gradle.launcher.daemon.bootstrap.GradleDaemon"};
+    addPresent(list, std::move(gradleCache));
+
+    DevCache maven =
+        entry("maven", bilingual("Repositori Maven", "Maven repository"),
+              bilingual("Unduhan dan artefak mvn install", "Downloads and mvn install artifacts"),
+              "shippingbox", DevMode::Choice, folders({home / ".m2/repository"}));
+    maven.keep = present({home / ".m2/settings.xml", home / ".m2/settings-security.xml",
+                          home / ".m2/toolchains.xml"});
+    maven.owners = {"mvn", "mvnd"};
+    maven.ownerArguments = {"org.codehaus.plexus.classworlds.launcher.Launcher"};
+    maven.lost = bilingual(
+        "Artefak yang dipasang dengan mvn install tidak bisa diunduh ulang: build ulang proyeknya.",
+        "Artifacts installed with mvn install cannot be downloaded again: build their projects "
+        "again.");
+    addPresent(list, std::move(maven));
+
+    DevCache yarn = commandEntry("yarn", "Cache Yarn 1", redownloaded(), "cube",
+                                 folders({toolFolder("YARN_CACHE_FOLDER", cache / "yarn")}),
+                                 {"yarn", {"cache", "clean"}});
+    yarn.owners = {"yarn"};
+    addPresent(list, std::move(yarn));
+
+    DevCache berry = commandEntry("yarn-berry", "Cache Yarn Berry",
+                                  bilingual("Proyek Plug'n'Play perlu yarn install lagi",
+                                            "Plug'n'Play projects need yarn install again"),
+                                  "cube", folders({home / ".yarn/berry/cache"}),
+                                  {"yarn", {"cache", "clean", "--mirror"}});
+    berry.owners = {"yarn"};
+    addPresent(list, std::move(berry));
+
+    // One store per version of its layout (v3, v10, …), all pruned by the one command.
+    const char *pnpmHome = std::getenv("PNPM_HOME");
+    const fs::path pnpmStore = pnpmHome && *pnpmHome
+                                   ? toolFolder("PNPM_HOME", dataDir() / "pnpm") / "store"
+                                   : dataDir() / "pnpm/store";
+    DevCache pnpm = commandEntry("pnpm", "Store pnpm",
+                                 bilingual("Hanya paket yang tidak dipakai proyek mana pun",
+                                           "Only packages no project uses"),
+                                 "cube", folders({pnpmStore}), {"pnpm", {"store", "prune"}});
+    pnpm.owners = {"pnpm"};
+    addPresent(list, std::move(pnpm));
+
+    const char *gopath = std::getenv("GOPATH");
+    const fs::path goBase =
+        gopath && *gopath && gopath[0] == '/'
+            ? fs::path(std::string(gopath).substr(0, std::string(gopath).find(':')))
+            : home / "go";
+    DevCache goModules = commandEntry(
+        "go-modules", bilingual("Modul Go", "Go modules"), redownloaded(), "shippingbox",
+        folders({toolFolder("GOMODCACHE", goBase / "pkg/mod")}), {"go", {"clean", "-modcache"}});
+    goModules.keep = present({goBase / "bin"});
+    goModules.owners = {"go", "gopls"};
+    addPresent(list, std::move(goModules));
+
+    const fs::path poetry = toolFolder("POETRY_CACHE_DIR", cache / "pypoetry");
+    DevCache poetryCache = entry("poetry", "Cache Poetry", redownloaded(), "cube", DevMode::Delete,
+                                 folders({poetry / "cache", poetry / "artifacts"}));
+    poetryCache.keep = present({poetry / "virtualenvs"});
+    poetryCache.owners = {"poetry"};
+    addPresent(list, std::move(poetryCache));
+}
+
+void addBuildTools(QList<DevCache> &list)
+{
+    const fs::path home = homeDir();
+    const fs::path cache = userCacheDir();
+
+    const fs::path ccacheDefault = isFolder(home / ".ccache") ? home / ".ccache" : cache / "ccache";
+    const fs::path ccacheDir = toolFolder("CCACHE_DIR", ccacheDefault);
+    DevCache ccache = commandEntry("ccache", "ccache", rebuilt(), "hammer", folders({ccacheDir}),
+                                   {"ccache", {"--clear"}});
+    ccache.keep = present({ccacheDir / "ccache.conf"});
+    addPresent(list, std::move(ccache));
+
+    DevCache sccache = entry("sccache", "sccache", rebuilt(), "hammer", DevMode::Delete,
+                             folders({toolFolder("SCCACHE_DIR", cache / "sccache")}));
+    sccache.stopFirst = DevCommand{"sccache", {"--stop-server"}};
+    addPresent(list, std::move(sccache));
+
+    // Output bases of every workspace, the install base and the repository cache; a base whose
+    // server still runs names it in its pid file.
+    const fs::path bazelRoot = cache / "bazel";
+    DevCache bazel = entry("bazel", "Cache Bazel", rebuilt(), "hammer", DevMode::Delete, {});
+    for (const fs::path &user : subfolders(bazelRoot)) {
+        for (const fs::path &base : subfolders(user)) {
+            bazel.paths.push_back(base);
+            bazel.locks.push_back({OwnerLock::Kind::pidFile, base / "server/server.pid.txt"});
+        }
+    }
+    bazel.owners = {"bazel", "bazelisk"};
+    addPresent(list, std::move(bazel));
+}
+
+void addEditors(QList<DevCache> &list)
+{
+    const fs::path cache = userCacheDir();
+    const fs::path config = userConfigDir();
+
+    // Every product and version, but the local history kept among the caches.
+    DevCache jetbrains = entry(
+        "jetbrains", "Cache JetBrains",
+        bilingual("Indeks dibuat ulang saat IDE dibuka", "Indexes are rebuilt when the IDE opens"),
+        "hammer", DevMode::Delete, {});
+    for (const fs::path &product : subfolders(cache / "JetBrains")) {
+        for (const fs::path &part : subfolders(product)) {
+            if (part.filename() != "LocalHistory")
+                jetbrains.paths.push_back(part);
+        }
+    }
+    jetbrains.keep = present({config / "JetBrains", dataDir() / "JetBrains"});
+    for (const fs::path &product : subfolders(cache / "JetBrains"))
+        if (isFolder(product / "LocalHistory"))
+            jetbrains.keep.push_back(product / "LocalHistory");
+    jetbrains.owners = {"idea",     "pycharm", "clion",    "goland",    "webstorm",  "phpstorm",
+                        "rubymine", "rider",   "datagrip", "dataspell", "rustrover", "aqua"};
+    jetbrains.ownerArguments = {"com.intellij.idea.Main"};
+    addPresent(list, std::move(jetbrains));
+
+    struct Editor {
+        const char *id, *name, *folder;
+        QStringList programs;
+    };
+    const Editor editors[] = {
+        {"vscode", "VS Code", "Code", {"code"}},
+        {"vscode-insiders", "VS Code Insiders", "Code - Insiders", {"code-insiders"}},
+        {"vscodium", "VSCodium", "VSCodium", {"codium"}},
+        {"cursor", "Cursor", "Cursor", {"cursor"}}};
+    for (const Editor &editor : editors) {
+        const fs::path data = config / editor.folder;
+        Paths parts;
+        for (const char *part :
+             {"Cache", "CachedData", "CachedExtensionVSIXs", "CachedProfilesData",
+              "CachedConfigurations", "Code Cache", "GPUCache", "DawnCache", "DawnGraphiteCache",
+              "DawnWebGPUCache", "logs", "Crashpad"})
+            parts.push_back(data / part);
+        DevCache code =
+            entry(editor.id, QStringLiteral("Cache %1").arg(editor.name),
+                  bilingual("Dibuat ulang saat editor dibuka", "Rebuilt when the editor opens"),
+                  "macwindow", DevMode::Delete, folders(parts));
+        code.keep = present({data / "User"});
+        code.owners = editor.programs;
+        code.locks = {{OwnerLock::Kind::singleton, data / "SingletonLock"}};
+        addPresent(list, std::move(code));
+    }
+}
+
+void addBrowsers(QList<DevCache> &list)
+{
+    const fs::path home = homeDir();
+    const fs::path cache = userCacheDir();
+    const fs::path config = userConfigDir();
+    const QString browsing = bilingual("Dibuat ulang saat browsing", "Rebuilt while you browse");
+
+    DevCache firefox = entry("firefox", "Cache Firefox", browsing, "globe", DevMode::Delete, {});
+    for (const fs::path &root :
+         {cache / "mozilla/firefox", home / "snap/firefox/common/.cache/mozilla/firefox",
+          home / ".var/app/org.mozilla.firefox/cache/mozilla/firefox"})
+        for (const fs::path &profile : subfolders(root))
+            for (const fs::path &part : folders({profile / "cache2", profile / "startupCache"}))
+                firefox.paths.push_back(part);
+    for (const fs::path &profiles : {home / ".mozilla/firefox", config / "mozilla/firefox"}) {
+        if (isFolder(profiles))
+            firefox.keep.push_back(profiles);
+        for (const fs::path &profile : subfolders(profiles))
+            firefox.locks.push_back({OwnerLock::Kind::firefox, profile / "lock"});
+    }
+    firefox.owners = {"firefox", "firefox-bin", "firefox-esr"};
+    addPresent(list, std::move(firefox));
+
+    DevCache chromium = entry("chromium", "Cache Chromium", browsing, "globe", DevMode::Delete,
+                              folders({cache / "chromium", home / "snap/chromium/common/.cache",
+                                       home / ".var/app/org.chromium.Chromium/cache"}));
+    chromium.keep = present({config / "chromium"});
+    chromium.owners = {"chromium", "chromium-browser"};
+    chromium.locks = {{OwnerLock::Kind::singleton, config / "chromium/SingletonLock"}};
+    addPresent(list, std::move(chromium));
+
+    addPresent(list,
+               entry("thumbnails", bilingual("Thumbnail", "Thumbnails"),
+                     bilingual("Dibuat ulang saat folder dibuka", "Made again when folders open"),
+                     "square.grid.2x2", DevMode::Delete,
+                     folders({cache / "thumbnails", home / ".thumbnails"})));
+
+    const QString browsers = bilingual("Browser uji yang terpasang", "Installed test browsers");
+    const char *playwrightPath = std::getenv("PLAYWRIGHT_BROWSERS_PATH");
+    const bool inProjects = playwrightPath && std::string(playwrightPath) == "0";
+    DevCache playwright =
+        entry("playwright", "Browser Playwright", browsers, "globe", DevMode::Choice, {});
+    if (!inProjects) {
+        const fs::path root = toolFolder("PLAYWRIGHT_BROWSERS_PATH", cache / "ms-playwright");
+        for (const fs::path &browser : subfolders(root))
+            (browser.filename() == ".links" ? playwright.keep : playwright.paths)
+                .push_back(browser);
+    }
+    playwright.lost = bilingual("Tes gagal sampai npx playwright install dijalankan lagi.",
+                                "Tests fail until npx playwright install runs again.");
+    addPresent(list, std::move(playwright));
+
+    DevCache puppeteer = entry("puppeteer", "Browser Puppeteer", browsers, "globe", DevMode::Choice,
+                               folders({toolFolder("PUPPETEER_CACHE_DIR", cache / "puppeteer")}));
+    puppeteer.lost = bilingual("Tes gagal sampai npx puppeteer browsers install dijalankan lagi.",
+                               "Tests fail until npx puppeteer browsers install runs again.");
+    addPresent(list, std::move(puppeteer));
+
+    DevCache cypress = entry("cypress", "Cypress", browsers, "globe", DevMode::Choice,
+                             folders({toolFolder("CYPRESS_CACHE_FOLDER", cache / "Cypress")}));
+    cypress.owners = {"Cypress", "cypress"};
+    cypress.lost = bilingual("Cypress diunduh ulang saat npx cypress install berikutnya.",
+                             "Cypress is downloaded again at the next npx cypress install.");
+    addPresent(list, std::move(cypress));
+}
+
+void addApplications(QList<DevCache> &list)
+{
+    const fs::path home = homeDir();
+    const QString appCache =
+        bilingual("Cache aplikasi, dibuat ulang olehnya", "The application's cache, rebuilt by it");
+    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+    const fs::path instances = runtime && *runtime ? fs::path(runtime) / ".flatpak" : fs::path();
+
+    for (const fs::path &app : subfolders(home / ".var/app")) {
+        const QString id = displayPath(app.filename());
+        DevCache flatpak = entry("", QStringLiteral("%1 (Flatpak)").arg(id), appCache, "app",
+                                 DevMode::Delete, folders({app / "cache"}));
+        flatpak.id = "flatpak:" + id;
+        flatpak.keep = present({app / "config", app / "data", app / ".local"});
+        flatpak.locks = {{OwnerLock::Kind::flatpak, instances, id}};
+        addPresent(list, std::move(flatpak));
+    }
+    for (const fs::path &snap : subfolders(home / "snap")) {
+        const QString name = displayPath(snap.filename());
+        DevCache cache = entry("", QStringLiteral("%1 (Snap)").arg(name), appCache, "app",
+                               DevMode::Delete, folders({snap / "common/.cache"}));
+        cache.id = "snap:" + name;
+        cache.locks = {{OwnerLock::Kind::programs, fs::path("/snap") / snap.filename()}};
+        addPresent(list, std::move(cache));
+    }
+}
+
+// Docker's own reckoning of what `system prune` gives back: stopped containers and the build
+// cache ("1.2GB (50%)", in powers of 1000).
+std::optional<qint64> dockerReclaimable(const QString &docker)
+{
+    const ShellResult df = shell(docker, {"system", "df", "--format", "{{json .}}"});
+    if (df.code != 0)
+        return std::nullopt;
+    static const QRegularExpression amount(QStringLiteral(R"(^\s*([0-9.]+)\s*([kKMGTP]?B))"));
+    qint64 total = 0;
+    for (const QString &row : df.out.split('\n', Qt::SkipEmptyParts)) {
+        const QJsonObject kind = QJsonDocument::fromJson(row.toUtf8()).object();
+        const QString type = kind.value("Type").toString();
+        if (type != QLatin1String("Containers") && type != QLatin1String("Build Cache"))
+            continue;
+        const QRegularExpressionMatch match = amount.match(kind.value("Reclaimable").toString());
+        if (!match.hasMatch())
+            continue;
+        const int power = QStringLiteral("BKMGTP").indexOf(match.captured(2).at(0).toUpper());
+        double bytes = match.captured(1).toDouble();
+        for (int i = 0; i < power; ++i)
+            bytes *= 1000;
+        total += static_cast<qint64>(bytes);
+    }
+    return total;
+}
+
+void addServices(QList<DevCache> &list, const DevRoots &roots)
+{
+    if (const QString docker = onPath("docker"); !docker.isEmpty()) {
+        if (const std::optional<qint64> reclaimable = dockerReclaimable(docker)) {
+            DevCache prune = entry("docker", bilingual("Sisa Docker", "Docker leftovers"),
+                                   bilingual("Container berhenti, image tanpa tag, cache build",
+                                             "Stopped containers, untagged images, build cache"),
+                                   "shippingbox", DevMode::Command, {});
+            prune.command = DevCommand{"docker", {"system", "prune", "--force"}};
+            prune.reportedSize = reclaimable;
+            list << prune;
+        }
+    }
+
+    const fs::path runtimes = dataDir() / "flatpak/runtime";
+    if (isFolder(runtimes) && !onPath("flatpak").isEmpty())
+        list << commandEntry(
+            "flatpak-runtimes",
+            bilingual("Runtime Flatpak tak terpakai", "Unused Flatpak runtimes"),
+            bilingual("Tidak dipakai aplikasi mana pun", "Used by no installed application"),
+            "shippingbox", {},
+            {"flatpak", {"uninstall", "--user", "--unused", "--noninteractive"}});
+
+    // The user's own archived journal files: only root may remove them.
+    const std::string mine = "user-" + std::to_string(getuid());
+    DevCache journal =
+        entry("journal", bilingual("Jurnal pengguna", "User journal"),
+              bilingual("Log lama sistem untuk akun ini", "Old system logs of this account"),
+              "doc.badge.clock", DevMode::Report, {});
+    for (const fs::path &machine : subfolders(roots.journal)) {
+        for (const std::string &name :
+             folderEntries(machine).value_or(std::vector<std::string>{})) {
+            if (name.starts_with(mine + "@") && name.ends_with(".journal"))
+                journal.paths.push_back(machine / name);
+        }
+    }
+    std::sort(journal.paths.begin(), journal.paths.end());
+    journal.rootCommand = "sudo journalctl --rotate --vacuum-time=2weeks";
+    addPresent(list, std::move(journal));
+}
+
+} // namespace
+
+QString devModeName(DevMode mode)
+{
+    switch (mode) {
+    case DevMode::Delete:
+        return "delete";
+    case DevMode::Command:
+        return "command";
+    case DevMode::Choice:
+        return "choice";
+    case DevMode::Report:
+        return "report";
+    }
+    return {};
+}
+
+QString DevCommand::text() const
+{
+    return (QStringList{program} + arguments).join(' ');
+}
+
+QList<DevCache> devCaches(const DevRoots &roots)
+{
+    QList<DevCache> all;
+    addLanguageTools(all);
+    addBuildTools(all);
+    addEditors(all);
+    addBrowsers(all);
+    addApplications(all);
+    addServices(all, roots);
+    return all;
+}
+
+} // namespace Engine

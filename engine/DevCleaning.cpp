@@ -1,0 +1,103 @@
+#include "DevCleaning.h"
+
+#include "ActivityLog.h"
+#include "Paths.h"
+#include "Removal.h"
+#include "Shell.h"
+#include "SystemProbes.h"
+#include "Text.h"
+#include "TreeSize.h"
+
+#include <QStandardPaths>
+
+namespace Engine {
+
+namespace {
+
+DevResult removeFolders(const DevCache &cache)
+{
+    DevResult result;
+    for (const std::filesystem::path &path : cache.paths) {
+        const bool holdsKept =
+            std::any_of(cache.keep.begin(), cache.keep.end(),
+                        [&path](const auto &kept) { return isSameOrInside(kept, path); });
+        if (holdsKept) {
+            if (!result.failure)
+                result.failure = Failure{
+                    Failure::Kind::refused, 0, path,
+                    bilingual("berisi bagian yang harus tetap ada", "holds a part that must stay")};
+            continue;
+        }
+        const RemovalResult removed = removeItem(path);
+        result.freed += removed.freed;
+        if (removed.failure && !result.failure)
+            result.failure = removed.failure;
+    }
+    if (result.failure && result.freed == 0)
+        result.outcome = DevResult::Outcome::failed;
+    return result;
+}
+
+DevResult runCommand(const DevCommand &command)
+{
+    DevResult result;
+    const QString program = QStandardPaths::findExecutable(command.program);
+    if (program.isEmpty()) {
+        result.outcome = DevResult::Outcome::notHere;
+        result.failure = Failure{Failure::Kind::refused, 0, command.program.toStdString(),
+                                 bilingual("tidak terpasang", "is not installed")};
+        return result;
+    }
+    const qint64 before = disk().free;
+    const ShellResult ran = shell(program, command.arguments);
+    result.freed = std::max<qint64>(0, disk().free - before);
+    result.output = ran.out;
+    if (ran.code != 0) {
+        result.outcome = DevResult::Outcome::failed;
+        result.failure =
+            Failure{Failure::Kind::commandFailed, ran.code, command.program.toStdString(), {}};
+    }
+    return result;
+}
+
+} // namespace
+
+std::optional<qint64> devSize(const DevCache &cache)
+{
+    if (cache.reportedSize)
+        return cache.reportedSize;
+    if (cache.paths.empty())
+        return std::nullopt;
+    return reclaimableSize(cache.paths);
+}
+
+namespace {
+
+// One line in the activity log for each cleanup that was tried.
+DevResult logged(const DevCache &cache, DevResult result)
+{
+    if (result.outcome == DevResult::Outcome::notHere)
+        return result;
+    log("pengembang: " + cache.id + ": dibebaskan " + fmt(result.freed)
+        + (result.failure ? " (" + result.failure->text() + ")" : QString()));
+    return result;
+}
+
+} // namespace
+
+DevResult cleanDev(const DevCache &cache, bool chosen, const std::vector<UserProcess> &processes)
+{
+    if (cache.mode == DevMode::Report)
+        return {DevResult::Outcome::notHere, 0, std::nullopt, {}};
+    if (cache.mode == DevMode::Choice && !chosen)
+        return {DevResult::Outcome::notChosen, 0, std::nullopt, {}};
+    if (ownerRunning(cache, processes))
+        return {DevResult::Outcome::running, 0, std::nullopt, {}};
+    if (cache.mode == DevMode::Command && cache.command)
+        return logged(cache, runCommand(*cache.command));
+    if (cache.stopFirst && !QStandardPaths::findExecutable(cache.stopFirst->program).isEmpty())
+        runCommand(*cache.stopFirst);
+    return logged(cache, removeFolders(cache));
+}
+
+} // namespace Engine

@@ -1,0 +1,436 @@
+// The developer caches on a generated home that holds every one of them with the parts that must
+// stay beside them: where each resolves, what it would give back, when its owner runs, and what
+// each mode does, with real files, real processes and stand-in owner commands on PATH.
+
+#include "DevCleaning.h"
+#include "TestHome.h"
+#include "TreeBuilder.h"
+
+#include <QDir>
+#include <QProcess>
+
+#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace TreeBuilder;
+using Engine::DevCache;
+using Engine::DevResult;
+
+namespace {
+
+fs::path home()
+{
+    return TestHome::home();
+}
+
+fs::path cacheDir()
+{
+    return home() / ".cache";
+}
+
+// What no action may ever remove.
+std::vector<fs::path> keptParts()
+{
+    const fs::path h = home();
+    return {h / ".cargo/bin",
+            h / ".gradle/init.d",
+            h / ".m2/conf",
+            h / "go/bin",
+            cacheDir() / "pypoetry/virtualenvs",
+            cacheDir() / "JetBrains/IntelliJIdea2024.1/LocalHistory",
+            h / ".config/Code/User",
+            h / ".mozilla/firefox/abc.default",
+            h / ".config/chromium/Default",
+            h / ".var/app/org.gimp.GIMP/config",
+            h / "snap/firefox/common/Downloads",
+            h / ".local/share/pnpm/bin",
+            h / ".yarn/releases",
+            cacheDir() / "ms-playwright/.links"};
+}
+
+// Every entry's folders, each with something in it, and the parts that must stay.
+void makeDeveloperHome()
+{
+    const fs::path h = home();
+    const fs::path c = cacheDir();
+    for (const fs::path &cache : {h / ".cargo/registry/cache/index.crates.io/serde.crate",
+                                  h / ".cargo/git/db/repo/pack",
+                                  h / ".gradle/caches/modules-2/jar",
+                                  h / ".m2/repository/org/lib.jar",
+                                  c / "yarn/v6/package",
+                                  h / ".yarn/berry/cache/pkg.zip",
+                                  h / "go/pkg/mod/cache/mod.zip",
+                                  c / "pypoetry/cache/repo",
+                                  c / "pypoetry/artifacts/wheel",
+                                  c / "ccache/0/obj",
+                                  c / "sccache/0/obj",
+                                  c / "bazel/_bazel_me/abc123/execroot/out",
+                                  c / "JetBrains/IntelliJIdea2024.1/caches/data",
+                                  c / "JetBrains/IntelliJIdea2024.1/index/data",
+                                  h / ".config/Code/CachedData/blob",
+                                  h / ".config/Code/logs/main.log",
+                                  c / "mozilla/firefox/abc.default/cache2/entry",
+                                  c / "chromium/Default/Cache/data",
+                                  c / "thumbnails/normal/a.png",
+                                  c / "ms-playwright/chromium-1100/chrome",
+                                  c / "puppeteer/chrome/bin",
+                                  c / "Cypress/13.0/Cypress",
+                                  h / ".var/app/org.gimp.GIMP/cache/tmp",
+                                  h / "snap/firefox/common/.cache/data"})
+        file(cache, 20000);
+    for (const fs::path &kept : keptParts())
+        file(kept / "kept", 300);
+}
+
+QString hostName()
+{
+    char name[HOST_NAME_MAX + 1] = {};
+    gethostname(name, sizeof name);
+    return QString::fromLocal8Bit(name);
+}
+
+const DevCache *find(const QList<DevCache> &caches, const QString &id)
+{
+    for (const DevCache &cache : caches)
+        if (cache.id == id)
+            return &cache;
+    return nullptr;
+}
+
+// A stand-in for an owner's program on PATH: records its arguments, prints a line, exits with
+// `status`.
+void standIn(const QString &program, int status = 0)
+{
+    const fs::path bin = TestHome::root() / "bin";
+    const fs::path path = bin / program.toStdString();
+    write(path,
+          QStringLiteral("#!/bin/sh\necho \"$0 $*\" >> '%1/calls'\necho cleaned by %2\nexit %3\n")
+              .arg(QString::fromStdString(bin.native()), program)
+              .arg(status)
+              .toUtf8());
+    chmod(path.c_str(), 0755);
+}
+
+QStringList calls()
+{
+    return QString::fromUtf8(read(TestHome::root() / "bin/calls")).split('\n', Qt::SkipEmptyParts);
+}
+
+// A process of the current user that runs until the test ends, under the given program name.
+class Owner {
+public:
+    Owner(const QString &name, const QStringList &arguments = {"60"})
+    {
+        const fs::path program = TestHome::root() / "owners" / name.toStdString();
+        folder(program.parent_path());
+        fs::copy_file("/bin/sleep", program, fs::copy_options::overwrite_existing);
+        process.start(QString::fromStdString(program.native()), arguments);
+        process.waitForStarted(10000);
+    }
+    explicit Owner(const QStringList &command)
+    {
+        process.start(command.first(), command.mid(1));
+        process.waitForStarted(10000);
+    }
+    ~Owner()
+    {
+        process.kill();
+        process.waitForFinished(10000);
+    }
+    qint64 pid() const { return process.processId(); }
+
+private:
+    QProcess process;
+};
+
+} // namespace
+
+class DevCachesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        fs::remove_all(home());
+        folder(home());
+        fs::remove_all(TestHome::root() / "bin");
+        folder(TestHome::root() / "bin");
+        qputenv("PATH", QByteArray::fromStdString((TestHome::root() / "bin").native()));
+        for (const char *variable :
+             {"CARGO_HOME", "GRADLE_USER_HOME", "YARN_CACHE_FOLDER", "PNPM_HOME", "GOMODCACHE",
+              "GOPATH", "POETRY_CACHE_DIR", "CCACHE_DIR", "SCCACHE_DIR", "PLAYWRIGHT_BROWSERS_PATH",
+              "PUPPETEER_CACHE_DIR", "CYPRESS_CACHE_FOLDER"})
+            qunsetenv(variable);
+    }
+    void cleanupTestCase() { qputenv("PATH", "/usr/bin:/bin"); }
+
+    // Each entry appears only when present, and with the folders its owner uses.
+    void presentEntriesAndTheirFolders()
+    {
+        QVERIFY(Engine::devCaches().isEmpty());
+        makeDeveloperHome();
+        standIn("yarn");
+        const QList<DevCache> caches = Engine::devCaches();
+        QStringList ids;
+        for (const DevCache &cache : caches)
+            ids << cache.id;
+        QCOMPARE(ids, QStringList({"cargo",
+                                   "gradle",
+                                   "maven",
+                                   "yarn",
+                                   "yarn-berry",
+                                   "go-modules",
+                                   "poetry",
+                                   "ccache",
+                                   "sccache",
+                                   "bazel",
+                                   "jetbrains",
+                                   "vscode",
+                                   "firefox",
+                                   "chromium",
+                                   "thumbnails",
+                                   "playwright",
+                                   "puppeteer",
+                                   "cypress",
+                                   "flatpak:org.gimp.GIMP",
+                                   "snap:firefox"}));
+        QCOMPARE(
+            find(caches, "cargo")->paths,
+            (std::vector<fs::path>{home() / ".cargo/registry/cache", home() / ".cargo/git/db"}));
+        QCOMPARE(find(caches, "jetbrains")->paths,
+                 (std::vector<fs::path>{cacheDir() / "JetBrains/IntelliJIdea2024.1/caches",
+                                        cacheDir() / "JetBrains/IntelliJIdea2024.1/index"}));
+        QVERIFY(find(caches, "yarn")->available);
+        QVERIFY(!find(caches, "go-modules")->available); // no go on PATH
+        QCOMPARE(find(caches, "playwright")->keep,
+                 (std::vector<fs::path>{cacheDir() / "ms-playwright/.links"}));
+    }
+
+    // The tools' own variables move their folders; one that would point at the home folder or
+    // above, or is relative, is not followed.
+    void foldersFollowTheToolsVariables_data()
+    {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("expected"); // relative to the test root
+        QTest::newRow("CARGO_HOME") << QByteArray("CARGO_HOME") << "elsewhere/cargo"
+                                    << "cargo"
+                                    << "elsewhere/cargo/registry/cache";
+        QTest::newRow("GRADLE_USER_HOME") << QByteArray("GRADLE_USER_HOME") << "elsewhere/gradle"
+                                          << "gradle"
+                                          << "elsewhere/gradle/caches";
+        QTest::newRow("GOPATH, its first folder")
+            << QByteArray("GOPATH") << "elsewhere/gopath:/nonexistent"
+            << "go-modules"
+            << "elsewhere/gopath/pkg/mod";
+        QTest::newRow("GOMODCACHE") << QByteArray("GOMODCACHE") << "elsewhere/mod"
+                                    << "go-modules"
+                                    << "elsewhere/mod";
+        QTest::newRow("CCACHE_DIR") << QByteArray("CCACHE_DIR") << "elsewhere/ccache"
+                                    << "ccache"
+                                    << "elsewhere/ccache";
+        QTest::newRow("XDG_CACHE_HOME") << QByteArray("XDG_CACHE_HOME") << "elsewhere/cache"
+                                        << "thumbnails"
+                                        << "elsewhere/cache/thumbnails";
+        QTest::newRow("CARGO_HOME at the home folder is refused")
+            << QByteArray("CARGO_HOME") << "home"
+            << "cargo"
+            << "home/.cargo/registry/cache";
+        QTest::newRow("a relative CARGO_HOME is refused") << QByteArray("CARGO_HOME") << "relative"
+                                                          << "cargo"
+                                                          << "home/.cargo/registry/cache";
+    }
+    void foldersFollowTheToolsVariables()
+    {
+        QFETCH(QByteArray, variable);
+        QFETCH(QString, value);
+        QFETCH(QString, id);
+        QFETCH(QString, expected);
+        const QByteArray previousCache = qgetenv("XDG_CACHE_HOME");
+        const fs::path root = TestHome::root();
+        const fs::path target = root / expected.toStdString();
+        file(target / "data", 1000);
+        file(home() / ".cargo/registry/cache/data", 1000);
+        QByteArray setting = value == "relative"
+                                 ? QByteArray("relative/cargo")
+                                 : QByteArray::fromStdString(root.native()) + '/' + value.toUtf8();
+        qputenv(variable.constData(), setting);
+        const DevCache *cache = nullptr;
+        const QList<DevCache> caches = Engine::devCaches();
+        cache = find(caches, id);
+        qputenv("XDG_CACHE_HOME", previousCache);
+        qunsetenv(variable.constData());
+        QVERIFY2(cache, qPrintable(id));
+        QCOMPARE(cache->paths.front(), target);
+    }
+
+    // A store whose files are hard-linked into projects gives back only what no project uses;
+    // links that all lie in what is removed count once.
+    void honestSizes()
+    {
+        const fs::path store = home() / ".local/share/pnpm/store/v10/files";
+        file(store / "used", 40000);
+        file(store / "unused", 60000);
+        file(store / "twice", 30000);
+        QVERIFY(link((store / "used").c_str(), (home() / "project-node_modules-used").c_str())
+                == 0);
+        QVERIFY(link((store / "twice").c_str(), (store / "twice-again").c_str()) == 0);
+        standIn("pnpm");
+        const QList<DevCache> caches = Engine::devCaches();
+        const DevCache *pnpm = find(caches, "pnpm");
+        QVERIFY(pnpm);
+        QCOMPARE(Engine::devSize(*pnpm), allocated(store / "unused") + allocated(store / "twice"));
+    }
+
+    // The signs that an owner runs: live ones count, stale ones do not.
+    void ownerDetection()
+    {
+        makeDeveloperHome();
+        const QList<DevCache> caches = Engine::devCaches();
+        auto running = [&caches](const QString &id) {
+            return Engine::ownerRunning(*find(caches, id), Engine::userProcesses());
+        };
+        for (const char *id : {"cargo", "vscode", "firefox", "bazel", "gradle", "jetbrains",
+                               "flatpak:org.gimp.GIMP"})
+            QVERIFY2(!running(id), id);
+
+        {
+            const Owner cargo("cargo");
+            QVERIFY(running("cargo"));
+        }
+        {
+            const Owner daemon(QStringList{"/bin/sh", "-c", "/bin/sleep 60; :",
+                                           "org.gradle.launcher.daemon.bootstrap.GradleDaemon"});
+            QTRY_VERIFY(running("gradle"));
+        }
+        {
+            write(home() / ".cargo/.package-cache", "");
+            const Owner locker(
+                QStringList{"/usr/bin/flock", "--close",
+                            QString::fromStdString((home() / ".cargo/.package-cache").native()),
+                            "/bin/sleep", "60"});
+            QTRY_VERIFY(running("cargo"));
+        }
+        QVERIFY(!running("cargo"));
+
+        const Owner alive("sleeper");
+        const QString pid = QString::number(alive.pid());
+        const fs::path vscodeLock = home() / ".config/Code/SingletonLock";
+        TreeBuilder::symlink((hostName() + "-999999").toStdString(), vscodeLock);
+        QVERIFY2(!running("vscode"), "a stale lock");
+        fs::remove(vscodeLock);
+        TreeBuilder::symlink((hostName() + "-" + pid).toStdString(), vscodeLock);
+        QVERIFY(running("vscode"));
+
+        TreeBuilder::symlink(("127.0.1.1:+" + pid).toStdString(),
+                             home() / ".mozilla/firefox/abc.default/lock");
+        QVERIFY(running("firefox"));
+        write(cacheDir() / "bazel/_bazel_me/abc123/server/server.pid.txt", pid.toUtf8());
+        QVERIFY(running("bazel"));
+
+        const fs::path instance = TestHome::root() / "runtime/.flatpak/1234";
+        write(instance / "info", "[Application]\nname=org.gimp.GIMP\nruntime=x\n");
+        write(instance / "pid", pid.toUtf8());
+        QVERIFY(running("flatpak:org.gimp.GIMP"));
+        fs::remove_all(instance);
+    }
+
+    // Each mode: removal keeps what must stay; a choice waits for the knowing choice; a command
+    // is the owner's, run without a shell, and its failure is reported; a report only reports;
+    // nothing is cleaned while its owner runs. After all of it, what must stay is unchanged.
+    void everyModeAndWhatStays()
+    {
+        makeDeveloperHome();
+        std::map<std::string, std::string> before;
+        for (const fs::path &kept : keptParts())
+            before.merge(manifest(kept));
+        standIn("yarn");
+        standIn("ccache", 3);
+        standIn("sccache");
+        const QList<DevCache> caches = Engine::devCaches();
+        const std::vector<Engine::UserProcess> none;
+
+        const DevResult cargo = Engine::cleanDev(*find(caches, "cargo"), false, none);
+        QCOMPARE(cargo.outcome, DevResult::Outcome::done);
+        QVERIFY(cargo.freed >= 40000);
+        QVERIFY(!fs::exists(home() / ".cargo/registry/cache"));
+
+        QCOMPARE(Engine::cleanDev(*find(caches, "maven"), false, none).outcome,
+                 DevResult::Outcome::notChosen);
+        QVERIFY(fs::exists(home() / ".m2/repository/org/lib.jar"));
+        QCOMPARE(Engine::cleanDev(*find(caches, "maven"), true, none).outcome,
+                 DevResult::Outcome::done);
+        QVERIFY(!fs::exists(home() / ".m2/repository"));
+
+        const DevResult yarn = Engine::cleanDev(*find(caches, "yarn"), false, none);
+        QCOMPARE(yarn.outcome, DevResult::Outcome::done);
+        QVERIFY(yarn.output.contains("cleaned by yarn"));
+        QVERIFY(fs::exists(cacheDir() / "yarn/v6/package")); // the owner's command decides
+        const DevResult ccache = Engine::cleanDev(*find(caches, "ccache"), false, none);
+        QCOMPARE(ccache.outcome, DevResult::Outcome::failed);
+        QCOMPARE(ccache.failure->kind, Engine::Failure::Kind::commandFailed);
+        QCOMPARE(ccache.failure->code, 3);
+
+        // sccache's server is stopped before its folder goes.
+        QCOMPARE(Engine::cleanDev(*find(caches, "sccache"), false, none).outcome,
+                 DevResult::Outcome::done);
+        QVERIFY(!fs::exists(cacheDir() / "sccache"));
+        QVERIFY(calls().contains(QString::fromStdString((TestHome::root() / "bin/sccache").native())
+                                 + " --stop-server"));
+        QVERIFY(calls().contains(QString::fromStdString((TestHome::root() / "bin/yarn").native())
+                                 + " cache clean"));
+
+        {
+            const Owner code("code");
+            QCOMPARE(
+                Engine::cleanDev(*find(caches, "vscode"), false, Engine::userProcesses()).outcome,
+                DevResult::Outcome::running);
+            QVERIFY(fs::exists(home() / ".config/Code/CachedData"));
+        }
+        for (const DevCache &cache : caches)
+            Engine::cleanDev(cache, true, none);
+        QVERIFY(!fs::exists(home() / ".config/Code/CachedData"));
+        QVERIFY(!fs::exists(cacheDir() / "JetBrains/IntelliJIdea2024.1/index"));
+        std::map<std::string, std::string> after;
+        for (const fs::path &kept : keptParts())
+            after.merge(manifest(kept));
+        QCOMPARE(after, before);
+    }
+
+    // A folder that holds a part that must stay is never removed, whatever the variables say.
+    void aFolderHoldingAKeptPartStays()
+    {
+        DevCache cache;
+        cache.id = "odd";
+        cache.paths = {home() / "tool"};
+        cache.keep = {home() / "tool/bin"};
+        file(home() / "tool/bin/program", 100);
+        file(home() / "tool/cache/data", 100);
+        const DevResult result = Engine::cleanDev(cache, false, {});
+        QCOMPARE(result.outcome, DevResult::Outcome::failed);
+        QCOMPARE(result.failure->kind, Engine::Failure::Kind::refused);
+        QVERIFY(fs::exists(home() / "tool/bin/program"));
+    }
+
+    // The user's journal files are root's: their size and the command, nothing run.
+    void journalIsReported()
+    {
+        const fs::path journal = TestHome::root() / "journal";
+        const std::string mine = "user-" + std::to_string(getuid());
+        file(journal / "machine" / (mine + "@0001-0002.journal"), 9000);
+        file(journal / "machine" / "system.journal", 9000);
+        const QList<DevCache> caches = Engine::devCaches({journal});
+        const DevCache *entry = find(caches, "journal");
+        QVERIFY(entry);
+        QCOMPARE(entry->paths.size(), 1u);
+        QVERIFY(entry->rootCommand.contains("journalctl"));
+        QCOMPARE(Engine::cleanDev(*entry, true, {}).outcome, DevResult::Outcome::notHere);
+        QVERIFY(fs::exists(journal / "machine" / (mine + "@0001-0002.journal")));
+    }
+};
+
+AMPA_TEST_MAIN(DevCachesTest)
+#include "tst_devcaches.moc"
