@@ -71,7 +71,7 @@ int list(const Options &options)
         const bool running = Engine::ownerRunning(cache, processes);
         if (options.json) {
             entries.append(QJsonObject{{"id", cache.id},
-                                       {"name", cache.name},
+                                       {"name", cache.name.text()},
                                        {"paths", pathsOf(cache)},
                                        {"size", size ? QJsonValue(double(*size)) : QJsonValue()},
                                        {"mode", Engine::devModeName(cache.mode)},
@@ -85,7 +85,7 @@ int list(const Options &options)
             marks << bilingual("sedang berjalan", "running");
         if (isKept)
             marks << bilingual("disimpan", "kept");
-        out << printable(cache.id) << "  " << printable(cache.name) << "  "
+        out << printable(cache.id) << "  " << printable(cache.name.text()) << "  "
             << (isKept ? QStringLiteral("-") : sizeText(size)) << "  (" << marks.join(", ")
             << ")\n    " << printable(action(cache)) << '\n';
     }
@@ -99,7 +99,7 @@ bool confirmOnTerminal(const QList<DevCache> &chosen)
 {
     QTextStream out(stdout);
     for (const DevCache &cache : chosen)
-        out << "  " << printable(cache.name) << ": " << printable(action(cache)) << "  ("
+        out << "  " << printable(cache.name.text()) << ": " << printable(action(cache)) << "  ("
             << sizeText(Engine::devSize(cache)) << ")\n";
     out << bilingual("Bersihkan ini? [y/N] ", "Clean these? [y/N] ");
     out.flush();
@@ -137,7 +137,7 @@ QString outcomeText(const DevCache &cache, const DevResult &result)
     case DevResult::Outcome::running:
         return bilingual("dilewati: sedang berjalan", "skipped: it is running");
     case DevResult::Outcome::notChosen:
-        return bilingual("dilewati, perlu --yes: ", "skipped, needs --yes: ") + cache.lost;
+        return bilingual("dilewati, perlu --yes: ", "skipped, needs --yes: ") + cache.lost.text();
     case DevResult::Outcome::notHere:
         return cache.mode == DevMode::Report
                    ? action(cache)
@@ -177,8 +177,8 @@ int clean(const QStringList &ids, const Options &options)
                                                    {"size", size ? QJsonValue(double(*size))
                                                                  : QJsonValue()}});
             else
-                out << "  " << printable(cache.name) << ": " << printable(action(cache)) << "  ("
-                    << sizeText(size) << ")\n";
+                out << "  " << printable(cache.name.text()) << ": " << printable(action(cache))
+                    << "  (" << sizeText(size) << ")\n";
         }
         if (options.json)
             out << QJsonDocument(QJsonObject{{"demo", false}, {"dryRun", true}, {"entries", would}})
@@ -212,12 +212,16 @@ int clean(const QStringList &ids, const Options &options)
                 QJsonObject failure{{"kind", result.failure->kindName()},
                                     {"path", Engine::displayPath(result.failure->path)}};
                 if (result.failure->code != 0)
-                    failure.insert("errno", result.failure->code);
+                    failure.insert(result.failure->kind == Engine::Failure::Kind::commandFailed
+                                       ? "status"
+                                       : "errno",
+                                   result.failure->code);
                 object.insert("failure", failure);
             }
             results.insert(cache.id, object);
         } else {
-            out << printable(cache.name) << ": " << printable(outcomeText(cache, result)) << '\n';
+            out << printable(cache.name.text()) << ": " << printable(outcomeText(cache, result))
+                << '\n';
             if (!result.output.trimmed().isEmpty())
                 out << printable(result.output.trimmed()) << '\n';
         }

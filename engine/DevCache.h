@@ -10,6 +10,24 @@
 
 namespace Engine {
 
+// A text in both interface languages, chosen when it is shown so that it follows a change of
+// language.
+class Words {
+public:
+    Words() = default;
+    Words(const char *same) : indonesian(QString::fromUtf8(same)) {}
+    Words(QString same) : indonesian(std::move(same)) {}
+    Words(QString inIndonesian, QString inEnglish)
+        : indonesian(std::move(inIndonesian)), english(std::move(inEnglish))
+    {}
+    QString text() const;
+    bool isEmpty() const { return indonesian.isEmpty(); }
+
+private:
+    QString indonesian;
+    QString english; // empty: the same in both
+};
+
 // How a developer cache is cleaned.
 enum class DevMode {
     Delete,  // Ampa removes its folders, skipped while its owner runs
@@ -45,9 +63,9 @@ struct OwnerLock {
 };
 
 struct DevCache {
-    QString id;   // stable key
-    QString name; // in the language stored when the catalogue was read
-    QString note;
+    QString id; // stable key
+    Words name;
+    Words note;
     QString icon; // a symbol of the views
     DevMode mode = DevMode::Delete;
     // What is measured and, in the delete and choice modes, removed. Only existing ones.
@@ -62,7 +80,7 @@ struct DevCache {
     // first, since it runs long after the work that started it.
     std::optional<DevCommand> command;
     std::optional<DevCommand> stopFirst;
-    QString lost;        // choice mode: what is lost and how it comes back
+    Words lost;          // choice mode: what is lost and how it comes back
     QString rootCommand; // report mode: what to run as root
     // The size the owner itself reports (Docker), where the paths are not what is cleaned.
     std::optional<qint64> reportedSize;
@@ -76,7 +94,7 @@ struct DevRoots {
 };
 
 // The developer caches present for the current user now (variables read afresh; missing
-// folders, tools and services left out), in catalogue order, named in the language stored now.
+// folders, tools and services left out), in catalogue order.
 // Runs owners' commands to ask them (Docker, Flatpak): never call it on the main thread.
 QList<DevCache> devCaches(const DevRoots &roots = {});
 

@@ -86,36 +86,36 @@ QString onPath(const QString &program)
     return QStandardPaths::findExecutable(program);
 }
 
-DevCache entry(const char *id, const QString &name, const QString &note, const char *icon,
-               DevMode mode, Paths paths)
+DevCache entry(const char *id, Words name, Words note, const char *icon, DevMode mode, Paths paths)
 {
     DevCache cache;
     cache.id = id;
-    cache.name = name;
-    cache.note = note;
+    cache.name = std::move(name);
+    cache.note = std::move(note);
     cache.icon = icon;
     cache.mode = mode;
     cache.paths = std::move(paths);
     return cache;
 }
 
-DevCache commandEntry(const char *id, const QString &name, const QString &note, const char *icon,
-                      Paths paths, DevCommand command)
+DevCache commandEntry(const char *id, Words name, Words note, const char *icon, Paths paths,
+                      DevCommand command)
 {
-    DevCache cache = entry(id, name, note, icon, DevMode::Command, std::move(paths));
+    DevCache cache =
+        entry(id, std::move(name), std::move(note), icon, DevMode::Command, std::move(paths));
     cache.available = !onPath(command.program).isEmpty();
     cache.command = std::move(command);
     return cache;
 }
 
-QString redownloaded()
+Words redownloaded()
 {
-    return bilingual("Diunduh ulang saat diperlukan", "Downloaded again when needed");
+    return Words{"Diunduh ulang saat diperlukan", "Downloaded again when needed"};
 }
 
-QString rebuilt()
+Words rebuilt()
 {
-    return bilingual("Dibuat ulang saat build berikutnya", "Rebuilt at the next build");
+    return Words{"Dibuat ulang saat build berikutnya", "Rebuilt at the next build"};
 }
 
 // An entry that holds something: one whose folders are all missing is not shown.
@@ -132,7 +132,7 @@ void addLanguageTools(QList<DevCache> &list)
 
     const fs::path cargo = toolFolder("CARGO_HOME", home / ".cargo");
     DevCache cargoCache =
-        entry("cargo", bilingual("Registry Cargo", "Cargo registry"), redownloaded(), "shippingbox",
+        entry("cargo", Words{"Registry Cargo", "Cargo registry"}, redownloaded(), "shippingbox",
               DevMode::Delete,
               folders({cargo / "registry/cache", cargo / "registry/src", cargo / "registry/index",
                        cargo / "git/db", cargo / "git/checkouts"}));
@@ -146,7 +146,7 @@ void addLanguageTools(QList<DevCache> &list)
 
     const fs::path gradle = toolFolder("GRADLE_USER_HOME", home / ".gradle");
     DevCache gradleCache =
-        entry("gradle", bilingual("Cache Gradle", "Gradle caches"), redownloaded(), "hammer",
+        entry("gradle", Words{"Cache Gradle", "Gradle caches"}, redownloaded(), "hammer",
               DevMode::Delete, folders({gradle / "caches", gradle / "wrapper/dists"}));
     gradleCache.keep = present({gradle / "gradle.properties", gradle / "init.d", gradle / "jdks"});
     gradleCache.owners = {"gradle"};
@@ -154,17 +154,17 @@ void addLanguageTools(QList<DevCache> &list)
     addPresent(list, std::move(gradleCache));
 
     DevCache maven =
-        entry("maven", bilingual("Repositori Maven", "Maven repository"),
-              bilingual("Unduhan dan artefak mvn install", "Downloads and mvn install artifacts"),
+        entry("maven", Words{"Repositori Maven", "Maven repository"},
+              Words{"Unduhan dan artefak mvn install", "Downloads and mvn install artifacts"},
               "shippingbox", DevMode::Choice, folders({home / ".m2/repository"}));
     maven.keep = present({home / ".m2/settings.xml", home / ".m2/settings-security.xml",
                           home / ".m2/toolchains.xml"});
     maven.owners = {"mvn", "mvnd"};
     maven.ownerArguments = {"org.codehaus.plexus.classworlds.launcher.Launcher"};
-    maven.lost = bilingual(
+    maven.lost = Words{
         "Artefak yang dipasang dengan mvn install tidak bisa diunduh ulang: build ulang proyeknya.",
         "Artifacts installed with mvn install cannot be downloaded again: build their projects "
-        "again.");
+        "again."};
     addPresent(list, std::move(maven));
 
     DevCache yarn = commandEntry("yarn", "Cache Yarn 1", redownloaded(), "cube",
@@ -173,12 +173,16 @@ void addLanguageTools(QList<DevCache> &list)
     yarn.owners = {"yarn"};
     addPresent(list, std::move(yarn));
 
-    DevCache berry = commandEntry("yarn-berry", "Cache Yarn Berry",
-                                  bilingual("Proyek Plug'n'Play perlu yarn install lagi",
-                                            "Plug'n'Play projects need yarn install again"),
-                                  "cube", folders({home / ".yarn/berry/cache"}),
-                                  {"yarn", {"cache", "clean", "--mirror"}});
+    // Yarn 4 keeps one global cache that Plug'n'Play projects load their packages from; its
+    // own clean needs a project to run in, so the folder goes, knowingly.
+    DevCache berry = entry(
+        "yarn-berry", "Cache Yarn Berry",
+        Words{"Paket yang dimuat proyek Plug'n'Play", "Packages that Plug'n'Play projects load"},
+        "cube", DevMode::Choice,
+        folders({dataDir() / "yarn/berry/cache", home / ".yarn/berry/cache"}));
     berry.owners = {"yarn"};
+    berry.lost = Words{"Proyek Plug'n'Play tidak jalan sampai yarn install dijalankan lagi.",
+                       "Plug'n'Play projects do not run until yarn install runs again."};
     addPresent(list, std::move(berry));
 
     // One store per version of its layout (v3, v10, …), all pruned by the one command.
@@ -186,10 +190,10 @@ void addLanguageTools(QList<DevCache> &list)
     const fs::path pnpmStore = pnpmHome && *pnpmHome
                                    ? toolFolder("PNPM_HOME", dataDir() / "pnpm") / "store"
                                    : dataDir() / "pnpm/store";
-    DevCache pnpm = commandEntry("pnpm", "Store pnpm",
-                                 bilingual("Hanya paket yang tidak dipakai proyek mana pun",
-                                           "Only packages no project uses"),
-                                 "cube", folders({pnpmStore}), {"pnpm", {"store", "prune"}});
+    DevCache pnpm = commandEntry(
+        "pnpm", "Store pnpm",
+        Words{"Hanya paket yang tidak dipakai proyek mana pun", "Only packages no project uses"},
+        "cube", folders({pnpmStore}), {"pnpm", {"store", "prune"}});
     pnpm.owners = {"pnpm"};
     addPresent(list, std::move(pnpm));
 
@@ -199,7 +203,7 @@ void addLanguageTools(QList<DevCache> &list)
             ? fs::path(std::string(gopath).substr(0, std::string(gopath).find(':')))
             : home / "go";
     DevCache goModules = commandEntry(
-        "go-modules", bilingual("Modul Go", "Go modules"), redownloaded(), "shippingbox",
+        "go-modules", Words{"Modul Go", "Go modules"}, redownloaded(), "shippingbox",
         folders({toolFolder("GOMODCACHE", goBase / "pkg/mod")}), {"go", {"clean", "-modcache"}});
     goModules.keep = present({goBase / "bin"});
     goModules.owners = {"go", "gopls"};
@@ -252,7 +256,7 @@ void addEditors(QList<DevCache> &list)
     // Every product and version, but the local history kept among the caches.
     DevCache jetbrains = entry(
         "jetbrains", "Cache JetBrains",
-        bilingual("Indeks dibuat ulang saat IDE dibuka", "Indexes are rebuilt when the IDE opens"),
+        Words{"Indeks dibuat ulang saat IDE dibuka", "Indexes are rebuilt when the IDE opens"},
         "hammer", DevMode::Delete, {});
     for (const fs::path &product : subfolders(cache / "JetBrains")) {
         for (const fs::path &part : subfolders(product)) {
@@ -288,11 +292,12 @@ void addEditors(QList<DevCache> &list)
             parts.push_back(data / part);
         DevCache code =
             entry(editor.id, QStringLiteral("Cache %1").arg(editor.name),
-                  bilingual("Dibuat ulang saat editor dibuka", "Rebuilt when the editor opens"),
+                  Words{"Dibuat ulang saat editor dibuka", "Rebuilt when the editor opens"},
                   "macwindow", DevMode::Delete, folders(parts));
-        code.keep = present({data / "User"});
+        code.keep = present({data / "User", data / "Backups"});
         code.owners = editor.programs;
-        code.locks = {{OwnerLock::Kind::singleton, data / "SingletonLock"}};
+        // The main process writes its pid there (left behind by a crash: then no one runs).
+        code.locks = {{OwnerLock::Kind::pidFile, data / "code.lock"}};
         addPresent(list, std::move(code));
     }
 }
@@ -302,7 +307,7 @@ void addBrowsers(QList<DevCache> &list)
     const fs::path home = homeDir();
     const fs::path cache = userCacheDir();
     const fs::path config = userConfigDir();
-    const QString browsing = bilingual("Dibuat ulang saat browsing", "Rebuilt while you browse");
+    const Words browsing = Words{"Dibuat ulang saat browsing", "Rebuilt while you browse"};
 
     DevCache firefox = entry("firefox", "Cache Firefox", browsing, "globe", DevMode::Delete, {});
     for (const fs::path &root :
@@ -328,13 +333,12 @@ void addBrowsers(QList<DevCache> &list)
     chromium.locks = {{OwnerLock::Kind::singleton, config / "chromium/SingletonLock"}};
     addPresent(list, std::move(chromium));
 
-    addPresent(list,
-               entry("thumbnails", bilingual("Thumbnail", "Thumbnails"),
-                     bilingual("Dibuat ulang saat folder dibuka", "Made again when folders open"),
-                     "square.grid.2x2", DevMode::Delete,
-                     folders({cache / "thumbnails", home / ".thumbnails"})));
+    addPresent(list, entry("thumbnails", Words{"Thumbnail", "Thumbnails"},
+                           Words{"Dibuat ulang saat folder dibuka", "Made again when folders open"},
+                           "square.grid.2x2", DevMode::Delete,
+                           folders({cache / "thumbnails", home / ".thumbnails"})));
 
-    const QString browsers = bilingual("Browser uji yang terpasang", "Installed test browsers");
+    const Words browsers = Words{"Browser uji yang terpasang", "Installed test browsers"};
     const char *playwrightPath = std::getenv("PLAYWRIGHT_BROWSERS_PATH");
     const bool inProjects = playwrightPath && std::string(playwrightPath) == "0";
     DevCache playwright =
@@ -345,29 +349,30 @@ void addBrowsers(QList<DevCache> &list)
             (browser.filename() == ".links" ? playwright.keep : playwright.paths)
                 .push_back(browser);
     }
-    playwright.lost = bilingual("Tes gagal sampai npx playwright install dijalankan lagi.",
-                                "Tests fail until npx playwright install runs again.");
+    playwright.lost = Words{"Tes gagal sampai npx playwright install dijalankan lagi.",
+                            "Tests fail until npx playwright install runs again."};
     addPresent(list, std::move(playwright));
 
-    DevCache puppeteer = entry("puppeteer", "Browser Puppeteer", browsers, "globe", DevMode::Choice,
-                               folders({toolFolder("PUPPETEER_CACHE_DIR", cache / "puppeteer")}));
-    puppeteer.lost = bilingual("Tes gagal sampai npx puppeteer browsers install dijalankan lagi.",
-                               "Tests fail until npx puppeteer browsers install runs again.");
+    DevCache puppeteer =
+        entry("puppeteer", "Browser Puppeteer", browsers, "globe", DevMode::Choice,
+              folders({toolFolder("PUPPETEER_CACHE_DIR", home / ".cache/puppeteer")}));
+    puppeteer.lost = Words{"Tes gagal sampai npx puppeteer browsers install dijalankan lagi.",
+                           "Tests fail until npx puppeteer browsers install runs again."};
     addPresent(list, std::move(puppeteer));
 
     DevCache cypress = entry("cypress", "Cypress", browsers, "globe", DevMode::Choice,
                              folders({toolFolder("CYPRESS_CACHE_FOLDER", cache / "Cypress")}));
     cypress.owners = {"Cypress", "cypress"};
-    cypress.lost = bilingual("Cypress diunduh ulang saat npx cypress install berikutnya.",
-                             "Cypress is downloaded again at the next npx cypress install.");
+    cypress.lost = Words{"Cypress diunduh ulang saat npx cypress install berikutnya.",
+                         "Cypress is downloaded again at the next npx cypress install."};
     addPresent(list, std::move(cypress));
 }
 
 void addApplications(QList<DevCache> &list)
 {
     const fs::path home = homeDir();
-    const QString appCache =
-        bilingual("Cache aplikasi, dibuat ulang olehnya", "The application's cache, rebuilt by it");
+    const Words appCache =
+        Words{"Cache aplikasi, dibuat ulang olehnya", "The application's cache, rebuilt by it"};
     const char *runtime = std::getenv("XDG_RUNTIME_DIR");
     const fs::path instances = runtime && *runtime ? fs::path(runtime) / ".flatpak" : fs::path();
 
@@ -420,9 +425,9 @@ void addServices(QList<DevCache> &list, const DevRoots &roots)
 {
     if (const QString docker = onPath("docker"); !docker.isEmpty()) {
         if (const std::optional<qint64> reclaimable = dockerReclaimable(docker)) {
-            DevCache prune = entry("docker", bilingual("Sisa Docker", "Docker leftovers"),
-                                   bilingual("Container berhenti, image tanpa tag, cache build",
-                                             "Stopped containers, untagged images, build cache"),
+            DevCache prune = entry("docker", Words{"Sisa Docker", "Docker leftovers"},
+                                   Words{"Container berhenti, image tanpa tag, cache build",
+                                         "Stopped containers, untagged images, build cache"},
                                    "shippingbox", DevMode::Command, {});
             prune.command = DevCommand{"docker", {"system", "prune", "--force"}};
             prune.reportedSize = reclaimable;
@@ -433,17 +438,16 @@ void addServices(QList<DevCache> &list, const DevRoots &roots)
     const fs::path runtimes = dataDir() / "flatpak/runtime";
     if (isFolder(runtimes) && !onPath("flatpak").isEmpty())
         list << commandEntry(
-            "flatpak-runtimes",
-            bilingual("Runtime Flatpak tak terpakai", "Unused Flatpak runtimes"),
-            bilingual("Tidak dipakai aplikasi mana pun", "Used by no installed application"),
+            "flatpak-runtimes", Words{"Runtime Flatpak tak terpakai", "Unused Flatpak runtimes"},
+            Words{"Tidak dipakai aplikasi mana pun", "Used by no installed application"},
             "shippingbox", {},
             {"flatpak", {"uninstall", "--user", "--unused", "--noninteractive"}});
 
     // The user's own archived journal files: only root may remove them.
     const std::string mine = "user-" + std::to_string(getuid());
     DevCache journal =
-        entry("journal", bilingual("Jurnal pengguna", "User journal"),
-              bilingual("Log lama sistem untuk akun ini", "Old system logs of this account"),
+        entry("journal", Words{"Jurnal pengguna", "User journal"},
+              Words{"Log lama sistem untuk akun ini", "Old system logs of this account"},
               "doc.badge.clock", DevMode::Report, {});
     for (const fs::path &machine : subfolders(roots.journal)) {
         for (const std::string &name :
@@ -458,6 +462,11 @@ void addServices(QList<DevCache> &list, const DevRoots &roots)
 }
 
 } // namespace
+
+QString Words::text() const
+{
+    return english.isEmpty() ? indonesian : bilingual(indonesian, english);
+}
 
 QString devModeName(DevMode mode)
 {

@@ -27,6 +27,60 @@ constexpr SampleDownload sampleDownloads[] = {
     {"Sample data.zip", 77'000'000, 90},         {"Final report.docx", 41'000'000, 30},
 };
 
+// Sample developer caches: one of each mode, one whose owner runs; kept as the setting says.
+std::vector<DevItem> sampleDevItems()
+{
+    using Engine::DevMode;
+    const std::filesystem::path home = Engine::homeDir();
+    auto item = [&home](const char *id, Engine::Words name, Engine::Words note, const char *icon,
+                        DevMode mode, const char *path, std::optional<qint64> size) {
+        DevItem sample;
+        sample.cache.id = id;
+        sample.cache.name = name;
+        sample.cache.note = note;
+        sample.cache.icon = icon;
+        sample.cache.mode = mode;
+        sample.cache.paths = {home / path};
+        sample.size = size;
+        return sample;
+    };
+    const Engine::Words redownloaded =
+        Engine::Words{"Diunduh ulang saat diperlukan", "Downloaded again when needed"};
+    std::vector<DevItem> items{
+        item("gradle", Engine::Words{"Cache Gradle", "Gradle caches"}, redownloaded, "hammer",
+             DevMode::Delete, ".gradle/caches", 3'400'000'000),
+        item("cargo", Engine::Words{"Registry Cargo", "Cargo registry"}, redownloaded,
+             "shippingbox", DevMode::Delete, ".cargo/registry", 2'100'000'000),
+        item(
+            "maven", Engine::Words{"Repositori Maven", "Maven repository"},
+            Engine::Words{"Unduhan dan artefak mvn install", "Downloads and mvn install artifacts"},
+            "shippingbox", DevMode::Choice, ".m2/repository", 1'200'000'000),
+        item("pnpm", "Store pnpm",
+             Engine::Words{"Hanya paket yang tidak dipakai proyek mana pun",
+                           "Only packages no project uses"},
+             "cube", DevMode::Command, ".local/share/pnpm/store", 800'000'000),
+        item("vscode", "Cache VS Code",
+             Engine::Words{"Dibuat ulang saat editor dibuka", "Rebuilt when the editor opens"},
+             "macwindow", DevMode::Delete, ".config/Code/CachedData", 640'000'000),
+        item("journal", Engine::Words{"Jurnal pengguna", "User journal"},
+             Engine::Words{"Log lama sistem untuk akun ini", "Old system logs of this account"},
+             "doc.badge.clock", DevMode::Report, "journal", 512'000'000),
+        item("jetbrains", "Cache JetBrains",
+             Engine::Words{"Indeks dibuat ulang saat IDE dibuka",
+                           "Indexes are rebuilt when the IDE opens"},
+             "hammer", DevMode::Delete, ".cache/JetBrains", 950'000'000)};
+    items[3].cache.command = Engine::DevCommand{"pnpm", {"store", "prune"}};
+    items[4].running = true;
+    items[5].cache.rootCommand = "sudo journalctl --rotate --vacuum-time=2weeks";
+    const QStringList kept = Settings::instance().devKeep();
+    for (DevItem &sample : items) {
+        sample.kept = kept.contains(sample.cache.id);
+        if (sample.kept)
+            sample.size.reset();
+    }
+    return items;
+}
+
 } // namespace
 
 void Model::loadDemo()
@@ -71,6 +125,7 @@ void Model::loadDemo()
             apps.emplace_back(app, 900'000'000, now);
     }
     setApps(std::move(apps));
+    setDevItems(sampleDevItems());
     setScanning(false);
     setScanningAdv(false);
 }
@@ -80,10 +135,11 @@ void Model::startDemo()
     const Settings &settings = Settings::instance();
     if (settings.isStored(Settings::Key::demoPane)) {
         const QString value = settings.value(Settings::Key::demoPane).toString();
-        setPane(value == QLatin1String("lanjutan")    ? Pane::lanjutan
-                : value == QLatin1String("downloads") ? Pane::downloads
-                : value == QLatin1String("aplikasi")  ? Pane::aplikasi
-                                                      : Pane::cepat);
+        setPane(value == QLatin1String("lanjutan")     ? Pane::lanjutan
+                : value == QLatin1String("pengembang") ? Pane::pengembang
+                : value == QLatin1String("downloads")  ? Pane::downloads
+                : value == QLatin1String("aplikasi")   ? Pane::aplikasi
+                                                       : Pane::cepat);
     }
     const double autoClean = settings.value(Settings::Key::demoAutoClean).toDouble();
     const double askAfter = settings.value(Settings::Key::demoAsk).toDouble();

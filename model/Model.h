@@ -3,6 +3,7 @@
 #include "AdvItem.h"
 #include "BackgroundTasks.h"
 #include "CacheTarget.h"
+#include "DevItem.h"
 #include "Failure.h"
 #include "LargeItems.h"
 #include "Services.h"
@@ -63,10 +64,13 @@ class Model : public QObject {
     Q_PROPERTY(bool isLow READ isLow NOTIFY spaceChanged)
     Q_PROPERTY(QVariantList visibleQuick READ visibleQuickList NOTIFY visibleQuickChanged)
     Q_PROPERTY(QVariantList advItems READ advItemsList NOTIFY advItemsChanged)
+    // The developer caches found by the last scan, kept ones last.
+    Q_PROPERTY(QVariantList devItems READ devItemsList NOTIFY devItemsChanged)
+    Q_PROPERTY(int devCount READ devCount NOTIFY devItemsChanged) // offered, not kept
     Q_PROPERTY(bool demo READ demo) // the setting, read when the program started
 
 public:
-    enum class Pane { cepat, lanjutan, downloads, aplikasi, log, pengaturan };
+    enum class Pane { cepat, lanjutan, pengembang, downloads, aplikasi, log, pengaturan };
     Q_ENUM(Pane)
     // How the last action ended: the views mark anything but `done`.
     enum class ResultKind { done, cancelled, skipped, partlyFailed, failed };
@@ -128,6 +132,8 @@ public:
     QList<CacheTarget> visibleQuick() const;
     // Built anew when what they show changes (the measures, the updater, the language).
     const std::vector<AdvItem> &advItems() const { return m_advItems; }
+    const std::vector<DevItem> &devItems() const { return m_devItems; }
+    int devCount() const;
     bool demo() const;
 
     // The first of `names`, in order, that is running now; none for an empty list.
@@ -164,6 +170,11 @@ public Q_SLOTS:
     void loadDemo();
     // For the views: the card's action, and the Trash button of a listed item, by id.
     void activateAdvItem(const QString &id);
+    // A developer cache's action behind its confirmation; keeping takes it off the offers and
+    // the counts, releasing brings it back.
+    void activateDevItem(const QString &id);
+    void keepDevItem(const QString &id);
+    void releaseDevItem(const QString &id);
     void trashItem(const QString &id);
     void revealItem(const QString &id);
     void clearResult() { setResult({}); }
@@ -194,6 +205,7 @@ Q_SIGNALS:
     void spaceChanged();
     void visibleQuickChanged();
     void advItemsChanged();
+    void devItemsChanged();
     // A quick clean has published its result; `freed` is what it gave back.
     void quickCleanFinished(qint64 freed);
 
@@ -222,6 +234,7 @@ protected:
     void setResult(const QString &text, ResultKind kind = ResultKind::done);
     void setSwapBytes(qint64 bytes);
     void setBootDate(QDateTime date);
+    void setDevItems(std::vector<DevItem> items);
 
 private:
     // Shows the confirmation and runs `action` only when the user confirms.
@@ -256,6 +269,8 @@ private:
     QVariantList appsList() const;
     QVariantList visibleQuickList() const;
     QVariantList advItemsList() const;
+    QVariantList devItemsList() const;
+    void runDev(const Engine::DevCache &cache);
     std::vector<AdvItem> buildAdvItems();
     void rebuildAdvItems();
 
@@ -286,4 +301,5 @@ private:
     qint64 m_swapBytes = 0;
     QDateTime m_bootDate = QDateTime::currentDateTimeUtc();
     std::vector<AdvItem> m_advItems;
+    std::vector<DevItem> m_devItems;
 };

@@ -1,9 +1,11 @@
 // The scan: measures the volume, the quick targets, the advanced cards' folders and the large
 // items, and publishes each stage as soon as it is measured.
 
+#include "DevCleaning.h"
 #include "Model.h"
 #include "Office.h"
 #include "Paths.h"
+#include "Settings.h"
 #include "Stages.h"
 #include "SystemProbes.h"
 #include "TargetCleaning.h"
@@ -51,6 +53,24 @@ qint64 measureAutoRecovery()
     for (const std::filesystem::path &copy : Engine::autoRecoverFiles())
         total += Engine::size(copy);
     return total;
+}
+
+// The developer caches present now, measured unless kept, with whether their owners run.
+std::vector<DevItem> measureDevItems()
+{
+    const QStringList kept = Settings::instance().devKeep();
+    const std::vector<Engine::UserProcess> processes = Engine::userProcesses();
+    std::vector<DevItem> items;
+    for (Engine::DevCache &cache : Engine::devCaches()) {
+        DevItem item;
+        item.kept = kept.contains(cache.id);
+        if (!item.kept)
+            item.size = Engine::devSize(cache);
+        item.running = Engine::ownerRunning(cache, processes);
+        item.cache = std::move(cache);
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
 } // namespace
@@ -106,6 +126,8 @@ void Model::refresh()
         .then([] { return Engine::appsTop(largeItemCount); },
               [this](std::vector<FileItem> items) { setApps(std::move(items)); })
         .then(measureFolder(advFolder("whatsapp")), publishAdv("whatsapp"))
+        .then(measureDevItems,
+              [this](std::vector<DevItem> items) { setDevItems(std::move(items)); })
         .run(tasks, [this] {
             setScanningAdv(false);
             if (std::exchange(refreshOwed, false))

@@ -293,8 +293,8 @@ private slots:
         auto running = [&caches](const QString &id) {
             return Engine::ownerRunning(*find(caches, id), Engine::userProcesses());
         };
-        for (const char *id : {"cargo", "vscode", "firefox", "bazel", "gradle", "jetbrains",
-                               "flatpak:org.gimp.GIMP"})
+        for (const char *id : {"cargo", "vscode", "chromium", "firefox", "bazel", "gradle",
+                               "jetbrains", "flatpak:org.gimp.GIMP"})
             QVERIFY2(!running(id), id);
 
         {
@@ -318,12 +318,17 @@ private slots:
 
         const Owner alive("sleeper");
         const QString pid = QString::number(alive.pid());
-        const fs::path vscodeLock = home() / ".config/Code/SingletonLock";
-        TreeBuilder::symlink((hostName() + "-999999").toStdString(), vscodeLock);
-        QVERIFY2(!running("vscode"), "a stale lock");
-        fs::remove(vscodeLock);
-        TreeBuilder::symlink((hostName() + "-" + pid).toStdString(), vscodeLock);
+        const fs::path vscodeLock = home() / ".config/Code/code.lock";
+        write(vscodeLock, "999999");
+        QVERIFY2(!running("vscode"), "a lock left by a crash");
+        write(vscodeLock, pid.toUtf8());
         QVERIFY(running("vscode"));
+        const fs::path chromiumLock = home() / ".config/chromium/SingletonLock";
+        TreeBuilder::symlink((hostName() + "-999999").toStdString(), chromiumLock);
+        QVERIFY2(!running("chromium"), "a stale lock");
+        fs::remove(chromiumLock);
+        TreeBuilder::symlink((hostName() + "-" + pid).toStdString(), chromiumLock);
+        QVERIFY(running("chromium"));
 
         TreeBuilder::symlink(("127.0.1.1:+" + pid).toStdString(),
                              home() / ".mozilla/firefox/abc.default/lock");

@@ -35,6 +35,7 @@ struct PaneShot {
 const PaneShot panes[] = {
     {"quick", "QuickPane {}", 640, 0, "grid"},
     {"advanced", "AdvancedPane {}", 640, 0, "grid"},
+    {"developer", "DevCachesPane {}", 640, 0, "grid"},
     {"downloads", "DownloadsPane {}", 720, 0, "grid"},
     {"apps", "DownloadsPane { apps: true }", 720, 0, "grid"},
     {"log", "LogPane {}", 640, 300, "grid"},
@@ -73,7 +74,7 @@ int main(int argc, char **argv)
     const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     QDir().mkpath(output);
 
-    storeSettings({{"demo", true}});
+    storeSettings({{"demo", true}, {"devKeep", QStringList{"jetbrains"}}});
     Engine::log("cepat: dibebaskan 2.4 GB");
     Engine::log("lanjutan: playwright: 201 MB freed.");
     Engine::log("lanjutan: trash /home/user/Downloads/Budget 2026.xlsx");

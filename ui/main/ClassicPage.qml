@@ -98,6 +98,19 @@ ScrollView {
             }
         }
 
+        ColumnLayout {
+            objectName: "devSection"
+            visible: Model.devItems.length > 0
+            Layout.fillWidth: true
+            spacing: 8
+            SectionTitle { text: Texts.bilingual("Cache pengembang", "Developer caches") }
+            DevCacheList { Layout.fillWidth: true }
+            DevCacheList {
+                Layout.fillWidth: true
+                kept: true
+            }
+        }
+
         ItemsSection {
             Layout.fillWidth: true
             enabled: !Model.busy

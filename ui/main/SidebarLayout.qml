@@ -11,6 +11,7 @@ RowLayout {
     readonly property var titles: ({
         "cepat": Texts.bilingual("Pembersihan cepat", "Quick clean"),
         "lanjutan": Texts.bilingual("Opsi lanjutan", "Advanced options"),
+        "pengembang": Texts.bilingual("Cache pengembang", "Developer caches"),
         "downloads": "Downloads",
         "aplikasi": "Applications",
         "log": "Log",
@@ -18,7 +19,7 @@ RowLayout {
     })
     readonly property string title: titles[Model.paneKey] || ""
     readonly property var paneComponents: ({
-        "cepat": quickPane, "lanjutan": advancedPane, "downloads": downloadsPane,
+        "cepat": quickPane, "lanjutan": advancedPane, "pengembang": devPane, "downloads": downloadsPane,
         "aplikasi": appsPane, "pengaturan": settingsPane
     })
 
@@ -33,7 +34,7 @@ RowLayout {
 
         // The row `by` places from `from`, selected and given the focus; the ends stay put.
         function step(from: string, by: int) {
-            const order = "cepat lanjutan downloads aplikasi log pengaturan".split(" ")
+            const order = "cepat lanjutan pengembang downloads aplikasi log pengaturan".split(" ")
             let at = 0
             for (let i = 0; i < order.length; ++i) {
                 if (order[i] === from)
@@ -66,6 +67,11 @@ RowLayout {
                 onStepped: by => sidebar.step("lanjutan", by)
                 key: "lanjutan"; symbol: "slider.horizontal.3"; label: Texts.bilingual("Lanjutan", "Advanced")
                 badge: Model.advItems.length
+            }
+            SidebarRow {
+                onStepped: by => sidebar.step("pengembang", by)
+                key: "pengembang"; symbol: "hammer"; label: Texts.bilingual("Cache pengembang", "Developer caches")
+                badge: Model.devCount
             }
             SidebarRow {
                 onStepped: by => sidebar.step("downloads", by)
@@ -132,6 +138,7 @@ RowLayout {
 
     Component { id: quickPane; QuickPane {} }
     Component { id: advancedPane; AdvancedPane {} }
+    Component { id: devPane; DevCachesPane {} }
     Component { id: downloadsPane; DownloadsPane {} }
     Component { id: appsPane; DownloadsPane { apps: true } }
     Component { id: settingsPane; SettingsView { embedded: true } }

@@ -56,6 +56,7 @@ TestCase {
     function test_everyActionInReadingOrder_data() {
         return [{ tag: "quick", layout: "sidebar", pane: "cepat" },
                 { tag: "advanced", layout: "sidebar", pane: "lanjutan" },
+                { tag: "developer", layout: "sidebar", pane: "pengembang" },
                 { tag: "downloads", layout: "sidebar", pane: "downloads" },
                 { tag: "applications", layout: "sidebar", pane: "aplikasi" },
                 { tag: "log", layout: "sidebar", pane: "log" },

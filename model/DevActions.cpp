@@ -1,0 +1,215 @@
+// The developer caches' actions: each asks first, runs in the background and says what came free.
+
+#include "DevCleaning.h"
+#include "Model.h"
+#include "Paths.h"
+#include "Settings.h"
+#include "Text.h"
+
+namespace {
+
+QString buttonFor(const DevItem &item)
+{
+    switch (item.cache.mode) {
+    case Engine::DevMode::Delete:
+    case Engine::DevMode::Choice:
+        return bilingual("Hapus", "Delete");
+    case Engine::DevMode::Command:
+        return bilingual("Bersihkan", "Clean");
+    case Engine::DevMode::Report:
+        return bilingual("Lihat perintah", "Show command");
+    }
+    return {};
+}
+
+QString pathList(const std::vector<std::filesystem::path> &paths)
+{
+    QStringList lines;
+    for (const std::filesystem::path &path : paths)
+        lines << QStringLiteral("• ") + Engine::displayPath(path);
+    return lines.join('\n');
+}
+
+QString sizeLine(const std::optional<qint64> &size)
+{
+    return size ? bilingual(QStringLiteral("Ukuran: %1."), QStringLiteral("Size: %1."))
+                      .arg(fmt(*size))
+                : bilingual("Ukurannya baru diketahui setelah dibersihkan.",
+                            "Its size is known only once it is cleaned.");
+}
+
+// The confirmation's text: what will happen, to what, for how much, and what stays.
+QString confirmation(const DevItem &item)
+{
+    const Engine::DevCache &cache = item.cache;
+    QStringList parts;
+    switch (cache.mode) {
+    case Engine::DevMode::Command:
+        parts << bilingual(QStringLiteral("Ampa menjalankan perintah pemiliknya sendiri:\n%1"),
+                           QStringLiteral("Ampa runs its owner's own command:\n%1"))
+                     .arg(cache.command ? cache.command->text() : QString());
+        break;
+    case Engine::DevMode::Choice:
+        parts << cache.lost.text();
+        [[fallthrough]];
+    case Engine::DevMode::Delete:
+        parts << bilingual("Dihapus permanen:", "Deleted for good:") + '\n' + pathList(cache.paths);
+        break;
+    case Engine::DevMode::Report:
+        parts << bilingual(QStringLiteral("Hanya root yang bisa membersihkannya. Jalankan di "
+                                          "terminal:\n%1"),
+                           QStringLiteral("Only root can clean it. Run in a terminal:\n%1"))
+                     .arg(cache.rootCommand);
+        break;
+    }
+    parts << sizeLine(item.size);
+    if (!cache.keep.empty())
+        parts << bilingual("Tetap ada:", "Stays:") + '\n' + pathList(cache.keep);
+    return parts.join("\n\n");
+}
+
+} // namespace
+
+int Model::devCount() const
+{
+    return static_cast<int>(std::count_if(m_devItems.begin(), m_devItems.end(),
+                                          [](const DevItem &item) { return !item.kept; }));
+}
+
+void Model::setDevItems(std::vector<DevItem> items)
+{
+    // Offered ones first, kept ones apart at the end, each group in catalogue order.
+    std::stable_partition(items.begin(), items.end(),
+                          [](const DevItem &item) { return !item.kept; });
+    m_devItems = std::move(items);
+    Q_EMIT devItemsChanged();
+}
+
+QVariantList Model::devItemsList() const
+{
+    QVariantList list;
+    for (const DevItem &item : m_devItems) {
+        const Engine::DevCache &cache = item.cache;
+        QStringList keep;
+        for (const std::filesystem::path &path : cache.keep)
+            keep << Engine::displayPath(path);
+        QVariantMap map{{"id", cache.id},
+                        {"name", cache.name.text()},
+                        {"note", cache.note.text()},
+                        {"symbol", cache.icon},
+                        {"mode", Engine::devModeName(cache.mode)},
+                        {"running", item.running},
+                        {"kept", item.kept},
+                        {"available", cache.available},
+                        {"button", buttonFor(item)},
+                        {"keep", keep}};
+        if (item.size)
+            map.insert("size", double(*item.size));
+        list << map;
+    }
+    return list;
+}
+
+void Model::activateDevItem(const QString &id)
+{
+    const auto found = std::find_if(m_devItems.begin(), m_devItems.end(),
+                                    [&id](const DevItem &item) { return item.cache.id == id; });
+    if (found == m_devItems.end() || found->kept || m_busy)
+        return;
+    const DevItem item = *found; // the list may be rebuilt while the question waits
+    const Engine::DevCache &cache = item.cache;
+    if (cache.mode == Engine::DevMode::Report) {
+        ask(bilingual(QStringLiteral("Bersihkan %1 sebagai root"),
+                      QStringLiteral("Clean %1 as root"))
+                .arg(cache.name.text()),
+            confirmation(item), bilingual("Tutup", "Close"), [] {});
+        return;
+    }
+    if (item.running) {
+        setResult(bilingual(QStringLiteral("Tutup %1 dulu."), QStringLiteral("Quit %1 first."))
+                      .arg(cache.name.text()),
+                  ResultKind::skipped);
+        return;
+    }
+    const QString title =
+        cache.mode == Engine::DevMode::Command
+            ? bilingual(QStringLiteral("Bersihkan %1?"), QStringLiteral("Clean %1?"))
+                  .arg(cache.name.text())
+            : bilingual(QStringLiteral("Hapus %1?"), QStringLiteral("Delete %1?"))
+                  .arg(cache.name.text());
+    ask(title, confirmation(item), buttonFor(item), [this, cache] { runDev(cache); });
+}
+
+void Model::runDev(const Engine::DevCache &cache)
+{
+    if (demo()) {
+        // Sample figures: nothing is removed, the entry only reads as cleaned.
+        std::vector<DevItem> items = m_devItems;
+        for (DevItem &item : items) {
+            if (item.cache.id == cache.id) {
+                setResult(bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
+                              .arg(fmt(item.size.value_or(0))));
+                item.size = 0;
+            }
+        }
+        setDevItems(std::move(items));
+        return;
+    }
+    setBusy(true);
+    tasks.run(
+        [cache] {
+            // Asked again now: the owner may have started while the question waited.
+            return Engine::cleanDev(cache, true, Engine::userProcesses());
+        },
+        [this, name = cache.name.text()](const Engine::DevResult &result) {
+            using DevOutcome = Engine::DevResult::Outcome;
+            const QString freed =
+                bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
+                    .arg(fmt(result.freed));
+            switch (result.outcome) {
+            case DevOutcome::done:
+                if (result.failure)
+                    setResult(freed + ' ' + failedText(result.failure->text()),
+                              ResultKind::partlyFailed);
+                else
+                    setResult(freed);
+                break;
+            case DevOutcome::running:
+                setResult(
+                    bilingual(QStringLiteral("Tutup %1 dulu."), QStringLiteral("Quit %1 first."))
+                        .arg(name),
+                    ResultKind::skipped);
+                break;
+            case DevOutcome::notChosen:
+            case DevOutcome::notHere:
+            case DevOutcome::failed:
+                setResult(failedText(result.failure ? result.failure->text() : name),
+                          ResultKind::failed);
+                break;
+            }
+            setBusy(false);
+            refreshAfterAction();
+        });
+}
+
+void Model::keepDevItem(const QString &id)
+{
+    QStringList kept = Settings::instance().devKeep();
+    if (kept.contains(id))
+        return;
+    Settings::instance().setDevKeep(kept << id);
+    std::vector<DevItem> items = m_devItems;
+    for (DevItem &item : items)
+        if (item.cache.id == id)
+            item.kept = true;
+    setDevItems(std::move(items));
+}
+
+void Model::releaseDevItem(const QString &id)
+{
+    QStringList kept = Settings::instance().devKeep();
+    kept.removeAll(id);
+    Settings::instance().setDevKeep(kept);
+    // A kept entry was not measured: the next scan does.
+    refreshAfterAction();
+}

@@ -1,0 +1,105 @@
+// The developer caches through the model: found by the scan, each action behind its confirmation
+// with what it removes and what stays, the result and the log line, and the keep-list.
+
+#include "FakeServices.h"
+#include "Model.h"
+#include "ModelTesting.h"
+#include "Settings.h"
+#include "StoredSettings.h"
+#include "TestHome.h"
+#include "Text.h"
+#include "TreeBuilder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const DevItem &item(const Model &model, const QString &id)
+{
+    for (const DevItem &found : model.devItems())
+        if (found.cache.id == id)
+            return found;
+    qFatal("no developer cache %s", qPrintable(id));
+}
+
+} // namespace
+
+class DevItemsTest : public QObject {
+    Q_OBJECT
+
+    fs::path registry = TestHome::home() / ".cargo/registry/cache";
+    fs::path installed = TestHome::home() / ".cargo/bin/ripgrep";
+
+private slots:
+    void init()
+    {
+        clearLog();
+        storeSettings({{"language", "en"}});
+        makeFile(registry / "serde.crate", 50000);
+        makeFile(installed, 3000);
+        makeFile(TestHome::home() / ".cache/thumbnails/normal/a.png", 9000);
+    }
+    void cleanup()
+    {
+        for (const char *folder : {".cargo", ".cache"})
+            fs::remove_all(TestHome::home() / folder);
+        storeSettings({});
+    }
+
+    void askedThenCleanedAndLogged()
+    {
+        FakeServices fakes;
+        Model model(fakes.services());
+        model.start();
+        AMPA_WAIT_IDLE(model);
+        QCOMPARE(model.devCount(), 2);
+        const qint64 size = *item(model, "cargo").size;
+        QVERIFY(size >= 50000);
+
+        // Cancelled: the question named the folder, the size and what stays; nothing went.
+        model.activateDevItem("cargo");
+        QCOMPARE(fakes.confirmation->asked.size(), 1);
+        const QString asked = fakes.confirmation->asked.first();
+        QVERIFY(asked.startsWith("Delete Cargo registry? | "));
+        QVERIFY(asked.contains(QString::fromStdString(registry.native())));
+        QVERIFY(asked.contains(fmt(size)));
+        QVERIFY(asked.contains(QString::fromStdString((TestHome::home() / ".cargo/bin").native())));
+        QVERIFY(fs::exists(registry));
+
+        fakes.confirmation->answer = true;
+        model.activateDevItem("cargo");
+        AMPA_WAIT_IDLE(model);
+        QVERIFY(!fs::exists(registry));
+        QVERIFY(fs::exists(installed));
+        QCOMPARE(model.result(), fmt(size) + " freed.");
+        QCOMPARE(logMessages(), QStringList{"pengembang: cargo: dibebaskan " + fmt(size)});
+        QCOMPARE(model.devCount(), 1); // the next scan no longer finds it
+    }
+
+    // A kept entry is neither offered nor counted nor measured; released, it comes back.
+    void keptThenReleased()
+    {
+        FakeServices fakes;
+        fakes.confirmation->answer = true;
+        Model model(fakes.services());
+        model.start();
+        AMPA_WAIT_IDLE(model);
+        model.keepDevItem("thumbnails");
+        QCOMPARE(Settings::instance().devKeep(), QStringList{"thumbnails"});
+        QCOMPARE(model.devCount(), 1);
+        QVERIFY(item(model, "thumbnails").kept);
+        model.activateDevItem("thumbnails");
+        QVERIFY(fakes.confirmation->asked.isEmpty());
+        QVERIFY(fs::exists(TestHome::home() / ".cache/thumbnails"));
+
+        model.releaseDevItem("thumbnails");
+        AMPA_WAIT_IDLE(model);
+        QVERIFY(Settings::instance().devKeep().isEmpty());
+        QVERIFY(!item(model, "thumbnails").kept);
+        QVERIFY(item(model, "thumbnails").size.value_or(0) >= 9000);
+        QCOMPARE(model.devCount(), 2);
+    }
+};
+
+AMPA_TEST_MAIN(DevItemsTest)
+#include "tst_devitems.moc"
