@@ -140,6 +140,54 @@ qint64 chain(const fs::path &root, int levels)
     return total;
 }
 
+void projects(const fs::path &root, int count, int files)
+{
+    fs::remove_all(root);
+    const int perProject = std::max(10, files / std::max(1, count));
+    auto spread = [](const fs::path &folder, int howMany, int perFolder) {
+        for (int i = 0; i < howMany; ++i) {
+            const fs::path sub = folder / ("d" + std::to_string(i / perFolder));
+            if (i % perFolder == 0)
+                fs::create_directories(sub);
+            const int fd = open((sub / ("f" + std::to_string(i))).c_str(),
+                                O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            if (fd >= 0)
+                close(fd);
+        }
+    };
+    for (int i = 0; i < count; ++i) {
+        const fs::path project =
+            root / ("group" + std::to_string(i % 10)) / ("p" + std::to_string(i));
+        fs::create_directories(project / "src");
+        const int sources = perProject / 5;
+        spread(project / "src", sources, 40);
+        const int artifacts = perProject - sources;
+        switch (i % 4) {
+        case 0:
+            makeFile(project / "package.json", 0);
+            spread(project / "node_modules", artifacts, 30);
+            break;
+        case 1:
+            makeFile(project / "Cargo.toml", 0);
+            spread(project / "target/debug", artifacts, 60);
+            break;
+        case 2:
+            makeFile(project / "pyproject.toml", 0);
+            fs::create_directories(project / ".venv");
+            makeFile(project / ".venv/pyvenv.cfg", 0);
+            spread(project / ".venv/lib", artifacts, 50);
+            break;
+        default:
+            makeFile(project / "CMakeLists.txt", 0);
+            fs::create_directories(project / "build");
+            makeFile(project / "build/CMakeCache.txt", 0);
+            spread(project / "build/objects", artifacts, 50);
+            break;
+        }
+    }
+    sync();
+}
+
 void unlock(const fs::path &root)
 {
     chmod((root / "locked").c_str(), 0700);

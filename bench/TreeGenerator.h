@@ -28,6 +28,11 @@ qint64 flat(const std::filesystem::path &root, int files, qint64 maxFileBytes);
 // through descriptors so that it may be deeper than a path can be long. `root` must not exist.
 qint64 chain(const std::filesystem::path &root, int levels);
 
+// `projects` projects of four kinds (Node, Rust, Python, CMake), each with its sources and its
+// artifacts (node_modules, target, .venv, build), `files` empty files in all, most of them in
+// the artifacts as on a developer's disk. Returns nothing: the finding is what is measured.
+void projects(const std::filesystem::path &root, int projects, int files);
+
 // Unlocks what `nested` locked, so the tree can be copied and removed.
 void unlock(const std::filesystem::path &root);
 

@@ -6,10 +6,12 @@
 //   ampa-bench walk PATH            one measuring walk: ms, bytes, peak and baseline memory (KiB)
 //                                   (--after-drop: first says "ready" and waits for a line)
 //   ampa-bench remove PATH          one removal: ms, bytes freed
+//   ampa-bench projects PATH        one search for projects: ms, found, peak and baseline KiB
 //   ampa-bench scan                 one scan of $HOME: ms to the sizes, ms to the end, peak KiB
 //   ampa-bench clean                one quick clean of $HOME: ms, peak KiB
 
 #include "Model.h"
+#include "ProjectFinder.h"
 #include "Removal.h"
 #include "Shell.h"
 #include "TreeGenerator.h"
@@ -99,6 +101,22 @@ QStringList child(const QStringList &arguments, const QProcessEnvironment &envir
     return QString::fromUtf8(process.readAllStandardOutput()).split(' ', Qt::SkipEmptyParts);
 }
 
+// A generated tree is kept with its expected total beside it, and reused while they match.
+template<typename Make> qint64 cached(const fs::path &root, const std::string &shape, Make make)
+{
+    QFile marker(QString::fromStdString(root.native() + ".done"));
+    if (marker.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> fields = marker.readAll().split(' ');
+        if (fields.value(0).toStdString() == shape && fs::exists(root))
+            return fields.value(1).toLongLong();
+        marker.close();
+    }
+    const qint64 total = make();
+    if (marker.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        marker.write(QByteArray::fromStdString(shape) + ' ' + QByteArray::number(total));
+    return total;
+}
+
 int walkCommand(const fs::path &path, bool afterDrop)
 {
     // Fault in the code and start the workers once on an empty folder: the baseline is the
@@ -121,6 +139,56 @@ int walkCommand(const fs::path &path, bool afterDrop)
     std::printf("%.1f %lld %ld %ld\n", elapsedMs(timer), static_cast<long long>(bytes), peakKiB(),
                 baseline);
     return 0;
+}
+
+int projectsCommand(const fs::path &path)
+{
+    Engine::findProjects({fs::temp_directory_path()}); // fault the code in
+    const long baseline = currentKiB();
+    QElapsedTimer timer;
+    timer.start();
+    const std::size_t found = Engine::findProjects({path}).size();
+    std::printf("%.1f %zu %ld %ld\n", elapsedMs(timer), found, peakKiB(), baseline);
+    return 0;
+}
+
+// Finding projects against find, pruning the same artifact names, its output thrown away.
+void compareProjectFinding(const fs::path &base, bool quick)
+{
+    const int files = quick ? 100000 : 1000000;
+    const fs::path root = base / "projects";
+    cached(root, "projects-" + std::to_string(files), [&] {
+        TreeGenerator::projects(root, files / 2500, files);
+        return qint64(0);
+    });
+    const QString path = QString::fromStdString(root.native());
+    auto timeFind = [&path] {
+        QProcess find;
+        find.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer timer;
+        timer.start();
+        find.start("/usr/bin/find", {path, "-name", "node_modules", "-prune", "-o", "-name",
+                                     "target", "-prune", "-print"});
+        find.waitForFinished(-1);
+        return elapsedMs(timer);
+    };
+    timeFind(); // warm the caches
+    std::vector<double> ampa, find;
+    std::size_t found = 0;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        found = Engine::findProjects({root}).size();
+        ampa.push_back(elapsedMs(timer));
+        find.push_back(timeFind());
+    }
+    line("projects_found", double(found));
+    line("find_projects_ms", median(ampa));
+    line("find_prune_ms", median(find));
+    line("find_projects_vs_find", median(find) / median(ampa), "x");
+    const QStringList walk = child({"projects", path});
+    line("find_projects_peak_mb_above_baseline",
+         (walk.value(2).toDouble() - walk.value(3).toDouble()) / 1024.0);
 }
 
 int removeCommand(const fs::path &path)
@@ -390,22 +458,6 @@ void idleWindow(const fs::path &base)
     app.waitForFinished(10000);
 }
 
-// A generated tree is kept with its expected total beside it, and reused while they match.
-template<typename Make> qint64 cached(const fs::path &root, const std::string &shape, Make make)
-{
-    QFile marker(QString::fromStdString(root.native() + ".done"));
-    if (marker.open(QIODevice::ReadOnly)) {
-        const QList<QByteArray> fields = marker.readAll().split(' ');
-        if (fields.value(0).toStdString() == shape && fs::exists(root))
-            return fields.value(1).toLongLong();
-        marker.close();
-    }
-    const qint64 total = make();
-    if (marker.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        marker.write(QByteArray::fromStdString(shape) + ' ' + QByteArray::number(total));
-    return total;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -419,11 +471,14 @@ int main(int argc, char **argv)
     parser.addVersionOption();
     const QCommandLineOption quickOption("quick", "A small run.");
     parser.addOption(quickOption);
+    const QCommandLineOption onlyOption("only", "Only one group of figures.", "group");
+    parser.addOption(onlyOption);
     const QCommandLineOption afterDropOption(
         "after-drop", "With walk: says it is ready and waits for a line before it walks.");
     parser.addOption(afterDropOption);
-    parser.addPositionalArgument("folder", "Where the trees are generated ($TMPDIR/ampa-bench).",
-                                 "[FOLDER | walk PATH | remove PATH | scan | clean]");
+    parser.addPositionalArgument(
+        "folder", "Where the trees are generated ($TMPDIR/ampa-bench).",
+        "[FOLDER | walk PATH | remove PATH | projects PATH | scan | clean]");
     if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "ampa-bench: %s\n\n%s", qPrintable(parser.errorText()),
                      qPrintable(parser.helpText()));
@@ -436,6 +491,8 @@ int main(int argc, char **argv)
     const QStringList arguments = parser.positionalArguments();
     if (arguments.value(0) == QLatin1String("walk") && arguments.size() == 2)
         return walkCommand(arguments[1].toStdString(), parser.isSet(afterDropOption));
+    if (arguments.value(0) == QLatin1String("projects") && arguments.size() == 2)
+        return projectsCommand(arguments[1].toStdString());
     if (arguments.value(0) == QLatin1String("remove") && arguments.size() == 2)
         return removeCommand(arguments[1].toStdString());
     if (arguments.value(0) == QLatin1String("scan") && arguments.size() == 1)
@@ -460,30 +517,46 @@ int main(int argc, char **argv)
         shape.files = 20000;
         shape.folders = 1500;
     }
-    std::printf("generating under %s ...\n", base.c_str());
-    std::fflush(stdout);
-    const Tree nested{"nested", base / "nested", TreeGenerator::nested(base / "nested", shape)};
-    const Tree flat{"flat", base / "flat",
-                    TreeGenerator::flat(base / "flat", quick ? 10000 : 100000, 64 * 1024)};
-    std::printf("cores: %u\n", QThread::idealThreadCount());
-
-    bool agree = compareWalks(nested, 7);
-    agree = compareWalks(flat, 7) && agree;
-    compareColdWalks(nested, 3);
-    compareColdWalks(flat, 3);
-    compareRemoval(base, "nested", [&shape](const fs::path &path) {
-        TreeGenerator::nested(path, shape);
-        TreeGenerator::unlock(path);
-    });
-    compareRemoval(base, "huge_folder", [quick](const fs::path &path) {
-        TreeGenerator::flat(path, quick ? 50000 : 500000, 0);
-    });
-    compareRemoval(base, "deep_chain", [quick](const fs::path &path) {
-        TreeGenerator::chain(path, quick ? 2000 : 10000);
-    });
-    compareScan(base, quick ? 10000 : 100000);
-    if (!quick)
-        compareScan(base, 1000000);
-    idleWindow(base);
+    // One group alone, for working on it: walks, cold, projects, removal, scan or window.
+    const QString only = parser.value(onlyOption);
+    auto runs = [&only](const char *group) { return only.isEmpty() || only == group; };
+    bool agree = true;
+    if (runs("walks") || runs("cold")) {
+        std::printf("generating under %s ...\n", base.c_str());
+        std::fflush(stdout);
+        const Tree nested{"nested", base / "nested", TreeGenerator::nested(base / "nested", shape)};
+        const Tree flat{"flat", base / "flat",
+                        TreeGenerator::flat(base / "flat", quick ? 10000 : 100000, 64 * 1024)};
+        std::printf("cores: %u\n", QThread::idealThreadCount());
+        if (runs("walks")) {
+            agree = compareWalks(nested, 7);
+            agree = compareWalks(flat, 7) && agree;
+        }
+        if (runs("cold")) {
+            compareColdWalks(nested, 3);
+            compareColdWalks(flat, 3);
+        }
+    }
+    if (runs("projects"))
+        compareProjectFinding(base, quick);
+    if (runs("removal")) {
+        compareRemoval(base, "nested", [&shape](const fs::path &path) {
+            TreeGenerator::nested(path, shape);
+            TreeGenerator::unlock(path);
+        });
+        compareRemoval(base, "huge_folder", [quick](const fs::path &path) {
+            TreeGenerator::flat(path, quick ? 50000 : 500000, 0);
+        });
+        compareRemoval(base, "deep_chain", [quick](const fs::path &path) {
+            TreeGenerator::chain(path, quick ? 2000 : 10000);
+        });
+    }
+    if (runs("scan")) {
+        compareScan(base, quick ? 10000 : 100000);
+        if (!quick)
+            compareScan(base, 1000000);
+    }
+    if (runs("window"))
+        idleWindow(base);
     return agree ? 0 : 1;
 }

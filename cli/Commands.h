@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class Model;
 
@@ -11,6 +12,7 @@ struct Options {
     bool verbose = false;
     bool yes = false;
     bool dryRun = false;
+    std::optional<int> olderDays; // projects idle at least this many days
 };
 
 // Exit statuses.
@@ -23,6 +25,8 @@ int runClean(const Options &options);
 int runLog();
 // `arguments`: what follows "dev" ("", "clean ID…", "keep ID", "release ID").
 int runDev(const QStringList &arguments, const Options &options);
+// `arguments`: what follows "projects" ("", "clean PATH…", "keep PATH", "release PATH").
+int runProjects(const QStringList &arguments, const Options &options);
 
 // Runs the event loop until `done()` holds, telling the model's stage on standard error when
 // `showProgress` is set.

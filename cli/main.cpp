@@ -53,13 +53,18 @@ QString usage()
         "  dev         cache pengembang: ukuran, mode, sedang berjalan, disimpan\n"
         "  dev clean ID…   bersihkan cache pengembang seperti pemiliknya\n"
         "  dev keep ID, dev release ID   simpan cache (tidak ditawarkan) atau lepaskan\n"
+        "  projects    proyek dengan artefak build: ukuran, umur, perubahan, dipakai\n"
+        "  projects clean [PATH…]   hapus artefak proyek (yang menganggur, atau yang disebut)\n"
+        "  projects keep PATH, projects release PATH   simpan proyek atau lepaskan\n"
         "\n"
         "Opsi:\n"
         "  --json      satu objek JSON, bukan teks (status, clean, dev)\n"
         "  --verbose   folder setiap cache (status)\n"
         "  --yes       bersihkan tanpa bertanya; untuk dev clean juga pilihan yang\n"
         "              menghapus alat terpasang (clean, dev clean)\n"
-        "  --dry-run   tampilkan yang akan dihapus, tanpa menghapus (clean, dev clean)\n"
+        "  --dry-run   tampilkan yang akan dihapus, tanpa menghapus (clean, dev clean,\n"
+        "              projects clean)\n"
+        "  --older HARI   hanya proyek yang menganggur sekian hari (projects)\n"
         "  -h, --help  bantuan ini\n"
         "  -v, --version  versi program\n",
         "Usage: ampa-cli <command> [options]\n"
@@ -71,13 +76,18 @@ QString usage()
         "  dev         developer caches: size, mode, running, kept\n"
         "  dev clean ID…   clean developer caches as their owners would\n"
         "  dev keep ID, dev release ID   keep a cache (not offered) or release it\n"
+        "  projects    projects with build output: size, age, changes, in use\n"
+        "  projects clean [PATH…]   delete projects' artifacts (the idle ones, or those named)\n"
+        "  projects keep PATH, projects release PATH   keep a project or release it\n"
         "\n"
         "Options:\n"
         "  --json      one JSON object instead of text (status, clean, dev)\n"
         "  --verbose   the folders of each cache (status)\n"
         "  --yes       clean without asking; for dev clean also the choices that remove\n"
         "              installed tools (clean, dev clean)\n"
-        "  --dry-run   show what would be removed, remove nothing (clean, dev clean)\n"
+        "  --dry-run   show what would be removed, remove nothing (clean, dev clean,\n"
+        "              projects clean)\n"
+        "  --older DAYS   only projects idle that many days (projects)\n"
         "  -h, --help  this help\n"
         "  -v, --version  the program's version\n");
 }
@@ -93,6 +103,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption verbose("verbose");
     const QCommandLineOption yes("yes");
     const QCommandLineOption dryRun("dry-run");
+    const QCommandLineOption older("older", QString(), "days");
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption version(QStringList{"v", "version"});
     // Which options each command takes.
@@ -101,9 +112,10 @@ int main(int argc, char *argv[])
         {"clean", {&json, &yes, &dryRun}},
         {"log", {}},
         {"dev", {&json, &yes, &dryRun}},
+        {"projects", {&json, &yes, &dryRun, &older}},
     };
     QCommandLineParser parser;
-    parser.addOptions({json, verbose, yes, dryRun, help, version});
+    parser.addOptions({json, verbose, yes, dryRun, older, help, version});
     const bool parsed = parser.parse(QCoreApplication::arguments());
     if (parsed && parser.isSet(help)) {
         QTextStream(stdout) << usage();
@@ -121,7 +133,8 @@ int main(int argc, char *argv[])
         return usageError(command.isEmpty() ? unknownOption(option)
                                             : unknownOption(command, option));
     }
-    if (positional.size() > 1 && command != QLatin1String("dev"))
+    const bool takesWords = command == QLatin1String("dev") || command == QLatin1String("projects");
+    if (positional.size() > 1 && !takesWords)
         return usageError(bilingual(QStringLiteral("argumen tak dikenal: %1"),
                                     QStringLiteral("unexpected argument: %1"))
                               .arg(positional[1]));
@@ -137,7 +150,7 @@ int main(int argc, char *argv[])
         return usageError(bilingual(QStringLiteral("perintah tak dikenal: %1"),
                                     QStringLiteral("unknown command: %1"))
                               .arg(command));
-    for (const QCommandLineOption *option : {&json, &verbose, &yes, &dryRun}) {
+    for (const QCommandLineOption *option : {&json, &verbose, &yes, &dryRun, &older}) {
         const bool allowed =
             std::find(known->second.begin(), known->second.end(), option) != known->second.end();
         if (parser.isSet(*option) && !allowed)
@@ -148,10 +161,21 @@ int main(int argc, char *argv[])
     chosen.verbose = parser.isSet(verbose);
     chosen.yes = parser.isSet(yes);
     chosen.dryRun = parser.isSet(dryRun);
+    if (parser.isSet(older)) {
+        bool ok = false;
+        const int days = parser.value(older).toInt(&ok);
+        if (!ok || days < 0)
+            return usageError(bilingual(QStringLiteral("--older perlu jumlah hari: %1"),
+                                        QStringLiteral("--older needs a number of days: %1"))
+                                  .arg(parser.value(older)));
+        chosen.olderDays = days;
+    }
 
     if (command == QLatin1String("log"))
         return runLog();
     if (command == QLatin1String("dev"))
         return runDev(positional.mid(1), chosen);
+    if (command == QLatin1String("projects"))
+        return runProjects(positional.mid(1), chosen);
     return command == QLatin1String("status") ? runStatus(chosen) : runClean(chosen);
 }

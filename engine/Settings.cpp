@@ -35,6 +35,9 @@ const std::array<KeyInfo, Settings::keyCount> &keys()
         {"demoAsk", QMetaType::Double, 0.0},
         {"notifyLowSpace", QMetaType::Bool, true},
         {"devKeep", QMetaType::QStringList, QStringList()},
+        {"projectRoots", QMetaType::QStringList, QStringList()},
+        {"projectIdleDays", QMetaType::Int, 30},
+        {"projectKeep", QMetaType::QStringList, QStringList()},
     }};
     return table;
 }
@@ -184,6 +187,9 @@ void Settings::announce(Key key)
     case Key::devKeep:
         Q_EMIT devKeepChanged();
         break;
+    case Key::projectKeep:
+        Q_EMIT projectKeepChanged();
+        break;
     default: // read at start only
         break;
     }
@@ -248,6 +254,17 @@ QStringList Settings::devKeep() const
     return value(Key::devKeep).toStringList();
 }
 
+QStringList Settings::projectKeep() const
+{
+    return value(Key::projectKeep).toStringList();
+}
+
+int Settings::projectIdleDays() const
+{
+    const int days = value(Key::projectIdleDays).toInt();
+    return days >= 1 ? days : 30;
+}
+
 bool Settings::demo() const
 {
     return value(Key::demo).toBool();
@@ -286,4 +303,9 @@ void Settings::setNotifyLowSpace(bool value)
 void Settings::setDevKeep(const QStringList &value)
 {
     set(Key::devKeep, value);
+}
+
+void Settings::setProjectKeep(const QStringList &value)
+{
+    set(Key::projectKeep, value);
 }

@@ -30,6 +30,8 @@ class Settings : public QObject {
     Q_PROPERTY(bool notifyLowSpace READ notifyLowSpace WRITE setNotifyLowSpace NOTIFY
                    notifyLowSpaceChanged)
     Q_PROPERTY(QStringList devKeep READ devKeep WRITE setDevKeep NOTIFY devKeepChanged)
+    Q_PROPERTY(
+        QStringList projectKeep READ projectKeep WRITE setProjectKeep NOTIFY projectKeepChanged)
 
 public:
     enum class Key {
@@ -45,8 +47,11 @@ public:
         demoAsk,         // seconds after the start at which demo mode shows a confirmation
         notifyLowSpace,  // a desktop notification when free space runs low
         devKeep,         // ids of the developer caches kept: not offered, not counted
+        projectRoots,    // folders searched for projects; none: the usual ones that exist
+        projectIdleDays, // days without activity after which a project counts as idle
+        projectKeep,     // paths of the projects kept: never offered
     };
-    static constexpr int keyCount = 12;
+    static constexpr int keyCount = 15;
 
     static Settings &instance();
 
@@ -71,6 +76,9 @@ public:
     QString downloadsLayout() const;
     bool notifyLowSpace() const;
     QStringList devKeep() const;
+    QStringList projectKeep() const;
+    // At least 1; a broken value reads as the default, 30.
+    int projectIdleDays() const;
     // Only an explicit yes ("true", "1", "yes", "on", any case) turns demo mode on.
     bool demo() const;
 
@@ -81,6 +89,7 @@ public:
     void setDownloadsLayout(const QString &value);
     void setNotifyLowSpace(bool value);
     void setDevKeep(const QStringList &value);
+    void setProjectKeep(const QStringList &value);
 
 Q_SIGNALS:
     void languageChanged();
@@ -90,6 +99,7 @@ Q_SIGNALS:
     void downloadsLayoutChanged();
     void notifyLowSpaceChanged();
     void devKeepChanged();
+    void projectKeepChanged();
 
 private:
     Settings();

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -339,6 +340,54 @@ private slots:
             fs::remove_all(home / folder);
     }
 
+    // Projects from the terminal: listed with their artifacts and age, the idle ones cleaned,
+    // a kept one never, a named one on demand.
+    void projects()
+    {
+        const fs::path src = TestHome::home() / "src";
+        TreeBuilder::file(src / "old/package.json", 10);
+        TreeBuilder::file(src / "old/node_modules/a.js", 20000);
+        TreeBuilder::file(src / "kept/Cargo.toml", 10);
+        TreeBuilder::file(src / "kept/target/app", 20000);
+        TreeBuilder::file(src / "fresh/Cargo.toml", 10);
+        TreeBuilder::file(src / "fresh/target/app", 20000);
+        for (const char *file : {"old/package.json", "kept/Cargo.toml"}) {
+            const time_t then = time(nullptr) - 90 * 86400L;
+            const timespec times[2] = {{then, 0}, {then, 0}};
+            utimensat(AT_FDCWD, (src / file).c_str(), times, 0);
+        }
+        const QString kept = QString::fromStdString((src / "kept").native());
+
+        QJsonArray listed = json(cli({"projects", "--json"}))["projects"].toArray();
+        QCOMPARE(listed.size(), 3);
+        QJsonObject old;
+        for (const QJsonValue &project : listed)
+            if (project["path"].toString().endsWith("/old"))
+                old = project.toObject();
+        QCOMPARE(old["kind"].toString(), "node");
+        QVERIFY(old["size"].toDouble() >= 20000);
+        QCOMPARE(old["artifacts"].toArray().size(), 1);
+        QVERIFY(QDateTime::fromString(old["lastActivity"].toString(), Qt::ISODate).isValid());
+        QCOMPARE(json(cli({"projects", "--older", "60", "--json"}))["projects"].toArray().size(),
+                 2);
+
+        QCOMPARE(cli({"projects", "keep", kept}).code, 0);
+        const Run run = cli({"projects", "clean", "--yes", "--json"});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(json(run)["results"].toObject().keys(),
+                 QStringList{QString::fromStdString((src / "old").native())});
+        QVERIFY(!fs::exists(src / "old/node_modules"));
+        QVERIFY(fs::exists(src / "kept/target/app"));
+        QVERIFY(fs::exists(src / "fresh/target/app"));
+        QCOMPARE(cli({"projects", "clean", kept, "--yes"}).code, 2);
+        QCOMPARE(cli({"projects", "release", kept}).code, 0);
+        QCOMPARE(cli({"projects", "clean", kept, "--yes"}).code, 0);
+        QVERIFY(!fs::exists(src / "kept/target"));
+        QVERIFY(fs::exists(src / "kept/Cargo.toml"));
+        QVERIFY(cli({"log"}).out.contains("proyek: " + kept.toUtf8()));
+        fs::remove_all(src);
+    }
+
     void badUsage_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -361,6 +410,9 @@ private slots:
             << QStringList{"dev", "purge"}
             << QByteArray("ampa-cli: usage: ampa-cli dev [--json] | dev clean ID… [--dry-run] "
                           "[--yes] [--json] | dev keep ID | dev release ID");
+        QTest::newRow("--older without a number")
+            << QStringList{"projects", "--older", "soon"}
+            << QByteArray("ampa-cli: --older needs a number of days: soon");
         QTest::newRow("clean without a terminal")
             << QStringList{"clean"}
             << QByteArray("ampa-cli: not a terminal; use --yes to clean without asking");
