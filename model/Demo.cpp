@@ -81,6 +81,41 @@ std::vector<DevItem> sampleDevItems()
     return items;
 }
 
+// Sample projects under ~/src: idle ones, a recent one with changes, one in use.
+std::vector<Engine::Project> sampleProjects()
+{
+    struct Sample {
+        const char *name, *kind, *artifact;
+        qint64 size;
+        int idleDays;
+        bool dirty, inUse;
+    };
+    const Sample samples[] = {
+        {"shop-frontend", "node", "node_modules", 1'900'000'000, 120, false, false},
+        {"ray-tracer", "rust", "target", 4'200'000'000, 64, false, false},
+        {"thesis-analysis", "python", ".venv", 830'000'000, 210, true, false},
+        {"ampa-plugin", "cmake", "build", 610'000'000, 2, true, true},
+        {"android-app", "gradle", "build", 1'300'000'000, 9, false, false},
+    };
+    const std::filesystem::path src = Engine::homeDir() / "src";
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    std::vector<Engine::Project> projects;
+    for (const Sample &sample : samples) {
+        Engine::Project project;
+        project.path = src / sample.name;
+        project.kind = sample.kind;
+        project.artifacts = {{project.path / sample.artifact, sample.artifact, sample.size}};
+        project.size = sample.size;
+        project.lastActivity = now.addDays(-sample.idleDays);
+        project.dirty = sample.dirty;
+        project.inUse = sample.inUse;
+        projects.push_back(std::move(project));
+    }
+    std::sort(projects.begin(), projects.end(),
+              [](const auto &a, const auto &b) { return a.size > b.size; });
+    return projects;
+}
+
 } // namespace
 
 void Model::loadDemo()
@@ -126,6 +161,14 @@ void Model::loadDemo()
     }
     setApps(std::move(apps));
     setDevItems(sampleDevItems());
+    const QStringList keptProjects = Settings::instance().projectKeep();
+    std::vector<ProjectItem> projects;
+    for (Engine::Project &project : sampleProjects()) {
+        const QString id = "sample-" + Engine::displayPath(project.path.filename());
+        const bool kept = keptProjects.contains(Engine::displayPath(project.path));
+        projects.push_back({std::move(project), id, kept});
+    }
+    setProjects(std::move(projects));
     setScanning(false);
     setScanningAdv(false);
 }
@@ -137,6 +180,7 @@ void Model::startDemo()
         const QString value = settings.value(Settings::Key::demoPane).toString();
         setPane(value == QLatin1String("lanjutan")     ? Pane::lanjutan
                 : value == QLatin1String("pengembang") ? Pane::pengembang
+                : value == QLatin1String("proyek")     ? Pane::proyek
                 : value == QLatin1String("downloads")  ? Pane::downloads
                 : value == QLatin1String("aplikasi")   ? Pane::aplikasi
                                                        : Pane::cepat);

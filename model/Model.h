@@ -6,6 +6,7 @@
 #include "DevItem.h"
 #include "Failure.h"
 #include "LargeItems.h"
+#include "Projects.h"
 #include "Services.h"
 
 #include <QDateTime>
@@ -67,10 +68,17 @@ class Model : public QObject {
     // The developer caches found by the last scan, kept ones last.
     Q_PROPERTY(QVariantList devItems READ devItemsList NOTIFY devItemsChanged)
     Q_PROPERTY(int devCount READ devCount NOTIFY devItemsChanged) // offered, not kept
+    // The projects with artifacts found by the last scan, the largest first, kept ones last.
+    Q_PROPERTY(QVariantList projects READ projectsList NOTIFY projectsChanged)
+    Q_PROPERTY(int projectCount READ projectCount NOTIFY projectsChanged) // offered, not kept
+    // What cleaning the idle projects would give back, and how many they are.
+    Q_PROPERTY(double idleProjectsSize READ idleProjectsSize NOTIFY projectsChanged)
+    Q_PROPERTY(int idleProjectsCount READ idleProjectsCount NOTIFY projectsChanged)
+    Q_PROPERTY(int projectIdleDays READ projectIdleDays CONSTANT)
     Q_PROPERTY(bool demo READ demo) // the setting, read when the program started
 
 public:
-    enum class Pane { cepat, lanjutan, pengembang, downloads, aplikasi, log, pengaturan };
+    enum class Pane { cepat, lanjutan, pengembang, proyek, downloads, aplikasi, log, pengaturan };
     Q_ENUM(Pane)
     // How the last action ended: the views mark anything but `done`.
     enum class ResultKind { done, cancelled, skipped, partlyFailed, failed };
@@ -134,6 +142,19 @@ public:
     const std::vector<AdvItem> &advItems() const { return m_advItems; }
     const std::vector<DevItem> &devItems() const { return m_devItems; }
     int devCount() const;
+    // A project's record: the search's result, kept or not.
+    struct ProjectItem {
+        Engine::Project project;
+        QString id; // stable for the project's path
+        bool kept = false;
+    };
+    const std::vector<ProjectItem> &projects() const { return m_projects; }
+    int projectCount() const;
+    qint64 idleProjectsSize() const;
+    int idleProjectsCount() const;
+    int projectIdleDays() const;
+    // The projects under the roots now, measured, kept as the setting says. Blocks.
+    static std::vector<ProjectItem> measureProjects();
     bool demo() const;
 
     // The first of `names`, in order, that is running now; none for an empty list.
@@ -175,6 +196,11 @@ public Q_SLOTS:
     void activateDevItem(const QString &id);
     void keepDevItem(const QString &id);
     void releaseDevItem(const QString &id);
+    // A project's artifacts, or those of every idle project not kept, behind a confirmation.
+    void cleanProjectItem(const QString &id);
+    void cleanIdleProjects();
+    void keepProject(const QString &id);
+    void releaseProject(const QString &id);
     void trashItem(const QString &id);
     void revealItem(const QString &id);
     void clearResult() { setResult({}); }
@@ -206,6 +232,7 @@ Q_SIGNALS:
     void visibleQuickChanged();
     void advItemsChanged();
     void devItemsChanged();
+    void projectsChanged();
     // A quick clean has published its result; `freed` is what it gave back.
     void quickCleanFinished(qint64 freed);
 
@@ -235,6 +262,7 @@ protected:
     void setSwapBytes(qint64 bytes);
     void setBootDate(QDateTime date);
     void setDevItems(std::vector<DevItem> items);
+    void setProjects(std::vector<ProjectItem> items);
 
 private:
     // Shows the confirmation and runs `action` only when the user confirms.
@@ -271,6 +299,9 @@ private:
     QVariantList advItemsList() const;
     QVariantList devItemsList() const;
     void runDev(const Engine::DevCache &cache);
+    QVariantList projectsList() const;
+    std::vector<ProjectItem> idleProjects() const;
+    void askToCleanProjects(std::vector<ProjectItem> chosen);
     std::vector<AdvItem> buildAdvItems();
     void rebuildAdvItems();
 
@@ -302,4 +333,5 @@ private:
     QDateTime m_bootDate = QDateTime::currentDateTimeUtc();
     std::vector<AdvItem> m_advItems;
     std::vector<DevItem> m_devItems;
+    std::vector<ProjectItem> m_projects;
 };

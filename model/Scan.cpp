@@ -128,6 +128,8 @@ void Model::refresh()
         .then(measureFolder(advFolder("whatsapp")), publishAdv("whatsapp"))
         .then(measureDevItems,
               [this](std::vector<DevItem> items) { setDevItems(std::move(items)); })
+        .then(measureProjects,
+              [this](std::vector<ProjectItem> items) { setProjects(std::move(items)); })
         .run(tasks, [this] {
             setScanningAdv(false);
             if (std::exchange(refreshOwed, false))

@@ -36,7 +36,7 @@ stop() {
 
 mkdir -p "$XDG_CONFIG_HOME/Ampa"
 start_xembed_host
-for pane in cepat lanjutan pengembang downloads aplikasi; do
+for pane in cepat lanjutan pengembang proyek downloads aplikasi; do
     start_on $pane sidebar
     # The figures are read too: the free space with what it counts, each cache with its size,
     # each advanced item with its size and note, each file with its size.
@@ -44,6 +44,7 @@ for pane in cepat lanjutan pengembang downloads aplikasi; do
     cepat) walk "the $pane pane" " free of " "Cache npm, " ;;
     lanjutan) walk "the $pane pane" "Media WhatsApp" "30.8 GB" ;;
     pengembang) walk "the $pane pane" "Cargo registry, 2.1 GB" "Keep Cargo registry" ;;
+    proyek) walk "the $pane pane" "ray-tracer, 4.2 GB" "Delete ray-tracer" ;;
     downloads) walk "the $pane pane" "Meeting recording.mp4, 381 MB" ;;
     *) walk "the $pane pane" ;;
     esac

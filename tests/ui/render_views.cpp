@@ -36,6 +36,7 @@ const PaneShot panes[] = {
     {"quick", "QuickPane {}", 640, 0, "grid"},
     {"advanced", "AdvancedPane {}", 640, 0, "grid"},
     {"developer", "DevCachesPane {}", 640, 0, "grid"},
+    {"projects", "ProjectsPane {}", 640, 0, "grid"},
     {"downloads", "DownloadsPane {}", 720, 0, "grid"},
     {"apps", "DownloadsPane { apps: true }", 720, 0, "grid"},
     {"log", "LogPane {}", 640, 300, "grid"},

@@ -111,6 +111,19 @@ ScrollView {
             }
         }
 
+        ColumnLayout {
+            objectName: "projectsSection"
+            visible: Model.projects.length > 0
+            Layout.fillWidth: true
+            spacing: 8
+            SectionTitle { text: Texts.bilingual("Proyek", "Projects") }
+            ProjectList { Layout.fillWidth: true }
+            ProjectList {
+                Layout.fillWidth: true
+                kept: true
+            }
+        }
+
         ItemsSection {
             Layout.fillWidth: true
             enabled: !Model.busy

@@ -12,6 +12,7 @@ RowLayout {
         "cepat": Texts.bilingual("Pembersihan cepat", "Quick clean"),
         "lanjutan": Texts.bilingual("Opsi lanjutan", "Advanced options"),
         "pengembang": Texts.bilingual("Cache pengembang", "Developer caches"),
+        "proyek": Texts.bilingual("Proyek", "Projects"),
         "downloads": "Downloads",
         "aplikasi": "Applications",
         "log": "Log",
@@ -19,7 +20,8 @@ RowLayout {
     })
     readonly property string title: titles[Model.paneKey] || ""
     readonly property var paneComponents: ({
-        "cepat": quickPane, "lanjutan": advancedPane, "pengembang": devPane, "downloads": downloadsPane,
+        "cepat": quickPane, "lanjutan": advancedPane, "pengembang": devPane, "proyek": projectsPane,
+        "downloads": downloadsPane,
         "aplikasi": appsPane, "pengaturan": settingsPane
     })
 
@@ -34,7 +36,7 @@ RowLayout {
 
         // The row `by` places from `from`, selected and given the focus; the ends stay put.
         function step(from: string, by: int) {
-            const order = "cepat lanjutan pengembang downloads aplikasi log pengaturan".split(" ")
+            const order = "cepat lanjutan pengembang proyek downloads aplikasi log pengaturan".split(" ")
             let at = 0
             for (let i = 0; i < order.length; ++i) {
                 if (order[i] === from)
@@ -72,6 +74,11 @@ RowLayout {
                 onStepped: by => sidebar.step("pengembang", by)
                 key: "pengembang"; symbol: "hammer"; label: Texts.bilingual("Cache pengembang", "Developer caches")
                 badge: Model.devCount
+            }
+            SidebarRow {
+                onStepped: by => sidebar.step("proyek", by)
+                key: "proyek"; symbol: "folder"; label: Texts.bilingual("Proyek", "Projects")
+                badge: Model.projectCount
             }
             SidebarRow {
                 onStepped: by => sidebar.step("downloads", by)
@@ -139,6 +146,7 @@ RowLayout {
     Component { id: quickPane; QuickPane {} }
     Component { id: advancedPane; AdvancedPane {} }
     Component { id: devPane; DevCachesPane {} }
+    Component { id: projectsPane; ProjectsPane {} }
     Component { id: downloadsPane; DownloadsPane {} }
     Component { id: appsPane; DownloadsPane { apps: true } }
     Component { id: settingsPane; SettingsView { embedded: true } }

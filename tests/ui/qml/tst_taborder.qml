@@ -57,6 +57,7 @@ TestCase {
         return [{ tag: "quick", layout: "sidebar", pane: "cepat" },
                 { tag: "advanced", layout: "sidebar", pane: "lanjutan" },
                 { tag: "developer", layout: "sidebar", pane: "pengembang" },
+                { tag: "projects", layout: "sidebar", pane: "proyek" },
                 { tag: "downloads", layout: "sidebar", pane: "downloads" },
                 { tag: "applications", layout: "sidebar", pane: "aplikasi" },
                 { tag: "log", layout: "sidebar", pane: "log" },

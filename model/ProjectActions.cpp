@@ -1,0 +1,242 @@
+// Stale projects: their artifacts cleaned one project at a time or all idle ones at once, each
+// behind a confirmation with the list and the size; the keep-list.
+
+#include "Model.h"
+#include "Paths.h"
+#include "Settings.h"
+#include "Text.h"
+
+#include <QCryptographicHash>
+
+namespace {
+
+QString idOf(const std::filesystem::path &path)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(QByteArray::fromStdString(path.native()), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16));
+}
+
+QString projectKindName(const QString &kind)
+{
+    static const QMap<QString, QString> names{
+        {"node", "Node.js"},  {"rust", "Rust"},   {"maven", "Maven"},   {"gradle", "Gradle"},
+        {"python", "Python"}, {"cmake", "CMake"}, {"elixir", "Elixir"}, {"dart", "Dart"},
+        {"zig", "Zig"},       {"go", "Go"},       {"git", "Git"}};
+    return names.value(kind, bilingual("Lainnya", "Other"));
+}
+
+// A path under the home folder as "~/…", shorter to read.
+QString homeRelative(const std::filesystem::path &path)
+{
+    const std::filesystem::path home = Engine::homeDir();
+    if (!Engine::isSameOrInside(path, home))
+        return Engine::displayPath(path);
+    return "~/" + Engine::displayPath(path.lexically_relative(home));
+}
+
+} // namespace
+
+std::vector<Model::ProjectItem> Model::measureProjects()
+{
+    const QStringList kept = Settings::instance().projectKeep();
+    std::vector<ProjectItem> items;
+    for (Engine::Project &project :
+         Engine::projects(Engine::projectRoots(), Engine::workingPlaces())) {
+        const QString id = idOf(project.path);
+        const bool isKept = kept.contains(Engine::displayPath(project.path));
+        items.push_back({std::move(project), id, isKept});
+    }
+    return items;
+}
+
+void Model::setProjects(std::vector<ProjectItem> items)
+{
+    std::stable_partition(items.begin(), items.end(),
+                          [](const ProjectItem &item) { return !item.kept; });
+    m_projects = std::move(items);
+    Q_EMIT projectsChanged();
+}
+
+int Model::projectCount() const
+{
+    return static_cast<int>(std::count_if(m_projects.begin(), m_projects.end(),
+                                          [](const ProjectItem &item) { return !item.kept; }));
+}
+
+int Model::projectIdleDays() const
+{
+    return Settings::instance().projectIdleDays();
+}
+
+std::vector<Model::ProjectItem> Model::idleProjects() const
+{
+    std::vector<ProjectItem> idle;
+    for (const ProjectItem &item : m_projects)
+        if (!item.kept && !item.project.inUse
+            && Engine::idleDays(item.project) >= projectIdleDays())
+            idle.push_back(item);
+    return idle;
+}
+
+qint64 Model::idleProjectsSize() const
+{
+    qint64 total = 0;
+    for (const ProjectItem &item : idleProjects())
+        total += item.project.size;
+    return total;
+}
+
+int Model::idleProjectsCount() const
+{
+    return static_cast<int>(idleProjects().size());
+}
+
+QVariantList Model::projectsList() const
+{
+    QVariantList list;
+    for (const ProjectItem &item : m_projects) {
+        const Engine::Project &project = item.project;
+        QStringList artifacts;
+        for (const Engine::Project::Part &part : project.artifacts)
+            artifacts << QString::fromStdString(part.path.filename().native());
+        list << QVariantMap{{"id", item.id},
+                            {"name", Engine::displayPath(project.path.filename())},
+                            {"path", homeRelative(project.path)},
+                            {"kind", projectKindName(project.kind)},
+                            {"artifacts", artifacts.join(", ")},
+                            {"size", double(project.size)},
+                            {"idleDays", Engine::idleDays(project)},
+                            {"dirty", project.dirty},
+                            {"inUse", project.inUse},
+                            {"kept", item.kept}};
+    }
+    return list;
+}
+
+void Model::cleanProjectItem(const QString &id)
+{
+    for (const ProjectItem &item : m_projects) {
+        if (item.id != id || item.kept)
+            continue;
+        if (item.project.inUse) {
+            setResult(
+                bilingual(QStringLiteral("%1 sedang dipakai; tutup dulu editor atau server-nya."),
+                          QStringLiteral("%1 is in use; close its editor or server first."))
+                    .arg(Engine::displayPath(item.project.path.filename())),
+                ResultKind::skipped);
+            return;
+        }
+        askToCleanProjects({item});
+        return;
+    }
+}
+
+void Model::cleanIdleProjects()
+{
+    std::vector<ProjectItem> idle = idleProjects();
+    if (!idle.empty())
+        askToCleanProjects(std::move(idle));
+}
+
+void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
+{
+    if (m_busy)
+        return;
+    QStringList lines;
+    qint64 total = 0;
+    for (const ProjectItem &item : chosen) {
+        for (const Engine::Project::Part &part : item.project.artifacts)
+            lines
+                << QStringLiteral("• %1 (%2)").arg(Engine::displayPath(part.path), fmt(part.size));
+        total += item.project.size;
+    }
+    const QString title =
+        chosen.size() == 1 ? bilingual(QStringLiteral("Hapus artefak %1?"),
+                                       QStringLiteral("Delete the artifacts of %1?"))
+                                 .arg(Engine::displayPath(chosen.front().project.path.filename()))
+                           : bilingual(QStringLiteral("Hapus artefak %1 proyek?"),
+                                       QStringLiteral("Delete the artifacts of %1 projects?"))
+                                 .arg(chosen.size());
+    const QString message =
+        bilingual(QStringLiteral("Dihapus permanen, %1; dibuat ulang oleh build berikutnya:"),
+                  QStringLiteral("Deleted for good, %1; the next build makes them again:"))
+            .arg(fmt(total))
+        + '\n' + lines.join('\n');
+    ask(title, message, bilingual("Hapus", "Delete"), [this, chosen] {
+        if (demo()) {
+            // Sample figures: nothing is removed.
+            setResult(bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
+                          .arg(fmt(0)));
+            return;
+        }
+        setBusy(true);
+        tasks.run(
+            [chosen] {
+                const std::vector<std::filesystem::path> places = Engine::workingPlaces();
+                qint64 freed = 0;
+                int skipped = 0;
+                std::optional<Engine::Failure> failure;
+                for (const ProjectItem &item : chosen) {
+                    const Engine::ProjectCleaning cleaning =
+                        Engine::cleanProject(item.project, places);
+                    freed += cleaning.freed;
+                    skipped += cleaning.inUse ? 1 : 0;
+                    if (cleaning.failure && !failure)
+                        failure = cleaning.failure;
+                }
+                return std::tuple{freed, skipped, failure};
+            },
+            [this](const std::tuple<qint64, int, std::optional<Engine::Failure>> &done) {
+                const auto &[freed, skipped, failure] = done;
+                QString text =
+                    bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
+                        .arg(fmt(freed));
+                if (skipped > 0)
+                    text += ' '
+                            + bilingual(QStringLiteral("%1 proyek sedang dipakai dan dilewati."),
+                                        QStringLiteral("%1 projects in use were skipped."))
+                                  .arg(skipped);
+                if (failure)
+                    text += ' ' + failedText(failure->text());
+                setResult(text, failure   ? ResultKind::partlyFailed
+                                : skipped ? ResultKind::skipped
+                                          : ResultKind::done);
+                setBusy(false);
+                refreshAfterAction();
+            });
+    });
+}
+
+void Model::keepProject(const QString &id)
+{
+    std::vector<ProjectItem> items = m_projects;
+    QStringList kept = Settings::instance().projectKeep();
+    for (ProjectItem &item : items) {
+        if (item.id != id || item.kept)
+            continue;
+        item.kept = true;
+        kept << Engine::displayPath(item.project.path);
+    }
+    Settings::instance().setProjectKeep(kept);
+    setProjects(std::move(items));
+}
+
+void Model::releaseProject(const QString &id)
+{
+    std::vector<ProjectItem> items = m_projects;
+    QStringList kept = Settings::instance().projectKeep();
+    for (ProjectItem &item : items) {
+        if (item.id != id)
+            continue;
+        item.kept = false;
+        kept.removeAll(Engine::displayPath(item.project.path));
+    }
+    Settings::instance().setProjectKeep(kept);
+    // Back among the offers, the largest first.
+    std::stable_sort(items.begin(), items.end(), [](const ProjectItem &a, const ProjectItem &b) {
+        return a.project.size > b.project.size;
+    });
+    setProjects(std::move(items));
+}

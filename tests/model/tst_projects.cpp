@@ -1,0 +1,82 @@
+// Stale projects through the model: found by the scan, the idle ones cleaned behind one
+// confirmation that lists every artifact and the size, the recent ones and the kept ones left.
+
+#include "FakeServices.h"
+#include "Model.h"
+#include "ModelTesting.h"
+#include "Settings.h"
+#include "StoredSettings.h"
+#include "TestHome.h"
+#include "Text.h"
+#include "TreeBuilder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path src()
+{
+    return TestHome::home() / "src";
+}
+
+void idleFor(const fs::path &file, int days)
+{
+    const time_t then = time(nullptr) - days * 86400L;
+    const timespec times[2] = {{then, 0}, {then, 0}};
+    utimensat(AT_FDCWD, file.c_str(), times, 0);
+}
+
+} // namespace
+
+class ProjectsModelTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        fs::remove_all(src());
+        storeSettings({});
+    }
+
+    void idleProjectsCleanedAfterAsking()
+    {
+        storeSettings({{"language", "en"}});
+        makeFile(src() / "old/package.json", 10);
+        makeFile(src() / "old/node_modules/a.js", 30000);
+        makeFile(src() / "kept/Cargo.toml", 10);
+        makeFile(src() / "kept/target/app", 30000);
+        makeFile(src() / "new/Cargo.toml", 10);
+        makeFile(src() / "new/target/app", 30000);
+        idleFor(src() / "old/package.json", 40);
+        idleFor(src() / "kept/Cargo.toml", 40);
+        Settings::instance().setProjectKeep({QString::fromStdString((src() / "kept").native())});
+
+        FakeServices fakes;
+        Model model(fakes.services());
+        model.start();
+        AMPA_WAIT_IDLE(model);
+        QCOMPARE(model.projects().size(), 3u);
+        QCOMPARE(model.projectCount(), 2);
+        QCOMPARE(model.idleProjectsCount(), 1);
+
+        fakes.confirmation->answer = true;
+        model.cleanIdleProjects();
+        QCOMPARE(fakes.confirmation->asked.size(), 1);
+        const QString asked = fakes.confirmation->asked.first();
+        QVERIFY(asked.startsWith("Delete the artifacts of old? | Deleted for good, "));
+        QVERIFY(asked.contains(QString::fromStdString((src() / "old/node_modules").native())));
+        AMPA_WAIT_IDLE(model);
+        QVERIFY(!fs::exists(src() / "old/node_modules"));
+        QVERIFY(fs::exists(src() / "old/package.json"));
+        QVERIFY(fs::exists(src() / "kept/target/app"));
+        QVERIFY(fs::exists(src() / "new/target/app"));
+        QVERIFY(model.result().endsWith(" freed."));
+        QVERIFY(logMessages().first().startsWith("proyek: "));
+    }
+};
+
+AMPA_TEST_MAIN(ProjectsModelTest)
+#include "tst_projects.moc"

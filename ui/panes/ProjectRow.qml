@@ -1,0 +1,76 @@
+import QtQuick
+import QtQuick.Layouts
+import Ampa
+
+// One project: its name, where it lies, its kind, age and state, what its artifacts take, its
+// clean, and keeping it out of the offers (or releasing it).
+RowLayout {
+    id: row
+    // { id, name, path, kind, artifacts, size, idleDays, dirty, inUse, kept }
+    property var item: ({})
+
+    objectName: "projectRow_" + (item.name || "")
+    spacing: 12
+    Accessible.role: Accessible.ListItem
+    Accessible.name: Texts.withSize(item.name || "", item.size)
+    Accessible.description: detail.text + ". " + state.text
+
+    IconTile { symbol: "folder" }
+    ColumnLayout {
+        Layout.fillWidth: true
+        Layout.preferredWidth: 100
+        spacing: 1
+        Text {
+            Layout.fillWidth: true
+            elide: Text.ElideRight
+            text: row.item.name || ""
+            font.pixelSize: Theme.body
+            font.weight: Font.Medium
+            color: Theme.text
+        }
+        Text {
+            id: detail
+            Layout.fillWidth: true
+            elide: Text.ElideMiddle
+            text: (row.item.kind || "") + " · " + (row.item.artifacts || "") + " · " + (row.item.path || "")
+            font.pixelSize: Theme.caption
+            color: Theme.secondaryText
+        }
+        Text {
+            id: state
+            objectName: "projectState"
+            Layout.fillWidth: true
+            elide: Text.ElideRight
+            text: {
+                const parts = [Texts.bilingual("%1 hari tanpa aktivitas", "%1 days idle").arg(row.item.idleDays)]
+                if (row.item.dirty)
+                    parts.push(Texts.bilingual("ada perubahan belum di-commit", "uncommitted changes"))
+                if (row.item.inUse)
+                    parts.push(Texts.bilingual("sedang dipakai", "in use"))
+                return parts.join(" · ")
+            }
+            font.pixelSize: Theme.caption
+            color: row.item.inUse ? Theme.orange : Theme.secondaryText
+        }
+    }
+    Text {
+        text: Texts.fmt(row.item.size || 0)
+        font.pixelSize: Theme.body
+        color: Theme.secondaryText
+    }
+    PillButton {
+        objectName: "projectClean_" + (row.item.name || "")
+        visible: !row.item.kept
+        text: Texts.bilingual("Hapus", "Delete")
+        Accessible.name: text + " " + (row.item.name || "")
+        enabled: !Model.busy && !row.item.inUse
+        onClicked: Model.cleanProjectItem(row.item.id)
+    }
+    PillButton {
+        objectName: "projectKeep_" + (row.item.name || "")
+        text: row.item.kept ? Texts.bilingual("Lepaskan", "Release") : Texts.bilingual("Simpan", "Keep")
+        Accessible.name: text + " " + (row.item.name || "")
+        enabled: !Model.busy
+        onClicked: row.item.kept ? Model.releaseProject(row.item.id) : Model.keepProject(row.item.id)
+    }
+}

@@ -1,0 +1,80 @@
+import QtQuick
+import QtQuick.Layouts
+import Ampa
+
+// Projects' build output and dependencies: the idle ones cleaned at once, or one project at a
+// time; projects in use are left alone; kept ones apart.
+Themed {
+    id: pane
+    implicitWidth: 560
+    implicitHeight: column.implicitHeight + 48
+
+    ColumnLayout {
+        id: column
+        anchors.fill: parent
+        anchors.margins: 24
+        spacing: 14
+
+        ResultChip {
+            Layout.fillWidth: true
+            visible: Model.result !== ""
+            text: Model.result
+        }
+        ScanChip {
+            visible: Model.scanningAdv
+            text: Texts.bilingual("Mencari proyek", "Looking for projects")
+        }
+        Text {
+            objectName: "projectsEmpty"
+            visible: !Model.scanningAdv && Model.projectCount === 0
+            Layout.fillWidth: true
+            wrapMode: Text.Wrap
+            text: Texts.bilingual("Tidak ada proyek dengan artefak build di folder proyek.",
+                                  "No projects with build output in the project folders.")
+            font.pixelSize: Theme.body
+            color: Theme.secondaryText
+        }
+        RowLayout {
+            visible: Model.projectCount > 0
+            Layout.fillWidth: true
+            spacing: 12
+            Text {
+                objectName: "idleSummary"
+                Layout.fillWidth: true
+                wrapMode: Text.Wrap
+                text: Texts.bilingual("%1 proyek tanpa aktivitas %2 hari atau lebih: %3",
+                                      "%1 projects idle for %2 days or more: %3")
+                      .arg(Model.idleProjectsCount).arg(Model.projectIdleDays)
+                      .arg(Texts.fmt(Model.idleProjectsSize))
+                font.pixelSize: Theme.callout
+                color: Theme.secondaryText
+            }
+            PillButton {
+                objectName: "cleanIdleProjects"
+                prominent: true
+                text: Texts.bilingual("Hapus yang menganggur", "Delete idle ones")
+                enabled: !Model.busy && Model.idleProjectsCount > 0
+                onClicked: Model.cleanIdleProjects()
+            }
+        }
+        ProjectList { Layout.fillWidth: true }
+        Text {
+            Layout.fillWidth: true
+            wrapMode: Text.Wrap
+            text: Texts.bilingual("Hanya artefak yang dihapus (node_modules, target, venv, folder build); build berikutnya membuatnya lagi. Setiap tindakan meminta konfirmasi dulu.",
+                                  "Only artifacts go (node_modules, target, virtual environments, build folders); the next build makes them again. Every action asks you first.")
+            font.pixelSize: Theme.callout
+            color: Theme.secondaryText
+        }
+        SectionTitle {
+            visible: keptList.visible
+            text: Texts.bilingual("Disimpan", "Kept")
+        }
+        ProjectList {
+            id: keptList
+            Layout.fillWidth: true
+            kept: true
+        }
+        Item { Layout.fillHeight: true }
+    }
+}
