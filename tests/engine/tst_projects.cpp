@@ -10,6 +10,7 @@
 
 #include <QProcess>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -172,6 +173,23 @@ private slots:
         QVERIFY(!fs::exists(src() / "idle/target"));
         QCOMPARE(manifest(src() / "idle/src"), before);
         QVERIFY(fs::exists(src() / "idle/Cargo.toml"));
+    }
+
+    // What is mounted under a root is another disk's: the search does not go there.
+    void mountsAreNotEntered()
+    {
+        if (geteuid() != 0)
+            QSKIP("mounting needs root");
+        file(src() / "here/package.json", 10);
+        file(src() / "here/node_modules/a.js", 100);
+        folder(src() / "disk");
+        QVERIFY(mount("tmpfs", (src() / "disk").c_str(), "tmpfs", 0, nullptr) == 0);
+        file(src() / "disk/there/package.json", 10);
+        file(src() / "disk/there/node_modules/b.js", 100);
+        const std::vector<Engine::FoundProject> found = Engine::findProjects({src()});
+        umount((src() / "disk").c_str());
+        QCOMPARE(found.size(), 1u);
+        QCOMPARE(found[0].path, src() / "here");
     }
 
     // The roots: the setting's when it names any, else the usual ones that exist, each once.
