@@ -23,12 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 using Paths = std::vector<fs::path>;
 
-bool isFolder(const fs::path &path)
-{
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 bool isThere(const fs::path &path)
 {
     struct stat st {};
@@ -40,7 +34,7 @@ Paths folders(const Paths &candidates)
 {
     Paths found;
     for (const fs::path &path : candidates)
-        if (isFolder(path))
+        if (isFolderHere(path))
             found.push_back(path);
     return found;
 }
@@ -59,7 +53,7 @@ Paths subfolders(const fs::path &folder)
 {
     Paths found;
     for (const std::string &name : folderEntries(folder).value_or(std::vector<std::string>{}))
-        if (isFolder(folder / name))
+        if (isFolderHere(folder / name))
             found.push_back(folder / name);
     std::sort(found.begin(), found.end());
     return found;
@@ -222,7 +216,7 @@ void addBuildTools(QList<DevCache> &list)
     const fs::path home = homeDir();
     const fs::path cache = userCacheDir();
 
-    const fs::path ccacheDefault = isFolder(home / ".ccache") ? home / ".ccache" : cache / "ccache";
+    const fs::path ccacheDefault = isFolderHere(home / ".ccache") ? home / ".ccache" : cache / "ccache";
     const fs::path ccacheDir = toolFolder("CCACHE_DIR", ccacheDefault);
     DevCache ccache = commandEntry("ccache", "ccache", rebuilt(), "hammer", folders({ccacheDir}),
                                    {"ccache", {"--clear"}});
@@ -266,7 +260,7 @@ void addEditors(QList<DevCache> &list)
     }
     jetbrains.keep = present({config / "JetBrains", dataDir() / "JetBrains"});
     for (const fs::path &product : subfolders(cache / "JetBrains"))
-        if (isFolder(product / "LocalHistory"))
+        if (isFolderHere(product / "LocalHistory"))
             jetbrains.keep.push_back(product / "LocalHistory");
     jetbrains.owners = {"idea",     "pycharm", "clion",    "goland",    "webstorm",  "phpstorm",
                         "rubymine", "rider",   "datagrip", "dataspell", "rustrover", "aqua"};
@@ -317,7 +311,7 @@ void addBrowsers(QList<DevCache> &list)
             for (const fs::path &part : folders({profile / "cache2", profile / "startupCache"}))
                 firefox.paths.push_back(part);
     for (const fs::path &profiles : {home / ".mozilla/firefox", config / "mozilla/firefox"}) {
-        if (isFolder(profiles))
+        if (isFolderHere(profiles))
             firefox.keep.push_back(profiles);
         for (const fs::path &profile : subfolders(profiles))
             firefox.locks.push_back({OwnerLock::Kind::firefox, profile / "lock"});
@@ -436,7 +430,7 @@ void addServices(QList<DevCache> &list, const DevRoots &roots)
     }
 
     const fs::path runtimes = dataDir() / "flatpak/runtime";
-    if (isFolder(runtimes) && !onPath("flatpak").isEmpty())
+    if (isFolderHere(runtimes) && !onPath("flatpak").isEmpty())
         list << commandEntry(
             "flatpak-runtimes", Words{"Runtime Flatpak tak terpakai", "Unused Flatpak runtimes"},
             Words{"Tidak dipakai aplikasi mana pun", "Used by no installed application"},

@@ -67,6 +67,12 @@ bool exists(const std::filesystem::path &path)
     return stat(path.c_str(), &st) == 0;
 }
 
+bool isFolderHere(const std::filesystem::path &path)
+{
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 namespace {
 
 // The names in the open stream (not "." and ".."), which it closes.

@@ -33,6 +33,9 @@ bool isSameOrInside(const std::filesystem::path &path, const std::filesystem::pa
 // nothing).
 bool exists(const std::filesystem::path &path);
 
+// Whether a folder itself lies at the path: a link to one is not (lstat).
+bool isFolderHere(const std::filesystem::path &path);
+
 // The names in a folder (not "." and ".."), in listing order; nothing when it cannot be listed.
 std::optional<std::vector<std::string>> folderEntries(const std::filesystem::path &folder);
 // The same for the folder open at `fd` (not taken over), read from its start through a

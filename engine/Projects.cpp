@@ -21,12 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool isFolder(const fs::path &path)
-{
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // What git says about the repository at `folder`: which of `candidates` hold tracked files,
 // whether anything is not committed, and when the last commit was.
 struct RepositoryState {
@@ -94,7 +88,7 @@ std::vector<fs::path> projectRoots()
     std::vector<fs::path> roots;
     for (const fs::path &candidate : candidates) {
         const fs::path root = withoutTrailingSlash(candidate.lexically_normal());
-        if (root.is_absolute() && isFolder(root))
+        if (root.is_absolute() && isFolderHere(root))
             roots.push_back(root);
     }
     std::sort(roots.begin(), roots.end());
