@@ -38,9 +38,11 @@ QJsonArray pathsOf(const DevCache &cache)
 // What cleaning the entry does, in a line: its folders, its command, or what root must run.
 QString action(const DevCache &cache)
 {
+    if (cache.command && cache.mode != DevMode::Delete)
+        return cache.command->text();
     switch (cache.mode) {
     case DevMode::Command:
-        return cache.command ? cache.command->text() : QString();
+        return QString();
     case DevMode::Report:
         return bilingual("perlu root: ", "needs root: ") + cache.rootCommand;
     case DevMode::Delete:

@@ -76,8 +76,9 @@ struct DevCache {
     QStringList owners;
     QStringList ownerArguments; // an argument that marks a process (a Java main class)
     std::vector<OwnerLock> locks;
-    // Command mode: the owner's own clean. Delete mode: a server of the owner's that is stopped
-    // first, since it runs long after the work that started it.
+    // Command mode (and a choice that the owner carries out): the owner's own clean. Delete
+    // mode: a server of the owner's that is stopped first, since it runs long after the work
+    // that started it.
     std::optional<DevCommand> command;
     std::optional<DevCommand> stopFirst;
     Words lost;          // choice mode: what is lost and how it comes back

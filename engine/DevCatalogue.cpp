@@ -216,7 +216,8 @@ void addBuildTools(QList<DevCache> &list)
     const fs::path home = homeDir();
     const fs::path cache = userCacheDir();
 
-    const fs::path ccacheDefault = isFolderHere(home / ".ccache") ? home / ".ccache" : cache / "ccache";
+    const fs::path ccacheDefault =
+        isFolderHere(home / ".ccache") ? home / ".ccache" : cache / "ccache";
     const fs::path ccacheDir = toolFolder("CCACHE_DIR", ccacheDefault);
     DevCache ccache = commandEntry("ccache", "ccache", rebuilt(), "hammer", folders({ccacheDir}),
                                    {"ccache", {"--clear"}});
@@ -389,20 +390,17 @@ void addApplications(QList<DevCache> &list)
     }
 }
 
-// Docker's own reckoning of what `system prune` gives back: stopped containers and the build
-// cache ("1.2GB (50%)", in powers of 1000).
-std::optional<qint64> dockerReclaimable(const QString &docker)
+// Docker's own reckoning of what pruning gives back, by kind ("Images", "Containers", "Build
+// Cache"; "1.2GB (50%)", in powers of 1000); nothing when Docker does not answer.
+std::optional<QMap<QString, qint64>> dockerReclaimable(const QString &docker)
 {
     const ShellResult df = shell(docker, {"system", "df", "--format", "{{json .}}"});
     if (df.code != 0)
         return std::nullopt;
     static const QRegularExpression amount(QStringLiteral(R"(^\s*([0-9.]+)\s*([kKMGTP]?B))"));
-    qint64 total = 0;
+    QMap<QString, qint64> reclaimable;
     for (const QString &row : df.out.split('\n', Qt::SkipEmptyParts)) {
         const QJsonObject kind = QJsonDocument::fromJson(row.toUtf8()).object();
-        const QString type = kind.value("Type").toString();
-        if (type != QLatin1String("Containers") && type != QLatin1String("Build Cache"))
-            continue;
         const QRegularExpressionMatch match = amount.match(kind.value("Reclaimable").toString());
         if (!match.hasMatch())
             continue;
@@ -410,22 +408,37 @@ std::optional<qint64> dockerReclaimable(const QString &docker)
         double bytes = match.captured(1).toDouble();
         for (int i = 0; i < power; ++i)
             bytes *= 1000;
-        total += static_cast<qint64>(bytes);
+        reclaimable.insert(kind.value("Type").toString(), static_cast<qint64>(bytes));
     }
-    return total;
+    return reclaimable;
 }
 
 void addServices(QList<DevCache> &list, const DevRoots &roots)
 {
     if (const QString docker = onPath("docker"); !docker.isEmpty()) {
-        if (const std::optional<qint64> reclaimable = dockerReclaimable(docker)) {
+        if (const auto reclaimable = dockerReclaimable(docker)) {
             DevCache prune = entry("docker", Words{"Sisa Docker", "Docker leftovers"},
                                    Words{"Container berhenti, image tanpa tag, cache build",
                                          "Stopped containers, untagged images, build cache"},
                                    "shippingbox", DevMode::Command, {});
             prune.command = DevCommand{"docker", {"system", "prune", "--force"}};
-            prune.reportedSize = reclaimable;
+            prune.reportedSize =
+                reclaimable->value("Containers") + reclaimable->value("Build Cache");
             list << prune;
+            // Images no container uses come back only by downloading them again; volumes hold
+            // data and are never offered.
+            if (reclaimable->value("Images") > 0) {
+                DevCache images = entry("docker-images",
+                                        Words{"Image Docker tak terpakai", "Unused Docker images"},
+                                        Words{"Image yang tidak dipakai container mana pun",
+                                              "Images no container uses"},
+                                        "shippingbox", DevMode::Choice, {});
+                images.command = DevCommand{"docker", {"image", "prune", "--all", "--force"}};
+                images.reportedSize = reclaimable->value("Images");
+                images.lost = Words{"Image diunduh ulang saat dipakai lagi.",
+                                    "Images are downloaded again when next used."};
+                list << images;
+            }
         }
     }
 

@@ -93,7 +93,7 @@ DevResult cleanDev(const DevCache &cache, bool chosen, const std::vector<UserPro
         return {DevResult::Outcome::notChosen, 0, std::nullopt, {}};
     if (ownerRunning(cache, processes))
         return {DevResult::Outcome::running, 0, std::nullopt, {}};
-    if (cache.mode == DevMode::Command && cache.command)
+    if (cache.command && (cache.mode == DevMode::Command || cache.mode == DevMode::Choice))
         return logged(cache, runCommand(*cache.command));
     if (cache.stopFirst && !QStandardPaths::findExecutable(cache.stopFirst->program).isEmpty())
         runCommand(*cache.stopFirst);

@@ -51,6 +51,12 @@ QString confirmation(const DevItem &item)
         break;
     case Engine::DevMode::Choice:
         parts << cache.lost.text();
+        if (cache.command) {
+            parts << bilingual(QStringLiteral("Ampa menjalankan:\n%1"),
+                               QStringLiteral("Ampa runs:\n%1"))
+                         .arg(cache.command->text());
+            break;
+        }
         [[fallthrough]];
     case Engine::DevMode::Delete:
         parts << bilingual("Dihapus permanen:", "Deleted for good:") + '\n' + pathList(cache.paths);

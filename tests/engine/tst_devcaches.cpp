@@ -420,6 +420,47 @@ private slots:
         QVERIFY(fs::exists(home() / "tool/bin/program"));
     }
 
+    // Docker's data root is Docker's: sizes come from its own reckoning, the leftovers are its
+    // prune, unused images a separate choice that waits for the user; no answer, no entry.
+    void dockerIsAskedNotTouched()
+    {
+        const fs::path bin = TestHome::root() / "bin";
+        write(bin / "docker",
+              QStringLiteral("#!/bin/sh\necho \"$0 $*\" >> '%1/calls'\n"
+                             "[ \"$1\" = system ] && [ \"$2\" = df ] || exit 0\n"
+                             "/bin/cat <<'EOF'\n"
+                             "{\"Type\":\"Images\",\"Reclaimable\":\"1.5GB (60%%)\"}\n"
+                             "{\"Type\":\"Containers\",\"Reclaimable\":\"20MB (100%%)\"}\n"
+                             "{\"Type\":\"Local Volumes\",\"Reclaimable\":\"9GB (90%%)\"}\n"
+                             "{\"Type\":\"Build Cache\",\"Reclaimable\":\"300kB\"}\n"
+                             "EOF\n")
+                  .arg(QString::fromStdString(bin.native()))
+                  .toUtf8());
+        chmod((bin / "docker").c_str(), 0755);
+        QList<DevCache> caches = Engine::devCaches();
+        const DevCache *prune = find(caches, "docker");
+        const DevCache *images = find(caches, "docker-images");
+        QVERIFY(prune && images);
+        QCOMPARE(Engine::devSize(*prune).value_or(0), Q_INT64_C(20300000));
+        QCOMPARE(Engine::devSize(*images).value_or(0), Q_INT64_C(1500000000));
+        QCOMPARE(images->mode, Engine::DevMode::Choice);
+
+        const std::vector<Engine::UserProcess> none;
+        QCOMPARE(Engine::cleanDev(*images, false, none).outcome, DevResult::Outcome::notChosen);
+        QCOMPARE(Engine::cleanDev(*prune, false, none).outcome, DevResult::Outcome::done);
+        QCOMPARE(Engine::cleanDev(*images, true, none).outcome, DevResult::Outcome::done);
+        const QString docker = QString::fromStdString((bin / "docker").native());
+        QVERIFY(calls().contains(docker + " system prune --force"));
+        QVERIFY(calls().contains(docker + " image prune --all --force"));
+        for (const QString &call : calls())
+            QVERIFY2(!call.contains("volume"), qPrintable(call));
+
+        write(bin / "docker", "#!/bin/sh\nexit 1\n");
+        caches = Engine::devCaches();
+        QVERIFY(!find(caches, "docker"));
+        QVERIFY(!find(caches, "docker-images"));
+    }
+
     // The user's journal files are root's: their size and the command, nothing run.
     void journalIsReported()
     {
