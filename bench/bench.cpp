@@ -12,6 +12,7 @@
 #include "Shell.h"
 #include "TreeGenerator.h"
 #include "TreeSize.h"
+#include "WindowStart.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -399,5 +400,6 @@ int main(int argc, char **argv)
     if (!quick)
         compareScan(base, 1000000);
     idleWindow(base);
+    WindowStart::measure(base);
     return agree ? 0 : 1;
 }

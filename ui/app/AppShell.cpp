@@ -1,6 +1,7 @@
 #include "AppShell.h"
 
 #include "Appearance.h"
+#include "FirstFrameReport.h"
 #include "LifeCycle.h"
 #include "LinuxDesktop.h"
 #include "LoginItem.h"
@@ -96,6 +97,7 @@ AppShell::AppShell(bool launchedAtLogin)
 
     mainWindow = createWindow("MainWindow {}");
     panelWindow = createWindow("PanelWindow {}");
+    FirstFrameReport::attach(mainWindow, model);
     if (mainWindow) {
         mainWindow->installEventFilter(this);
         connect(mainWindow, SIGNAL(settingsRequested()), this, SLOT(openSettings()));
