@@ -96,32 +96,11 @@ AppShell::AppShell(bool launchedAtLogin)
     setUpLoginOnFirstRun();
 
     mainWindow = createWindow("MainWindow {}");
-    panelWindow = createWindow("PanelWindow {}");
     FirstFrameReport::attach(mainWindow, model);
     if (mainWindow) {
         mainWindow->installEventFilter(this);
         connect(mainWindow, SIGNAL(settingsRequested()), this, SLOT(openSettings()));
         connect(mainWindow, SIGNAL(quitRequested()), qApp, SLOT(quit()));
-    }
-    if (panelWindow) {
-        connect(panelWindow, &QWindow::visibleChanged, this, [this](bool visible) {
-            if (!visible)
-                panelHidden.start();
-        });
-        // Also when the window manager never gave the panel focus to lose.
-        connect(qApp, &QGuiApplication::applicationStateChanged, panelWindow,
-                [this](Qt::ApplicationState state) {
-                    if (state != Qt::ApplicationActive)
-                        panelWindow->hide();
-                });
-        // The panel's height follows its content, laid out again only once it shows (or when a
-        // result appears in it): placed by its old height, it would cover its own icon.
-        connect(panelWindow, &QWindow::heightChanged, this, [this] {
-            if (panelWindow->isVisible())
-                placePanel();
-        });
-        connect(panelWindow, SIGNAL(openRequested(QString)), this, SLOT(openFromPanel(QString)));
-        connect(panelWindow, SIGNAL(quitRequested()), qApp, SLOT(quit()));
     }
     connect(&settings, &Settings::showMenuBarChanged, this, &AppShell::updateTray);
     connect(&settings, &Settings::languageChanged, this, &AppShell::nameTrayMenu);
@@ -236,7 +215,7 @@ void AppShell::togglePanel()
         openMain(mainWindow && mainWindow->isVisible() ? QString() : QStringLiteral("cepat"));
         return;
     }
-    if (!panelWindow)
+    if (!ensurePanel())
         return;
     if (panelWindow->isVisible()) {
         panelWindow->hide();
@@ -251,6 +230,37 @@ void AppShell::togglePanel()
     placePanel();
     panelWindow->show();
     panelWindow->requestActivate();
+}
+
+bool AppShell::ensurePanel()
+{
+    if (panelWindow || panelFailed)
+        return panelWindow;
+    // Made at its first use: most starts never open it, and it would cost the window's first
+    // frame its time and the program its memory.
+    panelWindow = createWindow("PanelWindow {}");
+    panelFailed = !panelWindow;
+    if (!panelWindow)
+        return false;
+    connect(panelWindow, &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible)
+            panelHidden.start();
+    });
+    // Also when the window manager never gave the panel focus to lose.
+    connect(qApp, &QGuiApplication::applicationStateChanged, panelWindow,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive)
+                    panelWindow->hide();
+            });
+    // The panel's height follows its content, laid out again only once it shows (or when a
+    // result appears in it): placed by its old height, it would cover its own icon.
+    connect(panelWindow, &QWindow::heightChanged, this, [this] {
+        if (panelWindow->isVisible())
+            placePanel();
+    });
+    connect(panelWindow, SIGNAL(openRequested(QString)), this, SLOT(openFromPanel(QString)));
+    connect(panelWindow, SIGNAL(quitRequested()), qApp, SLOT(quit()));
+    return true;
 }
 
 void AppShell::placePanel()

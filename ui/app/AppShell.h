@@ -41,6 +41,7 @@ private:
     void updateTray();
     void nameTrayMenu();
     void togglePanel();
+    bool ensurePanel(); // false when the panel cannot be made
     void placePanel();
     void setUpLoginOnFirstRun();
     void waitForTrayThenDecide(int attemptsLeft);
@@ -49,7 +50,8 @@ private:
     Model model;
     QQmlEngine engine;
     QQuickWindow *mainWindow = nullptr;
-    QQuickWindow *panelWindow = nullptr;
+    QQuickWindow *panelWindow = nullptr; // made on first use
+    bool panelFailed = false;            // warned once, not tried again
     // A click on the tray icon first takes focus from the panel, which hides itself: that click
     // meant "close", not "open again".
     QElapsedTimer panelHidden;
