@@ -35,9 +35,10 @@ TestCase {
         verify(!rescan.enabled)
     }
 
-    // A pane in the sidebar layout, a sheet over the single page that Done and Escape close.
+    // A pane in the sidebar layout, a sheet over the single page that Done, Return (its Done
+    // has the focus) and Escape close.
     function test_settingsPageInBothLayouts_data() {
-        return [{ tag: "Done" }, { tag: "Escape" }]
+        return [{ tag: "Done" }, { tag: "Return" }, { tag: "Escape" }]
     }
     function test_settingsPageInBothLayouts(data) {
         const view = createTemporaryObject(mainView, testCase)
@@ -53,6 +54,8 @@ TestCase {
         tryVerify(() => findChild(view, "settingsSheet").visible)
         if (data.tag === "Escape")
             keyClick(Qt.Key_Escape)
+        else if (data.tag === "Return")
+            keyClick(Qt.Key_Return)
         else
             mouseClick(findChild(view, "sheetDone"))
         verify(!Model.showSettings)
