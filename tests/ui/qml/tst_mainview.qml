@@ -99,6 +99,26 @@ TestCase {
         compare(findChild(view, "usedPercent").text, "100%")
     }
 
+    // The appearance menu opens under its button with the chosen mode under the keyboard's focus.
+    function test_appearanceMenuOpensOnTheChosenMode() {
+        Settings.appearance = "gelap"
+        const view = createTemporaryObject(mainView, testCase)
+        const button = findChild(view, "appearanceMenu")
+        mouseClick(button)
+        const menu = button.menu
+        tryVerify(() => menu.opened)
+        compare(menu.currentIndex, 2)
+        compare(menu.y, button.height + 4)
+        menu.close()
+        tryVerify(() => !menu.visible)
+        Settings.appearance = "terang"
+        mouseClick(button)
+        tryVerify(() => menu.opened)
+        compare(menu.currentIndex, 1)
+        menu.close()
+        Settings.appearance = "sistem"
+    }
+
     // Popups made in one scheme take the other when it changes: the sheet, its Done button and
     // the appearance menu were left light in the dark.
     function test_popupsFollowTheScheme() {
@@ -109,8 +129,9 @@ TestCase {
         const sheet = findChild(view, "settingsSheet")
         tryVerify(() => sheet.visible)
         keyClick(Qt.Key_Escape)
-        const menu = findChild(view, "appearanceMenu").menu
-        menu.open()
+        const button = findChild(view, "appearanceMenu")
+        mouseClick(button)
+        const menu = button.menu
         tryVerify(() => menu.opened)
         menu.close()
         Settings.appearance = "gelap"
