@@ -93,8 +93,6 @@ AppShell::AppShell(bool launchedAtLogin)
         connect(&settings, &Settings::appearanceChanged, this, apply);
     }
 
-    setUpLoginOnFirstRun();
-
     mainWindow = createWindow("MainWindow {}");
     FirstFrameReport::attach(mainWindow, model);
     if (mainWindow) {
@@ -106,8 +104,6 @@ AppShell::AppShell(bool launchedAtLogin)
     connect(&settings, &Settings::languageChanged, this, &AppShell::nameTrayMenu);
     connect(&model, &Model::busyChanged, this, &AppShell::updateTray);
     connect(&lowSpaceNotice, &LowSpaceNotice::openRequested, this, [this] { openMain(); });
-    hostPresent = TrayHost::present();
-    updateTray();
     // A tray host may start after Ampa (or restart): no signal says so, a glance every two
     // seconds does.
     trayWatch.setInterval(2000);
@@ -117,13 +113,20 @@ AppShell::AppShell(bool launchedAtLogin)
             updateTray();
         }
     });
-    trayWatch.start();
 
-    const bool showMenuBar = settings.showMenuBar();
-    if (launchedAtLogin && showMenuBar && !hostPresent)
-        waitForTrayThenDecide(trayWaitSeconds);
-    else if (LifeCycle::showWindowAtLaunch(launchedAtLogin, showMenuBar, hostPresent))
+    if (!launchedAtLogin) {
+        // The window opens whatever the tray: the rest waits until it shows, since its first
+        // frame is what the user waits for.
         openMain();
+        afterFirstFrame([this] { startDesktopServices(); });
+    } else {
+        startDesktopServices();
+        const bool showMenuBar = settings.showMenuBar();
+        if (showMenuBar && !hostPresent)
+            waitForTrayThenDecide(trayWaitSeconds);
+        else if (LifeCycle::showWindowAtLaunch(launchedAtLogin, showMenuBar, hostPresent))
+            openMain();
+    }
 
     if (const QString folder = qEnvironmentVariable("AMPA_SCREENSHOTS"); !folder.isEmpty())
         takeScreenshots(folder);
@@ -145,6 +148,34 @@ QQuickWindow *AppShell::createWindow(const QByteArray &element)
         qCWarning(lcUi, "cannot create %s: %s", element.constData(),
                   qPrintable(component.errorString()));
     return window;
+}
+
+void AppShell::afterFirstFrame(std::function<void()> work)
+{
+    auto once = std::make_shared<std::function<void()>>(std::move(work));
+    auto run = [once] {
+        if (*once)
+            std::exchange(*once, nullptr)();
+    };
+    if (!mainWindow) {
+        QTimer::singleShot(0, this, run);
+        return;
+    }
+    // Swapped on the render thread when there is one; a window never exposed (another
+    // workspace, a minimised start) swaps nothing, hence the time limit.
+    connect(mainWindow, &QQuickWindow::frameSwapped, this, run, Qt::QueuedConnection);
+    QTimer::singleShot(2000, this, run);
+}
+
+void AppShell::startDesktopServices()
+{
+    // The desktop's icon theme may override the program's own icon; looking it up reads the
+    // theme's index, which the first frame need not wait for.
+    QApplication::setWindowIcon(QIcon::fromTheme("app.ampa.Ampa", QApplication::windowIcon()));
+    setUpLoginOnFirstRun();
+    hostPresent = TrayHost::present();
+    updateTray();
+    trayWatch.start();
 }
 
 void AppShell::setUpLoginOnFirstRun()

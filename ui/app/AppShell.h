@@ -10,6 +10,7 @@
 #include <QQmlEngine>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -43,6 +44,10 @@ private:
     void togglePanel();
     bool ensurePanel(); // false when the panel cannot be made
     void placePanel();
+    // Runs `work` once, soon after the main window's first frame.
+    void afterFirstFrame(std::function<void()> work);
+    // The login item, the tray icon and the themed window icon.
+    void startDesktopServices();
     void setUpLoginOnFirstRun();
     void waitForTrayThenDecide(int attemptsLeft);
     void takeScreenshots(const QString &folder);

@@ -51,7 +51,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName("Ampa");
     QApplication::setOrganizationName("Ampa");
     QApplication::setDesktopFileName("app.ampa.Ampa");
-    QApplication::setWindowIcon(QIcon::fromTheme("app.ampa.Ampa", QIcon(":/app.ampa.Ampa.svg")));
+    // The icon theme's own, if any, comes once the window shows (AppShell).
+    QApplication::setWindowIcon(QIcon(":/app.ampa.Ampa.svg"));
     // Closing the main window decides by itself whether the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
     QQuickStyle::setStyle("Fusion");
