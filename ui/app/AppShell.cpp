@@ -76,6 +76,9 @@ AppShell::AppShell(bool launchedAtLogin)
 {
     ModelSingleton::instance = &model;
     model.start();
+    // Read before prepareEngine names a fallback theme.
+    desktopIconTheme =
+        !QIcon::themeName().isEmpty() && QIcon::themeName() != QLatin1String("hicolor");
     prepareEngine(engine);
     QQmlComponent importer(&engine);
     importer.setData("import Ampa\nimport QtQml\nQtObject {}\n", QUrl("qrc:/ampa/import.qml"));
@@ -169,9 +172,11 @@ void AppShell::afterFirstFrame(std::function<void()> work)
 
 void AppShell::startDesktopServices()
 {
-    // The desktop's icon theme may override the program's own icon; looking it up reads the
-    // theme's index, which the first frame need not wait for.
-    QApplication::setWindowIcon(QIcon::fromTheme("app.ampa.Ampa", QApplication::windowIcon()));
+    // The desktop's icon theme may override the program's own icon. Looking it up reads the
+    // theme's whole index: not before the first frame, and not at all where the desktop names
+    // no theme, since the fallback's answer would be the program's own icon again.
+    if (desktopIconTheme)
+        QApplication::setWindowIcon(QIcon::fromTheme("app.ampa.Ampa", QApplication::windowIcon()));
     setUpLoginOnFirstRun();
     hostPresent = TrayHost::present();
     updateTray();

@@ -66,6 +66,7 @@ private:
     QAction *quitAction = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray;
     QTimer trayWatch;
-    bool hostPresent = false; // a tray host, as the tray watch last saw it
+    bool hostPresent = false;      // a tray host, as the tray watch last saw it
+    bool desktopIconTheme = false; // the desktop names an icon theme of its own
     LowSpaceNotice lowSpaceNotice;
 };
