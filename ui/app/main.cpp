@@ -47,6 +47,12 @@ int main(int argc, char *argv[])
         return 2;
     }
     Engine::raiseOpenFileLimit();
+    // Qt Quick's texture atlas holds only the symbols here, a few kilobytes: its default size,
+    // as large as the window, reserves four megabytes of texture memory.
+    for (const char *side : {"QSG_ATLAS_WIDTH", "QSG_ATLAS_HEIGHT"}) {
+        if (!qEnvironmentVariableIsSet(side))
+            qputenv(side, "256");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Ampa");
     QApplication::setOrganizationName("Ampa");
