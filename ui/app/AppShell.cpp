@@ -74,6 +74,7 @@ AppShell::AppShell(bool launchedAtLogin)
     : model(desktopServices()),
       lowSpaceNotice(model, [this] { return mainWindow && mainWindow->isVisible(); })
 {
+    Appearance::askDesktopEarly();
     ModelSingleton::instance = &model;
     model.start();
     // Read before prepareEngine names a fallback theme.
