@@ -16,6 +16,7 @@
 #include "Shell.h"
 #include "TreeGenerator.h"
 #include "TreeSize.h"
+#include "WindowStart.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -556,7 +557,9 @@ int main(int argc, char **argv)
         if (!quick)
             compareScan(base, 1000000);
     }
-    if (runs("window"))
+    if (runs("window")) {
         idleWindow(base);
+        WindowStart::measure(base);
+    }
     return agree ? 0 : 1;
 }

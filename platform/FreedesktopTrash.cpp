@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <gio/gio.h>
 #include <mntent.h>
@@ -26,6 +27,37 @@ using Descriptor = FreedesktopTrash::Descriptor;
 namespace {
 
 constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// GIO's calls, loaded at the first move to the Trash: linked, GIO and what it pulls in (GObject,
+// libmount, libblkid, SELinux, libffi) would load with every start of the window program, which
+// mostly never moves anything. Null when GIO cannot be loaded; `error` then says why.
+struct Gio {
+    GFile *(*fileForPath)(const char *path) = nullptr;
+    gboolean (*trash)(GFile *file, GCancellable *cancellable, GError **error) = nullptr;
+    void (*unref)(gpointer object) = nullptr;
+    QString error;
+};
+
+const Gio &gio()
+{
+    static const Gio loaded = [] {
+        Gio calls;
+        void *library = dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!library) {
+            calls.error = QString::fromLocal8Bit(dlerror());
+            return calls;
+        }
+        // Looked up through GIO's handle, which reaches the libraries it depends on.
+        calls.fileForPath =
+            reinterpret_cast<decltype(calls.fileForPath)>(dlsym(library, "g_file_new_for_path"));
+        calls.trash = reinterpret_cast<decltype(calls.trash)>(dlsym(library, "g_file_trash"));
+        calls.unref = reinterpret_cast<decltype(calls.unref)>(dlsym(library, "g_object_unref"));
+        if (!calls.fileForPath || !calls.trash || !calls.unref)
+            calls.error = QStringLiteral("GIO lacks g_file_trash");
+        return calls;
+    }();
+    return loaded;
+}
 const std::string infoSuffix = ".trashinfo";
 
 std::vector<fs::path> mountedTops()
@@ -167,10 +199,16 @@ std::optional<QString> FreedesktopTrash::moveToTrash(const fs::path &path)
                    "The data folder (XDG_DATA_HOME) is not an absolute path: %1. The Trash was "
                    "not used.")
             .arg(QString::fromLocal8Bit(data));
-    GFile *file = g_file_new_for_path(Engine::withoutTrailingSlash(path).c_str());
+    const Gio &calls = gio();
+    if (!calls.error.isEmpty()) {
+        qCWarning(lcPlatform, "not moved to the Trash: %s: %s", path.c_str(),
+                  qPrintable(calls.error));
+        return calls.error;
+    }
+    GFile *file = calls.fileForPath(Engine::withoutTrailingSlash(path).c_str());
     GError *error = nullptr;
-    const bool moved = g_file_trash(file, nullptr, &error);
-    g_object_unref(file);
+    const bool moved = calls.trash(file, nullptr, &error);
+    calls.unref(file);
     if (moved)
         return std::nullopt;
     QString text = error ? QString::fromUtf8(error->message) : QStringLiteral("?");

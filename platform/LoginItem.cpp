@@ -4,9 +4,9 @@
 #include "Paths.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -30,8 +30,10 @@ namespace {
 // to be, "%" doubled, and backslashes escaped once more for the string value itself.
 QString execArgument(const QString &argument)
 {
+    // A plain scan: a regular expression here would bring in its engine for one short string.
+    static constexpr QStringView reserved = u" \t\n\v\f\r\"'\\`$<>~|&;*?#()";
     QString text = argument;
-    if (text.contains(QRegularExpression(R"([\s"'\\`$<>~|&;*?#()])"))) {
+    if (std::any_of(text.cbegin(), text.cend(), [](QChar c) { return reserved.contains(c); })) {
         for (const char *special : {"\\", "\"", "`", "$"})
             text.replace(special, QStringLiteral("\\") + special);
         text = '"' + text + '"';

@@ -1,10 +1,12 @@
 // Stands in for a desktop service on the session bus: owns NAME, answers every call made to PATH
-// (and below) with an empty reply, or with an error given "fail", and writes each call as one
-// line "interface.member arg arg…" to NOTES. Usage: desktop-standin NAME PATH NOTES [fail]
+// (and below) with an empty reply, with an error given "fail", or given "read=N" with the number
+// N wrapped in two variants as the settings portal's Read does, and writes each call as one line
+// "interface.member arg arg…" to NOTES. Usage: desktop-standin NAME PATH NOTES [fail | read=N]
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QFile>
 
@@ -12,7 +14,7 @@
 
 class AnyCall : public QDBusVirtualObject {
 public:
-    AnyCall(QString notes_, bool failing_) : notes(std::move(notes_)), failing(failing_) {}
+    AnyCall(QString notes_, QByteArray answer_) : notes(std::move(notes_)), answer(answer_) {}
 
     QString introspect(const QString &) const override { return {}; }
 
@@ -25,24 +27,31 @@ public:
         QFile file(notes);
         if (file.open(QIODevice::Append))
             file.write((words.join(' ') + '\n').toUtf8());
-        connection.send(failing ? message.createErrorReply(QDBusError::AccessDenied, "refused")
-                                : message.createReply());
+        if (answer == "fail") {
+            connection.send(message.createErrorReply(QDBusError::AccessDenied, "refused"));
+        } else if (answer.startsWith("read=")) {
+            const int value = answer.mid(5).toInt();
+            const QVariant inner = QVariant::fromValue(QDBusVariant(value));
+            connection.send(message.createReply(QVariant::fromValue(QDBusVariant(inner))));
+        } else {
+            connection.send(message.createReply());
+        }
         return true;
     }
 
 private:
     QString notes;
-    bool failing;
+    QByteArray answer;
 };
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (argc < 4) {
-        std::fputs("usage: desktop-standin NAME PATH NOTES [fail]\n", stderr);
+        std::fputs("usage: desktop-standin NAME PATH NOTES [fail | read=N]\n", stderr);
         return 2;
     }
-    AnyCall calls(QString::fromLocal8Bit(argv[3]), argc > 4 && qstrcmp(argv[4], "fail") == 0);
+    AnyCall calls(QString::fromLocal8Bit(argv[3]), argc > 4 ? QByteArray(argv[4]) : QByteArray());
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerVirtualObject(QString::fromLocal8Bit(argv[2]), &calls)
         || !bus.registerService(QString::fromLocal8Bit(argv[1]))) {

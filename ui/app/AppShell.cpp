@@ -1,6 +1,7 @@
 #include "AppShell.h"
 
 #include "Appearance.h"
+#include "FirstFrameReport.h"
 #include "LifeCycle.h"
 #include "LinuxDesktop.h"
 #include "LoginItem.h"
@@ -73,8 +74,12 @@ AppShell::AppShell(bool launchedAtLogin)
     : model(desktopServices()),
       lowSpaceNotice(model, [this] { return mainWindow && mainWindow->isVisible(); })
 {
+    Appearance::askDesktopEarly();
     ModelSingleton::instance = &model;
     model.start();
+    // Read before prepareEngine names a fallback theme.
+    desktopIconTheme =
+        !QIcon::themeName().isEmpty() && QIcon::themeName() != QLatin1String("hicolor");
     prepareEngine(engine);
     QQmlComponent importer(&engine);
     importer.setData("import Ampa\nimport QtQml\nQtObject {}\n", QUrl("qrc:/ampa/import.qml"));
@@ -92,41 +97,17 @@ AppShell::AppShell(bool launchedAtLogin)
         connect(&settings, &Settings::appearanceChanged, this, apply);
     }
 
-    setUpLoginOnFirstRun();
-
     mainWindow = createWindow("MainWindow {}");
-    panelWindow = createWindow("PanelWindow {}");
+    FirstFrameReport::attach(mainWindow, model);
     if (mainWindow) {
         mainWindow->installEventFilter(this);
         connect(mainWindow, SIGNAL(settingsRequested()), this, SLOT(openSettings()));
         connect(mainWindow, SIGNAL(quitRequested()), qApp, SLOT(quit()));
     }
-    if (panelWindow) {
-        connect(panelWindow, &QWindow::visibleChanged, this, [this](bool visible) {
-            if (!visible)
-                panelHidden.start();
-        });
-        // Also when the window manager never gave the panel focus to lose.
-        connect(qApp, &QGuiApplication::applicationStateChanged, panelWindow,
-                [this](Qt::ApplicationState state) {
-                    if (state != Qt::ApplicationActive)
-                        panelWindow->hide();
-                });
-        // The panel's height follows its content, laid out again only once it shows (or when a
-        // result appears in it): placed by its old height, it would cover its own icon.
-        connect(panelWindow, &QWindow::heightChanged, this, [this] {
-            if (panelWindow->isVisible())
-                placePanel();
-        });
-        connect(panelWindow, SIGNAL(openRequested(QString)), this, SLOT(openFromPanel(QString)));
-        connect(panelWindow, SIGNAL(quitRequested()), qApp, SLOT(quit()));
-    }
     connect(&settings, &Settings::showMenuBarChanged, this, &AppShell::updateTray);
     connect(&settings, &Settings::languageChanged, this, &AppShell::nameTrayMenu);
     connect(&model, &Model::busyChanged, this, &AppShell::updateTray);
     connect(&lowSpaceNotice, &LowSpaceNotice::openRequested, this, [this] { openMain(); });
-    hostPresent = TrayHost::present();
-    updateTray();
     // A tray host may start after Ampa (or restart): no signal says so, a glance every two
     // seconds does.
     trayWatch.setInterval(2000);
@@ -136,13 +117,20 @@ AppShell::AppShell(bool launchedAtLogin)
             updateTray();
         }
     });
-    trayWatch.start();
 
-    const bool showMenuBar = settings.showMenuBar();
-    if (launchedAtLogin && showMenuBar && !hostPresent)
-        waitForTrayThenDecide(trayWaitSeconds);
-    else if (LifeCycle::showWindowAtLaunch(launchedAtLogin, showMenuBar, hostPresent))
+    if (!launchedAtLogin) {
+        // The window opens whatever the tray: the rest waits until it shows, since its first
+        // frame is what the user waits for.
         openMain();
+        afterFirstFrame([this] { startDesktopServices(); });
+    } else {
+        startDesktopServices();
+        const bool showMenuBar = settings.showMenuBar();
+        if (showMenuBar && !hostPresent)
+            waitForTrayThenDecide(trayWaitSeconds);
+        else if (LifeCycle::showWindowAtLaunch(launchedAtLogin, showMenuBar, hostPresent))
+            openMain();
+    }
 
     if (const QString folder = qEnvironmentVariable("AMPA_SCREENSHOTS"); !folder.isEmpty())
         takeScreenshots(folder);
@@ -164,6 +152,36 @@ QQuickWindow *AppShell::createWindow(const QByteArray &element)
         qCWarning(lcUi, "cannot create %s: %s", element.constData(),
                   qPrintable(component.errorString()));
     return window;
+}
+
+void AppShell::afterFirstFrame(std::function<void()> work)
+{
+    auto once = std::make_shared<std::function<void()>>(std::move(work));
+    auto run = [once] {
+        if (*once)
+            std::exchange(*once, nullptr)();
+    };
+    if (!mainWindow) {
+        QTimer::singleShot(0, this, run);
+        return;
+    }
+    // Swapped on the render thread when there is one; a window never exposed (another
+    // workspace, a minimised start) swaps nothing, hence the time limit.
+    connect(mainWindow, &QQuickWindow::frameSwapped, this, run, Qt::QueuedConnection);
+    QTimer::singleShot(2000, this, run);
+}
+
+void AppShell::startDesktopServices()
+{
+    // The desktop's icon theme may override the program's own icon. Looking it up reads the
+    // theme's whole index: not before the first frame, and not at all where the desktop names
+    // no theme, since the fallback's answer would be the program's own icon again.
+    if (desktopIconTheme)
+        QApplication::setWindowIcon(QIcon::fromTheme("app.ampa.Ampa", QApplication::windowIcon()));
+    setUpLoginOnFirstRun();
+    hostPresent = TrayHost::present();
+    updateTray();
+    trayWatch.start();
 }
 
 void AppShell::setUpLoginOnFirstRun()
@@ -234,7 +252,7 @@ void AppShell::togglePanel()
         openMain(mainWindow && mainWindow->isVisible() ? QString() : QStringLiteral("cepat"));
         return;
     }
-    if (!panelWindow)
+    if (!ensurePanel())
         return;
     if (panelWindow->isVisible()) {
         panelWindow->hide();
@@ -249,6 +267,37 @@ void AppShell::togglePanel()
     placePanel();
     panelWindow->show();
     panelWindow->requestActivate();
+}
+
+bool AppShell::ensurePanel()
+{
+    if (panelWindow || panelFailed)
+        return panelWindow;
+    // Made at its first use: most starts never open it, and it would cost the window's first
+    // frame its time and the program its memory.
+    panelWindow = createWindow("PanelWindow {}");
+    panelFailed = !panelWindow;
+    if (!panelWindow)
+        return false;
+    connect(panelWindow, &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible)
+            panelHidden.start();
+    });
+    // Also when the window manager never gave the panel focus to lose.
+    connect(qApp, &QGuiApplication::applicationStateChanged, panelWindow,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive)
+                    panelWindow->hide();
+            });
+    // The panel's height follows its content, laid out again only once it shows (or when a
+    // result appears in it): placed by its old height, it would cover its own icon.
+    connect(panelWindow, &QWindow::heightChanged, this, [this] {
+        if (panelWindow->isVisible())
+            placePanel();
+    });
+    connect(panelWindow, SIGNAL(openRequested(QString)), this, SLOT(openFromPanel(QString)));
+    connect(panelWindow, SIGNAL(quitRequested()), qApp, SLOT(quit()));
+    return true;
 }
 
 void AppShell::placePanel()

@@ -10,6 +10,7 @@
 #include <QQmlEngine>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -41,7 +42,12 @@ private:
     void updateTray();
     void nameTrayMenu();
     void togglePanel();
+    bool ensurePanel(); // false when the panel cannot be made
     void placePanel();
+    // Runs `work` once, soon after the main window's first frame.
+    void afterFirstFrame(std::function<void()> work);
+    // The login item, the tray icon and the themed window icon.
+    void startDesktopServices();
     void setUpLoginOnFirstRun();
     void waitForTrayThenDecide(int attemptsLeft);
     void takeScreenshots(const QString &folder);
@@ -49,7 +55,8 @@ private:
     Model model;
     QQmlEngine engine;
     QQuickWindow *mainWindow = nullptr;
-    QQuickWindow *panelWindow = nullptr;
+    QQuickWindow *panelWindow = nullptr; // made on first use
+    bool panelFailed = false;            // warned once, not tried again
     // A click on the tray icon first takes focus from the panel, which hides itself: that click
     // meant "close", not "open again".
     QElapsedTimer panelHidden;
@@ -59,6 +66,7 @@ private:
     QAction *quitAction = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray;
     QTimer trayWatch;
-    bool hostPresent = false; // a tray host, as the tray watch last saw it
+    bool hostPresent = false;      // a tray host, as the tray watch last saw it
+    bool desktopIconTheme = false; // the desktop names an icon theme of its own
     LowSpaceNotice lowSpaceNotice;
 };

@@ -25,8 +25,6 @@ LowSpaceNotice::LowSpaceNotice(Model &model_, std::function<bool()> windowShown_
         if (!model.scanning())
             scanned();
     });
-    QDBusConnection::sessionBus().connect(service, path, service, "ActionInvoked", this,
-                                          SLOT(actionInvoked(uint, QString)));
 }
 
 void LowSpaceNotice::scanned()
@@ -40,6 +38,12 @@ void LowSpaceNotice::scanned()
 
 void LowSpaceNotice::notify()
 {
+    // Listened for only once there is a notification to act on: subscribing asks the bus who
+    // owns the service, a wait the window's start need not have.
+    if (!listening) {
+        listening = QDBusConnection::sessionBus().connect(service, path, service, "ActionInvoked",
+                                                          this, SLOT(actionInvoked(uint, QString)));
+    }
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, service, "Notify");
     call << QStringLiteral("Ampa") << uint(0) << QStringLiteral("app.ampa.Ampa")
          << bilingual("Ruang disk hampir habis", "Disk space is running low")

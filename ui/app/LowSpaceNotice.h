@@ -29,5 +29,6 @@ private:
     Model &model;
     std::function<bool()> windowShown;
     bool wasLow = false;
-    uint shownId = 0; // the notification on screen, 0 for none
+    uint shownId = 0;       // the notification on screen, 0 for none
+    bool listening = false; // to the notifications' actions
 };

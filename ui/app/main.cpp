@@ -47,11 +47,18 @@ int main(int argc, char *argv[])
         return 2;
     }
     Engine::raiseOpenFileLimit();
+    // Qt Quick's texture atlas holds only the symbols here, a few kilobytes: its default size,
+    // as large as the window, reserves four megabytes of texture memory.
+    for (const char *side : {"QSG_ATLAS_WIDTH", "QSG_ATLAS_HEIGHT"}) {
+        if (!qEnvironmentVariableIsSet(side))
+            qputenv(side, "256");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Ampa");
     QApplication::setOrganizationName("Ampa");
     QApplication::setDesktopFileName("app.ampa.Ampa");
-    QApplication::setWindowIcon(QIcon::fromTheme("app.ampa.Ampa", QIcon(":/app.ampa.Ampa.svg")));
+    // The icon theme's own, if any, comes once the window shows (AppShell).
+    QApplication::setWindowIcon(QIcon(":/app.ampa.Ampa.svg"));
     // Closing the main window decides by itself whether the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
     QQuickStyle::setStyle("Fusion");

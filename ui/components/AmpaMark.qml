@@ -13,7 +13,9 @@ Row {
         sourceSize.width: mark.size * 2
         sourceSize.height: mark.size * 2
         smooth: true
-        source: "qrc:/app.ampa.Ampa.svg"
+        // Through the symbol provider: a plain image source makes Qt Quick load every image
+        // format plugin to find the one for SVG.
+        source: Icons.source(":/app.ampa.Ampa.svg")
     }
     Text {
         anchors.verticalCenter: parent.verticalCenter

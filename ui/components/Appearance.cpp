@@ -2,10 +2,14 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QGuiApplication>
 #include <QPalette>
+
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -13,13 +17,26 @@ const char *portalService = "org.freedesktop.portal.Desktop";
 const char *portalPath = "/org/freedesktop/portal/desktop";
 const char *portalSettings = "org.freedesktop.portal.Settings";
 
-// The portal's color-scheme: 1 prefers dark, 2 prefers light, 0 has no preference.
-std::optional<int> portalColorScheme()
+QDBusPendingCall askPortal()
 {
     QDBusMessage call =
         QDBusMessage::createMethodCall(portalService, portalPath, portalSettings, "Read");
     call << QString("org.freedesktop.appearance") << QString("color-scheme");
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 500);
+    return QDBusConnection::sessionBus().asyncCall(call, 500);
+}
+
+std::optional<QDBusPendingCall> &askedEarly()
+{
+    static std::optional<QDBusPendingCall> call;
+    return call;
+}
+
+// The portal's color-scheme: 1 prefers dark, 2 prefers light, 0 has no preference.
+std::optional<int> portalColorScheme()
+{
+    QDBusPendingCall call = askedEarly() ? *std::exchange(askedEarly(), std::nullopt) : askPortal();
+    call.waitForFinished();
+    const QDBusMessage reply = call.reply();
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return std::nullopt;
     // The value comes wrapped in one or two variants, depending on the portal's version.
@@ -62,6 +79,12 @@ QPalette lightPalette()
 }
 
 } // namespace
+
+void Appearance::askDesktopEarly()
+{
+    if (!askedEarly())
+        askedEarly() = askPortal();
+}
 
 Appearance::Appearance(QObject *parent) : QObject(parent)
 {

@@ -15,6 +15,10 @@ class Appearance : public QObject {
     Q_PROPERTY(bool systemDark READ systemDark NOTIFY systemDarkChanged)
 
 public:
+    // Sends the question to the settings portal now, so that its answer (or its 500 ms time
+    // limit) runs alongside the start instead of stopping it when the views first read the
+    // scheme. Call on the main thread, before the engine makes the singleton.
+    static void askDesktopEarly();
     explicit Appearance(QObject *parent = nullptr);
 
     // "light", "dark", or "" when the desktop's own setting applies.

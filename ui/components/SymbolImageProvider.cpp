@@ -67,8 +67,9 @@ QPixmap SymbolImageProvider::requestPixmap(const QString &id, QSize *size,
         pixmap = QPixmap::fromImage(ownSymbolImage(
             own, wanted,
             QColor::isValidColorName(colour) ? QColor::fromString(colour) : QColor(Qt::black)));
-    } else if (name.startsWith(QLatin1Char('/'))) {
-        drawIcon(pixmap, QIcon(name)); // a desktop entry that names its icon by its file
+    } else if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1String(":/"))) {
+        // A desktop entry that names its icon by its file, or one of the program's resources.
+        drawIcon(pixmap, QIcon(name));
     } else {
         drawIcon(pixmap, QIcon::fromTheme(name));
     }

@@ -22,9 +22,12 @@ ScrollView {
 
         AmpaMark {}
         Hero { Layout.fillWidth: true }
-        RestartCard {
+        // Made only while suggested: most starts do not suggest it.
+        Loader {
             Layout.fillWidth: true
-            visible: Model.suggestRestart
+            active: Model.suggestRestart
+            visible: active
+            sourceComponent: RestartCard {}
         }
         WarningNotes { Layout.fillWidth: true }
         ResultChip {

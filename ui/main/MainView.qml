@@ -51,25 +51,32 @@ Themed {
             border.width: 1
             border.color: Theme.primary(0.15)
         }
-        contentItem: ColumnLayout {
+        // Made when first opened, then kept: most starts never open the sheet.
+        property bool made: false
+        onAboutToShow: made = true
+        contentItem: Loader {
+            active: sheet.made
+            focus: true
             // What a popup holds keeps the palette it was made with: follow the view's scheme.
             palette: view.palette
-            spacing: 0
-            SettingsView {
-                Layout.fillWidth: true
-                embedded: false
-            }
-            RowLayout {
-                Layout.fillWidth: true
-                Layout.margins: 20
-                Item { Layout.fillWidth: true }
-                Button {
-                    objectName: "sheetDone"
-                    text: Texts.bilingual("Selesai", "Done")
-                    highlighted: true
-                    focus: true // Return presses it
-                    onClicked: Model.showSettings = false
-                    Keys.onReturnPressed: Model.showSettings = false
+            sourceComponent: ColumnLayout {
+                spacing: 0
+                SettingsView {
+                    Layout.fillWidth: true
+                    embedded: false
+                }
+                RowLayout {
+                    Layout.fillWidth: true
+                    Layout.margins: 20
+                    Item { Layout.fillWidth: true }
+                    Button {
+                        objectName: "sheetDone"
+                        text: Texts.bilingual("Selesai", "Done")
+                        highlighted: true
+                        focus: true // Return presses it
+                        onClicked: Model.showSettings = false
+                        Keys.onReturnPressed: Model.showSettings = false
+                    }
                 }
             }
         }

@@ -123,10 +123,18 @@ RowLayout {
                 font.weight: Font.DemiBold
                 color: Theme.text
             }
-            LogPane {
-                visible: Model.paneKey === "log"
+            // Made when first shown, then kept: most starts never show the log, which is read
+            // from its file when made.
+            Loader {
+                id: logPane
+                readonly property bool shown: Model.paneKey === "log"
+                visible: shown
+                active: false
+                onShownChanged: if (shown) active = true
+                Component.onCompleted: if (shown) active = true
                 Layout.fillWidth: true
                 Layout.fillHeight: true
+                sourceComponent: LogPane {}
             }
             ScrollView {
                 id: scroll

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import QtQuick.Templates as T
 import Ampa
 
 // The window's toolbar: layout, light or dark, scan again, settings.
@@ -64,48 +65,15 @@ Rectangle {
             objectName: "appearanceMenu"
             symbol: "circle.lefthalf.filled"
             help: Texts.bilingual("Mode terang atau gelap", "Light or dark mode")
-            readonly property Menu menu: modeMenu
-            readonly property var modes: [
-                { value: "sistem", scheme: "", label: Texts.bilingual("Ikuti sistem", "Match system"), symbol: "circle.lefthalf.filled" },
-                { value: "terang", scheme: "light", label: Texts.bilingual("Terang", "Light"), symbol: "sun.max" },
-                { value: "gelap", scheme: "dark", label: Texts.bilingual("Gelap", "Dark"), symbol: "moon" }]
-            // Below the button, with the chosen mode under the keyboard's focus.
+            // Made at the first click: most starts never open it, and its items cost the
+            // window's first frame.
+            property T.Popup menu: null
             onClicked: {
-                modeMenu.currentIndex = modes.findIndex(mode => mode.scheme === Theme.chosen)
-                modeMenu.popup(0, height + 4)
-            }
-            Menu {
-                id: modeMenu
-                // A popup and its items keep the palette they were made with: follow the scheme.
-                palette: bar.palette
-                title: "Mode"
-                Repeater {
-                    model: appearanceButton.modes
-                    delegate: MenuItem {
-                        id: modeItem
-                        required property var modelData
-                        palette: modeItem.menu.palette
-                        text: modeItem.modelData.label
-                        icon.source: Icons.source(modeItem.modelData.symbol, Theme.text)
-                        readonly property bool current: Theme.chosen === modeItem.modelData.scheme
-                        // One choice of three: a tick beside the chosen one, not check boxes.
-                        checkable: true
-                        checked: current
-                        indicator: Symbol {
-                            x: modeItem.leftPadding
-                            y: (modeItem.height - height) / 2
-                            name: "checkmark"
-                            tint: modeItem.highlighted ? palette.highlightedText : Theme.text
-                            size: 14
-                            opacity: modeItem.checked ? 1 : 0
-                        }
-                        onTriggered: {
-                            Settings.appearance = modeItem.modelData.value
-                            // A click toggles the item itself: tie it to the setting again.
-                            checked = Qt.binding(() => modeItem.current)
-                        }
-                    }
+                if (!menu) {
+                    menu = Qt.createComponent("AppearanceMenu.qml")
+                             .createObject(appearanceButton, { button: appearanceButton }) as T.Popup
                 }
+                menu.open()
             }
         }
         ToolIcon {

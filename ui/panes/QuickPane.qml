@@ -74,9 +74,12 @@ Themed {
             }
         }
 
-        RestartCard {
+        // Made only while suggested: most starts do not suggest it.
+        Loader {
             Layout.fillWidth: true
-            visible: Model.suggestRestart
+            active: Model.suggestRestart
+            visible: active
+            sourceComponent: RestartCard {}
         }
         WarningNotes { Layout.fillWidth: true }
         ResultChip {

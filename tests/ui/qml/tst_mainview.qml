@@ -35,9 +35,10 @@ TestCase {
         verify(!rescan.enabled)
     }
 
-    // A pane in the sidebar layout, a sheet over the single page that Done and Escape close.
+    // A pane in the sidebar layout, a sheet over the single page that Done, Return (its Done
+    // has the focus) and Escape close.
     function test_settingsPageInBothLayouts_data() {
-        return [{ tag: "Done" }, { tag: "Escape" }]
+        return [{ tag: "Done" }, { tag: "Return" }, { tag: "Escape" }]
     }
     function test_settingsPageInBothLayouts(data) {
         const view = createTemporaryObject(mainView, testCase)
@@ -53,6 +54,8 @@ TestCase {
         tryVerify(() => findChild(view, "settingsSheet").visible)
         if (data.tag === "Escape")
             keyClick(Qt.Key_Escape)
+        else if (data.tag === "Return")
+            keyClick(Qt.Key_Return)
         else
             mouseClick(findChild(view, "sheetDone"))
         verify(!Model.showSettings)
@@ -96,6 +99,26 @@ TestCase {
         compare(findChild(view, "usedPercent").text, "100%")
     }
 
+    // The appearance menu opens under its button with the chosen mode under the keyboard's focus.
+    function test_appearanceMenuOpensOnTheChosenMode() {
+        Settings.appearance = "gelap"
+        const view = createTemporaryObject(mainView, testCase)
+        const button = findChild(view, "appearanceMenu")
+        mouseClick(button)
+        const menu = button.menu
+        tryVerify(() => menu.opened)
+        compare(menu.currentIndex, 2)
+        compare(menu.y, button.height + 4)
+        menu.close()
+        tryVerify(() => !menu.visible)
+        Settings.appearance = "terang"
+        mouseClick(button)
+        tryVerify(() => menu.opened)
+        compare(menu.currentIndex, 1)
+        menu.close()
+        Settings.appearance = "sistem"
+    }
+
     // Popups made in one scheme take the other when it changes: the sheet, its Done button and
     // the appearance menu were left light in the dark.
     function test_popupsFollowTheScheme() {
@@ -106,8 +129,9 @@ TestCase {
         const sheet = findChild(view, "settingsSheet")
         tryVerify(() => sheet.visible)
         keyClick(Qt.Key_Escape)
-        const menu = findChild(view, "appearanceMenu").menu
-        menu.open()
+        const button = findChild(view, "appearanceMenu")
+        mouseClick(button)
+        const menu = button.menu
         tryVerify(() => menu.opened)
         menu.close()
         Settings.appearance = "gelap"

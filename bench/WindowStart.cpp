@@ -1,0 +1,215 @@
+#include "WindowStart.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace WindowStart {
+
+namespace {
+
+// How long a program is left alone after its first scan (hello world: its first frame) before
+// its memory is read: the allocations of the start settle, the heap does not shrink further.
+constexpr int settleMs = 2000;
+constexpr int startTimeoutMs = 30000;
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+void line(const std::string &name, double value, const char *unit = "")
+{
+    std::printf("%s: %.2f%s\n", name.c_str(), value, unit);
+    std::fflush(stdout);
+}
+
+// A helper process that prints one line when it is ready (Xvfb's display number, the bus's
+// address); empty when it printed none in time.
+QString startAndReadLine(QProcess &process, const QString &program, const QStringList &arguments)
+{
+    process.start(program, arguments);
+    QElapsedTimer timer;
+    timer.start();
+    while (!process.canReadLine() && timer.elapsed() < 20000
+           && process.state() != QProcess::NotRunning)
+        process.waitForReadyRead(1000);
+    return QString::fromUtf8(process.readLine()).trimmed();
+}
+
+long rssKiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &row : status.readAll().split('\n')) {
+        if (row.startsWith("VmRSS:"))
+            return row.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+// Waits until the process prints `expected` on a line of its own; false when it ends or takes
+// too long first.
+bool waitForLine(QProcess &process, const QByteArray &expected)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < startTimeoutMs) {
+        while (process.canReadLine()) {
+            if (process.readLine().trimmed() == expected)
+                return true;
+        }
+        if (process.state() == QProcess::NotRunning)
+            return false;
+        process.waitForReadyRead(50);
+    }
+    return false;
+}
+
+struct Run {
+    double firstFrameMs = 0;
+    double rssMb = 0;
+};
+
+struct Desktop {
+    QString display;
+    QString bus;
+};
+
+// One start of `program` in a fresh home: how long to its first frame, and its memory once
+// settled. Nothing when it printed no first frame.
+std::optional<Run> runOnce(const QString &program, bool ampa, bool software, const Desktop &desktop,
+                           const fs::path &base)
+{
+    QTemporaryDir home(QString::fromStdString((base / "window-home-XXXXXX").native()));
+    if (!home.isValid())
+        return std::nullopt;
+    const QString root = home.path();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", root);
+    environment.insert("XDG_CONFIG_HOME", root + "/.config");
+    environment.insert("XDG_CACHE_HOME", root + "/.cache");
+    environment.insert("XDG_DATA_HOME", root + "/.local/share");
+    environment.insert("XDG_STATE_HOME", root + "/.local/state");
+    environment.insert("XDG_RUNTIME_DIR", root + "/runtime");
+    QDir().mkpath(root + "/runtime");
+    QFile::setPermissions(root + "/runtime",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // Something for the first scan to find.
+    QDir().mkpath(root + "/.cache/pip/http");
+    QDir().mkpath(root + "/Downloads");
+    QFile cache(root + "/.cache/pip/http/wheel");
+    if (cache.open(QIODevice::WriteOnly))
+        cache.write(QByteArray(2'000'000, 'x'));
+    cache.close();
+    environment.insert("DISPLAY", desktop.display);
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", desktop.bus);
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.insert("AMPA_REPORT_FIRST_FRAME", "1");
+    environment.remove("QT_QUICK_BACKEND");
+    environment.remove("LIBGL_ALWAYS_SOFTWARE");
+    if (software)
+        environment.insert("QT_QUICK_BACKEND", "software");
+    else
+        environment.insert("LIBGL_ALWAYS_SOFTWARE", "1"); // llvmpipe, as on a machine without GPU
+
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, {});
+    std::optional<Run> run;
+    if (waitForLine(process, "first-frame")) {
+        run = Run{static_cast<double>(timer.nsecsElapsed()) / 1e6, 0};
+        if (!ampa || waitForLine(process, "first-scan")) {
+            QThread::msleep(settleMs);
+            run->rssMb = static_cast<double>(rssKiB(process.processId())) / 1024.0;
+        } else {
+            run.reset();
+        }
+    }
+    process.terminate();
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    return run;
+}
+
+} // namespace
+
+void measure(const fs::path &base, int runs)
+{
+    const QString bin = QCoreApplication::applicationDirPath();
+    const QString ampa = bin + "/../ui/app/ampa";
+    const QString hello = bin + "/hello/ampa-hello";
+    for (const QString &needed :
+         {QStringLiteral("/usr/bin/Xvfb"), QStringLiteral("/usr/bin/dbus-daemon"), ampa, hello}) {
+        if (access(needed.toLocal8Bit().constData(), X_OK) != 0) {
+            std::printf("window_start: skipped (needs %s)\n", qPrintable(needed));
+            return;
+        }
+    }
+    QProcess xvfb;
+    const QString display =
+        startAndReadLine(xvfb, "/usr/bin/Xvfb",
+                         {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+    QProcess bus;
+    const QString address = startAndReadLine(
+        bus, "/usr/bin/dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+    if (display.isEmpty() || address.isEmpty()) {
+        std::printf("window_start: skipped (Xvfb or the session bus did not start)\n");
+        return;
+    }
+    const Desktop desktop{":" + display, address};
+
+    for (const bool software : {true, false}) {
+        const std::string renderer = software ? "software" : "opengl";
+        // Once each unmeasured: the programs' files come into the page cache.
+        runOnce(ampa, true, software, desktop, base);
+        runOnce(hello, false, software, desktop, base);
+        std::vector<double> ampaFrame, ampaRss, helloFrame, helloRss;
+        for (int i = 0; i < runs; ++i) {
+            if (const auto run = runOnce(ampa, true, software, desktop, base)) {
+                ampaFrame.push_back(run->firstFrameMs);
+                ampaRss.push_back(run->rssMb);
+            }
+            if (const auto run = runOnce(hello, false, software, desktop, base)) {
+                helloFrame.push_back(run->firstFrameMs);
+                helloRss.push_back(run->rssMb);
+            }
+        }
+        if (ampaFrame.empty() || helloFrame.empty()) {
+            std::printf("window_start_%s: failed (no first frame reported)\n", renderer.c_str());
+            continue;
+        }
+        line("first_frame_" + renderer + "_ms", median(ampaFrame));
+        line("first_frame_hello_" + renderer + "_ms", median(helloFrame));
+        line("first_frame_vs_hello_" + renderer, median(ampaFrame) / median(helloFrame), "x");
+        line("rss_after_scan_" + renderer + "_mb", median(ampaRss));
+        line("rss_hello_" + renderer + "_mb", median(helloRss));
+        line("rss_above_hello_" + renderer + "_mb", median(ampaRss) - median(helloRss));
+    }
+    bus.terminate();
+    xvfb.terminate();
+    bus.waitForFinished(5000);
+    xvfb.waitForFinished(5000);
+}
+
+} // namespace WindowStart
