@@ -35,6 +35,7 @@ const std::array<KeyInfo, Settings::keyCount> &keys()
         {"demoAsk", QMetaType::Double, 0.0},
         {"notifyLowSpace", QMetaType::Bool, true},
         {"devKeep", QMetaType::QStringList, QStringList()},
+        {"autoClean", QMetaType::QString, QStringLiteral("off")},
     }};
     return table;
 }

@@ -45,8 +45,9 @@ public:
         demoAsk,         // seconds after the start at which demo mode shows a confirmation
         notifyLowSpace,  // a desktop notification when free space runs low
         devKeep,         // ids of the developer caches kept: not offered, not counted
+        autoClean,       // the quick clean on a timer: "off", "daily", "weekly" or "monthly"
     };
-    static constexpr int keyCount = 12;
+    static constexpr int keyCount = 13;
 
     static Settings &instance();
 

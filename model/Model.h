@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AdvItem.h"
+#include "AutoClean.h"
 #include "BackgroundTasks.h"
 #include "CacheTarget.h"
 #include "DevItem.h"
@@ -68,6 +69,7 @@ class Model : public QObject {
     Q_PROPERTY(QVariantList devItems READ devItemsList NOTIFY devItemsChanged)
     Q_PROPERTY(int devCount READ devCount NOTIFY devItemsChanged) // offered, not kept
     Q_PROPERTY(bool demo READ demo) // the setting, read when the program started
+    Q_PROPERTY(AutoClean *autoClean READ autoClean CONSTANT) // the quick clean on a timer
 
 public:
     enum class Pane { cepat, lanjutan, pengembang, downloads, aplikasi, log, pengaturan };
@@ -135,6 +137,7 @@ public:
     const std::vector<DevItem> &devItems() const { return m_devItems; }
     int devCount() const;
     bool demo() const;
+    AutoClean *autoClean() { return &m_autoClean; }
 
     // The first of `names`, in order, that is running now; none for an empty list.
     std::optional<QString> blocked(const QStringList &names) const;
@@ -147,6 +150,8 @@ public:
     // The quick clean of only these folders (as the targets resolved them when they were shown
     // to the user): never more than was shown, and only what still resolves the same way now.
     void cleanQuickOf(const std::vector<std::filesystem::path> &shown);
+    // The quick clean runs for the timer, not the user: its log line says "otomatis".
+    void setScheduledRun(bool on) { scheduledRun = on; }
     // Moves a listed item to the Trash: an application image as an application, anything else
     // as a download, each behind its confirmation.
     void trash(const FileItem &item);
@@ -279,6 +284,7 @@ private:
     QTimer rescanTimer;
     // An action's own refresh that came while a scan ran: it runs when that scan ends.
     bool refreshOwed = false;
+    bool scheduledRun = false;
 
     qint64 m_free = 0;
     qint64 m_total = 0;
@@ -302,4 +308,7 @@ private:
     QDateTime m_bootDate = QDateTime::currentDateTimeUtc();
     std::vector<AdvItem> m_advItems;
     std::vector<DevItem> m_devItems;
+    // The timer runs the terminal program installed beside the window's.
+    AutoClean m_autoClean{services.schedule,
+                          services.desktop->selfBundle().parent_path() / "ampa-cli", this};
 };
