@@ -23,6 +23,8 @@ int runClean(const Options &options);
 int runLog();
 // `arguments`: what follows "dev" ("", "clean ID…", "keep ID", "release ID").
 int runDev(const QStringList &arguments, const Options &options);
+// `arguments`: what follows "schedule" ("" to show it, or one of off, daily, weekly, monthly).
+int runSchedule(const QStringList &arguments);
 
 // Runs the event loop until `done()` holds, telling the model's stage on standard error when
 // `showProgress` is set.

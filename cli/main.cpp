@@ -53,6 +53,7 @@ QString usage()
         "  dev         cache pengembang: ukuran, mode, sedang berjalan, disimpan\n"
         "  dev clean ID…   bersihkan cache pengembang seperti pemiliknya\n"
         "  dev keep ID, dev release ID   simpan cache (tidak ditawarkan) atau lepaskan\n"
+        "  schedule [off|daily|weekly|monthly]   bersihkan cepat otomatis, atau lihat jadwalnya\n"
         "\n"
         "Opsi:\n"
         "  --json      satu objek JSON, bukan teks (status, clean, dev)\n"
@@ -71,6 +72,7 @@ QString usage()
         "  dev         developer caches: size, mode, running, kept\n"
         "  dev clean ID…   clean developer caches as their owners would\n"
         "  dev keep ID, dev release ID   keep a cache (not offered) or release it\n"
+        "  schedule [off|daily|weekly|monthly]   the quick clean on a timer, or its state\n"
         "\n"
         "Options:\n"
         "  --json      one JSON object instead of text (status, clean, dev)\n"
@@ -101,6 +103,7 @@ int main(int argc, char *argv[])
         {"clean", {&json, &yes, &dryRun}},
         {"log", {}},
         {"dev", {&json, &yes, &dryRun}},
+        {"schedule", {}},
     };
     QCommandLineParser parser;
     parser.addOptions({json, verbose, yes, dryRun, help, version});
@@ -121,7 +124,8 @@ int main(int argc, char *argv[])
         return usageError(command.isEmpty() ? unknownOption(option)
                                             : unknownOption(command, option));
     }
-    if (positional.size() > 1 && command != QLatin1String("dev"))
+    if (positional.size() > 1 && command != QLatin1String("dev")
+        && command != QLatin1String("schedule"))
         return usageError(bilingual(QStringLiteral("argumen tak dikenal: %1"),
                                     QStringLiteral("unexpected argument: %1"))
                               .arg(positional[1]));
@@ -153,5 +157,7 @@ int main(int argc, char *argv[])
         return runLog();
     if (command == QLatin1String("dev"))
         return runDev(positional.mid(1), chosen);
+    if (command == QLatin1String("schedule"))
+        return runSchedule(positional.mid(1));
     return command == QLatin1String("status") ? runStatus(chosen) : runClean(chosen);
 }
