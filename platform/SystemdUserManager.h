@@ -6,15 +6,15 @@
 
 #include <optional>
 
-// The user's service manager (systemd --user) over D-Bus, reached as its own systemctl --user
-// reaches it: the manager's private socket $XDG_RUNTIME_DIR/systemd/private first, which it
-// always listens on, else the name org.freedesktop.systemd1 on the session bus, which it owns
-// only where the session bus is its own (not one started by dbus-launch, for example).
+// The user's service manager (systemd --user) over D-Bus: the name org.freedesktop.systemd1 on
+// the session bus, which the manager owns where the session bus is the user's own (its
+// dbus.socket, as dbus-user-session sets up; not a bus that dbus-launch started). Its private
+// socket, $XDG_RUNTIME_DIR/systemd/private, is left to its own tools: with systemd 252 a libdbus
+// client's first calls on a new connection there often go unanswered.
 // Calls block for at most 15 seconds each.
 class SystemdUserManager {
 public:
     SystemdUserManager();
-    ~SystemdUserManager();
     SystemdUserManager(const SystemdUserManager &) = delete;
     SystemdUserManager &operator=(const SystemdUserManager &) = delete;
 
@@ -36,6 +36,5 @@ public:
 
 private:
     QDBusConnection connection;
-    QString peerName; // the private socket's connection, to close; empty on the session bus
     std::optional<QString> why;
 };
