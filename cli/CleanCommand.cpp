@@ -198,6 +198,7 @@ int runClean(const Options &options)
     }
 
     Model model;
+    model.setScheduledRun(qEnvironmentVariable(Schedule::scheduledVariable) == QLatin1String("1"));
     qint64 freed = 0;
     QObject::connect(&model, &Model::quickCleanFinished, &model,
                      [&freed](qint64 bytes) { freed = bytes; });

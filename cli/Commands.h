@@ -27,6 +27,8 @@ int runLog();
 int runDev(const QStringList &arguments, const Options &options);
 // `arguments`: what follows "projects" ("", "clean PATH…", "keep PATH", "release PATH").
 int runProjects(const QStringList &arguments, const Options &options);
+// `arguments`: what follows "schedule" ("" to show it, or one of off, daily, weekly, monthly).
+int runSchedule(const QStringList &arguments);
 
 // Runs the event loop until `done()` holds, telling the model's stage on standard error when
 // `showProgress` is set.

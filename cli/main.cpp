@@ -56,6 +56,7 @@ QString usage()
         "  projects    proyek dengan artefak build: ukuran, umur, perubahan, dipakai\n"
         "  projects clean [PATH…]   hapus artefak proyek (yang menganggur, atau yang disebut)\n"
         "  projects keep PATH, projects release PATH   simpan proyek atau lepaskan\n"
+        "  schedule [off|daily|weekly|monthly]   bersihkan cepat otomatis, atau lihat jadwalnya\n"
         "\n"
         "Opsi:\n"
         "  --json      satu objek JSON, bukan teks (status, clean, dev)\n"
@@ -79,6 +80,7 @@ QString usage()
         "  projects    projects with build output: size, age, changes, in use\n"
         "  projects clean [PATH…]   delete projects' artifacts (the idle ones, or those named)\n"
         "  projects keep PATH, projects release PATH   keep a project or release it\n"
+        "  schedule [off|daily|weekly|monthly]   the quick clean on a timer, or its state\n"
         "\n"
         "Options:\n"
         "  --json      one JSON object instead of text (status, clean, dev)\n"
@@ -113,6 +115,7 @@ int main(int argc, char *argv[])
         {"log", {}},
         {"dev", {&json, &yes, &dryRun}},
         {"projects", {&json, &yes, &dryRun, &older}},
+        {"schedule", {}},
     };
     QCommandLineParser parser;
     parser.addOptions({json, verbose, yes, dryRun, older, help, version});
@@ -133,7 +136,8 @@ int main(int argc, char *argv[])
         return usageError(command.isEmpty() ? unknownOption(option)
                                             : unknownOption(command, option));
     }
-    const bool takesWords = command == QLatin1String("dev") || command == QLatin1String("projects");
+    const bool takesWords = command == QLatin1String("dev") || command == QLatin1String("projects")
+                            || command == QLatin1String("schedule");
     if (positional.size() > 1 && !takesWords)
         return usageError(bilingual(QStringLiteral("argumen tak dikenal: %1"),
                                     QStringLiteral("unexpected argument: %1"))
@@ -177,5 +181,7 @@ int main(int argc, char *argv[])
         return runDev(positional.mid(1), chosen);
     if (command == QLatin1String("projects"))
         return runProjects(positional.mid(1), chosen);
+    if (command == QLatin1String("schedule"))
+        return runSchedule(positional.mid(1));
     return command == QLatin1String("status") ? runStatus(chosen) : runClean(chosen);
 }

@@ -38,6 +38,7 @@ const std::array<KeyInfo, Settings::keyCount> &keys()
         {"projectRoots", QMetaType::QStringList, QStringList()},
         {"projectIdleDays", QMetaType::Int, 30},
         {"projectKeep", QMetaType::QStringList, QStringList()},
+        {"autoClean", QMetaType::QString, QStringLiteral("off")},
     }};
     return table;
 }

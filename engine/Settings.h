@@ -50,8 +50,9 @@ public:
         projectRoots,    // folders searched for projects; none: the usual ones that exist
         projectIdleDays, // days without activity after which a project counts as idle
         projectKeep,     // paths of the projects kept: never offered
+        autoClean,       // the quick clean on a timer: "off", "daily", "weekly" or "monthly"
     };
-    static constexpr int keyCount = 15;
+    static constexpr int keyCount = 16;
 
     static Settings &instance();
 

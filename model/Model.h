@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AdvItem.h"
+#include "AutoClean.h"
 #include "BackgroundTasks.h"
 #include "CacheTarget.h"
 #include "DevItem.h"
@@ -76,6 +77,7 @@ class Model : public QObject {
     Q_PROPERTY(int idleProjectsCount READ idleProjectsCount NOTIFY projectsChanged)
     Q_PROPERTY(int projectIdleDays READ projectIdleDays CONSTANT)
     Q_PROPERTY(bool demo READ demo) // the setting, read when the program started
+    Q_PROPERTY(AutoClean *autoClean READ autoClean CONSTANT) // the quick clean on a timer
 
 public:
     enum class Pane { cepat, lanjutan, pengembang, proyek, downloads, aplikasi, log, pengaturan };
@@ -156,6 +158,7 @@ public:
     // The projects under the roots now, measured, kept as the setting says. Blocks.
     static std::vector<ProjectItem> measureProjects();
     bool demo() const;
+    AutoClean *autoClean() { return &m_autoClean; }
 
     // The first of `names`, in order, that is running now; none for an empty list.
     std::optional<QString> blocked(const QStringList &names) const;
@@ -168,6 +171,8 @@ public:
     // The quick clean of only these folders (as the targets resolved them when they were shown
     // to the user): never more than was shown, and only what still resolves the same way now.
     void cleanQuickOf(const std::vector<std::filesystem::path> &shown);
+    // The quick clean runs for the timer, not the user: its log line says "otomatis".
+    void setScheduledRun(bool on) { scheduledRun = on; }
     // Moves a listed item to the Trash: an application image as an application, anything else
     // as a download, each behind its confirmation.
     void trash(const FileItem &item);
@@ -310,6 +315,7 @@ private:
     QTimer rescanTimer;
     // An action's own refresh that came while a scan ran: it runs when that scan ends.
     bool refreshOwed = false;
+    bool scheduledRun = false;
 
     qint64 m_free = 0;
     qint64 m_total = 0;
@@ -334,4 +340,7 @@ private:
     std::vector<AdvItem> m_advItems;
     std::vector<DevItem> m_devItems;
     std::vector<ProjectItem> m_projects;
+    // The timer runs the terminal program installed beside the window's.
+    AutoClean m_autoClean{services.schedule,
+                          services.desktop->selfBundle().parent_path() / "ampa-cli", this};
 };

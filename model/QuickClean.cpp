@@ -90,8 +90,10 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
     assign(m_cleanProgress, 0.0, &Model::cleanProgressChanged);
     auto progress = tasks.reporter(
         [this](double done) { assign(m_cleanProgress, done, &Model::cleanProgressChanged); });
+    const QString label =
+        scheduledRun ? QLatin1String(Schedule::automaticLabel) : QStringLiteral("cepat");
     tasks.run(
-        [running, only = std::move(only), progress] {
+        [running, only = std::move(only), progress, label] {
             QuickCleanResult run;
             const QList<CacheTarget> targets = quickTargets();
             for (qsizetype i = 0; i < targets.size(); ++i) {
@@ -113,7 +115,7 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
                 }
             }
             progress(1.0);
-            Engine::log("cepat: dibebaskan " + fmt(run.freed));
+            Engine::log(label + ": dibebaskan " + fmt(run.freed));
             qCInfo(lcModel, "quick clean: %lld bytes freed, %lld skipped, last failure: %s",
                    static_cast<long long>(run.freed), static_cast<long long>(skipped(run)),
                    run.failure ? qPrintable(run.failure->text()) : "none");

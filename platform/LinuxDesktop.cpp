@@ -4,6 +4,7 @@
 #include "LinuxRunningApplications.h"
 #include "Paths.h"
 #include "PlatformLogging.h"
+#include "SystemdCleanSchedule.h"
 #include "Text.h"
 
 #include <QCoreApplication>
@@ -154,5 +155,6 @@ public:
 Services linuxServices()
 {
     return {std::make_shared<Declining>(), std::make_shared<LinuxRunningApplications>(),
-            std::make_shared<FreedesktopTrash>(), std::make_shared<LinuxDesktop>()};
+            std::make_shared<FreedesktopTrash>(), std::make_shared<LinuxDesktop>(),
+            std::make_shared<SystemdCleanSchedule>()};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CleanSchedule.h"
+
 #include <QSet>
 #include <QString>
 
@@ -69,6 +71,7 @@ struct Services {
     std::shared_ptr<RunningApplications> runningApps;
     std::shared_ptr<Trash> trash;
     std::shared_ptr<Desktop> desktop;
+    std::shared_ptr<CleanSchedule> schedule;
 };
 
 // The Linux implementations. Confirmation needs a window system, so the one given here declines

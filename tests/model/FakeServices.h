@@ -3,6 +3,7 @@
 #include "FreedesktopTrash.h"
 #include "LinuxRunningApplications.h"
 #include "Services.h"
+#include "SystemdCleanSchedule.h"
 
 #include <QStringList>
 
@@ -66,9 +67,11 @@ struct FakeServices {
     std::shared_ptr<ListedRunningApps> running = std::make_shared<ListedRunningApps>();
     std::shared_ptr<RecordingDesktop> desktop = std::make_shared<RecordingDesktop>();
     std::shared_ptr<FreedesktopTrash> trash;
+    // The real one: the test's home has no user manager to reach.
+    std::shared_ptr<CleanSchedule> schedule = std::make_shared<SystemdCleanSchedule>();
 
     explicit FakeServices(std::vector<std::filesystem::path> volumeTops = {})
         : trash(std::make_shared<FreedesktopTrash>(std::move(volumeTops)))
     {}
-    Services services() const { return {confirmation, running, trash, desktop}; }
+    Services services() const { return {confirmation, running, trash, desktop, schedule}; }
 };

@@ -35,7 +35,12 @@ Themed {
             Layout.fillWidth: true
             model: choice.options.map(option => option.label)
             currentIndex: choice.options.findIndex(option => option.value === choice.value)
-            onActivated: index => choice.chosen(choice.options[index].value)
+            onActivated: index => {
+                choice.chosen(choice.options[index].value)
+                // As with the switches: a choice that failed springs back to the real value.
+                currentIndex = Qt.binding(
+                    () => choice.options.findIndex(option => option.value === choice.value))
+            }
         }
     }
     component Toggle: RowLayout {
@@ -136,9 +141,41 @@ Themed {
             checked: Settings.notifyLowSpace
             onToggled: on => Settings.notifyLowSpace = on
         }
+        Choice {
+            title: Texts.bilingual("Bersihkan otomatis", "Clean automatically")
+            options: [{ value: "off", label: Texts.bilingual("Mati", "Off") },
+                      { value: "daily", label: Texts.bilingual("Setiap hari", "Daily") },
+                      { value: "weekly", label: Texts.bilingual("Setiap minggu", "Weekly") },
+                      { value: "monthly", label: Texts.bilingual("Setiap bulan", "Monthly") }]
+            value: Model.autoClean.choice
+            onChosen: value => Model.autoClean.choose(value)
+        }
+        Text {
+            objectName: "autoCleanError"
+            visible: Model.autoClean.error !== ""
+            Layout.fillWidth: true
+            wrapMode: Text.Wrap
+            text: Model.autoClean.error
+            font.pixelSize: Theme.caption
+            color: Theme.red
+        }
+        Text {
+            objectName: "autoCleanRuns"
+            visible: text !== ""
+            Layout.fillWidth: true
+            wrapMode: Text.Wrap
+            text: Model.autoClean.lastRun === "" ? Model.autoClean.nextRun
+                  : Model.autoClean.nextRun === "" ? Model.autoClean.lastRun
+                  : Model.autoClean.lastRun + "\n" + Model.autoClean.nextRun
+            font.pixelSize: Theme.caption
+            color: Theme.secondaryText
+        }
     }
 
     }
+
+    // The timer's clean runs in a process of its own: its log line and the next run are read anew.
+    Component.onCompleted: Model.autoClean.refresh()
 
     Connections {
         target: Settings

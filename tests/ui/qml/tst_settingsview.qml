@@ -28,4 +28,18 @@ TestCase {
         mouseClick(toggle)
         tryCompare(toggle, "checked", true)
     }
+
+    // Nothing can be scheduled in the test's home (no user systemd manager, no ampa-cli beside
+    // the test): the choice says why and springs back to Off, and the setting stays as it was.
+    function test_failedScheduleSpringsBack() {
+        const view = createTemporaryObject(settingsView, testCase)
+        const combo = findChild(view, "choice_Clean automatically")
+        compare(combo.currentIndex, 0)
+        combo.forceActiveFocus()
+        keyClick(Qt.Key_Down)
+        tryCompare(findChild(view, "autoCleanError"), "visible", true)
+        compare(Model.autoClean.choice, "off")
+        compare(combo.currentIndex, 0, "the choice shows Daily while the schedule is off")
+        compare(findChild(view, "autoCleanRuns").visible, false)
+    }
 }
