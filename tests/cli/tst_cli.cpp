@@ -388,6 +388,21 @@ private slots:
         fs::remove_all(src);
     }
 
+    // With no user service manager to ask, a schedule is refused with the reason, nothing is
+    // written and the setting stays off; the state still reads.
+    void scheduleWithoutAManager()
+    {
+        const Run weekly = cli({"schedule", "weekly"});
+        QCOMPARE(weekly.code, 1);
+        QVERIFY2(weekly.err.startsWith("ampa-cli: Could not change the schedule: "),
+                 weekly.err.constData());
+        QVERIFY(!fs::exists(TestHome::home() / ".config/systemd/user/ampa-clean.timer"));
+        QVERIFY(!fs::exists(TestHome::home() / ".config/systemd/user/ampa-clean.service"));
+        const Run state = cli({"schedule"});
+        QCOMPARE(state.code, 0);
+        QCOMPARE(state.out, QByteArray("Clean automatically: off\n"));
+    }
+
     void badUsage_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -413,6 +428,9 @@ private slots:
         QTest::newRow("--older without a number")
             << QStringList{"projects", "--older", "soon"}
             << QByteArray("ampa-cli: --older needs a number of days: soon");
+        QTest::newRow("unknown schedule")
+            << QStringList{"schedule", "hourly"}
+            << QByteArray("ampa-cli: unknown schedule: hourly (off, daily, weekly, monthly)");
         QTest::newRow("clean without a terminal")
             << QStringList{"clean"}
             << QByteArray("ampa-cli: not a terminal; use --yes to clean without asking");
