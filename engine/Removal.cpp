@@ -528,52 +528,99 @@ std::optional<Failure> removeSubfolder(int parentFd, const std::string &name, co
     return std::nullopt;
 }
 
-// Removing is mostly waiting for the file system, which serves separate folders at once: the
-// sub-folders directly in the target open at `fd` go on several threads.
-std::optional<Failure> removeSubfoldersInParallel(int fd, const Place &target,
-                                                  const std::filesystem::path &path, qint64 &freed)
-{
-    const int listing = openat(fd, ".", dirFlags); // its own reading position
-    DIR *dir = listing >= 0 ? fdopendir(listing) : nullptr;
-    if (!dir) {
-        if (listing >= 0)
-            close(listing);
-        return std::nullopt;
-    }
-    std::vector<std::string> folders;
-    while (const dirent *entry = readdir(dir)) {
-        if (entry->d_type == DT_DIR && !isDotOrDotDot(entry->d_name))
-            folders.emplace_back(entry->d_name);
-    }
-    closedir(dir);
-    if (folders.size() < 2)
-        return std::nullopt;
+// Entries of one folder, read in rounds of a bounded number so that a folder of millions costs
+// little memory: names packed one after another, folders apart from the rest.
+struct Listing {
+    std::vector<char> names;
+    std::vector<std::size_t> folders; // offsets into names
+    std::vector<std::size_t> files;
 
-    std::atomic<std::size_t> next = 0;
+    static constexpr std::size_t round = 65536;
+    bool full() const { return folders.size() + files.size() >= round; }
+    void add(const dirent &entry)
+    {
+        (entry.d_type == DT_DIR ? folders : files).push_back(names.size());
+        names.insert(names.end(), entry.d_name, entry.d_name + std::strlen(entry.d_name) + 1);
+    }
+    const char *name(std::size_t offset) const { return names.data() + offset; }
+};
+
+// Removing is mostly waiting for the file system, which serves separate folders at once and even
+// unlinks in one folder from several threads: the sub-folders directly in the target open at
+// `fd`, and its other entries in groups, go on several threads. What one of them leaves (a file
+// that would not go) is left for the final pass to try again and report.
+std::optional<Failure> removeEntriesInParallel(int fd, const Place &target,
+                                               const std::filesystem::path &path, qint64 &freed)
+{
+    const int reading = openat(fd, ".", dirFlags); // its own reading position
+    DIR *dir = reading >= 0 ? fdopendir(reading) : nullptr;
+    if (!dir) {
+        if (reading >= 0)
+            close(reading);
+        return std::nullopt;
+    }
     std::mutex lock;
     std::optional<Failure> stopped;
     const std::atomic<bool> *stop = currentStop();
-    auto work = [&] {
-        const StopScope scope(stop);
-        qint64 mine = 0;
-        std::optional<Failure> error;
-        for (std::size_t i = next++; i < folders.size(); i = next++) {
-            if (auto failure = removeSubfolder(fd, folders[i], target, path / folders[i], mine))
-                error = std::move(failure);
+    const std::size_t maxThreads = std::max(4u, std::thread::hardware_concurrency());
+    Listing listing;
+    bool more = true;
+    while (more && !stopped) {
+        listing = {};
+        while (!listing.full()) {
+            const dirent *entry = readdir(dir);
+            if (!entry) {
+                more = false;
+                break;
+            }
+            if (!isDotOrDotDot(entry->d_name))
+                listing.add(*entry);
         }
-        std::lock_guard guard(lock);
-        freed += mine;
-        if (error)
-            stopped = std::move(error);
-    };
-    const std::size_t threads =
-        std::min<std::size_t>(folders.size(), std::max(4u, std::thread::hardware_concurrency()));
-    std::vector<std::thread> helpers;
-    for (std::size_t i = 1; i < threads; ++i)
-        helpers.emplace_back(work);
-    work();
-    for (std::thread &helper : helpers)
-        helper.join();
+        const std::size_t fileTasks =
+            (listing.files.size() + entriesPerCheck - 1) / entriesPerCheck;
+        const std::size_t tasks = listing.folders.size() + fileTasks;
+        // One folder alone, or a few files, are the final pass's work.
+        if (listing.folders.size() < 2 && listing.files.size() < 2 * entriesPerCheck)
+            break;
+        std::atomic<std::size_t> next = 0;
+        auto work = [&] {
+            const StopScope scope(stop);
+            qint64 mine = 0;
+            std::optional<Failure> error;
+            for (std::size_t task = next++; task < tasks; task = next++) {
+                if (task < listing.folders.size()) {
+                    const char *name = listing.name(listing.folders[task]);
+                    error = removeSubfolder(fd, name, target, path / name, mine);
+                    continue;
+                }
+                if (stopRequested(stop)) {
+                    error = Failure{Failure::Kind::stopped, 0, path, {}};
+                    break;
+                }
+                if (!target.holds())
+                    break; // the final pass finds out what happened and says so
+                const std::size_t first = (task - listing.folders.size()) * entriesPerCheck;
+                const std::size_t last = std::min(listing.files.size(), first + entriesPerCheck);
+                for (std::size_t i = first; i < last; ++i) {
+                    const char *name = listing.name(listing.files[i]);
+                    const qint64 bytes = lastLinkBytes(fd, name);
+                    if (unlinkat(fd, name, 0) == 0)
+                        mine += bytes;
+                }
+            }
+            std::lock_guard guard(lock);
+            freed += mine;
+            if (error)
+                stopped = std::move(error);
+        };
+        std::vector<std::thread> helpers;
+        for (std::size_t i = 1; i < std::min(tasks, maxThreads); ++i)
+            helpers.emplace_back(work);
+        work();
+        for (std::thread &helper : helpers)
+            helper.join();
+    }
+    closedir(dir);
     return stopped;
 }
 
@@ -630,8 +677,7 @@ RemovalResult removeAt(int parentFd, const std::string &name, const std::filesys
     const Place place{parentFd, name, byPath, *id};
 
     RemovalResult result;
-    const std::optional<Failure> stopped =
-        removeSubfoldersInParallel(fd, place, shown, result.freed);
+    const std::optional<Failure> stopped = removeEntriesInParallel(fd, place, shown, result.freed);
     // The final pass takes what is left and reports what stays.
     Remover remover(shown, *id, [&place] { return place.holds(); });
     const bool emptied = remover.empty(fd);

@@ -76,33 +76,40 @@ private slots:
     void movedFolderIsNotEmptiedWhereItWent_data()
     {
         QTest::addColumn<QString>("moved");
+        QTest::addColumn<bool>("flat"); // the files directly in the target, unlinked in groups
         // A folder directly inside the target has a remover of its own.
-        QTest::newRow("a folder inside the target") << "parent/pip/wheels";
-        QTest::newRow("the target itself") << "parent/pip";
-        QTest::newRow("the folder holding the target") << "parent";
+        QTest::newRow("a folder inside the target") << "parent/pip/wheels" << false;
+        QTest::newRow("the target itself") << "parent/pip" << false;
+        QTest::newRow("the folder holding the target") << "parent" << false;
+        QTest::newRow("a flat target") << "parent/pip" << true;
+        QTest::newRow("the folder holding a flat target") << "parent" << true;
     }
 
     void movedFolderIsNotEmptiedWhereItWent()
     {
         QFETCH(QString, moved);
+        QFETCH(bool, flat);
         const fs::path target = base / "parent/pip";
-        flatFolder(target / "wheels", 20000);
+        const fs::path files = flat ? target : target / "wheels";
+        flatFolder(files, 20000);
         file(target / "http/index", 100);
-        const std::string first = firstEntry(target / "wheels");
+        const std::string first = firstEntry(files);
         QVERIFY(!first.empty());
         const fs::path from = base / moved.toStdString();
         const fs::path to = base / "moved-away";
 
         Engine::RemovalResult result;
         std::thread remover([&] { result = Engine::removeItem(target); });
-        while (fs::exists(target / "wheels" / first))
+        while (fs::exists(files / first))
             std::this_thread::yield();
         QVERIFY(rename(from.c_str(), to.c_str()) == 0);
         remover.join();
 
-        const fs::path wheels = moved.endsWith("wheels") ? to
-                                : moved.endsWith("pip")  ? to / "wheels"
-                                                         : to / "pip/wheels";
+        fs::path wheels = moved.endsWith("wheels") ? to
+                          : moved.endsWith("pip")  ? to / "wheels"
+                                                   : to / "pip/wheels";
+        if (flat)
+            wheels = wheels.parent_path();
         QVERIFY2(fs::exists(wheels), "what was moved was removed where it went");
         QVERIFY(result.failure && result.failure->kind == Engine::Failure::Kind::moved);
         // At most a few checks' worth of entries went after the move.
@@ -136,6 +143,9 @@ private slots:
         const fs::path target = base / "cache";
         for (int d = 0; d < 8; ++d)
             flatFolder(target / ("d" + std::to_string(d)), 50);
+        flatFolder(target / "files", 0);
+        for (int f = 0; f < 1000; ++f)
+            file(target / ("f" + std::to_string(f)), 10);
         const auto before = manifest(target);
         std::atomic<bool> stop = true;
         const Engine::StopScope scope(&stop);
