@@ -74,14 +74,7 @@ bool confirmOnTerminal(const Plan &plan)
     QTextStream out(stdout);
     for (const Engine::TargetFolder &folder : plan.folders)
         out << "  " << shown(folder) << '\n';
-    out << bilingual("Hapus cache ini? [y/N] ", "Delete these caches? [y/N] ");
-    out.flush();
-    char answer[16] = {};
-    if (!std::fgets(answer, sizeof answer, stdin))
-        return false;
-    const QString word = QString::fromLatin1(answer).trimmed().toLower();
-    return word == QLatin1String("y") || word == QLatin1String("yes")
-           || word == QLatin1String("ya");
+    return askYes(out, bilingual("Hapus cache ini? [y/N] ", "Delete these caches? [y/N] "));
 }
 
 QJsonObject failureObject(const Engine::Failure &failure)

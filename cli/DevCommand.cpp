@@ -103,14 +103,7 @@ bool confirmOnTerminal(const QList<DevCache> &chosen)
     for (const DevCache &cache : chosen)
         out << "  " << printable(cache.name.text()) << ": " << printable(action(cache)) << "  ("
             << sizeText(Engine::devSize(cache)) << ")\n";
-    out << bilingual("Bersihkan ini? [y/N] ", "Clean these? [y/N] ");
-    out.flush();
-    char answer[16] = {};
-    if (!std::fgets(answer, sizeof answer, stdin))
-        return false;
-    const QString word = QString::fromLatin1(answer).trimmed().toLower();
-    return word == QLatin1String("y") || word == QLatin1String("yes")
-           || word == QLatin1String("ya");
+    return askYes(out, bilingual("Bersihkan ini? [y/N] ", "Clean these? [y/N] "));
 }
 
 QString outcomeName(DevResult::Outcome outcome)

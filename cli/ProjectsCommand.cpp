@@ -81,16 +81,9 @@ bool confirmOnTerminal(const std::vector<Project> &chosen)
         printProject(out, project, false);
         total += project.size;
     }
-    out << bilingual(QStringLiteral("Hapus artefak ini (%1)? [y/N] "),
-                     QStringLiteral("Delete these artifacts (%1)? [y/N] "))
-               .arg(fmt(total));
-    out.flush();
-    char answer[16] = {};
-    if (!std::fgets(answer, sizeof answer, stdin))
-        return false;
-    const QString word = QString::fromLatin1(answer).trimmed().toLower();
-    return word == QLatin1String("y") || word == QLatin1String("yes")
-           || word == QLatin1String("ya");
+    return askYes(out, bilingual(QStringLiteral("Hapus artefak ini (%1)? [y/N] "),
+                                 QStringLiteral("Delete these artifacts (%1)? [y/N] "))
+                           .arg(fmt(total)));
 }
 
 int list(const Options &options)

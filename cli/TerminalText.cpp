@@ -1,5 +1,7 @@
 #include "TerminalText.h"
 
+#include <cstdio>
+
 namespace {
 
 bool reordersText(char16_t c)
@@ -29,4 +31,16 @@ QString printable(const QString &text)
             shown += ch;
     }
     return shown;
+}
+
+bool askYes(QTextStream &out, const QString &question)
+{
+    out << question;
+    out.flush();
+    char answer[16] = {};
+    if (!std::fgets(answer, sizeof answer, stdin))
+        return false;
+    const QString word = QString::fromLatin1(answer).trimmed().toLower();
+    return word == QLatin1String("y") || word == QLatin1String("yes")
+           || word == QLatin1String("ya");
 }

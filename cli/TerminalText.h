@@ -1,9 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QTextStream>
 
 // The text with what a terminal would act on made visible: control characters (C0, DEL, C1)
 // as \n, \t, \e or \xHH, and the bidirectional overrides that reorder what is shown as \u{HHHH}.
 // A file name can hold any of them; printed raw, one could move the cursor, recolour or hide the
 // rest of a line. For the human output only: JSON escapes them by itself.
 QString printable(const QString &text);
+
+// Asks `question` on `out` and reads the answer from standard input: y, yes or ya (any case) is
+// yes; anything else, or no answer, is no.
+bool askYes(QTextStream &out, const QString &question);
