@@ -1,4 +1,5 @@
 // ampa-cli projects: projects' build output and dependencies, listed, cleaned, kept or released.
+// What is offered, kept, idle and in use is the engine's to decide, as for the window.
 
 #include "Commands.h"
 #include "Paths.h"
@@ -13,16 +14,19 @@
 #include <QJsonObject>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
+#include <variant>
 
 namespace {
 
 using Engine::Project;
+using Engine::ProjectHold;
 
 int fail(const QString &problem)
 {
-    QTextStream(stderr) << "ampa-cli: " << problem << '\n';
+    QTextStream(stderr) << "ampa-cli: " << printable(problem) << '\n';
     return exitUsage;
 }
 
@@ -31,148 +35,206 @@ QString shown(const std::filesystem::path &path)
     return Engine::displayPath(path);
 }
 
-// A path as the user typed it, made absolute and clean, as the keep-list stores it.
-QString normalised(const QString &path)
+// A path as the user typed it, made absolute against the current folder.
+std::filesystem::path typedPath(const QString &path)
 {
-    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    const std::filesystem::path typed(path.toStdString());
+    return (typed.is_absolute() ? typed : std::filesystem::current_path() / typed)
+        .lexically_normal();
 }
 
-QJsonObject projectObject(const Project &project, bool kept)
+QString holdName(ProjectHold held)
+{
+    switch (held) {
+    case ProjectHold::none:
+        return {};
+    case ProjectHold::kept:
+        return QStringLiteral("kept");
+    case ProjectHold::inUse:
+        return QStringLiteral("inUse");
+    case ProjectHold::unreadable:
+        return QStringLiteral("unreadable");
+    }
+    return {};
+}
+
+QString holdText(const Project &project, ProjectHold held)
+{
+    switch (held) {
+    case ProjectHold::none:
+        return {};
+    case ProjectHold::kept:
+        return bilingual("disimpan", "kept");
+    case ProjectHold::inUse:
+        return bilingual("sedang dipakai", "in use");
+    case ProjectHold::unreadable:
+        return bilingual(QStringLiteral("repositori tak terbaca: %1"),
+                         QStringLiteral("repository unreadable: %1"))
+            .arg(project.unreadable.value_or(QString()));
+    }
+    return {};
+}
+
+QJsonObject projectObject(const Project &project)
 {
     QJsonArray artifacts;
     for (const Project::Part &part : project.artifacts)
-        artifacts.append(QJsonObject{{"path", shown(part.path)}, {"size", double(part.size)}});
-    return QJsonObject{{"path", shown(project.path)},
+        artifacts.append(QJsonObject{{"path", shown(part.path)},
+                                     {"size", double(part.size)},
+                                     {"noLockfile", part.noLockfile}});
+    QJsonObject object{{"path", shown(project.path)},
                        {"kind", project.kind},
                        {"artifacts", artifacts},
                        {"size", double(project.size)},
                        {"lastActivity", project.lastActivity.toString(Qt::ISODate)},
                        {"dirty", project.dirty},
                        {"inUse", project.inUse},
-                       {"kept", kept}};
+                       {"kept", project.kept}};
+    if (project.unreadable)
+        object.insert("unreadable", *project.unreadable);
+    return object;
 }
 
-QString ageText(const Project &project)
+void printProject(QTextStream &out, const Project &project)
 {
-    return bilingual(QStringLiteral("%1 hari"), QStringLiteral("%1 days"))
-        .arg(Engine::idleDays(project));
-}
-
-void printProject(QTextStream &out, const Project &project, bool kept)
-{
-    QStringList marks{project.kind, ageText(project)};
+    QStringList marks{project.kind, bilingual(QStringLiteral("menganggur %1 hari"),
+                                              QStringLiteral("%1 days idle"))
+                                        .arg(Engine::idleDays(project))};
     if (project.dirty)
         marks << bilingual("ada perubahan", "uncommitted changes");
-    if (project.inUse)
-        marks << bilingual("sedang dipakai", "in use");
-    if (kept)
-        marks << bilingual("disimpan", "kept");
-    out << printable(shown(project.path)) << "  " << fmt(project.size) << "  (" << marks.join(", ")
-        << ")\n";
-    for (const Project::Part &part : project.artifacts)
-        out << "    " << printable(shown(part.path)) << "  " << fmt(part.size) << '\n';
+    if (const ProjectHold held = Engine::hold(project); held != ProjectHold::none)
+        marks << holdText(project, held);
+    out << printable(shown(project.path)) << "  " << fmt(project.size) << "  ("
+        << printable(marks.join(", ")) << ")\n";
+    for (const Project::Part &part : project.artifacts) {
+        out << "    " << printable(shown(part.path)) << "  " << fmt(part.size);
+        if (part.noLockfile)
+            out << "  ("
+                << bilingual("tanpa lockfile: bisa terpasang berbeda",
+                             "no lockfile: may not reinstall the same")
+                << ')';
+        out << '\n';
+    }
 }
 
-bool confirmOnTerminal(const std::vector<Project> &chosen)
+qint64 totalOf(const std::vector<Project> &projects)
 {
-    QTextStream out(stdout);
     qint64 total = 0;
-    for (const Project &project : chosen) {
-        printProject(out, project, false);
+    for (const Project &project : projects)
         total += project.size;
-    }
-    return askYes(out, bilingual(QStringLiteral("Hapus artefak ini (%1)? [y/N] "),
-                                 QStringLiteral("Delete these artifacts (%1)? [y/N] "))
-                           .arg(fmt(total)));
+    return total;
+}
+
+QString totalLine(const std::vector<Project> &projects)
+{
+    return QStringLiteral("Total: %1").arg(fmt(totalOf(projects)));
 }
 
 int list(const Options &options)
 {
-    const QStringList kept = Settings::instance().projectKeep();
     QJsonArray projects;
     QTextStream out(stdout);
     for (const Project &project :
          Engine::projects(Engine::projectRoots(), Engine::workingPlaces())) {
         if (options.olderDays && Engine::idleDays(project) < *options.olderDays)
             continue;
-        const bool isKept = kept.contains(shown(project.path));
         if (options.json)
-            projects.append(projectObject(project, isKept));
+            projects.append(projectObject(project));
         else
-            printProject(out, project, isKept);
+            printProject(out, project);
     }
     if (options.json)
         out << QJsonDocument(QJsonObject{{"projects", projects}}).toJson(QJsonDocument::Indented);
     return exitOk;
 }
 
+// The projects named on the command line, each once, or the idle ones; a usage failure says why
+// one cannot be taken.
+std::variant<std::vector<Project>, QString>
+chosenProjects(const std::vector<Project> &found, const QStringList &paths, const Options &options)
+{
+    if (paths.isEmpty())
+        return Engine::idleBatch(
+            found, options.olderDays.value_or(Settings::instance().projectIdleDays()));
+    std::vector<Project> chosen;
+    for (const QString &path : paths) {
+        const Project *project =
+            path.isEmpty() ? nullptr : Engine::projectAt(found, typedPath(path));
+        if (!project)
+            return bilingual(QStringLiteral("bukan proyek dengan artefak: %1"),
+                             QStringLiteral("not a project with artifacts: %1"))
+                .arg(path);
+        if (const ProjectHold held = Engine::hold(*project); held != ProjectHold::none)
+            return QStringLiteral("%1: %2").arg(path, holdText(*project, held));
+        const bool twice = std::any_of(chosen.begin(), chosen.end(), [project](const Project &p) {
+            return p.realPath == project->realPath;
+        });
+        if (!twice)
+            chosen.push_back(*project);
+    }
+    return chosen;
+}
+
 int clean(const QStringList &paths, const Options &options)
 {
-    const QStringList kept = Settings::instance().projectKeep();
-    const std::vector<std::filesystem::path> places = Engine::workingPlaces();
-    const std::vector<Project> found = Engine::projects(Engine::projectRoots(), places);
-    std::vector<Project> chosen;
-    if (!paths.isEmpty()) {
-        for (const QString &path : paths) {
-            const QString wanted = normalised(path);
-            const auto project =
-                std::find_if(found.begin(), found.end(),
-                             [&wanted](const Project &p) { return shown(p.path) == wanted; });
-            if (project == found.end())
-                return fail(bilingual(QStringLiteral("bukan proyek dengan artefak: %1"),
-                                      QStringLiteral("not a project with artifacts: %1"))
-                                .arg(path));
-            if (kept.contains(wanted))
-                return fail(bilingual(QStringLiteral("%1 disimpan; lepaskan dulu"),
-                                      QStringLiteral("%1 is kept; release it first"))
-                                .arg(path));
-            chosen.push_back(*project);
-        }
-    } else {
-        const int days = options.olderDays.value_or(Settings::instance().projectIdleDays());
-        for (const Project &project : found)
-            if (Engine::idleDays(project) >= days && !kept.contains(shown(project.path)))
-                chosen.push_back(project);
-    }
+    const std::vector<Project> found =
+        Engine::projects(Engine::projectRoots(), Engine::workingPlaces());
+    const auto picked = chosenProjects(found, paths, options);
+    if (const QString *problem = std::get_if<QString>(&picked))
+        return fail(*problem);
+    const std::vector<Project> &chosen = std::get<std::vector<Project>>(picked);
     QTextStream out(stdout);
     if (options.dryRun) {
         QJsonArray would;
         for (const Project &project : chosen) {
             if (options.json)
-                would.append(projectObject(project, false));
+                would.append(projectObject(project));
             else
-                printProject(out, project, false);
+                printProject(out, project);
         }
         if (options.json)
-            out << QJsonDocument(QJsonObject{{"dryRun", true}, {"projects", would}})
+            out << QJsonDocument(QJsonObject{{"dryRun", true},
+                                             {"projects", would},
+                                             {"size", double(totalOf(chosen))}})
                        .toJson(QJsonDocument::Indented);
+        else
+            out << totalLine(chosen) << '\n';
         return exitOk;
     }
     if (!options.yes && !chosen.empty()) {
         if (!isatty(STDIN_FILENO))
             return fail(bilingual("bukan terminal; pakai --yes untuk membersihkan tanpa bertanya",
                                   "not a terminal; use --yes to clean without asking"));
-        if (!confirmOnTerminal(chosen)) {
+        for (const Project &project : chosen)
+            printProject(out, project);
+        if (!askYes(out, bilingual(QStringLiteral("Hapus artefak ini (%1)? [y/N] "),
+                                   QStringLiteral("Delete these artifacts (%1)? [y/N] "))
+                             .arg(fmt(totalOf(chosen))))) {
             out << bilingual("Dibatalkan.", "Cancelled.") << '\n';
             return exitOk;
         }
     }
-    QJsonObject results;
+    QJsonArray results;
     qint64 freed = 0;
     bool failed = false;
     for (const Project &project : chosen) {
-        const Engine::ProjectCleaning cleaning = Engine::cleanProject(project, places);
+        // Processes and the keep-list are read again inside, right before the removal.
+        const Engine::ProjectCleaning cleaning = Engine::cleanProject(project);
         freed += cleaning.freed;
         failed = failed || cleaning.failure.has_value();
         if (options.json) {
-            QJsonObject object{{"freed", double(cleaning.freed)}, {"inUse", cleaning.inUse}};
+            QJsonObject object{{"path", shown(project.path)}, {"freed", double(cleaning.freed)}};
+            if (cleaning.held != ProjectHold::none)
+                object.insert("skipped", holdName(cleaning.held));
             if (cleaning.failure)
                 object.insert("failure", QJsonObject{{"kind", cleaning.failure->kindName()},
                                                      {"path", shown(cleaning.failure->path)}});
-            results.insert(shown(project.path), object);
+            results.append(object);
         } else {
             out << printable(shown(project.path)) << ": "
-                << (cleaning.inUse ? bilingual("dilewati: sedang dipakai", "skipped: in use")
+                << (cleaning.held != ProjectHold::none
+                        ? bilingual("dilewati: ", "skipped: ")
+                              + printable(holdText(project, cleaning.held))
                     : cleaning.failure
                         ? printable(failedText(cleaning.failure->text()))
                         : bilingual(QStringLiteral("%1 dibebaskan"), QStringLiteral("%1 freed"))
@@ -191,13 +253,34 @@ int clean(const QStringList &paths, const Options &options)
 
 int keep(const QString &path, bool kept)
 {
-    const QString wanted = normalised(path);
-    QStringList paths = Settings::instance().projectKeep();
-    paths.removeAll(wanted);
-    if (kept)
-        paths << wanted;
-    Settings::instance().setProjectKeep(paths);
-    return Settings::instance().projectKeep() == paths ? exitOk : exitPartlyFailed;
+    if (path.isEmpty())
+        return fail(bilingual("path kosong", "an empty path"));
+    const std::filesystem::path folder = typedPath(path);
+    const Engine::KeepChange change =
+        kept ? Engine::keepProject(folder) : Engine::releaseProject(folder);
+    switch (change) {
+    case Engine::KeepChange::done:
+        QTextStream(stdout)
+            << (kept ? bilingual(QStringLiteral("Disimpan: %1"), QStringLiteral("Kept: %1"))
+                     : bilingual(QStringLiteral("Dilepas: %1"), QStringLiteral("Released: %1")))
+                   .arg(printable(shown(folder)))
+            << '\n';
+        return exitOk;
+    case Engine::KeepChange::notAFolder:
+        return fail(
+            bilingual(QStringLiteral("bukan folder: %1"), QStringLiteral("not a folder: %1"))
+                .arg(path));
+    case Engine::KeepChange::notKept:
+        return fail(bilingual(QStringLiteral("tidak disimpan: %1"), QStringLiteral("not kept: %1"))
+                        .arg(path));
+    case Engine::KeepChange::notSaved:
+        break;
+    }
+    QTextStream(stderr) << "ampa-cli: "
+                        << bilingual("pengaturan tidak bisa disimpan",
+                                     "the settings could not be saved")
+                        << '\n';
+    return exitPartlyFailed;
 }
 
 } // namespace

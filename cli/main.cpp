@@ -166,9 +166,13 @@ int main(int argc, char *argv[])
     chosen.yes = parser.isSet(yes);
     chosen.dryRun = parser.isSet(dryRun);
     if (parser.isSet(older)) {
-        bool ok = false;
-        const int days = parser.value(older).toInt(&ok);
-        if (!ok || days < 0)
+        // Digits only: toInt would take " 5" or "+5" too.
+        const QString value = parser.value(older);
+        bool ok = !value.isEmpty() && std::all_of(value.begin(), value.end(), [](QChar c) {
+            return c >= '0' && c <= '9';
+        });
+        const int days = ok ? value.toInt(&ok) : 0;
+        if (!ok)
             return usageError(bilingual(QStringLiteral("--older perlu jumlah hari: %1"),
                                         QStringLiteral("--older needs a number of days: %1"))
                                   .arg(parser.value(older)));

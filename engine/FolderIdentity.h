@@ -21,9 +21,11 @@ struct FolderIdentity {
         return device == other.device
                && (mountId == 0 || other.mountId == 0 || mountId == other.mountId);
     }
+    // A freed inode number is soon given to the next new entry: a link made where a folder was
+    // removed may carry the folder's number, never its type.
     bool sameFolder(const FolderIdentity &other) const
     {
-        return sameMount(other) && inode == other.inode;
+        return sameMount(other) && inode == other.inode && isDirectory == other.isDirectory;
     }
 };
 

@@ -24,4 +24,9 @@ std::filesystem::path processLink(const std::string &pid, const char *name,
 std::string processCommandLine(const std::string &pid,
                                const std::filesystem::path &procRoot = "/proc");
 
+// The files the process has mapped (its libraries, its program, files it maps to read), each
+// once; empty when they cannot be read.
+std::vector<std::filesystem::path>
+processMappedFiles(const std::string &pid, const std::filesystem::path &procRoot = "/proc");
+
 } // namespace Engine

@@ -1,6 +1,6 @@
 #include "ProjectFinder.h"
 
-#include "FolderIdentity.h"
+#include "CacheTarget.h"
 #include "Paths.h"
 
 #include <algorithm>
@@ -9,7 +9,9 @@
 #include <fcntl.h>
 #include <initializer_list>
 #include <memory>
+#include <set>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -53,13 +55,6 @@ const BesideRule besideRules[] = {
     {".dart_tool", {"pubspec.yaml"}},
 };
 
-// A folder that is an artifact by what it holds, whatever its name.
-struct InsideRule {
-    const char *marker;
-    const char *kind;
-};
-const InsideRule insideRules[] = {{"pyvenv.cfg", "venv"}, {"CMakeCache.txt", "cmake"}};
-
 struct ProjectMarker {
     const char *file;
     const char *kind;
@@ -74,14 +69,28 @@ const ProjectMarker projectMarkers[] = {
     {"settings.gradle.kts", "gradle"},
     {"pyproject.toml", "python"},
     {"setup.py", "python"},
+    {"setup.cfg", "python"},
     {"requirements.txt", "python"},
+    {"Pipfile", "python"},
     {"CMakeLists.txt", "cmake"},
     {"mix.exs", "elixir"},
     {"pubspec.yaml", "dart"},
     {"build.zig", "zig"},
     {"go.mod", "go"},
     {"angular.json", "node"},
+    {"meson.build", "other"},
 };
+
+const char *const pythonMarkers[] = {"pyproject.toml",   "setup.py", "setup.cfg",
+                                     "requirements.txt", "Pipfile",  "tox.ini"};
+
+const char *const lockfiles[] = {"package-lock.json", "npm-shrinkwrap.json", "yarn.lock",
+                                 "pnpm-lock.yaml",    "bun.lockb",           "bun.lock"};
+
+// All that a virtual environment's own folder holds; anything else is somebody's source.
+const std::set<std::string_view> venvContent = {
+    "bin",   "Scripts", "include",    "Include",    "lib",          "Lib",  "lib64",
+    "share", "etc",     "pyvenv.cfg", ".gitignore", "CACHEDIR.TAG", ".lock"};
 
 struct Folder {
     explicit Folder(int descriptor) : fd(descriptor) {}
@@ -103,7 +112,7 @@ struct Entry {
     unsigned char type;
 };
 
-// Every entry of the folder open at `fd`, "." and ".." left out.
+// Every entry of the folder open at `fd`, "." and ".." left out, sorted by name.
 std::vector<Entry> entriesOf(int fd)
 {
     std::vector<Entry> entries;
@@ -121,25 +130,100 @@ std::vector<Entry> entriesOf(int fd)
             entries.push_back({name, entry->d_type});
         }
     }
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry &a, const Entry &b) { return a.name < b.name; });
     return entries;
+}
+
+bool holds(const std::vector<Entry> &entries, const char *name)
+{
+    return std::binary_search(entries.begin(), entries.end(), Entry{name, 0},
+                              [](const Entry &a, const Entry &b) { return a.name < b.name; });
+}
+
+template<typename Names> bool holdsAny(const std::vector<Entry> &entries, const Names &names)
+{
+    return std::any_of(std::begin(names), std::end(names),
+                       [&entries](const auto &name) { return holds(entries, name); });
+}
+
+bool holdsMarker(const std::vector<Entry> &entries)
+{
+    return holds(entries, ".git")
+           || std::any_of(std::begin(projectMarkers), std::end(projectMarkers),
+                          [&entries](const ProjectMarker &m) { return holds(entries, m.file); });
+}
+
+// The source folder a CMake cache names, from the file in the folder open at `fd`.
+std::string cmakeSource(int fd)
+{
+    const int file = openat(fd, "CMakeCache.txt", O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (file < 0)
+        return {};
+    std::string text(1 << 20, '\0');
+    std::size_t length = 0;
+    for (ssize_t got; length < text.size()
+                      && (got = read(file, text.data() + length, text.size() - length)) > 0;)
+        length += static_cast<std::size_t>(got);
+    close(file);
+    text.resize(length);
+    constexpr std::string_view key = "CMAKE_HOME_DIRECTORY:INTERNAL=";
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        const std::string_view line(text.data() + at, end - at);
+        if (line.starts_with(key))
+            return std::string(line.substr(key.size()));
+        at = end + 1;
+    }
+    return {};
+}
+
+struct Place {
+    dev_t device;
+    ino_t inode;
+    auto operator<=>(const Place &) const = default;
+};
+
+std::optional<Place> placeOf(const fs::path &path)
+{
+    struct stat st {};
+    if (path.empty() || stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return Place{st.st_dev, st.st_ino};
 }
 
 class Finder {
 public:
     std::vector<FoundProject> projects;
 
+    Finder()
+    {
+        const fs::path home = homeDir();
+        homePlace = placeOf(home);
+        for (const fs::path &place :
+             {home / ".local", home / ".cache", home / ".cargo", fs::path(userCacheDir()),
+              userConfigDir(), xdgDir("XDG_DATA_HOME", ".local/share"),
+              xdgDir("XDG_STATE_HOME", ".local/state")})
+            if (const auto found = placeOf(place))
+                toolPlaces.insert(*found);
+    }
+
     void walk(const fs::path &root)
     {
-        const int fd = open(withoutTrailingSlash(root).c_str(), dirFlags);
+        // A root reached through a link is the user's own set-up; below it, no link is followed.
+        const int fd = open(withoutTrailingSlash(root).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
             return;
         const std::optional<FolderIdentity> id = identify(fd);
-        if (!id) {
+        std::error_code error;
+        realRoot = fs::canonical(root, error);
+        if (!id || error) {
             close(fd);
             return;
         }
+        rootPath = root;
         rootId = *id;
-        visit(std::make_shared<Folder>(fd), root, -1, true);
+        visit(std::make_shared<Folder>(fd), *id, root, -1, true);
         while (!pending.empty()) {
             Pending next = std::move(pending.back());
             pending.pop_back();
@@ -148,68 +232,125 @@ public:
             if (child < 0)
                 continue;
             const std::optional<FolderIdentity> childId = identify(child);
-            if (!childId || !childId->sameMount(rootId)) {
+            if (!childId || !childId->sameMount(rootId)
+                || toolPlaces.contains({childId->device, childId->inode})) {
                 close(child);
                 continue;
             }
-            visit(std::make_shared<Folder>(child), next.path, next.project, false);
+            visit(std::make_shared<Folder>(child), *childId, next.path, next.project, false);
         }
     }
 
 private:
     FolderIdentity rootId;
+    fs::path rootPath;
+    fs::path realRoot;
+    std::optional<Place> homePlace;
+    std::set<Place> toolPlaces;
     std::vector<Pending> pending; // depth first: what waits is one folder's siblings per level
+    std::vector<int> enclosing;   // for each project, the project it lies in (-1: none)
+    std::vector<bool> locked;     // for each project, whether a lockfile lies in it
 
-    int startProject(const fs::path &path, const char *kind)
+    int startProject(const fs::path &path, const FolderIdentity &id, const char *kind, int outer)
     {
-        projects.push_back({path, QString::fromLatin1(kind), {}, 0, false});
+        FoundProject project;
+        project.path = path;
+        project.realPath = realRoot / path.lexically_relative(rootPath);
+        project.id = id;
+        project.kind = QString::fromLatin1(kind);
+        projects.push_back(std::move(project));
+        enclosing.push_back(outer);
+        locked.push_back(false);
         return static_cast<int>(projects.size()) - 1;
     }
 
-    // An artifact outside any project makes its folder one, of the kind the artifact tells.
-    void addArtifact(int &project, const fs::path &parent, const fs::path &path, const char *kind)
+    FoundProject &at(int project) { return projects[static_cast<std::size_t>(project)]; }
+
+    // Whether a lockfile lies in the project or in one it belongs to (a workspace's root).
+    bool lockedAbove(int project) const
     {
-        if (project < 0) {
-            const bool python = std::strcmp(kind, "venv") == 0 || std::strcmp(kind, ".tox") == 0
-                                || std::strstr(kind, "py") || std::strstr(kind, "_cache");
-            project = startProject(parent, python                            ? "python"
-                                           : std::strcmp(kind, "cmake") == 0 ? "cmake"
-                                                                             : "other");
-        }
-        projects[static_cast<std::size_t>(project)].artifacts.push_back(
-            {path, QString::fromLatin1(kind)});
+        for (; project >= 0; project = enclosing[static_cast<std::size_t>(project)])
+            if (locked[static_cast<std::size_t>(project)])
+                return true;
+        return false;
     }
 
-    void visit(const std::shared_ptr<Folder> &folder, const fs::path &path, int project,
-               bool isRoot)
+    // What a folder that holds no project's marker is, by what it holds: a virtual environment
+    // or a CMake build folder is an artifact of the project whose own folder holds it, or else
+    // a tool's place that is not searched. Nothing: an ordinary folder.
+    enum class Inside { ordinary, artifact, notSearched };
+    Inside inside(int fd, const FolderIdentity &id, const fs::path &path,
+                  const std::vector<Entry> &entries, int project, const char *&kind) const
     {
-        std::vector<Entry> entries = entriesOf(folder->fd);
-        std::sort(entries.begin(), entries.end(),
-                  [](const Entry &a, const Entry &b) { return a.name < b.name; });
-        auto has = [&entries](const char *name) {
-            return std::binary_search(
-                entries.begin(), entries.end(), Entry{name, 0},
-                [](const Entry &a, const Entry &b) { return a.name < b.name; });
-        };
-        if (!isRoot) {
-            for (const InsideRule &rule : insideRules) {
-                if (has(rule.marker)) {
-                    addArtifact(project, path.parent_path(), path, rule.kind);
-                    return;
-                }
-            }
+        if (holds(entries, "pyvenv.cfg")) {
+            kind = "venv";
+            const bool onlyVenv = std::all_of(entries.begin(), entries.end(), [](const Entry &e) {
+                return venvContent.contains(e.name);
+            });
+            const FoundProject *owner =
+                project >= 0 ? &projects[static_cast<std::size_t>(project)] : nullptr;
+            const bool inProject =
+                owner && owner->path == path.parent_path() && (owner->python || owner->repository);
+            return onlyVenv && inProject ? Inside::artifact : Inside::notSearched;
         }
-        for (const ProjectMarker &marker : projectMarkers) {
-            if (has(marker.file)) {
-                project = startProject(path, marker.kind);
+        if (holds(entries, "CMakeCache.txt")) {
+            kind = "cmake";
+            const std::string source = cmakeSource(fd);
+            const std::optional<Place> sourcePlace =
+                source.empty() || source[0] != '/' ? std::nullopt : placeOf(source);
+            const bool elsewhere = !source.empty() && source[0] == '/'
+                                   && (!sourcePlace || *sourcePlace != Place{id.device, id.inode})
+                                   && !isSameOrInside(fs::path(source).lexically_normal(), path);
+            return elsewhere && project >= 0 ? Inside::artifact : Inside::notSearched;
+        }
+        return Inside::ordinary;
+    }
+
+    // The folder `name` inside the folder open at `parentFd`, checked to be build output: on
+    // the same mount, holding neither a repository nor a project's marker.
+    std::optional<FolderIdentity> buildOutput(int parentFd, const std::string &name) const
+    {
+        const int fd = openat(parentFd, name.c_str(), dirFlags);
+        if (fd < 0)
+            return std::nullopt;
+        const Folder folder(fd);
+        const std::optional<FolderIdentity> id = identify(fd);
+        if (!id || !id->sameMount(rootId) || holdsMarker(entriesOf(fd)))
+            return std::nullopt;
+        return id;
+    }
+
+    void visit(const std::shared_ptr<Folder> &folder, const FolderIdentity &id,
+               const fs::path &path, int project, bool isRoot)
+    {
+        const std::vector<Entry> entries = entriesOf(folder->fd);
+        const bool marked = holdsMarker(entries);
+        if (!isRoot && !marked) {
+            const char *kind = nullptr;
+            switch (inside(folder->fd, id, path, entries, project, kind)) {
+            case Inside::artifact:
+                at(project).artifacts.push_back({path, QString::fromLatin1(kind), id, false});
+                return;
+            case Inside::notSearched:
+                return;
+            case Inside::ordinary:
                 break;
             }
         }
-        if (has(".git")) {
-            if (project < 0 || projects[static_cast<std::size_t>(project)].path != path)
-                project = startProject(path, "git");
-            projects[static_cast<std::size_t>(project)].repository = true;
+        if (marked) {
+            const char *kind = "git";
+            for (const ProjectMarker &marker : projectMarkers) {
+                if (holds(entries, marker.file)) {
+                    kind = marker.kind;
+                    break;
+                }
+            }
+            project = startProject(path, id, kind, project);
+            at(project).repository = holds(entries, ".git");
+            at(project).python = holdsAny(entries, pythonMarkers);
+            locked[static_cast<std::size_t>(project)] = holdsAny(entries, lockfiles);
         }
+        const bool homeTop = homePlace && *homePlace == Place{id.device, id.inode};
         for (const Entry &entry : entries) {
             unsigned char type = entry.type;
             struct stat st {};
@@ -221,21 +362,25 @@ private:
                 type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
             }
             if (type == DT_REG && project >= 0) {
-                std::time_t &newest = projects[static_cast<std::size_t>(project)].newestSource;
+                std::time_t &newest = at(project).newestSource;
                 newest = std::max(newest, st.st_mtim.tv_sec);
                 continue;
             }
-            if (type != DT_DIR || entry.name == ".git")
+            if (type != DT_DIR || entry.name == ".git" || (homeTop && entry.name[0] == '.'))
                 continue;
-            if (const char *kind = besideArtifact(entry.name, has)) {
-                addArtifact(project, path, path / entry.name, kind);
-                continue;
+            if (const char *kind = besideArtifact(entry.name, entries); kind && project >= 0) {
+                if (const auto artifactId = buildOutput(folder->fd, entry.name)) {
+                    const bool unlocked = entry.name == "node_modules" && !lockedAbove(project);
+                    at(project).artifacts.push_back(
+                        {path / entry.name, QString::fromLatin1(kind), *artifactId, unlocked});
+                    continue;
+                }
             }
             pending.push_back({folder, entry.name, path / entry.name, project});
         }
     }
 
-    template<typename Has> static const char *besideArtifact(const std::string &name, Has has)
+    static const char *besideArtifact(const std::string &name, const std::vector<Entry> &entries)
     {
         for (const BesideRule &rule : besideRules) {
             if (name != rule.name)
@@ -243,7 +388,7 @@ private:
             if (rule.markers.size() == 0)
                 return rule.name;
             for (const char *marker : rule.markers)
-                if (has(marker))
+                if (holds(entries, marker))
                     return rule.name;
         }
         return nullptr;
@@ -259,7 +404,7 @@ std::vector<FoundProject> findProjects(const std::vector<fs::path> &roots)
         finder.walk(root);
     std::vector<FoundProject> found;
     for (FoundProject &project : finder.projects)
-        if (!project.artifacts.empty())
+        if (!project.artifacts.empty() && project.newestSource > 0)
             found.push_back(std::move(project));
     std::sort(found.begin(), found.end(),
               [](const FoundProject &a, const FoundProject &b) { return a.path < b.path; });

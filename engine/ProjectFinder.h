@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FolderIdentity.h"
+
 #include <QString>
 
 #include <ctime>
@@ -9,27 +11,37 @@
 namespace Engine {
 
 // A folder of build output or dependencies that its project makes again ("node_modules" beside a
-// package.json, "target" beside a Cargo.toml, a folder holding a pyvenv.cfg, …).
+// package.json, "target" beside a Cargo.toml, a virtual environment in a Python project, …).
 struct Artifact {
     std::filesystem::path path;
-    QString kind; // the folder's kind: "node_modules", "target", "venv", "cmake", …
+    QString kind;            // the folder's kind: "node_modules", "target", "venv", "cmake", …
+    FolderIdentity id;       // the folder as it was found: a removal takes only this folder
+    bool noLockfile = false; // node_modules with no lockfile beside: it may reinstall differently
 };
 
 // A project found under the roots, with its artifacts.
 struct FoundProject {
-    std::filesystem::path path;
+    std::filesystem::path path;     // under the root as the root was written
+    std::filesystem::path realPath; // the same folder, links in the root's path resolved
+    FolderIdentity id;
     QString kind;                    // "node", "rust", "maven", "python", "cmake", "gradle", …
     std::vector<Artifact> artifacts; // in the order found
     std::time_t newestSource = 0;    // newest modification of its files outside the artifacts
     bool repository = false;         // a git repository's top folder
+    bool python = false;             // holds a Python project's marker
 };
 
-// The projects under `roots` that hold at least one artifact, sorted by path. The walk follows no
-// link, stays on each root's mount, never enters an artifact, ".git" or another user's folder it
-// cannot read, and keeps in memory only the folders waiting to be read. A folder with a project's
-// marker file starts a project of its own (nested ones too); an artifact outside any project
-// makes its parent folder one. Whether an artifact holds files a repository tracks is not known
-// here (see `Projects`). Blocks: never on the main thread.
+// The projects under `roots` that hold at least one artifact and a file of their own, sorted by
+// path. The walk follows no link, stays on each root's mount, never enters an artifact, ".git",
+// a folder it cannot read, the tools' own places (the XDG base folders, ~/.local, ~/.cache,
+// ~/.cargo, hidden folders at the top of the home) or a virtual environment, and keeps in memory
+// only the folders waiting to be read. A folder with a project's marker file or a ".git" starts a
+// project (nested ones too). An artifact is only ever build output inside a project: never a
+// folder that holds ".git" or a project's marker; a CMake build folder only when its cache names
+// another folder as its source; a virtual environment only in a Python project's or a
+// repository's own folder, holding nothing but what a virtual environment holds. Whether an
+// artifact holds files a repository tracks is not known here (see `Projects`). Blocks: never on
+// the main thread.
 std::vector<FoundProject> findProjects(const std::vector<std::filesystem::path> &roots);
 
 } // namespace Engine

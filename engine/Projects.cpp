@@ -4,63 +4,21 @@
 #include "Paths.h"
 #include "ProcessTable.h"
 #include "Removal.h"
+#include "Repository.h"
 #include "RunningApps.h"
 #include "Settings.h"
-#include "Shell.h"
 #include "Text.h"
 #include "TreeSize.h"
 
-#include <QStandardPaths>
-
 #include <algorithm>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace Engine {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// What git says about the repository at `folder`: which of `candidates` hold tracked files,
-// whether anything is not committed, and when the last commit was.
-struct RepositoryState {
-    std::vector<bool> tracked;
-    bool dirty = false;
-    std::optional<QDateTime> lastCommit;
-    bool known = false;
-};
-
-RepositoryState askGit(const fs::path &folder, const std::vector<Artifact> &candidates)
-{
-    RepositoryState state;
-    state.tracked.assign(candidates.size(), true); // unknown: never an artifact
-    const QString git = QStandardPaths::findExecutable("git");
-    if (git.isEmpty())
-        return state;
-    const QString where = displayPath(folder);
-    QStringList arguments{"-C", where, "ls-files", "-z", "--"};
-    for (const Artifact &artifact : candidates)
-        arguments << displayPath(artifact.path.lexically_relative(folder));
-    const ShellResult listed = shell(git, arguments);
-    if (listed.code != 0)
-        return state;
-    const QStringList files = listed.out.split(QChar(0), Qt::SkipEmptyParts);
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        const QString prefix = displayPath(candidates[i].path.lexically_relative(folder)) + '/';
-        state.tracked[i] = std::any_of(files.begin(), files.end(), [&prefix](const QString &file) {
-            return file.startsWith(prefix);
-        });
-    }
-    const ShellResult status = shell(git, {"-C", where, "status", "--porcelain", "-z"});
-    state.dirty = status.code == 0 && !status.out.isEmpty();
-    const ShellResult log = shell(git, {"-C", where, "log", "-1", "--format=%ct"});
-    bool ok = false;
-    const qint64 seconds = log.out.trimmed().toLongLong(&ok);
-    if (log.code == 0 && ok)
-        state.lastCommit = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
-    state.known = true;
-    return state;
-}
 
 bool insideRepository(const fs::path &folder)
 {
@@ -70,6 +28,46 @@ bool insideRepository(const fs::path &folder)
             return true;
     }
     return false;
+}
+
+// A path as the keep-list and the places compare it: links resolved where it exists.
+fs::path resolved(const fs::path &path)
+{
+    std::error_code error;
+    fs::path real = fs::weakly_canonical(path, error);
+    return withoutTrailingSlash(error ? path.lexically_normal() : real);
+}
+
+fs::path storedPath(const QString &entry)
+{
+    return resolved(fs::path(entry.toStdString()));
+}
+
+std::vector<fs::path> keptFolders()
+{
+    std::vector<fs::path> folders;
+    for (const QString &entry : Settings::instance().projectKeep())
+        if (!entry.isEmpty() && entry.startsWith('/'))
+            folders.push_back(storedPath(entry));
+    return folders;
+}
+
+// The keep-list holds texts: a name that is not valid UTF-8 is compared as it is shown, which
+// can only keep more, never less.
+bool isKept(const fs::path &realPath, const std::vector<fs::path> &kept)
+{
+    const fs::path shown(displayPath(realPath).toStdString());
+    return std::any_of(kept.begin(), kept.end(),
+                       [&shown](const fs::path &folder) { return isSameOrInside(shown, folder); });
+}
+
+bool worksIn(const Project &project, const std::optional<std::vector<fs::path>> &places)
+{
+    if (!places)
+        return true; // not known: taken as in use
+    return std::any_of(places->begin(), places->end(), [&project](const fs::path &place) {
+        return isSameOrInside(place, project.scope);
+    });
 }
 
 } // namespace
@@ -99,12 +97,22 @@ std::vector<fs::path> projectRoots()
     return outermost;
 }
 
-std::vector<fs::path> workingPlaces()
+std::optional<std::vector<fs::path>> workingPlaces()
 {
+    const std::string self = std::to_string(getpid());
+    const std::vector<std::string> pids = userProcessIds();
+    // The table lists at least this process: an empty one was not read.
+    if (std::find(pids.begin(), pids.end(), self) == pids.end())
+        return std::nullopt;
     std::vector<fs::path> places;
-    for (const std::string &pid : userProcessIds()) {
-        if (fs::path cwd = processLink(pid, "cwd"); !cwd.empty())
-            places.push_back(std::move(cwd));
+    for (const std::string &pid : pids) {
+        if (pid == self)
+            continue;
+        for (const char *link : {"cwd", "exe"})
+            if (fs::path place = processLink(pid, link); !place.empty())
+                places.push_back(std::move(place));
+        for (fs::path &mapped : processMappedFiles(pid))
+            places.push_back(std::move(mapped));
         const fs::path fds = fs::path("/proc") / pid / "fd";
         for (const std::string &fd : folderEntries(fds).value_or(std::vector<std::string>{})) {
             std::error_code error;
@@ -116,45 +124,51 @@ std::vector<fs::path> workingPlaces()
     return places;
 }
 
-bool inUse(const fs::path &folder, const std::vector<fs::path> &places)
-{
-    return std::any_of(places.begin(), places.end(),
-                       [&folder](const fs::path &place) { return isSameOrInside(place, folder); });
-}
-
 std::vector<Project> projects(const std::vector<fs::path> &roots,
-                              const std::vector<fs::path> &places)
+                              const std::optional<std::vector<fs::path>> &places)
 {
+    const std::vector<fs::path> kept = keptFolders();
     std::vector<Project> found;
     for (FoundProject &candidate : findProjects(roots)) {
         Project project;
         project.path = candidate.path;
+        project.realPath = candidate.realPath;
+        project.scope = candidate.realPath;
+        project.id = candidate.id;
         project.kind = candidate.kind;
         QDateTime newest = QDateTime::fromSecsSinceEpoch(candidate.newestSource, Qt::UTC);
-        // In a repository, git says which candidates hold tracked files (and when it cannot
-        // answer, none is taken); outside one, nothing is tracked.
-        RepositoryState git;
-        if (candidate.repository || insideRepository(candidate.path))
-            git = askGit(candidate.path, candidate.artifacts);
-        else
-            git.tracked.assign(candidate.artifacts.size(), false);
+        std::vector<bool> tracked(candidate.artifacts.size(), false);
+        if (candidate.repository || insideRepository(candidate.path)) {
+            std::vector<fs::path> paths;
+            for (const Artifact &artifact : candidate.artifacts)
+                paths.push_back(artifact.path);
+            const RepositoryView git = readRepository(candidate.path, paths);
+            if (git.readable) {
+                tracked = git.tracked;
+                project.dirty = git.dirty;
+                project.scope = git.top;
+                if (git.lastCommit && *git.lastCommit > newest)
+                    newest = *git.lastCommit;
+            } else {
+                project.unreadable = git.problem;
+            }
+        }
         std::vector<fs::path> paths;
         for (std::size_t i = 0; i < candidate.artifacts.size(); ++i) {
-            if (git.tracked[i])
+            if (tracked[i])
                 continue;
             const Artifact &artifact = candidate.artifacts[i];
-            project.artifacts.push_back(
-                {artifact.path, artifact.kind, reclaimableSize({artifact.path})});
+            project.artifacts.push_back({artifact.path, artifact.kind,
+                                         reclaimableSize({artifact.path}), artifact.id,
+                                         artifact.noLockfile});
             paths.push_back(artifact.path);
         }
         if (paths.empty())
             continue;
         project.size = reclaimableSize(paths);
-        project.dirty = git.dirty;
-        if (git.lastCommit && *git.lastCommit > newest)
-            newest = *git.lastCommit;
         project.lastActivity = newest;
-        project.inUse = inUse(project.path, places);
+        project.inUse = worksIn(project, places);
+        project.kept = isKept(project.realPath, kept);
         found.push_back(std::move(project));
     }
     std::stable_sort(found.begin(), found.end(),
@@ -167,15 +181,89 @@ int idleDays(const Project &project, const QDateTime &now)
     return static_cast<int>(std::max<qint64>(0, project.lastActivity.secsTo(now) / 86400));
 }
 
-ProjectCleaning cleanProject(const Project &project, const std::vector<fs::path> &places)
+ProjectHold hold(const Project &project)
+{
+    if (project.unreadable)
+        return ProjectHold::unreadable;
+    if (project.kept)
+        return ProjectHold::kept;
+    if (project.inUse)
+        return ProjectHold::inUse;
+    return ProjectHold::none;
+}
+
+bool inIdleBatch(const Project &project, int days, const QDateTime &now)
+{
+    return hold(project) == ProjectHold::none && idleDays(project, now) >= days
+           && std::none_of(project.artifacts.begin(), project.artifacts.end(),
+                           [](const Project::Part &part) { return part.noLockfile; });
+}
+
+std::vector<Project> idleBatch(const std::vector<Project> &projects, int days)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    std::vector<Project> batch;
+    for (const Project &project : projects)
+        if (inIdleBatch(project, days, now))
+            batch.push_back(project);
+    return batch;
+}
+
+const Project *projectAt(const std::vector<Project> &projects, const fs::path &path)
+{
+    const fs::path wanted = resolved(path);
+    for (const Project &project : projects)
+        if (project.realPath == wanted || project.path == path.lexically_normal())
+            return &project;
+    return nullptr;
+}
+
+KeepChange keepProject(const fs::path &folder)
+{
+    std::error_code error;
+    const fs::path real = fs::canonical(folder, error);
+    if (error || !fs::is_directory(real, error) || error)
+        return KeepChange::notAFolder;
+    const QString entry = displayPath(real);
+    QStringList kept = Settings::instance().projectKeep();
+    kept.removeIf([&real](const QString &stored) { return storedPath(stored) == real; });
+    kept << entry;
+    Settings::instance().setProjectKeep(kept);
+    return Settings::instance().projectKeep() == kept ? KeepChange::done : KeepChange::notSaved;
+}
+
+KeepChange releaseProject(const fs::path &folder)
+{
+    const fs::path real = resolved(folder);
+    const QString typed = displayPath(folder);
+    QStringList kept = Settings::instance().projectKeep();
+    const qsizetype removed = kept.removeIf(
+        [&](const QString &stored) { return stored == typed || storedPath(stored) == real; });
+    if (removed == 0)
+        return KeepChange::notKept;
+    Settings::instance().setProjectKeep(kept);
+    return Settings::instance().projectKeep() == kept ? KeepChange::done : KeepChange::notSaved;
+}
+
+ProjectCleaning cleanProject(const Project &project)
 {
     ProjectCleaning cleaning;
-    if (inUse(project.path, places)) {
-        cleaning.inUse = true;
+    if (project.unreadable) {
+        cleaning.held = ProjectHold::unreadable;
+        return cleaning;
+    }
+    if (project.kept || isKept(project.realPath, keptFolders())) {
+        cleaning.held = ProjectHold::kept;
+        return cleaning;
+    }
+    if (worksIn(project, workingPlaces())) {
+        cleaning.held = ProjectHold::inUse;
         return cleaning;
     }
     for (const Project::Part &artifact : project.artifacts) {
-        const RemovalResult removed = removeItem(artifact.path);
+        const RemovalResult removed =
+            removeFolderAsSeen(project.realPath, project.id,
+                               artifact.path.lexically_relative(project.path), artifact.id);
         cleaning.freed += removed.freed;
         if (removed.failure && !cleaning.failure)
             cleaning.failure = removed.failure;

@@ -626,7 +626,8 @@ std::optional<Failure> removeEntriesInParallel(int fd, const Place &target,
 
 // Removes (or, with `keepFolder`, empties) the entry `name` of the folder open at `parentFd`.
 RemovalResult removeAt(int parentFd, const std::string &name, const std::filesystem::path &shown,
-                       const std::filesystem::path *byPath, bool keepFolder)
+                       const std::filesystem::path *byPath, bool keepFolder,
+                       const FolderIdentity *expected = nullptr)
 {
     auto failure = [&shown](auto why) {
         if constexpr (std::is_same_v<decltype(why), int>)
@@ -645,6 +646,8 @@ RemovalResult removeAt(int parentFd, const std::string &name, const std::filesys
     // A mount point, of another file system or a bind mount, is not ours to remove or empty.
     if (!found->sameMount(*parentId))
         return failure(Failure::Kind::mountPoint);
+    if (expected && !found->sameFolder(*expected))
+        return failure(Failure::Kind::moved);
     if (!found->isDirectory) {
         if (keepFolder)
             return failure(ENOTDIR);
@@ -670,6 +673,11 @@ RemovalResult removeAt(int parentFd, const std::string &name, const std::filesys
         const int code = errno;
         close(fd);
         return id ? failure(Failure::Kind::mountPoint) : failure(code);
+    }
+    // Swapped for another folder since it was looked at: not the one the user was shown.
+    if (expected && !id->sameFolder(*expected)) {
+        close(fd);
+        return failure(Failure::Kind::moved);
     }
     openUp(fd, *id);
     // Kept to tell, at the end, a folder moved away from one that another removal took.
@@ -738,6 +746,44 @@ RemovalResult removeItemAt(int parentFd, const std::string &name,
 RemovalResult emptyFolder(const std::filesystem::path &path)
 {
     return removeByPath(path, true);
+}
+
+RemovalResult removeFolderAsSeen(const std::filesystem::path &anchor,
+                                 const FolderIdentity &anchorId,
+                                 const std::filesystem::path &relative,
+                                 const FolderIdentity &expected)
+{
+    const std::filesystem::path shown = anchor / relative;
+    const std::filesystem::path normal = relative.lexically_normal();
+    if (!anchor.is_absolute() || normal.empty() || normal.is_absolute() || *normal.begin() == "..")
+        return {0, Failure::ofErrno(EINVAL, shown)};
+    open_how how{};
+    how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    const int anchorFd = static_cast<int>(
+        syscall(SYS_openat2, AT_FDCWD, withoutTrailingSlash(anchor).c_str(), &how, sizeof how));
+    if (anchorFd < 0)
+        return {0, Failure::ofErrno(errno, anchor)};
+    const std::optional<FolderIdentity> anchorHere = identify(anchorFd);
+    if (!anchorHere || !anchorHere->sameFolder(anchorId)) {
+        close(anchorFd);
+        return {0, Failure{Failure::Kind::moved, 0, anchor, {}}};
+    }
+    const std::filesystem::path parent = normal.parent_path();
+    const int parentFd =
+        parent.empty() ? anchorFd
+                       : openBeneath(anchorFd, parent.native(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (parentFd < 0) {
+        const int code = errno;
+        close(anchorFd);
+        return {0, Failure::ofErrno(code, shown)};
+    }
+    RemovalResult result = removeAt(parentFd, withoutTrailingSlash(normal).filename().native(),
+                                    shown, nullptr, false, &expected);
+    if (parentFd != anchorFd)
+        close(parentFd);
+    close(anchorFd);
+    return result;
 }
 
 } // namespace Engine

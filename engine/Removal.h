@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Failure.h"
+#include "FolderIdentity.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -42,6 +43,15 @@ RemovalResult removeItem(const std::filesystem::path &path);
 // is the item's path for messages.
 RemovalResult removeItemAt(int parentFd, const std::string &name,
                            const std::filesystem::path &shown);
+
+// Removes the folder `relative` below `anchor` only while it is still `expected`, the folder
+// that was looked at (and measured, and shown): `anchor` is opened without following any link
+// along its path and must still be `anchorId`, the way below it follows no link and stays on its
+// mount. A folder swapped or replaced since is left alone and reported as `moved`.
+RemovalResult removeFolderAsSeen(const std::filesystem::path &anchor,
+                                 const FolderIdentity &anchorId,
+                                 const std::filesystem::path &relative,
+                                 const FolderIdentity &expected);
 
 // Removes everything inside the folder at the path, and keeps the folder (which must be a real
 // folder, not a link).

@@ -103,8 +103,10 @@ std::vector<Engine::Project> sampleProjects()
     for (const Sample &sample : samples) {
         Engine::Project project;
         project.path = src / sample.name;
+        project.realPath = project.scope = project.path;
         project.kind = sample.kind;
-        project.artifacts = {{project.path / sample.artifact, sample.artifact, sample.size}};
+        project.artifacts = {
+            {project.path / sample.artifact, sample.artifact, sample.size, {}, false}};
         project.size = sample.size;
         project.lastActivity = now.addDays(-sample.idleDays);
         project.dirty = sample.dirty;
@@ -166,6 +168,7 @@ void Model::loadDemo()
     for (Engine::Project &project : sampleProjects()) {
         const QString id = "sample-" + Engine::displayPath(project.path.filename());
         const bool kept = keptProjects.contains(Engine::displayPath(project.path));
+        project.kept = kept;
         projects.push_back({std::move(project), id, kept});
     }
     setProjects(std::move(projects));

@@ -40,13 +40,12 @@ QString homeRelative(const std::filesystem::path &path)
 
 std::vector<Model::ProjectItem> Model::measureProjects()
 {
-    const QStringList kept = Settings::instance().projectKeep();
     std::vector<ProjectItem> items;
     for (Engine::Project &project :
          Engine::projects(Engine::projectRoots(), Engine::workingPlaces())) {
         const QString id = idOf(project.path);
-        const bool isKept = kept.contains(Engine::displayPath(project.path));
-        items.push_back({std::move(project), id, isKept});
+        const bool kept = project.kept;
+        items.push_back({std::move(project), id, kept});
     }
     return items;
 }
@@ -73,9 +72,9 @@ int Model::projectIdleDays() const
 std::vector<Model::ProjectItem> Model::idleProjects() const
 {
     std::vector<ProjectItem> idle;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const ProjectItem &item : m_projects)
-        if (!item.kept && !item.project.inUse
-            && Engine::idleDays(item.project) >= projectIdleDays())
+        if (!item.kept && Engine::inIdleBatch(item.project, projectIdleDays(), now))
             idle.push_back(item);
     return idle;
 }
@@ -99,8 +98,11 @@ QVariantList Model::projectsList() const
     for (const ProjectItem &item : m_projects) {
         const Engine::Project &project = item.project;
         QStringList artifacts;
-        for (const Engine::Project::Part &part : project.artifacts)
-            artifacts << QString::fromStdString(part.path.filename().native());
+        bool noLockfile = false;
+        for (const Engine::Project::Part &part : project.artifacts) {
+            artifacts << Engine::displayPath(part.path.filename());
+            noLockfile = noLockfile || part.noLockfile;
+        }
         list << QVariantMap{{"id", item.id},
                             {"name", Engine::displayPath(project.path.filename())},
                             {"path", homeRelative(project.path)},
@@ -110,6 +112,8 @@ QVariantList Model::projectsList() const
                             {"idleDays", Engine::idleDays(project)},
                             {"dirty", project.dirty},
                             {"inUse", project.inUse},
+                            {"unreadable", project.unreadable.value_or(QString())},
+                            {"noLockfile", noLockfile},
                             {"kept", item.kept}};
     }
     return list;
@@ -120,6 +124,14 @@ void Model::cleanProjectItem(const QString &id)
     for (const ProjectItem &item : m_projects) {
         if (item.id != id || item.kept)
             continue;
+        if (item.project.unreadable) {
+            setResult(bilingual(QStringLiteral("Repositori %1 tak terbaca: %2"),
+                                QStringLiteral("The repository of %1 cannot be read: %2"))
+                          .arg(Engine::displayPath(item.project.path.filename()),
+                               *item.project.unreadable),
+                      ResultKind::skipped);
+            return;
+        }
         if (item.project.inUse) {
             setResult(
                 bilingual(QStringLiteral("%1 sedang dipakai; tutup dulu editor atau server-nya."),
@@ -174,15 +186,14 @@ void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
         setBusy(true);
         tasks.run(
             [chosen] {
-                const std::vector<std::filesystem::path> places = Engine::workingPlaces();
                 qint64 freed = 0;
                 int skipped = 0;
                 std::optional<Engine::Failure> failure;
                 for (const ProjectItem &item : chosen) {
-                    const Engine::ProjectCleaning cleaning =
-                        Engine::cleanProject(item.project, places);
+                    // Processes and the keep-list are read again inside, right before.
+                    const Engine::ProjectCleaning cleaning = Engine::cleanProject(item.project);
                     freed += cleaning.freed;
-                    skipped += cleaning.inUse ? 1 : 0;
+                    skipped += cleaning.held != Engine::ProjectHold::none ? 1 : 0;
                     if (cleaning.failure && !failure)
                         failure = cleaning.failure;
                 }
@@ -195,8 +206,9 @@ void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
                         .arg(fmt(freed));
                 if (skipped > 0)
                     text += ' '
-                            + bilingual(QStringLiteral("%1 proyek sedang dipakai dan dilewati."),
-                                        QStringLiteral("%1 projects in use were skipped."))
+                            + bilingual(QStringLiteral("%1 proyek sedang dipakai atau disimpan dan "
+                                                       "dilewati."),
+                                        QStringLiteral("%1 projects in use or kept were skipped."))
                                   .arg(skipped);
                 if (failure)
                     text += ' ' + failedText(failure->text());
@@ -212,28 +224,33 @@ void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
 void Model::keepProject(const QString &id)
 {
     std::vector<ProjectItem> items = m_projects;
-    QStringList kept = Settings::instance().projectKeep();
     for (ProjectItem &item : items) {
         if (item.id != id || item.kept)
             continue;
-        item.kept = true;
-        kept << Engine::displayPath(item.project.path);
+        if (demo()) // a sample project is no folder: its path is kept as it is written
+            Settings::instance().setProjectKeep(Settings::instance().projectKeep()
+                                                << Engine::displayPath(item.project.path));
+        else if (Engine::keepProject(item.project.realPath) != Engine::KeepChange::done)
+            return;
+        item.kept = item.project.kept = true;
     }
-    Settings::instance().setProjectKeep(kept);
     setProjects(std::move(items));
 }
 
 void Model::releaseProject(const QString &id)
 {
     std::vector<ProjectItem> items = m_projects;
-    QStringList kept = Settings::instance().projectKeep();
     for (ProjectItem &item : items) {
         if (item.id != id)
             continue;
-        item.kept = false;
-        kept.removeAll(Engine::displayPath(item.project.path));
+        if (demo()) {
+            QStringList kept = Settings::instance().projectKeep();
+            kept.removeAll(Engine::displayPath(item.project.path));
+            Settings::instance().setProjectKeep(kept);
+        } else
+            Engine::releaseProject(item.project.realPath);
+        item.kept = item.project.kept = false;
     }
-    Settings::instance().setProjectKeep(kept);
     // Back among the offers, the largest first.
     std::stable_sort(items.begin(), items.end(), [](const ProjectItem &a, const ProjectItem &b) {
         return a.project.size > b.project.size;

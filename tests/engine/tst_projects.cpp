@@ -1,6 +1,6 @@
-// Projects and their artifacts on generated trees of each kind: what is found and what is not,
-// honest sizes, ages, repositories' tracked files and changes, projects in use, and what a clean
-// removes, with everything else left as it was.
+// Projects and their artifacts on generated trees: what is found and what never is, what git
+// says without running anything a repository configures, projects in use or kept, and a clean
+// that removes only the folders that were measured and shown.
 
 #include "Projects.h"
 #include "Settings.h"
@@ -10,6 +10,7 @@
 
 #include <QProcess>
 
+#include <functional>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <utime.h>
@@ -26,14 +27,25 @@ fs::path src()
 
 void git(const fs::path &repository, const QStringList &arguments)
 {
+    // Entered rather than named: a name that is not UTF-8 does not survive a QString.
+    const fs::path before = fs::current_path();
+    fs::current_path(repository);
     QProcess process;
-    process.setWorkingDirectory(QString::fromStdString(repository.native()));
     process.start("git", QStringList{"-c", "user.name=t", "-c", "user.email=t@t", "-c",
-                                     "commit.gpgsign=false"}
+                                     "commit.gpgsign=false", "-c", "protocol.file.allow=always"}
                              + arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+    const bool finished = process.waitForFinished(30000);
+    fs::current_path(before);
+    if (!finished || process.exitCode() != 0)
         qFatal("git %s failed: %s", qPrintable(arguments.join(' ')),
                process.readAllStandardError().constData());
+}
+
+void commitAll(const fs::path &repository)
+{
+    git(repository, {"init", "-q"});
+    git(repository, {"add", "-A"});
+    git(repository, {"commit", "-q", "-m", "first"});
 }
 
 // Sets a file's modification time `days` ago.
@@ -57,6 +69,61 @@ QStringList relative(const std::vector<Engine::FoundProject> &found)
     return out;
 }
 
+const Engine::Project *named(const std::vector<Engine::Project> &found, const fs::path &path)
+{
+    for (const Engine::Project &project : found)
+        if (project.path == path)
+            return &project;
+    return nullptr;
+}
+
+// Nobody works anywhere.
+std::optional<std::vector<fs::path>> noPlaces()
+{
+    return std::vector<fs::path>{};
+}
+
+// Every artifact path offered under the roots.
+std::vector<fs::path> offered(const std::vector<fs::path> &roots)
+{
+    std::vector<fs::path> paths;
+    for (const Engine::Project &project : Engine::projects(roots, noPlaces()))
+        for (const Engine::Project::Part &part : project.artifacts)
+            paths.push_back(part.path);
+    return paths;
+}
+
+// A child that runs `program` with `arguments` in `folder` until the test ends it.
+struct Worker {
+    QProcess process;
+    Worker(const fs::path &folder, const QString &program, const QStringList &arguments = {"60"},
+           const QStringList &environment = {})
+    {
+        process.setWorkingDirectory(QString::fromStdString(folder.native()));
+        if (!environment.isEmpty()) {
+            QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+            for (const QString &pair : environment)
+                variables.insert(pair.section('=', 0, 0), pair.section('=', 1));
+            process.setProcessEnvironment(variables);
+        }
+        process.start(program, arguments);
+        if (!process.waitForStarted())
+            qFatal("cannot start %s", qPrintable(program));
+    }
+    ~Worker()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+};
+
+void copyProgram(const fs::path &from, const fs::path &to)
+{
+    fs::create_directories(to.parent_path());
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+    fs::permissions(to, fs::perms::owner_all);
+}
+
 } // namespace
 
 class ProjectsTest : public QObject {
@@ -65,7 +132,8 @@ class ProjectsTest : public QObject {
 private slots:
     void init()
     {
-        fs::remove_all(src());
+        for (const fs::directory_entry &entry : fs::directory_iterator(TestHome::home()))
+            fs::remove_all(entry.path());
         folder(src());
         storeSettings({});
     }
@@ -84,10 +152,12 @@ private slots:
         file(src() / "crate/Cargo.toml", 10);
         file(src() / "crate/target/debug/app", 9000);
         file(src() / "notes/target/plan.txt", 10); // "target" with no marker beside
-        file(src() / "py/.venv/pyvenv.cfg", 10);   // a venv makes its folder a project
+        file(src() / "py/requirements.txt", 10);
+        file(src() / "py/.venv/pyvenv.cfg", 10);
         file(src() / "py/.venv/lib/site.py", 3000);
         file(src() / "tool/CMakeLists.txt", 10);
-        file(src() / "tool/out/debug/CMakeCache.txt", 10);
+        write(src() / "tool/out/debug/CMakeCache.txt",
+              QByteArray("CMAKE_HOME_DIRECTORY:INTERNAL=") + (src() / "tool").c_str() + "\n");
         file(src() / "tool/out/debug/obj.o", 5000);
         file(src() / "app/build.gradle.kts", 10);
         file(src() / "app/build/classes/A.class", 700);
@@ -103,8 +173,124 @@ private slots:
                               "web/packages/ui node: web/packages/ui/node_modules"}));
     }
 
+    // Folders that are a project, hold one, belong to a tool, or hold sources: never offered, and
+    // a clean of everything that is offered leaves each of them exactly as it was.
+    void neverAnArtifact_data()
+    {
+        QTest::addColumn<int>("index");
+        const char *names[] = {"in-source CMake build",
+                               "CMake cache naming no source",
+                               "venv made in the project folder",
+                               "venv holding sources",
+                               "venv outside a Python project",
+                               "tools' venvs with the home searched",
+                               "node_modules holding a repository",
+                               "target holding a project marker",
+                               "repository with no file of its own"};
+        for (int i = 0; i < int(std::size(names)); ++i)
+            QTest::newRow(names[i]) << i;
+    }
+    void neverAnArtifact()
+    {
+        QFETCH(int, index);
+        const fs::path home = TestHome::home();
+        // Each case: the tree, the roots searched and the folder that must stay whole.
+        struct Case {
+            std::function<void()> make;
+            std::vector<fs::path> roots;
+            fs::path guarded;
+        };
+        const Case cases[] = {
+            {[] {
+                 file(src() / "app/CMakeLists.txt", 10);
+                 file(src() / "app/src/main.cpp", 500);
+                 folder(src() / "app/.git");
+                 write(src() / "app/CMakeCache.txt",
+                       QByteArray("CMAKE_HOME_DIRECTORY:INTERNAL=") + (src() / "app").c_str());
+             },
+             {src()},
+             src() / "app"},
+            {[] {
+                 file(src() / "c/CMakeLists.txt", 10);
+                 write(src() / "c/build/CMakeCache.txt", "# no source named\n");
+                 file(src() / "c/build/notes.txt", 100);
+             },
+             {src()},
+             src() / "c/build"},
+            {[] {
+                 file(src() / "tool/pyvenv.cfg", 10);
+                 file(src() / "tool/bin/python", 100);
+                 file(src() / "tool/main.py", 500);
+                 file(src() / "tool/requirements.txt", 10);
+             },
+             {src()},
+             src() / "tool"},
+            {[] {
+                 file(src() / "py/pyproject.toml", 10);
+                 file(src() / "py/env/pyvenv.cfg", 10);
+                 file(src() / "py/env/analysis.py", 500);
+             },
+             {src()},
+             src() / "py/env"},
+            {[] {
+                 file(src() / "loose/README", 10);
+                 file(src() / "loose/.venv/pyvenv.cfg", 10);
+                 file(src() / "loose/.venv/lib/x.py", 500);
+             },
+             {src()},
+             src() / "loose/.venv"},
+            {[home] {
+                 file(home / "README", 10);
+                 for (const char *venv :
+                      {".local/share/pipx/venvs/black", ".local/share/virtualenvs/app-x1",
+                       ".cache/pypoetry/virtualenvs/app-py3.11", ".virtualenvs/work"}) {
+                     file(home / venv / "pyvenv.cfg", 10);
+                     file(home / venv / "bin/python", 100);
+                 }
+                 file(home / ".local/share/pipx/venvs/black/requirements.txt", 10);
+             },
+             {home},
+             home},
+            {[] {
+                 file(src() / "n/package.json", 10);
+                 file(src() / "n/package-lock.json", 10);
+                 file(src() / "n/node_modules/.git/HEAD", 10);
+                 file(src() / "n/node_modules/a.js", 100);
+             },
+             {src()},
+             src() / "n/node_modules"},
+            {[] {
+                 file(src() / "r/Cargo.toml", 10);
+                 file(src() / "r/target/Cargo.toml", 10);
+                 file(src() / "r/target/src/lib.rs", 100);
+             },
+             {src()},
+             src() / "r/target"},
+            {[] {
+                 folder(src() / "e/.git");
+                 file(src() / "e/.git/HEAD", 10);
+                 file(src() / "e/.pytest_cache/v/x", 100);
+             },
+             {src()},
+             src() / "e"},
+        };
+        const Case &attack = cases[index];
+        attack.make();
+        const std::map<std::string, std::string> before = manifest(attack.guarded);
+        for (const fs::path &path : offered(attack.roots))
+            QVERIFY2(!isSameOrInsideEither(path, attack.guarded), path.c_str());
+        for (const Engine::Project &project : Engine::projects(attack.roots, noPlaces()))
+            Engine::cleanProject(project);
+        QCOMPARE(manifest(attack.guarded), before);
+        if (index == 5) { // the tools' own places are not searched at all
+            for (const fs::path &path : offered({home}))
+                QVERIFY2(path.native().find("/.") == std::string::npos, path.c_str());
+        }
+    }
+
     // Sizes count a hard-linked file only when all its links go; the age is the newest source
-    // or commit; a folder git tracks is not an artifact; changes not committed show.
+    // or commit; a folder git tracks is not an artifact; changes not committed show; a
+    // node_modules with no lockfile is listed but left out of the idle ones.
     void detailsOfEachProject()
     {
         file(src() / "store/package.json", 10);
@@ -122,57 +308,279 @@ private slots:
         file(src() / "repo/build/keep.txt", 10); // a "build" git tracks, with a Gradle marker
         file(src() / "repo/build.gradle", 10);
         write(src() / "repo/.gitignore", "target/\n");
-        git(src() / "repo", {"init", "-q"});
-        git(src() / "repo", {"add", "."});
-        git(src() / "repo", {"commit", "-q", "-m", "first"});
+        commitAll(src() / "repo");
         file(src() / "repo/new.rs", 10); // not committed
 
-        const std::vector<Engine::Project> found = Engine::projects({src()}, {});
+        const std::vector<Engine::Project> found = Engine::projects({src()}, noPlaces());
         QCOMPARE(found.size(), 2u);
-        const Engine::Project &store = found[0].path == src() / "store" ? found[0] : found[1];
-        const Engine::Project &repo = found[0].path == src() / "repo" ? found[0] : found[1];
+        const Engine::Project &store = *named(found, src() / "store");
+        const Engine::Project &repo = *named(found, src() / "repo");
         QCOMPARE(store.size, allocated(src() / "store/node_modules/own.js"));
         QCOMPARE(Engine::idleDays(store), 45);
         QVERIFY(!store.dirty);
+        QVERIFY(store.artifacts[0].noLockfile);
+        QVERIFY(!Engine::inIdleBatch(store, 30));
         QCOMPARE(repo.artifacts.size(), 1u);
         QCOMPARE(repo.artifacts[0].path, src() / "repo/target");
         QVERIFY(repo.dirty);
         QCOMPARE(Engine::idleDays(repo), 0);
+
+        // A workspace's lockfile at its root serves its packages.
+        file(src() / "store/packages/ui/package.json", 10);
+        file(src() / "store/packages/ui/node_modules/x.js", 10);
+        file(src() / "store/pnpm-lock.yaml", 10);
+        for (const Engine::Project &project : Engine::projects({src()}, noPlaces()))
+            for (const Engine::Project::Part &part : project.artifacts)
+                QVERIFY2(!part.noLockfile, part.path.c_str());
     }
 
-    // A project where a process works is skipped; cleaning another removes its artifacts only.
-    void cleanSkipsProjectsInUse()
+    // Git is read without running anything a repository configures, and fails closed: a
+    // tracked file in a monorepo's package or a gitlink is never offered, an unreadable
+    // repository offers nothing, names that are not UTF-8 are compared as bytes.
+    void repositories()
     {
-        file(src() / "busy/package.json", 10);
-        file(src() / "busy/node_modules/a.js", 3000);
-        file(src() / "idle/Cargo.toml", 10);
-        file(src() / "idle/src/main.rs", 100);
-        file(src() / "idle/target/debug/app", 7000);
-        const std::map<std::string, std::string> before = manifest(src() / "idle/src");
+        const fs::path mono = src() / "mono";
+        file(mono / "README", 10);
+        file(mono / "web/package.json", 10);
+        file(mono / "web/package-lock.json", 10);
+        file(mono / "web/node_modules/patched-lib/index.js", 100);
+        commitAll(mono);
+        file(mono / "web/node_modules/other/index.js", 5000); // untracked beside the tracked one
 
-        QProcess worker;
-        worker.setWorkingDirectory(QString::fromStdString((src() / "busy").native()));
-        worker.start("/bin/sleep", {"60"});
-        QVERIFY(worker.waitForStarted());
-        const std::vector<fs::path> places = Engine::workingPlaces();
-        const std::vector<Engine::Project> found = Engine::projects({src()}, places);
+        const fs::path linked = src() / "linked";
+        file(linked / "package.json", 10);
+        file(linked / "package-lock.json", 10);
+        file(linked / "node_modules/sub/index.js", 10);
+        commitAll(linked / "node_modules/sub");
+        git(linked, {"init", "-q"});
+        git(linked, {"add", "package.json", "package-lock.json", "node_modules/sub"}); // gitlink
+        git(linked, {"commit", "-q", "-m", "first"});
+
+        const fs::path odd = src() / "odd\xff";
+        file(odd / "Cargo.toml", 10);
+        file(odd / "target/\xfe-generated.rs", 100);
+        git(odd, {"init", "-q"});
+        git(odd, {"add", "-f", "Cargo.toml", "target"});
+        git(odd, {"commit", "-q", "-m", "first"});
+
+        const fs::path broken = src() / "broken";
+        file(broken / "Cargo.toml", 10);
+        file(broken / "target/debug/app", 4000);
+        commitAll(broken);
+        write(broken / ".git/index", "not an index");
+
+        const std::map<std::string, std::string> before = manifest(src());
+        const std::vector<Engine::Project> found = Engine::projects({src()}, noPlaces());
+        QCOMPARE(named(found, mono / "web"), nullptr);
+        QCOMPARE(named(found, linked), nullptr);
+        QCOMPARE(named(found, odd), nullptr);
+        const Engine::Project *unreadable = named(found, broken);
+        QVERIFY(unreadable);
+        QVERIFY(unreadable->unreadable);
+        QCOMPARE(Engine::hold(*unreadable), Engine::ProjectHold::unreadable);
+        QVERIFY(Engine::idleBatch(found, 0).empty());
+        QCOMPARE(Engine::cleanProject(*unreadable).held, Engine::ProjectHold::unreadable);
+        QCOMPARE(manifest(src()), before);
+    }
+
+    // Root reads a repository owned by another user only where git would: nowhere.
+    void repositoryOfAnotherUser()
+    {
+        if (geteuid() != 0)
+            QSKIP("giving a repository to another user needs root");
+        const fs::path theirs = src() / "theirs";
+        file(theirs / "Cargo.toml", 10);
+        file(theirs / "target/app", 100);
+        commitAll(theirs);
+        for (const fs::directory_entry &entry : fs::recursive_directory_iterator(theirs))
+            QCOMPARE(lchown(entry.path().c_str(), 65534, 65534), 0);
+        QCOMPARE(lchown(theirs.c_str(), 65534, 65534), 0);
+        const std::vector<Engine::Project> found = Engine::projects({src()}, noPlaces());
+        QCOMPARE(found.size(), 1u);
+        QVERIFY(found[0].unreadable);
+    }
+
+    // What a cloned repository configures to run (fsmonitor, a clean filter, an external diff,
+    // hooks) runs under git itself, and never when Ampa reads the repository.
+    void repositoryCommandsNeverRun()
+    {
+        const fs::path evil = src() / "evil";
+        const fs::path marker = TestHome::home() / "ran";
+        file(evil / "package.json", 10);
+        file(evil / "package-lock.json", 10);
+        file(evil / "node_modules/a.js", 100);
+        write(evil / ".gitattributes", "*.js filter=evil diff=evil\n");
+        write(evil / ".gitignore", "node_modules/\n");
+        write(evil / "index.js", "one\n");
+        commitAll(evil);
+        const QByteArray run = "touch " + QByteArray(marker.c_str());
+        for (const char *setting :
+             {"core.fsmonitor", "filter.evil.clean", "filter.evil.smudge", "diff.external",
+              "diff.evil.command", "core.pager", "credential.helper"})
+            git(evil, {"config", setting, QString::fromUtf8(run)});
+        write(evil / ".git/hooks/post-index-change", "#!/bin/sh\n" + run + "\n");
+        fs::permissions(evil / ".git/hooks/post-index-change", fs::perms::owner_all);
+        write(evil / "index.js", "two, longer\n"); // modified: status must look at it
+
+        git(evil, {"status", "--porcelain"});
+        QVERIFY2(fs::exists(marker), "the bait does not work under git itself");
+        fs::remove(marker);
+
+        const std::vector<Engine::Project> found = Engine::projects({src()}, noPlaces());
+        QCOMPARE(found.size(), 1u);
+        QVERIFY(found[0].dirty);
+        QVERIFY(!fs::exists(marker));
+    }
+
+    // In use: a process working in the project, its program or a library it maps lying in an
+    // artifact, a process in the monorepo's root for its packages; paths compared as the same
+    // folder when the roots are reached through a link; processes read again at the clean.
+    void inUse_data()
+    {
+        QTest::addColumn<QString>("how");
+        for (const char *how :
+             {"working folder through a linked root", "program in target",
+              "library mapped from a venv", "monorepo root", "started after the listing"})
+            QTest::newRow(how) << QString::fromLatin1(how);
+    }
+    void inUse()
+    {
+        QFETCH(QString, how);
+        const fs::path mono = src() / "mono";
+        file(mono / "README", 10);
+        file(mono / "rs/Cargo.toml", 10);
+        file(mono / "rs/target/debug/x.o", 1000);
+        file(mono / "py/requirements.txt", 10);
+        file(mono / "py/.venv/pyvenv.cfg", 10);
+        file(mono / "py/.venv/lib/x.py", 100);
+        write(mono / ".gitignore", "target/\n.venv/\n");
+        commitAll(mono);
+        TreeBuilder::symlink(src(), TestHome::home() / "linked-src");
+        std::vector<fs::path> roots{src()};
+
+        std::unique_ptr<Worker> worker;
+        fs::path project = mono / "rs";
+        if (how.startsWith("working folder")) {
+            roots = {TestHome::home() / "linked-src"};
+            project = roots[0] / "mono/rs";
+            worker = std::make_unique<Worker>(mono / "rs", "/bin/sleep");
+        } else if (how == "program in target") {
+            copyProgram("/bin/sleep", mono / "rs/target/debug/app");
+            worker = std::make_unique<Worker>(
+                TestHome::home(), QString::fromStdString((mono / "rs/target/debug/app").native()));
+        } else if (how.startsWith("library")) {
+            project = mono / "py";
+            const fs::path library = mono / "py/.venv/lib/libpreload.so";
+            QProcess find;
+            find.start("/bin/sh", {"-c", "ldd /bin/sleep | awk '/libc.so/ {print $3}'"});
+            QVERIFY(find.waitForFinished());
+            copyProgram(find.readAllStandardOutput().trimmed().toStdString(), library);
+            worker = std::make_unique<Worker>(
+                TestHome::home(), "/bin/sleep", QStringList{"60"},
+                QStringList{"LD_PRELOAD=" + QString::fromStdString(library.native())});
+        } else if (how == "monorepo root") {
+            worker = std::make_unique<Worker>(mono, "/bin/sleep");
+        }
+        std::vector<Engine::Project> found = Engine::projects(roots, Engine::workingPlaces());
+        const Engine::Project *listed = named(found, project);
+        QVERIFY(listed);
+        if (how == "started after the listing") {
+            QVERIFY(!listed->inUse);
+            worker = std::make_unique<Worker>(mono / "rs/target", "/bin/sleep");
+        } else {
+            QVERIFY(listed->inUse);
+            QVERIFY(!Engine::inIdleBatch(*listed, 0));
+        }
+        const std::map<std::string, std::string> before = manifest(mono);
+        QCOMPARE(Engine::cleanProject(*listed).held, Engine::ProjectHold::inUse);
+        QCOMPARE(manifest(mono), before);
+    }
+
+    // Kept: the folder as the same folder however it was reached, and every project inside it.
+    void kept()
+    {
+        file(src() / "mono/package.json", 10);
+        file(src() / "mono/yarn.lock", 10);
+        file(src() / "mono/node_modules/a.js", 100);
+        file(src() / "mono/packages/web/package.json", 10);
+        file(src() / "mono/packages/web/node_modules/b.js", 100);
+        TreeBuilder::symlink(src(), TestHome::home() / "linked-src");
+
+        QCOMPARE(Engine::keepProject(TestHome::home() / "linked-src/mono/./"),
+                 Engine::KeepChange::done);
+        std::vector<Engine::Project> found = Engine::projects({src()}, noPlaces());
         QCOMPARE(found.size(), 2u);
         for (const Engine::Project &project : found) {
-            const Engine::ProjectCleaning cleaning = Engine::cleanProject(project, places);
-            if (project.path == src() / "busy") {
-                QVERIFY(project.inUse);
-                QVERIFY(cleaning.inUse);
-            } else {
-                QVERIFY(!project.inUse);
-                QVERIFY(cleaning.freed >= 7000);
+            QVERIFY2(project.kept, project.path.c_str());
+            QCOMPARE(Engine::cleanProject(project).held, Engine::ProjectHold::kept);
+        }
+        QVERIFY(Engine::idleBatch(found, 0).empty());
+        QVERIFY(fs::exists(src() / "mono/packages/web/node_modules/b.js"));
+
+        QCOMPARE(Engine::keepProject(src() / "missing"), Engine::KeepChange::notAFolder);
+        QCOMPARE(Engine::keepProject(src() / "mono/package.json"), Engine::KeepChange::notAFolder);
+        QCOMPARE(Engine::releaseProject(src() / "elsewhere"), Engine::KeepChange::notKept);
+        QCOMPARE(Engine::releaseProject(src() / "mono"), Engine::KeepChange::done);
+        QVERIFY(Settings::instance().projectKeep().isEmpty());
+        QCOMPARE(Engine::idleBatch(Engine::projects({src()}, noPlaces()), 0).size(), 2u);
+    }
+
+    // Between the listing and the clean, an artifact or the project itself is swapped for a link
+    // or another folder: what was never shown stays.
+    void whatGoesIsWhatWasShown_data()
+    {
+        QTest::addColumn<QString>("swap");
+        for (const char *swap : {"artifact becomes a link", "artifact becomes another folder",
+                                 "project becomes a link", "folder on the way becomes a link"})
+            QTest::newRow(swap) << QString::fromLatin1(swap);
+    }
+    void whatGoesIsWhatWasShown()
+    {
+        QFETCH(QString, swap);
+        const fs::path precious = TestHome::home() / "Documents/thesis";
+        file(precious / "chapter1.tex", 3000);
+        file(src() / "app/package.json", 10);
+        file(src() / "app/package-lock.json", 10);
+        file(src() / "app/node_modules/a.js", 3000);
+        file(src() / "tool/CMakeLists.txt", 10);
+        write(src() / "tool/out/debug/CMakeCache.txt",
+              QByteArray("CMAKE_HOME_DIRECTORY:INTERNAL=") + (src() / "tool").c_str() + "\n");
+        file(src() / "tool/out/debug/x.o", 3000);
+        const std::vector<Engine::Project> found = Engine::projects({src()}, noPlaces());
+        QCOMPARE(found.size(), 2u);
+
+        if (swap == "artifact becomes a link") {
+            fs::remove_all(src() / "app/node_modules");
+            TreeBuilder::symlink(precious, src() / "app/node_modules");
+        } else if (swap == "artifact becomes another folder") {
+            fs::rename(src() / "app/node_modules", src() / "app/node_modules.old");
+            file(src() / "app/node_modules/new-work.txt", 3000);
+        } else if (swap == "project becomes a link") {
+            fs::rename(src() / "app", src() / "app.moved");
+            folder(precious / "node_modules");
+            TreeBuilder::symlink(precious, src() / "app");
+        } else {
+            fs::rename(src() / "tool/out", src() / "tool/out.moved");
+            file(precious / "debug/CMakeCache.txt", 10);
+            TreeBuilder::symlink(precious, src() / "tool/out");
+        }
+        const std::map<std::string, std::string> documents = manifest(precious);
+        for (const Engine::Project &project : found) {
+            const bool swapped = project.path == src() / "app" ? !swap.startsWith("folder")
+                                                               : swap.startsWith("folder");
+            const Engine::ProjectCleaning cleaning = Engine::cleanProject(project);
+            if (swapped) {
+                QCOMPARE(int(cleaning.held), int(Engine::ProjectHold::none));
+                QCOMPARE(cleaning.freed, 0);
+                QVERIFY(cleaning.failure);
             }
         }
-        worker.kill();
-        worker.waitForFinished();
-        QVERIFY(fs::exists(src() / "busy/node_modules/a.js"));
-        QVERIFY(!fs::exists(src() / "idle/target"));
-        QCOMPARE(manifest(src() / "idle/src"), before);
-        QVERIFY(fs::exists(src() / "idle/Cargo.toml"));
+        // The project nobody touched is cleaned as usual.
+        QVERIFY(!fs::exists(swap.startsWith("folder") ? src() / "app/node_modules"
+                                                      : src() / "tool/out/debug"));
+        QCOMPARE(manifest(precious), documents);
+        if (swap == "artifact becomes another folder")
+            QVERIFY(fs::exists(src() / "app/node_modules/new-work.txt"));
     }
 
     // What is mounted under a root is another disk's: the search does not go there.
@@ -203,6 +611,19 @@ private slots:
                           QString::fromStdString((src() / "inner").native()), "relative/x"}}});
         folder(src() / "inner");
         QCOMPARE(Engine::projectRoots(), std::vector<fs::path>{src()});
+    }
+
+private:
+    static bool isSameOrInsideEither(const fs::path &a, const fs::path &b)
+    {
+        const auto inside = [](const fs::path &path, const fs::path &folder) {
+            auto p = path.begin();
+            for (auto f = folder.begin(); f != folder.end(); ++f, ++p)
+                if (p == path.end() || *p != *f)
+                    return false;
+            return true;
+        };
+        return inside(a, b) || inside(b, a);
     }
 };
 

@@ -45,12 +45,14 @@ private slots:
     {
         storeSettings({{"language", "en"}});
         makeFile(src() / "old/package.json", 10);
+        makeFile(src() / "old/package-lock.json", 10);
         makeFile(src() / "old/node_modules/a.js", 30000);
         makeFile(src() / "kept/Cargo.toml", 10);
         makeFile(src() / "kept/target/app", 30000);
         makeFile(src() / "new/Cargo.toml", 10);
         makeFile(src() / "new/target/app", 30000);
         idleFor(src() / "old/package.json", 40);
+        idleFor(src() / "old/package-lock.json", 40);
         idleFor(src() / "kept/Cargo.toml", 40);
         Settings::instance().setProjectKeep({QString::fromStdString((src() / "kept").native())});
 

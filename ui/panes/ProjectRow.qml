@@ -6,7 +6,7 @@ import Ampa
 // clean, and keeping it out of the offers (or releasing it).
 RowLayout {
     id: row
-    // { id, name, path, kind, artifacts, size, idleDays, dirty, inUse, kept }
+    // { id, name, path, kind, artifacts, size, idleDays, dirty, inUse, unreadable, noLockfile, kept }
     property var item: ({})
 
     objectName: "projectRow_" + (item.name || "")
@@ -47,10 +47,14 @@ RowLayout {
                     parts.push(Texts.bilingual("ada perubahan belum di-commit", "uncommitted changes"))
                 if (row.item.inUse)
                     parts.push(Texts.bilingual("sedang dipakai", "in use"))
+                if (row.item.noLockfile)
+                    parts.push(Texts.bilingual("tanpa lockfile: tidak ikut dihapus bersama", "no lockfile: not in the idle clean"))
+                if (row.item.unreadable)
+                    parts.push(Texts.bilingual("repositori tak terbaca: %1", "repository unreadable: %1").arg(row.item.unreadable))
                 return parts.join(" · ")
             }
             font.pixelSize: Theme.caption
-            color: row.item.inUse ? Theme.orange : Theme.secondaryText
+            color: row.item.inUse || row.item.unreadable ? Theme.orange : Theme.secondaryText
         }
     }
     Text {
@@ -63,7 +67,7 @@ RowLayout {
         visible: !row.item.kept
         text: Texts.bilingual("Hapus", "Delete")
         Accessible.name: text + " " + (row.item.name || "")
-        enabled: !Model.busy && !row.item.inUse
+        enabled: !Model.busy && !row.item.inUse && !row.item.unreadable
         onClicked: Model.cleanProjectItem(row.item.id)
     }
     PillButton {
