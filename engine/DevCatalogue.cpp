@@ -132,7 +132,8 @@ struct Found {
         }
         Paths found;
         for (const std::string &name : folderEntries(base).value_or(std::vector<std::string>{}))
-            if (isFolderHere(base / name) || fs::is_symlink(base / name))
+            if (std::error_code error;
+                isFolderHere(base / name) || fs::is_symlink(base / name, error))
                 found.push_back(base / name);
         std::sort(found.begin(), found.end());
         return found;
