@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include <fcntl.h>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -130,7 +131,12 @@ std::optional<TargetFolder> vetBelow(const fs::path &base, const fs::path &path)
         return std::nullopt;
     fs::path current = realBase;
     bool link = false;
-    for (const fs::path &part : named.lexically_relative(from)) {
+    const fs::path below = named.lexically_relative(from);
+    if (below.empty())
+        return std::nullopt;
+    const auto last = std::prev(below.end());
+    for (auto it = below.begin(); it != below.end(); ++it) {
+        const fs::path &part = *it;
         if (part.empty() || part == ".")
             continue;
         const fs::path next = current / part;
@@ -145,7 +151,9 @@ std::optional<TargetFolder> vetBelow(const fs::path &base, const fs::path &path)
         const fs::path destination = withoutTrailingSlash(fs::canonical(next, error));
         if (error)
             return std::nullopt;
-        if (unsafeFolder(destination) || !withinReach(destination, realBase))
+        // The path itself may be the user's link to a cache kept anywhere of theirs; a link on
+        // the way there must also stay within reach.
+        if (unsafeFolder(destination) || (it != last && !withinReach(destination, realBase)))
             return TargetFolder{path, path, false,
                                 bilingual(QStringLiteral("tautan ke %1, tidak disentuh"),
                                           QStringLiteral("is a link to %1 and was left alone"))

@@ -45,9 +45,10 @@ std::optional<QString> unsafeFolder(const std::filesystem::path &real);
 std::optional<QString> unsafeBase(const std::filesystem::path &base);
 
 // `path`, which lies in `base`, walked from `base` one component at a time: each link met is
-// followed only when unsafeFolder() accepts what it leads to and that lies outside the home
-// folder or, inside it, in `base` or the user's cache, configuration or data folder (never in
-// the user's own work, a source tree say); the last folder reached must pass the same rules.
+// followed only when unsafeFolder() accepts what it leads to, and a link on the way (not the
+// path itself) only when that also lies outside the home folder or, inside it, in `base` or the
+// user's cache, configuration or data folder (never in the user's own work, a source tree say);
+// the last folder reached must pass the same rules.
 // Nothing when the path does not exist (a dangling link included); a refused folder says why.
 // `base` itself is trusted as it resolves.
 std::optional<TargetFolder> vetBelow(const std::filesystem::path &base,
