@@ -4,6 +4,7 @@
 #include "DevChoices.h"
 #include "DevCleaning.h"
 #include "Paths.h"
+#include "Settings.h"
 #include "TerminalText.h"
 #include "Text.h"
 

@@ -125,7 +125,7 @@ std::optional<QString> install(SystemdUserManager &manager, Frequency frequency,
             failure(manager.call("RestartUnit", {timer(), QStringLiteral("replace")})))
         return undo(*failed);
     // A unit the manager could not read is enabled all the same, and would never run.
-    for (const QString unit : {timer(), QString::fromLatin1(serviceUnit)}) {
+    for (const QString &unit : {timer(), QString::fromLatin1(serviceUnit)}) {
         const auto state = manager.unitProperty(
             unit, QStringLiteral("org.freedesktop.systemd1.Unit"), QStringLiteral("LoadState"));
         if (!state || state->toString() != QLatin1String("loaded"))
