@@ -85,6 +85,7 @@ cp "$cli" "/root/my apps/ampa-cli"
 "/root/my apps/ampa-cli" schedule weekly >"$scratch/out" 2>&1 || fail "a space: $(cat "$scratch/out")"
 [ "$(systemctl --user show -p LoadState --value ampa-clean.service)" = loaded ] ||
     fail "the service with a space in its path did not load"
+mkdir -p "$XDG_CACHE_HOME/pip/http"
 head -c 100000 /dev/zero >"$XDG_CACHE_HOME/pip/http/blob"
 systemctl --user start ampa-clean.service || fail "the service with a space in its path failed"
 [ ! -e "$XDG_CACHE_HOME/pip/http/blob" ] || fail "the service with a space in its path did not clean"
