@@ -1,6 +1,7 @@
 // ampa-cli dev: the developer caches, listed, cleaned as their owners would, kept or released.
 
 #include "Commands.h"
+#include "DevChoices.h"
 #include "DevCleaning.h"
 #include "Paths.h"
 #include "Settings.h"
@@ -23,7 +24,8 @@ using Engine::DevResult;
 
 int fail(const QString &problem)
 {
-    QTextStream(stderr) << "ampa-cli: " << problem << '\n';
+    // The problem may quote what was typed: a terminal never gets it raw.
+    QTextStream(stderr) << "ampa-cli: " << printable(problem) << '\n';
     return exitUsage;
 }
 
@@ -60,36 +62,52 @@ QString sizeText(const std::optional<qint64> &size)
     return size ? fmt(*size) : bilingual("ukuran belum diketahui", "size not known yet");
 }
 
+QJsonArray refusalsOf(const DevCache &cache)
+{
+    QJsonArray refused;
+    for (const Engine::DevRefusal &refusal : cache.refused)
+        refused.append(
+            QJsonObject{{"path", Engine::displayPath(refusal.path)}, {"reason", refusal.why}});
+    return refused;
+}
+
+// What the catalogue found and left alone, a line each: never offered, and this is why.
+void printRefusals(QTextStream &out, const DevCache &cache)
+{
+    for (const Engine::DevRefusal &refusal : cache.refused)
+        out << "    " << bilingual("tidak disentuh: ", "left alone: ")
+            << printable(Engine::displayPath(refusal.path)) << ": " << printable(refusal.why)
+            << '\n';
+}
+
 int list(const Options &options)
 {
-    const QStringList kept = Settings::instance().devKeep();
-    const std::vector<Engine::UserProcess> processes = Engine::userProcesses();
     QJsonArray entries;
     QTextStream out(stdout);
-    for (const DevCache &cache : Engine::devCaches()) {
-        const bool isKept = kept.contains(cache.id);
-        // A kept entry is not counted: not measured either.
-        const std::optional<qint64> size = isKept ? std::nullopt : Engine::devSize(cache);
-        const bool running = Engine::ownerRunning(cache, processes);
+    for (const Engine::DevEntry &entry : Engine::devEntries()) {
+        const DevCache &cache = entry.cache;
         if (options.json) {
-            entries.append(QJsonObject{{"id", cache.id},
-                                       {"name", cache.name.text()},
-                                       {"paths", pathsOf(cache)},
-                                       {"size", size ? QJsonValue(double(*size)) : QJsonValue()},
-                                       {"mode", Engine::devModeName(cache.mode)},
-                                       {"running", running},
-                                       {"kept", isKept},
-                                       {"action", action(cache)}});
+            entries.append(
+                QJsonObject{{"id", cache.id},
+                            {"name", cache.name.text()},
+                            {"paths", pathsOf(cache)},
+                            {"refused", refusalsOf(cache)},
+                            {"size", entry.size ? QJsonValue(double(*entry.size)) : QJsonValue()},
+                            {"mode", Engine::devModeName(cache.mode)},
+                            {"running", entry.running},
+                            {"kept", entry.kept},
+                            {"action", action(cache)}});
             continue;
         }
         QStringList marks{Engine::devModeName(cache.mode)};
-        if (running)
+        if (entry.running)
             marks << bilingual("sedang berjalan", "running");
-        if (isKept)
+        if (entry.kept)
             marks << bilingual("disimpan", "kept");
         out << printable(cache.id) << "  " << printable(cache.name.text()) << "  "
-            << (isKept ? QStringLiteral("-") : sizeText(size)) << "  (" << marks.join(", ")
-            << ")\n    " << printable(action(cache)) << '\n';
+            << (entry.kept ? QStringLiteral("-") : sizeText(entry.size)) << "  ("
+            << marks.join(", ") << ")\n    " << printable(action(cache)) << '\n';
+        printRefusals(out, cache);
     }
     if (options.json)
         out << QJsonDocument(QJsonObject{{"demo", false}, {"entries", entries}})
@@ -100,9 +118,15 @@ int list(const Options &options)
 bool confirmOnTerminal(const QList<DevCache> &chosen)
 {
     QTextStream out(stdout);
-    for (const DevCache &cache : chosen)
+    for (const DevCache &cache : chosen) {
         out << "  " << printable(cache.name.text()) << ": " << printable(action(cache)) << "  ("
             << sizeText(Engine::devSize(cache)) << ")\n";
+        // What a choice costs is said before the answer that agrees to it.
+        if (cache.mode == DevMode::Choice && !cache.lost.isEmpty())
+            out << "    " << bilingual("Hilang: ", "Lost: ") << printable(cache.lost.text())
+                << '\n';
+        printRefusals(out, cache);
+    }
     return askYes(out, bilingual("Bersihkan ini? [y/N] ", "Clean these? [y/N] "));
 }
 
@@ -145,22 +169,22 @@ QString outcomeText(const DevCache &cache, const DevResult &result)
 
 int clean(const QStringList &ids, const Options &options)
 {
-    const QStringList kept = Settings::instance().devKeep();
-    const QList<DevCache> present = Engine::devCaches();
+    const std::vector<Engine::DevEntry> present = Engine::devEntries();
     QList<DevCache> chosen;
     for (const QString &id : ids) {
-        const auto found = std::find_if(present.begin(), present.end(),
-                                        [&id](const DevCache &cache) { return cache.id == id; });
+        const auto found =
+            std::find_if(present.begin(), present.end(),
+                         [&id](const Engine::DevEntry &entry) { return entry.cache.id == id; });
         if (found == present.end())
             return fail(bilingual(QStringLiteral("tidak ada cache pengembang %1"),
                                   QStringLiteral("no developer cache %1"))
                             .arg(id));
-        if (kept.contains(id))
+        if (!Engine::devOffered(id, present))
             return fail(
                 bilingual(QStringLiteral("%1 disimpan; lepaskan dulu: ampa-cli dev release %1"),
                           QStringLiteral("%1 is kept; release it first: ampa-cli dev release %1"))
                     .arg(id));
-        chosen << *found;
+        chosen << found->cache;
     }
     QTextStream out(stdout);
     if (options.dryRun) {
@@ -206,6 +230,8 @@ int clean(const QStringList &ids, const Options &options)
             if (result.failure) {
                 QJsonObject failure{{"kind", result.failure->kindName()},
                                     {"path", Engine::displayPath(result.failure->path)}};
+                if (!result.failure->reason.isEmpty())
+                    failure.insert("reason", result.failure->reason);
                 if (result.failure->code != 0)
                     failure.insert(result.failure->kind == Engine::Failure::Kind::commandFailed
                                        ? "status"
@@ -217,8 +243,12 @@ int clean(const QStringList &ids, const Options &options)
         } else {
             out << printable(cache.name.text()) << ": " << printable(outcomeText(cache, result))
                 << '\n';
-            if (!result.output.trimmed().isEmpty())
-                out << printable(result.output.trimmed()) << '\n';
+            // Line by line, so that the owner's lines stay lines and nothing else reaches the
+            // terminal raw.
+            for (const QString &line : result.output.trimmed().split('\n'))
+                if (!line.trimmed().isEmpty())
+                    out << "    " << printable(line.endsWith('\r') ? line.chopped(1) : line)
+                        << '\n';
         }
     }
     if (options.json)
@@ -232,20 +262,50 @@ int clean(const QStringList &ids, const Options &options)
 
 int keep(const QString &id, bool kept)
 {
-    QStringList ids = Settings::instance().devKeep();
-    if (kept && !ids.contains(id)) {
-        const QList<DevCache> present = Engine::devCaches();
-        if (std::none_of(present.begin(), present.end(),
-                         [&id](const DevCache &cache) { return cache.id == id; }))
-            return fail(bilingual(QStringLiteral("tidak ada cache pengembang %1"),
-                                  QStringLiteral("no developer cache %1"))
-                            .arg(id));
-        ids << id;
-    } else if (!kept) {
-        ids.removeAll(id);
+    const QString shown = printable(id);
+    QTextStream out(stdout);
+    if (kept) {
+        QStringList present;
+        for (const DevCache &cache : Engine::devCaches())
+            present << cache.id;
+        switch (Engine::keepDev(id, present).outcome) {
+        case Engine::DevKeepResult::Outcome::unknown:
+            return fail(
+                bilingual(QStringLiteral("tidak ada cache pengembang %1; daftarnya: "
+                                         "ampa-cli dev"),
+                          QStringLiteral("no developer cache %1; see the list: ampa-cli dev"))
+                    .arg(id));
+        case Engine::DevKeepResult::Outcome::notSaved:
+            return fail(
+                bilingual("pengaturan tidak bisa disimpan", "the setting could not be saved"));
+        case Engine::DevKeepResult::Outcome::changed:
+        case Engine::DevKeepResult::Outcome::unchanged:
+            break;
+        }
+        out << bilingual(QStringLiteral("%1 disimpan: tidak ditawarkan untuk dibersihkan."),
+                         QStringLiteral("%1 is kept: it is not offered for cleaning."))
+                   .arg(shown)
+            << '\n';
+        return exitOk;
     }
-    Settings::instance().setDevKeep(ids);
-    return Settings::instance().devKeep() == ids ? exitOk : exitPartlyFailed;
+    switch (Engine::releaseDev(id).outcome) {
+    case Engine::DevKeepResult::Outcome::notSaved:
+        return fail(bilingual("pengaturan tidak bisa disimpan", "the setting could not be saved"));
+    case Engine::DevKeepResult::Outcome::unchanged:
+        out << bilingual(QStringLiteral("%1 memang tidak disimpan."),
+                         QStringLiteral("%1 was not kept."))
+                   .arg(shown)
+            << '\n';
+        return exitOk;
+    case Engine::DevKeepResult::Outcome::changed:
+    case Engine::DevKeepResult::Outcome::unknown:
+        break;
+    }
+    out << bilingual(QStringLiteral("%1 dilepas: ditawarkan lagi."),
+                     QStringLiteral("%1 is released: it is offered again."))
+               .arg(shown)
+        << '\n';
+    return exitOk;
 }
 
 } // namespace

@@ -66,7 +66,7 @@ int runSchedule(const QStringList &arguments)
         err << "ampa-cli: "
             << bilingual(QStringLiteral("argumen tak dikenal: %1"),
                          QStringLiteral("unexpected argument: %1"))
-                   .arg(arguments[1])
+                   .arg(printable(arguments[1]))
             << "\n\n"
             << usage();
         return exitUsage;
@@ -75,7 +75,7 @@ int runSchedule(const QStringList &arguments)
         err << "ampa-cli: "
             << bilingual(QStringLiteral("jadwal tak dikenal: %1 (off, daily, weekly, monthly)"),
                          QStringLiteral("unknown schedule: %1 (off, daily, weekly, monthly)"))
-                   .arg(arguments[0])
+                   .arg(printable(arguments[0]))
             << '\n';
         return exitUsage;
     }

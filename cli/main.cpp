@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "ProcessLimits.h"
 #include "RunAs.h"
+#include "TerminalText.h"
 #include "Text.h"
 
 #include <QCommandLineParser>
@@ -22,7 +23,7 @@ constexpr int exitRefused = 2;
 int usageError(const QString &problem)
 {
     QTextStream err(stderr);
-    err << "ampa-cli: " << problem << "\n\n" << usage();
+    err << "ampa-cli: " << printable(problem) << "\n\n" << usage();
     return exitUsage;
 }
 

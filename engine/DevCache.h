@@ -62,14 +62,24 @@ struct OwnerLock {
     QString app = {};
 };
 
+// A folder the catalogue found but does not offer, and why: reached through a link that leads
+// where no clean goes, or one of the user's own folders named by a tool's variable.
+struct DevRefusal {
+    std::filesystem::path path;
+    QString why;
+};
+
 struct DevCache {
     QString id; // stable key
     Words name;
     Words note;
     QString icon; // a symbol of the views
     DevMode mode = DevMode::Delete;
-    // What is measured and, in the delete and choice modes, removed. Only existing ones.
+    // What is measured and, in the delete and choice modes, removed: real folders, each vetted
+    // from its tool's folder by the quick clean's rules (FolderRules.h). Only existing ones.
     std::vector<std::filesystem::path> paths;
+    // What was found and is not offered, with why; never measured nor removed.
+    std::vector<DevRefusal> refused;
     // What lies beside them that no action ever removes, to show. Only existing ones.
     std::vector<std::filesystem::path> keep;
     // Program names whose processes mean the owner runs, and surer signs of it.

@@ -3,6 +3,7 @@
 
 #include "CacheTarget.h"
 #include "DevCache.h"
+#include "FolderRules.h"
 #include "Paths.h"
 #include "Shell.h"
 #include "Text.h"
@@ -10,7 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <cstdlib>
 #include <sys/stat.h>
@@ -27,16 +27,6 @@ bool isThere(const fs::path &path)
 {
     struct stat st {};
     return lstat(path.c_str(), &st) == 0;
-}
-
-// The real folders among the candidates: a link is never removed in place of what it leads to.
-Paths folders(const Paths &candidates)
-{
-    Paths found;
-    for (const fs::path &path : candidates)
-        if (isFolderHere(path))
-            found.push_back(path);
-    return found;
 }
 
 Paths present(const Paths &candidates)
@@ -59,6 +49,114 @@ Paths subfolders(const fs::path &folder)
     return found;
 }
 
+fs::path dataDir()
+{
+    return removalBase("XDG_DATA_HOME", ".local/share").folder;
+}
+
+// The folders whose every part is the user's choice as it stands: the home and the XDG bases
+// (themselves vetted as bases by removalBase).
+bool trustedBase(const fs::path &base)
+{
+    const fs::path folder = withoutTrailingSlash(base);
+    for (const fs::path &trusted : {homeDir(), userCacheDir(), userConfigDir(), dataDir()})
+        if (folder == withoutTrailingSlash(trusted))
+            return true;
+    return false;
+}
+
+// The most precise of those folders that holds the path.
+fs::path trustedBaseOf(const fs::path &path)
+{
+    for (const fs::path &base : {userCacheDir(), userConfigDir(), dataDir()})
+        if (isSameOrInside(path, withoutTrailingSlash(base)))
+            return withoutTrailingSlash(base);
+    return homeDir();
+}
+
+// An entry's folders, each vetted from the folder of the tool it lies in by the quick clean's
+// rules: offered as the real folder it is, or left alone with why.
+struct Found {
+    Paths paths;
+    std::vector<DevRefusal> refused;
+
+    Found() = default;
+    // The candidates that lie in one of the trusted folders.
+    Found(std::initializer_list<fs::path> candidates)
+    {
+        for (const fs::path &candidate : candidates)
+            add(trustedBaseOf(candidate), candidate);
+    }
+
+    // `candidate`, which lies in `base`, when it is there.
+    void add(const fs::path &base, const fs::path &candidate)
+    {
+        if (!isThere(candidate))
+            return;
+        if (!trustedBase(base)) {
+            if (const auto why = unsafeBase(base)) {
+                refuse(base, *why);
+                return;
+            }
+        }
+        const std::optional<TargetFolder> vetted = vetBelow(base, candidate);
+        if (!vetted)
+            return;
+        if (vetted->refused) {
+            refuse(candidate, *vetted->refused);
+        } else if (vetted->viaLink) {
+            // Removed, what it leads to would leave the link dangling, and the tool unable to
+            // make its folder again.
+            refuse(candidate, bilingual(QStringLiteral("tautan ke %1, tidak disentuh"),
+                                        QStringLiteral("is a link to %1 and was left alone"))
+                                  .arg(displayPath(vetted->folder)));
+        } else if (isFolderHere(vetted->folder)) {
+            paths.push_back(vetted->folder);
+        }
+    }
+    void add(const fs::path &base, const Paths &candidates)
+    {
+        for (const fs::path &candidate : candidates)
+            add(base, candidate);
+    }
+
+    // The sub-folders of the tool's folder `base`, links among them (for add() to judge), when
+    // the tool's folder is one whose content may all be offered.
+    Paths subfoldersOf(const fs::path &base)
+    {
+        if (!trustedBase(base) && isThere(base)) {
+            if (const auto why = unsafeBase(base)) {
+                refuse(base, *why);
+                return {};
+            }
+        }
+        Paths found;
+        for (const std::string &name : folderEntries(base).value_or(std::vector<std::string>{}))
+            if (std::error_code error;
+                isFolderHere(base / name) || fs::is_symlink(base / name, error))
+                found.push_back(base / name);
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+
+private:
+    void refuse(const fs::path &path, const QString &why)
+    {
+        const bool known = std::any_of(refused.begin(), refused.end(),
+                                       [&path](const DevRefusal &r) { return r.path == path; });
+        if (!known)
+            refused.push_back({path, why});
+    }
+};
+
+// The candidates, which lie in the tool's folder `base`.
+Found within(const fs::path &base, const Paths &candidates)
+{
+    Found found;
+    found.add(base, candidates);
+    return found;
+}
+
 // A tool's folder from its variable, refused as the XDG base folders are (relative, "/", the
 // home folder or above it); else `fallback`.
 fs::path toolFolder(const char *variable, const fs::path &fallback)
@@ -70,17 +168,12 @@ fs::path toolFolder(const char *variable, const fs::path &fallback)
     return base.refused ? fallback : base.folder;
 }
 
-fs::path dataDir()
-{
-    return removalBase("XDG_DATA_HOME", ".local/share").folder;
-}
-
 QString onPath(const QString &program)
 {
-    return QStandardPaths::findExecutable(program);
+    return findProgram(program);
 }
 
-DevCache entry(const char *id, Words name, Words note, const char *icon, DevMode mode, Paths paths)
+DevCache entry(const char *id, Words name, Words note, const char *icon, DevMode mode, Found found)
 {
     DevCache cache;
     cache.id = id;
@@ -88,11 +181,12 @@ DevCache entry(const char *id, Words name, Words note, const char *icon, DevMode
     cache.note = std::move(note);
     cache.icon = icon;
     cache.mode = mode;
-    cache.paths = std::move(paths);
+    cache.paths = std::move(found.paths);
+    cache.refused = std::move(found.refused);
     return cache;
 }
 
-DevCache commandEntry(const char *id, Words name, Words note, const char *icon, Paths paths,
+DevCache commandEntry(const char *id, Words name, Words note, const char *icon, Found paths,
                       DevCommand command)
 {
     DevCache cache =
@@ -112,10 +206,11 @@ Words rebuilt()
     return Words{"Dibuat ulang saat build berikutnya", "Rebuilt at the next build"};
 }
 
-// An entry that holds something: one whose folders are all missing is not shown.
+// An entry that holds something: one whose folders are all missing is not shown; one whose
+// folders were all refused is, to say why.
 void addPresent(QList<DevCache> &list, DevCache cache)
 {
-    if (!cache.paths.empty())
+    if (!cache.paths.empty() || !cache.refused.empty())
         list << std::move(cache);
 }
 
@@ -128,8 +223,8 @@ void addLanguageTools(QList<DevCache> &list)
     DevCache cargoCache =
         entry("cargo", Words{"Registry Cargo", "Cargo registry"}, redownloaded(), "shippingbox",
               DevMode::Delete,
-              folders({cargo / "registry/cache", cargo / "registry/src", cargo / "registry/index",
-                       cargo / "git/db", cargo / "git/checkouts"}));
+              within(cargo, {cargo / "registry/cache", cargo / "registry/src",
+                             cargo / "registry/index", cargo / "git/db", cargo / "git/checkouts"}));
     cargoCache.keep =
         present({cargo / "bin", cargo / "config.toml", cargo / "credentials.toml",
                  cargo / ".crates.toml", cargo / ".crates2.json", cargo / ".global-cache"});
@@ -141,7 +236,7 @@ void addLanguageTools(QList<DevCache> &list)
     const fs::path gradle = toolFolder("GRADLE_USER_HOME", home / ".gradle");
     DevCache gradleCache =
         entry("gradle", Words{"Cache Gradle", "Gradle caches"}, redownloaded(), "hammer",
-              DevMode::Delete, folders({gradle / "caches", gradle / "wrapper/dists"}));
+              DevMode::Delete, within(gradle, {gradle / "caches", gradle / "wrapper/dists"}));
     gradleCache.keep = present({gradle / "gradle.properties", gradle / "init.d", gradle / "jdks"});
     gradleCache.owners = {"gradle"};
     gradleCache.ownerArguments = {"org.gradle.launcher.daemon.bootstrap.GradleDaemon"};
@@ -150,7 +245,7 @@ void addLanguageTools(QList<DevCache> &list)
     DevCache maven =
         entry("maven", Words{"Repositori Maven", "Maven repository"},
               Words{"Unduhan dan artefak mvn install", "Downloads and mvn install artifacts"},
-              "shippingbox", DevMode::Choice, folders({home / ".m2/repository"}));
+              "shippingbox", DevMode::Choice, within(home / ".m2", {home / ".m2/repository"}));
     maven.keep = present({home / ".m2/settings.xml", home / ".m2/settings-security.xml",
                           home / ".m2/toolchains.xml"});
     maven.owners = {"mvn", "mvnd"};
@@ -161,9 +256,9 @@ void addLanguageTools(QList<DevCache> &list)
         "again."};
     addPresent(list, std::move(maven));
 
+    const fs::path yarnCache = toolFolder("YARN_CACHE_FOLDER", cache / "yarn");
     DevCache yarn = commandEntry("yarn", "Cache Yarn 1", redownloaded(), "cube",
-                                 folders({toolFolder("YARN_CACHE_FOLDER", cache / "yarn")}),
-                                 {"yarn", {"cache", "clean"}});
+                                 within(yarnCache, {yarnCache}), {"yarn", {"cache", "clean"}});
     yarn.owners = {"yarn"};
     addPresent(list, std::move(yarn));
 
@@ -172,8 +267,7 @@ void addLanguageTools(QList<DevCache> &list)
     DevCache berry = entry(
         "yarn-berry", "Cache Yarn Berry",
         Words{"Paket yang dimuat proyek Plug'n'Play", "Packages that Plug'n'Play projects load"},
-        "cube", DevMode::Choice,
-        folders({dataDir() / "yarn/berry/cache", home / ".yarn/berry/cache"}));
+        "cube", DevMode::Choice, Found{dataDir() / "yarn/berry/cache", home / ".yarn/berry/cache"});
     berry.owners = {"yarn"};
     berry.lost = Words{"Proyek Plug'n'Play tidak jalan sampai yarn install dijalankan lagi.",
                        "Plug'n'Play projects do not run until yarn install runs again."};
@@ -181,13 +275,13 @@ void addLanguageTools(QList<DevCache> &list)
 
     // One store per version of its layout (v3, v10, …), all pruned by the one command.
     const char *pnpmHome = std::getenv("PNPM_HOME");
-    const fs::path pnpmStore = pnpmHome && *pnpmHome
-                                   ? toolFolder("PNPM_HOME", dataDir() / "pnpm") / "store"
-                                   : dataDir() / "pnpm/store";
+    const fs::path pnpmFolder =
+        pnpmHome && *pnpmHome ? toolFolder("PNPM_HOME", dataDir() / "pnpm") : dataDir() / "pnpm";
+    const fs::path pnpmStore = pnpmFolder / "store";
     DevCache pnpm = commandEntry(
         "pnpm", "Store pnpm",
         Words{"Hanya paket yang tidak dipakai proyek mana pun", "Only packages no project uses"},
-        "cube", folders({pnpmStore}), {"pnpm", {"store", "prune"}});
+        "cube", within(pnpmFolder, {pnpmStore}), {"pnpm", {"store", "prune"}});
     pnpm.owners = {"pnpm"};
     addPresent(list, std::move(pnpm));
 
@@ -196,16 +290,17 @@ void addLanguageTools(QList<DevCache> &list)
         gopath && *gopath && gopath[0] == '/'
             ? fs::path(std::string(gopath).substr(0, std::string(gopath).find(':')))
             : home / "go";
-    DevCache goModules = commandEntry(
-        "go-modules", Words{"Modul Go", "Go modules"}, redownloaded(), "shippingbox",
-        folders({toolFolder("GOMODCACHE", goBase / "pkg/mod")}), {"go", {"clean", "-modcache"}});
+    const fs::path goModCache = toolFolder("GOMODCACHE", goBase / "pkg/mod");
+    DevCache goModules =
+        commandEntry("go-modules", Words{"Modul Go", "Go modules"}, redownloaded(), "shippingbox",
+                     within(goModCache, {goModCache}), {"go", {"clean", "-modcache"}});
     goModules.keep = present({goBase / "bin"});
     goModules.owners = {"go", "gopls"};
     addPresent(list, std::move(goModules));
 
     const fs::path poetry = toolFolder("POETRY_CACHE_DIR", cache / "pypoetry");
     DevCache poetryCache = entry("poetry", "Cache Poetry", redownloaded(), "cube", DevMode::Delete,
-                                 folders({poetry / "cache", poetry / "artifacts"}));
+                                 within(poetry, {poetry / "cache", poetry / "artifacts"}));
     poetryCache.keep = present({poetry / "virtualenvs"});
     poetryCache.owners = {"poetry"};
     addPresent(list, std::move(poetryCache));
@@ -219,26 +314,31 @@ void addBuildTools(QList<DevCache> &list)
     const fs::path ccacheDefault =
         isFolderHere(home / ".ccache") ? home / ".ccache" : cache / "ccache";
     const fs::path ccacheDir = toolFolder("CCACHE_DIR", ccacheDefault);
-    DevCache ccache = commandEntry("ccache", "ccache", rebuilt(), "hammer", folders({ccacheDir}),
-                                   {"ccache", {"--clear"}});
+    DevCache ccache = commandEntry("ccache", "ccache", rebuilt(), "hammer",
+                                   within(ccacheDir, {ccacheDir}), {"ccache", {"--clear"}});
     ccache.keep = present({ccacheDir / "ccache.conf"});
     addPresent(list, std::move(ccache));
 
+    const fs::path sccacheDir = toolFolder("SCCACHE_DIR", cache / "sccache");
     DevCache sccache = entry("sccache", "sccache", rebuilt(), "hammer", DevMode::Delete,
-                             folders({toolFolder("SCCACHE_DIR", cache / "sccache")}));
+                             within(sccacheDir, {sccacheDir}));
     sccache.stopFirst = DevCommand{"sccache", {"--stop-server"}};
     addPresent(list, std::move(sccache));
 
     // Output bases of every workspace, the install base and the repository cache; a base whose
     // server still runs names it in its pid file.
     const fs::path bazelRoot = cache / "bazel";
-    DevCache bazel = entry("bazel", "Cache Bazel", rebuilt(), "hammer", DevMode::Delete, {});
+    Found bases;
+    std::vector<OwnerLock> servers;
     for (const fs::path &user : subfolders(bazelRoot)) {
         for (const fs::path &base : subfolders(user)) {
-            bazel.paths.push_back(base);
-            bazel.locks.push_back({OwnerLock::Kind::pidFile, base / "server/server.pid.txt"});
+            bases.add(cache, base);
+            servers.push_back({OwnerLock::Kind::pidFile, base / "server/server.pid.txt"});
         }
     }
+    DevCache bazel =
+        entry("bazel", "Cache Bazel", rebuilt(), "hammer", DevMode::Delete, std::move(bases));
+    bazel.locks = std::move(servers);
     bazel.owners = {"bazel", "bazelisk"};
     addPresent(list, std::move(bazel));
 }
@@ -249,16 +349,17 @@ void addEditors(QList<DevCache> &list)
     const fs::path config = userConfigDir();
 
     // Every product and version, but the local history kept among the caches.
-    DevCache jetbrains = entry(
-        "jetbrains", "Cache JetBrains",
-        Words{"Indeks dibuat ulang saat IDE dibuka", "Indexes are rebuilt when the IDE opens"},
-        "hammer", DevMode::Delete, {});
+    Found indexes;
     for (const fs::path &product : subfolders(cache / "JetBrains")) {
         for (const fs::path &part : subfolders(product)) {
             if (part.filename() != "LocalHistory")
-                jetbrains.paths.push_back(part);
+                indexes.add(cache, part);
         }
     }
+    DevCache jetbrains = entry(
+        "jetbrains", "Cache JetBrains",
+        Words{"Indeks dibuat ulang saat IDE dibuka", "Indexes are rebuilt when the IDE opens"},
+        "hammer", DevMode::Delete, std::move(indexes));
     jetbrains.keep = present({config / "JetBrains", dataDir() / "JetBrains"});
     for (const fs::path &product : subfolders(cache / "JetBrains"))
         if (isFolderHere(product / "LocalHistory"))
@@ -288,7 +389,7 @@ void addEditors(QList<DevCache> &list)
         DevCache code =
             entry(editor.id, QStringLiteral("Cache %1").arg(editor.name),
                   Words{"Dibuat ulang saat editor dibuka", "Rebuilt when the editor opens"},
-                  "macwindow", DevMode::Delete, folders(parts));
+                  "macwindow", DevMode::Delete, within(config, parts));
         code.keep = present({data / "User", data / "Backups"});
         code.owners = editor.programs;
         // The main process writes its pid there (left behind by a crash: then no one runs).
@@ -304,13 +405,14 @@ void addBrowsers(QList<DevCache> &list)
     const fs::path config = userConfigDir();
     const Words browsing = Words{"Dibuat ulang saat browsing", "Rebuilt while you browse"};
 
-    DevCache firefox = entry("firefox", "Cache Firefox", browsing, "globe", DevMode::Delete, {});
+    Found profileCaches;
     for (const fs::path &root :
          {cache / "mozilla/firefox", home / "snap/firefox/common/.cache/mozilla/firefox",
           home / ".var/app/org.mozilla.firefox/cache/mozilla/firefox"})
         for (const fs::path &profile : subfolders(root))
-            for (const fs::path &part : folders({profile / "cache2", profile / "startupCache"}))
-                firefox.paths.push_back(part);
+            profileCaches.add(trustedBaseOf(root), {profile / "cache2", profile / "startupCache"});
+    DevCache firefox = entry("firefox", "Cache Firefox", browsing, "globe", DevMode::Delete,
+                             std::move(profileCaches));
     for (const fs::path &profiles : {home / ".mozilla/firefox", config / "mozilla/firefox"}) {
         if (isFolderHere(profiles))
             firefox.keep.push_back(profiles);
@@ -321,8 +423,8 @@ void addBrowsers(QList<DevCache> &list)
     addPresent(list, std::move(firefox));
 
     DevCache chromium = entry("chromium", "Cache Chromium", browsing, "globe", DevMode::Delete,
-                              folders({cache / "chromium", home / "snap/chromium/common/.cache",
-                                       home / ".var/app/org.chromium.Chromium/cache"}));
+                              Found{cache / "chromium", home / "snap/chromium/common/.cache",
+                                    home / ".var/app/org.chromium.Chromium/cache"});
     chromium.keep = present({config / "chromium"});
     chromium.owners = {"chromium", "chromium-browser"};
     chromium.locks = {{OwnerLock::Kind::singleton, config / "chromium/SingletonLock"}};
@@ -331,32 +433,39 @@ void addBrowsers(QList<DevCache> &list)
     addPresent(list, entry("thumbnails", Words{"Thumbnail", "Thumbnails"},
                            Words{"Dibuat ulang saat folder dibuka", "Made again when folders open"},
                            "square.grid.2x2", DevMode::Delete,
-                           folders({cache / "thumbnails", home / ".thumbnails"})));
+                           Found{cache / "thumbnails", home / ".thumbnails"}));
 
     const Words browsers = Words{"Browser uji yang terpasang", "Installed test browsers"};
     const char *playwrightPath = std::getenv("PLAYWRIGHT_BROWSERS_PATH");
     const bool inProjects = playwrightPath && std::string(playwrightPath) == "0";
-    DevCache playwright =
-        entry("playwright", "Browser Playwright", browsers, "globe", DevMode::Choice, {});
+    Found installed;
+    Paths links;
     if (!inProjects) {
         const fs::path root = toolFolder("PLAYWRIGHT_BROWSERS_PATH", cache / "ms-playwright");
-        for (const fs::path &browser : subfolders(root))
-            (browser.filename() == ".links" ? playwright.keep : playwright.paths)
-                .push_back(browser);
+        for (const fs::path &browser : installed.subfoldersOf(root)) {
+            if (browser.filename() == ".links")
+                links.push_back(browser);
+            else
+                installed.add(root, browser);
+        }
     }
+    DevCache playwright = entry("playwright", "Browser Playwright", browsers, "globe",
+                                DevMode::Choice, std::move(installed));
+    playwright.keep = std::move(links);
     playwright.lost = Words{"Tes gagal sampai npx playwright install dijalankan lagi.",
                             "Tests fail until npx playwright install runs again."};
     addPresent(list, std::move(playwright));
 
-    DevCache puppeteer =
-        entry("puppeteer", "Browser Puppeteer", browsers, "globe", DevMode::Choice,
-              folders({toolFolder("PUPPETEER_CACHE_DIR", home / ".cache/puppeteer")}));
+    const fs::path puppeteerDir = toolFolder("PUPPETEER_CACHE_DIR", home / ".cache/puppeteer");
+    DevCache puppeteer = entry("puppeteer", "Browser Puppeteer", browsers, "globe", DevMode::Choice,
+                               within(puppeteerDir, {puppeteerDir}));
     puppeteer.lost = Words{"Tes gagal sampai npx puppeteer browsers install dijalankan lagi.",
                            "Tests fail until npx puppeteer browsers install runs again."};
     addPresent(list, std::move(puppeteer));
 
+    const fs::path cypressDir = toolFolder("CYPRESS_CACHE_FOLDER", cache / "Cypress");
     DevCache cypress = entry("cypress", "Cypress", browsers, "globe", DevMode::Choice,
-                             folders({toolFolder("CYPRESS_CACHE_FOLDER", cache / "Cypress")}));
+                             within(cypressDir, {cypressDir}));
     cypress.owners = {"Cypress", "cypress"};
     cypress.lost = Words{"Cypress diunduh ulang saat npx cypress install berikutnya.",
                          "Cypress is downloaded again at the next npx cypress install."};
@@ -374,7 +483,7 @@ void addApplications(QList<DevCache> &list)
     for (const fs::path &app : subfolders(home / ".var/app")) {
         const QString id = displayPath(app.filename());
         DevCache flatpak = entry("", QStringLiteral("%1 (Flatpak)").arg(id), appCache, "app",
-                                 DevMode::Delete, folders({app / "cache"}));
+                                 DevMode::Delete, Found{app / "cache"});
         flatpak.id = "flatpak:" + id;
         flatpak.keep = present({app / "config", app / "data", app / ".local"});
         flatpak.locks = {{OwnerLock::Kind::flatpak, instances, id}};
@@ -383,7 +492,7 @@ void addApplications(QList<DevCache> &list)
     for (const fs::path &snap : subfolders(home / "snap")) {
         const QString name = displayPath(snap.filename());
         DevCache cache = entry("", QStringLiteral("%1 (Snap)").arg(name), appCache, "app",
-                               DevMode::Delete, folders({snap / "common/.cache"}));
+                               DevMode::Delete, Found{snap / "common/.cache"});
         cache.id = "snap:" + name;
         cache.locks = {{OwnerLock::Kind::programs, fs::path("/snap") / snap.filename()}};
         addPresent(list, std::move(cache));

@@ -8,8 +8,6 @@
 #include "Text.h"
 #include "TreeSize.h"
 
-#include <QStandardPaths>
-
 namespace Engine {
 
 namespace {
@@ -17,6 +15,10 @@ namespace {
 DevResult removeFolders(const DevCache &cache)
 {
     DevResult result;
+    // What the catalogue refused was never among the paths; it is said all the same.
+    if (!cache.refused.empty())
+        result.failure = Failure{Failure::Kind::refused, 0, cache.refused.front().path,
+                                 cache.refused.front().why};
     for (const std::filesystem::path &path : cache.paths) {
         const bool holdsKept =
             std::any_of(cache.keep.begin(), cache.keep.end(),
@@ -41,7 +43,7 @@ DevResult removeFolders(const DevCache &cache)
 DevResult runCommand(const DevCommand &command)
 {
     DevResult result;
-    const QString program = QStandardPaths::findExecutable(command.program);
+    const QString program = findProgram(command.program);
     if (program.isEmpty()) {
         result.outcome = DevResult::Outcome::notHere;
         result.failure = Failure{Failure::Kind::refused, 0, command.program.toStdString(),
@@ -95,7 +97,7 @@ DevResult cleanDev(const DevCache &cache, bool chosen, const std::vector<UserPro
         return {DevResult::Outcome::running, 0, std::nullopt, {}};
     if (cache.command && (cache.mode == DevMode::Command || cache.mode == DevMode::Choice))
         return logged(cache, runCommand(*cache.command));
-    if (cache.stopFirst && !QStandardPaths::findExecutable(cache.stopFirst->program).isEmpty())
+    if (cache.stopFirst && !findProgram(cache.stopFirst->program).isEmpty())
         runCommand(*cache.stopFirst);
     return logged(cache, removeFolders(cache));
 }

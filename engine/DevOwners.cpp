@@ -6,10 +6,13 @@
 
 #include <QFile>
 
+#include <arpa/inet.h>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
+#include <ifaddrs.h>
+#include <netinet/in.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -39,6 +42,35 @@ QString hostName()
 {
     char name[HOST_NAME_MAX + 1] = {};
     return gethostname(name, sizeof name) == 0 ? QString::fromLocal8Bit(name) : QString();
+}
+
+// Whether the address is this machine's: a loopback one, or one of its interfaces'.
+bool isOwnAddress(const QString &text)
+{
+    const QByteArray address = text.toLatin1();
+    in_addr v4{};
+    if (inet_pton(AF_INET, address.constData(), &v4) == 1 && (ntohl(v4.s_addr) >> 24) == 127)
+        return true;
+    if (address == "::1")
+        return true;
+    ifaddrs *interfaces = nullptr;
+    if (getifaddrs(&interfaces) != 0)
+        return false;
+    bool own = false;
+    for (const ifaddrs *entry = interfaces; entry && !own; entry = entry->ifa_next) {
+        if (!entry->ifa_addr)
+            continue;
+        char name[INET6_ADDRSTRLEN] = {};
+        const int family = entry->ifa_addr->sa_family;
+        const void *raw = family == AF_INET ? static_cast<const void *>(
+                              &reinterpret_cast<const sockaddr_in *>(entry->ifa_addr)->sin_addr)
+                          : family == AF_INET6 ? static_cast<const void *>(
+                                &reinterpret_cast<const sockaddr_in6 *>(entry->ifa_addr)->sin6_addr)
+                                               : nullptr;
+        own = raw && inet_ntop(family, raw, name, sizeof name) && address == name;
+    }
+    freeifaddrs(interfaces);
+    return own;
 }
 
 // Whether another process holds the lock the owner takes on the file.
@@ -84,9 +116,13 @@ bool signAlive(const OwnerLock &lock, const std::vector<UserProcess> &processes)
         return target.left(dash) != hostName() || pidAlive(target.mid(dash + 1));
     }
     case OwnerLock::Kind::firefox: {
+        // "address:+pid": a pid is this machine's to judge only when the address is its own.
         const QString target = linkTarget(lock.path);
         const qsizetype plus = target.lastIndexOf('+');
-        return plus >= 0 && pidAlive(target.mid(plus + 1));
+        const qsizetype colon = target.lastIndexOf(':', plus);
+        if (plus < 0 || colon < 0)
+            return false;
+        return !isOwnAddress(target.left(colon)) || pidAlive(target.mid(plus + 1));
     }
     case OwnerLock::Kind::pidFile: {
         QFile file(QString::fromStdString(lock.path.native()));
@@ -143,10 +179,17 @@ std::vector<UserProcess> userProcesses()
         process.names << displayPath(process.program.filename());
         if (!process.arguments.isEmpty())
             process.names << baseName(process.arguments.first());
-        if (process.arguments.size() > 1 && isInterpreter(process.names.first())) {
-            const QString script = baseName(process.arguments.at(1));
-            process.names << script.left(script.indexOf('.') > 0 ? script.indexOf('.')
-                                                                 : script.size());
+        if (isInterpreter(process.names.first())) {
+            // The script is the first word that is not an option of the interpreter's
+            // ("python3 -u …/cargo.py", "sh -e …/yarn").
+            for (const QString &argument : process.arguments.mid(1)) {
+                if (argument.startsWith('-'))
+                    continue;
+                const QString script = baseName(argument);
+                process.names << script.left(script.indexOf('.') > 0 ? script.indexOf('.')
+                                                                     : script.size());
+                break;
+            }
         }
         processes.push_back(std::move(process));
     }

@@ -23,7 +23,8 @@ std::vector<UserProcess> userProcesses();
 
 // Whether the cache's owner runs: one of its live signs (a lock, a pid file, an instance), or a
 // process that goes by one of its names or carries one of its marking arguments. A sign left by
-// an owner that ended (a stale lock) does not count; one from another machine does.
+// an owner that ended (a stale lock) does not count; one from another machine does, and so does
+// a pid this user may not signal (another user's process is alive, not gone).
 bool ownerRunning(const DevCache &cache, const std::vector<UserProcess> &processes);
 
 } // namespace Engine

@@ -154,7 +154,12 @@ bool Settings::set(Key key, const QVariant &value)
         slot = value;
     }
     const std::unique_ptr<QSettings> file = openFile();
-    file->setValue(QLatin1String(info(key).name), value);
+    // QSettings writes an empty list as "@Invalid()"; an empty list is the default, so the key
+    // goes instead.
+    if (value.metaType().id() == QMetaType::QStringList && value.toStringList().isEmpty())
+        file->remove(QLatin1String(info(key).name));
+    else
+        file->setValue(QLatin1String(info(key).name), value);
     file->sync();
     const bool saved = file->status() == QSettings::NoError;
     if (!saved)

@@ -5,10 +5,13 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -97,6 +100,29 @@ ShellResult shell(const QString &executable, const QStringList &arguments)
     }
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return {code, QString::fromUtf8(output)};
+}
+
+QString findProgram(const QString &name)
+{
+    const QByteArray file = name.toLocal8Bit();
+    const char *path = std::getenv("PATH");
+    if (file.isEmpty() || file.contains('/') || file == "." || file == ".." || !path)
+        return {};
+    const std::string folders = path;
+    for (size_t start = 0; start <= folders.size();) {
+        const size_t end = std::min(folders.find(':', start), folders.size());
+        const std::string folder = folders.substr(start, end - start);
+        start = end + 1;
+        if (folder.empty() || folder.front() != '/')
+            continue;
+        const std::string candidate =
+            (folder.back() == '/' ? folder : folder + '/') + file.toStdString();
+        struct stat st {};
+        if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode)
+            && access(candidate.c_str(), X_OK) == 0)
+            return QString::fromLocal8Bit(candidate.c_str());
+    }
+    return {};
 }
 
 } // namespace Engine

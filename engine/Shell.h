@@ -18,4 +18,10 @@ struct ShellResult {
 // working folder are inherited. No time-out: blocks until the child closes its output and exits.
 ShellResult shell(const QString &executable, const QStringList &arguments);
 
+// The program `name` as found in the absolute folders of $PATH, in order: a regular file (a link
+// to one counts) that may be executed. Empty, relative and "." elements are skipped, so a
+// program planted in the working folder is never run; a name holding '/' is not looked up.
+// Empty when there is none.
+QString findProgram(const QString &name);
+
 } // namespace Engine

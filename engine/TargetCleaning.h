@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CacheTarget.h"
+#include "FolderRules.h"
 #include "Removal.h"
 
 #include <QString>
@@ -13,27 +14,6 @@
 namespace Engine {
 
 using CleanResult = RemovalResult;
-
-// One folder a target resolves to, and how the clean treats it.
-struct TargetFolder {
-    std::filesystem::path path; // as the catalogue names it
-    // What is measured and removed: the path itself, or, when the path is the user's link to a
-    // cache kept elsewhere, the folder it leads to, which is then emptied while it and the link
-    // stay.
-    std::filesystem::path folder;
-    bool viaLink = false;
-    // Left alone, and why: a mount point, a link that leads somewhere the clean does not go, a
-    // path outside the folders the clean works in.
-    std::optional<QString> refused;
-
-    // The refusal as a failure of the clean, for whoever reports it.
-    std::optional<Failure> refusal() const
-    {
-        if (!refused)
-            return std::nullopt;
-        return Failure{Failure::Kind::refused, 0, path, *refused};
-    }
-};
 
 // What the target resolves to now, in catalogue order (its old releases for the codex target);
 // missing folders are left out. Measuring, previewing and cleaning all go through this.

@@ -1,9 +1,9 @@
 // The developer caches' actions: each asks first, runs in the background and says what came free.
 
+#include "DevChoices.h"
 #include "DevCleaning.h"
 #include "Model.h"
 #include "Paths.h"
-#include "Settings.h"
 #include "Text.h"
 
 namespace {
@@ -99,7 +99,11 @@ QVariantList Model::devItemsList() const
         QStringList keep;
         for (const std::filesystem::path &path : cache.keep)
             keep << Engine::displayPath(path);
-        QVariantMap map{{"id", cache.id},
+        QStringList refused;
+        for (const Engine::DevRefusal &refusal : cache.refused)
+            refused << Engine::displayPath(refusal.path) + ": " + refusal.why;
+        QVariantMap map{{"refused", refused},
+                        {"id", cache.id},
                         {"name", cache.name.text()},
                         {"note", cache.note.text()},
                         {"symbol", cache.icon},
@@ -120,7 +124,7 @@ void Model::activateDevItem(const QString &id)
 {
     const auto found = std::find_if(m_devItems.begin(), m_devItems.end(),
                                     [&id](const DevItem &item) { return item.cache.id == id; });
-    if (found == m_devItems.end() || found->kept || m_busy)
+    if (found == m_devItems.end() || !Engine::devOffered(id, m_devItems) || m_busy)
         return;
     const DevItem item = *found; // the list may be rebuilt while the question waits
     const Engine::DevCache &cache = item.cache;
@@ -200,22 +204,24 @@ void Model::runDev(const Engine::DevCache &cache)
 
 void Model::keepDevItem(const QString &id)
 {
-    QStringList kept = Settings::instance().devKeep();
-    if (kept.contains(id))
+    QStringList present;
+    for (const DevItem &item : m_devItems)
+        present << item.cache.id;
+    if (Engine::keepDev(id, present).outcome != Engine::DevKeepResult::Outcome::changed)
         return;
-    Settings::instance().setDevKeep(kept << id);
     std::vector<DevItem> items = m_devItems;
     for (DevItem &item : items)
-        if (item.cache.id == id)
+        if (item.cache.id == id) {
             item.kept = true;
+            item.size.reset();
+        }
     setDevItems(std::move(items));
 }
 
 void Model::releaseDevItem(const QString &id)
 {
-    QStringList kept = Settings::instance().devKeep();
-    kept.removeAll(id);
-    Settings::instance().setDevKeep(kept);
+    if (Engine::releaseDev(id).outcome != Engine::DevKeepResult::Outcome::changed)
+        return;
     // A kept entry was not measured: the next scan does.
     refreshAfterAction();
 }

@@ -1,14 +1,7 @@
 #pragma once
 
-#include "DevCache.h"
-
-#include <optional>
+#include "DevChoices.h"
 
 // A developer cache as the views show it: what the catalogue found, with what the last scan
-// measured and saw.
-struct DevItem {
-    Engine::DevCache cache;
-    std::optional<qint64> size; // unset when kept, or when only the owner's command would tell
-    bool running = false;
-    bool kept = false;
-};
+// measured and saw, as the engine decides it for both front ends.
+using DevItem = Engine::DevEntry;

@@ -58,19 +58,7 @@ qint64 measureAutoRecovery()
 // The developer caches present now, measured unless kept, with whether their owners run.
 std::vector<DevItem> measureDevItems()
 {
-    const QStringList kept = Settings::instance().devKeep();
-    const std::vector<Engine::UserProcess> processes = Engine::userProcesses();
-    std::vector<DevItem> items;
-    for (Engine::DevCache &cache : Engine::devCaches()) {
-        DevItem item;
-        item.kept = kept.contains(cache.id);
-        if (!item.kept)
-            item.size = Engine::devSize(cache);
-        item.running = Engine::ownerRunning(cache, processes);
-        item.cache = std::move(cache);
-        items.push_back(std::move(item));
-    }
-    return items;
+    return Engine::devEntries();
 }
 
 } // namespace

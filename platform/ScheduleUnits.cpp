@@ -85,6 +85,14 @@ std::optional<QString> unusableProgram(const std::filesystem::path &cli)
         if (c.category() == QChar::Other_Control)
             return QStringLiteral("its name holds a control character");
     }
+    // The manager reads these its own way in one of the two lines or the other (a "$" stays
+    // doubled in the program's path, quotes and backslashes are unescaped in one line and not in
+    // the other): the unit would name another file than this one.
+    for (const QChar c : {QChar('"'), QChar('\''), QChar('\\'), QChar('$')}) {
+        if (text.contains(c))
+            return QStringLiteral("its name holds %1, which the service manager reads differently")
+                .arg(c);
+    }
     // ConditionPathExists= drops the spaces at the end of its value.
     if (text.back().isSpace())
         return QStringLiteral("its name ends in a space");

@@ -34,8 +34,8 @@ std::filesystem::path servicePath();
 // Where the manager keeps the last run of a persistent timer ($XDG_DATA_HOME/systemd/timers).
 std::filesystem::path timerStamp();
 
-// Why `cli` cannot be named in a unit file (not absolute, not UTF-8, a line break); none when it
-// can.
+// Why `cli` cannot be named in a unit file (not absolute, not UTF-8, a line break, a quote, a
+// backslash or "$", which the manager would read as something else); none when it can.
 std::optional<QString> unusableProgram(const std::filesystem::path &cli);
 // The service: `cli clean --yes` at a low CPU and I/O priority, only while `cli` is there (the
 // package may have been removed since; the timer stays the user's). `cli` must be usable.

@@ -124,6 +124,15 @@ std::optional<QString> install(SystemdUserManager &manager, Frequency frequency,
     if (const auto failed =
             failure(manager.call("RestartUnit", {timer(), QStringLiteral("replace")})))
         return undo(*failed);
+    // A unit the manager could not read is enabled all the same, and would never run.
+    for (const QString &unit : {timer(), QString::fromLatin1(serviceUnit)}) {
+        const auto state = manager.unitProperty(
+            unit, QStringLiteral("org.freedesktop.systemd1.Unit"), QStringLiteral("LoadState"));
+        if (!state || state->toString() != QLatin1String("loaded"))
+            return undo(bilingual(QStringLiteral("systemd tidak memuat %1 (%2)"),
+                                  QStringLiteral("systemd did not load %1 (%2)"))
+                            .arg(unit, state ? state->toString() : QStringLiteral("?")));
+    }
     return std::nullopt;
 }
 

@@ -340,6 +340,89 @@ private slots:
             fs::remove_all(home / folder);
     }
 
+    // The developer caches' words on the terminal: keep and release answer in one line and leave
+    // no "@Invalid()" behind; what was typed comes back with its control characters shown, never
+    // raw; an owner's lines stay lines; what is refused says why, in text and JSON; a choice says
+    // what is lost before it asks.
+    void devTerminalText_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("shows"); // in the output, standard error included
+        QTest::newRow("keep") << QStringList{"dev", "keep", "thumbnails"} << 0
+                              << "thumbnails is kept";
+        QTest::newRow("keep an unknown id")
+            << QStringList{"dev", "keep", "no\x1b[31mpe"} << 2 << "no developer cache no\\e[31mpe";
+        QTest::newRow("clean an unknown id") << QStringList{"dev", "clean", "x\x1b]0;t\x07"} << 2
+                                             << "no developer cache x\\e]0;t\\x07";
+        QTest::newRow("release what is not kept")
+            << QStringList{"dev", "release", "cargo"} << 0 << "cargo was not kept.";
+        QTest::newRow("owner's lines") << QStringList{"dev", "clean", "yarn", "--yes"} << 0
+                                       << "\n    line one\n    line two\n";
+        QTest::newRow("refused, in text") << QStringList{"dev"} << 0 << "left alone: ";
+        QTest::newRow("refused, in JSON") << QStringList{"dev", "--json"} << 0 << "\"reason\": ";
+    }
+    void devTerminalText()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        QFETCH(QString, shows);
+        const fs::path home = TestHome::home();
+        TreeBuilder::file(cache("thumbnails/normal/a.png"), 8000);
+        TreeBuilder::file(cache("yarn/v6/pkg"), 8000);
+        TreeBuilder::file(home / ".cargo/registry/cache/serde.crate", 3000);
+        TreeBuilder::file(home / "Documents/keep.txt", 10);
+        const fs::path bin = TestHome::root() / "devbin";
+        TreeBuilder::write(bin / "yarn", "#!/bin/sh\nprintf 'line one\\nline two\\n'\n");
+        chmod((bin / "yarn").c_str(), 0755);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(bin.native()) + ':' + path);
+        qputenv("SCCACHE_DIR", QByteArray::fromStdString((home / "Documents").native()));
+        const Run run = cli(arguments);
+        qputenv("PATH", path);
+        qunsetenv("SCCACHE_DIR");
+        const QByteArray all = run.out + run.err;
+        QVERIFY2(run.code == code, all.constData());
+        QVERIFY2(all.contains(shows.toUtf8()), all.constData());
+        QVERIFY2(!all.contains('\x1b') && !all.contains('\x07'), all.constData());
+        QVERIFY2(!all.contains("\\n"), all.constData());
+        if (arguments.value(1) == "keep" && code == 0) {
+            QCOMPARE(run.out.count('\n'), 1);
+            const Run released = cli({"dev", "release", "thumbnails"});
+            QCOMPARE(released.code, 0);
+            QCOMPARE(released.out.count('\n'), 1);
+            QVERIFY(released.out.contains("thumbnails is released"));
+            const QByteArray stored = TreeBuilder::read(home / ".config/Ampa/Ampa.conf");
+            QVERIFY2(!stored.contains("@Invalid") && !stored.contains("devKeep"),
+                     stored.constData());
+        }
+        if (arguments.value(1) == "keep" && code != 0)
+            QVERIFY(!TreeBuilder::read(home / ".config/Ampa/Ampa.conf").contains("devKeep"));
+        fs::remove_all(home / ".cargo");
+    }
+
+    // A choice says what is lost on the line before the question, on a real terminal.
+    void devChoiceSaysWhatIsLostBeforeAsking()
+    {
+        if (!fs::exists("/usr/bin/script"))
+            QSKIP("script(1) is needed for a terminal");
+        TreeBuilder::file(TestHome::home() / ".m2/repository/org/lib.jar", 20000);
+        QProcess process;
+        process.start(
+            "/usr/bin/script",
+            {"-qec", QStringLiteral("'%1' dev clean maven").arg(AMPA_CLI_PATH), "/dev/null"});
+        QVERIFY(process.waitForStarted(10000));
+        process.write("n\n");
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(60000));
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        const qsizetype lost = out.indexOf("cannot be downloaded again");
+        const qsizetype question = out.indexOf("[y/N]");
+        QVERIFY2(lost >= 0 && question > lost, qPrintable(out));
+        QVERIFY(fs::exists(TestHome::home() / ".m2/repository/org/lib.jar"));
+        fs::remove_all(TestHome::home() / ".m2");
+    }
+
     // Projects from the terminal: listed with their artifacts and age, the idle ones cleaned,
     // a kept one never, a named one on demand.
     void projects()

@@ -3,6 +3,8 @@
 // each mode does, with real files, real processes and stand-in owner commands on PATH.
 
 #include "DevCleaning.h"
+#include "Paths.h"
+#include "Shell.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
@@ -10,7 +12,9 @@
 #include <QProcess>
 
 #include <climits>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -418,6 +422,244 @@ private slots:
         QCOMPARE(result.outcome, DevResult::Outcome::failed);
         QCOMPARE(result.failure->kind, Engine::Failure::Kind::refused);
         QVERIFY(fs::exists(home() / "tool/bin/program"));
+    }
+
+    // Every folder the catalogue yields is vetted as the quick clean's are: a link met below a
+    // tool's folder is followed only to a folder of the user's own that is not the home, above
+    // it, one of the user's folders or one holding one, nor the user's own work in the home;
+    // a variable never hands over the user's folders. What is refused is not offered, says why,
+    // and survives a clean.
+    void linksAndVariablesAreVetted_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("victim"); // relative to the home: must survive
+        QTest::newRow("registry linked to the home alone") << "registry-home"
+                                                           << "cargo"
+                                                           << "src/main.rs";
+        QTest::newRow("registry linked to a source folder") << "registry-source"
+                                                            << "cargo"
+                                                            << "code/app/src/main.rs";
+        QTest::newRow("SCCACHE_DIR is Documents") << "sccache-documents"
+                                                  << "sccache"
+                                                  << "Documents/thesis.odt";
+        QTest::newRow("PUPPETEER_CACHE_DIR is Documents") << "puppeteer-documents"
+                                                          << "puppeteer"
+                                                          << "Documents/thesis.odt";
+        QTest::newRow("CYPRESS_CACHE_FOLDER is Downloads") << "cypress-downloads"
+                                                           << "cypress"
+                                                           << "Downloads/film.mkv";
+        QTest::newRow("PLAYWRIGHT_BROWSERS_PATH is Documents") << "playwright-documents"
+                                                               << "playwright"
+                                                               << "Documents/letters/a.odt";
+        QTest::newRow("a browser linked to the Pictures") << "playwright-link-pictures"
+                                                          << "playwright"
+                                                          << "Pictures/holiday/a.jpg";
+        if (geteuid() == 0)
+            QTest::newRow("registry linked to another user's folder") << "registry-theirs"
+                                                                      << "cargo"
+                                                                      << "../theirs/src/x";
+    }
+    void linksAndVariablesAreVetted()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, id);
+        QFETCH(QString, victim);
+        const fs::path h = home();
+        file(h / victim.toStdString(), 500);
+        if (setup == "registry-home") {
+            // The user's folders elsewhere: only the rule about the home itself stands.
+            write(h / ".config/user-dirs.dirs",
+                  "XDG_DESKTOP_DIR=\"/nonexistent/d\"\nXDG_DOCUMENTS_DIR=\"/nonexistent/e\"\n"
+                  "XDG_DOWNLOAD_DIR=\"/nonexistent/f\"\nXDG_MUSIC_DIR=\"/nonexistent/g\"\n"
+                  "XDG_PICTURES_DIR=\"/nonexistent/h\"\nXDG_VIDEOS_DIR=\"/nonexistent/i\"\n"
+                  "XDG_PUBLICSHARE_DIR=\"/nonexistent/j\"\nXDG_TEMPLATES_DIR=\"/nonexistent/k\"\n");
+            file(h / ".cargo/git/db/repo/pack", 500); // stays offered: no link on its way
+            folder(h / ".cargo");
+            TreeBuilder::symlink(h, h / ".cargo/registry");
+        } else if (setup == "registry-source") {
+            file(h / "code/app/cache/notes.txt", 500);
+            file(h / "code/app/index/list.txt", 500);
+            folder(h / ".cargo");
+            TreeBuilder::symlink(h / "code/app", h / ".cargo/registry");
+        } else if (setup == "registry-theirs") {
+            const fs::path theirs = TestHome::root() / "theirs";
+            file(theirs / "cache/x", 500);
+            QVERIFY(chown(theirs.c_str(), 65534, 65534) == 0);
+            folder(h / ".cargo");
+            TreeBuilder::symlink(theirs, h / ".cargo/registry");
+        } else if (setup == "sccache-documents") {
+            qputenv("SCCACHE_DIR", QByteArray::fromStdString((h / "Documents").native()));
+        } else if (setup == "puppeteer-documents") {
+            qputenv("PUPPETEER_CACHE_DIR", QByteArray::fromStdString((h / "Documents").native()));
+        } else if (setup == "cypress-downloads") {
+            qputenv("CYPRESS_CACHE_FOLDER", QByteArray::fromStdString((h / "Downloads").native()));
+        } else if (setup == "playwright-documents") {
+            qputenv("PLAYWRIGHT_BROWSERS_PATH",
+                    QByteArray::fromStdString((h / "Documents").native()));
+        } else if (setup == "playwright-link-pictures") {
+            folder(cacheDir() / "ms-playwright");
+            TreeBuilder::symlink(h / "Pictures", cacheDir() / "ms-playwright/chromium-1100");
+        }
+        const std::map<std::string, std::string> before = manifest(h / victim.toStdString());
+        const QList<DevCache> caches = Engine::devCaches();
+        const DevCache *cache = find(caches, id);
+        QVERIFY2(cache, "a refused folder is still shown, with why");
+        QVERIFY(!cache->refused.empty());
+        for (const Engine::DevRefusal &refusal : cache->refused)
+            QVERIFY(!refusal.why.isEmpty());
+        const fs::path victimTop = (h / victim.toStdString()).lexically_normal();
+        for (const fs::path &path : cache->paths) {
+            QVERIFY2(!Engine::isSameOrInside(victimTop, path), path.c_str());
+            QVERIFY2(!Engine::isSameOrInside(path, victimTop.parent_path()), path.c_str());
+        }
+        const DevResult result = Engine::cleanDev(*cache, true, {});
+        QVERIFY(result.failure);
+        QCOMPARE(result.failure->kind, Engine::Failure::Kind::refused);
+        QCOMPARE(manifest(h / victim.toStdString()), before);
+        if (setup == "registry-home")
+            QVERIFY(!fs::exists(h / ".cargo/git/db"));
+        if (setup == "registry-source") {
+            QVERIFY(fs::exists(h / "code/app/cache/notes.txt"));
+            QVERIFY(fs::exists(h / "code/app/index/list.txt"));
+        }
+        for (const char *variable : {"SCCACHE_DIR", "PUPPETEER_CACHE_DIR", "CYPRESS_CACHE_FOLDER",
+                                     "PLAYWRIGHT_BROWSERS_PATH"})
+            qunsetenv(variable);
+        fs::remove_all(TestHome::root() / "theirs");
+    }
+
+    // A cache moved to a larger disk by a link along the way is still the tool's: offered as the
+    // real folder it is, and that is what goes.
+    void aLinkAlongTheWayToTheUsersOwnFolderIsFollowed()
+    {
+        const fs::path disk = TestHome::root() / "big-disk/registry";
+        file(disk / "cache/serde.crate", 20000);
+        folder(home() / ".cargo");
+        TreeBuilder::symlink(disk, home() / ".cargo/registry");
+        const QList<DevCache> caches = Engine::devCaches();
+        const DevCache *cargo = find(caches, "cargo");
+        QVERIFY(cargo);
+        QCOMPARE(cargo->paths, std::vector<fs::path>{disk / "cache"});
+        QVERIFY(cargo->refused.empty());
+        QCOMPARE(Engine::cleanDev(*cargo, false, {}).outcome, DevResult::Outcome::done);
+        QVERIFY(!fs::exists(disk / "cache"));
+        QVERIFY(fs::is_symlink(home() / ".cargo/registry"));
+        fs::remove_all(TestHome::root() / "big-disk");
+    }
+
+    // Owners' programs come from the absolute folders of PATH only: "." and a relative folder
+    // there, each holding a program that leaves a mark, are never run, listing or cleaning.
+    void programsComeFromAbsolutePathFoldersOnly_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::newRow("dot first") << QByteArray(".");
+        QTest::newRow("relative folder") << QByteArray("rel");
+        QTest::newRow("empty element") << QByteArray("");
+        QTest::newRow("dot slash") << QByteArray("./");
+    }
+    void programsComeFromAbsolutePathFoldersOnly()
+    {
+        QFETCH(QByteArray, path);
+        const fs::path work = TestHome::root() / "work";
+        const fs::path marker = TestHome::root() / "ran";
+        fs::remove(marker);
+        for (const fs::path &folderHere : {work, work / "rel"}) {
+            for (const char *program : {"docker", "ccache", "sccache", "flatpak", "yarn"}) {
+                write(folderHere / program, QStringLiteral("#!/bin/sh\necho \"$0\" >> '%1'\n")
+                                                .arg(QString::fromStdString(marker.native()))
+                                                .toUtf8());
+                chmod((folderHere / program).c_str(), 0755);
+            }
+        }
+        file(cacheDir() / "ccache/0/obj", 1000);
+        file(cacheDir() / "sccache/0/obj", 1000);
+        file(cacheDir() / "yarn/v6/pkg", 1000);
+        folder(home() / ".local/share/flatpak/runtime");
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(QString::fromStdString(work.native())));
+        qputenv("PATH",
+                path + ':' + QByteArray::fromStdString((TestHome::root() / "bin").native()));
+        QCOMPARE(Engine::findProgram("docker"), QString());
+        const QList<DevCache> caches = Engine::devCaches();
+        for (const DevCache &cache : caches)
+            Engine::cleanDev(cache, true, {});
+        QDir::setCurrent(previous);
+        qputenv("PATH", QByteArray::fromStdString((TestHome::root() / "bin").native()));
+        QVERIFY2(!fs::exists(marker), read(marker).constData());
+        QVERIFY(find(caches, "ccache") && !find(caches, "ccache")->available);
+        QVERIFY(!find(caches, "docker"));
+    }
+
+    // An owner known by its script's name is seen however its interpreter was started; a pid that
+    // this user may not signal is alive; a lock that names another machine is that machine's to
+    // judge.
+    void ownersSeenThroughInterpreters_data()
+    {
+        QTest::addColumn<QStringList>("command"); // the script's path is appended
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("id");
+        QTest::newRow("sh script") << QStringList{"/bin/sh"} << "cargo"
+                                   << "cargo";
+        QTest::newRow("sh with an option") << QStringList{"/bin/sh", "-e"} << "cargo"
+                                           << "cargo";
+        QTest::newRow("python3 with options")
+            << QStringList{"/usr/bin/python3", "-u", "-B"} << "cargo.py"
+            << "cargo";
+        QTest::newRow("sh running gradle") << QStringList{"/bin/sh", "-eu"} << "gradle"
+                                           << "gradle";
+    }
+    void ownersSeenThroughInterpreters()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QString, script);
+        QFETCH(QString, id);
+        makeDeveloperHome();
+        const fs::path path = TestHome::root() / "scripts" / script.toStdString();
+        const bool python = script.endsWith(".py");
+        if (python && !fs::exists(command.first().toStdString()))
+            QSKIP("python3 is not installed");
+        write(path, python ? "import time\ntime.sleep(60)\n" : "/bin/sleep 60\n");
+        const QList<DevCache> caches = Engine::devCaches();
+        const DevCache *cache = find(caches, id);
+        QVERIFY(cache);
+        QVERIFY(!Engine::ownerRunning(*cache, Engine::userProcesses()));
+        const Owner owner(command << QString::fromStdString(path.native()));
+        QTRY_VERIFY(Engine::ownerRunning(*cache, Engine::userProcesses()));
+    }
+
+    void ownerSignsOfOtherUsersAndMachines()
+    {
+        makeDeveloperHome();
+        const QList<DevCache> caches = Engine::devCaches();
+        auto running = [&caches](const QString &id) {
+            return Engine::ownerRunning(*find(caches, id), Engine::userProcesses());
+        };
+        const fs::path firefoxLock = home() / ".mozilla/firefox/abc.default/lock";
+        TreeBuilder::symlink("127.0.0.1:+999999", firefoxLock);
+        QVERIFY2(!running("firefox"), "a stale lock of this machine");
+        fs::remove(firefoxLock);
+        TreeBuilder::symlink("203.0.113.9:+999999", firefoxLock);
+        QVERIFY2(running("firefox"), "a lock of another machine");
+        const fs::path chromiumLock = home() / ".config/chromium/SingletonLock";
+        TreeBuilder::symlink("another-machine.example-999999", chromiumLock);
+        QVERIFY2(running("chromium"), "a lock of another machine");
+
+        if (geteuid() != 0)
+            QSKIP("a process of another user needs root to start");
+        const pid_t child = fork();
+        if (child == 0) {
+            if (setgid(65534) != 0 || setuid(65534) != 0)
+                _exit(1);
+            execl("/bin/sleep", "sleep", "60", nullptr);
+            _exit(1);
+        }
+        QVERIFY(child > 0);
+        write(home() / ".config/Code/code.lock", QByteArray::number(child));
+        const bool seen = running("vscode");
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        QVERIFY2(seen, "another user's process is alive, not gone");
     }
 
     // Docker's data root is Docker's: sizes come from its own reckoning, the leftovers are its

@@ -77,4 +77,26 @@ systemctl --user daemon-reload
 if systemctl --user list-unit-files 'ampa-clean*' --no-legend | grep -q .; then
     fail "the manager still lists: $(systemctl --user list-unit-files 'ampa-clean*' --no-legend)"
 fi
+
+# A program whose folder holds a space is scheduled and runs; one whose name the manager would
+# read as another file (a quote, a backslash, "$") is refused with the reason, and leaves nothing.
+mkdir -p "/root/my apps"
+cp "$cli" "/root/my apps/ampa-cli"
+"/root/my apps/ampa-cli" schedule weekly >"$scratch/out" 2>&1 || fail "a space: $(cat "$scratch/out")"
+[ "$(systemctl --user show -p LoadState --value ampa-clean.service)" = loaded ] ||
+    fail "the service with a space in its path did not load"
+mkdir -p "$XDG_CACHE_HOME/pip/http"
+head -c 100000 /dev/zero >"$XDG_CACHE_HOME/pip/http/blob"
+systemctl --user start ampa-clean.service || fail "the service with a space in its path failed"
+[ ! -e "$XDG_CACHE_HOME/pip/http/blob" ] || fail "the service with a space in its path did not clean"
+"/root/my apps/ampa-cli" schedule off >/dev/null || fail "schedule off"
+for odd in "/root/it's" '/root/a$b' '/root/back\slash' '/root/q"uote'; do
+    mkdir -p "$odd"
+    cp "$cli" "$odd/ampa-cli"
+    if "$odd/ampa-cli" schedule weekly >"$scratch/out" 2>&1; then
+        fail "scheduled from $odd: $(cat "$scratch/out")"
+    fi
+    grep -Eq "cannot be scheduled|tidak bisa dijadwalkan" "$scratch/out" || fail "no reason given: $(cat "$scratch/out")"
+    [ -z "$(ls -A "$units" 2>/dev/null)" ] || fail "left in $units after $odd: $(ls -A "$units")"
+done
 echo "PASS: a real user manager ran the schedule and forgot it"
