@@ -423,48 +423,77 @@ private slots:
         fs::remove_all(TestHome::home() / ".m2");
     }
 
-    // Projects from the terminal: listed with their artifacts and age, the idle ones cleaned,
-    // a kept one never, a named one on demand.
+    // Projects from the terminal: listed with their artifacts and age; the dry run shows and
+    // sums exactly what the clean takes (not one in use, kept or without a lockfile); a kept
+    // one never goes, a named one on demand, once however often it is named.
     void projects()
     {
         const fs::path src = TestHome::home() / "src";
         TreeBuilder::file(src / "old/package.json", 10);
+        TreeBuilder::file(src / "old/package-lock.json", 10);
         TreeBuilder::file(src / "old/node_modules/a.js", 20000);
+        TreeBuilder::file(src / "unlocked/package.json", 10);
+        TreeBuilder::file(src / "unlocked/node_modules/a.js", 20000);
+        TreeBuilder::file(src / "busy/Cargo.toml", 10);
+        TreeBuilder::file(src / "busy/target/app", 20000);
         TreeBuilder::file(src / "kept/Cargo.toml", 10);
         TreeBuilder::file(src / "kept/target/app", 20000);
         TreeBuilder::file(src / "fresh/Cargo.toml", 10);
         TreeBuilder::file(src / "fresh/target/app", 20000);
-        for (const char *file : {"old/package.json", "kept/Cargo.toml"}) {
+        for (const char *file : {"old/package.json", "old/package-lock.json",
+                                 "unlocked/package.json", "busy/Cargo.toml", "kept/Cargo.toml"}) {
             const time_t then = time(nullptr) - 90 * 86400L;
             const timespec times[2] = {{then, 0}, {then, 0}};
             utimensat(AT_FDCWD, (src / file).c_str(), times, 0);
         }
+        const QString old = QString::fromStdString((src / "old").native());
         const QString kept = QString::fromStdString((src / "kept").native());
+        QProcess worker;
+        worker.setWorkingDirectory(QString::fromStdString((src / "busy").native()));
+        worker.start("/bin/sleep", {"60"});
+        QVERIFY(worker.waitForStarted());
 
         QJsonArray listed = json(cli({"projects", "--json"}))["projects"].toArray();
-        QCOMPARE(listed.size(), 3);
-        QJsonObject old;
+        QCOMPARE(listed.size(), 5);
+        QJsonObject oldProject;
         for (const QJsonValue &project : listed)
-            if (project["path"].toString().endsWith("/old"))
-                old = project.toObject();
-        QCOMPARE(old["kind"].toString(), "node");
-        QVERIFY(old["size"].toDouble() >= 20000);
-        QCOMPARE(old["artifacts"].toArray().size(), 1);
-        QVERIFY(QDateTime::fromString(old["lastActivity"].toString(), Qt::ISODate).isValid());
+            if (project["path"].toString() == old)
+                oldProject = project.toObject();
+        QCOMPARE(oldProject["kind"].toString(), "node");
+        QVERIFY(oldProject["size"].toDouble() >= 20000);
+        QCOMPARE(oldProject["artifacts"].toArray().size(), 1);
+        QVERIFY(
+            QDateTime::fromString(oldProject["lastActivity"].toString(), Qt::ISODate).isValid());
         QCOMPARE(json(cli({"projects", "--older", "60", "--json"}))["projects"].toArray().size(),
-                 2);
+                 4);
 
-        QCOMPARE(cli({"projects", "keep", kept}).code, 0);
+        const Run keptNow = cli({"projects", "keep", kept});
+        QCOMPARE(keptNow.code, 0);
+        QCOMPARE(keptNow.out, "Kept: " + kept.toUtf8() + "\n");
+        const Run dry = cli({"projects", "clean", "--dry-run"});
+        QVERIFY2(dry.out.startsWith(old.toUtf8() + "  "), dry.out.constData());
+        QCOMPARE(dry.out.count("\n    "), 1); // one project's one artifact
+        QVERIFY(dry.out.contains("\nTotal: "));
+        const QJsonObject dryJson = json(cli({"projects", "clean", "--dry-run", "--json"}));
+        QCOMPARE(dryJson["projects"].toArray().size(), 1);
+        QCOMPARE(dryJson["size"].toDouble(), oldProject["size"].toDouble());
         const Run run = cli({"projects", "clean", "--yes", "--json"});
         QCOMPARE(run.code, 0);
-        QCOMPARE(json(run)["results"].toObject().keys(),
-                 QStringList{QString::fromStdString((src / "old").native())});
+        const QJsonArray results = json(run)["results"].toArray();
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results[0]["path"].toString(), old);
         QVERIFY(!fs::exists(src / "old/node_modules"));
-        QVERIFY(fs::exists(src / "kept/target/app"));
-        QVERIFY(fs::exists(src / "fresh/target/app"));
+        for (const char *stays : {"unlocked/node_modules/a.js", "busy/target/app",
+                                  "kept/target/app", "fresh/target/app"})
+            QVERIFY2(fs::exists(src / stays), stays);
+        worker.kill();
+        worker.waitForFinished();
+
         QCOMPARE(cli({"projects", "clean", kept, "--yes"}).code, 2);
-        QCOMPARE(cli({"projects", "release", kept}).code, 0);
-        QCOMPARE(cli({"projects", "clean", kept, "--yes"}).code, 0);
+        QCOMPARE(cli({"projects", "release", kept}).out, "Released: " + kept.toUtf8() + "\n");
+        const Run twice = cli({"projects", "clean", kept, kept + "/.", "--yes", "--json"});
+        QCOMPARE(twice.code, 0);
+        QCOMPARE(json(twice)["results"].toArray().size(), 1);
         QVERIFY(!fs::exists(src / "kept/target"));
         QVERIFY(fs::exists(src / "kept/Cargo.toml"));
         QVERIFY(cli({"log"}).out.contains("proyek: " + kept.toUtf8()));
@@ -511,6 +540,16 @@ private slots:
         QTest::newRow("--older without a number")
             << QStringList{"projects", "--older", "soon"}
             << QByteArray("ampa-cli: --older needs a number of days: soon");
+        QTest::newRow("--older with a space")
+            << QStringList{"projects", "--older", " 5"}
+            << QByteArray("ampa-cli: --older needs a number of days:  5");
+        QTest::newRow("keep of nothing")
+            << QStringList{"projects", "keep", ""} << QByteArray("ampa-cli: an empty path");
+        QTest::newRow("keep of a missing folder")
+            << QStringList{"projects", "keep", "/nowhere/at/all"}
+            << QByteArray("ampa-cli: not a folder: /nowhere/at/all");
+        QTest::newRow("release of a folder not kept")
+            << QStringList{"projects", "release", "/tmp"} << QByteArray("ampa-cli: not kept: /tmp");
         QTest::newRow("unknown schedule")
             << QStringList{"schedule", "hourly"}
             << QByteArray("ampa-cli: unknown schedule: hourly (off, daily, weekly, monthly)");

@@ -183,7 +183,7 @@ private slots:
                                "venv made in the project folder",
                                "venv holding sources",
                                "venv outside a Python project",
-                               "tools' venvs with the home searched",
+                               "tools' own places with the home searched",
                                "node_modules holding a repository",
                                "target holding a project marker",
                                "repository with no file of its own"};
@@ -248,6 +248,13 @@ private slots:
                      file(home / venv / "bin/python", 100);
                  }
                  file(home / ".local/share/pipx/venvs/black/requirements.txt", 10);
+                 // Projects as tools keep them: checked out, built, never the user's own.
+                 for (const char *tool : {".cache/tool/checkouts/app", ".cargo/git/checkouts/c1",
+                                          ".config/editor/extension"}) {
+                     file(home / tool / "package.json", 10);
+                     file(home / tool / "package-lock.json", 10);
+                     file(home / tool / "node_modules/a.js", 100);
+                 }
              },
              {home},
              home},
