@@ -184,6 +184,7 @@ private slots:
                                "venv holding sources",
                                "venv outside a Python project",
                                "tools' own places with the home searched",
+                               "a cache folder that is not hidden",
                                "node_modules holding a repository",
                                "target holding a project marker",
                                "repository with no file of its own"};
@@ -250,7 +251,7 @@ private slots:
                  file(home / ".local/share/pipx/venvs/black/requirements.txt", 10);
                  // Projects as tools keep them: checked out, built, never the user's own.
                  for (const char *tool : {".cache/tool/checkouts/app", ".cargo/git/checkouts/c1",
-                                          ".config/editor/extension"}) {
+                                          ".config/editor/extension", ".vscode/extensions/ext"}) {
                      file(home / tool / "package.json", 10);
                      file(home / tool / "package-lock.json", 10);
                      file(home / tool / "node_modules/a.js", 100);
@@ -258,6 +259,14 @@ private slots:
              },
              {home},
              home},
+            {[home] {
+                 setenv("XDG_CACHE_HOME", (home / "caches").c_str(), 1);
+                 file(home / "caches/tool/app/package.json", 10);
+                 file(home / "caches/tool/app/package-lock.json", 10);
+                 file(home / "caches/tool/app/node_modules/a.js", 100);
+             },
+             {home},
+             home / "caches"},
             {[] {
                  file(src() / "n/package.json", 10);
                  file(src() / "n/package-lock.json", 10);
@@ -289,6 +298,7 @@ private slots:
         for (const Engine::Project &project : Engine::projects(attack.roots, noPlaces()))
             Engine::cleanProject(project);
         QCOMPARE(manifest(attack.guarded), before);
+        setenv("XDG_CACHE_HOME", (home / ".cache").c_str(), 1);
         if (index == 5) { // the tools' own places are not searched at all
             for (const fs::path &path : offered({home}))
                 QVERIFY2(path.native().find("/.") == std::string::npos, path.c_str());
@@ -363,6 +373,17 @@ private slots:
         git(linked, {"add", "package.json", "package-lock.json", "node_modules/sub"}); // gitlink
         git(linked, {"commit", "-q", "-m", "first"});
 
+        const fs::path pinned =
+            src() / "pinned"; // node_modules itself a submodule, not checked out
+        file(pinned / "package.json", 10);
+        file(pinned / "package-lock.json", 10);
+        file(pinned / "node_modules/x.js", 100);
+        git(pinned, {"init", "-q"});
+        git(pinned, {"add", "package.json", "package-lock.json"});
+        git(pinned, {"update-index", "--add", "--cacheinfo",
+                     "160000,1111111111111111111111111111111111111111,node_modules"});
+        git(pinned, {"commit", "-q", "-m", "first"});
+
         const fs::path odd = src() / "odd\xff";
         file(odd / "Cargo.toml", 10);
         file(odd / "target/\xfe-generated.rs", 100);
@@ -381,6 +402,7 @@ private slots:
         QCOMPARE(named(found, mono / "web"), nullptr);
         QCOMPARE(named(found, linked), nullptr);
         QCOMPARE(named(found, odd), nullptr);
+        QCOMPARE(named(found, pinned), nullptr);
         const Engine::Project *unreadable = named(found, broken);
         QVERIFY(unreadable);
         QVERIFY(unreadable->unreadable);
@@ -523,6 +545,15 @@ private slots:
         }
         QVERIFY(Engine::idleBatch(found, 0).empty());
         QVERIFY(fs::exists(src() / "mono/packages/web/node_modules/b.js"));
+
+        // An entry stored through the link, as a path typed there once was.
+        storeSettings({{"projectKeep", QStringList{QString::fromStdString(
+                                           (TestHome::home() / "linked-src/mono").native())}}});
+        for (const Engine::Project &project : Engine::projects({src()}, noPlaces()))
+            QVERIFY2(project.kept, project.path.c_str());
+        QCOMPARE(Engine::releaseProject(src() / "mono"), Engine::KeepChange::done);
+        QCOMPARE(Engine::keepProject(TestHome::home() / "linked-src/mono/./"),
+                 Engine::KeepChange::done);
 
         QCOMPARE(Engine::keepProject(src() / "missing"), Engine::KeepChange::notAFolder);
         QCOMPARE(Engine::keepProject(src() / "mono/package.json"), Engine::KeepChange::notAFolder);
