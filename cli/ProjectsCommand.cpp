@@ -39,8 +39,8 @@ QString shown(const std::filesystem::path &path)
 std::filesystem::path typedPath(const QString &path)
 {
     const std::filesystem::path typed(path.toStdString());
-    return (typed.is_absolute() ? typed : std::filesystem::current_path() / typed)
-        .lexically_normal();
+    return Engine::withoutTrailingSlash(
+        (typed.is_absolute() ? typed : std::filesystem::current_path() / typed).lexically_normal());
 }
 
 QString holdName(ProjectHold held)

@@ -6,7 +6,7 @@ import Ampa
 // keeping it out of the offers (or releasing it).
 RowLayout {
     id: row
-    // { id, name, note, symbol, mode, size, running, kept, available, button, keep }
+    // { id, name, note, symbol, mode, size, running, kept, available, button, keep, refused }
     property var item: ({})
 
     objectName: "devRow_" + (item.id || "")
@@ -41,6 +41,15 @@ RowLayout {
                     : row.item.note || ""
             font.pixelSize: Theme.callout
             color: row.item.running ? Theme.orange : Theme.secondaryText
+        }
+        Text {
+            objectName: "devRefused"
+            visible: (row.item.refused || []).length > 0
+            Layout.fillWidth: true
+            wrapMode: Text.Wrap
+            text: visible ? Texts.bilingual("Tidak disentuh: %1", "Left alone: %1").arg(row.item.refused.join("; ")) : ""
+            font.pixelSize: Theme.caption
+            color: Theme.orange
         }
     }
     Text {
