@@ -126,8 +126,8 @@ private slots:
             QRegularExpression::MultilineOption);
         for (auto it = command.globalMatch(usage); it.hasNext();)
             named << it.next().captured(1);
-        for (const QString &word : {"off", "daily", "weekly", "monthly", "dev release",
-                                    "projects release", "NO_COLOR", "EXIT STATUS"})
+        for (const char *word : {"off", "daily", "weekly", "monthly", "dev release",
+                                 "projects release", "NO_COLOR", "EXIT STATUS"})
             named << word;
         QVERIFY(named.contains("--json") && named.contains("dev clean") && named.contains("-h"));
         for (const QString &word : std::as_const(named))
