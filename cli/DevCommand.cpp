@@ -90,9 +90,8 @@ int list(const Options &options)
 {
     QJsonArray entries;
     QTextStream out(stdout);
-    for (const Engine::DevEntry &entry : withProgress(options.json, measuringText(), [] {
-             return Engine::devEntries();
-         })) {
+    for (const Engine::DevEntry &entry :
+         withProgress(options.json, measuringText(), [] { return Engine::devEntries(); })) {
         const DevCache &cache = entry.cache;
         if (options.json) {
             entries.append(
@@ -113,8 +112,8 @@ int list(const Options &options)
         if (entry.kept)
             marks << bilingual("disimpan", "kept");
         out << printable(cache.id) << "  " << printable(cache.name.text()) << "  "
-            << (entry.kept ? QStringLiteral("-") : tinted(sizeText(entry.size), Tint::size)) << "  ("
-            << marks.join(", ") << ")\n    " << printable(action(cache)) << '\n';
+            << (entry.kept ? QStringLiteral("-") : tinted(sizeText(entry.size), Tint::size))
+            << "  (" << marks.join(", ") << ")\n    " << printable(action(cache)) << '\n';
         printRefusals(out, cache);
     }
     if (options.json)
@@ -255,7 +254,7 @@ int clean(const QStringList &ids, const Options &options)
         } else {
             out << printable(cache.name.text()) << ": "
                 << tinted(printable(outcomeText(cache, result)),
-                          result.failure                              ? Tint::failure
+                          result.failure                               ? Tint::failure
                           : result.outcome == DevResult::Outcome::done ? Tint::size
                                                                        : Tint::warning)
                 << '\n';

@@ -72,7 +72,9 @@ QJsonObject statusJson(Model &model)
 // "  name ....... size" with the size aligned.
 QString row(const QString &name, const QString &size)
 {
-    return QStringLiteral("  %1 %2\n").arg(name, -38).arg(tinted(size.rightJustified(10), Tint::size));
+    return QStringLiteral("  %1 %2\n")
+        .arg(name, -38)
+        .arg(tinted(size.rightJustified(10), Tint::size));
 }
 
 void printItems(QTextStream &out, const QString &title, const std::vector<FileItem> &items,
@@ -115,8 +117,7 @@ void printStatus(Model &model, bool verbose)
 
     out << '\n'
         << bilingual("Pembersihan cepat", "Quick clean") << " ("
-        << tinted(fmt(model.quickTotal()), Tint::size)
-        << ")\n";
+        << tinted(fmt(model.quickTotal()), Tint::size) << ")\n";
     for (const CacheTarget &target : quickTargets()) {
         out << row(target.name, fmt(model.sizes().value(target.id)));
         if (verbose) {

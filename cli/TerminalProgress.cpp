@@ -85,8 +85,8 @@ void TerminalProgress::draw()
     }
     const Engine::WorkCount count = Engine::workCount();
     const QLocale locale;
-    const bool counted = work == Work::measuring ? count.measuredEntries > 0
-                                                 : count.removedEntries > 0;
+    const bool counted =
+        work == Work::measuring ? count.measuredEntries > 0 : count.removedEntries > 0;
     // An owner's command removes what it removes itself: its stage alone, without a zero count.
     QString line =
         !counted ? stage + QStringLiteral("…")

@@ -23,8 +23,8 @@ QString tinted(const QString &text, Tint tint)
 {
     if (!colourShown() || text.trimmed().isEmpty())
         return text;
-    const char *colour = tint == Tint::size      ? "\033[1;36m" // bold cyan
-                         : tint == Tint::warning ? "\033[33m"   // yellow
+    const char *colour = tint == Tint::size      ? "\033[1;36m"  // bold cyan
+                         : tint == Tint::warning ? "\033[33m"    // yellow
                                                  : "\033[1;31m"; // bold red
     return QLatin1String(colour) + text + QLatin1String("\033[0m");
 }

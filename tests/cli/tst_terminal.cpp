@@ -66,14 +66,13 @@ QString manualText(const char *relative)
 // script, as the program at AMPA_CLI_PATH would be completed.
 QStringList bashCompletion(const QString &line)
 {
-    const QString script = QStringLiteral(
-        "source '%1/packaging/completions/ampa-cli.bash'\n"
-        "read -r -a COMP_WORDS <<< \"$LINE\"\n"
-        "[[ $LINE == *' ' ]] && COMP_WORDS+=('')\n"
-        "COMP_WORDS[0]='%2'\n"
-        "COMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n"
-        "_ampa_cli\n"
-        "printf '%s\\n' \"${COMPREPLY[@]}\"\n");
+    const QString script = QStringLiteral("source '%1/packaging/completions/ampa-cli.bash'\n"
+                                          "read -r -a COMP_WORDS <<< \"$LINE\"\n"
+                                          "[[ $LINE == *' ' ]] && COMP_WORDS+=('')\n"
+                                          "COMP_WORDS[0]='%2'\n"
+                                          "COMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n"
+                                          "_ampa_cli\n"
+                                          "printf '%s\\n' \"${COMPREPLY[@]}\"\n");
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("LINE", line);
@@ -136,9 +135,9 @@ private slots:
         if (!fs::exists("/usr/bin/man"))
             QSKIP("man(1) is needed to check the pages' roff");
         for (const char *page : {"docs/man/ampa-cli.1", "docs/man/ampa.1"}) {
-            const Run checked = run(
-                "/usr/bin/man",
-                {"--warnings", "-l", QString::fromStdString((fs::path(AMPA_SOURCE_DIR) / page))});
+            const Run checked =
+                run("/usr/bin/man", {"--warnings", "-l",
+                                     QString::fromStdString((fs::path(AMPA_SOURCE_DIR) / page))});
             QCOMPARE(checked.code, 0);
             QVERIFY2(checked.err.isEmpty(), checked.err.constData());
             QVERIFY(checked.out.contains("ampa"));
@@ -169,8 +168,8 @@ private slots:
     void zshAndFishCompletionsParse()
     {
         bool any = false;
-        for (const auto &[shell, file] :
-             {std::pair{"/usr/bin/zsh", "_ampa-cli"}, std::pair{"/usr/bin/fish", "ampa-cli.fish"}}) {
+        for (const auto &[shell, file] : {std::pair{"/usr/bin/zsh", "_ampa-cli"},
+                                          std::pair{"/usr/bin/fish", "ampa-cli.fish"}}) {
             if (!fs::exists(shell))
                 continue;
             any = true;
@@ -217,9 +216,8 @@ private slots:
         const fs::path bin = TestHome::root() / "slowbin";
         const fs::path seen = TestHome::root() / "seen";
         TreeBuilder::file(TestHome::home() / ".cache/yarn/v6/pkg", 8000);
-        TreeBuilder::write(bin / "yarn",
-                           QByteArray("#!/bin/sh\nwhile [ ! -e '") + seen.c_str()
-                               + "' ]; do sleep 0.1; done\necho cleaned\n");
+        TreeBuilder::write(bin / "yarn", QByteArray("#!/bin/sh\nwhile [ ! -e '") + seen.c_str()
+                                             + "' ]; do sleep 0.1; done\necho cleaned\n");
         chmod((bin / "yarn").c_str(), 0755);
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QByteArray::fromStdString(bin.native()) + ':' + path);
