@@ -27,7 +27,7 @@ for program in ampa ampa-cli; do
 done
 if command -v lintian > /dev/null; then
     # Errors and warnings fail; what is only information is shown.
-    lintian --fail-on error,warning --no-tag-display-limit "$package"
+    lintian --fail-on error,warning --tag-display-limit 0 "$package"
 else
     echo "lintian is not installed (tools/deps installs it): the package is not checked with it"
 fi
