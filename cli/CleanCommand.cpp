@@ -6,6 +6,7 @@
 #include "RunningApps.h"
 #include "Settings.h"
 #include "TargetCleaning.h"
+#include "TerminalProgress.h"
 #include "TerminalText.h"
 #include "Text.h"
 #include "TreeSize.h"
@@ -120,16 +121,20 @@ int report(const Options &options, qint64 freed, const QString &result,
                    .toJson(QJsonDocument::Indented);
     } else {
         for (const QString &warning : warnings)
-            out << printable(warning) << '\n';
+            out << tinted(printable(warning), Tint::warning) << '\n';
         for (std::size_t i = 0; i < removed.size(); ++i) {
             out << "  " << shown(removed[i]);
             if (i < sizes.size())
-                out << "  (" << fmt(sizes[i]) << ')';
+                out << "  (" << tinted(fmt(sizes[i]), Tint::size) << ')';
             out << '\n';
         }
         for (auto it = statuses.begin(); it != statuses.end(); ++it)
-            out << "  " << nameOf(it.key()) << ": " << printable(it->text()) << '\n';
-        out << printable(result) << '\n';
+            out << "  " << nameOf(it.key()) << ": "
+                << tinted(printable(it->text()), it->kind == Model::StatusKind::partlyFailed
+                                                     ? Tint::failure
+                                                     : Tint::warning)
+                << '\n';
+        out << (failed ? tinted(printable(result), Tint::failure) : printable(result)) << '\n';
     }
     return failed ? exitPartlyFailed : exitOk;
 }
@@ -166,8 +171,11 @@ int runClean(const Options &options)
     if (options.dryRun) {
         std::vector<qint64> sizes;
         qint64 freed = 0;
-        for (const Engine::TargetFolder &folder : planned.folders)
-            freed += sizes.emplace_back(Engine::size(folder.folder));
+        {
+            const TerminalProgress progress(options.json, bilingual("Mengukur", "Measuring"));
+            for (const Engine::TargetFolder &folder : planned.folders)
+                freed += sizes.emplace_back(Engine::size(folder.folder));
+        }
         return report(
             options, freed,
             bilingual(QStringLiteral("%1 akan dibebaskan."), QStringLiteral("%1 would be freed."))
@@ -201,7 +209,7 @@ int runClean(const Options &options)
         shownPaths.push_back(folder.path);
     model.cleanQuickOf(shownPaths);
     waitUntil(
-        model, [&model] { return !model.busy(); }, isatty(STDERR_FILENO));
+        model, [&model] { return !model.busy(); }, options.json);
 
     std::error_code ignored;
     std::vector<Engine::TargetFolder> removed;

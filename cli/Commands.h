@@ -27,12 +27,15 @@ int runLog();
 int runDev(const QStringList &arguments, const Options &options);
 // `arguments`: what follows "projects" ("", "clean PATH…", "keep PATH", "release PATH").
 int runProjects(const QStringList &arguments, const Options &options);
+// `arguments`: what follows "complete" (dev, dev-kept or projects-kept): the words a shell's
+// completion offers there, one a line.
+int runComplete(const QStringList &arguments);
 // `arguments`: what follows "schedule" ("" to show it, or one of off, daily, weekly, monthly).
 int runSchedule(const QStringList &arguments);
 
-// Runs the event loop until `done()` holds, telling the model's stage on standard error when
-// `showProgress` is set.
-void waitUntil(Model &model, const std::function<bool()> &done, bool showProgress);
+// Runs the event loop until `done()` holds, with a progress line of the model's stage on a
+// terminal unless the output is `json`.
+void waitUntil(Model &model, const std::function<bool()> &done, bool json);
 
 // The usage text, in the user's language.
 QString usage();

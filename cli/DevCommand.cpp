@@ -5,6 +5,7 @@
 #include "DevCleaning.h"
 #include "Paths.h"
 #include "Settings.h"
+#include "TerminalProgress.h"
 #include "TerminalText.h"
 #include "Text.h"
 
@@ -80,11 +81,17 @@ void printRefusals(QTextStream &out, const DevCache &cache)
             << '\n';
 }
 
+QString measuringText()
+{
+    return bilingual("Mengukur cache pengembang", "Measuring developer caches");
+}
+
 int list(const Options &options)
 {
     QJsonArray entries;
     QTextStream out(stdout);
-    for (const Engine::DevEntry &entry : Engine::devEntries()) {
+    for (const Engine::DevEntry &entry :
+         withProgress(options.json, measuringText(), [] { return Engine::devEntries(); })) {
         const DevCache &cache = entry.cache;
         if (options.json) {
             entries.append(
@@ -105,8 +112,8 @@ int list(const Options &options)
         if (entry.kept)
             marks << bilingual("disimpan", "kept");
         out << printable(cache.id) << "  " << printable(cache.name.text()) << "  "
-            << (entry.kept ? QStringLiteral("-") : sizeText(entry.size)) << "  ("
-            << marks.join(", ") << ")\n    " << printable(action(cache)) << '\n';
+            << (entry.kept ? QStringLiteral("-") : tinted(sizeText(entry.size), Tint::size))
+            << "  (" << marks.join(", ") << ")\n    " << printable(action(cache)) << '\n';
         printRefusals(out, cache);
     }
     if (options.json)
@@ -169,7 +176,8 @@ QString outcomeText(const DevCache &cache, const DevResult &result)
 
 int clean(const QStringList &ids, const Options &options)
 {
-    const std::vector<Engine::DevEntry> present = Engine::devEntries();
+    const std::vector<Engine::DevEntry> present =
+        withProgress(options.json, measuringText(), [] { return Engine::devEntries(); });
     QList<DevCache> chosen;
     for (const QString &id : ids) {
         const auto found =
@@ -218,7 +226,10 @@ int clean(const QStringList &ids, const Options &options)
     qint64 freed = 0;
     bool failed = false;
     for (const DevCache &cache : chosen) {
-        const DevResult result = Engine::cleanDev(cache, options.yes, processes);
+        const DevResult result = withProgress(
+            options.json, printable(cache.name.text()),
+            [&] { return Engine::cleanDev(cache, options.yes, processes); },
+            TerminalProgress::Work::removing);
         freed += result.freed;
         failed = failed || result.failure.has_value()
                  || result.outcome == DevResult::Outcome::notChosen
@@ -241,7 +252,11 @@ int clean(const QStringList &ids, const Options &options)
             }
             results.insert(cache.id, object);
         } else {
-            out << printable(cache.name.text()) << ": " << printable(outcomeText(cache, result))
+            out << printable(cache.name.text()) << ": "
+                << tinted(printable(outcomeText(cache, result)),
+                          result.failure                               ? Tint::failure
+                          : result.outcome == DevResult::Outcome::done ? Tint::size
+                                                                       : Tint::warning)
                 << '\n';
             // Line by line, so that the owner's lines stay lines and nothing else reaches the
             // terminal raw.

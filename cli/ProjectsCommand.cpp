@@ -5,6 +5,7 @@
 #include "Paths.h"
 #include "Projects.h"
 #include "Settings.h"
+#include "TerminalProgress.h"
 #include "TerminalText.h"
 #include "Text.h"
 
@@ -104,10 +105,10 @@ void printProject(QTextStream &out, const Project &project)
         marks << bilingual("ada perubahan", "uncommitted changes");
     if (const ProjectHold held = Engine::hold(project); held != ProjectHold::none)
         marks << holdText(project, held);
-    out << printable(shown(project.path)) << "  " << fmt(project.size) << "  ("
+    out << printable(shown(project.path)) << "  " << tinted(fmt(project.size), Tint::size) << "  ("
         << printable(marks.join(", ")) << ")\n";
     for (const Project::Part &part : project.artifacts) {
-        out << "    " << printable(shown(part.path)) << "  " << fmt(part.size);
+        out << "    " << printable(shown(part.path)) << "  " << tinted(fmt(part.size), Tint::size);
         if (part.noLockfile)
             out << "  ("
                 << bilingual("tanpa lockfile: bisa terpasang berbeda",
@@ -130,12 +131,18 @@ QString totalLine(const std::vector<Project> &projects)
     return QStringLiteral("Total: %1").arg(fmt(totalOf(projects)));
 }
 
+QString searchingText()
+{
+    return bilingual("Mencari proyek", "Searching projects");
+}
+
 int list(const Options &options)
 {
     QJsonArray projects;
     QTextStream out(stdout);
-    for (const Project &project :
-         Engine::projects(Engine::projectRoots(), Engine::workingPlaces())) {
+    for (const Project &project : withProgress(options.json, searchingText(), [] {
+             return Engine::projects(Engine::projectRoots(), Engine::workingPlaces());
+         })) {
         if (options.olderDays && Engine::idleDays(project) < *options.olderDays)
             continue;
         if (options.json)
@@ -177,8 +184,9 @@ chosenProjects(const std::vector<Project> &found, const QStringList &paths, cons
 
 int clean(const QStringList &paths, const Options &options)
 {
-    const std::vector<Project> found =
-        Engine::projects(Engine::projectRoots(), Engine::workingPlaces());
+    const std::vector<Project> found = withProgress(options.json, searchingText(), [] {
+        return Engine::projects(Engine::projectRoots(), Engine::workingPlaces());
+    });
     const auto picked = chosenProjects(found, paths, options);
     if (const QString *problem = std::get_if<QString>(&picked))
         return fail(*problem);
@@ -219,7 +227,9 @@ int clean(const QStringList &paths, const Options &options)
     bool failed = false;
     for (const Project &project : chosen) {
         // Processes and the keep-list are read again inside, right before the removal.
-        const Engine::ProjectCleaning cleaning = Engine::cleanProject(project);
+        const Engine::ProjectCleaning cleaning = withProgress(
+            options.json, printable(shown(project.path)),
+            [&project] { return Engine::cleanProject(project); }, TerminalProgress::Work::removing);
         freed += cleaning.freed;
         failed = failed || cleaning.failure.has_value();
         if (options.json) {
@@ -236,7 +246,7 @@ int clean(const QStringList &paths, const Options &options)
                         ? bilingual("dilewati: ", "skipped: ")
                               + printable(holdText(project, cleaning.held))
                     : cleaning.failure
-                        ? printable(failedText(cleaning.failure->text()))
+                        ? tinted(printable(failedText(cleaning.failure->text())), Tint::failure)
                         : bilingual(QStringLiteral("%1 dibebaskan"), QStringLiteral("%1 freed"))
                               .arg(fmt(cleaning.freed)))
                 << '\n';

@@ -72,7 +72,9 @@ QJsonObject statusJson(Model &model)
 // "  name ....... size" with the size aligned.
 QString row(const QString &name, const QString &size)
 {
-    return QStringLiteral("  %1 %2\n").arg(name, -38).arg(size, 10);
+    return QStringLiteral("  %1 %2\n")
+        .arg(name, -38)
+        .arg(tinted(size.rightJustified(10), Tint::size));
 }
 
 void printItems(QTextStream &out, const QString &title, const std::vector<FileItem> &items,
@@ -94,12 +96,14 @@ void printStatus(Model &model, bool verbose)
     if (model.demo())
         out << demoNotice() << '\n';
     for (const QString &warning : model.warnings())
-        out << printable(warning) << '\n';
-    out << bilingual("Ruang kosong: ", "Free space: ") << fmt(model.freeBytes())
+        out << tinted(printable(warning), Tint::warning) << '\n';
+    out << bilingual("Ruang kosong: ", "Free space: ")
+        << tinted(fmt(model.freeBytes()), model.isLow() ? Tint::warning : Tint::size)
         << bilingual(" dari ", " of ") << fmt(model.totalBytes()) << '\n';
     if (model.isLow())
-        out << bilingual("Kosong. Di bawah 10 GB, komputer bisa melambat.",
-                         "Free. Under 10 GB, a computer can slow down.")
+        out << tinted(bilingual("Kosong. Di bawah 10 GB, komputer bisa melambat.",
+                                "Free. Under 10 GB, a computer can slow down."),
+                      Tint::warning)
             << '\n';
     out << "Swap: " << fmt(model.swapBytes()) << " · " << bilingual("Menyala ", "On for ")
         << uptimeText(model.uptime()) << '\n';
@@ -112,8 +116,8 @@ void printStatus(Model &model, bool verbose)
     }
 
     out << '\n'
-        << bilingual("Pembersihan cepat", "Quick clean") << " (" << fmt(model.quickTotal())
-        << ")\n";
+        << bilingual("Pembersihan cepat", "Quick clean") << " ("
+        << tinted(fmt(model.quickTotal()), Tint::size) << ")\n";
     for (const CacheTarget &target : quickTargets()) {
         out << row(target.name, fmt(model.sizes().value(target.id)));
         if (verbose) {
@@ -139,8 +143,7 @@ int runStatus(const Options &options)
     Model model;
     model.start();
     waitUntil(
-        model, [&model] { return !model.scanning() && !model.scanningAdv(); },
-        isatty(STDERR_FILENO));
+        model, [&model] { return !model.scanning() && !model.scanningAdv(); }, options.json);
     if (options.json)
         QTextStream(stdout) << QJsonDocument(statusJson(model)).toJson(QJsonDocument::Indented);
     else

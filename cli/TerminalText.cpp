@@ -1,6 +1,7 @@
 #include "TerminalText.h"
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -9,7 +10,24 @@ bool reordersText(char16_t c)
     return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
+bool colourShown()
+{
+    static const bool shown = isatty(STDOUT_FILENO) && qEnvironmentVariableIsEmpty("NO_COLOR")
+                              && qEnvironmentVariable("TERM") != QLatin1String("dumb");
+    return shown;
+}
+
 } // namespace
+
+QString tinted(const QString &text, Tint tint)
+{
+    if (!colourShown() || text.trimmed().isEmpty())
+        return text;
+    const char *colour = tint == Tint::size      ? "\033[1;36m"  // bold cyan
+                         : tint == Tint::warning ? "\033[33m"    // yellow
+                                                 : "\033[1;31m"; // bold red
+    return QLatin1String(colour) + text + QLatin1String("\033[0m");
+}
 
 QString printable(const QString &text)
 {

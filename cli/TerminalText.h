@@ -12,3 +12,11 @@ QString printable(const QString &text);
 // Asks `question` on `out` and reads the answer from standard input: y, yes or ya (any case) is
 // yes; anything else, or no answer, is no.
 bool askYes(QTextStream &out, const QString &question);
+
+// What a colour marks in the human output.
+enum class Tint { size, warning, failure };
+
+// The text in its colour for a terminal: only when standard output is a terminal, NO_COLOR is
+// unset or empty and TERM is not "dumb". Otherwise, and for a blank text, the text unchanged, so
+// that piped or redirected output is the same as without colour.
+QString tinted(const QString &text, Tint tint);

@@ -1,26 +1,21 @@
 #include "Commands.h"
 #include "Model.h"
+#include "TerminalProgress.h"
 #include "Text.h"
 
 #include <QEventLoop>
-#include <QTextStream>
 
-void waitUntil(Model &model, const std::function<bool()> &done, bool showProgress)
+void waitUntil(Model &model, const std::function<bool()> &done, bool json)
 {
-    QTextStream err(stderr);
-    QString shown;
+    TerminalProgress progress(json, QString());
     auto check = [&] {
         const QString stage = model.busy()       ? bilingual("Membersihkan", "Cleaning")
                               : model.scanning() ? bilingual("Memindai cache", "Scanning caches")
                               : model.scanningAdv()
                                   ? bilingual("Memindai data besar", "Scanning large data")
                                   : QString();
-        if (showProgress && stage != shown) {
-            // One line on the terminal, rewritten in place and cleared at the end.
-            err << "\r\033[K" << (stage.isEmpty() ? QString() : stage + QStringLiteral("…"));
-            err.flush();
-            shown = stage;
-        }
+        progress.setStage(stage, model.busy() ? TerminalProgress::Work::removing
+                                              : TerminalProgress::Work::measuring);
         return done();
     };
     QEventLoop loop;
@@ -31,8 +26,4 @@ void waitUntil(Model &model, const std::function<bool()> &done, bool showProgres
         });
     if (!check())
         loop.exec();
-    if (showProgress && !shown.isEmpty()) {
-        err << "\r\033[K";
-        err.flush();
-    }
 }

@@ -60,10 +60,10 @@ QString usage()
         "  schedule [off|daily|weekly|monthly]   bersihkan cepat otomatis, atau lihat jadwalnya\n"
         "\n"
         "Opsi:\n"
-        "  --json      satu objek JSON, bukan teks (status, clean, dev)\n"
+        "  --json      satu objek JSON, bukan teks (status, clean, dev, projects)\n"
         "  --verbose   folder setiap cache (status)\n"
         "  --yes       bersihkan tanpa bertanya; untuk dev clean juga pilihan yang\n"
-        "              menghapus alat terpasang (clean, dev clean)\n"
+        "              menghapus alat terpasang (clean, dev clean, projects clean)\n"
         "  --dry-run   tampilkan yang akan dihapus, tanpa menghapus (clean, dev clean,\n"
         "              projects clean)\n"
         "  --older HARI   hanya proyek yang menganggur sekian hari (projects)\n"
@@ -84,10 +84,10 @@ QString usage()
         "  schedule [off|daily|weekly|monthly]   the quick clean on a timer, or its state\n"
         "\n"
         "Options:\n"
-        "  --json      one JSON object instead of text (status, clean, dev)\n"
+        "  --json      one JSON object instead of text (status, clean, dev, projects)\n"
         "  --verbose   the folders of each cache (status)\n"
         "  --yes       clean without asking; for dev clean also the choices that remove\n"
-        "              installed tools (clean, dev clean)\n"
+        "              installed tools (clean, dev clean, projects clean)\n"
         "  --dry-run   show what would be removed, remove nothing (clean, dev clean,\n"
         "              projects clean)\n"
         "  --older DAYS   only projects idle that many days (projects)\n"
@@ -117,6 +117,7 @@ int main(int argc, char *argv[])
         {"dev", {&json, &yes, &dryRun}},
         {"projects", {&json, &yes, &dryRun, &older}},
         {"schedule", {}},
+        {"complete", {}}, // for the shells' completions; not in the usage
     };
     QCommandLineParser parser;
     parser.addOptions({json, verbose, yes, dryRun, older, help, version});
@@ -138,7 +139,8 @@ int main(int argc, char *argv[])
                                             : unknownOption(command, option));
     }
     const bool takesWords = command == QLatin1String("dev") || command == QLatin1String("projects")
-                            || command == QLatin1String("schedule");
+                            || command == QLatin1String("schedule")
+                            || command == QLatin1String("complete");
     if (positional.size() > 1 && !takesWords)
         return usageError(bilingual(QStringLiteral("argumen tak dikenal: %1"),
                                     QStringLiteral("unexpected argument: %1"))
@@ -188,5 +190,7 @@ int main(int argc, char *argv[])
         return runProjects(positional.mid(1), chosen);
     if (command == QLatin1String("schedule"))
         return runSchedule(positional.mid(1));
+    if (command == QLatin1String("complete"))
+        return runComplete(positional.mid(1));
     return command == QLatin1String("status") ? runStatus(chosen) : runClean(chosen);
 }

@@ -3,6 +3,7 @@
 #include "FolderIdentity.h"
 #include "Paths.h"
 #include "Stop.h"
+#include "WorkCount.h"
 
 #include <atomic>
 #include <cerrno>
@@ -355,6 +356,12 @@ private:
         return fchmod(frame.fd, frame.id.mode | S_IRWXU) == 0;
     }
 
+    void gave(qint64 bytes)
+    {
+        freed += bytes;
+        countRemoved(1, bytes);
+    }
+
     void removeEntry(const std::string &name, unsigned char type)
     {
         if (type == DT_DIR) {
@@ -364,7 +371,7 @@ private:
         Frame &frame = frames.back();
         const qint64 bytes = lastLinkBytes(frame.fd, name.c_str());
         if (unlinkat(frame.fd, name.c_str(), 0) == 0) {
-            freed += bytes;
+            gave(bytes);
             return;
         }
         int code = errno;
@@ -376,7 +383,7 @@ private:
         }
         if ((code == EACCES || code == EPERM) && makeCurrentWritable()) {
             if (unlinkat(frame.fd, name.c_str(), 0) == 0) {
-                freed += bytes;
+                gave(bytes);
                 return;
             }
             code = errno;
@@ -405,7 +412,7 @@ private:
             if (code == ENOTDIR || code == ELOOP) {
                 const qint64 bytes = lastLinkBytes(frame.fd, name.c_str());
                 if (unlinkat(frame.fd, name.c_str(), 0) == 0) {
-                    freed += bytes;
+                    gave(bytes);
                     return;
                 }
             }
@@ -601,12 +608,17 @@ std::optional<Failure> removeEntriesInParallel(int fd, const Place &target,
                     break; // the final pass finds out what happened and says so
                 const std::size_t first = (task - listing.folders.size()) * entriesPerCheck;
                 const std::size_t last = std::min(listing.files.size(), first + entriesPerCheck);
+                const qint64 mineBefore = mine;
+                qint64 removed = 0;
                 for (std::size_t i = first; i < last; ++i) {
                     const char *name = listing.name(listing.files[i]);
                     const qint64 bytes = lastLinkBytes(fd, name);
-                    if (unlinkat(fd, name, 0) == 0)
+                    if (unlinkat(fd, name, 0) == 0) {
                         mine += bytes;
+                        ++removed;
+                    }
                 }
+                countRemoved(removed, mine - mineBefore);
             }
             std::lock_guard guard(lock);
             freed += mine;

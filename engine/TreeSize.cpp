@@ -4,6 +4,7 @@
 #include "FolderIdentity.h"
 #include "Paths.h"
 #include "Stop.h"
+#include "WorkCount.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -176,11 +177,14 @@ private:
             held.unlock();
             const long got = syscall(SYS_getdents64, folder->fd, buffer.data(), buffer.size());
             folders.clear();
+            const qint64 sumBefore = sum;
+            qint64 entries = 0;
             for (long offset = 0; offset < got;) {
                 const auto *entry = reinterpret_cast<const dirent64 *>(buffer.data() + offset);
                 offset += entry->d_reclen;
                 if (isDotOrDotDot(entry->d_name))
                     continue;
+                ++entries;
                 bool isFolder = entry->d_type == DT_DIR;
                 if (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN) {
                     struct stat st {};
@@ -195,6 +199,7 @@ private:
                 if (isFolder)
                     folders.emplace_back(entry->d_name);
             }
+            countMeasured(entries, sum - sumBefore);
             held.lock();
             --working;
             --folder->readers;

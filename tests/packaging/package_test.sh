@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian package, validates the desktop entry and the AppStream metainfo, installs the
-# package into a throwaway root, runs what it installed, and removes it again.
+# Builds the Debian package, validates the desktop entry and the AppStream metainfo, checks the
+# package with lintian when it is installed, installs the package into a throwaway root, runs
+# what it installed, and removes it again.
 set -euo pipefail
 source_dir=$1
 build_dir=$2
@@ -10,6 +11,26 @@ appstreamcli validate --no-net "$source_dir/packaging/app.ampa.Ampa.metainfo.xml
 (cd "$build_dir" && cpack > /dev/null)
 package=$(ls "$build_dir"/ampa_*_amd64.deb)
 dpkg-deb --field "$package" Depends | grep -q 'libqt6core6'
+# The programs stripped, their symbols in the -dbgsym package beside it, found by build id.
+symbols=$(ls "$build_dir"/ampa-dbgsym_*_amd64.ddeb)
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$package" "$unpacked/deb"
+dpkg-deb -x "$symbols" "$unpacked/dbgsym"
+for program in ampa ampa-cli; do
+    if readelf -S "$unpacked/deb/usr/bin/$program" | grep -q '\.debug_info'; then
+        echo "usr/bin/$program is not stripped"; exit 1
+    fi
+    id=$(readelf -n "$unpacked/deb/usr/bin/$program" | sed -n 's/.*Build ID: //p')
+    [ -f "$unpacked/dbgsym/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" ] \
+        || { echo "no debug symbols for usr/bin/$program"; exit 1; }
+done
+if command -v lintian > /dev/null; then
+    # Errors and warnings fail; what is only information is shown.
+    lintian --fail-on error,warning --tag-display-limit 0 "$package"
+else
+    echo "lintian is not installed (tools/deps installs it): the package is not checked with it"
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "installing into a throwaway root needs root: validated and built only"
@@ -17,18 +38,31 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 0
 fi
 root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
+trap 'rm -rf "$root" "$unpacked"' EXIT
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available"
 dpkg --root="$root" --force-depends --force-script-chrootless -i "$package" > /dev/null
 for file in usr/bin/ampa usr/bin/ampa-cli usr/share/applications/app.ampa.Ampa.desktop \
             usr/share/metainfo/app.ampa.Ampa.metainfo.xml \
-            usr/share/icons/hicolor/scalable/apps/app.ampa.Ampa.svg; do
+            usr/share/icons/hicolor/scalable/apps/app.ampa.Ampa.svg \
+            usr/share/man/man1/ampa.1.gz usr/share/man/man1/ampa-cli.1.gz \
+            usr/share/doc/ampa/copyright usr/share/doc/ampa/changelog.Debian.gz \
+            usr/share/bash-completion/completions/ampa-cli \
+            usr/share/zsh/vendor-completions/_ampa-cli \
+            usr/share/fish/vendor_completions.d/ampa-cli.fish; do
     [ -e "$root/$file" ] || { echo "missing after install: $file"; exit 1; }
 done
 # What was installed starts: the terminal program answers, the window program rejects a wrong
 # argument before it needs a display.
 "$root/usr/bin/ampa-cli" --help | grep -q '^Usage: ampa-cli'
+# The manual pages read without a warning; bash takes the completion.
+for page in ampa ampa-cli; do
+    man --warnings -l "$root/usr/share/man/man1/$page.1.gz" 2>&1 > /dev/null | grep . \
+        && { echo "the manual page of $page has warnings"; exit 1; }
+    man -l "$root/usr/share/man/man1/$page.1.gz" | grep -q 'SYNOPSIS'
+done
+bash -c "source '$root/usr/share/bash-completion/completions/ampa-cli' && complete -p ampa-cli" \
+    | grep -q '_ampa_cli'
 set +e
 "$root/usr/bin/ampa" --no-such-option 2> /dev/null
 status=$?
