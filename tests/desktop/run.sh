@@ -12,9 +12,11 @@ leave_the_session
 desktop=$(mktemp -d)
 mkdir -m 0700 "$desktop/runtime"
 mkdir "$desktop/services"
-export XDG_RUNTIME_DIR=$desktop/runtime
+# The display's (empty) authority file, never the user's own.
+export XDG_RUNTIME_DIR=$desktop/runtime XAUTHORITY=$desktop/xauth
+: >"$XAUTHORITY"
 exec {numbers}<> <(:)
-Xvfb -displayfd "$numbers" -screen 0 1280x800x24 -nolisten tcp -auth "$desktop/xauth" 2>/dev/null &
+Xvfb -displayfd "$numbers" -screen 0 1280x800x24 -nolisten tcp -auth "$XAUTHORITY" 2>/dev/null &
 server=$!
 trap 'kill $server 2>/dev/null; rm -rf "$desktop"' EXIT
 read -r -t 20 -u "$numbers" display || { echo "Xvfb did not start" >&2; exit 1; }
