@@ -1,5 +1,7 @@
 #include "TestHome.h"
 
+#include <QString>
+
 #include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -38,6 +40,13 @@ TestHome::TestHome()
         fs::create_directories(rootFolder / folder);
     chmod((rootFolder / "runtime").c_str(), 0700);
 
+    // Nothing of the session the test was started from; a display and bus that the desktop
+    // tests made for themselves stay.
+    const bool ownDesktop = getenv("AMPA_TEST_OWN_DESKTOP");
+    for (const QString &name : QString::fromLatin1(AMPA_SESSION_VARIABLES).split(',')) {
+        if (!(ownDesktop && (name == "DISPLAY" || name == "DBUS_SESSION_BUS_ADDRESS")))
+            unsetenv(name.toLatin1().constData());
+    }
     const auto set = [](const char *name, const fs::path &value) {
         setenv(name, value.c_str(), 1);
     };
@@ -50,9 +59,9 @@ TestHome::TestHome()
     set("XDG_CONFIG_DIRS", rootFolder / "share/xdg");
     set("XDG_RUNTIME_DIR", rootFolder / "runtime");
     set("TMPDIR", rootFolder / "tmp");
-    // The user's own session bus and what answers there (their systemd manager) stay out of
-    // reach; a bus the desktop tests started for themselves stays.
-    if (!getenv("AMPA_TEST_OWN_BUS"))
+    // A bus that is not there, so nothing falls back to the user's own (or to their systemd
+    // manager's) either.
+    if (!ownDesktop)
         set("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (rootFolder / "no-bus").native());
 }
 

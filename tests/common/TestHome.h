@@ -7,8 +7,10 @@
 
 // A fresh temporary folder standing in for the user's home, made before the test touches anything
 // that reads the environment. HOME, TMPDIR and the XDG_* variables point into it, so no test ever
-// sees the real home folder, caches, settings, log or Trash. The session bus is one that is not
-// there, unless the test starts its own. Removed with everything in it at exit.
+// sees the real home folder, caches, settings, log or Trash. Nothing of the desktop session it was
+// started from stays (session.env); the session bus is one that is not there, unless the test
+// runs on a display and bus of its own (AMPA_TEST_OWN_DESKTOP). Removed with everything in it at
+// exit.
 class TestHome {
 public:
     TestHome();

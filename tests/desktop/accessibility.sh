@@ -2,9 +2,11 @@
 # person can act on has a name, on every pane of both layouts, in the settings and in the panel.
 set -euo pipefail
 ampa=$1
+standin=$2
 walker=$(dirname "$0")/a11y_tree.py
 source "$(dirname "$0")/lib.sh"
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=1
+start_accessibility_bus "$standin"
 
 # Walks the tree until it passes (the views may still be coming up), failing with the last walk.
 walk() {

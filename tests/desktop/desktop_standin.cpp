@@ -1,7 +1,8 @@
 // Stands in for a desktop service on the session bus: owns NAME, answers every call made to PATH
-// (and below) with an empty reply, with an error given "fail", or given "read=N" with the number
-// N wrapped in two variants as the settings portal's Read does, and writes each call as one line
-// "interface.member arg arg…" to NOTES. Usage: desktop-standin NAME PATH NOTES [fail | read=N]
+// (and below) with an empty reply, with an error given "fail", given "read=N" with the number N
+// wrapped in two variants as the settings portal's Read does, or given "text=T" with the string T,
+// and writes each call as one line "interface.member arg arg…" to NOTES.
+// Usage: desktop-standin NAME PATH NOTES [fail | read=N | text=T]
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -9,6 +10,7 @@
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QFile>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -33,6 +35,8 @@ public:
             const int value = answer.mid(5).toInt();
             const QVariant inner = QVariant::fromValue(QDBusVariant(value));
             connection.send(message.createReply(QVariant::fromValue(QDBusVariant(inner))));
+        } else if (answer.startsWith("text=")) {
+            connection.send(message.createReply(QString::fromUtf8(answer.mid(5))));
         } else {
             connection.send(message.createReply());
         }
@@ -48,7 +52,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (argc < 4) {
-        std::fputs("usage: desktop-standin NAME PATH NOTES [fail | read=N]\n", stderr);
+        std::fputs("usage: desktop-standin NAME PATH NOTES [fail | read=N | text=T]\n", stderr);
         return 2;
     }
     AnyCall calls(QString::fromLocal8Bit(argv[3]), argc > 4 ? QByteArray(argv[4]) : QByteArray());
@@ -58,5 +62,12 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot take %s\n", argv[1]);
         return 1;
     }
+    // Started by the bus, it ends with it rather than outlive the test, holding its output open.
+    QTimer busGone;
+    QObject::connect(&busGone, &QTimer::timeout, &app, [&bus] {
+        if (!bus.isConnected())
+            QCoreApplication::quit();
+    });
+    busGone.start(200);
     return QCoreApplication::exec();
 }

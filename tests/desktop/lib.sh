@@ -1,5 +1,6 @@
 # Shared by the desktop tests: a fresh home, and ways to wait on what the real program does.
 # Each test runs inside its own Xvfb display and private session bus (see run.sh).
+source "$(dirname "${BASH_SOURCE[0]}")/buses.sh"
 
 home=$(mktemp -d)
 cleanup() {
@@ -116,4 +117,20 @@ start_xembed_host() {
         kill $tray_host 2>/dev/null || true
     done
     fail "the tray host did not start: $(cat "$home/trayer.log")"
+}
+
+# A private accessibility bus with AT-SPI's registry as its only service, in place of the one
+# at-spi-bus-launcher would start with the machine's accessibility services. Its address comes
+# from the session bus's org.a11y.Bus, here the stand-in $1, as Qt and pyatspi ask for it there
+# (Qt 6.4 takes no address from AT_SPI_BUS_ADDRESS: it never enables itself that way).
+start_accessibility_bus() {
+    local standin=$1 folder=$home/a11y address=unix:path=$home/a11y/bus
+    mkdir -p "$folder/services"
+    printf '[D-BUS Service]\nName=org.a11y.atspi.Registry\nExec=%s\n' \
+        /usr/libexec/at-spi2-registryd >"$folder/services/org.a11y.atspi.Registry.service"
+    bus_config accessibility "$address" "$folder/services" >"$folder/bus.conf"
+    AT_SPI_BUS_ADDRESS=$address dbus-daemon --nofork --nopidfile --config-file="$folder/bus.conf" &
+    wait_for 20 test -S "$folder/bus" || fail "the accessibility bus did not start"
+    "$standin" org.a11y.Bus /org/a11y/bus "$folder/calls" "text=$address" &
+    wait_for 20 bus_name_owned org.a11y.Bus || fail "the accessibility bus's stand-in did not start"
 }

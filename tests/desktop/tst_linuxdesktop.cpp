@@ -1,6 +1,7 @@
 // The desktop's services as a real session bus offers them: a file manager that D-Bus starts
 // when asked, the folder opened when there is none, and the session managers' restart prompts.
-// The bus is a private dbus-daemon whose services are the stand-ins of this folder.
+// The bus is run.sh's private dbus-daemon, whose only services are the stand-ins this test puts
+// in its service folder: an installed file manager or session manager is never started.
 
 #include "LinuxDesktop.h"
 #include "TestHome.h"
@@ -13,7 +14,6 @@
 #include <QProcess>
 #include <QTest>
 
-#include <csignal>
 #include <cstdio>
 #include <optional>
 
@@ -23,7 +23,7 @@ namespace {
 
 fs::path services()
 {
-    return TestHome::root() / "bus-services";
+    return qEnvironmentVariable("AMPA_TEST_BUS_SERVICES").toStdString();
 }
 
 fs::path notes()
@@ -34,32 +34,6 @@ fs::path notes()
 QStringList calls()
 {
     return QString::fromUtf8(TreeBuilder::read(notes())).split('\n', Qt::SkipEmptyParts);
-}
-
-// Starts the private bus before anything connects to one; its process id, to end it.
-pid_t startBus()
-{
-    const fs::path config = TestHome::root() / "bus.conf";
-    // The desktop's own session configuration, with this test's services added.
-    TreeBuilder::write(config, QByteArray::fromStdString(
-                                   "<busconfig><include>/usr/share/dbus-1/session.conf</include>"
-                                   "<listen>unix:dir="
-                                   + TestHome::root().native() + "</listen><servicedir>"
-                                   + services().native() + "</servicedir></busconfig>"));
-    fs::create_directories(services());
-    const std::string command =
-        "dbus-daemon --fork --print-address=1 --print-pid=1 --config-file=" + config.native();
-    FILE *daemon = popen(command.c_str(), "r");
-    char address[512] = {};
-    char pid[32] = {};
-    if (!daemon || !std::fgets(address, sizeof address, daemon)
-        || !std::fgets(pid, sizeof pid, daemon)) {
-        std::fputs("cannot start a private dbus-daemon\n", stderr);
-        std::exit(1);
-    }
-    pclose(daemon);
-    qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray(address).trimmed());
-    return static_cast<pid_t>(std::atoi(pid));
 }
 
 } // namespace
@@ -180,15 +154,13 @@ private slots:
 int main(int argc, char **argv)
 {
     TestHome testHome;
-    const pid_t bus = startBus();
-    int result = 0;
-    {
-        QGuiApplication app(argc, argv);
-        LinuxDesktopTest test;
-        result = QTest::qExec(&test, argc, argv);
+    if (services().empty()) {
+        std::fputs("run through run.sh: no private session bus\n", stderr);
+        return 1;
     }
-    kill(bus, SIGTERM);
-    return result;
+    QGuiApplication app(argc, argv);
+    LinuxDesktopTest test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 #include "tst_linuxdesktop.moc"
