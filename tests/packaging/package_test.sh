@@ -9,10 +9,11 @@ desktop-file-validate "$source_dir/packaging/app.ampa.Ampa.desktop"
 appstreamcli validate --no-net "$source_dir/packaging/app.ampa.Ampa.metainfo.xml"
 
 (cd "$build_dir" && cpack > /dev/null)
-package=$(ls "$build_dir"/ampa_*_amd64.deb)
+# The one just made: an older version's package may still lie in the build folder.
+package=$(ls -t "$build_dir"/ampa_*_amd64.deb | head -n 1)
 dpkg-deb --field "$package" Depends | grep -q 'libqt6core6'
 # The programs stripped, their symbols in the -dbgsym package beside it, found by build id.
-symbols=$(ls "$build_dir"/ampa-dbgsym_*_amd64.ddeb)
+symbols=$(ls -t "$build_dir"/ampa-dbgsym_*_amd64.ddeb | head -n 1)
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$package" "$unpacked/deb"
