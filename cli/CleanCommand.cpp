@@ -167,7 +167,7 @@ int runClean(const Options &options)
         std::vector<qint64> sizes;
         qint64 freed = 0;
         for (const Engine::TargetFolder &folder : planned.folders)
-            freed += sizes.emplace_back(Engine::size(folder.folder));
+            freed += sizes.emplace_back(Engine::size(folder));
         return report(
             options, freed,
             bilingual(QStringLiteral("%1 akan dibebaskan."), QStringLiteral("%1 would be freed."))
