@@ -302,4 +302,13 @@ qint64 reclaimableSize(const std::vector<std::filesystem::path> &paths)
     return withLinked(total, linked);
 }
 
+qint64 reclaimableFiles(const std::vector<std::filesystem::path> &paths)
+{
+    std::vector<LinkedFile> linked;
+    qint64 total = 0;
+    for (const std::filesystem::path &path : paths)
+        total += walk(path, linked, Folders::none);
+    return withLinked(total, linked);
+}
+
 } // namespace Engine
