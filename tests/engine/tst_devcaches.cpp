@@ -7,8 +7,8 @@
 #include "Paths.h"
 #include "Shell.h"
 #include "TestHome.h"
-#include "TreeSize.h"
 #include "TreeBuilder.h"
+#include "TreeSize.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -44,6 +44,7 @@ Themed {
             id: quickCaches
             model: Model.devQuickCaches
             delegate: RowLayout {
+                id: quickRow
                 required property var modelData
                 objectName: "devQuick_" + modelData.id
                 Layout.fillWidth: true
@@ -52,12 +53,12 @@ Themed {
                 Text {
                     Layout.fillWidth: true
                     elide: Text.ElideRight
-                    text: modelData.name
+                    text: quickRow.modelData.name
                     font.pixelSize: Theme.body
                     color: Theme.text
                 }
                 Text {
-                    text: Texts.fmt(modelData.size)
+                    text: Texts.fmt(quickRow.modelData.size)
                     font.pixelSize: Theme.body
                     color: Theme.secondaryText
                 }
