@@ -174,7 +174,7 @@ int runClean(const Options &options)
         {
             const TerminalProgress progress(options.json, bilingual("Mengukur", "Measuring"));
             for (const Engine::TargetFolder &folder : planned.folders)
-                freed += sizes.emplace_back(Engine::size(folder.folder));
+                freed += sizes.emplace_back(Engine::size(folder));
         }
         return report(
             options, freed,

@@ -60,7 +60,8 @@ QString action(const DevCache &cache)
 
 QString sizeText(const std::optional<qint64> &size)
 {
-    return size ? fmt(*size) : bilingual("ukuran belum diketahui", "size not known yet");
+    return size ? fmt(*size)
+                : bilingual("ukuran diketahui setelah dibersihkan", "size known after cleaning");
 }
 
 QJsonArray refusalsOf(const DevCache &cache)

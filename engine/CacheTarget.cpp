@@ -94,14 +94,26 @@ QList<CacheTarget> catalogue(Platform platform)
 
 } // namespace
 
+namespace {
+
+// The targets that hold what developers' tools download and build.
+QList<CacheTarget> markDeveloper(QList<CacheTarget> targets)
+{
+    for (CacheTarget &target : targets)
+        target.developer = QStringList{"npm", "pip", "build", "clang"}.contains(target.id);
+    return targets;
+}
+
+} // namespace
+
 QList<CacheTarget> quickTargets()
 {
-    return catalogue(Platform::Linux);
+    return markDeveloper(catalogue(Platform::Linux));
 }
 
 QList<CacheTarget> quickTargetsMac()
 {
-    return catalogue(Platform::Mac);
+    return markDeveloper(catalogue(Platform::Mac));
 }
 
 std::filesystem::path userCacheDir()

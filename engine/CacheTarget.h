@@ -22,6 +22,9 @@ struct CacheTarget {
     bool codexReleases = false;
     // The application whose icon stands for the target.
     std::optional<QString> app = std::nullopt;
+    // A developer's cache: named in the developer caches too, where it is counted by the quick
+    // clean alone.
+    bool developer = false;
 };
 
 // The eleven targets in the order they are listed, measured and cleaned, with the folders of this

@@ -39,6 +39,14 @@ enum class DevMode {
 // "delete", "command", "choice" or "report".
 QString devModeName(DevMode mode);
 
+// How the size of an entry is known before it is cleaned.
+enum class DevEstimate {
+    folders,   // removing its folders: everything in them and the folders themselves
+    files,     // its command empties its folders but keeps them and the kept parts
+    pnpmPrune, // what `pnpm store prune` takes of the store, and the `emptied` folders
+    unknown,   // only running the command tells
+};
+
 // A program run without a shell; its name is looked up on PATH when it runs.
 struct DevCommand {
     QString program;
@@ -93,6 +101,10 @@ struct DevCache {
     std::optional<DevCommand> stopFirst;
     Words lost;          // choice mode: what is lost and how it comes back
     QString rootCommand; // report mode: what to run as root
+    DevEstimate estimate = DevEstimate::folders;
+    // Folders beside the paths that its command empties too (pnpm's metadata cache); measured
+    // only, never removed by Ampa.
+    std::vector<std::filesystem::path> emptied;
     // The size the owner itself reports (Docker), where the paths are not what is cleaned.
     std::optional<qint64> reportedSize;
     // False for a command-mode entry whose program is not on PATH: it cannot be cleaned here.

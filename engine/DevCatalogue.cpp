@@ -283,6 +283,14 @@ void addLanguageTools(QList<DevCache> &list)
         Words{"Hanya paket yang tidak dipakai proyek mana pun", "Only packages no project uses"},
         "cube", within(pnpmFolder, {pnpmStore}), {"pnpm", {"store", "prune"}});
     pnpm.owners = {"pnpm"};
+    // Its prune empties the metadata cache too: what it frees counts, what it keeps does not.
+    pnpm.estimate = DevEstimate::pnpmPrune;
+    const fs::path pnpmCache = cache / "pnpm";
+    Paths metadata;
+    for (const fs::path &folder : subfolders(pnpmCache))
+        if (folder.filename().native().starts_with("metadata"))
+            metadata.push_back(folder);
+    pnpm.emptied = within(pnpmCache, metadata).paths;
     addPresent(list, std::move(pnpm));
 
     const char *gopath = std::getenv("GOPATH");
@@ -317,6 +325,7 @@ void addBuildTools(QList<DevCache> &list)
     DevCache ccache = commandEntry("ccache", "ccache", rebuilt(), "hammer",
                                    within(ccacheDir, {ccacheDir}), {"ccache", {"--clear"}});
     ccache.keep = present({ccacheDir / "ccache.conf"});
+    ccache.estimate = DevEstimate::files; // its clear keeps the folders and the settings
     addPresent(list, std::move(ccache));
 
     const fs::path sccacheDir = toolFolder("SCCACHE_DIR", cache / "sccache");

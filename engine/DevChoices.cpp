@@ -17,6 +17,9 @@ std::vector<DevEntry> devEntries(const DevRoots &roots)
         // A kept entry is not counted: not measured either.
         if (!entry.kept)
             entry.size = devSize(cache);
+        // A command known to free nothing would only be run for nothing.
+        if (cache.mode == DevMode::Command && entry.size == 0)
+            continue;
         entry.running = ownerRunning(cache, processes);
         entry.cache = std::move(cache);
         entries.push_back(std::move(entry));

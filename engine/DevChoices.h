@@ -20,7 +20,8 @@ struct DevEntry {
 };
 
 // The developer caches present now, in catalogue order, each with whether the user keeps it, its
-// size unless kept and whether its owner runs. Runs owners' commands: never on the main thread.
+// size unless kept and whether its owner runs. A command entry known to free nothing is left
+// out: running it would only say "0 freed". Runs owners' commands: never on the main thread.
 std::vector<DevEntry> devEntries(const DevRoots &roots = {});
 
 // Whether the entry may be cleaned: present and not kept.

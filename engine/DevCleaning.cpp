@@ -2,6 +2,7 @@
 
 #include "ActivityLog.h"
 #include "Paths.h"
+#include "PnpmStore.h"
 #include "Removal.h"
 #include "Shell.h"
 #include "SystemProbes.h"
@@ -68,9 +69,26 @@ std::optional<qint64> devSize(const DevCache &cache)
 {
     if (cache.reportedSize)
         return cache.reportedSize;
-    if (cache.paths.empty())
+    if (cache.paths.empty() || cache.estimate == DevEstimate::unknown)
         return std::nullopt;
-    return reclaimableSize(cache.paths);
+    switch (cache.estimate) {
+    case DevEstimate::pnpmPrune: {
+        qint64 total = 0;
+        for (const std::filesystem::path &store : cache.paths)
+            total += pnpmPruneSize(store);
+        return total + reclaimableSize(cache.emptied);
+    }
+    case DevEstimate::files: {
+        std::vector<std::filesystem::path> kept;
+        for (const std::filesystem::path &part : cache.keep)
+            if (std::any_of(cache.paths.begin(), cache.paths.end(),
+                            [&part](const auto &path) { return isSameOrInside(part, path); }))
+                kept.push_back(part);
+        return std::max<qint64>(0, reclaimableFiles(cache.paths) - reclaimableFiles(kept));
+    }
+    default:
+        return reclaimableSize(cache.paths);
+    }
 }
 
 namespace {

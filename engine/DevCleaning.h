@@ -26,9 +26,10 @@ struct DevResult {
     QString output;                 // what the owner's command printed
 };
 
-// What cleaning the entry would give back now: the owner's own figure, else what removing its
-// folders would free, a hard-linked file counted only when all its links are among them; unset
-// when only running the owner's command would tell. Blocks: never on the main thread.
+// What cleaning the entry would give back now: the owner's own figure, else as its `estimate`
+// says (what removing its folders would free, folders' own blocks included; what its command
+// takes of them), a hard-linked file counted only when all its links go; unset when only running
+// the owner's command would tell. Blocks: never on the main thread.
 std::optional<qint64> devSize(const DevCache &cache);
 
 // Cleans the entry as its mode says, never while its owner runs: removes its folders through the

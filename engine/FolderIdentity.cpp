@@ -12,7 +12,7 @@ std::optional<FolderIdentity> identity(int dirFd, const char *name, int flags)
 {
     struct statx info {};
     if (statx(dirFd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-              STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID, &info)
+              STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID | STATX_BLOCKS, &info)
         != 0)
         return std::nullopt;
     FolderIdentity found;
@@ -22,6 +22,7 @@ std::optional<FolderIdentity> identity(int dirFd, const char *name, int flags)
     found.isDirectory = S_ISDIR(info.stx_mode);
     found.owner = info.stx_uid;
     found.mode = info.stx_mode & 07777;
+    found.allocated = static_cast<long long>(info.stx_blocks) * 512;
     return found;
 }
 

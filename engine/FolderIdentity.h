@@ -14,6 +14,9 @@ struct FolderIdentity {
     bool isDirectory = false;
     uid_t owner = 0;
     mode_t mode = 0;
+    // Bytes the folder itself takes on disk (st_blocks × 512): what removing it gives back once
+    // it is empty. Read in the same call, so a measuring walk pays nothing more for it.
+    long long allocated = 0;
 
     // Whether `other` lies on this mount: walks never cross into another one.
     bool sameMount(const FolderIdentity &other) const

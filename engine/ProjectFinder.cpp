@@ -351,7 +351,11 @@ private:
             locked[static_cast<std::size_t>(project)] = holdsAny(entries, lockfiles);
         }
         const bool homeTop = homePlace && *homePlace == Place{id.device, id.inode};
+        const bool yarnFolder =
+            project >= 0 && path.filename() == ".yarn" && at(project).path == path.parent_path();
         for (const Entry &entry : entries) {
+            if (yarnFolder && yarnInstallOutput(folder->fd, entry, path, project))
+                continue;
             unsigned char type = entry.type;
             struct stat st {};
             if (type == DT_UNKNOWN || (type == DT_REG && project >= 0)) {
@@ -378,6 +382,29 @@ private:
             }
             pending.push_back({folder, entry.name, path / entry.name, project});
         }
+    }
+
+    // Yarn 4 writes what an install builds into the project's .yarn: the unplugged packages
+    // and the install state. The rest of .yarn (releases, plugins, patches, a cache committed
+    // for zero-installs) is the project's own.
+    bool yarnInstallOutput(int fd, const Entry &entry, const fs::path &path, int project)
+    {
+        const bool state = entry.name == "install-state.gz";
+        if (!state && entry.name != "unplugged")
+            return false;
+        std::optional<FolderIdentity> found = identifyAt(fd, entry.name.c_str());
+        if (!found || !found->sameMount(rootId))
+            return false;
+        if (state && !found->isDirectory) {
+            struct stat st {};
+            if (fstatat(fd, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0
+                || !S_ISREG(st.st_mode))
+                return false;
+        } else if (state || !(found = buildOutput(fd, entry.name))) {
+            return false;
+        }
+        at(project).artifacts.push_back({path / entry.name, "yarn", *found, !lockedAbove(project)});
+        return true;
     }
 
     static const char *besideArtifact(const std::string &name, const std::vector<Entry> &entries)

@@ -14,7 +14,7 @@ namespace Engine {
 // package.json, "target" beside a Cargo.toml, a virtual environment in a Python project, …).
 struct Artifact {
     std::filesystem::path path;
-    QString kind;            // the folder's kind: "node_modules", "target", "venv", "cmake", …
+    QString kind;            // its kind: "node_modules", "target", "venv", "cmake", "yarn", …
     FolderIdentity id;       // the folder as it was found: a removal takes only this folder
     bool noLockfile = false; // node_modules with no lockfile beside: it may reinstall differently
 };
@@ -39,7 +39,9 @@ struct FoundProject {
 // project (nested ones too). An artifact is only ever build output inside a project: never a
 // folder that holds ".git" or a project's marker; a CMake build folder only when its cache names
 // another folder as its source; a virtual environment only in a Python project's or a
-// repository's own folder, holding nothing but what a virtual environment holds. Whether an
+// repository's own folder, holding nothing but what a virtual environment holds; Yarn 4's install
+// output (.yarn/unplugged, and .yarn/install-state.gz, a file) only in the project's own .yarn,
+// never the rest of .yarn, which is the project's. Whether an
 // artifact holds files a repository tracks is not known here (see `Projects`). Blocks: never on
 // the main thread.
 std::vector<FoundProject> findProjects(const std::vector<std::filesystem::path> &roots);

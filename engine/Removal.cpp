@@ -46,17 +46,29 @@ bool outOfDescriptors()
     return errno == EMFILE || errno == ENFILE;
 }
 
-// The allocation that unlinking the entry gives back: a regular file's, and only when this is
-// its last link (the item itself, when `anyType`).
-qint64 lastLinkBytes(int dirFd, const char *name, bool anyType = false)
+// The allocation that unlinking the entry gives back: a file's, a link's or a special file's
+// own, and only when this is its last link.
+qint64 lastLinkBytes(int dirFd, const char *name)
 {
     struct statx info {};
     if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
               STATX_TYPE | STATX_NLINK | STATX_BLOCKS, &info)
         != 0)
         return 0;
-    const bool counts = (anyType || S_ISREG(info.stx_mode)) && info.stx_nlink <= 1;
+    const bool counts = !S_ISDIR(info.stx_mode) && info.stx_nlink <= 1;
     return counts ? static_cast<qint64>(info.stx_blocks) * 512 : 0;
+}
+
+// Removes the empty folder `name` in `dirFd` and adds the blocks it took (a folder keeps the
+// size it grew to while it held entries) to `freed`. False with errno set when it stays.
+bool removeFolderEntry(int dirFd, const char *name, qint64 &freed)
+{
+    const std::optional<FolderIdentity> id = identifyAt(dirFd, name);
+    if (unlinkat(dirFd, name, AT_REMOVEDIR) != 0)
+        return false;
+    if (id && id->isDirectory)
+        freed += id->allocated;
+    return true;
 }
 
 // Adds owner read, write and search permission to the folder `name` in `parentFd`, only when it
@@ -463,11 +475,11 @@ private:
             parent.kept.insert(done.name);
             return;
         }
-        if (unlinkat(parent.fd, done.name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT)
+        if (removeFolderEntry(parent.fd, done.name.c_str(), freed) || errno == ENOENT)
             return;
         int code = errno;
         if ((code == EACCES || code == EPERM) && makeCurrentWritable()) {
-            if (unlinkat(parent.fd, done.name.c_str(), AT_REMOVEDIR) == 0)
+            if (removeFolderEntry(parent.fd, done.name.c_str(), freed))
                 return;
             code = errno;
         }
@@ -531,7 +543,7 @@ std::optional<Failure> removeSubfolder(int parentFd, const std::string &name, co
     if (remover.stopped())
         return remover.error;
     if (emptied && target.holds() && place.holds())
-        unlinkat(parentFd, name.c_str(), AT_REMOVEDIR);
+        removeFolderEntry(parentFd, name.c_str(), freed);
     return std::nullopt;
 }
 
@@ -663,7 +675,7 @@ RemovalResult removeAt(int parentFd, const std::string &name, const std::filesys
     if (!found->isDirectory) {
         if (keepFolder)
             return failure(ENOTDIR);
-        const qint64 bytes = lastLinkBytes(parentFd, name.c_str(), true);
+        const qint64 bytes = lastLinkBytes(parentFd, name.c_str());
         if (unlinkat(parentFd, name.c_str(), 0) == 0)
             return {bytes, std::nullopt};
         return errno == ENOENT ? RemovalResult{} : failure(errno);
@@ -708,7 +720,7 @@ RemovalResult removeAt(int parentFd, const std::string &name, const std::filesys
         result.failure = stopped;
     else if (!keepFolder && !remover.gone()) {
         if (place.holds()) {
-            if (unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT)
+            if (!removeFolderEntry(parentFd, name.c_str(), result.freed) && errno != ENOENT)
                 result.failure = failure(errno).failure;
         } else if (witness < 0 || !removedMeanwhile(witness)) {
             result.failure = failure(Failure::Kind::moved).failure;

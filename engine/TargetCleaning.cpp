@@ -80,10 +80,17 @@ std::vector<fs::path> urls(const CacheTarget &target)
     return folders;
 }
 
+qint64 size(const TargetFolder &folder)
+{
+    if (folder.refused)
+        return 0;
+    return folder.viaLink ? contentSize(folder.folder) : size(folder.folder);
+}
+
 qint64 size(const CacheTarget &target)
 {
     qint64 total = 0;
-    for (const fs::path &folder : urls(target))
+    for (const TargetFolder &folder : resolve(target))
         total += size(folder);
     return total;
 }

@@ -22,7 +22,12 @@ std::vector<TargetFolder> resolve(const CacheTarget &target);
 // The folders that a clean of the target would measure and remove now (the refused ones left out).
 std::vector<std::filesystem::path> urls(const CacheTarget &target);
 
-// Allocated bytes of everything the target resolves to; 0 when nothing exists.
+// What cleaning the folder would give back: the folder and all in it, or only what it holds when
+// it is reached through a link (the folder stays). 0 for a refused folder.
+qint64 size(const TargetFolder &folder);
+
+// What cleaning the target would give back, the sum over what it resolves to; 0 when nothing
+// exists.
 qint64 size(const CacheTarget &target);
 
 // Removes each folder the target resolves to, for good (empties those reached through a link).

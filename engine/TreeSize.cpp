@@ -51,7 +51,7 @@ struct Folder {
     int readers = 0;        // likewise
 };
 
-// A regular file with more than one link, found by a walk that counts only what would come back.
+// An entry with more than one link: it counts only when the walks found every one of its links.
 struct LinkedFile {
     dev_t device;
     ino_t inode;
@@ -71,9 +71,10 @@ struct Pending {
 // number of folders waiting, never the number of files.
 class Walk {
 public:
-    // With `linked`, files with several links are collected there instead of counted.
-    Walk(int rootFd, const FolderIdentity &root, std::vector<LinkedFile> *collect = nullptr)
-        : rootId(root), stop(currentStop()), linked(collect)
+    // Entries with several links are collected in `linked` instead of counted.
+    // Folders' own blocks are left out without `withFolders`.
+    Walk(int rootFd, const FolderIdentity &root, std::vector<LinkedFile> &collect, bool withFolders)
+        : rootId(root), stop(currentStop()), linked(collect), countFolders(withFolders)
     {
         active.push_back(std::make_shared<Folder>(rootFd));
     }
@@ -98,7 +99,8 @@ public:
 private:
     FolderIdentity rootId;
     const std::atomic<bool> *stop; // the caller's: the helpers look at it too
-    std::vector<LinkedFile> *linked;
+    std::vector<LinkedFile> &linked;
+    const bool countFolders;
     std::mutex lock;
     std::condition_variable wake;
     std::vector<std::shared_ptr<Folder>> active; // being read
@@ -126,10 +128,13 @@ private:
                 pending.pop_back();
                 ++working;
                 held.unlock();
-                std::shared_ptr<Folder> opened = open(item);
+                qint64 folderBytes = 0;
+                std::shared_ptr<Folder> opened = open(item, folderBytes);
                 item.parent.reset();
                 held.lock();
                 --working;
+                if (countFolders)
+                    total += folderBytes;
                 if (opened) {
                     active.push_back(opened);
                     wake.notify_all();
@@ -147,13 +152,19 @@ private:
         }
     }
 
-    std::shared_ptr<Folder> open(const Pending &item) const
+    // Opens the folder and gives its own blocks, which its removal frees, in `bytes`.
+    std::shared_ptr<Folder> open(const Pending &item, qint64 &bytes) const
     {
         const int fd = openat(item.parent->fd, item.name.c_str(), dirFlags);
         if (fd < 0) {
-            if (errno != ENOENT) // gone meanwhile is no failure
-                qCWarning(lcEngine, "not measured: folder %s: %s", item.name.c_str(),
-                          std::strerror(errno));
+            if (errno == ENOENT) // gone meanwhile is no failure
+                return nullptr;
+            qCWarning(lcEngine, "not measured: folder %s: %s", item.name.c_str(),
+                      std::strerror(errno));
+            // A locked folder of ours is still removed, and its own blocks with it.
+            const std::optional<FolderIdentity> id = identifyAt(item.parent->fd, item.name.c_str());
+            if (id && id->isDirectory && id->sameMount(rootId))
+                bytes = id->allocated;
             return nullptr;
         }
         const std::optional<FolderIdentity> id = identify(fd);
@@ -161,6 +172,7 @@ private:
             close(fd);
             return nullptr;
         }
+        bytes = id->allocated;
         return std::make_shared<Folder>(fd);
     }
 
@@ -185,16 +197,18 @@ private:
                 if (isDotOrDotDot(entry->d_name))
                     continue;
                 ++entries;
+                // A folder's blocks are read when it is opened; every other entry, links and
+                // special files too, takes blocks of its own.
                 bool isFolder = entry->d_type == DT_DIR;
-                if (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN) {
+                if (!isFolder) {
                     struct stat st {};
                     if (fstatat(folder->fd, entry->d_name, &st, statFlags) != 0)
                         continue;
-                    if (S_ISREG(st.st_mode) && linked && st.st_nlink > 1)
-                        mine.push_back({st.st_dev, st.st_ino, st.st_nlink, allocated(st)});
-                    else if (S_ISREG(st.st_mode))
-                        sum += allocated(st);
                     isFolder = S_ISDIR(st.st_mode);
+                    if (!isFolder && st.st_nlink > 1)
+                        mine.push_back({st.st_dev, st.st_ino, st.st_nlink, allocated(st)});
+                    else if (!isFolder)
+                        sum += allocated(st);
                 }
                 if (isFolder)
                     folders.emplace_back(entry->d_name);
@@ -213,8 +227,7 @@ private:
                 wake.notify_all();
         }
         total += sum;
-        if (linked)
-            linked->insert(linked->end(), mine.begin(), mine.end());
+        linked.insert(linked.end(), mine.begin(), mine.end());
     }
 };
 
@@ -222,8 +235,11 @@ private:
 
 namespace {
 
-// Walks the item at `path`, collecting its linked files in `linked` when given.
-qint64 walk(const std::filesystem::path &path, std::vector<LinkedFile> *linked)
+// What walks count of a folder's own blocks.
+enum class Folders { all, allButTop, none };
+
+// Walks the item at `path`, collecting its linked entries in `linked`.
+qint64 walk(const std::filesystem::path &path, std::vector<LinkedFile> &linked, Folders folders)
 {
     const std::filesystem::path target = withoutTrailingSlash(path);
     const int fd = open(target.c_str(), dirFlags);
@@ -232,12 +248,12 @@ qint64 walk(const std::filesystem::path &path, std::vector<LinkedFile> *linked)
         struct stat st {};
         if (fstatat(AT_FDCWD, target.c_str(), &st, statFlags) != 0)
             return 0;
-        if (S_ISDIR(st.st_mode))
+        if (S_ISDIR(st.st_mode)) {
             qCWarning(lcEngine, "measured as 0: %s cannot be read", target.c_str());
-        if (S_ISDIR(st.st_mode))
             return 0;
-        if (linked && S_ISREG(st.st_mode) && st.st_nlink > 1) {
-            linked->push_back({st.st_dev, st.st_ino, st.st_nlink, allocated(st)});
+        }
+        if (st.st_nlink > 1) {
+            linked.push_back({st.st_dev, st.st_ino, st.st_nlink, allocated(st)});
             return 0;
         }
         return allocated(st);
@@ -247,22 +263,13 @@ qint64 walk(const std::filesystem::path &path, std::vector<LinkedFile> *linked)
         close(fd);
         return 0;
     }
-    return Walk(fd, *root, linked).run();
+    return (folders == Folders::all ? root->allocated : 0)
+           + Walk(fd, *root, linked, folders != Folders::none).run();
 }
 
-} // namespace
-
-qint64 size(const std::filesystem::path &path)
+// What the walks found, with each linked entry added once when all its links were among them.
+qint64 withLinked(qint64 total, std::vector<LinkedFile> &linked)
 {
-    return walk(path, nullptr);
-}
-
-qint64 reclaimableSize(const std::vector<std::filesystem::path> &paths)
-{
-    std::vector<LinkedFile> linked;
-    qint64 total = 0;
-    for (const std::filesystem::path &path : paths)
-        total += walk(path, &linked);
     std::sort(linked.begin(), linked.end());
     for (auto first = linked.begin(); first != linked.end();) {
         auto last = std::find_if(first, linked.end(), [&first](const LinkedFile &file) {
@@ -273,6 +280,40 @@ qint64 reclaimableSize(const std::vector<std::filesystem::path> &paths)
         first = last;
     }
     return total;
+}
+
+} // namespace
+
+qint64 size(const std::filesystem::path &path)
+{
+    std::vector<LinkedFile> linked;
+    const qint64 total = walk(path, linked, Folders::all);
+    return withLinked(total, linked);
+}
+
+qint64 contentSize(const std::filesystem::path &path)
+{
+    std::vector<LinkedFile> linked;
+    const qint64 total = walk(path, linked, Folders::allButTop);
+    return withLinked(total, linked);
+}
+
+qint64 reclaimableSize(const std::vector<std::filesystem::path> &paths)
+{
+    std::vector<LinkedFile> linked;
+    qint64 total = 0;
+    for (const std::filesystem::path &path : paths)
+        total += walk(path, linked, Folders::all);
+    return withLinked(total, linked);
+}
+
+qint64 reclaimableFiles(const std::vector<std::filesystem::path> &paths)
+{
+    std::vector<LinkedFile> linked;
+    qint64 total = 0;
+    for (const std::filesystem::path &path : paths)
+        total += walk(path, linked, Folders::none);
+    return withLinked(total, linked);
 }
 
 } // namespace Engine

@@ -7,18 +7,30 @@
 
 namespace Engine {
 
-// Bytes allocated on disk (st_blocks × 512, not lengths) by the item at the path.
-// - A folder: the sum over every regular file below it, hidden ones included. Symbolic links are
-//   never followed, other file systems mounted inside are not entered, unreadable entries and
-//   sub-folders are skipped, and a file reached through several hard links counts each time.
-// - Anything else (a file, a symbolic link, a FIFO): its own allocation, without opening it.
-// - Nothing there, or unreadable: 0.
+// What removing the item at the path would give back, as `du` counts allocation (st_blocks ×
+// 512, not lengths):
+// - a folder: its own blocks, and those of every entry below it (folders, files, symbolic links
+//   and special files alike), hidden ones included. Symbolic links are never followed, other
+//   file systems mounted inside are not entered (a removal leaves them), unreadable entries and
+//   sub-folders are skipped;
+// - anything else (a file, a symbolic link, a FIFO): its own allocation, without opening it;
+// - an entry with several hard links counts once, and only when every one of its links lies in
+//   the item: otherwise removing it frees nothing;
+// - nothing there, or unreadable: 0.
 // Blocks for as long as the walk takes: never call it on the main thread.
 qint64 size(const std::filesystem::path &path);
 
-// What removing all of `paths` would give back: the same sum, but a file with several hard links
-// counts once, and only when every one of its links lies among them. A store whose files are
-// linked into projects gives back only what no project uses. Blocks like `size`.
+// What emptying the folder at the path would give back: `size` without the folder's own blocks,
+// which stay with it. Not a folder: the same as `size`.
+qint64 contentSize(const std::filesystem::path &path);
+
+// What removing all of `paths` would give back: the same sum over all of them, a file with
+// several hard links counted once, and only when every one of its links lies among them. A store
+// whose files are linked into projects gives back only what no project uses. Blocks like `size`.
 qint64 reclaimableSize(const std::vector<std::filesystem::path> &paths);
+
+// The same without any folder's own blocks: what a clean that keeps the folders and removes all
+// they hold would give back.
+qint64 reclaimableFiles(const std::vector<std::filesystem::path> &paths);
 
 } // namespace Engine

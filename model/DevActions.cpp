@@ -120,6 +120,17 @@ QVariantList Model::devItemsList() const
     return list;
 }
 
+QVariantList Model::devQuickCachesList() const
+{
+    QVariantList list;
+    for (const CacheTarget &target : quickTargets()) {
+        const qint64 size = m_sizes.value(target.id);
+        if (target.developer && size > 0)
+            list << QVariantMap{{"id", target.id}, {"name", target.name}, {"size", double(size)}};
+    }
+    return list;
+}
+
 void Model::activateDevItem(const QString &id)
 {
     const auto found = std::find_if(m_devItems.begin(), m_devItems.end(),

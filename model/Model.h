@@ -69,6 +69,9 @@ class Model : public QObject {
     // The developer caches found by the last scan, kept ones last.
     Q_PROPERTY(QVariantList devItems READ devItemsList NOTIFY devItemsChanged)
     Q_PROPERTY(int devCount READ devCount NOTIFY devItemsChanged) // offered, not kept
+    // The quick clean's developer caches with what each gives back, named in the developer pane;
+    // their bytes are counted by the quick clean only.
+    Q_PROPERTY(QVariantList devQuickCaches READ devQuickCachesList NOTIFY sizesChanged)
     // The projects with artifacts found by the last scan, the largest first, kept ones last.
     Q_PROPERTY(QVariantList projects READ projectsList NOTIFY projectsChanged)
     Q_PROPERTY(int projectCount READ projectCount NOTIFY projectsChanged) // offered, not kept
@@ -303,6 +306,7 @@ private:
     QVariantList visibleQuickList() const;
     QVariantList advItemsList() const;
     QVariantList devItemsList() const;
+    QVariantList devQuickCachesList() const;
     void runDev(const Engine::DevCache &cache);
     QVariantList projectsList() const;
     std::vector<ProjectItem> idleProjects() const;

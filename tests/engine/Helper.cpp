@@ -49,6 +49,9 @@ qint64 deepChain(const std::filesystem::path &top, int levels)
     int level = open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     qint64 allocated = 0;
     for (int i = 0; i < levels && level >= 0; ++i) {
+        struct stat self {};
+        if (fstat(level, &self) == 0)
+            allocated += self.st_blocks * 512;
         const int fd = openat(level, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
         struct stat st {};
         if (fd < 0 || write(fd, "0123456789", 10) != 10 || fsync(fd) != 0 || fstat(fd, &st) != 0
@@ -62,6 +65,9 @@ qint64 deepChain(const std::filesystem::path &top, int levels)
     }
     if (level < 0)
         qFatal("cannot open a level below %s", top.c_str());
+    struct stat last {};
+    if (fstat(level, &last) == 0)
+        allocated += last.st_blocks * 512;
     close(level);
     return allocated;
 }

@@ -24,5 +24,5 @@ HelperRun runSteps(const QStringList &steps);
 
 // A chain of `levels` nested folders "d" from `top` down, each holding a 10-byte file "f". Made
 // through descriptors, since the deepest paths are longer than PATH_MAX; stops the test when it
-// cannot be made. Returns what the files allocate.
+// cannot be made. Returns what the files and the folders allocate.
 qint64 deepChain(const std::filesystem::path &top, int levels);

@@ -2,12 +2,15 @@
 // stay beside them: where each resolves, what it would give back, when its owner runs, and what
 // each mode does, with real files, real processes and stand-in owner commands on PATH.
 
+#include "DevChoices.h"
 #include "DevCleaning.h"
 #include "Paths.h"
 #include "Shell.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
+#include "TreeSize.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QProcess>
 
@@ -271,22 +274,69 @@ private slots:
         QCOMPARE(cache->paths.front(), target);
     }
 
-    // A store whose files are hard-linked into projects gives back only what no project uses;
-    // links that all lie in what is removed count once.
-    void honestSizes()
+    // pnpm's entry shows what its prune would free: the store's files no project links to, the
+    // index files of the packages they belonged to, the store's tmp folder and the metadata
+    // cache. What projects still use, and its index, stay and are not counted. Once pruned, a
+    // store that a prune would leave as it is is no longer offered.
+    void pnpmShowsWhatItsPruneFrees()
     {
-        const fs::path store = home() / ".local/share/pnpm/store/v10/files";
-        file(store / "used", 40000);
-        file(store / "unused", 60000);
-        file(store / "twice", 30000);
-        QVERIFY(link((store / "used").c_str(), (home() / "project-node_modules-used").c_str())
-                == 0);
-        QVERIFY(link((store / "twice").c_str(), (store / "twice-again").c_str()) == 0);
+        const fs::path store = home() / ".local/share/pnpm/store/v3";
+        // A package as pnpm stores it: its files named by the hex of their sha512, and an index
+        // that names its package.json by that hash.
+        int made = 0;
+        auto package = [&](const QByteArray &name, qint64 bytes) {
+            std::vector<fs::path> files;
+            fs::path index;
+            for (const char *part : {"package.json", "index.js"}) {
+                const QByteArray digest = QCryptographicHash::hash(
+                    name + part + QByteArray::number(++made), QCryptographicHash::Sha512);
+                const std::string hex = digest.toHex().toStdString();
+                files.push_back(store / "files" / hex.substr(0, 2) / hex.substr(2));
+                file(files.back(), bytes);
+                if (std::string_view(part) == "package.json") {
+                    index =
+                        store / "files" / hex.substr(0, 2) / (hex.substr(2, 20) + "-index.json");
+                    write(index, "{\"name\":\"" + name
+                                     + "\",\"files\":{\"package.json\":"
+                                       "{\"integrity\":\"sha512-"
+                                     + digest.toBase64() + "\",\"mode\":420,\"size\":10}}}");
+                }
+            }
+            return std::pair{files, index};
+        };
+        const auto [used, usedIndex] = package("used", 40000);
+        const auto [unused, unusedIndex] = package("unused", 60000);
+        const fs::path project = home() / "src/app/node_modules/.pnpm/used@1.0.0/node_modules/used";
+        folder(project);
+        for (const fs::path &stored : used)
+            QVERIFY(link(stored.c_str(), (project / stored.filename()).c_str()) == 0);
+        file(store / "tmp/_tmp_123/partial", 9000);
+        file(cacheDir() / "pnpm/metadata/registry.npmjs.org/used.json", 30000);
+        file(cacheDir() / "pnpm/metadata-full/registry.npmjs.org/unused.json", 20000);
+        file(cacheDir() / "pnpm/dlx/tool/bin", 20000); // not the prune's
         standIn("pnpm");
+
+        const qint64 pruned = allocated(unused[0]) + allocated(unused[1]) + allocated(unusedIndex)
+                              + allocated(store / "tmp") + allocated(store / "tmp/_tmp_123")
+                              + allocated(store / "tmp/_tmp_123/partial")
+                              + Engine::size(cacheDir() / "pnpm/metadata")
+                              + Engine::size(cacheDir() / "pnpm/metadata-full");
         const QList<DevCache> caches = Engine::devCaches();
         const DevCache *pnpm = find(caches, "pnpm");
         QVERIFY(pnpm);
-        QCOMPARE(Engine::devSize(*pnpm), allocated(store / "unused") + allocated(store / "twice"));
+        QCOMPARE(Engine::devSize(*pnpm).value_or(-1), pruned);
+
+        // What the prune leaves: the store with what projects use, and every index of theirs.
+        for (const fs::path &gone :
+             {unused[0], unused[1], unusedIndex, store / "tmp", cacheDir() / "pnpm/metadata",
+              cacheDir() / "pnpm/metadata-full"})
+            fs::remove_all(gone);
+        QVERIFY(Engine::size(home() / ".local/share/pnpm/store") > 0);
+        const QList<DevCache> after = Engine::devCaches();
+        QCOMPARE(Engine::devSize(*find(after, "pnpm")).value_or(-1), 0);
+        for (const Engine::DevEntry &entry : Engine::devEntries())
+            QVERIFY2(entry.cache.id != "pnpm", "a prune that frees nothing is offered");
+        QVERIFY(fs::exists(usedIndex));
     }
 
     // The signs that an owner runs: live ones count, stale ones do not.

@@ -165,11 +165,24 @@ private slots:
         folder(TestHome::home() / "elsewhere/node_modules");
         file(TestHome::home() / "elsewhere/package.json", 10);
         TreeBuilder::symlink(TestHome::home() / "elsewhere", src() / "linked");
+        // Yarn 4: what an install writes into the project's own .yarn, and nothing else there.
+        file(src() / "berry/package.json", 10);
+        file(src() / "berry/yarn.lock", 10);
+        file(src() / "berry/.yarn/install-state.gz", 3000);
+        file(src() / "berry/.yarn/unplugged/esbuild-npm-0.19.0/node_modules/esbuild/bin", 5000);
+        file(src() / "berry/.yarn/releases/yarn-4.5.0.cjs", 5000);
+        file(src() / "berry/.yarn/plugins/plugin.cjs", 100);
+        file(src() / "berry/.yarn/patches/fix.patch", 100);
+        file(src() / "berry/.yarn/cache/left-pad.zip", 100);
+        file(src() / "berry/docs/.yarn/unplugged/x/y.js", 100);
+        file(src() / "berry/docs/.yarn/install-state.gz", 100);
+        folder(src() / "berry/lib/.yarn/install-state.gz"); // a folder by that name is not it
 
         QCOMPARE(relative(Engine::findProjects({src()})),
-                 QStringList({"app gradle: app/.gradle, app/build", "crate rust: crate/target",
-                              "py python: py/.venv", "tool cmake: tool/out/debug",
-                              "web node: web/.next, web/node_modules",
+                 QStringList({"app gradle: app/.gradle, app/build",
+                              "berry node: berry/.yarn/install-state.gz, berry/.yarn/unplugged",
+                              "crate rust: crate/target", "py python: py/.venv",
+                              "tool cmake: tool/out/debug", "web node: web/.next, web/node_modules",
                               "web/packages/ui node: web/packages/ui/node_modules"}));
     }
 
@@ -332,7 +345,8 @@ private slots:
         QCOMPARE(found.size(), 2u);
         const Engine::Project &store = *named(found, src() / "store");
         const Engine::Project &repo = *named(found, src() / "repo");
-        QCOMPARE(store.size, allocated(src() / "store/node_modules/own.js"));
+        QCOMPARE(store.size, allocated(src() / "store/node_modules")
+                                 + allocated(src() / "store/node_modules/own.js"));
         QCOMPARE(Engine::idleDays(store), 45);
         QVERIFY(!store.dirty);
         QVERIFY(store.artifacts[0].noLockfile);

@@ -4,12 +4,24 @@
 #include "TreeBuilder.h"
 #include "TreeSize.h"
 
+#include <QProcess>
+
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace TreeBuilder;
+
+// What `du` says the item takes, in bytes, staying on its file system.
+qint64 du(const fs::path &path)
+{
+    QProcess process;
+    process.start("du", {"-s", "-x", "-B1", QString::fromUtf8(path.native())});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        qFatal("du failed on %s", path.c_str());
+    return process.readAllStandardOutput().split('\t').value(0).toLongLong();
+}
 
 class TreeSizeTest : public QObject {
     Q_OBJECT
@@ -26,9 +38,9 @@ private slots:
         folder(base);
     }
 
-    // Links of every sort inside count nothing and lead nowhere; a file with two names counts
-    // twice, as each name is reached.
-    void countsEveryRegularFileOnceItIsReached()
+    // A folder counts as `du` counts it: its own blocks and every entry's (folders, files, links,
+    // special files), a file with two names inside once. Links lead nowhere.
+    void countsWhatDuCounts()
     {
         const fs::path tree = dir("tree");
         const std::vector<fs::path> files{tree / "a.bin",
@@ -38,14 +50,16 @@ private slots:
                                           tree / "App.app/Contents/MacOS/App",
                                           tree / "\xff\xfe-not-utf8.bin",
                                           tree / "-leading dash %#"};
-        qint64 expected = 0;
         qint64 bytes = 1000;
-        for (const fs::path &path : files) {
+        for (const fs::path &path : files)
             file(path, bytes *= 3);
-            expected += allocated(path);
-        }
         fs::create_hard_link(tree / "a.bin", tree / "sub/a-again");
-        expected += allocated(tree / "a.bin");
+        // Many small folders, as a package manager lays them out: their blocks are most of it.
+        for (int i = 0; i < 300; ++i)
+            file(tree / "node_modules" / ("pkg" + std::to_string(i)) / "lib/index.js", 100);
+        // One folder that grew large with entries keeps its size.
+        for (int i = 0; i < 400; ++i)
+            file(tree / "wide" / ("entry-with-a-longer-name-" + std::to_string(i)), 0);
         file(dir("outside/big.bin"), 1 << 20);
         symlink(dir("outside"), tree / "sub/link-out");
         symlink(dir("outside/big.bin"), tree / "links/to-file");
@@ -55,10 +69,44 @@ private slots:
         symlink("loop-a", tree / "links/loop-b");
         symlink("..", tree / "links/parent");
         symlink(".", tree / "links/self");
-        QVERIFY(expected > 0);
+        symlink(std::string(3000, 'x'), tree / "links/long-target"); // takes a block of its own
+        QVERIFY(mkfifo((tree / "links/pipe").c_str(), 0600) == 0);
+
+        const qint64 expected = du(tree);
+        QVERIFY(expected > allocated(tree / "links/long-target"));
         QCOMPARE(Engine::size(tree), expected);
         QCOMPARE(Engine::size(fs::path(tree.native() + "//")), expected);
-        QCOMPARE(Engine::size(tree / "links"), 0);
+        QCOMPARE(Engine::size(tree / "links"), du(tree / "links"));
+        QCOMPARE(Engine::size(tree / "node_modules"), du(tree / "node_modules"));
+        QCOMPARE(Engine::size(tree / "wide"), du(tree / "wide"));
+        QVERIFY(allocated(tree / "wide") > allocated(tree / "sub"));
+    }
+
+    // A file with several names comes back only when every name goes: inside the tree once, and
+    // not at all when a name lies outside.
+    void hardLinksCountWhenAllTheirNamesGo_data()
+    {
+        QTest::addColumn<QString>("second"); // where the file's second name lies
+        QTest::addColumn<bool>("counted");
+        QTest::newRow("same folder") << "tree/again.bin" << true;
+        QTest::newRow("sub-folder") << "tree/sub/again.bin" << true;
+        QTest::newRow("outside") << "elsewhere/again.bin" << false;
+    }
+
+    void hardLinksCountWhenAllTheirNamesGo()
+    {
+        QFETCH(QString, second);
+        QFETCH(bool, counted);
+        file(dir("tree/data.bin"), 300000);
+        folder(dir("tree/sub"));
+        folder(dir("elsewhere"));
+        fs::create_hard_link(dir("tree/data.bin"), base / second.toStdString());
+        const qint64 folders = allocated(dir("tree")) + allocated(dir("tree/sub"));
+        const qint64 data = allocated(dir("tree/data.bin"));
+        QCOMPARE(Engine::size(dir("tree")), folders + (counted ? data : 0));
+        QCOMPARE(Engine::size(dir("tree/data.bin")), 0);
+        QCOMPARE(Engine::reclaimableSize({dir("tree"), dir("elsewhere")}),
+                 folders + allocated(dir("elsewhere")) + data);
     }
 
     // The item given is measured as itself: a link is never followed, a FIFO never opened, a
@@ -79,14 +127,18 @@ private slots:
         QCOMPARE(Engine::size(dir("link-to-folder")), allocated(dir("link-to-folder")));
         QCOMPARE(Engine::size(dir("link-to-folder/")), allocated(dir("link-to-folder")));
         QCOMPARE(Engine::size(dir("pipe")), 0);
-        QCOMPARE(Engine::size(dir("folder")), allocated(dir("folder/content.bin")));
+        QCOMPARE(Engine::size(dir("folder")),
+                 allocated(dir("folder")) + allocated(dir("folder/content.bin")));
+        QCOMPARE(Engine::contentSize(dir("folder")), allocated(dir("folder/content.bin")));
+        QCOMPARE(Engine::contentSize(dir("single.bin")), allocated(dir("single.bin")));
         QCOMPARE(Engine::size(sparse), allocated(sparse));
         QVERIFY(Engine::size(sparse) < (1 << 20));
-        QCOMPARE(Engine::size(dir("sparse")), allocated(sparse));
+        QCOMPARE(Engine::size(dir("sparse")), allocated(dir("sparse")) + allocated(sparse));
         QCOMPARE(Engine::size(dir("missing")), 0);
         QCOMPARE(Engine::size(""), 0);
-        QCOMPARE(Engine::size(dir("empty")), 0);
-        QCOMPARE(Engine::size(dir("empty/")), 0);
+        QCOMPARE(Engine::size(dir("empty")), allocated(dir("empty")));
+        QCOMPARE(Engine::size(dir("empty/")), allocated(dir("empty")));
+        QCOMPARE(Engine::contentSize(dir("empty")), 0);
     }
 
     // CI runs as root, who reads everything: the walk runs as an unprivileged user in a child.
@@ -97,7 +149,9 @@ private slots:
         file(tree / "locked/secret.bin", 90000);
         file(tree / "locked/inner/more.bin", 90000);
         file(tree / "shut/inside.bin", 90000);
-        const qint64 readable = allocated(tree / "readable.bin");
+        // The locked folders themselves are counted: a removal opens them up and takes them.
+        const qint64 readable = allocated(tree) + allocated(tree / "readable.bin")
+                                + allocated(tree / "locked") + allocated(tree / "shut");
         makePassable(tree);
         chmod((tree / "locked").c_str(), 0000); // neither listable nor passable
         chmod((tree / "shut").c_str(), 0311);   // passable but not listable
@@ -149,7 +203,7 @@ private slots:
         const qint64 measured = Engine::size(dir("cache"));
         const qint64 foreign = Engine::size(dir("cache/mounted"));
         umount(dir("cache/mounted").c_str());
-        QCOMPARE(measured, allocated(dir("cache/own.bin")));
+        QCOMPARE(measured, allocated(dir("cache")) + allocated(dir("cache/own.bin")));
         QVERIFY(foreign >= (1 << 20));
     }
 

@@ -76,6 +76,36 @@ private slots:
         QCOMPARE(model.devCount(), 1); // the next scan no longer finds it
     }
 
+    // The quick clean's developer caches are named in the developer pane with what each gives
+    // back, and counted once: in the quick clean's total, never among the developer caches.
+    void quickCleanCachesNamedOnce()
+    {
+        makeFile(TestHome::home() / ".npm/_cacache/content-v2/a/b/blob", 70000);
+        makeFile(TestHome::home() / ".cache/go-build/00/out-d", 20000);
+        FakeServices fakes;
+        Model model(fakes.services());
+        model.start();
+        AMPA_WAIT_IDLE(model);
+        const QVariantMap sizes = model.property("sizes").toMap();
+        QStringList named;
+        qint64 namedBytes = 0;
+        for (const QVariant &entry : model.property("devQuickCaches").toList()) {
+            const QVariantMap map = entry.toMap();
+            named << map.value("id").toString();
+            QCOMPARE(map.value("size").toLongLong(), sizes.value(named.last()).toLongLong());
+            namedBytes += map.value("size").toLongLong();
+        }
+        QCOMPARE(named, (QStringList{"npm", "build"}));
+        QVERIFY(namedBytes >= 90000);
+        for (const DevItem &entry : model.devItems())
+            QVERIFY2(!named.contains(entry.cache.id), qPrintable(entry.cache.id));
+        qint64 quick = 0;
+        for (const QVariant &size : sizes)
+            quick += size.toLongLong();
+        QCOMPARE(model.quickTotal(), quick); // each byte once, in the quick clean
+        fs::remove_all(TestHome::home() / ".npm");
+    }
+
     // A kept entry is neither offered nor counted nor measured; released, it comes back.
     void keptThenReleased()
     {

@@ -53,8 +53,11 @@ RowLayout {
         }
     }
     Text {
-        visible: row.item.size !== undefined
-        text: visible ? Texts.fmt(row.item.size) : ""
+        // A command whose yield cannot be known without running it says so, rather than 0.
+        visible: !row.item.kept
+        text: row.item.size !== undefined
+              ? Texts.fmt(row.item.size)
+              : Texts.bilingual("ukuran diketahui setelah dibersihkan", "size known after cleaning")
         font.pixelSize: Theme.body
         color: Theme.secondaryText
     }

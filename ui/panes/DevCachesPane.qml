@@ -34,6 +34,42 @@ Themed {
             color: Theme.secondaryText
         }
         DevCacheList { Layout.fillWidth: true }
+        // The developer caches that the quick clean takes: named here so that every cache is in
+        // one place, counted there only.
+        SectionTitle {
+            visible: quickCaches.count > 0
+            text: Texts.bilingual("Di pembersihan cepat", "In the quick clean")
+        }
+        Repeater {
+            id: quickCaches
+            model: Model.devQuickCaches
+            delegate: RowLayout {
+                id: quickRow
+                required property var modelData
+                objectName: "devQuick_" + modelData.id
+                Layout.fillWidth: true
+                Accessible.role: Accessible.StaticText
+                Accessible.name: Texts.withSize(modelData.name, modelData.size)
+                Text {
+                    Layout.fillWidth: true
+                    elide: Text.ElideRight
+                    text: quickRow.modelData.name
+                    font.pixelSize: Theme.body
+                    color: Theme.text
+                }
+                Text {
+                    text: Texts.fmt(quickRow.modelData.size)
+                    font.pixelSize: Theme.body
+                    color: Theme.secondaryText
+                }
+            }
+        }
+        PillButton {
+            objectName: "devToQuick"
+            visible: quickCaches.count > 0
+            text: Texts.bilingual("Buka pembersihan cepat", "Open the quick clean")
+            onClicked: Model.paneKey = "cepat"
+        }
         Text {
             Layout.fillWidth: true
             wrapMode: Text.Wrap
