@@ -66,8 +66,10 @@ bool removeFolderEntry(int dirFd, const char *name, qint64 &freed)
     const std::optional<FolderIdentity> id = identifyAt(dirFd, name);
     if (unlinkat(dirFd, name, AT_REMOVEDIR) != 0)
         return false;
-    if (id && id->isDirectory)
+    if (id && id->isDirectory) {
         freed += id->allocated;
+        countRemoved(0, id->allocated);
+    }
     return true;
 }
 

@@ -133,8 +133,10 @@ private:
                 item.parent.reset();
                 held.lock();
                 --working;
-                if (countFolders)
+                if (countFolders) {
                     total += folderBytes;
+                    countMeasured(0, folderBytes);
+                }
                 if (opened) {
                     active.push_back(opened);
                     wake.notify_all();
@@ -263,8 +265,9 @@ qint64 walk(const std::filesystem::path &path, std::vector<LinkedFile> &linked, 
         close(fd);
         return 0;
     }
-    return (folders == Folders::all ? root->allocated : 0)
-           + Walk(fd, *root, linked, folders != Folders::none).run();
+    const qint64 own = folders == Folders::all ? root->allocated : 0;
+    countMeasured(0, own);
+    return own + Walk(fd, *root, linked, folders != Folders::none).run();
 }
 
 // What the walks found, with each linked entry added once when all its links were among them.
