@@ -301,22 +301,27 @@ qint64 contentSize(const std::filesystem::path &path)
     return withLinked(total, linked);
 }
 
-qint64 reclaimableSize(const std::vector<std::filesystem::path> &paths)
+namespace {
+
+qint64 reclaimable(const std::vector<std::filesystem::path> &paths, Folders folders)
 {
     std::vector<LinkedFile> linked;
     qint64 total = 0;
     for (const std::filesystem::path &path : paths)
-        total += walk(path, linked, Folders::all);
+        total += walk(path, linked, folders);
     return withLinked(total, linked);
+}
+
+} // namespace
+
+qint64 reclaimableSize(const std::vector<std::filesystem::path> &paths)
+{
+    return reclaimable(paths, Folders::all);
 }
 
 qint64 reclaimableFiles(const std::vector<std::filesystem::path> &paths)
 {
-    std::vector<LinkedFile> linked;
-    qint64 total = 0;
-    for (const std::filesystem::path &path : paths)
-        total += walk(path, linked, Folders::none);
-    return withLinked(total, linked);
+    return reclaimable(paths, Folders::none);
 }
 
 } // namespace Engine

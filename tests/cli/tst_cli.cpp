@@ -1,3 +1,4 @@
+#include "ProgramRun.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
@@ -18,23 +19,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 // Runs a real program (ampa-cli unless told) in the test's home, without a terminal.
 Run cli(const QStringList &arguments, const QString &program = AMPA_CLI_PATH,
         const fs::path &workingFolder = {})
 {
-    QProcess process;
-    process.setWorkingDirectory(QString::fromStdString(workingFolder.native()));
-    process.start(program, arguments);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000))
-        qFatal("%s %s did not finish", qPrintable(program), qPrintable(arguments.join(' ')));
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return runProgram(program, arguments, workingFolder);
 }
 
 QJsonObject json(const Run &run)

@@ -1,3 +1,4 @@
+#include "ProgramRun.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
@@ -12,26 +13,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000))
-        qFatal("%s %s did not finish", qPrintable(program), qPrintable(arguments.join(' ')));
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
 // ampa-cli without a terminal: standard output and error are pipes.
 Run piped(const QStringList &arguments)
 {
-    return run(AMPA_CLI_PATH, arguments);
+    return runProgram(AMPA_CLI_PATH, arguments);
 }
 
 // The command line for script(1), which gives ampa-cli a terminal of its own.
@@ -44,7 +29,7 @@ QString onTerminal(const QString &arguments)
 // them, with the terminal's line ends made plain again.
 QByteArray terminal(const QString &arguments)
 {
-    const Run ran = run("/usr/bin/script", {"-qfec", onTerminal(arguments), "/dev/null"});
+    const Run ran = runProgram("/usr/bin/script", {"-qfec", onTerminal(arguments), "/dev/null"});
     return QByteArray(ran.out).replace("\r\n", "\n");
 }
 
@@ -135,9 +120,9 @@ private slots:
         if (!fs::exists("/usr/bin/man"))
             QSKIP("man(1) is needed to check the pages' roff");
         for (const char *page : {"docs/man/ampa-cli.1", "docs/man/ampa.1"}) {
-            const Run checked =
-                run("/usr/bin/man", {"--warnings", "-l",
-                                     QString::fromStdString((fs::path(AMPA_SOURCE_DIR) / page))});
+            const Run checked = runProgram(
+                "/usr/bin/man",
+                {"--warnings", "-l", QString::fromStdString((fs::path(AMPA_SOURCE_DIR) / page))});
             QCOMPARE(checked.code, 0);
             QVERIFY2(checked.err.isEmpty(), checked.err.constData());
             QVERIFY(checked.out.contains("ampa"));
@@ -174,8 +159,8 @@ private slots:
                 continue;
             any = true;
             const Run checked =
-                run(shell, {"-n", QStringLiteral("%1/packaging/completions/%2")
-                                      .arg(AMPA_SOURCE_DIR, QString::fromLatin1(file))});
+                runProgram(shell, {"-n", QStringLiteral("%1/packaging/completions/%2")
+                                             .arg(AMPA_SOURCE_DIR, QString::fromLatin1(file))});
             QVERIFY2(checked.code == 0, checked.err.constData());
         }
         if (!any)
