@@ -10,7 +10,7 @@
 // does not finish with exit code 0.
 QByteArray runHelper(const QStringList &arguments);
 
-// What ampa-test-helper did with its steps (see helper.cpp).
+// What ampa-test-helper did with its steps (see test_helper_main.cpp).
 struct HelperRun {
     bool finished = false; // false: it hung and was killed
     int code = -1;

@@ -39,7 +39,7 @@ bool dropToNobody()
 
 int usage()
 {
-    std::fprintf(stderr, "usage: see the comment at the top of helper.cpp\n");
+    std::fprintf(stderr, "usage: see the comment at the top of test_helper_main.cpp\n");
     return 1;
 }
 
