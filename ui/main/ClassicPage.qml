@@ -67,19 +67,23 @@ ScrollView {
                 color: Theme.secondaryText
             }
             GridLayout {
+                id: cards
                 Layout.fillWidth: true
                 columns: 2
                 columnSpacing: 12
                 rowSpacing: 12
+                // From the page's column, whose width is set outright: a width read from the grid
+                // itself would feed back through the cards' limits into the grid's own maximum.
+                readonly property real columnWidth: Math.max(0, (column.width - columnSpacing) / 2)
                 Repeater {
                     model: Model.advItems
                     delegate: AdvancedCard {
                         id: advCard
                         required property var modelData
-                        // Equal preferred widths make the two columns equal; a card alone
-                        // (often the Trash on Linux) keeps to its column.
-                        Layout.preferredWidth: 100
-                        Layout.maximumWidth: advCard.parent ? (advCard.parent.width - 12) / 2 : Infinity
+                        // Half the page each, given outright: a card alone (often the Trash on
+                        // Linux) keeps to its column and still has room for its button.
+                        Layout.preferredWidth: cards.columnWidth
+                        Layout.maximumWidth: cards.columnWidth
                         Layout.fillWidth: true
                         Layout.fillHeight: true
                         item: advCard.modelData
@@ -87,7 +91,7 @@ ScrollView {
                 }
                 Rectangle {
                     visible: Model.scanningAdv
-                    Layout.preferredWidth: 100
+                    Layout.preferredWidth: cards.columnWidth
                     Layout.fillWidth: true
                     Layout.fillHeight: true
                     implicitHeight: 120
