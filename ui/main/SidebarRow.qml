@@ -46,6 +46,7 @@ Rectangle {
             size: 15
         }
         Text {
+            objectName: "rowLabel"
             Layout.fillWidth: true
             text: row.label
             elide: Text.ElideRight
