@@ -72,18 +72,20 @@ ScrollView {
                 columns: 2
                 columnSpacing: 12
                 rowSpacing: 12
-                // From the page's column, whose width is set outright: a width read from the grid
-                // itself would feed back through the cards' limits into the grid's own maximum.
-                readonly property real columnWidth: Math.max(0, (column.width - columnSpacing) / 2)
                 Repeater {
                     model: Model.advItems
                     delegate: AdvancedCard {
                         id: advCard
                         required property var modelData
-                        // Half the page each, given outright: a card alone (often the Trash on
-                        // Linux) keeps to its column and still has room for its button.
-                        Layout.preferredWidth: cards.columnWidth
-                        Layout.maximumWidth: cards.columnWidth
+                        // Half the section each, given outright: a card alone (often the Trash
+                        // on Linux) keeps to its column and still has room for its button. Read
+                        // from the section: the grid's own width would feed back through the
+                        // cards' limits into the grid's maximum.
+                        readonly property real columnWidth: advCard.parent && advCard.parent.parent
+                                                            ? Math.max(0, (advCard.parent.parent.width - 12) / 2)
+                                                            : 0
+                        Layout.preferredWidth: advCard.columnWidth
+                        Layout.maximumWidth: advCard.columnWidth
                         Layout.fillWidth: true
                         Layout.fillHeight: true
                         item: advCard.modelData
@@ -91,7 +93,7 @@ ScrollView {
                 }
                 Rectangle {
                     visible: Model.scanningAdv
-                    Layout.preferredWidth: cards.columnWidth
+                    Layout.preferredWidth: Math.max(0, (column.width - cards.columnSpacing) / 2)
                     Layout.fillWidth: true
                     Layout.fillHeight: true
                     implicitHeight: 120
