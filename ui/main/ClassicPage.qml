@@ -77,13 +77,13 @@ ScrollView {
                     delegate: AdvancedCard {
                         id: advCard
                         required property var modelData
-                        // Half the section each, given outright: a card alone (often the Trash
-                        // on Linux) keeps to its column and still has room for its button. Read
-                        // from the section: the grid's own width would feed back through the
-                        // cards' limits into the grid's maximum.
-                        readonly property real columnWidth: advCard.parent && advCard.parent.parent
-                                                            ? Math.max(0, (advCard.parent.parent.width - 12) / 2)
-                                                            : 0
+                        // Half the page's column each, given outright: a card alone (often the
+                        // Trash on Linux) keeps to its column and still has room for its button.
+                        // The column (grid, section, column) has a width set outright; any width
+                        // a layout gives would feed back through the cards' limits.
+                        readonly property Item pageColumn: advCard.parent && advCard.parent.parent
+                                                           ? advCard.parent.parent.parent : null
+                        readonly property real columnWidth: pageColumn ? Math.max(0, (pageColumn.width - 12) / 2) : 0
                         Layout.preferredWidth: advCard.columnWidth
                         Layout.maximumWidth: advCard.columnWidth
                         Layout.fillWidth: true

@@ -38,15 +38,22 @@ TestCase {
     }
 
     // Each card takes half the section, and its button lies inside it, with the demo's cards
-    // and with the Trash alone.
+    // and with the Trash alone, there from the start or brought by a scan.
     function test_buttonsInsideCards_data() {
-        return [{ tag: "demo", trashOnly: false }, { tag: "Trash alone", trashOnly: true }]
+        return [{ tag: "demo", trashOnly: false, later: false },
+                { tag: "Trash alone", trashOnly: true, later: false },
+                { tag: "Trash alone, after a scan", trashOnly: true, later: true }]
     }
     function test_buttonsInsideCards(data) {
-        if (data.trashOnly)
+        if (data.trashOnly && !data.later)
             Model.onlyTrashCardForTest()
         const page = createTemporaryObject(classicPage, testCase)
         waitForRendering(page)
+        // The cards a scan brings once the page is up.
+        if (data.later) {
+            Model.onlyTrashCardForTest()
+            waitForRendering(page)
+        }
         const section = findChild(page, "advancedSection")
         const ids = Model.advItems.map(item => item.id)
         verify(ids.length > 0)
