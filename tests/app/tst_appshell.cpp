@@ -168,6 +168,9 @@ private slots:
         QVERIFY(heading->font().bold());
         QCOMPARE(body->text(), message);
         QVERIFY(box->windowTitle() != title);
+        QCOMPARE(box->windowRole(), QStringLiteral("confirmation"));
+        // Wide enough that the body wraps into a few lines rather than a narrow column.
+        QVERIFY2(box->width() >= 400, qPrintable(QString::number(box->width())));
 
         auto *confirm = box->findChild<QPushButton *>(QStringLiteral("confirm"));
         auto *cancel = box->findChild<QPushButton *>(QStringLiteral("cancel"));

@@ -34,6 +34,8 @@ std::unique_ptr<QMessageBox> MessageBoxConfirmation::make(const QString &title,
 {
     // No window title: the desktop names the program there, and the title is the heading.
     auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, QString(), title);
+    // What the desktop (and the desktop tests) can tell the box by, with no title of its own.
+    box->setWindowRole(QStringLiteral("confirmation"));
     box->setTextFormat(Qt::PlainText);
     box->setInformativeText(message);
 
@@ -47,7 +49,7 @@ std::unique_ptr<QMessageBox> MessageBoxConfirmation::make(const QString &title,
     // Only the body gets a width, so it wraps into two or three lines; the icon keeps its own.
     if (auto *body = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"))) {
         body->setTextFormat(Qt::PlainText);
-        body->setMinimumWidth(body->fontMetrics().averageCharWidth() * 48);
+        body->setMinimumWidth(body->fontMetrics().averageCharWidth() * 60);
     }
 
     QPushButton *confirmButton = box->addButton(confirmLabel, QMessageBox::DestructiveRole);

@@ -42,7 +42,7 @@ Rectangle {
         spacing: 8
         Symbol {
             name: row.symbol
-            tint: row.selected ? Theme.accent : Theme.secondaryText
+            tint: row.selected ? Theme.accentText : Theme.secondaryText
             size: 15
         }
         Text {
