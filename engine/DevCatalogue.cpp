@@ -257,15 +257,16 @@ void addLanguageTools(QList<DevCache> &list)
     addPresent(list, std::move(maven));
 
     const fs::path yarnCache = toolFolder("YARN_CACHE_FOLDER", cache / "yarn");
-    DevCache yarn = commandEntry("yarn", "Cache Yarn 1", redownloaded(), "cube",
-                                 within(yarnCache, {yarnCache}), {"yarn", {"cache", "clean"}});
+    DevCache yarn =
+        commandEntry("yarn", Words{"Cache Yarn 1", "Yarn 1 cache"}, redownloaded(), "cube",
+                     within(yarnCache, {yarnCache}), {"yarn", {"cache", "clean"}});
     yarn.owners = {"yarn"};
     addPresent(list, std::move(yarn));
 
     // Yarn 4 keeps one global cache that Plug'n'Play projects load their packages from; its
     // own clean needs a project to run in, so the folder goes, knowingly.
     DevCache berry = entry(
-        "yarn-berry", "Cache Yarn Berry",
+        "yarn-berry", Words{"Cache Yarn Berry", "Yarn Berry cache"},
         Words{"Paket yang dimuat proyek Plug'n'Play", "Packages that Plug'n'Play projects load"},
         "cube", DevMode::Choice, Found{dataDir() / "yarn/berry/cache", home / ".yarn/berry/cache"});
     berry.owners = {"yarn"};
@@ -279,7 +280,7 @@ void addLanguageTools(QList<DevCache> &list)
         pnpmHome && *pnpmHome ? toolFolder("PNPM_HOME", dataDir() / "pnpm") : dataDir() / "pnpm";
     const fs::path pnpmStore = pnpmFolder / "store";
     DevCache pnpm = commandEntry(
-        "pnpm", "Store pnpm",
+        "pnpm", Words{"Store pnpm", "pnpm store"},
         Words{"Hanya paket yang tidak dipakai proyek mana pun", "Only packages no project uses"},
         "cube", within(pnpmFolder, {pnpmStore}), {"pnpm", {"store", "prune"}});
     pnpm.owners = {"pnpm"};
@@ -307,8 +308,9 @@ void addLanguageTools(QList<DevCache> &list)
     addPresent(list, std::move(goModules));
 
     const fs::path poetry = toolFolder("POETRY_CACHE_DIR", cache / "pypoetry");
-    DevCache poetryCache = entry("poetry", "Cache Poetry", redownloaded(), "cube", DevMode::Delete,
-                                 within(poetry, {poetry / "cache", poetry / "artifacts"}));
+    DevCache poetryCache =
+        entry("poetry", Words{"Cache Poetry", "Poetry cache"}, redownloaded(), "cube",
+              DevMode::Delete, within(poetry, {poetry / "cache", poetry / "artifacts"}));
     poetryCache.keep = present({poetry / "virtualenvs"});
     poetryCache.owners = {"poetry"};
     addPresent(list, std::move(poetryCache));
@@ -345,8 +347,8 @@ void addBuildTools(QList<DevCache> &list)
             servers.push_back({OwnerLock::Kind::pidFile, base / "server/server.pid.txt"});
         }
     }
-    DevCache bazel =
-        entry("bazel", "Cache Bazel", rebuilt(), "hammer", DevMode::Delete, std::move(bases));
+    DevCache bazel = entry("bazel", Words{"Cache Bazel", "Bazel cache"}, rebuilt(), "hammer",
+                           DevMode::Delete, std::move(bases));
     bazel.locks = std::move(servers);
     bazel.owners = {"bazel", "bazelisk"};
     addPresent(list, std::move(bazel));
@@ -366,7 +368,7 @@ void addEditors(QList<DevCache> &list)
         }
     }
     DevCache jetbrains = entry(
-        "jetbrains", "Cache JetBrains",
+        "jetbrains", Words{"Cache JetBrains", "JetBrains caches"},
         Words{"Indeks dibuat ulang saat IDE dibuka", "Indexes are rebuilt when the IDE opens"},
         "hammer", DevMode::Delete, std::move(indexes));
     jetbrains.keep = present({config / "JetBrains", dataDir() / "JetBrains"});
@@ -396,7 +398,9 @@ void addEditors(QList<DevCache> &list)
               "DawnWebGPUCache", "logs", "Crashpad"})
             parts.push_back(data / part);
         DevCache code =
-            entry(editor.id, QStringLiteral("Cache %1").arg(editor.name),
+            entry(editor.id,
+                  Words{QStringLiteral("Cache %1").arg(editor.name),
+                        QStringLiteral("%1 cache").arg(editor.name)},
                   Words{"Dibuat ulang saat editor dibuka", "Rebuilt when the editor opens"},
                   "macwindow", DevMode::Delete, within(config, parts));
         code.keep = present({data / "User", data / "Backups"});
@@ -420,8 +424,8 @@ void addBrowsers(QList<DevCache> &list)
           home / ".var/app/org.mozilla.firefox/cache/mozilla/firefox"})
         for (const fs::path &profile : subfolders(root))
             profileCaches.add(trustedBaseOf(root), {profile / "cache2", profile / "startupCache"});
-    DevCache firefox = entry("firefox", "Cache Firefox", browsing, "globe", DevMode::Delete,
-                             std::move(profileCaches));
+    DevCache firefox = entry("firefox", Words{"Cache Firefox", "Firefox cache"}, browsing, "globe",
+                             DevMode::Delete, std::move(profileCaches));
     for (const fs::path &profiles : {home / ".mozilla/firefox", config / "mozilla/firefox"}) {
         if (isFolderHere(profiles))
             firefox.keep.push_back(profiles);
@@ -431,7 +435,8 @@ void addBrowsers(QList<DevCache> &list)
     firefox.owners = {"firefox", "firefox-bin", "firefox-esr"};
     addPresent(list, std::move(firefox));
 
-    DevCache chromium = entry("chromium", "Cache Chromium", browsing, "globe", DevMode::Delete,
+    DevCache chromium = entry("chromium", Words{"Cache Chromium", "Chromium cache"}, browsing,
+                              "globe", DevMode::Delete,
                               Found{cache / "chromium", home / "snap/chromium/common/.cache",
                                     home / ".var/app/org.chromium.Chromium/cache"});
     chromium.keep = present({config / "chromium"});
@@ -458,16 +463,17 @@ void addBrowsers(QList<DevCache> &list)
                 installed.add(root, browser);
         }
     }
-    DevCache playwright = entry("playwright", "Browser Playwright", browsers, "globe",
-                                DevMode::Choice, std::move(installed));
+    DevCache playwright = entry("playwright", Words{"Browser Playwright", "Playwright browsers"},
+                                browsers, "globe", DevMode::Choice, std::move(installed));
     playwright.keep = std::move(links);
     playwright.lost = Words{"Tes gagal sampai npx playwright install dijalankan lagi.",
                             "Tests fail until npx playwright install runs again."};
     addPresent(list, std::move(playwright));
 
     const fs::path puppeteerDir = toolFolder("PUPPETEER_CACHE_DIR", home / ".cache/puppeteer");
-    DevCache puppeteer = entry("puppeteer", "Browser Puppeteer", browsers, "globe", DevMode::Choice,
-                               within(puppeteerDir, {puppeteerDir}));
+    DevCache puppeteer =
+        entry("puppeteer", Words{"Browser Puppeteer", "Puppeteer browsers"}, browsers, "globe",
+              DevMode::Choice, within(puppeteerDir, {puppeteerDir}));
     puppeteer.lost = Words{"Tes gagal sampai npx puppeteer browsers install dijalankan lagi.",
                            "Tests fail until npx puppeteer browsers install runs again."};
     addPresent(list, std::move(puppeteer));

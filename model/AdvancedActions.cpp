@@ -56,7 +56,8 @@ std::vector<AdvItem> Model::buildAdvItems()
 
     if (measured("whatsapp")) {
         items.push_back(
-            {"whatsapp", "message", "WA", "Media WhatsApp", m_adv.value("whatsapp"),
+            {"whatsapp", "message", "WA", bilingual("Media WhatsApp", "WhatsApp media"),
+             m_adv.value("whatsapp"),
              bilingual("Rapikan lewat Settings, Storage di WhatsApp. Jangan hapus filenya "
                        "langsung.",
                        "Tidy up in WhatsApp under Settings, Storage. Never delete its files "
@@ -67,7 +68,8 @@ std::vector<AdvItem> Model::buildAdvItems()
     }
     if (measured("claudevm")) {
         items.push_back(
-            {"claudevm", "cpu", "VM", "VM Claude Desktop", m_adv.value("claudevm"),
+            {"claudevm", "cpu", "VM", bilingual("VM Claude Desktop", "Claude Desktop VM"),
+             m_adv.value("claudevm"),
              bilingual("Diunduh ulang kalau fitur agent dipakai lagi. Claude harus tertutup.",
                        "Downloaded again if the agent feature is used. Claude must be closed."),
              bilingual("Diunduh ulang saat dipakai", "Downloaded again when needed"), deleteLabel(),
@@ -91,17 +93,18 @@ std::vector<AdvItem> Model::buildAdvItems()
              deleteLabel(), unused, false, [this] { removeMAU(); }});
     }
     if (measured("autorecover")) {
-        items.push_back({"autorecover", "doc.badge.clock", "AR", "AutoRecovery Office",
-                         m_adv.value("autorecover"),
-                         bilingual("Salinan darurat Word, Excel, PowerPoint yang tertinggal.",
-                                   "Leftover emergency copies from Word, Excel and PowerPoint."),
-                         bilingual("Salinan darurat tertinggal", "Leftover emergency copies"),
-                         bilingual("Ke Trash", "Move to Trash"), true, false,
-                         [this] { cleanAutoRecovery(); }});
+        items.push_back(
+            {"autorecover", "doc.badge.clock", "AR",
+             bilingual("AutoRecovery Office", "Office AutoRecovery"), m_adv.value("autorecover"),
+             bilingual("Salinan darurat Word, Excel, PowerPoint yang tertinggal.",
+                       "Leftover emergency copies from Word, Excel and PowerPoint."),
+             bilingual("Salinan darurat tertinggal", "Leftover emergency copies"),
+             bilingual("Ke Trash", "Move to Trash"), true, false, [this] { cleanAutoRecovery(); }});
     }
     if (measured("playwright")) {
         items.push_back(
-            {"playwright", "theatermasks", "PW", "Browser Playwright", m_adv.value("playwright"),
+            {"playwright", "theatermasks", "PW",
+             bilingual("Browser Playwright", "Playwright browsers"), m_adv.value("playwright"),
              bilingual("Browser uji otomatis. Diunduh ulang saat dibutuhkan.",
                        "Browsers for automated tests. Downloaded again when needed."),
              bilingual("Browser uji otomatis", "Browsers for automated tests"), deleteLabel(), true,

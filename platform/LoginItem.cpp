@@ -42,6 +42,16 @@ QString execArgument(const QString &argument)
     return text.replace("\\", "\\\\");
 }
 
+// A string value as the file must hold it: backslashes and control characters escaped.
+QString stringValue(const QString &text)
+{
+    QString value = text;
+    value.replace("\\", "\\\\");
+    value.replace("\n", "\\n");
+    value.replace("\t", "\\t");
+    return value.replace("\r", "\\r");
+}
+
 } // namespace
 
 std::optional<QString> setEnabled(bool on, const std::filesystem::path &program)
@@ -59,8 +69,11 @@ std::optional<QString> setEnabled(bool on, const std::filesystem::path &program)
     QSaveFile file(QString::fromUtf8(path.native()));
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    file.write("[Desktop Entry]\nType=Application\nName=Ampa\nComment=Disk cleanup\nExec="
-               + execArgument(QString::fromUtf8(program.native())).toUtf8()
+    const QString programText = QString::fromUtf8(program.native());
+    // TryExec: once the package is removed, the desktop skips the entry it leaves in the home
+    // instead of starting a program that is gone.
+    file.write("[Desktop Entry]\nType=Application\nName=Ampa\nComment=Disk cleanup\nTryExec="
+               + stringValue(programText).toUtf8() + "\nExec=" + execArgument(programText).toUtf8()
                + " --login\nIcon=app.ampa.Ampa\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
     if (!file.commit())
         return file.errorString();

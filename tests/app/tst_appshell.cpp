@@ -3,12 +3,17 @@
 #include "AppShell.h"
 #include "LifeCycle.h"
 #include "LoginItem.h"
+#include "MessageBoxConfirmation.h"
 #include "ModelSingleton.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
 #include "WindowRules.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QQuickStyle>
 #include <QQuickWindow>
 #include <QTest>
@@ -127,6 +132,57 @@ private slots:
         QTRY_COMPARE(main->width(), 760);
         Settings::instance().setViewMode("sidebar");
         QTRY_COMPARE(main->size(), QSize(1200, 760));
+    }
+
+    // The warning icon, the heading and the body side by side, the title said once, the
+    // destructive button drawn as such and the safe choice focused.
+    void confirmationLayout()
+    {
+        const QString title = QStringLiteral("Empty the Trash?");
+        const QString message = QStringLiteral(
+            "The 214 items in the Trash, 1.4 GB, are removed for good. Files elsewhere stay.");
+        std::unique_ptr<QMessageBox> box =
+            MessageBoxConfirmation::make(title, message, QStringLiteral("Empty Trash"));
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        QDir().mkpath(QStringLiteral(AMPA_RENDERS_DIR));
+        box->grab().save(QStringLiteral(AMPA_RENDERS_DIR "/confirmation.png"));
+
+        auto *icon = box->findChild<QLabel *>(QStringLiteral("qt_msgboxex_icon_label"));
+        auto *heading = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        auto *body = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"));
+        QVERIFY(icon && heading && body);
+        const auto inBox = [&](QWidget *widget) {
+            return QRect(widget->mapTo(box.get(), QPoint()), widget->size());
+        };
+        const QRect iconRect = inBox(icon);
+        // The icon label itself, not a column as wide as the text.
+        QVERIFY2(iconRect.width() <= 96, qPrintable(QString::number(iconRect.width())));
+        const QRect textRect = inBox(heading).united(inBox(body));
+        const int gap = inBox(heading).left() - iconRect.right();
+        QVERIFY2(gap > 0 && gap <= 40, qPrintable(QString::number(gap)));
+        QCOMPARE(inBox(body).left(), inBox(heading).left());
+        QVERIFY(inBox(body).top() >= inBox(heading).bottom());
+        QVERIFY(iconRect.top() < textRect.bottom() && iconRect.bottom() > textRect.top());
+        QCOMPARE(heading->text(), title);
+        QVERIFY(heading->font().bold());
+        QCOMPARE(body->text(), message);
+        QVERIFY(box->windowTitle() != title);
+        QCOMPARE(box->windowRole(), QStringLiteral("confirmation"));
+        // Wide enough that the body wraps into a few lines rather than a narrow column.
+        QVERIFY2(box->width() >= 400, qPrintable(QString::number(box->width())));
+
+        auto *confirm = box->findChild<QPushButton *>(QStringLiteral("confirm"));
+        auto *cancel = box->findChild<QPushButton *>(QStringLiteral("cancel"));
+        QVERIFY(confirm && cancel);
+        QCOMPARE(confirm->text(), QStringLiteral("Empty Trash"));
+        QVERIFY(confirm->property("destructive").toBool());
+        QCOMPARE(box->buttonRole(confirm), QMessageBox::DestructiveRole);
+        const QColor fill = confirm->palette().color(QPalette::Button);
+        QVERIFY(fill.red() > 150 && fill.green() < 60 && fill.blue() < 60);
+        QCOMPARE(box->defaultButton(), cancel);
+        QCOMPARE(box->escapeButton(), cancel);
+        QCOMPARE(box->focusWidget(), cancel);
     }
 };
 

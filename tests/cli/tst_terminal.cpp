@@ -218,7 +218,7 @@ private slots:
         TreeBuilder::write(seen, "");
         QVERIFY(process.waitForFinished(60000));
         shown += process.readAllStandardOutput();
-        QVERIFY2(shown.contains("Cache Yarn 1…"), shown.constData());
+        QVERIFY2(shown.contains("Yarn 1 cache…"), shown.constData());
         // Cleared in place, then the result on a line of its own.
         const qsizetype cleared = shown.lastIndexOf("\r\x1b[K");
         QVERIFY2(cleared > shown.indexOf("…"), shown.constData());

@@ -43,8 +43,8 @@ for pane in cepat lanjutan pengembang proyek downloads aplikasi; do
     # The figures are read too: the free space with what it counts, each cache with its size,
     # each advanced item with its size and note, each file with its size.
     case $pane in
-    cepat) walk "the $pane pane" " free of " "Cache npm, " ;;
-    lanjutan) walk "the $pane pane" "Media WhatsApp" "30.8 GB" ;;
+    cepat) walk "the $pane pane" " free of " "npm cache, " ;;
+    lanjutan) walk "the $pane pane" "WhatsApp media" "30.8 GB" ;;
     pengembang) walk "the $pane pane" "Cargo registry, 2.1 GB" "Keep Cargo registry" ;;
     proyek) walk "the $pane pane" "ray-tracer, 4.2 GB" "Delete ray-tracer" ;;
     downloads) walk "the $pane pane" "Meeting recording.mp4, 381 MB" ;;
@@ -54,7 +54,7 @@ for pane in cepat lanjutan pengembang proyek downloads aplikasi; do
 done
 
 start_on cepat halaman
-walk "the single page" " free of " "Media WhatsApp" "30.8 GB"
+walk "the single page" " free of " "WhatsApp media" "30.8 GB"
 keys_to "$(main_window)" ctrl+comma
 walk "the settings sheet" "Language / Bahasa"
 keys_to "$(main_window)" Escape

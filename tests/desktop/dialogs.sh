@@ -11,7 +11,17 @@ printf '[General]\ndemo=true\ndemoAsk=2\n' >"$XDG_CONFIG_HOME/Ampa/Ampa.conf"
 program=$!
 wait_for 40 main_window_shown || fail "no window"
 main=$(main_window)
-dialog_window() { xwininfo -root -tree | awk '/"Delete the Claude Desktop VM\?"/ {print $1; exit}' | grep .; }
+# The box has no window title (its title is the heading inside): found by its role.
+dialog_window() {
+    local id
+    for id in $(xwininfo -root -children | awk '/^ +0x/ {print $1}'); do
+        xprop -id "$id" WM_WINDOW_ROLE 2>/dev/null | grep -q '"confirmation"' || continue
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' || continue
+        echo "$id"
+        return 0
+    done
+    return 1
+}
 wait_for 40 dialog_window >/dev/null || fail "no confirmation"
 dialog=$(dialog_window)
 xprop -id "$dialog" WM_TRANSIENT_FOR | grep -qi "window id # $main" \

@@ -14,6 +14,7 @@
 #include "TreeBuilder.h"
 
 #include <QDirIterator>
+#include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QRegularExpression>
@@ -172,6 +173,13 @@ private slots:
         QCOMPARE(Engine::execWords(entry->exec),
                  (QStringList{QString::fromStdString(program.native()), "--login"}));
         QVERIFY(LoginItem::enabled());
+        // The desktop skips the entry once the program is gone.
+        QFile file(QString::fromStdString(LoginItem::entryPath().native()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QVERIFY2(text.contains(QStringLiteral("\nTryExec=")
+                               + QString::fromStdString(program.native()) + u'\n'),
+                 qPrintable(text));
         // A Hidden=true entry is one the user switched off.
         TreeBuilder::write(LoginItem::entryPath(), "[Desktop Entry]\nType=Application\nName=Ampa\n"
                                                    "Exec=ampa --login\nHidden=true\n");

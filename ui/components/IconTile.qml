@@ -4,7 +4,8 @@ import Ampa
 // A symbol in a small rounded square of its own tint.
 Rectangle {
     property string symbol
-    property color tint: Theme.accent
+    // The accent meant for foregrounds: the fill teal is too dim on the dark scheme.
+    property color tint: Theme.accentText
 
     implicitWidth: 28
     implicitHeight: 28

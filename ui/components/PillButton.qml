@@ -2,10 +2,12 @@ import QtQuick
 import QtQuick.Controls
 import Ampa
 
-// The pill-shaped button: a dot and a label on a capsule; prominent is the card's main action.
+// The pill-shaped button: a label on a capsule; prominent is the card's main action, destructive
+// one that removes data (drawn in the palette's red).
 Button {
     id: pill
     property bool prominent: false
+    property bool destructive: false
 
     padding: 0
     leftPadding: 12
@@ -19,28 +21,22 @@ Button {
     Keys.onReturnPressed: pill.clicked()
     Keys.onEnterPressed: pill.clicked()
 
-    contentItem: Row {
-        spacing: 6
-        Rectangle {
-            anchors.verticalCenter: parent.verticalCenter
-            width: 6
-            height: 6
-            radius: 3
-            color: Theme.faded(pill.prominent ? Theme.text : Theme.secondaryText, 0.6)
-        }
-        Text {
-            text: pill.text
-            font.pixelSize: Theme.callout
-            font.weight: pill.prominent ? Font.Medium : Font.Normal
-            color: pill.prominent ? Theme.text : Theme.secondaryText
-            elide: Text.ElideNone
-        }
+    // The full text colour while enabled: grey text would read as a disabled button.
+    contentItem: Text {
+        text: pill.text
+        font.pixelSize: Theme.callout
+        font.weight: pill.prominent || pill.destructive ? Font.Medium : Font.Normal
+        color: pill.destructive ? Theme.red : Theme.text
+        horizontalAlignment: Text.AlignHCenter
+        verticalAlignment: Text.AlignVCenter
+        elide: Text.ElideNone
     }
     background: Rectangle {
         radius: height / 2
         color: pill.prominent ? Theme.primary(0.08) : Theme.control
         border.width: 1
-        border.color: Theme.primary(pill.prominent ? 0.3 : 0.12)
+        border.color: pill.destructive ? Theme.faded(Theme.red, 0.45)
+                                       : Theme.primary(pill.prominent ? 0.3 : 0.12)
         FocusRing { control: pill; radius: height / 2 }
     }
 }

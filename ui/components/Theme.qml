@@ -7,15 +7,21 @@ QtObject {
     readonly property string chosen: Appearance.scheme(Settings.appearance)
     readonly property bool dark: chosen === "dark" || (chosen === "" && Appearance.systemDark)
 
-    readonly property color accent: Qt.rgba(0.05, 0.56, 0.5, 1)
+    // Every text colour below reads at 4.5:1 or more on the fills it is drawn on, in both
+    // schemes (tst_theme checks the pairs).
+    // Dark enough that white on it reads at 4.5:1.
+    readonly property color accent: "#0b7a6d"
+    readonly property color textOnAccent: "#ffffff"
+    // The accent as text: on a dark window the fill's own teal would be too dim.
+    readonly property color accentText: dark ? "#3fc4b3" : "#0a6b60"
     readonly property color window: dark ? "#1f1f21" : "#f5f5f7"
     readonly property color control: dark ? "#2b2b2e" : "#ffffff"
     readonly property color secondaryFill: dark ? "#2a2a2d" : "#ececef"
     readonly property color text: dark ? "#f2f2f2" : "#1d1d1f"
-    readonly property color secondaryText: dark ? "#a1a1a6" : "#6e6e73"
+    readonly property color secondaryText: dark ? "#a8a8ad" : "#5f5f64"
     readonly property color track: dark ? "#3a3a3d" : "#e3e3e6"
-    readonly property color orange: dark ? "#ff9f0a" : "#e07b00"
-    readonly property color red: dark ? "#ff453a" : "#d70015"
+    readonly property color orange: dark ? "#ff9f0a" : "#9e5200"
+    readonly property color red: dark ? "#ff6961" : "#d70015"
 
     // The primary colour at a given opacity, for hairlines and fills.
     function primary(opacity) {

@@ -12,7 +12,7 @@ Item {
     palette.buttonText: Theme.text
     palette.brightText: Theme.text
     palette.highlight: Theme.accent
-    palette.highlightedText: "white"
+    palette.highlightedText: Theme.textOnAccent
     palette.light: Theme.dark ? "#4a4a4e" : "#ffffff"
     palette.midlight: Theme.dark ? "#3c3c40" : "#f0f0f2"
     palette.mid: Theme.dark ? "#2f2f33" : "#c8c8cc"

@@ -51,6 +51,8 @@ Rectangle {
             objectName: "cardButton_" + (card.item.id || "")
             text: card.item.button || ""
             prominent: card.item.prominent || false
+            // The prominent ones open an app; the others remove data.
+            destructive: !(card.item.prominent || false)
             enabled: card.item.enabled === true
             onClicked: Model.activateAdvItem(card.item.id)
         }

@@ -67,6 +67,7 @@ ScrollView {
                 color: Theme.secondaryText
             }
             GridLayout {
+                id: cards
                 Layout.fillWidth: true
                 columns: 2
                 columnSpacing: 12
@@ -76,10 +77,15 @@ ScrollView {
                     delegate: AdvancedCard {
                         id: advCard
                         required property var modelData
-                        // Equal preferred widths make the two columns equal; a card alone
-                        // (often the Trash on Linux) keeps to its column.
-                        Layout.preferredWidth: 100
-                        Layout.maximumWidth: advCard.parent ? (advCard.parent.width - 12) / 2 : Infinity
+                        // Half the page's column each, given outright: a card alone (often the
+                        // Trash on Linux) keeps to its column and still has room for its button.
+                        // The column (grid, section, column) has a width set outright; any width
+                        // a layout gives would feed back through the cards' limits.
+                        readonly property Item pageColumn: advCard.parent && advCard.parent.parent
+                                                           ? advCard.parent.parent.parent : null
+                        readonly property real columnWidth: pageColumn ? Math.max(0, (pageColumn.width - 12) / 2) : 0
+                        Layout.preferredWidth: advCard.columnWidth
+                        Layout.maximumWidth: advCard.columnWidth
                         Layout.fillWidth: true
                         Layout.fillHeight: true
                         item: advCard.modelData
@@ -87,7 +93,7 @@ ScrollView {
                 }
                 Rectangle {
                     visible: Model.scanningAdv
-                    Layout.preferredWidth: 100
+                    Layout.preferredWidth: Math.max(0, (column.width - cards.columnSpacing) / 2)
                     Layout.fillWidth: true
                     Layout.fillHeight: true
                     implicitHeight: 120

@@ -31,8 +31,7 @@ ColumnLayout {
                       ? (section.apps ? Texts.bilingual("Memindai Applications", "Scanning Applications")
                                       : Texts.bilingual("Memindai Downloads", "Scanning Downloads"))
                       : (section.apps ? Texts.bilingual("Belum ada aplikasi yang terbaca.", "No apps found yet.")
-                                      : Texts.bilingual("Kosong, atau Ampa belum diizinkan membaca Downloads.",
-                                                 "Empty, or Ampa has no access to Downloads yet."))
+                                      : Texts.bilingual("Downloads kosong.", "Downloads is empty."))
                 font.pixelSize: Theme.callout
                 color: Theme.secondaryText
             }

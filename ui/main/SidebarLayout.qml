@@ -28,10 +28,40 @@ RowLayout {
     Rectangle {
         id: sidebar
         objectName: "sidebar"
+        // The rows' labels in both languages: the sidebar is as wide as the longest of them, so
+        // no label is cut whichever language is chosen.
+        readonly property var labels: ({
+            "cepat": ["Cepat", "Quick"],
+            "lanjutan": ["Lanjutan", "Advanced"],
+            "pengembang": ["Cache pengembang", "Developer caches"],
+            "proyek": ["Proyek", "Projects"],
+            "downloads": ["Downloads", "Downloads"],
+            "aplikasi": ["Applications", "Applications"],
+            "log": ["Log", "Log"],
+            "pengaturan": ["Pengaturan", "Settings"]
+        })
+        function label(key: string): string {
+            return Texts.bilingual(labels[key][0], labels[key][1])
+        }
+        FontMetrics {
+            id: labelMetrics
+            font.pixelSize: Theme.body
+        }
+        readonly property real longestLabel: {
+            let longest = 0
+            for (const key in labels) {
+                for (const words of labels[key])
+                    longest = Math.max(longest, labelMetrics.advanceWidth(words))
+            }
+            return Math.ceil(longest)
+        }
+        // Margins, the row's padding, its symbol, spacing and a badge of up to three digits.
+        readonly property real wanted: longestLabel + 2 * 10 + 2 * 8 + 15 + 2 * 8
+                                       + labelMetrics.advanceWidth("000")
         Layout.fillHeight: true
-        Layout.preferredWidth: 180
-        Layout.minimumWidth: 160
-        Layout.maximumWidth: 240
+        Layout.preferredWidth: Math.max(180, wanted)
+        Layout.minimumWidth: wanted
+        Layout.maximumWidth: Math.max(240, wanted)
         color: Theme.secondaryFill
 
         // The row `by` places from `from`, selected and given the focus; the ends stay put.
@@ -62,35 +92,35 @@ RowLayout {
             }
             SidebarRow {
                 onStepped: by => sidebar.step("cepat", by)
-                key: "cepat"; symbol: "sparkles"; label: Texts.bilingual("Cepat", "Quick")
+                key: "cepat"; symbol: "sparkles"; label: sidebar.label("cepat")
                 badge: Model.visibleQuick.length
             }
             SidebarRow {
                 onStepped: by => sidebar.step("lanjutan", by)
-                key: "lanjutan"; symbol: "slider.horizontal.3"; label: Texts.bilingual("Lanjutan", "Advanced")
+                key: "lanjutan"; symbol: "slider.horizontal.3"; label: sidebar.label("lanjutan")
                 badge: Model.advItems.length
             }
             SidebarRow {
                 onStepped: by => sidebar.step("pengembang", by)
-                key: "pengembang"; symbol: "hammer"; label: Texts.bilingual("Cache pengembang", "Developer caches")
+                key: "pengembang"; symbol: "hammer"; label: sidebar.label("pengembang")
                 badge: Model.devCount
             }
             SidebarRow {
                 onStepped: by => sidebar.step("proyek", by)
-                key: "proyek"; symbol: "folder"; label: Texts.bilingual("Proyek", "Projects")
+                key: "proyek"; symbol: "folder"; label: sidebar.label("proyek")
                 badge: Model.projectCount
             }
             SidebarRow {
                 onStepped: by => sidebar.step("downloads", by)
-                key: "downloads"; symbol: "arrow.down.circle"; label: "Downloads"
+                key: "downloads"; symbol: "arrow.down.circle"; label: sidebar.label("downloads")
                 badge: Model.downloads.length
             }
             SidebarRow {
                 onStepped: by => sidebar.step("aplikasi", by)
-                key: "aplikasi"; symbol: "square.grid.3x3"; label: "Applications"
+                key: "aplikasi"; symbol: "square.grid.3x3"; label: sidebar.label("aplikasi")
                 badge: Model.apps.length
             }
-            SidebarRow { key: "log"; symbol: "list.bullet.rectangle"; label: "Log"; onStepped: by => sidebar.step("log", by) }
+            SidebarRow { key: "log"; symbol: "list.bullet.rectangle"; label: sidebar.label("log"); onStepped: by => sidebar.step("log", by) }
             Rectangle {
                 Layout.fillWidth: true
                 Layout.topMargin: 8
@@ -99,7 +129,7 @@ RowLayout {
                 color: Theme.primary(0.1)
             }
             SidebarRow {
-                key: "pengaturan"; symbol: "gearshape"; label: Texts.bilingual("Pengaturan", "Settings")
+                key: "pengaturan"; symbol: "gearshape"; label: sidebar.label("pengaturan")
                 onStepped: by => sidebar.step("pengaturan", by)
             }
             Item { Layout.fillHeight: true }

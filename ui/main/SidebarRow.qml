@@ -42,10 +42,11 @@ Rectangle {
         spacing: 8
         Symbol {
             name: row.symbol
-            tint: row.selected ? Theme.accent : Theme.secondaryText
+            tint: row.selected ? Theme.accentText : Theme.secondaryText
             size: 15
         }
         Text {
+            objectName: "rowLabel"
             Layout.fillWidth: true
             text: row.label
             elide: Text.ElideRight

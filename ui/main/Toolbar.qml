@@ -23,7 +23,7 @@ Rectangle {
         Keys.onEnterPressed: tool.clicked()
         contentItem: Symbol {
             name: tool.symbol
-            tint: tool.enabled ? (tool.checked ? Theme.accent : Theme.text) : Theme.secondaryText
+            tint: tool.enabled ? (tool.checked ? Theme.accentText : Theme.text) : Theme.secondaryText
             size: 16
         }
         background: Rectangle {

@@ -130,6 +130,8 @@ Themed {
                 PillButton {
                     text: advRow.modelData.button
                     prominent: advRow.modelData.prominent
+                    // The prominent ones open an app; the others remove data.
+                    destructive: !advRow.modelData.prominent
                     enabled: advRow.modelData.enabled && !Model.busy
                     onClicked: Model.activateAdvItem(advRow.modelData.id)
                 }

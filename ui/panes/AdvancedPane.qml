@@ -93,6 +93,8 @@ Themed {
                                 objectName: "advButton_" + advRow.modelData.id
                                 text: advRow.modelData.button
                                 prominent: advRow.modelData.prominent
+                                // The prominent ones open an app; the others remove data.
+                                destructive: !advRow.modelData.prominent
                                 enabled: advRow.modelData.enabled && !Model.busy
                                 onClicked: Model.activateAdvItem(advRow.modelData.id)
                             }

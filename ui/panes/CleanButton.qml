@@ -13,10 +13,11 @@ Button {
     rightPadding: 16
     topPadding: 8
     bottomPadding: 8
-    opacity: enabled ? 1 : 0.5
     onClicked: Model.cleanQuick()
     Keys.onReturnPressed: button.clicked()
     Keys.onEnterPressed: button.clicked()
+    // Disabled, a grey pill rather than a faded accent: white on the faded accent is unreadable.
+    readonly property color foreground: enabled ? Theme.textOnAccent : Theme.secondaryText
     readonly property string label: Model.busy
         ? Texts.bilingual("Membersihkan", "Cleaning")
         : Texts.bilingual("Bersihkan %1", "Clean %1").arg(Texts.fmt(Model.quickTotal))
@@ -41,7 +42,7 @@ Button {
         Spinner {
             objectName: "cleanProgress"
             visible: Model.busy
-            tint: "white"
+            tint: button.foreground
             progress: Model.cleanProgress
             width: 16
             height: 16
@@ -50,7 +51,7 @@ Button {
         Symbol {
             visible: !Model.busy
             name: "sparkles"
-            tint: "white"
+            tint: button.foreground
             size: 16
             scale: button.sparkleScale
             anchors.verticalCenter: parent.verticalCenter
@@ -61,12 +62,13 @@ Button {
             text: button.label
             font.pixelSize: Theme.body
             font.weight: Font.DemiBold
-            color: "white"
+            color: button.foreground
         }
     }
     background: Rectangle {
         radius: button.fullWidth ? 8 : height / 2
-        color: button.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
+        color: !button.enabled ? Theme.track
+                               : button.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
         FocusRing { control: button; radius: button.fullWidth ? 11 : height / 2 }
     }
 }

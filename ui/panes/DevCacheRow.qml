@@ -66,12 +66,13 @@ RowLayout {
         visible: !row.item.kept
         text: row.item.button || ""
         prominent: row.item.mode === "delete" || row.item.mode === "command"
+        destructive: row.item.mode !== "report"
         enabled: !Model.busy && !row.item.running && row.item.available !== false
         onClicked: Model.activateDevItem(row.item.id)
     }
     PillButton {
         objectName: "devKeep_" + (row.item.id || "")
-        text: row.item.kept ? Texts.bilingual("Lepaskan", "Release") : Texts.bilingual("Simpan", "Keep")
+        text: row.item.kept ? Texts.bilingual("Lepaskan", "Release") : Texts.bilingual("Pertahankan", "Keep")
         Accessible.name: text + " " + (row.item.name || "")
         Accessible.description: row.item.kept
                                 ? Texts.bilingual("Tawarkan dan hitung lagi", "Offer and count it again")

@@ -24,9 +24,13 @@ Themed {
             Layout.fillWidth: true
             Text {
                 objectName: "countText"
-                text: (pane.apps ? Texts.bilingual("%1 aplikasi terbesar", "%1 largest apps")
-                                 : Texts.bilingual("%1 item terbesar", "%1 largest items"))
-                      .arg(pane.items.length)
+                // Nothing counted says nothing: the empty note below speaks for it.
+                visible: pane.items.length > 0
+                text: pane.items.length === 1
+                      ? (pane.apps ? Texts.bilingual("1 aplikasi", "1 app") : Texts.bilingual("1 item", "1 item"))
+                      : (pane.apps ? Texts.bilingual("%1 aplikasi terbesar", "%1 largest apps")
+                                   : Texts.bilingual("%1 item terbesar", "%1 largest items"))
+                        .arg(pane.items.length)
                 font.pixelSize: Theme.body
                 color: Theme.secondaryText
             }
@@ -91,8 +95,7 @@ Themed {
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.Wrap
                 text: pane.apps ? Texts.bilingual("Belum ada aplikasi yang terbaca.", "No apps found yet.")
-                                : Texts.bilingual("Kosong, atau Ampa belum diizinkan membaca Downloads.",
-                                           "Empty, or Ampa has no access to Downloads yet.")
+                                : Texts.bilingual("Downloads kosong.", "Downloads is empty.")
                 font.pixelSize: Theme.body
                 color: Theme.secondaryText
             }

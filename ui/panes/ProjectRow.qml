@@ -42,7 +42,10 @@ RowLayout {
             Layout.fillWidth: true
             elide: Text.ElideRight
             text: {
-                const parts = [Texts.bilingual("%1 hari tanpa aktivitas", "%1 days idle").arg(row.item.idleDays)]
+                const days = row.item.idleDays
+                const parts = [days === 0 ? Texts.bilingual("aktif hari ini", "active today")
+                                          : Texts.bilingual("%1 hari tanpa aktivitas",
+                                                            days === 1 ? "%1 day idle" : "%1 days idle").arg(days)]
                 if (row.item.dirty)
                     parts.push(Texts.bilingual("ada perubahan belum di-commit", "uncommitted changes"))
                 if (row.item.inUse)
@@ -66,13 +69,14 @@ RowLayout {
         objectName: "projectClean_" + (row.item.name || "")
         visible: !row.item.kept
         text: Texts.bilingual("Hapus", "Delete")
+        destructive: true
         Accessible.name: text + " " + (row.item.name || "")
         enabled: !Model.busy && !row.item.inUse && !row.item.unreadable
         onClicked: Model.cleanProjectItem(row.item.id)
     }
     PillButton {
         objectName: "projectKeep_" + (row.item.name || "")
-        text: row.item.kept ? Texts.bilingual("Lepaskan", "Release") : Texts.bilingual("Simpan", "Keep")
+        text: row.item.kept ? Texts.bilingual("Lepaskan", "Release") : Texts.bilingual("Pertahankan", "Keep")
         Accessible.name: text + " " + (row.item.name || "")
         enabled: !Model.busy
         onClicked: row.item.kept ? Model.releaseProject(row.item.id) : Model.keepProject(row.item.id)

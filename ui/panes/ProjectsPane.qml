@@ -42,8 +42,11 @@ Themed {
                 objectName: "idleSummary"
                 Layout.fillWidth: true
                 wrapMode: Text.Wrap
+                // Indonesian has no plural; English counts one project and one day apart.
                 text: Texts.bilingual("%1 proyek tanpa aktivitas %2 hari atau lebih: %3",
-                                      "%1 projects idle for %2 days or more: %3")
+                                      (Model.idleProjectsCount === 1 ? "%1 project" : "%1 projects")
+                                      + (Model.projectIdleDays === 1 ? " idle for %2 day or more: %3"
+                                                                     : " idle for %2 days or more: %3"))
                       .arg(Model.idleProjectsCount).arg(Model.projectIdleDays)
                       .arg(Texts.fmt(Model.idleProjectsSize))
                 font.pixelSize: Theme.callout
@@ -52,6 +55,7 @@ Themed {
             PillButton {
                 objectName: "cleanIdleProjects"
                 prominent: true
+                destructive: true
                 text: Texts.bilingual("Hapus yang menganggur", "Delete idle ones")
                 enabled: !Model.busy && Model.idleProjectsCount > 0
                 onClicked: Model.cleanIdleProjects()

@@ -68,7 +68,7 @@ Rectangle {
                 text: "Restart"
                 font.pixelSize: Theme.callout
                 font.underline: restartLink.hovered
-                color: Theme.accent
+                color: Theme.accentText
             }
             background: FocusRing {}
         }

@@ -39,7 +39,7 @@ TestCase {
         compare(findChild(tray, "panelAdvItems").count, 5)
         // A screen reader reads each row's title with its size once measured, and its note.
         const row = findChild(pane, "advButton_whatsapp").parent
-        compare(row.Accessible.name, "Media WhatsApp, 30.8 GB")
+        compare(row.Accessible.name, "WhatsApp media, 30.8 GB")
         verify(row.Accessible.description.length > 0)
         compare(findChild(pane, "advButton_mau").parent.Accessible.name, "Microsoft AutoUpdate")
     }

@@ -36,4 +36,38 @@ TestCase {
         verify(card.width < section.width / 2 + 1, "the lone card spans " + card.width
                + " of " + section.width)
     }
+
+    // Each card takes half the section, and its button lies inside it, with the demo's cards
+    // and with the Trash alone, there from the start or brought by a scan.
+    function test_buttonsInsideCards_data() {
+        return [{ tag: "demo", trashOnly: false, later: false },
+                { tag: "Trash alone", trashOnly: true, later: false },
+                { tag: "Trash alone, after a scan", trashOnly: true, later: true }]
+    }
+    function test_buttonsInsideCards(data) {
+        if (data.trashOnly && !data.later)
+            Model.onlyTrashCardForTest()
+        const page = createTemporaryObject(classicPage, testCase)
+        waitForRendering(page)
+        // The cards a scan brings once the page is up.
+        if (data.later) {
+            Model.onlyTrashCardForTest()
+            waitForRendering(page)
+        }
+        const section = findChild(page, "advancedSection")
+        const ids = Model.advItems.map(item => item.id)
+        verify(ids.length > 0)
+        for (const id of ids) {
+            const card = findChild(page, "advCard_" + id)
+            const button = findChild(page, "cardButton_" + id)
+            verify(card !== null && button !== null, id)
+            verify(card.width >= (section.width - 12) / 2 - 1,
+                   id + ": the card spans " + card.width + " of " + section.width)
+            const at = button.mapToItem(card, 0, 0)
+            verify(at.x >= 0 && at.y >= 0 && at.x + button.width <= card.width
+                   && at.y + button.height <= card.height,
+                   id + ": the button at " + at.x + "," + at.y + " (" + button.width + "×"
+                   + button.height + ") leaves the card of " + card.width + "×" + card.height)
+        }
+    }
 }

@@ -40,4 +40,27 @@ TestCase {
         compare(Model.paneKey, "log")
         verify(!findChild(focused, "focusRing").visible)
     }
+
+    Component { id: narrowLayout; SidebarLayout { width: 520; height: 680 } }
+
+    // Every row's label is whole, in both languages and however narrow the window.
+    function test_labelsWhole_data() {
+        return [{ tag: "id, wide", language: "id", narrow: false },
+                { tag: "id, narrow", language: "id", narrow: true },
+                { tag: "en, wide", language: "en", narrow: false },
+                { tag: "en, narrow", language: "en", narrow: true }]
+    }
+    function test_labelsWhole(data) {
+        const stored = Settings.language
+        Settings.language = data.language
+        const layout = createTemporaryObject(data.narrow ? narrowLayout : sidebarLayout, testCase)
+        waitForRendering(layout)
+        const keys = "cepat lanjutan pengembang proyek downloads aplikasi log pengaturan".split(" ")
+        for (const key of keys) {
+            const label = findChild(findChild(layout, "row_" + key), "rowLabel")
+            verify(label !== null, key)
+            verify(!label.truncated, key + ": '" + label.text + "' is cut at " + label.width)
+        }
+        Settings.language = stored
+    }
 }
