@@ -45,7 +45,7 @@ for pane in cepat lanjutan pengembang proyek downloads aplikasi; do
     case $pane in
     cepat) walk "the $pane pane" " free of " "npm cache, " ;;
     lanjutan) walk "the $pane pane" "WhatsApp media" "30.8 GB" ;;
-    pengembang) walk "the $pane pane" "Cargo registry, 2.1 GB" "Keep Cargo registry" ;;
+    pengembang) walk "the $pane pane" "Cargo registry, 2.1 GB" "Keep Cargo registry" "Delete Cargo registry" ;;
     proyek) walk "the $pane pane" "ray-tracer, 4.2 GB" "Delete ray-tracer" ;;
     downloads) walk "the $pane pane" "Meeting recording.mp4, 381 MB" ;;
     *) walk "the $pane pane" ;;

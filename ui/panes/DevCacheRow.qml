@@ -65,6 +65,7 @@ RowLayout {
         objectName: "devButton_" + (row.item.id || "")
         visible: !row.item.kept
         text: row.item.button || ""
+        Accessible.name: text + " " + (row.item.name || "")
         prominent: row.item.mode === "delete" || row.item.mode === "command"
         destructive: row.item.mode !== "report"
         enabled: !Model.busy && !row.item.running && row.item.available !== false
