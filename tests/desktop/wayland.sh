@@ -21,7 +21,8 @@ items() {
         --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher \
         RegisteredStatusNotifierItems 2>/dev/null
 }
-wait_for 40 bash -c "$(declare -f items); items | grep -q \"'\"" || fail "no tray item"
+wait_for 40 bash -c "$(declare -f items); items | grep -q \"'\"" ||
+    fail "no tray item; Ampa $(running $program && echo running || echo ended): $(tail -n 20 "$home/ampa.log")"
 service=$(items | grep -o "'[^'/]*" | head -n 1 | tr -d "'")
 gdbus call --session --dest "$service" --object-path /StatusNotifierItem \
     --method org.kde.StatusNotifierItem.Activate 640 12 >/dev/null
