@@ -1,7 +1,7 @@
 // The developer caches: where each lives, what must stay beside it, who owns it and how it is
 // cleaned, as its owner would do it.
 
-#include "CacheTarget.h"
+#include "BaseFolders.h"
 #include "DevCache.h"
 #include "FolderRules.h"
 #include "Paths.h"

@@ -1,6 +1,6 @@
 #include "FolderRules.h"
 
-#include "CacheTarget.h"
+#include "BaseFolders.h"
 #include "FolderIdentity.h"
 #include "Paths.h"
 #include "Text.h"
