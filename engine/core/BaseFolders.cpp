@@ -1,7 +1,6 @@
 #include "BaseFolders.h"
 
 #include "Paths.h"
-#include "Text.h"
 
 #include <cstdlib>
 
@@ -24,19 +23,11 @@ RemovalBase removalBase(const char *variable, const char *fallbackUnderHome)
     const char *value = std::getenv(variable);
     if (!value || !*value)
         return {fallback, std::nullopt};
-    const QString shownValue = Engine::displayPath(value);
-    const QString shownFallback = Engine::displayPath(fallback);
-    auto refused = [&](const QString &indonesianWhy, const QString &englishWhy) {
-        return RemovalBase{
-            fallback,
-            bilingual(QStringLiteral("%1 (%2) tidak dipakai karena %3; yang dipakai %4.")
-                          .arg(variable, shownValue, indonesianWhy, shownFallback),
-                      QStringLiteral("%1 (%2) is not used because %3; %4 is used instead.")
-                          .arg(variable, shownValue, englishWhy, shownFallback))};
+    auto refused = [&](BaseRefusal::Why why) {
+        return RemovalBase{fallback, BaseRefusal{why, variable, value, fallback}};
     };
     if (value[0] != '/')
-        return refused(QStringLiteral("bukan path absolut"),
-                       QStringLiteral("it is not an absolute path"));
+        return refused(BaseRefusal::Why::notAbsolute);
     std::error_code error;
     const std::filesystem::path resolved =
         Engine::withoutTrailingSlash(std::filesystem::weakly_canonical(value, error));
@@ -44,17 +35,16 @@ RemovalBase removalBase(const char *variable, const char *fallbackUnderHome)
         Engine::withoutTrailingSlash(std::filesystem::weakly_canonical(Engine::homeDir(), error));
     if (!Engine::isSameOrInside(home, resolved))
         return {value, std::nullopt};
-    return refused(QStringLiteral("menunjuk ke folder home atau di atasnya"),
-                   QStringLiteral("it points at the home folder or above it"));
+    return refused(BaseRefusal::Why::homeOrAbove);
 }
 
-QStringList baseFolderWarnings()
+std::vector<BaseRefusal> refusedBases()
 {
-    QStringList lines;
+    std::vector<BaseRefusal> refusals;
     for (const auto &[variable, fallback] :
          {std::pair{"XDG_CACHE_HOME", ".cache"}, std::pair{"XDG_CONFIG_HOME", ".config"}}) {
         if (auto refused = removalBase(variable, fallback).refused)
-            lines << *refused;
+            refusals.push_back(*refused);
     }
-    return lines;
+    return refusals;
 }

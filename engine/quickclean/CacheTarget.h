@@ -12,9 +12,7 @@
 
 // One quick-clean target: caches and download folders that their owners rebuild by themselves.
 struct CacheTarget {
-    QString id;   // stable key, unique in the catalogue
-    QString name; // in the language in force when the catalogue was read
-    QString note;
+    QString id;   // stable key, unique in the catalogue; its name and note are words/'s
     QString icon; // symbol shown when no application icon is found
     // Folders in order; "~/…" is relative to the home folder (expanded by Engine::url).
     std::vector<std::filesystem::path> paths;
@@ -30,7 +28,7 @@ struct CacheTarget {
 };
 
 // The eleven targets in the order they are listed, measured and cleaned, with the folders of this
-// platform. Computed afresh at every call, so names and notes follow the language stored now.
+// platform. Computed afresh at every call, so the folders follow the variables set now.
 QList<CacheTarget> quickTargets();
 
 // The same catalogue with the folders and application names of macOS, kept as data.
