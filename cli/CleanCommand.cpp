@@ -1,6 +1,7 @@
 // ampa-cli clean: the window's quick clean, asked for first on a terminal, or previewed.
 
 #include "Commands.h"
+#include "EngineWords.h"
 #include "Model.h"
 #include "Paths.h"
 #include "RunningApps.h"
@@ -65,7 +66,7 @@ QString nameOf(const QString &id)
 {
     for (const CacheTarget &target : quickTargets()) {
         if (target.id == id)
-            return target.name;
+            return quickTargetName(target.id);
     }
     return id;
 }

@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "DevChoices.h"
 #include "DevCleaning.h"
+#include "EngineWords.h"
 #include "Paths.h"
 #include "Settings.h"
 #include "TerminalProgress.h"
@@ -68,8 +69,8 @@ QJsonArray refusalsOf(const DevCache &cache)
 {
     QJsonArray refused;
     for (const Engine::DevRefusal &refusal : cache.refused)
-        refused.append(
-            QJsonObject{{"path", Engine::displayPath(refusal.path)}, {"reason", refusal.why}});
+        refused.append(QJsonObject{{"path", Engine::displayPath(refusal.path)},
+                                   {"reason", refusalText(refusal.why)}});
     return refused;
 }
 
@@ -78,8 +79,8 @@ void printRefusals(QTextStream &out, const DevCache &cache)
 {
     for (const Engine::DevRefusal &refusal : cache.refused)
         out << "    " << bilingual("tidak disentuh: ", "left alone: ")
-            << printable(Engine::displayPath(refusal.path)) << ": " << printable(refusal.why)
-            << '\n';
+            << printable(Engine::displayPath(refusal.path)) << ": "
+            << printable(refusalText(refusal.why)) << '\n';
 }
 
 QString measuringText()
@@ -242,8 +243,8 @@ int clean(const QStringList &ids, const Options &options)
             if (result.failure) {
                 QJsonObject failure{{"kind", result.failure->kindName()},
                                     {"path", Engine::displayPath(result.failure->path)}};
-                if (!result.failure->reason.isEmpty())
-                    failure.insert("reason", result.failure->reason);
+                if (result.failure->kind == Engine::Failure::Kind::refused)
+                    failure.insert("reason", refusalText(result.failure->refusal));
                 if (result.failure->code != 0)
                     failure.insert(result.failure->kind == Engine::Failure::Kind::commandFailed
                                        ? "status"

@@ -1,6 +1,7 @@
 // ampa-cli status: what the window shows, as text or one JSON object.
 
 #include "Commands.h"
+#include "EngineWords.h"
 #include "Model.h"
 #include "Paths.h"
 #include "TargetCleaning.h"
@@ -40,7 +41,7 @@ QJsonObject statusJson(Model &model)
     QJsonArray quick;
     for (const CacheTarget &target : quickTargets()) {
         quick.append(QJsonObject{{"id", target.id},
-                                 {"name", target.name},
+                                 {"name", quickTargetName(target.id)},
                                  {"size", model.sizes().value(target.id)},
                                  {"paths", pathsOf(target)}});
     }
@@ -119,7 +120,7 @@ void printStatus(Model &model, bool verbose)
         << bilingual("Pembersihan cepat", "Quick clean") << " ("
         << tinted(fmt(model.quickTotal()), Tint::size) << ")\n";
     for (const CacheTarget &target : quickTargets()) {
-        out << row(target.name, fmt(model.sizes().value(target.id)));
+        out << row(quickTargetName(target.id), fmt(model.sizes().value(target.id)));
         if (verbose) {
             for (const QJsonValue &path : pathsOf(target))
                 out << "      " << printable(path.toString()) << '\n';

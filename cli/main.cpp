@@ -2,6 +2,7 @@
 // rules, texts and log line as the window.
 
 #include "Commands.h"
+#include "EngineWords.h"
 #include "ProcessLimits.h"
 #include "RunAs.h"
 #include "TerminalText.h"
@@ -147,7 +148,7 @@ int main(int argc, char *argv[])
                               .arg(positional[1]));
     // Only the help answers for another user's home: every command reads or changes it.
     if (const auto refusal = Engine::refusalToRun()) {
-        QTextStream(stderr) << *refusal << '\n';
+        QTextStream(stderr) << runRefusalText(*refusal) << '\n';
         return exitRefused;
     }
     if (command.isEmpty())

@@ -1,11 +1,13 @@
 #pragma once
 
 // The stateless operations that measure, probe and remove. Engine operations never throw and
-// never show anything: a failure becomes a neutral value (0, empty, the current time) or an error
-// text, as each header says.
+// never show anything: a failure becomes a neutral value (0, empty, the current time) or a
+// Failure, as data, as each header says. The words that show them (words/: Text.h,
+// EngineWords.h) come along for the programs' convenience.
 #include "ActivityLog.h"    // IWYU pragma: export
 #include "CacheTarget.h"    // IWYU pragma: export
 #include "CodexReleases.h"  // IWYU pragma: export
+#include "EngineWords.h"    // IWYU pragma: export
 #include "LargeItems.h"     // IWYU pragma: export
 #include "Office.h"         // IWYU pragma: export
 #include "Paths.h"          // IWYU pragma: export

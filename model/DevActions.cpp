@@ -2,6 +2,7 @@
 
 #include "DevChoices.h"
 #include "DevCleaning.h"
+#include "EngineWords.h"
 #include "Model.h"
 #include "Paths.h"
 #include "Text.h"
@@ -101,7 +102,7 @@ QVariantList Model::devItemsList() const
             keep << Engine::displayPath(path);
         QStringList refused;
         for (const Engine::DevRefusal &refusal : cache.refused)
-            refused << Engine::displayPath(refusal.path) + ": " + refusal.why;
+            refused << Engine::displayPath(refusal.path) + ": " + refusalText(refusal.why);
         QVariantMap map{{"refused", refused},
                         {"id", cache.id},
                         {"name", cache.name.text()},
@@ -126,7 +127,8 @@ QVariantList Model::devQuickCachesList() const
     for (const CacheTarget &target : quickTargets()) {
         const qint64 size = m_sizes.value(target.id);
         if (target.developer && size > 0)
-            list << QVariantMap{{"id", target.id}, {"name", target.name}, {"size", double(size)}};
+            list << QVariantMap{
+                {"id", target.id}, {"name", quickTargetName(target.id)}, {"size", double(size)}};
     }
     return list;
 }

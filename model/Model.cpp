@@ -1,5 +1,6 @@
 #include "Model.h"
 
+#include "EngineWords.h"
 #include "Paths.h"
 #include "Settings.h"
 #include "SystemProbes.h"
@@ -277,8 +278,8 @@ QVariantList Model::visibleQuickList() const
         const auto status = m_statuses.find(target.id);
         list.append(
             QVariantMap{{"id", target.id},
-                        {"name", target.name},
-                        {"note", target.note},
+                        {"name", quickTargetName(target.id)},
+                        {"note", quickTargetNote(target.id)},
                         {"icon", target.icon},
                         {"app", target.app.value_or(QString())},
                         {"blockers", target.blockers},

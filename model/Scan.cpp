@@ -2,6 +2,7 @@
 // items, and publishes each stage as soon as it is measured.
 
 #include "DevCleaning.h"
+#include "EngineWords.h"
 #include "Model.h"
 #include "Office.h"
 #include "Paths.h"

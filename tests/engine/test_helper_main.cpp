@@ -90,7 +90,7 @@ int main(int argc, char **argv)
             std::printf("%lld\n", static_cast<long long>(Engine::size(argv[2])));
             return 0;
         }
-        CacheTarget target{"test", "Test", "", "cube", {}};
+        CacheTarget target{"test", "cube", {}};
         for (int i = 2; i < argc; ++i)
             target.paths.emplace_back(argv[i]);
         const Engine::CleanResult result = Engine::clean(target);

@@ -1,4 +1,5 @@
 #include "CacheTarget.h"
+#include "EngineWords.h"
 #include "Paths.h"
 #include "TestHome.h"
 

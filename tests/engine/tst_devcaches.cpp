@@ -4,6 +4,7 @@
 
 #include "DevChoices.h"
 #include "DevCleaning.h"
+#include "EngineWords.h"
 #include "Paths.h"
 #include "Shell.h"
 #include "TestHome.h"
@@ -557,7 +558,7 @@ private slots:
         QVERIFY2(cache, "a refused folder is still shown, with why");
         QVERIFY(!cache->refused.empty());
         for (const Engine::DevRefusal &refusal : cache->refused)
-            QVERIFY(!refusal.why.isEmpty());
+            QVERIFY(!refusalText(refusal.why).isEmpty());
         const fs::path victimTop = (h / victim.toStdString()).lexically_normal();
         for (const fs::path &path : cache->paths) {
             QVERIFY2(!Engine::isSameOrInside(victimTop, path), path.c_str());

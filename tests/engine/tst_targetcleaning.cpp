@@ -21,7 +21,7 @@ constexpr uid_t nobody = 65534;
 
 CacheTarget target(std::vector<fs::path> paths)
 {
-    return {"test", "Test", "", "cube", std::move(paths)};
+    return {"test", "cube", std::move(paths)};
 }
 
 // A small cache-like tree with nested folders, hidden files and awkward names.

@@ -2,6 +2,7 @@
 // (and --help, --version).
 
 #include "AppShell.h"
+#include "EngineWords.h"
 #include "ProcessLimits.h"
 #include "RunAs.h"
 #include "SingleInstance.h"
@@ -43,7 +44,7 @@ int main(int argc, char *argv[])
     const bool launchedAtLogin = parser.isSet(login);
     // Before the display is opened or any file touched: another user's home is not ours to clean.
     if (const auto refusal = Engine::refusalToRun()) {
-        std::fputs(qPrintable(*refusal + QLatin1Char('\n')), stderr);
+        std::fputs(qPrintable(runRefusalText(*refusal) + QLatin1Char('\n')), stderr);
         return 2;
     }
     Engine::raiseOpenFileLimit();

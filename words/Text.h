@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SizeText.h" // IWYU pragma: export
+
 #include <QString>
 
 // Every text the user sees exists as an Indonesian / English pair. These functions keep no state
@@ -16,10 +18,6 @@ QString bilingual(const QString &indonesian, const QString &english);
 
 // The text of a failure: "Gagal: " / "Failed: " and the platform's description of it.
 QString failedText(const QString &error);
-
-// A byte count as a short decimal size text ("1 byte", "12 bytes", "340 KB", "1.5 MB",
-// "2.25 GB"); "0 MB" for zero and below. The decimal separator follows the locale.
-QString fmt(qint64 bytes);
 
 // Whole days and hours of an uptime: "5 jam" / "5 h", "2 hari 7 jam" / "2 d 7 h".
 QString uptimeText(double seconds);

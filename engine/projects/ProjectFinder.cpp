@@ -1,6 +1,6 @@
 #include "ProjectFinder.h"
 
-#include "CacheTarget.h"
+#include "BaseFolders.h"
 #include "Paths.h"
 
 #include <algorithm>

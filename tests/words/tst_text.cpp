@@ -1,4 +1,5 @@
 #include "CacheTarget.h"
+#include "EngineWords.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
 #include "Text.h"
@@ -56,15 +57,97 @@ private slots:
         const QList<CacheTarget> indonesian = quickTargets();
 
         QCOMPARE(english.size(), indonesian.size());
-        QCOMPARE(english.at(0).name, "Old Codex versions");
-        QCOMPARE(indonesian.at(0).name, "Versi lama Codex");
-        QCOMPARE(indonesian.at(8).note, "Unduhan paket Python");
+        QCOMPARE(quickTargetName(english.at(0).id), "Versi lama Codex");
+        QCOMPARE(quickTargetNote(indonesian.at(8).id), "Unduhan paket Python");
+        storeLanguage("en");
+        QCOMPARE(quickTargetName(english.at(0).id), "Old Codex versions");
         for (qsizetype i = 0; i < english.size(); ++i) {
             QCOMPARE(indonesian.at(i).id, english.at(i).id);
             QCOMPARE(indonesian.at(i).icon, english.at(i).icon);
             QCOMPARE(indonesian.at(i).paths, english.at(i).paths);
             QCOMPARE(indonesian.at(i).blockers, english.at(i).blockers);
         }
+    }
+
+    // Every target of the catalogue has its name and note in both languages, and they differ.
+    void everyTargetIsNamedInBothLanguages()
+    {
+        for (const QList<CacheTarget> &targets : {quickTargets(), quickTargetsMac()}) {
+            for (const CacheTarget &target : targets) {
+                storeLanguage("id");
+                const QString name = quickTargetName(target.id);
+                const QString note = quickTargetNote(target.id);
+                storeLanguage("en");
+                QVERIFY2(!name.isEmpty() && !note.isEmpty(), qPrintable(target.id));
+                QVERIFY2(quickTargetName(target.id) != name, qPrintable(target.id));
+                QVERIFY2(quickTargetNote(target.id) != note, qPrintable(target.id));
+            }
+        }
+        QCOMPARE(quickTargetName("no-such-target"), QString());
+        QCOMPARE(quickTargetName("codex.note"), QString());
+    }
+
+    // What the engine returns as data reads the same, byte for byte, as when the engine made it.
+    void engineResultsReadInTheLanguageOfTheMoment_data()
+    {
+        using Engine::Failure;
+        using Why = Engine::Refusal::Why;
+        QTest::addColumn<Failure>("failure");
+        QTest::addColumn<QString>("indonesian");
+        QTest::addColumn<QString>("english");
+        const auto refused = [](Why why, std::filesystem::path to = {}) {
+            return Failure{Failure::Kind::refused, 0, "/x", Engine::Refusal{why, std::move(to)}};
+        };
+        QTest::newRow("mount point")
+            << Failure{Failure::Kind::mountPoint, 0, "/x", {}} << "/x: titik mount, tidak disentuh"
+            << "/x: is a mount point and was left alone";
+        QTest::newRow("moved") << Failure{Failure::Kind::moved, 0, "/x", {}}
+                               << "/x: folder dipindahkan saat dihapus; penghapusan dihentikan"
+                               << "/x: a folder was moved during removal; removal stopped";
+        QTest::newRow("exit status")
+            << Failure{Failure::Kind::commandFailed, 3, "/x", {}} << "/x: berakhir dengan status 3"
+            << "/x: ended with status 3";
+        QTest::newRow("not started")
+            << Failure{Failure::Kind::commandFailed, -1, "/x", {}} << "/x: tidak bisa dijalankan"
+            << "/x: could not be started";
+        QTest::newRow("outside") << refused(Why::outside)
+                                 << "/x: di luar folder yang dibersihkan, tidak disentuh"
+                                 << "/x: is outside the folders Ampa cleans and was left alone";
+        QTest::newRow("link") << refused(Why::linkTo, "/y") << "/x: tautan ke /y, tidak disentuh"
+                              << "/x: is a link to /y and was left alone";
+        QTest::newRow("user folder")
+            << refused(Why::userFolder) << "/x: folder pribadi pengguna atau berisi folder itu"
+            << "/x: is or holds one of the user's own folders";
+        QTest::newRow("kept part")
+            << refused(Why::holdsKeptPart) << "/x: berisi bagian yang harus tetap ada"
+            << "/x: holds a part that must stay";
+        QTest::newRow("not installed") << refused(Why::notInstalled) << "/x: tidak terpasang"
+                                       << "/x: is not installed";
+    }
+    void engineResultsReadInTheLanguageOfTheMoment()
+    {
+        QFETCH(Engine::Failure, failure);
+        QFETCH(QString, indonesian);
+        QFETCH(QString, english);
+        storeLanguage("id");
+        QCOMPARE(failure.text(), indonesian);
+        storeLanguage("en");
+        QCOMPARE(failure.text(), english);
+    }
+
+    // A refused base folder variable says which, why, and what is used instead.
+    void refusedBaseFolderReadsWhole()
+    {
+        const BaseRefusal refusal{BaseRefusal::Why::notAbsolute, "XDG_CACHE_HOME", "cache",
+                                  "/h/.cache"};
+        storeLanguage("id");
+        QCOMPARE(baseRefusalText(refusal),
+                 "XDG_CACHE_HOME (cache) tidak dipakai karena bukan path absolut; yang dipakai "
+                 "/h/.cache.");
+        storeLanguage("en");
+        QCOMPARE(baseRefusalText(refusal),
+                 "XDG_CACHE_HOME (cache) is not used because it is not an absolute path; "
+                 "/h/.cache is used instead.");
     }
 
     // Units and numbers follow the locale, never the interface language.

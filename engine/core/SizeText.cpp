@@ -1,22 +1,9 @@
-#include "Text.h"
-
-#include "Settings.h"
+#include "SizeText.h"
 
 #include <QLocale>
 
 #include <array>
 #include <cmath>
-#include <limits>
-
-bool isIndonesian()
-{
-    return Settings::instance().indonesian();
-}
-
-QString bilingual(const QString &indonesian, const QString &english)
-{
-    return isIndonesian() ? indonesian : english;
-}
 
 namespace {
 
@@ -42,11 +29,6 @@ QString withoutTrailingZeros(QString text, const QLocale &locale)
 
 } // namespace
 
-QString failedText(const QString &error)
-{
-    return bilingual(QStringLiteral("Gagal: %1"), QStringLiteral("Failed: %1")).arg(error);
-}
-
 QString fmt(qint64 bytes)
 {
     if (bytes <= 0)
@@ -71,19 +53,4 @@ QString fmt(qint64 bytes)
         }
         value /= 1000.0;
     }
-}
-
-QString uptimeText(double seconds)
-{
-    // No caller passes a value outside this range; clamping keeps the cast defined if one does.
-    constexpr double limit = static_cast<double>(std::numeric_limits<qint64>::max() / 2);
-    if (!std::isfinite(seconds) || seconds < 0)
-        seconds = 0;
-    const qint64 s = static_cast<qint64>(std::min(seconds, limit));
-    const qint64 hours = (s % 86400) / 3600;
-    if (s < 86400)
-        return bilingual(QStringLiteral("%1 jam"), QStringLiteral("%1 h")).arg(hours);
-    const qint64 days = s / 86400;
-    return bilingual(QStringLiteral("%1 hari %2 jam"), QStringLiteral("%1 d %2 h"))
-        .arg(QString::number(days), QString::number(hours));
 }

@@ -2,8 +2,6 @@
 
 #include "Failure.h"
 
-#include <QString>
-
 #include <filesystem>
 #include <optional>
 
@@ -22,7 +20,7 @@ struct TargetFolder {
     bool viaLink = false;
     // Left alone, and why: a mount point, a link that leads somewhere the clean does not go, the
     // user's own folders, a path outside the folders the clean works in.
-    std::optional<QString> refused;
+    std::optional<Refusal> refused;
 
     // The refusal as a failure of the clean, for whoever reports it.
     std::optional<Failure> refusal() const
@@ -37,12 +35,12 @@ struct TargetFolder {
 // folder of the current user's, it is "/", the home folder or above it, one of the user's own
 // folders (Documents, Downloads, … as the desktop names them) or holds one, or the root of a
 // mount. None when it may be.
-std::optional<QString> unsafeFolder(const std::filesystem::path &real);
+std::optional<Refusal> unsafeFolder(const std::filesystem::path &real);
 
 // Why a tool's own folder, all of whose content a clean may offer, is not one: "/", the home
 // folder or above it, one of the user's own folders or a folder holding one, or another user's.
 // None when it may be. Links in it are resolved: the tool's folder is the user's choice.
-std::optional<QString> unsafeBase(const std::filesystem::path &base);
+std::optional<Refusal> unsafeBase(const std::filesystem::path &base);
 
 // `path`, which lies in `base`, walked from `base` one component at a time: each link met is
 // followed only when unsafeFolder() accepts what it leads to, and a link on the way (not the

@@ -5,8 +5,8 @@
 #include "PnpmStore.h"
 #include "Removal.h"
 #include "Shell.h"
+#include "SizeText.h"
 #include "SystemProbes.h"
-#include "Text.h"
 #include "TreeSize.h"
 
 namespace Engine {
@@ -26,9 +26,8 @@ DevResult removeFolders(const DevCache &cache)
                         [&path](const auto &kept) { return isSameOrInside(kept, path); });
         if (holdsKept) {
             if (!result.failure)
-                result.failure = Failure{
-                    Failure::Kind::refused, 0, path,
-                    bilingual("berisi bagian yang harus tetap ada", "holds a part that must stay")};
+                result.failure =
+                    Failure{Failure::Kind::refused, 0, path, Refusal{Refusal::Why::holdsKeptPart}};
             continue;
         }
         const RemovalResult removed = removeItem(path);
@@ -48,7 +47,7 @@ DevResult runCommand(const DevCommand &command)
     if (program.isEmpty()) {
         result.outcome = DevResult::Outcome::notHere;
         result.failure = Failure{Failure::Kind::refused, 0, command.program.toStdString(),
-                                 bilingual("tidak terpasang", "is not installed")};
+                                 Refusal{Refusal::Why::notInstalled}};
         return result;
     }
     const qint64 before = disk().free;
@@ -93,7 +92,8 @@ std::optional<qint64> devSize(const DevCache &cache)
 
 namespace {
 
-// One line in the activity log for each cleanup that was tried.
+// One line in the activity log for each cleanup that was tried; a failure in it reads in the
+// words of the moment (Failure::text(), from words/), as the log has always shown it.
 DevResult logged(const DevCache &cache, DevResult result)
 {
     if (result.outcome == DevResult::Outcome::notHere)

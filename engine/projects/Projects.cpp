@@ -7,7 +7,7 @@
 #include "Repository.h"
 #include "RunningApps.h"
 #include "Settings.h"
-#include "Text.h"
+#include "SizeText.h"
 #include "TreeSize.h"
 
 #include <algorithm>

@@ -1,40 +1,28 @@
-#include "Removal.h"
+#include "RemovalWalker.h"
 
-#include "FolderIdentity.h"
-#include "Paths.h"
 #include "Stop.h"
 #include "WorkCount.h"
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
-#include <functional>
 #include <linux/openat2.h>
-#include <mutex>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <thread>
-#include <type_traits>
 #include <unistd.h>
 #include <unordered_set>
 #include <vector>
 
-namespace Engine {
+namespace Engine::removal {
 
 namespace {
 
-constexpr int dirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-constexpr int pathFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 // Folders deeper than this below the current one are closed and reopened through "..".
 constexpr std::size_t maxOpenFolders = 48;
 // A folder that keeps filling while it is emptied is given up after this many passes.
 constexpr int maxPasses = 3;
-// How many entries go between two checks that the folder being emptied is still in place. A
-// check walks down from the root, so deeper in a tree the checks come further apart: the
-// removal's cost grows with the depth, not with its square.
-constexpr std::size_t entriesPerCheck = 64;
+
+} // namespace
 
 bool isDotOrDotDot(const char *name)
 {
@@ -46,8 +34,6 @@ bool outOfDescriptors()
     return errno == EMFILE || errno == ENFILE;
 }
 
-// The allocation that unlinking the entry gives back: a file's, a link's or a special file's
-// own, and only when this is its last link.
 qint64 lastLinkBytes(int dirFd, const char *name)
 {
     struct statx info {};
@@ -59,8 +45,6 @@ qint64 lastLinkBytes(int dirFd, const char *name)
     return counts ? static_cast<qint64>(info.stx_blocks) * 512 : 0;
 }
 
-// Removes the empty folder `name` in `dirFd` and adds the blocks it took (a folder keeps the
-// size it grew to while it held entries) to `freed`. False with errno set when it stays.
 bool removeFolderEntry(int dirFd, const char *name, qint64 &freed)
 {
     const std::optional<FolderIdentity> id = identifyAt(dirFd, name);
@@ -73,9 +57,6 @@ bool removeFolderEntry(int dirFd, const char *name, qint64 &freed)
     return true;
 }
 
-// Adds owner read, write and search permission to the folder `name` in `parentFd`, only when it
-// is a folder of ours on the removal's own mount. Works through an O_PATH descriptor, so a link
-// or a mount point put in its place is never changed.
 bool makeWritable(int parentFd, const char *name, const FolderIdentity &root)
 {
     const int fd = openat(parentFd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
@@ -91,8 +72,6 @@ bool makeWritable(int parentFd, const char *name, const FolderIdentity &root)
     return changed;
 }
 
-// A folder of ours that is open at `fd` gets what removing its entries needs: read to list,
-// search to reach them, write to unlink them.
 void openUp(int fd, FolderIdentity &id)
 {
     if (id.owner == geteuid() && (id.mode & S_IRWXU) != S_IRWXU
@@ -100,7 +79,6 @@ void openUp(int fd, FolderIdentity &id)
         id.mode |= S_IRWXU;
 }
 
-// Opens `relative` below `rootFd` without following any link or leaving the root's mount.
 int openBeneath(int rootFd, const std::string &relative, int flags)
 {
     open_how how{};
@@ -109,30 +87,22 @@ int openBeneath(int rootFd, const std::string &relative, int flags)
     return static_cast<int>(syscall(SYS_openat2, rootFd, relative.c_str(), &how, sizeof how));
 }
 
-// Where a folder being removed sits: the entry `name` of the folder open at `parentFd` and, when
-// the removal was given a path, that path too. A folder that moves away is no longer ours to
-// empty, wherever it went.
-struct Place {
-    int parentFd = -1; // not owned
-    std::string name;
-    const std::filesystem::path *path = nullptr;
-    FolderIdentity id;
+bool Place::holds() const
+{
+    const std::optional<FolderIdentity> here = identifyAt(parentFd, name.c_str());
+    if (!here || !here->sameFolder(id))
+        return false;
+    if (!path)
+        return true;
+    const int fd = open(path->c_str(), pathFlags);
+    if (fd < 0)
+        return outOfDescriptors(); // the descriptor check above has held
+    const std::optional<FolderIdentity> there = identify(fd);
+    close(fd);
+    return there && there->sameFolder(id);
+}
 
-    bool holds() const
-    {
-        const std::optional<FolderIdentity> here = identifyAt(parentFd, name.c_str());
-        if (!here || !here->sameFolder(id))
-            return false;
-        if (!path)
-            return true;
-        const int fd = open(path->c_str(), pathFlags);
-        if (fd < 0)
-            return outOfDescriptors(); // the descriptor check above has held
-        const std::optional<FolderIdentity> there = identify(fd);
-        close(fd);
-        return there && there->sameFolder(id);
-    }
-};
+namespace {
 
 class Remover {
 public:
@@ -522,294 +492,19 @@ private:
     }
 };
 
-// Removes the folder `name` in the target open at `parentFd`, with everything in it, and adds
-// what it freed to `freed`. What stays is left for the target's final pass to find and report;
-// only a removal that stopped (a folder moved, no descriptors left) comes back, as what it
-// stopped at is no longer there for the final pass to see.
-std::optional<Failure> removeSubfolder(int parentFd, const std::string &name, const Place &target,
-                                       const std::filesystem::path &path, qint64 &freed)
-{
-    const int fd = openat(parentFd, name.c_str(), dirFlags);
-    if (fd < 0)
-        return std::nullopt;
-    std::optional<FolderIdentity> id = identify(fd);
-    if (!id || !id->sameMount(target.id)) {
-        close(fd);
-        return std::nullopt;
-    }
-    openUp(fd, *id);
-    const Place place{parentFd, name, nullptr, *id};
-    Remover remover(path, *id, [&] { return target.holds() && place.holds(); });
-    const bool emptied = remover.empty(fd);
-    freed += remover.freed;
-    if (remover.stopped())
-        return remover.error;
-    if (emptied && target.holds() && place.holds())
-        removeFolderEntry(parentFd, name.c_str(), freed);
-    return std::nullopt;
-}
-
-// Entries of one folder, read in rounds of a bounded number so that a folder of millions costs
-// little memory: names packed one after another, folders apart from the rest.
-struct Listing {
-    std::vector<char> names;
-    std::vector<std::size_t> folders; // offsets into names
-    std::vector<std::size_t> files;
-
-    static constexpr std::size_t round = 65536;
-    bool full() const { return folders.size() + files.size() >= round; }
-    void add(const dirent &entry)
-    {
-        (entry.d_type == DT_DIR ? folders : files).push_back(names.size());
-        names.insert(names.end(), entry.d_name, entry.d_name + std::strlen(entry.d_name) + 1);
-    }
-    const char *name(std::size_t offset) const { return names.data() + offset; }
-};
-
-// Removing is mostly waiting for the file system, which serves separate folders at once and even
-// unlinks in one folder from several threads: the sub-folders directly in the target open at
-// `fd`, and its other entries in groups, go on several threads. What one of them leaves (a file
-// that would not go) is left for the final pass to try again and report.
-std::optional<Failure> removeEntriesInParallel(int fd, const Place &target,
-                                               const std::filesystem::path &path, qint64 &freed)
-{
-    const int reading = openat(fd, ".", dirFlags); // its own reading position
-    DIR *dir = reading >= 0 ? fdopendir(reading) : nullptr;
-    if (!dir) {
-        if (reading >= 0)
-            close(reading);
-        return std::nullopt;
-    }
-    std::mutex lock;
-    std::optional<Failure> stopped;
-    const std::atomic<bool> *stop = currentStop();
-    const std::size_t maxThreads = std::max(4u, std::thread::hardware_concurrency());
-    Listing listing;
-    bool more = true;
-    while (more && !stopped) {
-        listing = {};
-        while (!listing.full()) {
-            const dirent *entry = readdir(dir);
-            if (!entry) {
-                more = false;
-                break;
-            }
-            if (!isDotOrDotDot(entry->d_name))
-                listing.add(*entry);
-        }
-        const std::size_t fileTasks =
-            (listing.files.size() + entriesPerCheck - 1) / entriesPerCheck;
-        const std::size_t tasks = listing.folders.size() + fileTasks;
-        // One folder alone, or a few files, are the final pass's work.
-        if (listing.folders.size() < 2 && listing.files.size() < 2 * entriesPerCheck)
-            break;
-        std::atomic<std::size_t> next = 0;
-        auto work = [&] {
-            const StopScope scope(stop);
-            qint64 mine = 0;
-            std::optional<Failure> error;
-            for (std::size_t task = next++; task < tasks; task = next++) {
-                if (task < listing.folders.size()) {
-                    const char *name = listing.name(listing.folders[task]);
-                    error = removeSubfolder(fd, name, target, path / name, mine);
-                    continue;
-                }
-                if (stopRequested(stop)) {
-                    error = Failure{Failure::Kind::stopped, 0, path, {}};
-                    break;
-                }
-                if (!target.holds())
-                    break; // the final pass finds out what happened and says so
-                const std::size_t first = (task - listing.folders.size()) * entriesPerCheck;
-                const std::size_t last = std::min(listing.files.size(), first + entriesPerCheck);
-                const qint64 mineBefore = mine;
-                qint64 removed = 0;
-                for (std::size_t i = first; i < last; ++i) {
-                    const char *name = listing.name(listing.files[i]);
-                    const qint64 bytes = lastLinkBytes(fd, name);
-                    if (unlinkat(fd, name, 0) == 0) {
-                        mine += bytes;
-                        ++removed;
-                    }
-                }
-                countRemoved(removed, mine - mineBefore);
-            }
-            std::lock_guard guard(lock);
-            freed += mine;
-            if (error)
-                stopped = std::move(error);
-        };
-        std::vector<std::thread> helpers;
-        for (std::size_t i = 1; i < std::min(tasks, maxThreads); ++i)
-            helpers.emplace_back(work);
-        work();
-        for (std::thread &helper : helpers)
-            helper.join();
-    }
-    closedir(dir);
-    return stopped;
-}
-
-// Removes (or, with `keepFolder`, empties) the entry `name` of the folder open at `parentFd`.
-RemovalResult removeAt(int parentFd, const std::string &name, const std::filesystem::path &shown,
-                       const std::filesystem::path *byPath, bool keepFolder,
-                       const FolderIdentity *expected = nullptr)
-{
-    auto failure = [&shown](auto why) {
-        if constexpr (std::is_same_v<decltype(why), int>)
-            return RemovalResult{0, Failure::ofErrno(why, shown)};
-        else
-            return RemovalResult{0, Failure{why, 0, shown, {}}};
-    };
-    if (name.empty() || isDotOrDotDot(name.c_str()) || name.find('/') != std::string::npos)
-        return failure(EINVAL);
-    const std::optional<FolderIdentity> parentId = identify(parentFd);
-    if (!parentId)
-        return failure(errno);
-    const std::optional<FolderIdentity> found = identifyAt(parentFd, name.c_str());
-    if (!found)
-        return errno == ENOENT ? RemovalResult{} : failure(errno);
-    // A mount point, of another file system or a bind mount, is not ours to remove or empty.
-    if (!found->sameMount(*parentId))
-        return failure(Failure::Kind::mountPoint);
-    if (expected && !found->sameFolder(*expected))
-        return failure(Failure::Kind::moved);
-    if (!found->isDirectory) {
-        if (keepFolder)
-            return failure(ENOTDIR);
-        const qint64 bytes = lastLinkBytes(parentFd, name.c_str());
-        if (unlinkat(parentFd, name.c_str(), 0) == 0)
-            return {bytes, std::nullopt};
-        return errno == ENOENT ? RemovalResult{} : failure(errno);
-    }
-
-    int fd = openat(parentFd, name.c_str(), dirFlags);
-    if (fd < 0 && errno == EACCES && makeWritable(parentFd, name.c_str(), *parentId))
-        fd = openat(parentFd, name.c_str(), dirFlags);
-    if (fd < 0) {
-        const int code = errno;
-        // Replaced by a link or a file since it was looked at: remove that as it is.
-        if ((code == ELOOP || code == ENOTDIR) && !keepFolder
-            && unlinkat(parentFd, name.c_str(), 0) == 0)
-            return {};
-        return code == ENOENT ? RemovalResult{} : failure(code);
-    }
-    std::optional<FolderIdentity> id = identify(fd);
-    if (!id || !id->sameMount(*parentId)) {
-        const int code = errno;
-        close(fd);
-        return id ? failure(Failure::Kind::mountPoint) : failure(code);
-    }
-    // Swapped for another folder since it was looked at: not the one the user was shown.
-    if (expected && !id->sameFolder(*expected)) {
-        close(fd);
-        return failure(Failure::Kind::moved);
-    }
-    openUp(fd, *id);
-    // Kept to tell, at the end, a folder moved away from one that another removal took.
-    const int witness = fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    const Place place{parentFd, name, byPath, *id};
-
-    RemovalResult result;
-    const std::optional<Failure> stopped = removeEntriesInParallel(fd, place, shown, result.freed);
-    // The final pass takes what is left and reports what stays.
-    Remover remover(shown, *id, [&place] { return place.holds(); });
-    const bool emptied = remover.empty(fd);
-    result.freed += remover.freed;
-    if (!emptied && !remover.gone())
-        result.failure = remover.error;
-    else if (stopped)
-        result.failure = stopped;
-    else if (!keepFolder && !remover.gone()) {
-        if (place.holds()) {
-            if (!removeFolderEntry(parentFd, name.c_str(), result.freed) && errno != ENOENT)
-                result.failure = failure(errno).failure;
-        } else if (witness < 0 || !removedMeanwhile(witness)) {
-            result.failure = failure(Failure::Kind::moved).failure;
-        }
-    }
-    if (witness >= 0)
-        close(witness);
-    return result;
-}
-
-// The folder holding `path`, opened to act in, and the path's last component; -1 when the path
-// names nothing that can be removed.
-std::pair<int, std::string> parentOf(const std::filesystem::path &path)
-{
-    const std::filesystem::path parent = path.has_parent_path() ? path.parent_path() : ".";
-    return {open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC), path.filename().native()};
-}
-
-RemovalResult removeByPath(const std::filesystem::path &path, bool keepFolder)
-{
-    const std::filesystem::path target = withoutTrailingSlash(path);
-    const auto [parentFd, name] = parentOf(target);
-    if (parentFd < 0) {
-        const int code = errno;
-        if (code == ENOENT)
-            return {};
-        return {0, Failure::ofErrno(code, target)};
-    }
-    RemovalResult result = removeAt(parentFd, name, target, &target, keepFolder);
-    close(parentFd);
-    return result;
-}
-
 } // namespace
 
-RemovalResult removeItem(const std::filesystem::path &path)
+Walk walkAndEmpty(int fd, const std::filesystem::path &root, const FolderIdentity &id,
+                  std::function<bool()> rootInPlace)
 {
-    return removeByPath(path, false);
+    Remover remover(root, id, std::move(rootInPlace));
+    Walk walk;
+    walk.emptied = remover.empty(fd);
+    walk.freed = remover.freed;
+    walk.error = remover.error;
+    walk.stopped = remover.stopped();
+    walk.gone = remover.gone();
+    return walk;
 }
 
-RemovalResult removeItemAt(int parentFd, const std::string &name,
-                           const std::filesystem::path &shown)
-{
-    return removeAt(parentFd, name, shown, nullptr, false);
-}
-
-RemovalResult emptyFolder(const std::filesystem::path &path)
-{
-    return removeByPath(path, true);
-}
-
-RemovalResult removeFolderAsSeen(const std::filesystem::path &anchor,
-                                 const FolderIdentity &anchorId,
-                                 const std::filesystem::path &relative,
-                                 const FolderIdentity &expected)
-{
-    const std::filesystem::path shown = anchor / relative;
-    const std::filesystem::path normal = relative.lexically_normal();
-    if (!anchor.is_absolute() || normal.empty() || normal.is_absolute() || *normal.begin() == "..")
-        return {0, Failure::ofErrno(EINVAL, shown)};
-    open_how how{};
-    how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
-    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-    const int anchorFd = static_cast<int>(
-        syscall(SYS_openat2, AT_FDCWD, withoutTrailingSlash(anchor).c_str(), &how, sizeof how));
-    if (anchorFd < 0)
-        return {0, Failure::ofErrno(errno, anchor)};
-    const std::optional<FolderIdentity> anchorHere = identify(anchorFd);
-    if (!anchorHere || !anchorHere->sameFolder(anchorId)) {
-        close(anchorFd);
-        return {0, Failure{Failure::Kind::moved, 0, anchor, {}}};
-    }
-    const std::filesystem::path parent = normal.parent_path();
-    const int parentFd =
-        parent.empty() ? anchorFd
-                       : openBeneath(anchorFd, parent.native(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (parentFd < 0) {
-        const int code = errno;
-        close(anchorFd);
-        return {0, Failure::ofErrno(code, shown)};
-    }
-    RemovalResult result = removeAt(parentFd, withoutTrailingSlash(normal).filename().native(),
-                                    shown, nullptr, false, &expected);
-    if (parentFd != anchorFd)
-        close(parentFd);
-    close(anchorFd);
-    return result;
-}
-
-} // namespace Engine
+} // namespace Engine::removal

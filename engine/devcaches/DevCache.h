@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Failure.h"
+#include "Words.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -9,24 +12,6 @@
 #include <vector>
 
 namespace Engine {
-
-// A text in both interface languages, chosen when it is shown so that it follows a change of
-// language.
-class Words {
-public:
-    Words() = default;
-    Words(const char *same) : indonesian(QString::fromUtf8(same)) {}
-    Words(QString same) : indonesian(std::move(same)) {}
-    Words(QString inIndonesian, QString inEnglish)
-        : indonesian(std::move(inIndonesian)), english(std::move(inEnglish))
-    {}
-    QString text() const;
-    bool isEmpty() const { return indonesian.isEmpty(); }
-
-private:
-    QString indonesian;
-    QString english; // empty: the same in both
-};
 
 // How a developer cache is cleaned.
 enum class DevMode {
@@ -74,7 +59,7 @@ struct OwnerLock {
 // where no clean goes, or one of the user's own folders named by a tool's variable.
 struct DevRefusal {
     std::filesystem::path path;
-    QString why;
+    Refusal why;
 };
 
 struct DevCache {

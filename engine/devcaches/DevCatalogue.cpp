@@ -1,12 +1,11 @@
 // The developer caches: where each lives, what must stay beside it, who owns it and how it is
 // cleaned, as its owner would do it.
 
-#include "CacheTarget.h"
+#include "BaseFolders.h"
 #include "DevCache.h"
 #include "FolderRules.h"
 #include "Paths.h"
 #include "Shell.h"
-#include "Text.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -107,9 +106,7 @@ struct Found {
         } else if (vetted->viaLink) {
             // Removed, what it leads to would leave the link dangling, and the tool unable to
             // make its folder again.
-            refuse(candidate, bilingual(QStringLiteral("tautan ke %1, tidak disentuh"),
-                                        QStringLiteral("is a link to %1 and was left alone"))
-                                  .arg(displayPath(vetted->folder)));
+            refuse(candidate, Refusal{Refusal::Why::linkTo, vetted->folder});
         } else if (isFolderHere(vetted->folder)) {
             paths.push_back(vetted->folder);
         }
@@ -140,7 +137,7 @@ struct Found {
     }
 
 private:
-    void refuse(const fs::path &path, const QString &why)
+    void refuse(const fs::path &path, const Refusal &why)
     {
         const bool known = std::any_of(refused.begin(), refused.end(),
                                        [&path](const DevRefusal &r) { return r.path == path; });
@@ -593,11 +590,6 @@ void addServices(QList<DevCache> &list, const DevRoots &roots)
 }
 
 } // namespace
-
-QString Words::text() const
-{
-    return english.isEmpty() ? indonesian : bilingual(indonesian, english);
-}
 
 QString devModeName(DevMode mode)
 {

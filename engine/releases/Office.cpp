@@ -3,7 +3,6 @@
 #include "Paths.h"
 #include "Removal.h"
 #include "Shell.h"
-#include "Text.h"
 
 #include <unistd.h>
 

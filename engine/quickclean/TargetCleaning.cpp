@@ -4,7 +4,6 @@
 #include "EngineLogging.h"
 #include "Paths.h"
 #include "Stop.h"
-#include "Text.h"
 #include "TreeSize.h"
 
 #include <algorithm>
@@ -41,9 +40,7 @@ std::optional<TargetFolder> resolveOne(const fs::path &path, const Bases &bases)
     if (!bases.contain(path)) {
         if (!Engine::exists(path))
             return std::nullopt;
-        return TargetFolder{path, path, false,
-                            bilingual("di luar folder yang dibersihkan, tidak disentuh",
-                                      "is outside the folders Ampa cleans and was left alone")};
+        return TargetFolder{path, path, false, Engine::Refusal{Engine::Refusal::Why::outside}};
     }
     for (const fs::path &base : {bases.cache, bases.config})
         if (strictlyInside(path, base))
@@ -106,7 +103,7 @@ CleanResult clean(const CacheTarget &target, const std::optional<std::vector<fs:
         if (folder.refused) {
             result.failure = folder.refusal();
             qCInfo(lcEngine, "%s: left alone: %s", folder.path.c_str(),
-                   qPrintable(*folder.refused));
+                   qPrintable(folder.refusal()->logLine()));
             continue;
         }
         RemovalResult removed =
@@ -114,7 +111,7 @@ CleanResult clean(const CacheTarget &target, const std::optional<std::vector<fs:
         result.freed += removed.freed;
         if (removed.failure) {
             qCWarning(lcEngine, "%s: partly removed: %s", target.id.toUtf8().constData(),
-                      qPrintable(removed.failure->text()));
+                      qPrintable(removed.failure->logLine()));
             result.failure = std::move(removed.failure);
         }
     }

@@ -1,9 +1,8 @@
 #include "FolderRules.h"
 
-#include "CacheTarget.h"
+#include "BaseFolders.h"
 #include "FolderIdentity.h"
 #include "Paths.h"
-#include "Text.h"
 
 #include <QStandardPaths>
 
@@ -58,17 +57,16 @@ fs::path realHome()
 }
 
 // The rules both kinds of folder answer to; `real` is resolved already.
-std::optional<QString> unsafeAsBase(const fs::path &real, const struct stat &st)
+std::optional<Refusal> unsafeAsBase(const fs::path &real, const struct stat &st)
 {
     if (!S_ISDIR(st.st_mode))
-        return bilingual("bukan folder", "is not a folder");
+        return Refusal{Refusal::Why::notAFolder};
     if (st.st_uid != geteuid())
-        return bilingual("milik pengguna lain", "belongs to another user");
+        return Refusal{Refusal::Why::otherUser};
     if (isSameOrInside(realHome(), real))
-        return bilingual("folder home atau di atasnya", "is the home folder or above it");
+        return Refusal{Refusal::Why::homeOrAbove};
     if (holdsAUserFolder(real))
-        return bilingual("folder pribadi pengguna atau berisi folder itu",
-                         "is or holds one of the user's own folders");
+        return Refusal{Refusal::Why::userFolder};
     return std::nullopt;
 }
 
@@ -95,25 +93,25 @@ bool withinReach(const fs::path &destination, const fs::path &base)
 
 } // namespace
 
-std::optional<QString> unsafeFolder(const fs::path &real)
+std::optional<Refusal> unsafeFolder(const fs::path &real)
 {
     struct stat st {};
     if (real.empty() || stat(real.c_str(), &st) != 0)
-        return bilingual("tidak bisa dibaca", "cannot be read");
+        return Refusal{Refusal::Why::unreadable};
     if (const auto why = unsafeAsBase(withoutTrailingSlash(real), st))
         return why;
     if (isMountPoint(real))
-        return mountPointText();
+        return Refusal{Refusal::Why::mountPoint};
     return std::nullopt;
 }
 
-std::optional<QString> unsafeBase(const fs::path &base)
+std::optional<Refusal> unsafeBase(const fs::path &base)
 {
     std::error_code error;
     const fs::path real = withoutTrailingSlash(fs::canonical(base, error));
     struct stat st {};
     if (error || stat(real.c_str(), &st) != 0)
-        return bilingual("tidak bisa dibaca", "cannot be read");
+        return Refusal{Refusal::Why::unreadable};
     return unsafeAsBase(real, st);
 }
 
@@ -122,9 +120,7 @@ std::optional<TargetFolder> vetBelow(const fs::path &base, const fs::path &path)
     const fs::path named = withoutTrailingSlash(path.lexically_normal());
     const fs::path from = withoutTrailingSlash(base.lexically_normal());
     if (!isSameOrInside(named, from))
-        return TargetFolder{path, path, false,
-                            bilingual("di luar folder yang dibersihkan, tidak disentuh",
-                                      "is outside the folders Ampa cleans and was left alone")};
+        return TargetFolder{path, path, false, Refusal{Refusal::Why::outside}};
     std::error_code error;
     const fs::path realBase = withoutTrailingSlash(fs::canonical(from, error));
     if (error)
@@ -154,10 +150,7 @@ std::optional<TargetFolder> vetBelow(const fs::path &base, const fs::path &path)
         // The path itself may be the user's link to a cache kept anywhere of theirs; a link on
         // the way there must also stay within reach.
         if (unsafeFolder(destination) || (it != last && !withinReach(destination, realBase)))
-            return TargetFolder{path, path, false,
-                                bilingual(QStringLiteral("tautan ke %1, tidak disentuh"),
-                                          QStringLiteral("is a link to %1 and was left alone"))
-                                    .arg(displayPath(destination))};
+            return TargetFolder{path, path, false, Refusal{Refusal::Why::linkTo, destination}};
         current = destination;
     }
     struct stat st {};
