@@ -269,9 +269,7 @@ private slots:
     // node_modules with no lockfile is listed but left out of the idle ones.
     void detailsOfEachProject()
     {
-        file(src() / "store/package.json", 10);
-        file(src() / "store/node_modules/own.js", 8000);
-        file(src() / "store/node_modules/shared.js", 6000);
+        tree(src(), "store/package.json store/node_modules/own.js store/node_modules/shared.js");
         QVERIFY(link((src() / "store/node_modules/shared.js").c_str(),
                      (TestHome::home() / "pnpm-store-copy").c_str())
                 == 0);
@@ -303,9 +301,8 @@ private slots:
         QCOMPARE(Engine::idleDays(repo), 0);
 
         // A workspace's lockfile at its root serves its packages.
-        file(src() / "store/packages/ui/package.json", 10);
-        file(src() / "store/packages/ui/node_modules/x.js", 10);
-        file(src() / "store/pnpm-lock.yaml", 10);
+        tree(src(), "store/packages/ui/package.json store/packages/ui/node_modules/x.js "
+                    "store/pnpm-lock.yaml");
         for (const Engine::Project &project : Engine::projects({src()}, noPlaces()))
             for (const Engine::Project::Part &part : project.artifacts)
                 QVERIFY2(!part.noLockfile, part.path.c_str());
@@ -317,17 +314,13 @@ private slots:
     void repositories()
     {
         const fs::path mono = src() / "mono";
-        file(mono / "README", 10);
-        file(mono / "web/package.json", 10);
-        file(mono / "web/package-lock.json", 10);
-        file(mono / "web/node_modules/patched-lib/index.js", 100);
+        tree(mono,
+             "README web/package.json web/package-lock.json web/node_modules/patched-lib/index.js");
         commitAll(mono);
         file(mono / "web/node_modules/other/index.js", 5000); // untracked beside the tracked one
 
         const fs::path linked = src() / "linked";
-        file(linked / "package.json", 10);
-        file(linked / "package-lock.json", 10);
-        file(linked / "node_modules/sub/index.js", 10);
+        tree(linked, "package.json package-lock.json node_modules/sub/index.js");
         commitAll(linked / "node_modules/sub");
         git(linked, {"init", "-q"});
         git(linked, {"add", "package.json", "package-lock.json", "node_modules/sub"}); // gitlink
@@ -335,9 +328,7 @@ private slots:
 
         const fs::path pinned =
             src() / "pinned"; // node_modules itself a submodule, not checked out
-        file(pinned / "package.json", 10);
-        file(pinned / "package-lock.json", 10);
-        file(pinned / "node_modules/x.js", 100);
+        tree(pinned, "package.json package-lock.json node_modules/x.js");
         git(pinned, {"init", "-q"});
         git(pinned, {"add", "package.json", "package-lock.json"});
         git(pinned, {"update-index", "--add", "--cacheinfo",
@@ -395,9 +386,7 @@ private slots:
     {
         const fs::path evil = src() / "evil";
         const fs::path marker = TestHome::home() / "ran";
-        file(evil / "package.json", 10);
-        file(evil / "package-lock.json", 10);
-        file(evil / "node_modules/a.js", 100);
+        tree(evil, "package.json package-lock.json node_modules/a.js");
         write(evil / ".gitattributes", "*.js filter=evil diff=evil\n");
         write(evil / ".gitignore", "node_modules/\n");
         write(evil / "index.js", "one\n");
@@ -436,12 +425,8 @@ private slots:
     {
         QFETCH(QString, how);
         const fs::path mono = src() / "mono";
-        file(mono / "README", 10);
-        file(mono / "rs/Cargo.toml", 10);
-        file(mono / "rs/target/debug/x.o", 1000);
-        file(mono / "py/requirements.txt", 10);
-        file(mono / "py/.venv/pyvenv.cfg", 10);
-        file(mono / "py/.venv/lib/x.py", 100);
+        tree(mono, "README rs/Cargo.toml rs/target/debug/x.o py/requirements.txt "
+                   "py/.venv/pyvenv.cfg py/.venv/lib/x.py");
         write(mono / ".gitignore", "target/\n.venv/\n");
         commitAll(mono);
         TreeBuilder::symlink(src(), TestHome::home() / "linked-src");
@@ -488,11 +473,8 @@ private slots:
     // Kept: the folder as the same folder however it was reached, and every project inside it.
     void kept()
     {
-        file(src() / "mono/package.json", 10);
-        file(src() / "mono/yarn.lock", 10);
-        file(src() / "mono/node_modules/a.js", 100);
-        file(src() / "mono/packages/web/package.json", 10);
-        file(src() / "mono/packages/web/node_modules/b.js", 100);
+        tree(src(), "mono/package.json mono/yarn.lock mono/node_modules/a.js "
+                    "mono/packages/web/package.json mono/packages/web/node_modules/b.js");
         TreeBuilder::symlink(src(), TestHome::home() / "linked-src");
 
         QCOMPARE(Engine::keepProject(TestHome::home() / "linked-src/mono/./"),
@@ -537,10 +519,8 @@ private slots:
         QFETCH(QString, swap);
         const fs::path precious = TestHome::home() / "Documents/thesis";
         file(precious / "chapter1.tex", 3000);
-        file(src() / "app/package.json", 10);
-        file(src() / "app/package-lock.json", 10);
-        file(src() / "app/node_modules/a.js", 3000);
-        file(src() / "tool/CMakeLists.txt", 10);
+        tree(src(),
+             "app/package.json app/package-lock.json app/node_modules/a.js tool/CMakeLists.txt");
         write(src() / "tool/out/debug/CMakeCache.txt",
               QByteArray("CMAKE_HOME_DIRECTORY:INTERNAL=") + (src() / "tool").c_str() + "\n");
         file(src() / "tool/out/debug/x.o", 3000);
