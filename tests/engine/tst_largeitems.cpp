@@ -86,7 +86,6 @@ private slots:
                                       + allocated(project / ".git/pack"));
         QCOMPARE(items[1].size(), allocated(downloads() / "big.iso"));
         QCOMPARE(items[2].modified(), QDateTime::fromMSecsSinceEpoch(1700000000500, Qt::UTC));
-        QCOMPARE(Engine::distantPast().date().year(), 1);
 
         const std::vector<FileItem> again = Engine::downloadsTop(2);
         QCOMPARE(urls(again),
@@ -143,9 +142,6 @@ private slots:
         file(system / "Utilities/Inner.AppImage", 900000);
         file(system / ".Hidden.AppImage", 900000);
         file(user / "Editor.AppImage", 200000);
-        QCOMPARE(Engine::linuxAppFolders().extension, "AppImage");
-        QCOMPARE(Engine::linuxAppFolders().roots,
-                 (std::vector<fs::path>{"/Applications", TestHome::home() / "Applications"}));
         const Engine::AppFolders folders{{system, user, TestHome::root() / "missing"}, "AppImage"};
 
         const std::vector<FileItem> apps = Engine::appsTop(12, folders);
