@@ -2,7 +2,6 @@
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
-#include <QFile>
 #include <QSet>
 
 #include <dirent.h>
@@ -117,17 +116,13 @@ private slots:
     {
         const fs::path unduhan = TestHome::home() / "Unduhan";
         file(unduhan / "berkas.zip", 4096);
-        QFile dirs(QString::fromUtf8((TestHome::home() / ".config/user-dirs.dirs").native()));
-        QVERIFY(dirs.open(QIODevice::WriteOnly));
-        dirs.write("XDG_DOWNLOAD_DIR=\"$HOME/Unduhan\"\n");
-        dirs.close();
+        const fs::path dirs = TestHome::home() / ".config/user-dirs.dirs";
+        write(dirs, "XDG_DOWNLOAD_DIR=\"$HOME/Unduhan\"\n");
         QCOMPARE(Engine::downloadsDir(), unduhan);
         QCOMPARE(urls(Engine::downloadsTop(12)), std::vector<fs::path>{unduhan / "berkas.zip"});
 
         // A disabled Downloads folder points at home: the home folder is never listed.
-        QVERIFY(dirs.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        dirs.write("XDG_DOWNLOAD_DIR=\"$HOME/\"\n");
-        dirs.close();
+        write(dirs, "XDG_DOWNLOAD_DIR=\"$HOME/\"\n");
         QCOMPARE(Engine::downloadsDir(), downloads());
         fs::remove_all(unduhan);
     }

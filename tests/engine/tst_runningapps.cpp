@@ -3,7 +3,6 @@
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
-#include <QFile>
 #include <QProcess>
 
 #include <sys/stat.h>
@@ -14,10 +13,7 @@ namespace {
 
 void writeEntry(const fs::path &file, const QByteArray &body)
 {
-    TreeBuilder::folder(file.parent_path());
-    QFile out(QString::fromUtf8(file.native()));
-    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    out.write("# written by a test\n[Desktop Entry]\nType=Application\n" + body);
+    TreeBuilder::write(file, "# written by a test\n[Desktop Entry]\nType=Application\n" + body);
 }
 
 // A program of our own to run: a copy of sleep, so its executable is exactly this path.
