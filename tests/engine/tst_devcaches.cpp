@@ -2,6 +2,7 @@
 // stay beside them: where each resolves, what it would give back, when its owner runs, and what
 // each mode does, with real files, real processes and stand-in owner commands on PATH.
 
+#include "Child.h"
 #include "DevChoices.h"
 #include "DevCleaning.h"
 #include "Paths.h"
@@ -12,7 +13,6 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QProcess>
 #include <QSysInfo>
 
 #include <csignal>
@@ -129,33 +129,14 @@ QString called(const QString &program, const QString &arguments)
            + arguments;
 }
 
-// A process of the current user that runs until the test ends: `command`, or a copy of sleep
-// under the program name given.
-class Owner {
-public:
-    explicit Owner(const QString &name)
-    {
-        const fs::path program = TestHome::root() / "owners" / name.toStdString();
-        folder(program.parent_path());
-        fs::copy_file("/bin/sleep", program, fs::copy_options::overwrite_existing);
-        process.start(QString::fromStdString(program.native()), {"60"});
-        process.waitForStarted(10000);
-    }
-    explicit Owner(const QStringList &command)
-    {
-        process.start(command.first(), command.mid(1));
-        process.waitForStarted(10000);
-    }
-    ~Owner()
-    {
-        process.kill();
-        process.waitForFinished(10000);
-    }
-    qint64 pid() const { return process.processId(); }
-
-private:
-    QProcess process;
-};
+// A copy of sleep under the program name given, to run as an owner.
+QString sleeperNamed(const QString &name)
+{
+    const fs::path program = TestHome::root() / "owners" / name.toStdString();
+    folder(program.parent_path());
+    fs::copy_file("/bin/sleep", program, fs::copy_options::overwrite_existing);
+    return QString::fromStdString(program.native());
+}
 
 bool running(const QString &id)
 {
@@ -358,7 +339,7 @@ private slots:
         QFETCH(bool, runs);
         makeDeveloperHome();
         QVERIFY(!running(id));
-        const Owner alive("sleeper");
+        const Child alive({sleeperNamed("sleeper"), "60"});
         const QString text = QString(content)
                                  .replace("%p", QString::number(alive.pid()))
                                  .replace("%h", QSysInfo::machineHostName());
@@ -412,9 +393,8 @@ private slots:
         command.replaceInStrings("%l", QString::fromStdString(lock.native()));
         QVERIFY(!running(id));
         {
-            const std::unique_ptr<Owner> owner = command.size() == 1
-                                                     ? std::make_unique<Owner>(command.first())
-                                                     : std::make_unique<Owner>(command);
+            const Child owner(command.size() == 1 ? QStringList{sleeperNamed(command.first()), "60"}
+                                                  : command);
             QTRY_VERIFY(running(id));
         }
         QVERIFY(!running(id));
@@ -482,7 +462,7 @@ private slots:
         QVERIFY(calls().contains(called("yarn", "cache clean")));
 
         {
-            const Owner code("code");
+            const Child code({sleeperNamed("code"), "60"});
             QCOMPARE(
                 Engine::cleanDev(*find(caches, "vscode"), false, Engine::userProcesses()).outcome,
                 DevResult::Outcome::running);

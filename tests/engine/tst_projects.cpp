@@ -2,6 +2,7 @@
 // says without running anything a repository configures, projects in use or kept, and a clean
 // that removes only the folders that were measured and shown.
 
+#include "Child.h"
 #include "Paths.h"
 #include "Projects.h"
 #include "Settings.h"
@@ -107,30 +108,6 @@ std::vector<fs::path> offered(const std::vector<fs::path> &roots)
             paths.push_back(part.path);
     return paths;
 }
-
-// A child that runs `program` with `arguments` in `folder` until the test ends it.
-struct Worker {
-    QProcess process;
-    Worker(const fs::path &folder, const QString &program, const QStringList &arguments = {"60"},
-           const QStringList &environment = {})
-    {
-        process.setWorkingDirectory(QString::fromStdString(folder.native()));
-        if (!environment.isEmpty()) {
-            QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
-            for (const QString &pair : environment)
-                variables.insert(pair.section('=', 0, 0), pair.section('=', 1));
-            process.setProcessEnvironment(variables);
-        }
-        process.start(program, arguments);
-        if (!process.waitForStarted())
-            qFatal("cannot start %s", qPrintable(program));
-    }
-    ~Worker()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
-};
 
 void copyProgram(const fs::path &from, const fs::path &to)
 {
@@ -432,16 +409,17 @@ private slots:
         TreeBuilder::symlink(src(), TestHome::home() / "linked-src");
         std::vector<fs::path> roots{src()};
 
-        std::unique_ptr<Worker> worker;
+        std::unique_ptr<Child> worker;
         fs::path project = mono / "rs";
         if (how.startsWith("working folder")) {
             roots = {TestHome::home() / "linked-src"};
             project = roots[0] / "mono/rs";
-            worker = std::make_unique<Worker>(mono / "rs", "/bin/sleep");
+            worker = std::make_unique<Child>(QStringList{"/bin/sleep", "60"}, mono / "rs");
         } else if (how == "program in target") {
             copyProgram("/bin/sleep", mono / "rs/target/debug/app");
-            worker = std::make_unique<Worker>(
-                TestHome::home(), QString::fromStdString((mono / "rs/target/debug/app").native()));
+            worker = std::make_unique<Child>(
+                QStringList{QString::fromStdString((mono / "rs/target/debug/app").native()), "60"},
+                TestHome::home());
         } else if (how.startsWith("library")) {
             project = mono / "py";
             const fs::path library = mono / "py/.venv/lib/libpreload.so";
@@ -449,18 +427,18 @@ private slots:
             find.start("/bin/sh", {"-c", "ldd /bin/sleep | awk '/libc.so/ {print $3}'"});
             QVERIFY(find.waitForFinished());
             copyProgram(find.readAllStandardOutput().trimmed().toStdString(), library);
-            worker = std::make_unique<Worker>(
-                TestHome::home(), "/bin/sleep", QStringList{"60"},
+            worker = std::make_unique<Child>(
+                QStringList{"/bin/sleep", "60"}, TestHome::home(),
                 QStringList{"LD_PRELOAD=" + QString::fromStdString(library.native())});
         } else if (how == "monorepo root") {
-            worker = std::make_unique<Worker>(mono, "/bin/sleep");
+            worker = std::make_unique<Child>(QStringList{"/bin/sleep", "60"}, mono);
         }
         std::vector<Engine::Project> found = Engine::projects(roots, Engine::workingPlaces());
         const Engine::Project *listed = named(found, project);
         QVERIFY(listed);
         if (how == "started after the listing") {
             QVERIFY(!listed->inUse);
-            worker = std::make_unique<Worker>(mono / "rs/target", "/bin/sleep");
+            worker = std::make_unique<Child>(QStringList{"/bin/sleep", "60"}, mono / "rs/target");
         } else {
             QVERIFY(listed->inUse);
             QVERIFY(!Engine::inIdleBatch(*listed, 0));
