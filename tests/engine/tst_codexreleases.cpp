@@ -1,10 +1,9 @@
 #include "CacheTarget.h"
+#include "Child.h"
 #include "CodexReleases.h"
 #include "TargetCleaning.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
-
-#include <QProcess>
 
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -48,45 +47,6 @@ fs::path installProgram(const fs::path &release)
         qFatal("cannot install %s: %s", program.c_str(), error.message().c_str());
     return program;
 }
-
-// A shell (or a program that ends up as one) that says "ready" once it runs and then waits on its
-// input, which stays open until the child is killed at the end of the test.
-class Child {
-public:
-    Child(const QString &program, const QStringList &arguments,
-          const fs::path &folder = TestHome::root())
-    {
-        process.setWorkingDirectory(text(folder));
-        process.start(program, arguments);
-    }
-    ~Child()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
-    Child(const Child &) = delete;
-    Child &operator=(const Child &) = delete;
-
-    bool ready()
-    {
-        QByteArray said;
-        while (!said.contains("ready")) {
-            if (!process.waitForReadyRead())
-                return false;
-            said += process.readAllStandardOutput();
-        }
-        return true;
-    }
-    fs::path proc(const char *name) const
-    {
-        return fs::path("/proc") / std::to_string(process.processId()) / name;
-    }
-
-    static constexpr const char *script = "echo ready; read line";
-
-private:
-    QProcess process;
-};
 
 // Takes a capability out of this thread's effective set (the engine runs on it) and puts it back.
 class WithoutCapability {
@@ -214,7 +174,7 @@ private slots:
             program = text(TestHome::home() / "bin/codex");
             TreeBuilder::symlink(installProgram(release), program.toStdString());
         }
-        Child user(program, QStringList{"-c", Child::script, "x"} + arguments,
+        Child user(QStringList{program, "-c", Child::readyScript, "x"} + arguments,
                    folder.isEmpty() ? TestHome::root() : standalone() / folder.toStdString());
         QVERIFY(user.ready());
         if (launcher)
@@ -232,13 +192,13 @@ private slots:
         install(standalone(), {"1", "2", "3", "4", "5", "6"});
         const fs::path launcher = TestHome::home() / "bin/codex";
         TreeBuilder::symlink(installProgram(standalone() / "releases/1"), launcher);
-        Child byExecutable(text(launcher), {"-c", Child::script});
+        Child byExecutable({text(launcher), "-c", Child::readyScript});
         QVERIFY(byExecutable.ready());
-        Child byRealPath("/bin/sh",
-                         {"-c", Child::script, "x", text(real / "releases/2/bin/codex")});
+        Child byRealPath(
+            {"/bin/sh", "-c", Child::readyScript, "x", text(real / "releases/2/bin/codex")});
         QVERIFY(byRealPath.ready());
-        Child byLinkedPath("/bin/sh",
-                           {"-c", Child::script, "x", text(standalone() / "releases/3")});
+        Child byLinkedPath(
+            {"/bin/sh", "-c", Child::readyScript, "x", text(standalone() / "releases/3")});
         QVERIFY(byLinkedPath.ready());
         QCOMPARE(Engine::codexOldReleases(), Paths{standalone() / "releases/4"});
     }
@@ -250,9 +210,9 @@ private slots:
         if (geteuid() != 0)
             QSKIP("starting a process as another user needs root");
         install(standalone(), {"1.0", "2.0", "3.0"});
-        Child other("/usr/bin/setpriv",
-                    {"--reuid=65534", "--regid=65534", "--clear-groups", "/bin/sh", "-c",
-                     Child::script, "codex-user", text(standalone() / "releases/1.0/bin/codex")});
+        Child other({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                     "/bin/sh", "-c", Child::readyScript, "codex-user",
+                     text(standalone() / "releases/1.0/bin/codex")});
         QVERIFY(other.ready());
         // Without this capability root sees other users' processes as an ordinary user does.
         const WithoutCapability ordinary(CAP_SYS_PTRACE);

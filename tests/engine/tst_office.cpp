@@ -2,7 +2,6 @@
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
-#include <QFile>
 #include <QProcess>
 
 #include <sys/stat.h>
@@ -37,13 +36,9 @@ class OfficeTest : public QObject {
     // A stand-in for the administrator runner: records its arguments, runs `body`, exits `code`.
     Engine::OfficeSystem standIn(const QByteArray &body, int code)
     {
-        QFile script(QString::fromUtf8(runner.native()));
-        if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            qFatal("cannot write the stand-in runner");
-        script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > '"
-                     + QByteArray::fromStdString(runnerArgs.native()) + "'\n" + body + "\nexit "
-                     + QByteArray::number(code) + "\n");
-        script.close();
+        write(runner, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '"
+                          + QByteArray::fromStdString(runnerArgs.native()) + "'\n" + body
+                          + "\nexit " + QByteArray::number(code) + "\n");
         chmod(runner.c_str(), 0755);
         return {systemRoot, QString::fromUtf8(runner.native())};
     }
@@ -153,9 +148,7 @@ private slots:
         QCOMPARE(result.outcome, outcome);
         QCOMPARE(result.output, output);
 
-        QFile args(QString::fromUtf8(runnerArgs.native()));
-        QVERIFY(args.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(args.readAll()),
+        QCOMPARE(QString::fromUtf8(read(runnerArgs)),
                  "/bin/sh\n-c\n" + Engine::mauRemovalScript() + "\n");
         // The user's own updater items go whatever the administrator step answered.
         for (const fs::path &item : userItems())

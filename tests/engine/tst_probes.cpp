@@ -57,13 +57,6 @@ private slots:
         QCOMPARE(Engine::disk().free, 0);
     }
 
-    void swapIsAWholeByteCount()
-    {
-        const qint64 swap = Engine::swapTotal();
-        QVERIFY(swap >= 0);
-        QCOMPARE(swap % 1024, 0);
-    }
-
     // The boot time and the kernel's own uptime counter must tell the same story.
     void bootDateAgreesWithUptime()
     {

@@ -2,6 +2,8 @@
 // says without running anything a repository configures, projects in use or kept, and a clean
 // that removes only the folders that were measured and shown.
 
+#include "Child.h"
+#include "Paths.h"
 #include "Projects.h"
 #include "Settings.h"
 #include "StoredSettings.h"
@@ -10,7 +12,6 @@
 
 #include <QProcess>
 
-#include <functional>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <utime.h>
@@ -46,6 +47,21 @@ void commitAll(const fs::path &repository)
     git(repository, {"init", "-q"});
     git(repository, {"add", "-A"});
     git(repository, {"commit", "-q", "-m", "first"});
+}
+
+// Makes the items named by the words, relative to `root`: "x/" a folder, "x=text" a file
+// holding the text ("%s" standing for the source root), anything else a file of 100 bytes.
+void tree(const fs::path &root, const QString &words)
+{
+    for (const QString &word : words.split(' ', Qt::SkipEmptyParts)) {
+        const fs::path path = root / word.section('=', 0, 0).toStdString();
+        if (word.contains('='))
+            write(path, word.section('=', 1).replace("%s", src().c_str()).toUtf8() + "\n");
+        else if (word.endsWith('/'))
+            folder(path);
+        else
+            file(path, 100);
+    }
 }
 
 // Sets a file's modification time `days` ago.
@@ -93,30 +109,6 @@ std::vector<fs::path> offered(const std::vector<fs::path> &roots)
     return paths;
 }
 
-// A child that runs `program` with `arguments` in `folder` until the test ends it.
-struct Worker {
-    QProcess process;
-    Worker(const fs::path &folder, const QString &program, const QStringList &arguments = {"60"},
-           const QStringList &environment = {})
-    {
-        process.setWorkingDirectory(QString::fromStdString(folder.native()));
-        if (!environment.isEmpty()) {
-            QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
-            for (const QString &pair : environment)
-                variables.insert(pair.section('=', 0, 0), pair.section('=', 1));
-            process.setProcessEnvironment(variables);
-        }
-        process.start(program, arguments);
-        if (!process.waitForStarted())
-            qFatal("cannot start %s", qPrintable(program));
-    }
-    ~Worker()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
-};
-
 void copyProgram(const fs::path &from, const fs::path &to)
 {
     fs::create_directories(to.parent_path());
@@ -142,41 +134,27 @@ private slots:
     // is looked for inside an artifact, links are not followed.
     void whatIsFound()
     {
-        file(src() / "web/package.json", 10);
-        file(src() / "web/node_modules/left-pad/index.js", 4000);
-        file(src() / "web/node_modules/inner/package.json", 10); // a project inside node_modules
-        file(src() / "web/node_modules/inner/node_modules/x/y.js", 100);
-        file(src() / "web/.next/cache/page", 2000);
-        file(src() / "web/packages/ui/package.json", 10); // nested: a project of its own
-        file(src() / "web/packages/ui/node_modules/z/z.js", 300);
-        file(src() / "crate/Cargo.toml", 10);
-        file(src() / "crate/target/debug/app", 9000);
-        file(src() / "notes/target/plan.txt", 10); // "target" with no marker beside
-        file(src() / "py/requirements.txt", 10);
-        file(src() / "py/.venv/pyvenv.cfg", 10);
-        file(src() / "py/.venv/lib/site.py", 3000);
-        file(src() / "tool/CMakeLists.txt", 10);
-        write(src() / "tool/out/debug/CMakeCache.txt",
-              QByteArray("CMAKE_HOME_DIRECTORY:INTERNAL=") + (src() / "tool").c_str() + "\n");
-        file(src() / "tool/out/debug/obj.o", 5000);
-        file(src() / "app/build.gradle.kts", 10);
-        file(src() / "app/build/classes/A.class", 700);
-        file(src() / "app/.gradle/8.0/lock", 10);
-        folder(TestHome::home() / "elsewhere/node_modules");
-        file(TestHome::home() / "elsewhere/package.json", 10);
+        tree(src(),
+             "web/package.json web/node_modules/left-pad/index.js web/.next/cache/page "
+             // a project inside node_modules, and one nested: a project of its own
+             "web/node_modules/inner/package.json web/node_modules/inner/node_modules/x/y.js "
+             "web/packages/ui/package.json web/packages/ui/node_modules/z/z.js "
+             "crate/Cargo.toml crate/target/debug/app "
+             "notes/target/plan.txt " // "target" with no marker beside
+             "py/requirements.txt py/.venv/pyvenv.cfg py/.venv/lib/site.py "
+             "tool/CMakeLists.txt "
+             "tool/out/debug/CMakeCache.txt=CMAKE_HOME_DIRECTORY:INTERNAL=%s/tool "
+             "tool/out/debug/obj.o app/build.gradle.kts app/build/classes/A.class "
+             "app/.gradle/8.0/lock "
+             // Yarn 4: what an install writes into the project's own .yarn, and nothing else there.
+             "berry/package.json berry/yarn.lock berry/.yarn/install-state.gz "
+             "berry/.yarn/unplugged/esbuild-npm-0.19.0/node_modules/esbuild/bin "
+             "berry/.yarn/releases/yarn-4.5.0.cjs berry/.yarn/plugins/plugin.cjs "
+             "berry/.yarn/patches/fix.patch berry/.yarn/cache/left-pad.zip "
+             "berry/docs/.yarn/unplugged/x/y.js berry/docs/.yarn/install-state.gz "
+             "berry/lib/.yarn/install-state.gz/"); // a folder by that name is not it
+        tree(TestHome::home(), "elsewhere/node_modules/ elsewhere/package.json");
         TreeBuilder::symlink(TestHome::home() / "elsewhere", src() / "linked");
-        // Yarn 4: what an install writes into the project's own .yarn, and nothing else there.
-        file(src() / "berry/package.json", 10);
-        file(src() / "berry/yarn.lock", 10);
-        file(src() / "berry/.yarn/install-state.gz", 3000);
-        file(src() / "berry/.yarn/unplugged/esbuild-npm-0.19.0/node_modules/esbuild/bin", 5000);
-        file(src() / "berry/.yarn/releases/yarn-4.5.0.cjs", 5000);
-        file(src() / "berry/.yarn/plugins/plugin.cjs", 100);
-        file(src() / "berry/.yarn/patches/fix.patch", 100);
-        file(src() / "berry/.yarn/cache/left-pad.zip", 100);
-        file(src() / "berry/docs/.yarn/unplugged/x/y.js", 100);
-        file(src() / "berry/docs/.yarn/install-state.gz", 100);
-        folder(src() / "berry/lib/.yarn/install-state.gz"); // a folder by that name is not it
 
         QCOMPARE(relative(Engine::findProjects({src()})),
                  QStringList({"app gradle: app/.gradle, app/build",
@@ -190,132 +168,77 @@ private slots:
     // a clean of everything that is offered leaves each of them exactly as it was.
     void neverAnArtifact_data()
     {
-        QTest::addColumn<int>("index");
-        const char *names[] = {"in-source CMake build",
-                               "CMake cache naming no source",
-                               "venv made in the project folder",
-                               "venv holding sources",
-                               "venv outside a Python project",
-                               "tools' own places with the home searched",
-                               "a cache folder that is not hidden",
-                               "node_modules holding a repository",
-                               "target holding a project marker",
-                               "repository with no file of its own"};
-        for (int i = 0; i < int(std::size(names)); ++i)
-            QTest::newRow(names[i]) << i;
+        QTest::addColumn<QString>("root"); // searched, below the home
+        QTest::addColumn<QString>("items");
+        QTest::addColumn<QString>("guarded"); // relative to the home: stays whole
+        const auto row = [](const char *name, const char *root, const char *items,
+                            const char *guarded) {
+            QTest::newRow(name) << QString(root) << QString(items) << QString(guarded);
+        };
+        row("in-source CMake build", "src",
+            "app/CMakeLists.txt app/src/main.cpp app/.git/ "
+            "app/CMakeCache.txt=CMAKE_HOME_DIRECTORY:INTERNAL=%s/app",
+            "src/app");
+        row("CMake cache naming no source", "src",
+            "c/CMakeLists.txt c/build/CMakeCache.txt=#-none c/build/notes.txt", "src/c/build");
+        row("venv made in the project folder", "src",
+            "tool/pyvenv.cfg tool/bin/python tool/main.py tool/requirements.txt", "src/tool");
+        row("venv holding sources", "src", "py/pyproject.toml py/env/pyvenv.cfg py/env/analysis.py",
+            "src/py/env");
+        row("venv outside a Python project", "src",
+            "loose/README loose/.venv/pyvenv.cfg loose/.venv/lib/x.py", "src/loose/.venv");
+        // Virtual environments and projects as tools keep them: never the user's own.
+        row("tools' own places with the home searched", "",
+            "README .local/share/pipx/venvs/black/pyvenv.cfg "
+            ".local/share/pipx/venvs/black/bin/python "
+            ".local/share/pipx/venvs/black/requirements.txt "
+            ".local/share/virtualenvs/app-x1/pyvenv.cfg .local/share/virtualenvs/app-x1/bin/python "
+            ".cache/pypoetry/virtualenvs/app-py3.11/pyvenv.cfg "
+            ".cache/pypoetry/virtualenvs/app-py3.11/bin/python "
+            ".virtualenvs/work/pyvenv.cfg .virtualenvs/work/bin/python "
+            ".cache/tool/checkouts/app/package.json .cache/tool/checkouts/app/package-lock.json "
+            ".cache/tool/checkouts/app/node_modules/a.js .cargo/git/checkouts/c1/package.json "
+            ".cargo/git/checkouts/c1/package-lock.json .cargo/git/checkouts/c1/node_modules/a.js "
+            ".config/editor/extension/package.json .config/editor/extension/package-lock.json "
+            ".config/editor/extension/node_modules/a.js .vscode/extensions/ext/package.json "
+            ".vscode/extensions/ext/package-lock.json .vscode/extensions/ext/node_modules/a.js",
+            "");
+        row("a cache folder that is not hidden", "",
+            "caches/tool/app/package.json caches/tool/app/package-lock.json "
+            "caches/tool/app/node_modules/a.js",
+            "caches");
+        row("node_modules holding a repository", "src",
+            "n/package.json n/package-lock.json n/node_modules/.git/HEAD n/node_modules/a.js",
+            "src/n/node_modules");
+        row("target holding a project marker", "src",
+            "r/Cargo.toml r/target/Cargo.toml r/target/src/lib.rs", "src/r/target");
+        row("repository with no file of its own", "src", "e/.git/HEAD e/.pytest_cache/v/x",
+            "src/e");
     }
+    // Folders that are a project, hold one, belong to a tool, or hold sources: never offered, and
+    // a clean of everything that is offered leaves each of them exactly as it was.
     void neverAnArtifact()
     {
-        QFETCH(int, index);
+        QFETCH(QString, root);
+        QFETCH(QString, items);
+        QFETCH(QString, guarded);
         const fs::path home = TestHome::home();
-        // Each case: the tree, the roots searched and the folder that must stay whole.
-        struct Case {
-            std::function<void()> make;
-            std::vector<fs::path> roots;
-            fs::path guarded;
-        };
-        const Case cases[] = {
-            {[] {
-                 file(src() / "app/CMakeLists.txt", 10);
-                 file(src() / "app/src/main.cpp", 500);
-                 folder(src() / "app/.git");
-                 write(src() / "app/CMakeCache.txt",
-                       QByteArray("CMAKE_HOME_DIRECTORY:INTERNAL=") + (src() / "app").c_str());
-             },
-             {src()},
-             src() / "app"},
-            {[] {
-                 file(src() / "c/CMakeLists.txt", 10);
-                 write(src() / "c/build/CMakeCache.txt", "# no source named\n");
-                 file(src() / "c/build/notes.txt", 100);
-             },
-             {src()},
-             src() / "c/build"},
-            {[] {
-                 file(src() / "tool/pyvenv.cfg", 10);
-                 file(src() / "tool/bin/python", 100);
-                 file(src() / "tool/main.py", 500);
-                 file(src() / "tool/requirements.txt", 10);
-             },
-             {src()},
-             src() / "tool"},
-            {[] {
-                 file(src() / "py/pyproject.toml", 10);
-                 file(src() / "py/env/pyvenv.cfg", 10);
-                 file(src() / "py/env/analysis.py", 500);
-             },
-             {src()},
-             src() / "py/env"},
-            {[] {
-                 file(src() / "loose/README", 10);
-                 file(src() / "loose/.venv/pyvenv.cfg", 10);
-                 file(src() / "loose/.venv/lib/x.py", 500);
-             },
-             {src()},
-             src() / "loose/.venv"},
-            {[home] {
-                 file(home / "README", 10);
-                 for (const char *venv :
-                      {".local/share/pipx/venvs/black", ".local/share/virtualenvs/app-x1",
-                       ".cache/pypoetry/virtualenvs/app-py3.11", ".virtualenvs/work"}) {
-                     file(home / venv / "pyvenv.cfg", 10);
-                     file(home / venv / "bin/python", 100);
-                 }
-                 file(home / ".local/share/pipx/venvs/black/requirements.txt", 10);
-                 // Projects as tools keep them: checked out, built, never the user's own.
-                 for (const char *tool : {".cache/tool/checkouts/app", ".cargo/git/checkouts/c1",
-                                          ".config/editor/extension", ".vscode/extensions/ext"}) {
-                     file(home / tool / "package.json", 10);
-                     file(home / tool / "package-lock.json", 10);
-                     file(home / tool / "node_modules/a.js", 100);
-                 }
-             },
-             {home},
-             home},
-            {[home] {
-                 setenv("XDG_CACHE_HOME", (home / "caches").c_str(), 1);
-                 file(home / "caches/tool/app/package.json", 10);
-                 file(home / "caches/tool/app/package-lock.json", 10);
-                 file(home / "caches/tool/app/node_modules/a.js", 100);
-             },
-             {home},
-             home / "caches"},
-            {[] {
-                 file(src() / "n/package.json", 10);
-                 file(src() / "n/package-lock.json", 10);
-                 file(src() / "n/node_modules/.git/HEAD", 10);
-                 file(src() / "n/node_modules/a.js", 100);
-             },
-             {src()},
-             src() / "n/node_modules"},
-            {[] {
-                 file(src() / "r/Cargo.toml", 10);
-                 file(src() / "r/target/Cargo.toml", 10);
-                 file(src() / "r/target/src/lib.rs", 100);
-             },
-             {src()},
-             src() / "r/target"},
-            {[] {
-                 folder(src() / "e/.git");
-                 file(src() / "e/.git/HEAD", 10);
-                 file(src() / "e/.pytest_cache/v/x", 100);
-             },
-             {src()},
-             src() / "e"},
-        };
-        const Case &attack = cases[index];
-        attack.make();
-        const std::map<std::string, std::string> before = manifest(attack.guarded);
-        for (const fs::path &path : offered(attack.roots))
-            QVERIFY2(!isSameOrInsideEither(path, attack.guarded), path.c_str());
-        for (const Engine::Project &project : Engine::projects(attack.roots, noPlaces()))
-            Engine::cleanProject(project);
-        QCOMPARE(manifest(attack.guarded), before);
-        setenv("XDG_CACHE_HOME", (home / ".cache").c_str(), 1);
-        if (index == 5) { // the tools' own places are not searched at all
-            for (const fs::path &path : offered({home}))
-                QVERIFY2(path.native().find("/.") == std::string::npos, path.c_str());
+        const std::vector<fs::path> roots{home / root.toStdString()};
+        const fs::path guard = guarded.isEmpty() ? home : home / guarded.toStdString();
+        if (guarded == "caches")
+            setenv("XDG_CACHE_HOME", (home / "caches").c_str(), 1);
+        tree(roots[0], items);
+        const std::map<std::string, std::string> before = manifest(guard);
+        for (const fs::path &path : offered(roots)) {
+            QVERIFY2(!Engine::isSameOrInside(path, guard), path.c_str());
+            QVERIFY2(!Engine::isSameOrInside(guard, path), path.c_str());
+            // The tools' own places are not searched at all.
+            QVERIFY2(path.native().find("/.") == std::string::npos || root == "src", path.c_str());
         }
+        for (const Engine::Project &project : Engine::projects(roots, noPlaces()))
+            Engine::cleanProject(project);
+        QCOMPARE(manifest(guard), before);
+        setenv("XDG_CACHE_HOME", (home / ".cache").c_str(), 1);
     }
 
     // Sizes count a hard-linked file only when all its links go; the age is the newest source
@@ -323,9 +246,7 @@ private slots:
     // node_modules with no lockfile is listed but left out of the idle ones.
     void detailsOfEachProject()
     {
-        file(src() / "store/package.json", 10);
-        file(src() / "store/node_modules/own.js", 8000);
-        file(src() / "store/node_modules/shared.js", 6000);
+        tree(src(), "store/package.json store/node_modules/own.js store/node_modules/shared.js");
         QVERIFY(link((src() / "store/node_modules/shared.js").c_str(),
                      (TestHome::home() / "pnpm-store-copy").c_str())
                 == 0);
@@ -357,9 +278,8 @@ private slots:
         QCOMPARE(Engine::idleDays(repo), 0);
 
         // A workspace's lockfile at its root serves its packages.
-        file(src() / "store/packages/ui/package.json", 10);
-        file(src() / "store/packages/ui/node_modules/x.js", 10);
-        file(src() / "store/pnpm-lock.yaml", 10);
+        tree(src(), "store/packages/ui/package.json store/packages/ui/node_modules/x.js "
+                    "store/pnpm-lock.yaml");
         for (const Engine::Project &project : Engine::projects({src()}, noPlaces()))
             for (const Engine::Project::Part &part : project.artifacts)
                 QVERIFY2(!part.noLockfile, part.path.c_str());
@@ -371,17 +291,13 @@ private slots:
     void repositories()
     {
         const fs::path mono = src() / "mono";
-        file(mono / "README", 10);
-        file(mono / "web/package.json", 10);
-        file(mono / "web/package-lock.json", 10);
-        file(mono / "web/node_modules/patched-lib/index.js", 100);
+        tree(mono,
+             "README web/package.json web/package-lock.json web/node_modules/patched-lib/index.js");
         commitAll(mono);
         file(mono / "web/node_modules/other/index.js", 5000); // untracked beside the tracked one
 
         const fs::path linked = src() / "linked";
-        file(linked / "package.json", 10);
-        file(linked / "package-lock.json", 10);
-        file(linked / "node_modules/sub/index.js", 10);
+        tree(linked, "package.json package-lock.json node_modules/sub/index.js");
         commitAll(linked / "node_modules/sub");
         git(linked, {"init", "-q"});
         git(linked, {"add", "package.json", "package-lock.json", "node_modules/sub"}); // gitlink
@@ -389,9 +305,7 @@ private slots:
 
         const fs::path pinned =
             src() / "pinned"; // node_modules itself a submodule, not checked out
-        file(pinned / "package.json", 10);
-        file(pinned / "package-lock.json", 10);
-        file(pinned / "node_modules/x.js", 100);
+        tree(pinned, "package.json package-lock.json node_modules/x.js");
         git(pinned, {"init", "-q"});
         git(pinned, {"add", "package.json", "package-lock.json"});
         git(pinned, {"update-index", "--add", "--cacheinfo",
@@ -449,9 +363,7 @@ private slots:
     {
         const fs::path evil = src() / "evil";
         const fs::path marker = TestHome::home() / "ran";
-        file(evil / "package.json", 10);
-        file(evil / "package-lock.json", 10);
-        file(evil / "node_modules/a.js", 100);
+        tree(evil, "package.json package-lock.json node_modules/a.js");
         write(evil / ".gitattributes", "*.js filter=evil diff=evil\n");
         write(evil / ".gitignore", "node_modules/\n");
         write(evil / "index.js", "one\n");
@@ -490,27 +402,24 @@ private slots:
     {
         QFETCH(QString, how);
         const fs::path mono = src() / "mono";
-        file(mono / "README", 10);
-        file(mono / "rs/Cargo.toml", 10);
-        file(mono / "rs/target/debug/x.o", 1000);
-        file(mono / "py/requirements.txt", 10);
-        file(mono / "py/.venv/pyvenv.cfg", 10);
-        file(mono / "py/.venv/lib/x.py", 100);
+        tree(mono, "README rs/Cargo.toml rs/target/debug/x.o py/requirements.txt "
+                   "py/.venv/pyvenv.cfg py/.venv/lib/x.py");
         write(mono / ".gitignore", "target/\n.venv/\n");
         commitAll(mono);
         TreeBuilder::symlink(src(), TestHome::home() / "linked-src");
         std::vector<fs::path> roots{src()};
 
-        std::unique_ptr<Worker> worker;
+        std::unique_ptr<Child> worker;
         fs::path project = mono / "rs";
         if (how.startsWith("working folder")) {
             roots = {TestHome::home() / "linked-src"};
             project = roots[0] / "mono/rs";
-            worker = std::make_unique<Worker>(mono / "rs", "/bin/sleep");
+            worker = std::make_unique<Child>(QStringList{"/bin/sleep", "60"}, mono / "rs");
         } else if (how == "program in target") {
             copyProgram("/bin/sleep", mono / "rs/target/debug/app");
-            worker = std::make_unique<Worker>(
-                TestHome::home(), QString::fromStdString((mono / "rs/target/debug/app").native()));
+            worker = std::make_unique<Child>(
+                QStringList{QString::fromStdString((mono / "rs/target/debug/app").native()), "60"},
+                TestHome::home());
         } else if (how.startsWith("library")) {
             project = mono / "py";
             const fs::path library = mono / "py/.venv/lib/libpreload.so";
@@ -518,18 +427,18 @@ private slots:
             find.start("/bin/sh", {"-c", "ldd /bin/sleep | awk '/libc.so/ {print $3}'"});
             QVERIFY(find.waitForFinished());
             copyProgram(find.readAllStandardOutput().trimmed().toStdString(), library);
-            worker = std::make_unique<Worker>(
-                TestHome::home(), "/bin/sleep", QStringList{"60"},
+            worker = std::make_unique<Child>(
+                QStringList{"/bin/sleep", "60"}, TestHome::home(),
                 QStringList{"LD_PRELOAD=" + QString::fromStdString(library.native())});
         } else if (how == "monorepo root") {
-            worker = std::make_unique<Worker>(mono, "/bin/sleep");
+            worker = std::make_unique<Child>(QStringList{"/bin/sleep", "60"}, mono);
         }
         std::vector<Engine::Project> found = Engine::projects(roots, Engine::workingPlaces());
         const Engine::Project *listed = named(found, project);
         QVERIFY(listed);
         if (how == "started after the listing") {
             QVERIFY(!listed->inUse);
-            worker = std::make_unique<Worker>(mono / "rs/target", "/bin/sleep");
+            worker = std::make_unique<Child>(QStringList{"/bin/sleep", "60"}, mono / "rs/target");
         } else {
             QVERIFY(listed->inUse);
             QVERIFY(!Engine::inIdleBatch(*listed, 0));
@@ -542,11 +451,8 @@ private slots:
     // Kept: the folder as the same folder however it was reached, and every project inside it.
     void kept()
     {
-        file(src() / "mono/package.json", 10);
-        file(src() / "mono/yarn.lock", 10);
-        file(src() / "mono/node_modules/a.js", 100);
-        file(src() / "mono/packages/web/package.json", 10);
-        file(src() / "mono/packages/web/node_modules/b.js", 100);
+        tree(src(), "mono/package.json mono/yarn.lock mono/node_modules/a.js "
+                    "mono/packages/web/package.json mono/packages/web/node_modules/b.js");
         TreeBuilder::symlink(src(), TestHome::home() / "linked-src");
 
         QCOMPARE(Engine::keepProject(TestHome::home() / "linked-src/mono/./"),
@@ -591,10 +497,8 @@ private slots:
         QFETCH(QString, swap);
         const fs::path precious = TestHome::home() / "Documents/thesis";
         file(precious / "chapter1.tex", 3000);
-        file(src() / "app/package.json", 10);
-        file(src() / "app/package-lock.json", 10);
-        file(src() / "app/node_modules/a.js", 3000);
-        file(src() / "tool/CMakeLists.txt", 10);
+        tree(src(),
+             "app/package.json app/package-lock.json app/node_modules/a.js tool/CMakeLists.txt");
         write(src() / "tool/out/debug/CMakeCache.txt",
               QByteArray("CMAKE_HOME_DIRECTORY:INTERNAL=") + (src() / "tool").c_str() + "\n");
         file(src() / "tool/out/debug/x.o", 3000);
@@ -663,19 +567,6 @@ private slots:
                           QString::fromStdString((src() / "inner").native()), "relative/x"}}});
         folder(src() / "inner");
         QCOMPARE(Engine::projectRoots(), std::vector<fs::path>{src()});
-    }
-
-private:
-    static bool isSameOrInsideEither(const fs::path &a, const fs::path &b)
-    {
-        const auto inside = [](const fs::path &path, const fs::path &folder) {
-            auto p = path.begin();
-            for (auto f = folder.begin(); f != folder.end(); ++f, ++p)
-                if (p == path.end() || *p != *f)
-                    return false;
-            return true;
-        };
-        return inside(a, b) || inside(b, a);
     }
 };
 

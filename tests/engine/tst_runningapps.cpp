@@ -1,10 +1,8 @@
+#include "Child.h"
 #include "DesktopEntry.h"
 #include "RunningApps.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
-
-#include <QFile>
-#include <QProcess>
 
 #include <sys/stat.h>
 
@@ -14,10 +12,7 @@ namespace {
 
 void writeEntry(const fs::path &file, const QByteArray &body)
 {
-    TreeBuilder::folder(file.parent_path());
-    QFile out(QString::fromUtf8(file.native()));
-    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    out.write("# written by a test\n[Desktop Entry]\nType=Application\n" + body);
+    TreeBuilder::write(file, "# written by a test\n[Desktop Entry]\nType=Application\n" + body);
 }
 
 // A program of our own to run: a copy of sleep, so its executable is exactly this path.
@@ -27,25 +22,6 @@ void installSleeper(const fs::path &path)
     fs::copy_file("/bin/sleep", path, fs::copy_options::overwrite_existing);
     chmod(path.c_str(), 0755);
 }
-
-// Runs the program until the test ends; the process is the kernel's, started for real.
-class Running {
-public:
-    explicit Running(const fs::path &program)
-    {
-        process.start(QString::fromUtf8(program.native()), {"60"});
-        process.waitForStarted(10000);
-    }
-    ~Running()
-    {
-        process.kill();
-        process.waitForFinished(10000);
-    }
-    bool started() const { return process.state() == QProcess::Running; }
-
-private:
-    QProcess process;
-};
 
 fs::path applications()
 {
@@ -95,11 +71,12 @@ private slots:
         installSleeper(bin / "tool-b");
         writeEntry(applications() / "tool-a.desktop", "Name=Tool A\nExec=tool-a\n");
 
-        Running lonely(apps / "lonely/lonely-sleeper");
-        Running neighbour(bin / "tool-b");
+        const Child lonely(
+            {QString::fromStdString((apps / "lonely/lonely-sleeper").native()), "60"});
+        const Child neighbour({QString::fromStdString((bin / "tool-b").native()), "60"});
         QVERIFY(lonely.started() && neighbour.started());
         QCOMPARE(Engine::runningAppNames(), QSet<QString>());
-        Running sleeper(program);
+        const Child sleeper({QString::fromStdString((program).native()), "60"});
         QVERIFY(sleeper.started());
         QCOMPARE(Engine::runningAppNames(), QSet<QString>{"Ampa Sleeper"});
     }
@@ -116,7 +93,7 @@ private slots:
         writeEntry(applications() / "ampa-browser.desktop",
                    "Name=Ampa Browser\nExec=ampa-browser %U\n");
 
-        Running browser(folder / "browser-main");
+        const Child browser({QString::fromStdString((folder / "browser-main").native()), "60"});
         QVERIFY(browser.started());
         QCOMPARE(Engine::runningAppNames(), QSet<QString>{"Ampa Browser"});
     }
@@ -133,7 +110,7 @@ private slots:
         writeEntry(applications() / "gone.desktop", "Name=Gone Editor\nHidden=true\n" + exec);
         writeEntry(applications() / "kde/editor.desktop", "Name=Nested Editor\n" + exec);
 
-        Running editor(program);
+        const Child editor({QString::fromStdString((program).native()), "60"});
         QVERIFY(editor.started());
         QCOMPARE(Engine::runningAppNames(), (QSet<QString>{"My Editor", "Nested Editor"}));
     }

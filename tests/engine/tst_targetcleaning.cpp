@@ -43,6 +43,14 @@ bool mountAt(const fs::path &at, const fs::path &source = {})
                           : mount(source.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) == 0;
 }
 
+// A tmpfs, or a bind mount of a folder kept elsewhere.
+void mountKinds()
+{
+    QTest::addColumn<bool>("bind");
+    QTest::newRow("tmpfs") << false;
+    QTest::newRow("bind mount") << true;
+}
+
 // Run as root, the helper cleans as nobody: these items, and with `contents` all they hold, become
 // nobody's.
 void giveToNobody(const std::vector<fs::path> &items, bool contents = true)
@@ -208,12 +216,7 @@ private slots:
 
     // Another file system inside a cache folder (a tmpfs, or the outside folder bound there) is
     // never entered; the rest goes and counts.
-    void mountInsideIsLeftAlone_data()
-    {
-        QTest::addColumn<bool>("bind");
-        QTest::newRow("tmpfs") << false;
-        QTest::newRow("bind mount of the outside") << true;
-    }
+    void mountInsideIsLeftAlone_data() { mountKinds(); }
 
     void mountInsideIsLeftAlone()
     {
@@ -248,12 +251,7 @@ private slots:
 
     // A target folder that is itself a mount point (a tmpfs, or a bind mount of a folder kept
     // elsewhere) is neither measured nor emptied, and the clean says why.
-    void targetThatIsAMountPointIsLeftAlone_data()
-    {
-        QTest::addColumn<bool>("bind");
-        QTest::newRow("tmpfs") << false;
-        QTest::newRow("bind mount") << true;
-    }
+    void targetThatIsAMountPointIsLeftAlone_data() { mountKinds(); }
 
     void targetThatIsAMountPointIsLeftAlone()
     {

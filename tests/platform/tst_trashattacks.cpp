@@ -26,18 +26,11 @@ namespace {
 constexpr uid_t victim = 65534;
 const std::string victimTrash = ".Trash-65534";
 
-uid_t freeUid()
+// The first id from 60000 up that `taken` does not know.
+template<typename Id, typename Entry> Id freeId(Entry *(*taken)(Id))
 {
-    uid_t id = 60000;
-    while (getpwuid(id))
-        ++id;
-    return id;
-}
-
-gid_t freeGid()
-{
-    gid_t id = 60000;
-    while (getgrgid(id))
+    Id id = 60000;
+    while (taken(id))
         ++id;
     return id;
 }
@@ -66,8 +59,8 @@ struct Emptying {
 class TrashAttacksTest : public QObject {
     Q_OBJECT
 
-    const uid_t attacker = freeUid();
-    const gid_t group = freeGid();
+    const uid_t attacker = freeId(getpwuid);
+    const gid_t group = freeId(getgrgid);
     const fs::path base = TestHome::root() / "attacks";
     const fs::path victimHome = base / "victim-home";
     const fs::path documents = victimHome / "Documents";

@@ -1,6 +1,6 @@
 // Bad input never crashes and never widens what is removed: settings of the wrong type, a log
-// that is huge, binary or not UTF-8, a FIFO as the log, a process list near the kernel's limit,
-// a looping "current" link, processes coming and going while /proc is read.
+// that is huge, binary or not UTF-8, a process list near the kernel's limit, a looping "current"
+// link, processes coming and going while /proc is read.
 
 #include "ActivityLog.h"
 #include "CodexReleases.h"
@@ -15,12 +15,9 @@
 
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QScopeGuard>
 
 #include <atomic>
 #include <fcntl.h>
-#include <optional>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -77,34 +74,6 @@ private slots:
             byte = static_cast<char>(QRandomGenerator::global()->generate());
         TreeBuilder::write(log, binary);
         readsThenWrites("still writing");
-    }
-
-    // A FIFO as the log: the quick clean still ends. Its log line must not wait for a reader,
-    // or the window stays busy for ever after everything was removed.
-    void fifoAsLogDoesNotKeepTheCleanBusy()
-    {
-        const fs::path log = Engine::logPath();
-        fs::remove(log);
-        TreeBuilder::folder(log.parent_path());
-        QCOMPARE(mkfifo(log.c_str(), 0600), 0);
-        TreeBuilder::file(TestHome::home() / ".cache/pip/http/a", 40000);
-        FakeServices fakes;
-        std::optional<Model> model(std::in_place, fakes.services());
-        // Should the line block after all, a reader on the FIFO's other end lets it through, so
-        // that the failed test can still end: the model waits for its task when it goes.
-        const auto release = qScopeGuard([&] {
-            const int reader = open(log.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-            model.reset();
-            if (reader >= 0)
-                close(reader);
-            fs::remove(log);
-        });
-        AMPA_WAIT_IDLE(*model);
-
-        model->cleanQuick();
-        AMPA_WAIT_IDLE(*model);
-        QVERIFY(!fs::exists(TestHome::home() / ".cache/pip/http/a"));
-        QCOMPARE(fs::symlink_status(log).type(), fs::file_type::fifo);
     }
 
     void longProcessListAndALoopingCurrent()
