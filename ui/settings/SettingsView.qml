@@ -12,7 +12,7 @@ Themed {
     implicitWidth: 560
     implicitHeight: card.implicitHeight + 48
 
-    LoginSwitch { id: login }
+    readonly property LoginSwitch login: Model.login
 
     component Choice: RowLayout {
         id: choice
@@ -174,8 +174,12 @@ Themed {
 
     }
 
-    // The timer's clean runs in a process of its own: its log line and the next run are read anew.
-    Component.onCompleted: Model.autoClean.refresh()
+    // The timer's clean runs in a process of its own: its log line and the next run are read anew;
+    // so is the login item, which the first run may have written.
+    Component.onCompleted: {
+        Model.autoClean.refresh()
+        login.reload()
+    }
 
     Connections {
         target: Settings
