@@ -7,8 +7,6 @@ Rectangle {
     id: list
     property bool kept: false
     readonly property RecordList items: kept ? Model.keptDevItems : Model.devItems
-        return chosen
-    }
 
     objectName: kept ? "devKeptList" : "devList"
     visible: items.count > 0

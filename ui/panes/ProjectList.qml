@@ -7,8 +7,6 @@ Rectangle {
     id: list
     property bool kept: false
     readonly property RecordList items: kept ? Model.keptProjects : Model.projects
-        return chosen
-    }
 
     objectName: kept ? "projectKeptList" : "projectList"
     visible: items.count > 0
