@@ -109,8 +109,8 @@ Themed {
         }
         Toggle {
             title: Texts.bilingual("Buka saat login", "Open at login")
-            checked: login.on
-            onToggled: on => login.set(on)
+            checked: view.login.on
+            onToggled: on => view.login.set(on)
         }
         Toggle {
             title: Texts.bilingual("Tampilkan di system tray", "Show in system tray")
@@ -119,10 +119,10 @@ Themed {
         }
         Text {
             objectName: "loginError"
-            visible: login.error !== ""
+            visible: view.login.error !== ""
             Layout.fillWidth: true
             wrapMode: Text.Wrap
-            text: login.error
+            text: view.login.error
             font.pixelSize: Theme.caption
             color: Theme.red
         }
@@ -178,7 +178,7 @@ Themed {
     // so is the login item, which the first run may have written.
     Component.onCompleted: {
         Model.autoClean.refresh()
-        login.reload()
+        view.login.reload()
     }
 
     Connections {
