@@ -1,5 +1,6 @@
 // The developer caches' actions: each asks first, runs in the background and says what came free.
 
+#include "DevCacheList.h"
 #include "DevChoices.h"
 #include "DevCleaning.h"
 #include "EngineWords.h"
@@ -8,20 +9,6 @@
 #include "Text.h"
 
 namespace {
-
-QString buttonFor(const DevItem &item)
-{
-    switch (item.cache.mode) {
-    case Engine::DevMode::Delete:
-    case Engine::DevMode::Choice:
-        return bilingual("Hapus", "Delete");
-    case Engine::DevMode::Command:
-        return bilingual("Bersihkan", "Clean");
-    case Engine::DevMode::Report:
-        return bilingual("Lihat perintah", "Show command");
-    }
-    return {};
-}
 
 QString pathList(const std::vector<std::filesystem::path> &paths)
 {
@@ -92,47 +79,6 @@ void Model::setDevItems(std::vector<DevItem> items)
     Q_EMIT devItemsChanged();
 }
 
-QVariantList Model::devItemsList() const
-{
-    QVariantList list;
-    for (const DevItem &item : m_devItems) {
-        const Engine::DevCache &cache = item.cache;
-        QStringList keep;
-        for (const std::filesystem::path &path : cache.keep)
-            keep << Engine::displayPath(path);
-        QStringList refused;
-        for (const Engine::DevRefusal &refusal : cache.refused)
-            refused << Engine::displayPath(refusal.path) + ": " + refusalText(refusal.why);
-        QVariantMap map{{"refused", refused},
-                        {"id", cache.id},
-                        {"name", cache.name.text()},
-                        {"note", cache.note.text()},
-                        {"symbol", cache.icon},
-                        {"mode", Engine::devModeName(cache.mode)},
-                        {"running", item.running},
-                        {"kept", item.kept},
-                        {"available", cache.available},
-                        {"button", buttonFor(item)},
-                        {"keep", keep}};
-        if (item.size)
-            map.insert("size", double(*item.size));
-        list << map;
-    }
-    return list;
-}
-
-QVariantList Model::devQuickCachesList() const
-{
-    QVariantList list;
-    for (const CacheTarget &target : quickTargets()) {
-        const qint64 size = m_sizes.value(target.id);
-        if (target.developer && size > 0)
-            list << QVariantMap{
-                {"id", target.id}, {"name", quickTargetName(target.id)}, {"size", double(size)}};
-    }
-    return list;
-}
-
 void Model::activateDevItem(const QString &id)
 {
     const auto found = std::find_if(m_devItems.begin(), m_devItems.end(),
@@ -160,7 +106,7 @@ void Model::activateDevItem(const QString &id)
                   .arg(cache.name.text())
             : bilingual(QStringLiteral("Hapus %1?"), QStringLiteral("Delete %1?"))
                   .arg(cache.name.text());
-    ask(title, confirmation(item), buttonFor(item), [this, cache] { runDev(cache); });
+    ask(title, confirmation(item), DevCacheList::buttonFor(item), [this, cache] { runDev(cache); });
 }
 
 void Model::runDev(const Engine::DevCache &cache)

@@ -10,25 +10,6 @@
 
 namespace {
 
-QVariantMap itemMap(const FileItem &item, bool application)
-{
-    const QString path = Engine::displayPath(item.url());
-    return {{"id", item.id().toString(QUuid::WithoutBraces)},
-            {"path", path},
-            {"name", application ? Engine::appName(item.url())
-                                 : QString::fromUtf8(item.url().filename().native())},
-            {"size", item.size()},
-            {"modified", item.modified()}};
-}
-
-QVariantList itemList(const std::vector<FileItem> &items, bool applications)
-{
-    QVariantList list;
-    for (const FileItem &item : items)
-        list.append(itemMap(item, applications));
-    return list;
-}
-
 template<typename T> QVariantMap variantMap(const QMap<QString, T> &map)
 {
     QVariantMap variants;
@@ -54,6 +35,18 @@ Model::Model(Services services_, QObject *parent) : QObject(parent), services(st
     connect(this, &Model::msAppsChanged, this, &Model::rebuildAdvItems);
     connect(&Settings::instance(), &Settings::languageChanged, this, &Model::rebuildAdvItems);
     m_advItems = buildAdvItems();
+
+    // The lists follow the fields they show.
+    connect(this, &Model::downloadsChanged, this, &Model::fillFileLists);
+    connect(this, &Model::appsChanged, this, &Model::fillFileLists);
+    connect(this, &Model::visibleQuickChanged, this, &Model::fillQuickLists);
+    connect(this, &Model::advItemsChanged, this, [this] { m_advItemList.set(m_advItems); });
+    connect(this, &Model::devItemsChanged, this, &Model::fillDevLists);
+    connect(this, &Model::projectsChanged, this, &Model::fillProjectLists);
+    for (auto fill : {&Model::fillQuickLists, &Model::fillDevLists, &Model::fillProjectLists})
+        connect(&Settings::instance(), &Settings::languageChanged, this, fill);
+    fillQuickLists();
+    m_advItemList.set(m_advItems);
 
     connect(&rescanTimer, &QTimer::timeout, this, &Model::refresh);
 }
@@ -261,54 +254,35 @@ QVariantMap Model::advMap() const
     return variantMap(m_adv);
 }
 
-QVariantList Model::downloadsList() const
+void Model::fillFileLists()
 {
-    return itemList(m_downloads, false);
+    m_downloadList.set(m_downloads);
+    m_appList.set(m_apps);
 }
 
-QVariantList Model::appsList() const
+void Model::fillQuickLists()
 {
-    return itemList(m_apps, true);
+    QMap<QString, QString> statusTexts;
+    for (auto it = m_statuses.begin(); it != m_statuses.end(); ++it)
+        statusTexts.insert(it.key(), it->text());
+    m_visibleQuickList.set(visibleQuick(), m_sizes, statusTexts);
+    m_devQuickCacheList.set(quickTargets(), m_sizes);
 }
 
-QVariantList Model::visibleQuickList() const
+void Model::fillDevLists()
 {
-    QVariantList list;
-    for (const CacheTarget &target : visibleQuick()) {
-        const auto status = m_statuses.find(target.id);
-        list.append(
-            QVariantMap{{"id", target.id},
-                        {"name", quickTargetName(target.id)},
-                        {"note", quickTargetNote(target.id)},
-                        {"icon", target.icon},
-                        {"app", target.app.value_or(QString())},
-                        {"blockers", target.blockers},
-                        {"size", m_sizes.value(target.id)},
-                        {"status", status == m_statuses.end() ? QString() : status->text()}});
-    }
-    return list;
+    m_devItemList.set(m_devItems, false);
+    m_keptDevItemList.set(m_devItems, true);
+}
+
+void Model::fillProjectLists()
+{
+    m_projectList.set(m_projects, false);
+    m_keptProjectList.set(m_projects, true);
 }
 
 void Model::rebuildAdvItems()
 {
     m_advItems = buildAdvItems();
     Q_EMIT advItemsChanged();
-}
-
-QVariantList Model::advItemsList() const
-{
-    QVariantList list;
-    for (const AdvItem &item : m_advItems) {
-        list.append(QVariantMap{{"id", item.id},
-                                {"symbol", item.symbol},
-                                {"initials", item.initials},
-                                {"title", item.title},
-                                {"size", item.size ? QVariant(*item.size) : QVariant()},
-                                {"note", item.note},
-                                {"short", item.shortText},
-                                {"button", item.button},
-                                {"enabled", item.enabled},
-                                {"prominent", item.prominent}});
-    }
-    return list;
 }

@@ -1,21 +1,29 @@
 #pragma once
 
 #include "AdvItem.h"
+#include "AdvItemList.h"
+#include "AppIcons.h"
 #include "AutoClean.h"
 #include "BackgroundTasks.h"
 #include "CacheTarget.h"
+#include "DevCacheList.h"
 #include "DevItem.h"
+#include "DevQuickCacheList.h"
 #include "Failure.h"
+#include "FileItemList.h"
 #include "LargeItems.h"
-#include "Projects.h"
+#include "LoginSwitch.h"
+#include "ProjectItem.h"
+#include "ProjectList.h"
+#include "QuickTargetList.h"
 #include "Services.h"
+#include "Settings.h"
 
 #include <QDateTime>
 #include <QMap>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
-#include <QVariantList>
 #include <QVariantMap>
 
 #include <chrono>
@@ -37,8 +45,9 @@ class Model : public QObject {
     Q_PROPERTY(QVariantMap sizes READ sizesMap NOTIFY sizesChanged)
     Q_PROPERTY(QVariantMap statuses READ statusesMap NOTIFY statusesChanged)
     Q_PROPERTY(QVariantMap adv READ advMap NOTIFY advChanged)
-    Q_PROPERTY(QVariantList downloads READ downloadsList NOTIFY downloadsChanged)
-    Q_PROPERTY(QVariantList apps READ appsList NOTIFY appsChanged)
+    // The lists, each its own model of rows with named roles; see model/lists.
+    Q_PROPERTY(RecordList *downloads READ downloadList CONSTANT)
+    Q_PROPERTY(RecordList *apps READ appList CONSTANT)
     Q_PROPERTY(bool mauInstalled READ mauInstalled NOTIFY mauInstalledChanged)
     Q_PROPERTY(QStringList msApps READ msApps NOTIFY msAppsChanged)
     Q_PROPERTY(bool scanning READ scanning NOTIFY scanningChanged)
@@ -64,16 +73,19 @@ class Model : public QObject {
     Q_PROPERTY(double quickTotal READ quickTotal NOTIFY sizesChanged)
     Q_PROPERTY(double usedFraction READ usedFraction NOTIFY spaceChanged)
     Q_PROPERTY(bool isLow READ isLow NOTIFY spaceChanged)
-    Q_PROPERTY(QVariantList visibleQuick READ visibleQuickList NOTIFY visibleQuickChanged)
-    Q_PROPERTY(QVariantList advItems READ advItemsList NOTIFY advItemsChanged)
-    // The developer caches found by the last scan, kept ones last.
-    Q_PROPERTY(QVariantList devItems READ devItemsList NOTIFY devItemsChanged)
+    Q_PROPERTY(RecordList *visibleQuick READ visibleQuickList CONSTANT)
+    Q_PROPERTY(RecordList *advItems READ advItemList CONSTANT)
+    // The developer caches found by the last scan: those offered, and those kept apart.
+    Q_PROPERTY(RecordList *devItems READ devItemList CONSTANT)
+    Q_PROPERTY(RecordList *keptDevItems READ keptDevItemList CONSTANT)
     Q_PROPERTY(int devCount READ devCount NOTIFY devItemsChanged) // offered, not kept
     // The quick clean's developer caches with what each gives back, named in the developer pane;
     // their bytes are counted by the quick clean only.
-    Q_PROPERTY(QVariantList devQuickCaches READ devQuickCachesList NOTIFY sizesChanged)
-    // The projects with artifacts found by the last scan, the largest first, kept ones last.
-    Q_PROPERTY(QVariantList projects READ projectsList NOTIFY projectsChanged)
+    Q_PROPERTY(RecordList *devQuickCaches READ devQuickCacheList CONSTANT)
+    // The projects with artifacts found by the last scan, the largest first: those offered, and
+    // those kept apart.
+    Q_PROPERTY(RecordList *projects READ projectList CONSTANT)
+    Q_PROPERTY(RecordList *keptProjects READ keptProjectList CONSTANT)
     Q_PROPERTY(int projectCount READ projectCount NOTIFY projectsChanged) // offered, not kept
     // What cleaning the idle projects would give back, and how many they are.
     Q_PROPERTY(double idleProjectsSize READ idleProjectsSize NOTIFY projectsChanged)
@@ -81,6 +93,9 @@ class Model : public QObject {
     Q_PROPERTY(int projectIdleDays READ projectIdleDays CONSTANT)
     Q_PROPERTY(bool demo READ demo) // the setting, read when the program started
     Q_PROPERTY(AutoClean *autoClean READ autoClean CONSTANT) // the quick clean on a timer
+    // The views reach the settings and the login item through the model.
+    Q_PROPERTY(Settings *settings READ settings CONSTANT)
+    Q_PROPERTY(LoginSwitch *login READ login CONSTANT)
 
 public:
     enum class Pane { cepat, lanjutan, pengembang, proyek, downloads, aplikasi, log, pengaturan };
@@ -147,12 +162,7 @@ public:
     const std::vector<AdvItem> &advItems() const { return m_advItems; }
     const std::vector<DevItem> &devItems() const { return m_devItems; }
     int devCount() const;
-    // A project's record: the search's result, kept or not.
-    struct ProjectItem {
-        Engine::Project project;
-        QString id; // stable for the project's path
-        bool kept = false;
-    };
+    using ProjectItem = ::ProjectItem;
     const std::vector<ProjectItem> &projects() const { return m_projects; }
     int projectCount() const;
     qint64 idleProjectsSize() const;
@@ -162,6 +172,20 @@ public:
     static std::vector<ProjectItem> measureProjects();
     bool demo() const;
     AutoClean *autoClean() { return &m_autoClean; }
+    Settings *settings() const { return &Settings::instance(); }
+    LoginSwitch *login() { return &m_login; }
+    // The icon of the first installed application named one of `names`; "" when none.
+    Q_INVOKABLE QString appIcon(const QStringList &names) { return m_appIcons.iconFor(names); }
+    // The lists as the views read them, owned by the model.
+    FileItemList *downloadList() { return &m_downloadList; }
+    FileItemList *appList() { return &m_appList; }
+    QuickTargetList *visibleQuickList() { return &m_visibleQuickList; }
+    AdvItemList *advItemList() { return &m_advItemList; }
+    DevCacheList *devItemList() { return &m_devItemList; }
+    DevCacheList *keptDevItemList() { return &m_keptDevItemList; }
+    DevQuickCacheList *devQuickCacheList() { return &m_devQuickCacheList; }
+    ProjectList *projectList() { return &m_projectList; }
+    ProjectList *keptProjectList() { return &m_keptProjectList; }
 
     // The first of `names`, in order, that is running now; none for an empty list.
     std::optional<QString> blocked(const QStringList &names) const;
@@ -301,14 +325,12 @@ private:
     QVariantMap sizesMap() const;
     QVariantMap statusesMap() const;
     QVariantMap advMap() const;
-    QVariantList downloadsList() const;
-    QVariantList appsList() const;
-    QVariantList visibleQuickList() const;
-    QVariantList advItemsList() const;
-    QVariantList devItemsList() const;
-    QVariantList devQuickCachesList() const;
+    // Lays the fields over the lists the views read; a change of language rewrites their texts.
+    void fillFileLists();
+    void fillQuickLists();
+    void fillDevLists();
+    void fillProjectLists();
     void runDev(const Engine::DevCache &cache);
-    QVariantList projectsList() const;
     std::vector<ProjectItem> idleProjects() const;
     void askToCleanProjects(std::vector<ProjectItem> chosen);
     std::vector<AdvItem> buildAdvItems();
@@ -344,7 +366,18 @@ private:
     std::vector<AdvItem> m_advItems;
     std::vector<DevItem> m_devItems;
     std::vector<ProjectItem> m_projects;
+    FileItemList m_downloadList{false, this};
+    FileItemList m_appList{true, this};
+    QuickTargetList m_visibleQuickList{this};
+    AdvItemList m_advItemList{this};
+    DevCacheList m_devItemList{this};
+    DevCacheList m_keptDevItemList{this};
+    DevQuickCacheList m_devQuickCacheList{this};
+    ProjectList m_projectList{this};
+    ProjectList m_keptProjectList{this};
     // The timer runs the terminal program installed beside the window's.
     AutoClean m_autoClean{services.schedule,
                           services.desktop->selfBundle().parent_path() / "ampa-cli", this};
+    LoginSwitch m_login{services.desktop, this};
+    AppIcons m_appIcons;
 };

@@ -18,24 +18,6 @@ QString idOf(const std::filesystem::path &path)
             .left(16));
 }
 
-QString projectKindName(const QString &kind)
-{
-    static const QMap<QString, QString> names{
-        {"node", "Node.js"},  {"rust", "Rust"},   {"maven", "Maven"},   {"gradle", "Gradle"},
-        {"python", "Python"}, {"cmake", "CMake"}, {"elixir", "Elixir"}, {"dart", "Dart"},
-        {"zig", "Zig"},       {"go", "Go"},       {"git", "Git"}};
-    return names.value(kind, bilingual("Lainnya", "Other"));
-}
-
-// A path under the home folder as "~/…", shorter to read.
-QString homeRelative(const std::filesystem::path &path)
-{
-    const std::filesystem::path home = Engine::homeDir();
-    if (!Engine::isSameOrInside(path, home))
-        return Engine::displayPath(path);
-    return "~/" + Engine::displayPath(path.lexically_relative(home));
-}
-
 } // namespace
 
 std::vector<Model::ProjectItem> Model::measureProjects()
@@ -90,33 +72,6 @@ qint64 Model::idleProjectsSize() const
 int Model::idleProjectsCount() const
 {
     return static_cast<int>(idleProjects().size());
-}
-
-QVariantList Model::projectsList() const
-{
-    QVariantList list;
-    for (const ProjectItem &item : m_projects) {
-        const Engine::Project &project = item.project;
-        QStringList artifacts;
-        bool noLockfile = false;
-        for (const Engine::Project::Part &part : project.artifacts) {
-            artifacts << Engine::displayPath(part.path.filename());
-            noLockfile = noLockfile || part.noLockfile;
-        }
-        list << QVariantMap{{"id", item.id},
-                            {"name", Engine::displayPath(project.path.filename())},
-                            {"path", homeRelative(project.path)},
-                            {"kind", projectKindName(project.kind)},
-                            {"artifacts", artifacts.join(", ")},
-                            {"size", double(project.size)},
-                            {"idleDays", Engine::idleDays(project)},
-                            {"dirty", project.dirty},
-                            {"inUse", project.inUse},
-                            {"unreadable", project.unreadable.value_or(QString())},
-                            {"noLockfile", noLockfile},
-                            {"kept", item.kept}};
-    }
-    return list;
 }
 
 void Model::cleanProjectItem(const QString &id)

@@ -89,8 +89,9 @@ private slots:
         const QVariantMap sizes = model.property("sizes").toMap();
         QStringList named;
         qint64 namedBytes = 0;
-        for (const QVariant &entry : model.property("devQuickCaches").toList()) {
-            const QVariantMap map = entry.toMap();
+        const RecordList *caches = model.devQuickCacheList();
+        for (int row = 0; row < caches->rowCount(); ++row) {
+            const QVariantMap map = caches->get(row);
             named << map.value("id").toString();
             QCOMPARE(map.value("size").toLongLong(), sizes.value(named.last()).toLongLong());
             namedBytes += map.value("size").toLongLong();

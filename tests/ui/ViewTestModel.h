@@ -52,6 +52,28 @@ public:
         setDownloads({});
         setApps({});
     }
+    // What a rescan hands back when one project was measured anew: the same records, the one
+    // named with its new size.
+    Q_INVOKABLE void rescanProjectForTest(const QString &name, double size)
+    {
+        std::vector<ProjectItem> items = projects();
+        for (ProjectItem &item : items) {
+            if (Engine::displayPath(item.project.path.filename()) == name)
+                item.project.size = qint64(size);
+        }
+        setProjects(std::move(items));
+    }
+    // What a rescan of Downloads hands back: fresh records (new ids) for the same files, the one
+    // named with its new size.
+    Q_INVOKABLE void rescanDownloadForTest(const QString &name, double size)
+    {
+        std::vector<FileItem> items;
+        for (const FileItem &item : downloads()) {
+            const bool named = Engine::displayPath(item.url().filename()) == name;
+            items.emplace_back(item.url(), named ? qint64(size) : item.size(), item.modified());
+        }
+        setDownloads(std::move(items));
+    }
     Q_INVOKABLE void setSpaceForTest(double free, double total)
     {
         setFreeAndTotal(qint64(free), qint64(total));

@@ -1,5 +1,6 @@
 // The small C++ types behind the views.
 
+#include "AppIcons.h"
 #include "Appearance.h"
 #include "AvatarHue.h"
 #include "DesktopEntry.h"
@@ -8,6 +9,7 @@
 #include "LoginItem.h"
 #include "LoginSwitch.h"
 #include "Model.h"
+#include "Services.h"
 #include "StoredSettings.h"
 #include "SymbolImageProvider.h"
 #include "TestHome.h"
@@ -147,7 +149,7 @@ private slots:
 
     void loginSwitchWritesAndRemovesTheEntry()
     {
-        LoginSwitch login;
+        LoginSwitch login(linuxServices().desktop);
         QVERIFY(!login.isOn());
         login.set(true);
         QVERIFY(login.isOn());
@@ -156,7 +158,7 @@ private slots:
         QVERIFY(entry.has_value());
         QCOMPARE(entry->name, "Ampa");
         QCOMPARE(Engine::execWords(entry->exec).last(), "--login");
-        QVERIFY(LoginSwitch().isOn()); // a new view reads it back
+        QVERIFY(LoginSwitch(linuxServices().desktop).isOn()); // a new switch reads it back
 
         login.set(false);
         QVERIFY(!login.isOn());
@@ -192,7 +194,7 @@ private slots:
     {
         TreeBuilder::write(TestHome::root() / "not-a-folder", "x");
         qputenv("XDG_CONFIG_HOME", (TestHome::root() / "not-a-folder").c_str());
-        LoginSwitch login;
+        LoginSwitch login(linuxServices().desktop);
         QSignalSpy changed(&login, &LoginSwitch::onChanged);
         login.set(true);
         QVERIFY(!login.isOn());
@@ -209,7 +211,7 @@ private slots:
                  "folder");
         QCOMPARE(icons.fileIcon("/somewhere/Editor.AppImage"), "application-x-executable");
         QVERIFY(!icons.fileIcon("/somewhere/paper.pdf").isEmpty());
-        QCOMPARE(icons.appIcon({"No Such Application"}), "");
+        QCOMPARE(AppIcons().iconFor({"No Such Application"}), "");
     }
 };
 

@@ -1,26 +1,8 @@
 #include "DesktopIcons.h"
 
-#include "DesktopEntry.h"
-
 #include <QFileInfo>
 #include <QIcon>
 #include <QMimeDatabase>
-
-QString DesktopIcons::appIcon(const QStringList &names)
-{
-    if (!loaded) {
-        for (const Engine::DesktopEntry &entry : Engine::installedDesktopEntries()) {
-            if (!entry.icon.isEmpty() && !iconsByName.contains(entry.name))
-                iconsByName.insert(entry.name, entry.icon);
-        }
-        loaded = true;
-    }
-    for (const QString &name : names) {
-        if (iconsByName.contains(name))
-            return iconsByName.value(name);
-    }
-    return {};
-}
 
 QString DesktopIcons::fileIcon(const QString &path) const
 {

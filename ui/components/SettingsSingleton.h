@@ -1,12 +1,13 @@
 #pragma once
 
+#include "ModelSingleton.h"
 #include "Settings.h"
 
 #include <QJSEngine>
 #include <QtQml/qqml.h>
 
 // The program's settings, as the QML singleton `Settings`: the views read, write and follow the
-// same object as the rest of the program.
+// object the model works with, handed out by the model.
 struct SettingsSingleton {
     Q_GADGET
     QML_FOREIGN(Settings)
@@ -16,7 +17,8 @@ struct SettingsSingleton {
 public:
     static Settings *create(QQmlEngine *, QJSEngine *)
     {
-        QJSEngine::setObjectOwnership(&Settings::instance(), QJSEngine::CppOwnership);
-        return &Settings::instance();
+        Settings *settings = ModelSingleton::instance->settings();
+        QJSEngine::setObjectOwnership(settings, QJSEngine::CppOwnership);
+        return settings;
     }
 };

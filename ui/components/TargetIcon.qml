@@ -7,7 +7,7 @@ Item {
     // { app, icon, blockers } of a quick-clean target.
     property var target: ({})
     readonly property string appIcon: target.app
-        ? DesktopIcons.appIcon([target.app].concat(target.blockers || [])) : ""
+        ? Model.appIcon([target.app].concat(Array.from(target.blockers || []))) : ""
 
     implicitWidth: 28
     implicitHeight: 28

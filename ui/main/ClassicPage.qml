@@ -76,7 +76,7 @@ ScrollView {
                     model: Model.advItems
                     delegate: AdvancedCard {
                         id: advCard
-                        required property var modelData
+                        required property var model
                         // Half the page's column each, given outright: a card alone (often the
                         // Trash on Linux) keeps to its column and still has room for its button.
                         // The column (grid, section, column) has a width set outright; any width
@@ -88,7 +88,7 @@ ScrollView {
                         Layout.maximumWidth: advCard.columnWidth
                         Layout.fillWidth: true
                         Layout.fillHeight: true
-                        item: advCard.modelData
+                        item: advCard.model
                     }
                 }
                 Rectangle {
@@ -109,7 +109,7 @@ ScrollView {
 
         ColumnLayout {
             objectName: "devSection"
-            visible: Model.devItems.length > 0
+            visible: Model.devItems.count + Model.keptDevItems.count > 0
             Layout.fillWidth: true
             spacing: 8
             SectionTitle { text: Texts.bilingual("Cache pengembang", "Developer caches") }
@@ -122,7 +122,7 @@ ScrollView {
 
         ColumnLayout {
             objectName: "projectsSection"
-            visible: Model.projects.length > 0
+            visible: Model.projects.count + Model.keptProjects.count > 0
             Layout.fillWidth: true
             spacing: 8
             SectionTitle { text: Texts.bilingual("Proyek", "Projects") }

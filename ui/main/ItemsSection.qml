@@ -6,7 +6,7 @@ import Ampa
 ColumnLayout {
     id: section
     property bool apps: false
-    readonly property var items: apps ? Model.apps : Model.downloads
+    readonly property RecordList items: apps ? Model.apps : Model.downloads
     spacing: 8
 
     SectionTitle {
@@ -23,7 +23,7 @@ ColumnLayout {
             width: parent.width
             spacing: 0
             Text {
-                visible: section.items.length === 0
+                visible: section.items.count === 0
                 Layout.fillWidth: true
                 Layout.margins: 14
                 wrapMode: Text.Wrap
@@ -39,7 +39,7 @@ ColumnLayout {
                 model: section.items
                 delegate: ColumnLayout {
                     id: entry
-                    required property var modelData
+                    required property var model
                     required property int index
                     Layout.fillWidth: true
                     spacing: 0
@@ -52,7 +52,7 @@ ColumnLayout {
                     }
                     DownloadRow {
                         Layout.fillWidth: true
-                        item: entry.modelData
+                        item: entry.model
                     }
                 }
             }

@@ -93,12 +93,12 @@ RowLayout {
             SidebarRow {
                 onStepped: by => sidebar.step("cepat", by)
                 key: "cepat"; symbol: "sparkles"; label: sidebar.label("cepat")
-                badge: Model.visibleQuick.length
+                badge: Model.visibleQuick.count
             }
             SidebarRow {
                 onStepped: by => sidebar.step("lanjutan", by)
                 key: "lanjutan"; symbol: "slider.horizontal.3"; label: sidebar.label("lanjutan")
-                badge: Model.advItems.length
+                badge: Model.advItems.count
             }
             SidebarRow {
                 onStepped: by => sidebar.step("pengembang", by)
@@ -113,12 +113,12 @@ RowLayout {
             SidebarRow {
                 onStepped: by => sidebar.step("downloads", by)
                 key: "downloads"; symbol: "arrow.down.circle"; label: sidebar.label("downloads")
-                badge: Model.downloads.length
+                badge: Model.downloads.count
             }
             SidebarRow {
                 onStepped: by => sidebar.step("aplikasi", by)
                 key: "aplikasi"; symbol: "square.grid.3x3"; label: sidebar.label("aplikasi")
-                badge: Model.apps.length
+                badge: Model.apps.count
             }
             SidebarRow { key: "log"; symbol: "list.bullet.rectangle"; label: sidebar.label("log"); onStepped: by => sidebar.step("log", by) }
             Rectangle {

@@ -93,22 +93,23 @@ Themed {
         }
         Repeater {
             objectName: "panelAdvItems"
-            // The first five items; the Advanced pane lists them all.
-            model: Math.min(5, Model.advItems.length)
+            // The first five items show; the Advanced pane lists them all.
+            model: Model.advItems
             delegate: RowLayout {
                 id: advRow
                 required property int index
-                readonly property var modelData: Model.advItems[index]
+                required property var model
+                visible: index < 5
                 Accessible.role: Accessible.ListItem
-                Accessible.name: Texts.withSize(advRow.modelData.title, advRow.modelData.size)
-                Accessible.description: advRow.modelData.note
+                Accessible.name: Texts.withSize(advRow.model.title, advRow.model.size)
+                Accessible.description: advRow.model.note
                 Layout.fillWidth: true
                 spacing: 10
                 HoverHandler { id: rowHover }
                 ToolTip.visible: rowHover.hovered
                 ToolTip.delay: 600
-                ToolTip.text: advRow.modelData.note
-                Avatar { initials: advRow.modelData.initials; size: 26 }
+                ToolTip.text: advRow.model.note
+                Avatar { initials: advRow.model.initials; size: 26 }
                 ColumnLayout {
                     Layout.fillWidth: true
                     Layout.preferredWidth: 100
@@ -116,24 +117,24 @@ Themed {
                     Text {
                         Layout.fillWidth: true
                         elide: Text.ElideRight
-                        text: advRow.modelData.title
+                        text: advRow.model.title
                         font.pixelSize: Theme.callout
                         color: Theme.text
                     }
                     Text {
-                        visible: advRow.modelData.size !== undefined
-                        text: visible ? Texts.fmt(advRow.modelData.size) : ""
+                        visible: advRow.model.size !== undefined
+                        text: visible ? Texts.fmt(advRow.model.size) : ""
                         font.pixelSize: Theme.caption
                         color: Theme.secondaryText
                     }
                 }
                 PillButton {
-                    text: advRow.modelData.button
-                    prominent: advRow.modelData.prominent
+                    text: advRow.model.button
+                    prominent: advRow.model.prominent
                     // The prominent ones open an app; the others remove data.
-                    destructive: !advRow.modelData.prominent
-                    enabled: advRow.modelData.enabled && !Model.busy
-                    onClicked: Model.activateAdvItem(advRow.modelData.id)
+                    destructive: !advRow.model.prominent
+                    enabled: advRow.model.enabled && !Model.busy
+                    onClicked: Model.activateAdvItem(advRow.model.id)
                 }
             }
         }

@@ -42,7 +42,7 @@ Themed {
                     model: Model.advItems
                     delegate: ColumnLayout {
                         id: advRow
-                        required property var modelData
+                        required property var model
                         required property int index
                         Layout.fillWidth: true
                         spacing: 0
@@ -54,23 +54,23 @@ Themed {
                         }
                         RowLayout {
                             Accessible.role: Accessible.ListItem
-                            Accessible.name: Texts.withSize(advRow.modelData.title,
-                                                            advRow.modelData.size)
-                            Accessible.description: advRow.modelData.note
+                            Accessible.name: Texts.withSize(advRow.model.title,
+                                                            advRow.model.size)
+                            Accessible.description: advRow.model.note
                             Layout.fillWidth: true
                             Layout.margins: 12
                             Layout.leftMargin: 14
                             Layout.rightMargin: 14
                             spacing: 12
-                            Avatar { initials: advRow.modelData.initials }
+                            Avatar { initials: advRow.model.initials }
                             ColumnLayout {
                                 Layout.fillWidth: true
                                 spacing: 1
                                 HoverHandler { id: noteHover }
                                 ToolTip.visible: noteHover.hovered
-                                ToolTip.text: advRow.modelData.note
+                                ToolTip.text: advRow.model.note
                                 Text {
-                                    text: advRow.modelData.title
+                                    text: advRow.model.title
                                     font.pixelSize: Theme.body
                                     font.weight: Font.Medium
                                     color: Theme.text
@@ -78,25 +78,25 @@ Themed {
                                 Text {
                                     Layout.fillWidth: true
                                     elide: Text.ElideRight
-                                    text: advRow.modelData.short
+                                    text: advRow.model.short
                                     font.pixelSize: Theme.callout
                                     color: Theme.secondaryText
                                 }
                             }
                             Text {
-                                visible: advRow.modelData.size !== undefined
-                                text: visible ? Texts.fmt(advRow.modelData.size) : ""
+                                visible: advRow.model.size !== undefined
+                                text: visible ? Texts.fmt(advRow.model.size) : ""
                                 font.pixelSize: Theme.body
                                 color: Theme.secondaryText
                             }
                             PillButton {
-                                objectName: "advButton_" + advRow.modelData.id
-                                text: advRow.modelData.button
-                                prominent: advRow.modelData.prominent
+                                objectName: "advButton_" + advRow.model.id
+                                text: advRow.model.button
+                                prominent: advRow.model.prominent
                                 // The prominent ones open an app; the others remove data.
-                                destructive: !advRow.modelData.prominent
-                                enabled: advRow.modelData.enabled && !Model.busy
-                                onClicked: Model.activateAdvItem(advRow.modelData.id)
+                                destructive: !advRow.model.prominent
+                                enabled: advRow.model.enabled && !Model.busy
+                                onClicked: Model.activateAdvItem(advRow.model.id)
                             }
                         }
                     }

@@ -6,18 +6,10 @@ import Ampa
 Rectangle {
     id: list
     property bool kept: false
-    readonly property var items: {
-        const all = Model.devItems
-        const chosen = []
-        for (let i = 0; i < all.length; ++i) {
-            if (all[i].kept === list.kept)
-                chosen.push(all[i])
-        }
-        return chosen
-    }
+    readonly property RecordList items: kept ? Model.keptDevItems : Model.devItems
 
     objectName: kept ? "devKeptList" : "devList"
-    visible: items.length > 0
+    visible: items.count > 0
     implicitHeight: rows.implicitHeight
     radius: 12
     color: Theme.control
@@ -32,7 +24,7 @@ Rectangle {
             model: list.items
             delegate: ColumnLayout {
                 id: entry
-                required property var modelData
+                required property var model
                 required property int index
                 Layout.fillWidth: true
                 spacing: 0
@@ -47,7 +39,7 @@ Rectangle {
                     Layout.margins: 12
                     Layout.leftMargin: 14
                     Layout.rightMargin: 14
-                    item: entry.modelData
+                    item: entry.model
                 }
             }
         }

@@ -45,20 +45,20 @@ Themed {
             model: Model.devQuickCaches
             delegate: RowLayout {
                 id: quickRow
-                required property var modelData
-                objectName: "devQuick_" + modelData.id
+                required property var model
+                objectName: "devQuick_" + model.id
                 Layout.fillWidth: true
                 Accessible.role: Accessible.StaticText
-                Accessible.name: Texts.withSize(modelData.name, modelData.size)
+                Accessible.name: Texts.withSize(model.name, model.size)
                 Text {
                     Layout.fillWidth: true
                     elide: Text.ElideRight
-                    text: quickRow.modelData.name
+                    text: quickRow.model.name
                     font.pixelSize: Theme.body
                     color: Theme.text
                 }
                 Text {
-                    text: Texts.fmt(quickRow.modelData.size)
+                    text: Texts.fmt(quickRow.model.size)
                     font.pixelSize: Theme.body
                     color: Theme.secondaryText
                 }

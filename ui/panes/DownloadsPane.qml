@@ -8,7 +8,7 @@ import Ampa
 Themed {
     id: pane
     property bool apps: false
-    readonly property var items: apps ? Model.apps : Model.downloads
+    readonly property RecordList items: apps ? Model.apps : Model.downloads
     readonly property bool grid: Settings.downloadsLayout === "grid"
 
     implicitWidth: 560
@@ -25,12 +25,12 @@ Themed {
             Text {
                 objectName: "countText"
                 // Nothing counted says nothing: the empty note below speaks for it.
-                visible: pane.items.length > 0
-                text: pane.items.length === 1
+                visible: pane.items.count > 0
+                text: pane.items.count === 1
                       ? (pane.apps ? Texts.bilingual("1 aplikasi", "1 app") : Texts.bilingual("1 item", "1 item"))
                       : (pane.apps ? Texts.bilingual("%1 aplikasi terbesar", "%1 largest apps")
                                    : Texts.bilingual("%1 item terbesar", "%1 largest items"))
-                        .arg(pane.items.length)
+                        .arg(pane.items.count)
                 font.pixelSize: Theme.body
                 color: Theme.secondaryText
             }
@@ -76,14 +76,14 @@ Themed {
             text: Model.result
         }
         ScanChip {
-            visible: pane.items.length === 0 && Model.scanningAdv
+            visible: pane.items.count === 0 && Model.scanningAdv
             text: pane.apps ? Texts.bilingual("Memindai Applications", "Scanning Applications")
                             : Texts.bilingual("Memindai Downloads", "Scanning Downloads")
         }
 
         Rectangle {
             objectName: "emptyBox"
-            visible: pane.items.length === 0 && !Model.scanningAdv
+            visible: pane.items.count === 0 && !Model.scanningAdv
             Layout.fillWidth: true
             implicitHeight: emptyText.implicitHeight + 28
             radius: 12
@@ -103,26 +103,26 @@ Themed {
 
         GridLayout {
             objectName: "tiles"
-            visible: pane.items.length > 0 && pane.grid
+            visible: pane.items.count > 0 && pane.grid
             Layout.fillWidth: true
             columns: Math.max(1, Math.floor((width + 14) / (150 + 14)))
             columnSpacing: 14
             rowSpacing: 14
             Repeater {
-                model: pane.grid ? pane.items : []
+                model: pane.grid ? pane.items : null
                 delegate: FileTile {
                     id: tileEntry
-                    required property var modelData
+                    required property var model
                     Layout.fillWidth: true
                     Layout.minimumWidth: 150
-                    item: tileEntry.modelData
+                    item: tileEntry.model
                 }
             }
         }
 
         Rectangle {
             objectName: "rows"
-            visible: pane.items.length > 0 && !pane.grid
+            visible: pane.items.count > 0 && !pane.grid
             Layout.fillWidth: true
             implicitHeight: rowColumn.implicitHeight
             radius: 12
@@ -134,10 +134,10 @@ Themed {
                 width: parent.width
                 spacing: 0
                 Repeater {
-                    model: pane.grid ? [] : pane.items
+                    model: pane.grid ? null : pane.items
                     delegate: ColumnLayout {
                         id: listEntry
-                        required property var modelData
+                        required property var model
                         required property int index
                         Layout.fillWidth: true
                         spacing: 0
@@ -149,7 +149,7 @@ Themed {
                         }
                         DownloadRow {
                             Layout.fillWidth: true
-                            item: listEntry.modelData
+                            item: listEntry.model
                         }
                     }
                 }

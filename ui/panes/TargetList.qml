@@ -17,7 +17,7 @@ Rectangle {
         spacing: 0
 
         RowLayout {
-            visible: Model.visibleQuick.length === 0
+            visible: Model.visibleQuick.count === 0
             Layout.fillWidth: true
             Layout.margins: 14
             spacing: 12
@@ -36,7 +36,7 @@ Rectangle {
             model: Model.visibleQuick
             delegate: ColumnLayout {
                 id: targetRow
-                required property var modelData
+                required property var model
                 required property int index
                 Layout.fillWidth: true
                 spacing: 0
@@ -48,22 +48,22 @@ Rectangle {
                     color: Theme.primary(0.08)
                 }
                 RowLayout {
-                    objectName: "target_" + targetRow.modelData.id
+                    objectName: "target_" + targetRow.model.id
                     Accessible.role: Accessible.ListItem
-                    Accessible.name: Texts.withSize(targetRow.modelData.name,
-                                                    targetRow.modelData.size)
-                    Accessible.description: targetRow.modelData.status !== ""
-                                            ? targetRow.modelData.status : targetRow.modelData.note
+                    Accessible.name: Texts.withSize(targetRow.model.name,
+                                                    targetRow.model.size)
+                    Accessible.description: targetRow.model.status !== ""
+                                            ? targetRow.model.status : targetRow.model.note
                     Layout.fillWidth: true
                     Layout.margins: 12
                     Layout.leftMargin: 14
                     spacing: 12
-                    TargetIcon { target: targetRow.modelData }
+                    TargetIcon { target: targetRow.model }
                     ColumnLayout {
                         Layout.fillWidth: true
                         spacing: 1
                         Text {
-                            text: targetRow.modelData.name
+                            text: targetRow.model.name
                             font.pixelSize: Theme.body
                             color: Theme.text
                         }
@@ -71,15 +71,15 @@ Rectangle {
                             objectName: "targetCaption"
                             Layout.fillWidth: true
                             elide: Text.ElideRight
-                            text: targetRow.modelData.status !== ""
-                                  ? targetRow.modelData.status : targetRow.modelData.note
+                            text: targetRow.model.status !== ""
+                                  ? targetRow.model.status : targetRow.model.note
                             font.pixelSize: Theme.caption
-                            color: targetRow.modelData.status !== "" ? Theme.orange
+                            color: targetRow.model.status !== "" ? Theme.orange
                                                                      : Theme.secondaryText
                         }
                     }
                     Text {
-                        text: Texts.fmt(targetRow.modelData.size)
+                        text: Texts.fmt(targetRow.model.size)
                         font.pixelSize: Theme.body
                         color: Theme.secondaryText
                     }

@@ -12,7 +12,7 @@ Themed {
     implicitWidth: 560
     implicitHeight: card.implicitHeight + 48
 
-    LoginSwitch { id: login }
+    readonly property LoginSwitch login: Model.login
 
     component Choice: RowLayout {
         id: choice
@@ -109,8 +109,8 @@ Themed {
         }
         Toggle {
             title: Texts.bilingual("Buka saat login", "Open at login")
-            checked: login.on
-            onToggled: on => login.set(on)
+            checked: view.login.on
+            onToggled: on => view.login.set(on)
         }
         Toggle {
             title: Texts.bilingual("Tampilkan di system tray", "Show in system tray")
@@ -119,10 +119,10 @@ Themed {
         }
         Text {
             objectName: "loginError"
-            visible: login.error !== ""
+            visible: view.login.error !== ""
             Layout.fillWidth: true
             wrapMode: Text.Wrap
-            text: login.error
+            text: view.login.error
             font.pixelSize: Theme.caption
             color: Theme.red
         }
@@ -174,8 +174,12 @@ Themed {
 
     }
 
-    // The timer's clean runs in a process of its own: its log line and the next run are read anew.
-    Component.onCompleted: Model.autoClean.refresh()
+    // The timer's clean runs in a process of its own: its log line and the next run are read anew;
+    // so is the login item, which the first run may have written.
+    Component.onCompleted: {
+        Model.autoClean.refresh()
+        view.login.reload()
+    }
 
     Connections {
         target: Settings

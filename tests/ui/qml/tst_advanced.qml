@@ -32,11 +32,15 @@ TestCase {
     }
 
     function test_paneListsAllPanelFirstFive() {
-        compare(Model.advItems.length, 6)
+        compare(Model.advItems.count, 6)
         const pane = createTemporaryObject(advancedPane, testCase)
         verify(findChild(pane, "advButton_trash") !== null)
         const tray = createTemporaryObject(panel, testCase)
-        compare(findChild(tray, "panelAdvItems").count, 5)
+        const items = findChild(tray, "panelAdvItems")
+        let shown = 0
+        for (let i = 0; i < items.count; ++i)
+            shown += items.itemAt(i).visible ? 1 : 0
+        compare(shown, 5)
         // A screen reader reads each row's title with its size once measured, and its note.
         const row = findChild(pane, "advButton_whatsapp").parent
         compare(row.Accessible.name, "WhatsApp media, 30.8 GB")

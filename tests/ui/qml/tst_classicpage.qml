@@ -55,7 +55,9 @@ TestCase {
             waitForRendering(page)
         }
         const section = findChild(page, "advancedSection")
-        const ids = Model.advItems.map(item => item.id)
+        const ids = []
+        for (let i = 0; i < Model.advItems.count; ++i)
+            ids.push(Model.advItems.get(i).id)
         verify(ids.length > 0)
         for (const id of ids) {
             const card = findChild(page, "advCard_" + id)

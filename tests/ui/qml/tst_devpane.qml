@@ -23,7 +23,7 @@ TestCase {
     // why; keeping moves a row apart and out of the count, releasing brings it back.
     function test_offeredRunningAndKept() {
         const pane = createTemporaryObject(devPane, testCase)
-        compare(findChild(pane, "devList").items.length, 7)
+        compare(findChild(pane, "devList").items.count, 7)
         compare(Model.devCount, 7)
         verify(!findChild(pane, "devKeptList").visible)
         const code = findChild(pane, "devRow_vscode")
