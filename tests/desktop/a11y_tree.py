@@ -55,8 +55,13 @@ def walk(node, path, unnamed, seen, names, announced, controls):
 def press(controls, name):
     for control_name, node in controls:
         if control_name.startswith(name):
-            node.queryAction().doAction(0)
-            print(f"pressed \"{control_name}\"")
+            action = node.queryAction()
+            names = [action.getName(i).lower() for i in range(action.nActions)]
+            chosen = next((i for i, n in enumerate(names) if n in ("press", "click")), 0)
+            # Focused too: where the action does not reach the button, Return does.
+            node.queryComponent().grabFocus()
+            action.doAction(chosen)
+            print(f"pressed \"{control_name}\" ({names[chosen] if names else 'no action'})")
             return 0
     print(f"no shown control named \"{name}\"")
     return 1
@@ -86,6 +91,10 @@ def main():
         print(f"  nothing reads \"{text}\"")
     for said in announced:
         print(f"  announced: {said}")
+    if missing:
+        for name in names:
+            if "lean" in name or "freed" in name:
+                print(f"  reads: {name}")
     return 1 if unnamed or missing or not seen else 0
 
 
