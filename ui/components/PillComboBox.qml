@@ -32,23 +32,6 @@ ComboBox {
         border.color: Theme.primary(0.12)
         FocusRing { control: control; radius: height / 2 }
     }
-    delegate: ItemDelegate {
-        id: option
-        required property int index
-        required property var modelData
-        width: control.width
-        highlighted: control.highlightedIndex === index
-        contentItem: Text {
-            text: option.modelData
-            font: control.font
-            color: option.highlighted ? Theme.textOnAccent : Theme.text
-            verticalAlignment: Text.AlignVCenter
-        }
-        background: Rectangle {
-            radius: 6
-            color: option.highlighted ? Theme.accent : "transparent"
-        }
-    }
     popup.background: Rectangle {
         radius: 8
         color: Theme.control

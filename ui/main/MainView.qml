@@ -51,14 +51,20 @@ Themed {
         else
             toolbar.takeFocus()
     }
+    // After the change in hand is done: the item that takes the focus may still be coming.
+    Timer {
+        id: settling
+        interval: 0
+        onTriggered: view.settleFocus()
+    }
     Connections {
         target: view.Window.window
-        function onActiveFocusItemChanged() { Qt.callLater(view.settleFocus) }
+        function onActiveFocusItemChanged() { settling.restart() }
     }
     Connections {
         target: Model
-        function onPaneChanged() { Qt.callLater(view.settleFocus) }
-        function onShowSettingsChanged() { Qt.callLater(view.settleFocus) }
+        function onPaneChanged() { settling.restart() }
+        function onShowSettingsChanged() { settling.restart() }
     }
 
     Component { id: sidebarLayout; SidebarLayout {} }
@@ -81,7 +87,7 @@ Themed {
             if (returnTo && returnTo.visible)
                 returnTo.forceActiveFocus(Qt.OtherFocusReason)
             returnTo = null
-            Qt.callLater(view.settleFocus)
+            settling.restart()
         }
         property Item returnTo: null
         onOpened: forceActiveFocus(Qt.PopupFocusReason)
@@ -93,8 +99,6 @@ Themed {
         }
         // What lies behind is dimmed: the sheet is the one thing to answer now.
         Overlay.modal: Rectangle { color: Qt.rgba(0, 0, 0, Theme.dark ? 0.5 : 0.3) }
-        Accessible.role: Accessible.Dialog
-        Accessible.name: Texts.bilingual("Pengaturan", "Settings")
         // Made when first opened, then kept: most starts never open the sheet.
         property bool made: false
         onAboutToShow: {
@@ -109,6 +113,8 @@ Themed {
             palette: view.palette
             sourceComponent: ColumnLayout {
                 spacing: 0
+                Accessible.role: Accessible.Dialog
+                Accessible.name: Texts.bilingual("Pengaturan", "Settings")
                 Text {
                     objectName: "sheetTitle"
                     Layout.leftMargin: 24
@@ -119,14 +125,13 @@ Themed {
                     color: Theme.text
                 }
                 ScrollView {
-                    id: sheetScroll
                     Layout.fillWidth: true
                     Layout.fillHeight: true
-                    Layout.preferredHeight: sheetForm.implicitHeight
+                    Layout.preferredHeight: contentHeight
                     contentWidth: availableWidth
                     SettingsView {
-                        id: sheetForm
-                        width: sheetScroll.availableWidth
+                        // The scrolled area is as wide as the view's room.
+                        width: parent ? parent.width : 0
                         embedded: false
                     }
                 }

@@ -9,6 +9,13 @@ Themed {
     implicitWidth: 560
     implicitHeight: column.implicitHeight + 48
 
+    function listed(folders: list<string>): string {
+        let text = ""
+        for (let i = 0; i < folders.length; ++i)
+            text += (i > 0 ? ", " : "") + folders[i]
+        return text
+    }
+
     ColumnLayout {
         id: column
         anchors.fill: parent
@@ -35,7 +42,7 @@ Themed {
                 text: Model.searchedProjectFolders.length > 0
                       ? Texts.bilingual("Tidak ada proyek dengan artefak build di %1.",
                                         "No projects with build output in %1.")
-                            .arg(Model.searchedProjectFolders.join(", "))
+                            .arg(pane.listed(Model.searchedProjectFolders))
                       : Texts.bilingual("Belum ada folder proyek: tidak ada ~/src, ~/code, ~/projects, ~/work, ~/dev, ~/git, ~/repos atau ~/workspace.",
                                         "No project folders yet: none of ~/src, ~/code, ~/projects, ~/work, ~/dev, ~/git, ~/repos or ~/workspace exists.")
                 font.pixelSize: Theme.body
