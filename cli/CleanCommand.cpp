@@ -221,5 +221,8 @@ int runClean(const Options &options)
         if (gone)
             removed.push_back(folder);
     }
-    return report(options, freed, model.result(), model.statuses(), removed, {});
+    // The terminal says what came of it only: the command already names the quick clean.
+    const auto &last = model.lastResult();
+    const QString said = last && last->text ? last->text() : QString();
+    return report(options, freed, said, model.statuses(), removed, {});
 }

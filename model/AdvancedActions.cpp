@@ -18,9 +18,12 @@
 
 namespace {
 
-QString quitFirst(const QString &name)
+Model::LiveText quitFirst(const QString &name)
 {
-    return bilingual(QStringLiteral("Tutup %1 dulu."), QStringLiteral("Quit %1 first.")).arg(name);
+    return [name] {
+        return bilingual(QStringLiteral("Tutup %1 dulu."), QStringLiteral("Quit %1 first."))
+            .arg(name);
+    };
 }
 
 QString deleteLabel()
@@ -40,11 +43,6 @@ QString vmMessage()
         "Penghapusan ini permanen.",
         "Claude Desktop downloads it again if the agent feature is used. This deletion "
         "is permanent.");
-}
-
-QString freedText(qint64 bytes)
-{
-    return bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed.")).arg(fmt(bytes));
 }
 
 } // namespace
@@ -74,8 +72,8 @@ std::vector<AdvItem> Model::buildAdvItems()
                        "Downloaded again if the agent feature is used. Claude must be closed."),
              bilingual("Diunduh ulang saat dipakai", "Downloaded again when needed"), deleteLabel(),
              true, false, [this] {
-                 removeFolder("claudevm", advFolder("claudevm"), {"Claude"}, vmTitle(),
-                              vmMessage());
+                 removeFolder("claudevm", pair("VM Claude Desktop", "Claude Desktop VM"),
+                              advFolder("claudevm"), {"Claude"}, vmTitle(), vmMessage());
              }});
     }
     if (m_mauInstalled) {
@@ -110,7 +108,8 @@ std::vector<AdvItem> Model::buildAdvItems()
              bilingual("Browser uji otomatis", "Browsers for automated tests"), deleteLabel(), true,
              false, [this] {
                  removeFolder(
-                     "playwright", advFolder("playwright"), {},
+                     "playwright", pair("Browser Playwright", "Playwright browsers"),
+                     advFolder("playwright"), {},
                      bilingual("Hapus browser Playwright?", "Delete the Playwright browsers?"),
                      bilingual("Akan diunduh ulang saat playwright install dijalankan. "
                                "Penghapusan ini permanen.",
@@ -145,41 +144,40 @@ void Model::ask(const QString &title, const QString &message, const QString &con
         action();
 }
 
-void Model::runAdvanced(const QString &name, std::function<Outcome()> work)
+void Model::runAdvanced(const QString &name, LiveText subject, std::function<Outcome()> work)
 {
     setBusy(true);
     tasks.run(
         [name, work = std::move(work)] {
             const Outcome outcome = work();
-            Engine::log("lanjutan: " + name + ": " + outcome.text);
-            qCInfo(lcModel, "%s: %s", qPrintable(name), qPrintable(outcome.text));
+            Engine::log("lanjutan: " + name + ": " + outcome.text());
+            qCInfo(lcModel, "%s: %s", qPrintable(name), qPrintable(outcome.text()));
             return outcome;
         },
-        [this](const Outcome &outcome) {
-            setResult(outcome.text, outcome.kind);
+        [this, subject = std::move(subject)](const Outcome &outcome) {
+            setResult(Pane::lanjutan, subject, outcome.text, outcome.kind);
             setBusy(false);
             refreshAfterAction();
         });
 }
 
-void Model::removeFolder(const QString &name, const std::filesystem::path &path,
+void Model::removeFolder(const QString &name, LiveText subject, const std::filesystem::path &path,
                          const QStringList &blockers, const QString &title, const QString &message)
 {
     if (const auto running = blocked(blockers)) {
-        setResult(quitFirst(*running), ResultKind::skipped);
+        setResult(Pane::lanjutan, subject, quitFirst(*running), ResultKind::skipped);
         return;
     }
-    ask(title, message, deleteLabel(), [this, name, path] {
-        runAdvanced(name, [path]() -> Outcome {
+    ask(title, message, deleteLabel(), [this, name, subject, path] {
+        runAdvanced(name, subject, [path]() -> Outcome {
             struct stat st {};
             if (lstat(path.c_str(), &st) != 0)
-                return {failedText(Engine::Failure::ofErrno(errno, path).text()),
-                        ResultKind::failed};
+                return {failedWith(Engine::Failure::ofErrno(errno, path)), ResultKind::failed};
             const Engine::RemovalResult removed = Engine::removeItem(path);
             if (removed.failure)
-                return {failedText(removed.failure->text()),
+                return {failedWith(*removed.failure),
                         removed.freed > 0 ? ResultKind::partlyFailed : ResultKind::failed};
-            return {freedText(removed.freed)};
+            return {freedWith(removed.freed)};
         });
     });
 }
@@ -190,7 +188,8 @@ void Model::cleanAutoRecovery()
     for (const auto &[container, name] : Engine::officeApps())
         blockers << name;
     if (const auto running = blocked(blockers)) {
-        setResult(quitFirst(*running), ResultKind::skipped);
+        setResult(Pane::lanjutan, pair("AutoRecovery Office", "Office AutoRecovery"),
+                  quitFirst(*running), ResultKind::skipped);
         return;
     }
     ask(bilingual("Pindahkan file AutoRecovery ke Trash?", "Move AutoRecovery files to the Trash?"),
@@ -200,17 +199,20 @@ void Model::cleanAutoRecovery()
             "These are emergency copies from Word, Excel and PowerPoint. Make sure the original "
             "documents are saved. The files can still be restored from the Trash."),
         bilingual("Ke Trash", "Move to Trash"), [this] {
-            runAdvanced("autorecover", [trash = services.trash]() -> Outcome {
+            runAdvanced("autorecover", {}, [trash = services.trash]() -> Outcome {
                 int moved = 0;
                 int left = 0;
                 for (const std::filesystem::path &copy : Engine::autoRecoverFiles())
                     (trash->moveToTrash(copy) ? left : moved) += 1;
-                return {bilingual(
+                return {
+                    [moved] {
+                        return bilingual(
                             QStringLiteral("%1 file AutoRecovery dipindah ke Trash.").arg(moved),
-                            QStringLiteral("%1 AutoRecovery files moved to the Trash.").arg(moved)),
-                        left == 0    ? ResultKind::done
-                        : moved == 0 ? ResultKind::failed
-                                     : ResultKind::partlyFailed};
+                            QStringLiteral("%1 AutoRecovery files moved to the Trash.").arg(moved));
+                    },
+                    left == 0    ? ResultKind::done
+                    : moved == 0 ? ResultKind::failed
+                                 : ResultKind::partlyFailed};
             });
         });
 }
@@ -224,23 +226,23 @@ void Model::removeMAU()
             "No Microsoft apps were found, so this updater has nothing left to do. The system "
             "will ask for an admin password."),
         deleteLabel(), [this] {
-            runAdvanced("mau", [runner = services.desktop->adminRunner()]() -> Outcome {
+            runAdvanced("mau", {}, [runner = services.desktop->adminRunner()]() -> Outcome {
                 using enum Engine::MauRemoval::Outcome;
                 const Engine::MauRemoval removal = Engine::removeMAU({"/", runner});
                 switch (removal.outcome) {
                 case removed:
-                    return {bilingual("Microsoft AutoUpdate sudah dihapus.",
-                                      "Microsoft AutoUpdate has been removed.")};
+                    return {pair("Microsoft AutoUpdate sudah dihapus.",
+                                 "Microsoft AutoUpdate has been removed.")};
                 case partlyLeft:
-                    return {bilingual("Sebagian file MAU masih tersisa.",
-                                      "Some MAU files are still there."),
-                            ResultKind::partlyFailed};
+                    return {
+                        pair("Sebagian file MAU masih tersisa.", "Some MAU files are still there."),
+                        ResultKind::partlyFailed};
                 case cancelled:
-                    return {bilingual("Dibatalkan.", "Cancelled."), ResultKind::cancelled};
+                    return {pair("Dibatalkan.", "Cancelled."), ResultKind::cancelled};
                 case failed:
                     break;
                 }
-                return {failedText(removal.output), ResultKind::failed};
+                return {failedWith(removal.output), ResultKind::failed};
             });
         });
 }
@@ -257,11 +259,11 @@ void Model::emptyTrash()
                 [trash = services.trash] {
                     const std::optional<QString> error = trash->empty();
                     Engine::log("lanjutan: kosongkan trash");
-                    return error ? Outcome{failedText(*error), ResultKind::failed}
-                                 : Outcome{bilingual("Trash dikosongkan.", "Trash emptied.")};
+                    return error ? Outcome{failedWith(*error), ResultKind::failed}
+                                 : Outcome{pair("Trash dikosongkan.", "Trash emptied.")};
                 },
                 [this](const Outcome &outcome) {
-                    setResult(outcome.text, outcome.kind);
+                    setResult(Pane::lanjutan, {}, outcome.text, outcome.kind);
                     setBusy(false);
                     refreshAfterAction();
                 });
@@ -274,10 +276,14 @@ void Model::restartMac()
     services.desktop->requestRestart([self = QPointer(this)](bool prompted) {
         if (self && !prompted)
             self->setResult(
-                failedText(bilingual("desktop ini tidak menawarkan restart. Restart lewat menu "
-                                     "desktop Anda.",
-                                     "this desktop offers no restart prompt. Restart from your "
-                                     "desktop's menu.")),
+                Pane::cepat, {},
+                [] {
+                    return failedText(
+                        bilingual("desktop ini tidak menawarkan restart. Restart lewat "
+                                  "menu desktop Anda.",
+                                  "this desktop offers no restart prompt. Restart from "
+                                  "your desktop's menu."));
+                },
                 ResultKind::failed);
     });
 }

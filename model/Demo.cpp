@@ -218,8 +218,7 @@ void Model::simulateQuickClean()
         setSizes(std::move(sizes));
         setFreeAndTotal(m_free + freed, m_total);
         setStatuses({{"comet", {StatusKind::skipped, QStringLiteral("Comet"), std::nullopt}}});
-        setResult(bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
-                      .arg(fmt(freed)));
+        setResult(Pane::cepat, quickSubject(), freedWith(freed));
         setBusy(false);
     });
 }

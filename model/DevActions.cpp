@@ -95,9 +95,13 @@ void Model::activateDevItem(const QString &id)
         return;
     }
     if (item.running) {
-        setResult(bilingual(QStringLiteral("Tutup %1 dulu."), QStringLiteral("Quit %1 first."))
-                      .arg(cache.name.text()),
-                  ResultKind::skipped);
+        setResult(
+            Pane::pengembang, {},
+            [name = cache.name] {
+                return bilingual(QStringLiteral("Tutup %1 dulu."), QStringLiteral("Quit %1 first."))
+                    .arg(name.text());
+            },
+            ResultKind::skipped);
         return;
     }
     const QString title =
@@ -116,8 +120,9 @@ void Model::runDev(const Engine::DevCache &cache)
         std::vector<DevItem> items = m_devItems;
         for (DevItem &item : items) {
             if (item.cache.id == cache.id) {
-                setResult(bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
-                              .arg(fmt(item.size.value_or(0))));
+                setResult(
+                    Pane::pengembang, [name = cache.name] { return name.text(); },
+                    freedWith(item.size.value_or(0)));
                 item.size = 0;
             }
         }
@@ -130,29 +135,38 @@ void Model::runDev(const Engine::DevCache &cache)
             // Asked again now: the owner may have started while the question waited.
             return Engine::cleanDev(cache, true, Engine::userProcesses());
         },
-        [this, name = cache.name.text()](const Engine::DevResult &result) {
+        [this, name = cache.name](const Engine::DevResult &result) {
             using DevOutcome = Engine::DevResult::Outcome;
-            const QString freed =
-                bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
-                    .arg(fmt(result.freed));
+            const LiveText subject = [name] { return name.text(); };
+            const LiveText freed = freedWith(result.freed);
             switch (result.outcome) {
             case DevOutcome::done:
                 if (result.failure)
-                    setResult(freed + ' ' + failedText(result.failure->text()),
-                              ResultKind::partlyFailed);
+                    setResult(
+                        Pane::pengembang, subject,
+                        [freed, failure = failedWith(*result.failure)] {
+                            return freed() + ' ' + failure();
+                        },
+                        ResultKind::partlyFailed);
                 else
-                    setResult(freed);
+                    setResult(Pane::pengembang, subject, freed);
                 break;
             case DevOutcome::running:
                 setResult(
-                    bilingual(QStringLiteral("Tutup %1 dulu."), QStringLiteral("Quit %1 first."))
-                        .arg(name),
+                    Pane::pengembang, {},
+                    [name] {
+                        return bilingual(QStringLiteral("Tutup %1 dulu."),
+                                         QStringLiteral("Quit %1 first."))
+                            .arg(name.text());
+                    },
                     ResultKind::skipped);
                 break;
             case DevOutcome::notChosen:
             case DevOutcome::notHere:
             case DevOutcome::failed:
-                setResult(failedText(result.failure ? result.failure->text() : name),
+                setResult(Pane::pengembang, subject,
+                          result.failure ? failedWith(*result.failure)
+                                         : LiveText([name] { return failedText(name.text()); }),
                           ResultKind::failed);
                 break;
             }

@@ -34,6 +34,18 @@ Model::Model(Services services_, QObject *parent) : QObject(parent), services(st
     connect(this, &Model::mauInstalledChanged, this, &Model::rebuildAdvItems);
     connect(this, &Model::msAppsChanged, this, &Model::rebuildAdvItems);
     connect(&Settings::instance(), &Settings::languageChanged, this, &Model::rebuildAdvItems);
+    // Other folders: searched at once. Another idle limit: the same projects counted anew.
+    connect(&Settings::instance(), &Settings::projectRootsChanged, this, [this] {
+        Q_EMIT projectFoldersChanged();
+        refresh();
+    });
+    connect(&Settings::instance(), &Settings::projectIdleDaysChanged, this,
+            &Model::projectsChanged);
+    // The result is said again in the new language.
+    connect(&Settings::instance(), &Settings::languageChanged, this, [this] {
+        if (m_result)
+            Q_EMIT resultChanged();
+    });
     m_advItems = buildAdvItems();
 
     // The lists follow the fields they show.
@@ -49,6 +61,11 @@ Model::Model(Services services_, QObject *parent) : QObject(parent), services(st
     m_advItemList.set(m_advItems);
 
     connect(&rescanTimer, &QTimer::timeout, this, &Model::refresh);
+    undoTimer.setSingleShot(true);
+    connect(&undoTimer, &QTimer::timeout, this, [this] {
+        m_undo.reset();
+        Q_EMIT resultChanged();
+    });
 }
 
 void Model::start(std::chrono::milliseconds rescanEvery)
@@ -156,14 +173,60 @@ void Model::setBusy(bool busy)
     assign(m_busy, busy, &Model::busyChanged);
 }
 
-void Model::setResult(const QString &text, ResultKind kind)
+Model::LiveText Model::pair(const QString &indonesian, const QString &english)
 {
-    // A null text is "no result"; compare nullness too, so clearing an empty text still counts.
-    if (m_result == text && m_result.isNull() == text.isNull() && m_resultKind == kind)
+    return [indonesian, english] { return bilingual(indonesian, english); };
+}
+
+Model::LiveText Model::failedWith(const Engine::Failure &failure)
+{
+    return [failure] { return failedText(failure.text()); };
+}
+
+Model::LiveText Model::failedWith(const QString &error)
+{
+    return [error] { return failedText(error); };
+}
+
+Model::LiveText Model::freedWith(qint64 bytes)
+{
+    return [bytes] {
+        return bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
+            .arg(fmt(bytes));
+    };
+}
+
+void Model::setResult(std::optional<Result> result)
+{
+    // Each new result is announced, even one that reads as the last did: it is news again.
+    if (!result && !m_result)
         return;
-    m_result = text;
-    m_resultKind = kind;
+    // A new result, or none: the last move to the Trash is no longer offered for undoing.
+    m_undo.reset();
+    undoTimer.stop();
+    m_result = std::move(result);
     Q_EMIT resultChanged();
+}
+
+void Model::setResult(Pane pane, LiveText subject, LiveText text, ResultKind kind)
+{
+    setResult(Result{pane, std::move(subject), std::move(text), kind});
+}
+
+QString Model::result() const
+{
+    if (!m_result)
+        return {};
+    const QString text = m_result->text ? m_result->text() : QString();
+    const QString subject = m_result->subject ? m_result->subject() : QString();
+    return subject.isEmpty() ? text : subject + QStringLiteral(": ") + text;
+}
+
+QString Model::resultPane() const
+{
+    if (!m_result)
+        return {};
+    return QString::fromLatin1(QMetaEnum::fromType<Pane>().valueToKey(int(m_result->pane)));
 }
 
 void Model::setSwapBytes(qint64 bytes)

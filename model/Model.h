@@ -24,6 +24,8 @@
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
+#include <QUrl>
+#include <QVariantList>
 #include <QVariantMap>
 
 #include <chrono>
@@ -55,7 +57,13 @@ class Model : public QObject {
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
     // How far the quick clean is, 0 to 1 (targets done of targets); -1 when none runs.
     Q_PROPERTY(double cleanProgress READ cleanProgress NOTIFY cleanProgressChanged)
+    // The last action's result, made in the language of the moment: what it is about, then
+    // what came of it ("Cargo registry: 20 MB freed.").
     Q_PROPERTY(QString result READ result NOTIFY resultChanged)
+    // The pane whose action made it, by its stored name: only that pane shows it.
+    Q_PROPERTY(QString resultPane READ resultPane NOTIFY resultChanged)
+    // Whether the last result, a move to the Trash, can still be undone (for `undoWindow`).
+    Q_PROPERTY(bool canUndo READ canUndo NOTIFY resultChanged)
     Q_PROPERTY(ResultKind resultKind READ resultKind NOTIFY resultChanged)
     // Whether the last action did all it set out to do.
     Q_PROPERTY(bool resultDone READ resultDone NOTIFY resultChanged)
@@ -90,7 +98,13 @@ class Model : public QObject {
     // What cleaning the idle projects would give back, and how many they are.
     Q_PROPERTY(double idleProjectsSize READ idleProjectsSize NOTIFY projectsChanged)
     Q_PROPERTY(int idleProjectsCount READ idleProjectsCount NOTIFY projectsChanged)
-    Q_PROPERTY(int projectIdleDays READ projectIdleDays CONSTANT)
+    Q_PROPERTY(int projectIdleDays READ projectIdleDays NOTIFY projectsChanged)
+    // The project folders as the settings list them ("~/src"): the setting's, or while it names
+    // none the usual ones searched in its place.
+    Q_PROPERTY(QStringList projectFolders READ projectFolders NOTIFY projectFoldersChanged)
+    // The folders really searched: those of the list that exist.
+    Q_PROPERTY(
+        QStringList searchedProjectFolders READ searchedProjectFolders NOTIFY projectFoldersChanged)
     Q_PROPERTY(bool demo READ demo) // the setting, read when the program started
     Q_PROPERTY(AutoClean *autoClean READ autoClean CONSTANT) // the quick clean on a timer
     // The views reach the settings and the login item through the model.
@@ -117,6 +131,25 @@ public:
     };
     static QString kindName(StatusKind kind);
 
+    // A text made when it is read, in the language of that moment: a result keeps its figures
+    // and says them again after a change of language.
+    using LiveText = std::function<QString()>;
+    // The pair, picked when read.
+    static LiveText pair(const QString &indonesian, const QString &english);
+    // "Failed: " and the failure, said when read.
+    static LiveText failedWith(const Engine::Failure &failure);
+    static LiveText failedWith(const QString &error);
+    // "20 MB freed."
+    static LiveText freedWith(qint64 bytes);
+    // A result: the pane whose action made it, what it is about (none when the text names it)
+    // and what came of it.
+    struct Result {
+        Pane pane = Pane::cepat;
+        LiveText subject;
+        LiveText text;
+        ResultKind kind = ResultKind::done;
+    };
+
     // Starts nothing: a caller that only cleans (the terminal tool) needs no scan.
     explicit Model(Services services = linuxServices(), QObject *parent = nullptr);
     ~Model() override;
@@ -139,9 +172,13 @@ public:
     bool scanningAdv() const { return m_scanningAdv; }
     bool busy() const { return m_busy; }
     double cleanProgress() const { return m_cleanProgress; }
-    QString result() const { return m_result; } // a null text while there is none
-    ResultKind resultKind() const { return m_resultKind; }
-    bool resultDone() const { return m_resultKind == ResultKind::done; }
+    QString result() const; // a null text while there is none
+    QString resultPane() const;
+    const std::optional<Result> &lastResult() const { return m_result; }
+    ResultKind resultKind() const { return m_result ? m_result->kind : ResultKind::done; }
+    bool resultDone() const { return resultKind() == ResultKind::done; }
+    bool canUndo() const { return m_undo.has_value(); }
+    static constexpr std::chrono::seconds undoWindow{10};
     QStringList warnings() const { return m_warnings; }
     Pane pane() const { return m_pane; }
     void setPane(Pane pane);
@@ -168,6 +205,13 @@ public:
     qint64 idleProjectsSize() const;
     int idleProjectsCount() const;
     int projectIdleDays() const;
+    QStringList projectFolders() const;
+    QStringList searchedProjectFolders() const;
+    // A folder chosen by the user joins the list, which then no longer follows the usual ones;
+    // false when it is no local folder or is listed already.
+    Q_INVOKABLE bool addProjectFolder(const QUrl &folder);
+    // The list's entry at `index` leaves it; with none left the usual folders are searched.
+    Q_INVOKABLE void removeProjectFolder(int index);
     // The projects under the roots now, measured, kept as the setting says. Blocks.
     static std::vector<ProjectItem> measureProjects();
     bool demo() const;
@@ -235,7 +279,10 @@ public Q_SLOTS:
     void releaseProject(const QString &id);
     void trashItem(const QString &id);
     void revealItem(const QString &id);
-    void clearResult() { setResult({}); }
+    void clearResult() { setResult(std::nullopt); }
+    // Puts the item of the last move to the Trash back where it was, when nothing took its
+    // place; the result says which.
+    void undo();
 
 Q_SIGNALS:
     void freeChanged();
@@ -265,6 +312,7 @@ Q_SIGNALS:
     void advItemsChanged();
     void devItemsChanged();
     void projectsChanged();
+    void projectFoldersChanged();
     // A quick clean has published its result; `freed` is what it gave back.
     void quickCleanFinished(qint64 freed);
 
@@ -290,7 +338,8 @@ protected:
     void setScanning(bool scanning);
     void setScanningAdv(bool scanning);
     void setBusy(bool busy);
-    void setResult(const QString &text, ResultKind kind = ResultKind::done);
+    void setResult(std::optional<Result> result);
+    void setResult(Pane pane, LiveText subject, LiveText text, ResultKind kind = ResultKind::done);
     void setSwapBytes(qint64 bytes);
     void setBootDate(QDateTime date);
     void setDevItems(std::vector<DevItem> items);
@@ -301,13 +350,13 @@ private:
     void ask(const QString &title, const QString &message, const QString &confirmLabel,
              const std::function<void()> &action);
     struct Outcome {
-        QString text;
+        LiveText text;
         ResultKind kind = ResultKind::done;
     };
-    // Runs `work` in the background, logs "lanjutan: <name>: <text>", publishes the outcome and
-    // scans again.
-    void runAdvanced(const QString &name, std::function<Outcome()> work);
-    void removeFolder(const QString &name, const std::filesystem::path &path,
+    // Runs `work` in the background, logs "lanjutan: <name>: <text>", publishes the outcome
+    // about `subject` and scans again.
+    void runAdvanced(const QString &name, LiveText subject, std::function<Outcome()> work);
+    void removeFolder(const QString &name, LiveText subject, const std::filesystem::path &path,
                       const QStringList &blockers, const QString &title, const QString &message);
     void trashApp(const FileItem &item);
     void trashDownload(const FileItem &item);
@@ -321,6 +370,8 @@ private:
     // The refresh an action owes: run now, or when the scan in progress ends.
     void refreshAfterAction();
     void simulateQuickClean();
+    // What a quick clean's result is about.
+    static LiveText quickSubject();
 
     QVariantMap sizesMap() const;
     QVariantMap statusesMap() const;
@@ -357,8 +408,16 @@ private:
     bool m_scanningAdv = false;
     bool m_busy = false;
     double m_cleanProgress = -1;
-    QString m_result;
-    ResultKind m_resultKind = ResultKind::done;
+    std::optional<Result> m_result;
+    // What the last move to the Trash needs to be undone, while it may be.
+    struct TrashUndo {
+        Trash::Entry entry;
+        std::filesystem::path original;
+        QString name;
+        Pane pane = Pane::downloads;
+    };
+    std::optional<TrashUndo> m_undo;
+    QTimer undoTimer;
     Pane m_pane = Pane::cepat;
     bool m_showSettings = false;
     qint64 m_swapBytes = 0;

@@ -79,19 +79,28 @@ void Model::cleanProjectItem(const QString &id)
     for (const ProjectItem &item : m_projects) {
         if (item.id != id || item.kept)
             continue;
+        const QString name = Engine::displayPath(item.project.path.filename());
         if (item.project.unreadable) {
-            setResult(bilingual(QStringLiteral("Repositori %1 tak terbaca: %2"),
-                                QStringLiteral("The repository of %1 cannot be read: %2"))
-                          .arg(Engine::displayPath(item.project.path.filename()),
-                               *item.project.unreadable),
-                      ResultKind::skipped);
+            setResult(
+                Pane::proyek, {},
+                [name, why = *item.project.unreadable] {
+                    return bilingual(QStringLiteral("Repositori %1 tak terbaca: %2"),
+                                     QStringLiteral("The repository of %1 cannot be read: %2"))
+                        .arg(name, why);
+                },
+                ResultKind::skipped);
             return;
         }
         if (item.project.inUse) {
             setResult(
-                bilingual(QStringLiteral("%1 sedang dipakai; tutup dulu editor atau server-nya."),
-                          QStringLiteral("%1 is in use; close its editor or server first."))
-                    .arg(Engine::displayPath(item.project.path.filename())),
+                Pane::proyek, {},
+                [name] {
+                    return bilingual(
+                               QStringLiteral(
+                                   "%1 sedang dipakai; tutup dulu editor atau server-nya."),
+                               QStringLiteral("%1 is in use; close its editor or server first."))
+                        .arg(name);
+                },
                 ResultKind::skipped);
             return;
         }
@@ -131,11 +140,18 @@ void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
                   QStringLiteral("Deleted for good, %1; the next build makes them again:"))
             .arg(fmt(total))
         + '\n' + lines.join('\n');
-    ask(title, message, bilingual("Hapus", "Delete"), [this, chosen] {
+    // What the result is about: the project by its name, or how many.
+    const LiveText subject =
+        [count = chosen.size(),
+         name = Engine::displayPath(chosen.front().project.path.filename())]() -> QString {
+        if (count == 1)
+            return name;
+        return bilingual(QStringLiteral("%1 proyek"), QStringLiteral("%1 projects")).arg(count);
+    };
+    ask(title, message, bilingual("Hapus", "Delete"), [this, chosen, subject] {
         if (demo()) {
             // Sample figures: nothing is removed.
-            setResult(bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
-                          .arg(fmt(0)));
+            setResult(Pane::proyek, subject, freedWith(0));
             return;
         }
         setBusy(true);
@@ -154,22 +170,25 @@ void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
                 }
                 return std::tuple{freed, skipped, failure};
             },
-            [this](const std::tuple<qint64, int, std::optional<Engine::Failure>> &done) {
+            [this, subject](const std::tuple<qint64, int, std::optional<Engine::Failure>> &done) {
                 const auto &[freed, skipped, failure] = done;
-                QString text =
-                    bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
-                        .arg(fmt(freed));
-                if (skipped > 0)
-                    text += ' '
-                            + bilingual(QStringLiteral("%1 proyek sedang dipakai atau disimpan dan "
-                                                       "dilewati."),
+                const LiveText text = [freed, skipped, failure] {
+                    QString said = freedWith(freed)();
+                    if (skipped > 0)
+                        said +=
+                            ' '
+                            + bilingual(QStringLiteral("%1 proyek sedang dipakai atau disimpan "
+                                                       "dan dilewati."),
                                         QStringLiteral("%1 projects in use or kept were skipped."))
                                   .arg(skipped);
-                if (failure)
-                    text += ' ' + failedText(failure->text());
-                setResult(text, failure   ? ResultKind::partlyFailed
-                                : skipped ? ResultKind::skipped
-                                          : ResultKind::done);
+                    if (failure)
+                        said += ' ' + failedText(failure->text());
+                    return said;
+                };
+                setResult(Pane::proyek, subject, text,
+                          failure   ? ResultKind::partlyFailed
+                          : skipped ? ResultKind::skipped
+                                    : ResultKind::done);
                 setBusy(false);
                 refreshAfterAction();
             });

@@ -72,6 +72,11 @@ void Model::cleanQuick()
     startQuickClean(std::nullopt);
 }
 
+Model::LiveText Model::quickSubject()
+{
+    return pair("Pembersihan cepat", "Quick clean");
+}
+
 void Model::cleanQuickOf(const std::vector<std::filesystem::path> &shown)
 {
     startQuickClean(shown);
@@ -80,7 +85,7 @@ void Model::cleanQuickOf(const std::vector<std::filesystem::path> &shown)
 void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> only)
 {
     setBusy(true);
-    setResult({});
+    setResult(std::nullopt);
     if (demo()) {
         simulateQuickClean();
         return;
@@ -125,22 +130,31 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
             assign(m_cleanProgress, -1.0, &Model::cleanProgressChanged);
             const qsizetype skippedCount = skipped(run);
             setStatuses(std::move(run.statuses));
+            const LiveText subject = quickSubject();
             if (run.freed >= 1)
-                setResult(bilingual(QStringLiteral("%1 dibebaskan."), QStringLiteral("%1 freed."))
-                              .arg(fmt(run.freed)),
+                setResult(Pane::cepat, subject, freedWith(run.freed),
                           run.failure ? ResultKind::partlyFailed : ResultKind::done);
             else if (run.failure)
-                setResult(partlyFailedText(*run.failure), ResultKind::partlyFailed);
+                setResult(
+                    Pane::cepat, subject,
+                    [failure = *run.failure] { return partlyFailedText(failure); },
+                    ResultKind::partlyFailed);
             else if (skippedCount > 0)
-                setResult(bilingual(QStringLiteral("Belum ada yang dibersihkan. %1 cache dilewati "
-                                                   "karena aplikasinya terbuka.")
-                                        .arg(skippedCount),
-                                    QStringLiteral("Nothing cleaned yet. %1 cache skipped because "
-                                                   "its app is open.")
-                                        .arg(skippedCount)),
-                          ResultKind::skipped);
+                setResult(
+                    Pane::cepat, subject,
+                    [skippedCount] {
+                        return bilingual(
+                            QStringLiteral("Belum ada yang dibersihkan. %1 cache dilewati "
+                                           "karena aplikasinya terbuka.")
+                                .arg(skippedCount),
+                            QStringLiteral("Nothing cleaned yet. %1 cache skipped "
+                                           "because its app is open.")
+                                .arg(skippedCount));
+                    },
+                    ResultKind::skipped);
             else
-                setResult(bilingual("Tidak ada yang perlu dibersihkan.", "Nothing to clean."));
+                setResult(Pane::cepat, subject,
+                          pair("Tidak ada yang perlu dibersihkan.", "Nothing to clean."));
             setBusy(false);
             Q_EMIT quickCleanFinished(run.freed);
             refreshAfterAction();

@@ -14,12 +14,24 @@ std::filesystem::path standardised(const std::filesystem::path &path)
     return Engine::withoutTrailingSlash(path.lexically_normal());
 }
 
-QString movedText(const QString &name)
+Model::LiveText movedText(const QString &name)
 {
-    return bilingual(
-               QStringLiteral("%1 dipindah ke Trash. Kosongkan Trash supaya ruangnya kembali."),
-               QStringLiteral("%1 moved to the Trash. Empty the Trash to get the space back."))
-        .arg(name);
+    return [name] {
+        return bilingual(
+                   QStringLiteral("%1 dipindah ke Trash. Kosongkan Trash supaya ruangnya kembali."),
+                   QStringLiteral("%1 moved to the Trash. Empty the Trash to get the space back."))
+            .arg(name);
+    };
+}
+
+bool isApp(const FileItem &item)
+{
+    return item.url().extension() == ("." + Engine::linuxAppFolders().extension);
+}
+
+Model::Pane paneOf(const FileItem &item)
+{
+    return isApp(item) ? Model::Pane::aplikasi : Model::Pane::downloads;
 }
 
 // Every record with this id leaves the list; true when one did.
@@ -54,16 +66,16 @@ void Model::revealItem(const QString &id)
     const FileItem *item = findItem(id);
     if (!item)
         return;
-    services.desktop->revealFile(item->url(),
-                                 [self = QPointer(this)](std::optional<QString> error) {
-                                     if (self && error)
-                                         self->setResult(failedText(*error), ResultKind::failed);
-                                 });
+    services.desktop->revealFile(
+        item->url(), [self = QPointer(this), pane = paneOf(*item)](std::optional<QString> error) {
+            if (self && error)
+                self->setResult(pane, {}, failedWith(*error), ResultKind::failed);
+        });
 }
 
 void Model::trash(const FileItem &item)
 {
-    if (item.url().extension() == ("." + Engine::linuxAppFolders().extension))
+    if (isApp(item))
         trashApp(item);
     else
         trashDownload(item);
@@ -74,16 +86,22 @@ void Model::trashApp(const FileItem &item)
     const QString name = Engine::appName(item.url());
     const std::filesystem::path location = standardised(item.url());
     if (location == standardised(services.desktop->selfBundle())) {
-        setResult(bilingual("Ampa tidak bisa membuang dirinya sendiri.",
-                            "Ampa cannot move itself to the Trash."),
+        setResult(Pane::aplikasi, {},
+                  pair("Ampa tidak bisa membuang dirinya sendiri.",
+                       "Ampa cannot move itself to the Trash."),
                   ResultKind::failed);
         return;
     }
     for (const RunningApp &app : services.runningApps->withBundles()) {
         if (!app.bundle.empty() && standardised(app.bundle) == location) {
-            setResult(bilingual(QStringLiteral("Tutup %1 dulu."), QStringLiteral("Quit %1 first."))
-                          .arg(app.name),
-                      ResultKind::skipped);
+            setResult(
+                Pane::aplikasi, {},
+                [running = app.name] {
+                    return bilingual(QStringLiteral("Tutup %1 dulu."),
+                                     QStringLiteral("Quit %1 first."))
+                        .arg(running);
+                },
+                ResultKind::skipped);
             return;
         }
     }
@@ -114,7 +132,8 @@ void Model::trashDownload(const FileItem &item)
 void Model::moveToTrash(const FileItem &item, const QString &name, const QString &logPrefix)
 {
     if (const auto error = services.trash->moveToTrash(item.url())) {
-        setResult(failedText(*error), ResultKind::failed);
+        setResult(
+            paneOf(item), [name] { return name; }, failedWith(*error), ResultKind::failed);
         return;
     }
     Engine::log(logPrefix + Engine::displayPath(item.url()));
@@ -122,5 +141,32 @@ void Model::moveToTrash(const FileItem &item, const QString &name, const QString
         Q_EMIT appsChanged();
     if (forget(m_downloads, item.id()))
         Q_EMIT downloadsChanged();
-    setResult(movedText(name));
+    setResult(paneOf(item), {}, movedText(name));
+    // Offered for a few seconds, when the item is found in the Trash.
+    if (const auto entry = services.trash->find(item.url())) {
+        m_undo = TrashUndo{*entry, item.url(), name, paneOf(item)};
+        undoTimer.start(undoWindow);
+        Q_EMIT resultChanged();
+    }
+}
+
+void Model::undo()
+{
+    if (!m_undo)
+        return;
+    const TrashUndo undone = *m_undo;
+    m_undo.reset();
+    undoTimer.stop();
+    if (const auto error = services.trash->restore(undone.entry, undone.original)) {
+        setResult(
+            undone.pane, {}, [error = *error] { return error; }, ResultKind::failed);
+        return;
+    }
+    Engine::log("lanjutan: kembalikan dari trash " + Engine::displayPath(undone.original));
+    setResult(undone.pane, {}, [name = undone.name] {
+        return bilingual(QStringLiteral("%1 dikembalikan dari Trash."),
+                         QStringLiteral("%1 put back from the Trash."))
+            .arg(name);
+    });
+    refreshAfterAction();
 }

@@ -28,6 +28,12 @@ public:
     std::optional<QString> moveToTrash(const std::filesystem::path &path) override;
     // emptyFolders(openFolders()).
     std::optional<QString> empty() override;
+    // In the folders openFolders() opens; a volume's Path= is read relative to its top.
+    std::optional<Entry> find(const std::filesystem::path &original) const override;
+    // Through descriptors of the trash folder's files/ and info/ and of the original's parent;
+    // the move never replaces anything (RENAME_NOREPLACE).
+    std::optional<QString> restore(const Entry &entry,
+                                   const std::filesystem::path &original) override;
 
     // An open descriptor, closed with its owner; -1 when there is none.
     class Descriptor {

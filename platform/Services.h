@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 // The desktop services that a person or the desktop answers, each behind an interface so that
@@ -46,6 +47,19 @@ public:
     virtual std::optional<QString> moveToTrash(const std::filesystem::path &path) = 0;
     // Deletes for good everything in the trash folders the user owns; the last error, if any.
     virtual std::optional<QString> empty() = 0;
+
+    // An item in the Trash: the trash folder and the name of its entry in files/ and info/.
+    struct Entry {
+        std::filesystem::path folder;
+        std::string name;
+    };
+    // The entry most recently moved to the Trash from `original`, by its .trashinfo.
+    virtual std::optional<Entry> find(const std::filesystem::path &original) const = 0;
+    // Moves the entry back to `original` and drops its .trashinfo. Refuses, saying why, when
+    // anything lies at `original` now, when the entry is gone or when it would have to be copied
+    // across volumes; the item then stays in the Trash.
+    virtual std::optional<QString> restore(const Entry &entry,
+                                           const std::filesystem::path &original) = 0;
 };
 
 class Desktop {

@@ -196,6 +196,12 @@ void Settings::announce(Key key)
     case Key::projectKeep:
         Q_EMIT projectKeepChanged();
         break;
+    case Key::projectRoots:
+        Q_EMIT projectRootsChanged();
+        break;
+    case Key::projectIdleDays:
+        Q_EMIT projectIdleDaysChanged();
+        break;
     default: // read at start only
         break;
     }
@@ -265,6 +271,11 @@ QStringList Settings::projectKeep() const
     return value(Key::projectKeep).toStringList();
 }
 
+QStringList Settings::projectRoots() const
+{
+    return value(Key::projectRoots).toStringList();
+}
+
 int Settings::projectIdleDays() const
 {
     const int days = value(Key::projectIdleDays).toInt();
@@ -304,6 +315,17 @@ void Settings::setDownloadsLayout(const QString &value)
 void Settings::setNotifyLowSpace(bool value)
 {
     set(Key::notifyLowSpace, value);
+}
+
+void Settings::setProjectRoots(const QStringList &value)
+{
+    set(Key::projectRoots, value);
+}
+
+void Settings::setProjectIdleDays(int value)
+{
+    if (value >= 1)
+        set(Key::projectIdleDays, value);
 }
 
 void Settings::setDevKeep(const QStringList &value)

@@ -32,6 +32,11 @@ class Settings : public QObject {
     Q_PROPERTY(QStringList devKeep READ devKeep WRITE setDevKeep NOTIFY devKeepChanged)
     Q_PROPERTY(
         QStringList projectKeep READ projectKeep WRITE setProjectKeep NOTIFY projectKeepChanged)
+    // The folders as stored (none: the usual ones); the finder reads them at each scan.
+    Q_PROPERTY(
+        QStringList projectRoots READ projectRoots WRITE setProjectRoots NOTIFY projectRootsChanged)
+    Q_PROPERTY(int projectIdleDays READ projectIdleDays WRITE setProjectIdleDays NOTIFY
+                   projectIdleDaysChanged)
 
 public:
     enum class Key {
@@ -78,6 +83,7 @@ public:
     bool notifyLowSpace() const;
     QStringList devKeep() const;
     QStringList projectKeep() const;
+    QStringList projectRoots() const;
     // At least 1; a broken value reads as the default, 30.
     int projectIdleDays() const;
     // Only an explicit yes ("true", "1", "yes", "on", any case) turns demo mode on.
@@ -91,6 +97,9 @@ public:
     void setNotifyLowSpace(bool value);
     void setDevKeep(const QStringList &value);
     void setProjectKeep(const QStringList &value);
+    void setProjectRoots(const QStringList &value);
+    // Below 1 is not stored: a project is idle after a day at the soonest.
+    void setProjectIdleDays(int value);
 
 Q_SIGNALS:
     void languageChanged();
@@ -101,6 +110,8 @@ Q_SIGNALS:
     void notifyLowSpaceChanged();
     void devKeepChanged();
     void projectKeepChanged();
+    void projectRootsChanged();
+    void projectIdleDaysChanged();
 
 private:
     Settings();

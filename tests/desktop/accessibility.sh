@@ -1,5 +1,6 @@
 # Through the real accessibility bus (AT-SPI), as a screen reader sees Ampa: every control a
-# person can act on has a name, on every pane of both layouts, in the settings and in the panel.
+# person can act on has a name, on every pane of both layouts, in the settings and in the panel;
+# the restart card and an action's result are alerts that name what they say.
 set -euo pipefail
 ampa=$1
 standin=$2
@@ -43,7 +44,13 @@ for pane in cepat lanjutan pengembang proyek downloads aplikasi; do
     # The figures are read too: the free space with what it counts, each cache with its size,
     # each advanced item with its size and note, each file with its size.
     case $pane in
-    cepat) walk "the $pane pane" " free of " "npm cache, " ;;
+    cepat)
+        walk "the $pane pane" " free of " "npm cache, " "alert:Restart suggested. On for "
+        walk "the quick clean's button" "press:Clean "
+        sleep 0.5
+        grep -q '"Clean' "$home/walk.txt" && keys_to "$(main_window)" Return
+        walk "the quick clean's result" "alert:Quick clean: " "alert: freed."
+        ;;
     lanjutan) walk "the $pane pane" "WhatsApp media" "30.8 GB" ;;
     pengembang) walk "the $pane pane" "Cargo registry, 2.1 GB" "Keep Cargo registry" "Delete Cargo registry" ;;
     proyek) walk "the $pane pane" "ray-tracer, 4.2 GB" "Delete ray-tracer" ;;

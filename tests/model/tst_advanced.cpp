@@ -89,7 +89,8 @@ private slots:
         // Claude open: refused before any dialog.
         fakes.running->running = {"Claude"};
         model.activateAdvItem("claudevm");
-        QCOMPARE(model.result(), "Quit Claude first.");
+        QCOMPARE(model.result(), "Claude Desktop VM: Quit Claude first.");
+        QCOMPARE(model.resultPane(), "lanjutan");
         QCOMPARE(model.resultKind(), Model::ResultKind::skipped);
         QVERIFY(fakes.confirmation->asked.isEmpty());
 
@@ -100,7 +101,8 @@ private slots:
         QCOMPARE(fakes.confirmation->asked,
                  QStringList{"Hapus VM Claude Desktop? | Claude Desktop akan mengunduhnya ulang "
                              "kalau fitur agent dipakai lagi. Penghapusan ini permanen. | Hapus"});
-        QCOMPARE(model.result(), "Quit Claude first."); // unchanged by the cancel
+        // Unchanged by the cancel, said in the language chosen since.
+        QCOMPARE(model.result(), "VM Claude Desktop: Tutup Claude dulu.");
         QCOMPARE(model.resultKind(), Model::ResultKind::skipped);
         QVERIFY(fs::exists(vm));
         QVERIFY(!model.busy());
@@ -112,7 +114,7 @@ private slots:
         QVERIFY(model.busy());
         AMPA_WAIT_IDLE(model);
         QVERIFY(!fs::exists(vm));
-        QCOMPARE(model.result(), fmt(bytes) + " dibebaskan.");
+        QCOMPARE(model.result(), "VM Claude Desktop: " + fmt(bytes) + " dibebaskan.");
         QCOMPARE(logMessages(), QStringList{"lanjutan: claudevm: " + fmt(bytes) + " dibebaskan."});
         QVERIFY(!ids(model.advItems()).contains("claudevm"));
 
@@ -154,7 +156,8 @@ private slots:
         QCOMPARE(fakes.confirmation->asked.size(), 1);
         QCOMPARE(model.resultKind(), Model::ResultKind::failed);
         QVERIFY2(model.result().contains(why), qPrintable(model.result()));
-        QCOMPARE(logMessages(), QStringList{"lanjutan: " + name + ": " + model.result()});
+        QCOMPARE(logMessages(),
+                 QStringList{"lanjutan: " + name + ": " + model.lastResult()->text()});
     }
 
     void autoRecoveryCountsOnlyWhatMoved()

@@ -77,7 +77,7 @@ private slots:
         model.cleanQuick();
         QVERIFY(model.busy());
         QTRY_VERIFY_WITH_TIMEOUT(!model.busy(), 10000);
-        QCOMPARE(model.result(), fmt(freed) + " freed.");
+        QCOMPARE(model.result(), "Quick clean: " + fmt(freed) + " freed.");
         QCOMPARE(model.freeBytes(), free + freed);
         QCOMPARE(model.visibleQuick().size(), 1);
         QCOMPARE(model.statuses().value("comet").app, "Comet");
@@ -86,7 +86,7 @@ private slots:
         Settings::instance().setLanguage("id");
         model.cleanQuick();
         QTRY_VERIFY_WITH_TIMEOUT(!model.busy(), 10000);
-        QCOMPARE(model.result(), "0 MB dibebaskan.");
+        QCOMPARE(model.result(), "Pembersihan cepat: 0 MB dibebaskan.");
 
         // A refresh loads the samples again, undoing the simulation.
         model.refresh();

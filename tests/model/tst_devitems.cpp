@@ -10,6 +10,8 @@
 #include "Text.h"
 #include "TreeBuilder.h"
 
+#include <QSignalSpy>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -71,7 +73,14 @@ private slots:
         AMPA_WAIT_IDLE(model);
         QVERIFY(!fs::exists(registry));
         QVERIFY(fs::exists(installed));
-        QCOMPARE(model.result(), fmt(size) + " freed.");
+        // Said of the cache, for its own pane, and said again in a language chosen after.
+        QCOMPARE(model.result(), "Cargo registry: " + fmt(size) + " freed.");
+        QCOMPARE(model.resultPane(), "pengembang");
+        QSignalSpy told(&model, &Model::resultChanged);
+        Settings::instance().setLanguage("id");
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(model.result(), "Registry Cargo: " + fmt(size) + " dibebaskan.");
+        Settings::instance().setLanguage("en");
         QCOMPARE(logMessages(), QStringList{"pengembang: cargo: dibebaskan " + fmt(size)});
         QCOMPARE(model.devCount(), 1); // the next scan no longer finds it
     }

@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(progress.at(progress.size() - 2), 1.0);
         QCOMPARE(progress.last(), -1.0);
 
-        QCOMPARE(model.result(), fmt(expected) + " freed.");
+        QCOMPARE(model.result(), "Quick clean: " + fmt(expected) + " freed.");
         QCOMPARE(model.resultKind(), Model::ResultKind::done);
         QVERIFY(model.statuses().isEmpty());
         for (const fs::path &path : {chromeCache, npmCache, pipCache})
@@ -131,9 +131,10 @@ private slots:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("expected");
         QTest::newRow("skipped") << true << "en"
-                                 << "Nothing cleaned yet. 3 cache skipped because its app is open.";
+                                 << "Quick clean: Nothing cleaned yet. 3 cache skipped because its "
+                                    "app is open.";
         QTest::newRow("nothing there") << false << "id"
-                                       << "Tidak ada yang perlu dibersihkan.";
+                                       << "Pembersihan cepat: Tidak ada yang perlu dibersihkan.";
     }
     void nothingFreed()
     {
@@ -196,7 +197,7 @@ private slots:
         QProcess::execute("chattr", {"-i", QString::fromStdString(stubborn.native())});
         QCOMPARE(model.resultKind(), Model::ResultKind::partlyFailed);
         if (somethingGoes) {
-            QCOMPARE(model.result(), fmt(expected) + " freed.");
+            QCOMPARE(model.result(), "Quick clean: " + fmt(expected) + " freed.");
             QCOMPARE(logMessages(), QStringList{"cepat: dibebaskan " + fmt(expected)});
         } else {
             QVERIFY2(model.result().contains("stubborn"), qPrintable(model.result()));

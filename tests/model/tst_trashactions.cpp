@@ -200,6 +200,75 @@ private slots:
         QCOMPARE(model->resultKind(), Model::ResultKind::failed);
         QCOMPARE(model->result(), "Failed: no file manager could open ~/Downloads");
     }
+
+    // Undo puts the item back from the real Trash, its .trashinfo gone, and shows it again;
+    // only while offered, and only once.
+    void undoPutsItBack()
+    {
+        const fs::path path = downloads() / "report.tar.gz";
+        fakes.confirmation->answer = true;
+        QVERIFY(!model->canUndo());
+        model->trashItem(find(model->downloads(), path)->id().toString());
+        QVERIFY(!fs::exists(path));
+        QVERIFY(model->canUndo());
+        QCOMPARE(model->resultPane(), "downloads");
+
+        model->undo();
+        QVERIFY(fs::exists(path));
+        QCOMPARE(fs::file_size(path), 30000u);
+        QVERIFY(!fs::exists(trashFiles() / "report.tar.gz"));
+        QVERIFY(!fs::exists(trashFiles().parent_path() / "info/report.tar.gz.trashinfo"));
+        QCOMPARE(model->result(), "report.tar.gz put back from the Trash.");
+        QCOMPARE(model->resultKind(), Model::ResultKind::done);
+        QVERIFY(!model->canUndo());
+        AMPA_WAIT_IDLE(*model);
+        QVERIFY(find(model->downloads(), path));
+    }
+
+    // Something new at the item's place: nothing is replaced, the item stays in the Trash and
+    // the result says why. Another result takes the offer away.
+    void undoRefusesAnOccupiedPlace()
+    {
+        const fs::path path = downloads() / "report.tar.gz";
+        fakes.confirmation->answer = true;
+        model->trashItem(find(model->downloads(), path)->id().toString());
+        makeFile(path, 123);
+        model->undo();
+        QCOMPARE(fs::file_size(path), 123u);
+        QCOMPARE(fs::file_size(trashFiles() / "report.tar.gz"), 30000u);
+        QVERIFY(fs::exists(trashFiles().parent_path() / "info/report.tar.gz.trashinfo"));
+        QCOMPARE(model->resultKind(), Model::ResultKind::failed);
+        QVERIFY2(model->result().contains("something else is there now"),
+                 qPrintable(model->result()));
+
+        fs::remove(path);
+        model->trashItem(find(model->downloads(), downloads() / "empty.txt")->id().toString());
+        QVERIFY(model->canUndo());
+        model->clearResult();
+        QVERIFY(!model->canUndo());
+        model->undo();
+        QVERIFY(!fs::exists(downloads() / "empty.txt"));
+    }
+
+    // Of two items once at the same place, the one moved last comes back.
+    void undoTakesTheNewestEntry()
+    {
+        const fs::path path = downloads() / "report.tar.gz";
+        FreedesktopTrash trash;
+        makeFile(downloads() / "older", 10);
+        fs::rename(path, downloads() / "newer");
+        fs::rename(downloads() / "older", path);
+        QVERIFY(!trash.moveToTrash(path));
+        fs::rename(downloads() / "newer", path);
+        model->refresh();
+        AMPA_WAIT_IDLE(*model);
+        fakes.confirmation->answer = true;
+        model->trashItem(find(model->downloads(), path)->id().toString());
+        QVERIFY(!trash.find(downloads() / "missing"));
+        model->undo();
+        QCOMPARE(fs::file_size(path), 30000u);
+        QCOMPARE(fs::file_size(trashFiles() / "report.tar.gz"), 10u);
+    }
 };
 
 AMPA_TEST_MAIN(TrashActionsTest)

@@ -5,6 +5,7 @@
 #include "Paths.h"
 
 #include <QFile>
+#include <QMetaEnum>
 #include <QVariantMap>
 
 #include <filesystem>
@@ -20,9 +21,17 @@ public:
     Q_INVOKABLE void setBusyForTest(bool on) { setBusy(on); }
     Q_INVOKABLE void setScanningForTest(bool on) { setScanning(on); }
     Q_INVOKABLE void setScanningAdvForTest(bool on) { setScanningAdv(on); }
-    Q_INVOKABLE void setResultForTest(const QString &text, bool done = true)
+    // A result of the pane named by its stored name, about `subject` when one is given.
+    Q_INVOKABLE void setResultForTest(const QString &text, bool done = true,
+                                      const QString &pane = QStringLiteral("cepat"),
+                                      const QString &subject = QString())
     {
-        setResult(text, done ? ResultKind::done : ResultKind::failed);
+        bool ok = false;
+        const int value = QMetaEnum::fromType<Pane>().keyToValue(pane.toLatin1().constData(), &ok);
+        setResult(
+            ok ? Pane(value) : Pane::cepat,
+            subject.isEmpty() ? LiveText() : LiveText([subject] { return subject; }),
+            [text] { return text; }, done ? ResultKind::done : ResultKind::failed);
     }
     Q_INVOKABLE void setMsAppsForTest(const QStringList &apps) { setMsApps(apps); }
     // Only the Trash card: nothing measured, no updater.

@@ -33,8 +33,7 @@ ScrollView {
         ResultChip {
             objectName: "resultBanner"
             Layout.fillWidth: true
-            visible: Model.result !== ""
-            text: Model.result
+            pane: ""
         }
 
         ColumnLayout {

@@ -32,6 +32,41 @@ Themed {
             sourceComponent: view.sidebar ? sidebarLayout : classicPage
         }
     }
+    // Where the keyboard goes when its item went away (a pane changed under it, the settings
+    // sheet closed): the sidebar's selected row, or on the single page the toolbar's settings
+    // button, which opened the sheet.
+    function settleFocus() {
+        // An inactive window has no keyboard: the desktop gives back what had it.
+        if (!view.Window.active)
+            return
+        const focused = view.Window.activeFocusItem
+        if (focused && focused !== view.Window.contentItem && focused.visible)
+            return
+        if (Model.showSettings && sheet.opened) {
+            sheet.forceActiveFocus(Qt.OtherFocusReason)
+            return
+        }
+        if (view.sidebar && content.item)
+            (content.item as SidebarLayout).takeFocus()
+        else
+            toolbar.takeFocus()
+    }
+    // After the change in hand is done: the item that takes the focus may still be coming.
+    Timer {
+        id: settling
+        interval: 0
+        onTriggered: view.settleFocus()
+    }
+    Connections {
+        target: view.Window.window
+        function onActiveFocusItemChanged() { settling.restart() }
+    }
+    Connections {
+        target: Model
+        function onPaneChanged() { settling.restart() }
+        function onShowSettingsChanged() { settling.restart() }
+    }
+
     Component { id: sidebarLayout; SidebarLayout {} }
     Component { id: classicPage; ClassicPage {} }
 
@@ -42,18 +77,35 @@ Themed {
         focus: true // Escape closes it
         anchors.centerIn: parent
         width: 480
+        // Within the window, scrolled inside when the form is taller.
+        height: Math.min(implicitHeight, view.height - 40)
         padding: 0
         visible: Model.showSettings
-        onClosed: Model.showSettings = false
+        onClosed: {
+            Model.showSettings = false
+            // Back where the keyboard was before, when that is still there.
+            if (returnTo && returnTo.visible)
+                returnTo.forceActiveFocus(Qt.OtherFocusReason)
+            returnTo = null
+            settling.restart()
+        }
+        property Item returnTo: null
+        onOpened: forceActiveFocus(Qt.PopupFocusReason)
         background: Rectangle {
             radius: 12
             color: Theme.window
             border.width: 1
             border.color: Theme.primary(0.15)
         }
+        // What lies behind is dimmed: the sheet is the one thing to answer now.
+        Overlay.modal: Rectangle { color: Qt.rgba(0, 0, 0, Theme.dark ? 0.5 : 0.3) }
         // Made when first opened, then kept: most starts never open the sheet.
         property bool made: false
-        onAboutToShow: made = true
+        onAboutToShow: {
+            made = true
+            const focused = view.Window.activeFocusItem
+            returnTo = focused && focused !== view.Window.contentItem ? focused : null
+        }
         contentItem: Loader {
             active: sheet.made
             focus: true
@@ -61,9 +113,27 @@ Themed {
             palette: view.palette
             sourceComponent: ColumnLayout {
                 spacing: 0
-                SettingsView {
+                Accessible.role: Accessible.Dialog
+                Accessible.name: Texts.bilingual("Pengaturan", "Settings")
+                Text {
+                    objectName: "sheetTitle"
+                    Layout.leftMargin: 24
+                    Layout.topMargin: 20
+                    text: Texts.bilingual("Pengaturan", "Settings")
+                    font.pixelSize: Theme.title3
+                    font.weight: Font.DemiBold
+                    color: Theme.text
+                }
+                ScrollView {
                     Layout.fillWidth: true
-                    embedded: false
+                    Layout.fillHeight: true
+                    Layout.preferredHeight: contentHeight
+                    contentWidth: availableWidth
+                    SettingsView {
+                        // The scrolled area is as wide as the view's room.
+                        width: parent ? parent.width : 0
+                        embedded: false
+                    }
                 }
                 RowLayout {
                     Layout.fillWidth: true

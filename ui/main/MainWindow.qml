@@ -23,13 +23,30 @@ Window {
     minimumHeight: sidebar ? 600 : classicHeight
     maximumHeight: sidebar ? 16777215 : classicHeight
 
-    // The size the user gave the sidebar layout, restored when it comes back.
+    // The size the user gave the sidebar layout, restored when it comes back. What the window
+    // system does to the size while the layout changes back (the new limits clamp it, and its
+    // answers come late) is not the user's doing: once it has answered, the size kept when the
+    // sidebar went is set again.
     property size sidebarSize: Qt.size(1000, 680)
+    property size keptSidebarSize: Qt.size(1000, 680)
     onWidthChanged: if (sidebar) sidebarSize.width = width
     onHeightChanged: if (sidebar) sidebarSize.height = height
+    Timer {
+        id: settling
+        interval: 400
+        onTriggered: {
+            window.sidebarSize = window.keptSidebarSize
+            window.fit()
+        }
+    }
 
-    onSidebarChanged: fit()
-    onClassicHeightChanged: if (!sidebar) fit()
+    onSidebarChanged: {
+        if (sidebar)
+            settling.restart()
+        else
+            keptSidebarSize = Qt.size(sidebarSize.width, sidebarSize.height)
+        fit()
+    }
     function fit() {
         if (sidebar) {
             width = Math.max(sidebarSize.width, 940)

@@ -19,6 +19,8 @@ RowLayout {
         "pengaturan": Texts.bilingual("Pengaturan", "Settings")
     })
     readonly property string title: titles[Model.paneKey] || ""
+    // The keyboard's place when it has none: the selected row.
+    function takeFocus() { sidebarScope.forceActiveFocus(Qt.OtherFocusReason) }
     readonly property var paneComponents: ({
         "cepat": quickPane, "lanjutan": advancedPane, "pengembang": devPane, "proyek": projectsPane,
         "downloads": downloadsPane,
@@ -80,6 +82,12 @@ RowLayout {
             }
         }
 
+        // One stop of the Tab chain for the whole sidebar.
+        FocusScope {
+            id: sidebarScope
+            objectName: "sidebarScope"
+            anchors.fill: parent
+            activeFocusOnTab: true
         ColumnLayout {
             id: rows
             anchors.fill: parent
@@ -134,6 +142,7 @@ RowLayout {
             }
             Item { Layout.fillHeight: true }
         }
+        }
     }
 
     Rectangle {
@@ -173,8 +182,9 @@ RowLayout {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 contentWidth: availableWidth
+                // A readable measure on a wide window: rows no wider than this.
                 Loader {
-                    width: scroll.availableWidth
+                    width: Math.min(scroll.availableWidth, 900)
                     sourceComponent: layout.paneComponents[Model.paneKey] || layout.paneComponents["cepat"]
                 }
             }

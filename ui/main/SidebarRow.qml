@@ -3,7 +3,8 @@ import QtQuick.Layouts
 import Ampa
 
 // One row of the sidebar: a symbol, a label and a count; selecting it shows its pane. From the
-// keyboard the sidebar is one stop of the Tab chain, the selected row; the arrows move along it.
+// keyboard the sidebar is one stop of the Tab chain (its focus scope), the selected row; the
+// arrows move along it.
 Rectangle {
     id: row
     property string key
@@ -14,7 +15,9 @@ Rectangle {
     // Up (-1) or Down (+1) was pressed on this row.
     signal stepped(int by)
 
-    activeFocusOnTab: selected
+    // The focus of the sidebar's scope: Tab into the sidebar lands on the selected row, and no
+    // other row is a stop of its own, whichever had the focus before.
+    focus: selected
     Keys.onUpPressed: row.stepped(-1)
     Keys.onDownPressed: row.stepped(1)
     Accessible.role: Accessible.PageTab

@@ -9,6 +9,8 @@ Rectangle {
     id: bar
     implicitHeight: 44
     color: Theme.window
+    // The keyboard's place on the single page when it has none.
+    function takeFocus() { settingsButton.forceActiveFocus(Qt.OtherFocusReason) }
 
     component ToolIcon: ToolButton {
         id: tool
@@ -84,6 +86,7 @@ Rectangle {
             onClicked: Model.refresh()
         }
         ToolIcon {
+            id: settingsButton
             objectName: "settingsButton"
             symbol: "gearshape"
             help: Texts.bilingual("Pengaturan", "Settings")

@@ -76,6 +76,8 @@ Themed {
         Text {
             objectName: "panelResult"
             visible: Model.result !== ""
+            Accessible.role: Model.resultDone ? Accessible.StatusBar : Accessible.AlertMessage
+            Accessible.name: text
             Layout.fillWidth: true
             wrapMode: Text.Wrap
             text: Model.result

@@ -17,8 +17,7 @@ Themed {
 
         ResultChip {
             Layout.fillWidth: true
-            visible: Model.result !== ""
-            text: Model.result
+            pane: "lanjutan"
         }
         ScanChip {
             visible: Model.scanningAdv

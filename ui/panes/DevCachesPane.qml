@@ -17,8 +17,7 @@ Themed {
 
         ResultChip {
             Layout.fillWidth: true
-            visible: Model.result !== ""
-            text: Model.result
+            pane: "pengembang"
         }
         ScanChip {
             visible: Model.scanningAdv

@@ -72,8 +72,7 @@ Themed {
 
         ResultChip {
             Layout.fillWidth: true
-            visible: Model.result !== ""
-            text: Model.result
+            pane: pane.apps ? "aplikasi" : "downloads"
         }
         ScanChip {
             visible: pane.items.count === 0 && Model.scanningAdv

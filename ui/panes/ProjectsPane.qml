@@ -9,6 +9,13 @@ Themed {
     implicitWidth: 560
     implicitHeight: column.implicitHeight + 48
 
+    function listed(folders: list<string>): string {
+        let text = ""
+        for (let i = 0; i < folders.length; ++i)
+            text += (i > 0 ? ", " : "") + folders[i]
+        return text
+    }
+
     ColumnLayout {
         id: column
         anchors.fill: parent
@@ -17,23 +24,37 @@ Themed {
 
         ResultChip {
             Layout.fillWidth: true
-            visible: Model.result !== ""
-            text: Model.result
+            pane: "proyek"
         }
         ScanChip {
             visible: Model.scanningAdv
             text: Texts.bilingual("Mencari proyek", "Looking for projects")
         }
-        Text {
-            objectName: "projectsEmpty"
+        // Nothing found: where was looked, and a way to look elsewhere.
+        ColumnLayout {
             visible: !Model.scanningAdv && Model.projectCount === 0
             Layout.fillWidth: true
-            wrapMode: Text.Wrap
-            text: Texts.bilingual("Tidak ada proyek dengan artefak build di folder proyek.",
-                                  "No projects with build output in the project folders.")
-            font.pixelSize: Theme.body
-            color: Theme.secondaryText
+            spacing: 8
+            Text {
+                objectName: "projectsEmpty"
+                Layout.fillWidth: true
+                wrapMode: Text.Wrap
+                text: Model.searchedProjectFolders.length > 0
+                      ? Texts.bilingual("Tidak ada proyek dengan artefak build di %1.",
+                                        "No projects with build output in %1.")
+                            .arg(pane.listed(Model.searchedProjectFolders))
+                      : Texts.bilingual("Belum ada folder proyek: tidak ada ~/src, ~/code, ~/projects, ~/work, ~/dev, ~/git, ~/repos atau ~/workspace.",
+                                        "No project folders yet: none of ~/src, ~/code, ~/projects, ~/work, ~/dev, ~/git, ~/repos or ~/workspace exists.")
+                font.pixelSize: Theme.body
+                color: Theme.secondaryText
+            }
+            PillButton {
+                objectName: "addProjectFolder"
+                text: Texts.bilingual("Tambah folder proyek…", "Add a project folder…")
+                onClicked: chooser.open()
+            }
         }
+        ProjectFolderDialog { id: chooser }
         RowLayout {
             visible: Model.projectCount > 0
             Layout.fillWidth: true

@@ -84,8 +84,7 @@ Themed {
         WarningNotes { Layout.fillWidth: true }
         ResultChip {
             Layout.fillWidth: true
-            visible: Model.result !== ""
-            text: Model.result
+            pane: "cepat"
         }
         ScanChip {
             visible: Model.scanning

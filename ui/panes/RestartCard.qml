@@ -8,6 +8,18 @@ Rectangle {
     id: card
     property bool compact: false
     readonly property string swap: Texts.fmt(Model.swapBytes)
+    readonly property string heading: Texts.bilingual("Menyala %1", "On for %1").arg(Texts.uptimeText(Model.uptime))
+    readonly property string body: card.compact
+          ? Texts.bilingual("Restart mengembalikan %1 swap.", "A restart frees %1 of swap.").arg(card.swap)
+          : Texts.bilingual("Swap, yaitu RAM cadangan di disk, memakai %1. Restart "
+                            + "mengembalikan ruang itu dan menyegarkan memori.",
+                            "Swap, the backup RAM on your disk, takes %1. A restart "
+                            + "frees that space and refreshes memory.").arg(card.swap)
+
+    // Read as one alert when it appears: the suggestion and why, then its button.
+    Accessible.role: Accessible.AlertMessage
+    Accessible.name: Texts.bilingual("Saran restart. ", "Restart suggested. ") + heading
+    Accessible.description: body
 
     implicitHeight: row.implicitHeight + 2 * row.anchors.margins
     implicitWidth: row.implicitWidth + 2 * row.anchors.margins
@@ -36,19 +48,16 @@ Rectangle {
             Layout.preferredWidth: 100
             spacing: 2
             Text {
-                text: Texts.bilingual("Menyala %1", "On for %1").arg(Texts.uptimeText(Model.uptime))
+                text: card.heading
+                Accessible.ignored: true
                 font.pixelSize: Theme.body
                 font.weight: Font.Medium
                 color: Theme.text
             }
             Text {
                 Layout.fillWidth: true
-                text: card.compact
-                      ? Texts.bilingual("Restart mengembalikan %1 swap.", "A restart frees %1 of swap.").arg(card.swap)
-                      : Texts.bilingual("Swap, yaitu RAM cadangan di disk, memakai %1. Restart "
-                                        + "mengembalikan ruang itu dan menyegarkan memori.",
-                                        "Swap, the backup RAM on your disk, takes %1. A restart "
-                                        + "frees that space and refreshes memory.").arg(card.swap)
+                text: card.body
+                Accessible.ignored: true
                 wrapMode: Text.Wrap
                 font.pixelSize: card.compact ? Theme.caption : Theme.callout
                 color: Theme.secondaryText

@@ -3,19 +3,41 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Ampa
 
-// The last action's result, with a button that dismisses it everywhere.
+// The last action's result, shown only in the pane whose action made it (or wherever `pane` is
+// left empty: the single page, the tray's panel), with a button that dismisses it everywhere.
 Rectangle {
     id: chip
-    property string text
+    // The pane by its stored name ("pengembang", …); empty: every pane's results.
+    property string pane
+    readonly property string text: Model.result
+    readonly property bool mine: text !== "" && (pane === "" || Model.resultPane === pane)
     // Anything short of done is marked, so a failure never looks like a success.
     readonly property bool done: Model.resultDone
 
+    visible: mine
     implicitHeight: row.implicitHeight + 24
     implicitWidth: row.implicitWidth + 24
     radius: 12
     color: Theme.faded(done ? Theme.accent : Theme.orange, 0.1)
 
-    onTextChanged: bounce.restart()
+    onTextChanged: if (mine) announce()
+    onMineChanged: if (mine) announce()
+    // A screen reader speaks an alert when it appears: each new result appears anew.
+    function announce() {
+        bounce.restart()
+        announcement.visible = false
+        announcement.visible = true
+    }
+
+    Item {
+        id: announcement
+        objectName: "resultAnnouncement"
+        anchors.fill: parent
+        Accessible.role: chip.done ? Accessible.StatusBar : Accessible.AlertMessage
+        Accessible.name: chip.text
+        Accessible.description: chip.done ? Texts.bilingual("Selesai", "Done")
+                                          : Texts.bilingual("Perlu perhatian", "Needs attention")
+    }
 
     RowLayout {
         id: row
@@ -35,11 +57,22 @@ Rectangle {
             }
         }
         Text {
+            objectName: "resultText"
             Layout.fillWidth: true
             text: chip.text
             wrapMode: Text.Wrap
             font.pixelSize: Theme.body
             color: Theme.text
+            // Read once, as the announcement's name.
+            Accessible.ignored: true
+        }
+        // For a few seconds after a move to the Trash: the item goes back where it was.
+        PillButton {
+            objectName: "undoResult"
+            visible: Model.canUndo
+            text: Texts.bilingual("Batalkan", "Undo")
+            Accessible.description: Texts.bilingual("Kembalikan dari Trash", "Put it back from the Trash")
+            onClicked: Model.undo()
         }
         ToolButton {
             objectName: "dismissResult"
@@ -48,7 +81,7 @@ Rectangle {
             implicitHeight: 22
             padding: 5 // the × keeps its 12 px
             onClicked: Model.clearResult()
-            Accessible.name: Texts.bilingual("Tutup pesan", "Dismiss")
+            Accessible.name: Texts.bilingual("Tutup pesan", "Dismiss message")
             contentItem: Symbol {
                 name: "xmark"
                 tint: Theme.secondaryText

@@ -13,6 +13,7 @@ Themed {
     implicitHeight: card.implicitHeight + 48
 
     readonly property LoginSwitch login: Model.login
+    ProjectFolderDialog { id: folderChooser }
 
     component Choice: RowLayout {
         id: choice
@@ -28,7 +29,7 @@ Themed {
             font.pixelSize: Theme.body
             color: Theme.text
         }
-        ComboBox {
+        PillComboBox {
             objectName: "choice_" + choice.title
             // Named by its row, not by the value it shows.
             Accessible.name: choice.title
@@ -55,7 +56,7 @@ Themed {
             font.pixelSize: Theme.body
             color: Theme.text
         }
-        Switch {
+        PillSwitch {
             objectName: "toggle_" + toggle.title
             Accessible.name: toggle.title
             checked: toggle.checked
@@ -141,6 +142,115 @@ Themed {
             checked: Settings.notifyLowSpace
             onToggled: on => Settings.notifyLowSpace = on
         }
+        // Where projects are looked for, and when one counts as idle.
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.topMargin: 4
+            spacing: 12
+            Text {
+                Layout.fillWidth: true
+                text: Texts.bilingual("Folder proyek", "Project folders")
+                font.pixelSize: Theme.body
+                color: Theme.text
+            }
+            PillButton {
+                objectName: "addProjectFolderSetting"
+                text: Texts.bilingual("Tambah…", "Add…")
+                Accessible.name: Texts.bilingual("Tambah folder proyek", "Add a project folder")
+                onClicked: folderChooser.open()
+            }
+        }
+        Rectangle {
+            objectName: "projectFolders"
+            Layout.fillWidth: true
+            implicitHeight: Math.max(32, folders.implicitHeight + 8)
+            radius: 8
+            color: Theme.window
+            border.width: 1
+            border.color: Theme.primary(0.1)
+            Accessible.role: Accessible.List
+            Accessible.name: Texts.bilingual("Folder proyek", "Project folders")
+            Text {
+                visible: Model.projectFolders.length === 0
+                anchors.verticalCenter: parent.verticalCenter
+                x: 10
+                text: Texts.bilingual("Belum ada: folder yang biasa dipakai dicari kalau ada.",
+                                      "None yet: the usual folders are searched where they exist.")
+                font.pixelSize: Theme.callout
+                color: Theme.secondaryText
+            }
+            ColumnLayout {
+                id: folders
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.top: parent.top
+                anchors.margins: 4
+                spacing: 0
+                Repeater {
+                    model: Model.projectFolders
+                    delegate: RowLayout {
+                        id: folderRow
+                        required property string modelData
+                        required property int index
+                        Layout.fillWidth: true
+                        Layout.leftMargin: 6
+                        spacing: 8
+                        Symbol {
+                            name: "folder"
+                            tint: Theme.secondaryText
+                            size: 14
+                        }
+                        Text {
+                            Layout.fillWidth: true
+                            text: folderRow.modelData
+                            elide: Text.ElideMiddle
+                            font.pixelSize: Theme.callout
+                            color: Theme.text
+                        }
+                        ToolButton {
+                            objectName: "removeProjectFolder_" + folderRow.index
+                            implicitWidth: 26
+                            implicitHeight: 26
+                            padding: 7
+                            Accessible.name: Texts.bilingual("Hapus %1 dari daftar", "Remove %1 from the list")
+                                                 .arg(folderRow.modelData)
+                            onClicked: Model.removeProjectFolder(folderRow.index)
+                            Keys.onReturnPressed: clicked()
+                            contentItem: Symbol {
+                                name: "xmark"
+                                tint: Theme.secondaryText
+                                size: 12
+                            }
+                            background: FocusRing {}
+                        }
+                    }
+                }
+            }
+        }
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: 12
+            Text {
+                Layout.fillWidth: true
+                text: Texts.bilingual("Menganggur setelah (hari)", "Idle after (days)")
+                font.pixelSize: Theme.body
+                color: Theme.text
+            }
+            SpinBox {
+                objectName: "projectIdleDays"
+                Accessible.name: Texts.bilingual("Proyek menganggur setelah berapa hari",
+                                                 "Days after which a project is idle")
+                from: 1
+                to: 3650
+                editable: true
+                value: Settings.projectIdleDays
+                onValueModified: {
+                    Settings.projectIdleDays = value
+                    value = Qt.binding(() => Settings.projectIdleDays)
+                }
+            }
+        }
+
         Choice {
             title: Texts.bilingual("Bersihkan otomatis", "Clean automatically")
             options: [{ value: "off", label: Texts.bilingual("Mati", "Off") },
