@@ -9,6 +9,7 @@
 #include "LargeItems.h"
 #include "Projects.h"
 #include "Services.h"
+#include "SpaceModel.h"
 
 #include <QDateTime>
 #include <QMap>
@@ -81,9 +82,20 @@ class Model : public QObject {
     Q_PROPERTY(int projectIdleDays READ projectIdleDays CONSTANT)
     Q_PROPERTY(bool demo READ demo) // the setting, read when the program started
     Q_PROPERTY(AutoClean *autoClean READ autoClean CONSTANT) // the quick clean on a timer
+    Q_PROPERTY(SpaceModel *space READ space CONSTANT)        // what fills the disk: the space map
 
 public:
-    enum class Pane { cepat, lanjutan, pengembang, proyek, downloads, aplikasi, log, pengaturan };
+    enum class Pane {
+        cepat,
+        lanjutan,
+        pengembang,
+        proyek,
+        downloads,
+        aplikasi,
+        log,
+        pengaturan,
+        ruang
+    };
     Q_ENUM(Pane)
     // How the last action ended: the views mark anything but `done`.
     enum class ResultKind { done, cancelled, skipped, partlyFailed, failed };
@@ -162,6 +174,7 @@ public:
     static std::vector<ProjectItem> measureProjects();
     bool demo() const;
     AutoClean *autoClean() { return &m_autoClean; }
+    SpaceModel *space() { return &m_space; }
 
     // The first of `names`, in order, that is running now; none for an empty list.
     std::optional<QString> blocked(const QStringList &names) const;
@@ -347,4 +360,9 @@ private:
     // The timer runs the terminal program installed beside the window's.
     AutoClean m_autoClean{services.schedule,
                           services.desktop->selfBundle().parent_path() / "ampa-cli", this};
+    SpaceModel m_space{services,
+                       [this](const QString &text, bool failed) {
+                           setResult(text, failed ? ResultKind::failed : ResultKind::done);
+                       },
+                       this};
 };
