@@ -399,8 +399,12 @@ void SpaceModel::trash(int id)
             .arg(name),
         false);
     reload();
-    // The Trash grew: only it is walked again.
-    const std::optional<SpaceTree::Index> inTree = tree->find(trashFolder);
+    // The Trash grew: only it is walked again, or the nearest folder holding it that the tree
+    // has (a Trash made by this move).
+    std::optional<SpaceTree::Index> inTree;
+    for (std::filesystem::path at = trashFolder; !inTree && at.has_relative_path();
+         at = at.parent_path())
+        inTree = tree->find(at);
     if (!inTree) {
         Q_EMIT settled();
         return;

@@ -44,6 +44,7 @@ bool SpaceTree::walk(const std::vector<SpaceMark> &marks,
     {
         std::lock_guard held(lock);
         for (const SpaceMark &mark : marks) {
+            markPaths.emplace_back(mark.path, mark.kind);
             if (const auto id = identityOf(mark.path))
                 marked.emplace(*id, mark.kind);
         }
@@ -296,6 +297,10 @@ bool SpaceTree::remeasure(Index folder)
     qint64 before = 0;
     {
         std::lock_guard held(lock);
+        for (const auto &[markPath, kind] : markPaths) {
+            if (const auto id = identityOf(markPath))
+                marked.emplace(*id, kind);
+        }
         std::erase_if(linked,
                       [this, folder](const auto &item) { return inside(item.second, folder); });
         Node &node = nodes[folder];

@@ -146,6 +146,9 @@ private:
     // Files with several links, where they were counted: a file met again counts nothing.
     std::map<FileId, Index> linked;
     std::map<FileId, SpaceKind> marked;
+    // The marks as given: a place made after the walk (the Trash, by a move) is found again
+    // when its folder is measured again.
+    std::vector<std::pair<std::filesystem::path, SpaceKind>> markPaths;
     std::set<FileId> keptFolders;
     std::uint64_t rootDevice = 0;
     std::uint64_t rootMount = 0;

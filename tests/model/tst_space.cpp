@@ -103,7 +103,7 @@ private slots:
         fakes.confirmation->answer = true;
         QSignalSpy settled(&space(), &SpaceModel::settled);
         space().trash(film);
-        QVERIFY(settled.wait(30000));
+        QVERIFY(settled.count() > 0 || settled.wait(30000));
         QVERIFY(!fs::exists(TestHome::home() / "Videos/film.mkv"));
         QVERIFY(fs::exists(trashFiles() / "film.mkv"));
         QCOMPARE(idOf("film.mkv"), -1);

@@ -70,6 +70,7 @@ Rectangle {
             spacing: 6
             Symbol {
                 name: row.folder ? "folder" : ""
+                tint: Theme.secondaryText
                 size: 14
             }
             Text {
@@ -88,7 +89,6 @@ Rectangle {
             Text {
                 text: Texts.fmt(row.size) + (row.complete ? "" : "…")
                 font.pixelSize: Theme.body
-                font.features: { "tnum": 1 }
                 color: Theme.text
             }
         }
