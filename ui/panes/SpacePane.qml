@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -158,18 +159,16 @@ Themed {
                 ScrollBar.vertical: ScrollBar {}
                 Accessible.role: Accessible.List
                 Accessible.name: Texts.bilingual("Isi %1", "Contents of %1").arg(Model.space.folder)
-                Keys.onReturnPressed: if (currentItem) currentItem.activate()
-                Keys.onEnterPressed: if (currentItem) currentItem.activate()
+                Keys.onReturnPressed: if (pane.current) pane.current.activate()
+                Keys.onEnterPressed: if (pane.current) pane.current.activate()
                 Keys.onPressed: event => {
                     if (event.key === Qt.Key_Backspace) {
                         Model.space.up()
                         event.accepted = true
                     }
                 }
-                Connections {
-                    target: Model.space
-                    function onFolderChanged() { list.currentIndex = 0 }
-                }
+                readonly property int folderId: Model.space.folderId
+                onFolderIdChanged: currentIndex = 0
                 delegate: SpaceRow {
                     width: list.width
                     current: ListView.isCurrentItem
