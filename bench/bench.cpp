@@ -9,11 +9,14 @@
 //   ampa-bench projects PATH        one search for projects: ms, found, peak and baseline KiB
 //   ampa-bench scan                 one scan of $HOME: ms to the sizes, ms to the end, peak KiB
 //   ampa-bench clean                one quick clean of $HOME: ms, peak KiB
+//   ampa-bench space PATH           one space map walk: ms, entries, peak and baseline KiB, the
+//                                   tree's bytes
 
 #include "Model.h"
 #include "ProjectFinder.h"
 #include "Removal.h"
 #include "Shell.h"
+#include "SpaceBench.h"
 #include "TreeGenerator.h"
 #include "TreeSize.h"
 #include "WindowStart.h"
@@ -512,7 +515,7 @@ int main(int argc, char **argv)
     parser.addOption(afterDropOption);
     parser.addPositionalArgument(
         "folder", "Where the trees are generated ($TMPDIR/ampa-bench).",
-        "[FOLDER | walk PATH | remove PATH | projects PATH | scan | clean]");
+        "[FOLDER | walk PATH | remove PATH | projects PATH | space PATH | scan | clean]");
     if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "ampa-bench: %s\n\n%s", qPrintable(parser.errorText()),
                      qPrintable(parser.helpText()));
@@ -529,6 +532,8 @@ int main(int argc, char **argv)
         return projectsCommand(arguments[1].toStdString());
     if (arguments.value(0) == QLatin1String("remove") && arguments.size() == 2)
         return removeCommand(arguments[1].toStdString());
+    if (arguments.value(0) == QLatin1String("space") && arguments.size() == 2)
+        return SpaceBench::walkCommand(arguments[1].toStdString());
     if (arguments.value(0) == QLatin1String("scan") && arguments.size() == 1)
         return scanCommand();
     if (arguments.value(0) == QLatin1String("clean") && arguments.size() == 1)
@@ -551,7 +556,7 @@ int main(int argc, char **argv)
         shape.files = 20000;
         shape.folders = 1500;
     }
-    // One group alone, for working on it: walks, cold, projects, removal, scan or window.
+    // One group alone, for working on it: walks, cold, space, projects, removal, scan or window.
     const QString only = parser.value(onlyOption);
     auto runs = [&only](const char *group) { return only.isEmpty() || only == group; };
     bool agree = true;
@@ -570,6 +575,13 @@ int main(int argc, char **argv)
             compareColdWalks(nested, 3);
             compareColdWalks(flat, 3);
         }
+    }
+    if (runs("space")) {
+        const fs::path tree = base / "space";
+        if (!fs::exists(tree))
+            TreeGenerator::nested(tree, shape);
+        TreeGenerator::unlock(tree);
+        SpaceBench::compare("nested", tree, 5);
     }
     if (runs("projects"))
         compareProjectFinding(base, quick);

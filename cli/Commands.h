@@ -13,6 +13,7 @@ struct Options {
     bool yes = false;
     bool dryRun = false;
     std::optional<int> olderDays; // projects idle at least this many days
+    std::optional<int> depth;     // space: how many levels of folders to list
 };
 
 // Exit statuses.
@@ -27,6 +28,8 @@ int runLog();
 int runDev(const QStringList &arguments, const Options &options);
 // `arguments`: what follows "projects" ("", "clean PATH…", "keep PATH", "release PATH").
 int runProjects(const QStringList &arguments, const Options &options);
+// `arguments`: what follows "space" ("" for the home, or a folder).
+int runSpace(const QStringList &arguments, const Options &options);
 // `arguments`: what follows "complete" (dev, dev-kept or projects-kept): the words a shell's
 // completion offers there, one a line.
 int runComplete(const QStringList &arguments);

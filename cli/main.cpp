@@ -59,15 +59,17 @@ QString usage()
         "  projects clean [PATH…]   hapus artefak proyek (yang menganggur, atau yang disebut)\n"
         "  projects keep PATH, projects release PATH   simpan proyek atau lepaskan\n"
         "  schedule [off|daily|weekly|monthly]   bersihkan cepat otomatis, atau lihat jadwalnya\n"
+        "  space [PATH]   isi folder (rumah, bawaan) per folder, dan yang bisa dibuat ulang\n"
         "\n"
         "Opsi:\n"
-        "  --json      satu objek JSON, bukan teks (status, clean, dev, projects)\n"
+        "  --json      satu objek JSON, bukan teks (status, clean, dev, projects, space)\n"
         "  --verbose   folder setiap cache (status)\n"
         "  --yes       bersihkan tanpa bertanya; untuk dev clean juga pilihan yang\n"
         "              menghapus alat terpasang (clean, dev clean, projects clean)\n"
         "  --dry-run   tampilkan yang akan dihapus, tanpa menghapus (clean, dev clean,\n"
         "              projects clean)\n"
         "  --older HARI   hanya proyek yang menganggur sekian hari (projects)\n"
+        "  --depth N   folder sampai N tingkat (space; bawaan 1)\n"
         "  -h, --help  bantuan ini\n"
         "  -v, --version  versi program\n",
         "Usage: ampa-cli <command> [options]\n"
@@ -83,15 +85,17 @@ QString usage()
         "  projects clean [PATH…]   delete projects' artifacts (the idle ones, or those named)\n"
         "  projects keep PATH, projects release PATH   keep a project or release it\n"
         "  schedule [off|daily|weekly|monthly]   the quick clean on a timer, or its state\n"
+        "  space [PATH]   what fills a folder (the home by default), and what rebuilds itself\n"
         "\n"
         "Options:\n"
-        "  --json      one JSON object instead of text (status, clean, dev, projects)\n"
+        "  --json      one JSON object instead of text (status, clean, dev, projects, space)\n"
         "  --verbose   the folders of each cache (status)\n"
         "  --yes       clean without asking; for dev clean also the choices that remove\n"
         "              installed tools (clean, dev clean, projects clean)\n"
         "  --dry-run   show what would be removed, remove nothing (clean, dev clean,\n"
         "              projects clean)\n"
         "  --older DAYS   only projects idle that many days (projects)\n"
+        "  --depth N   folders down to N levels (space; 1 by default)\n"
         "  -h, --help  this help\n"
         "  -v, --version  the program's version\n");
 }
@@ -108,6 +112,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption yes("yes");
     const QCommandLineOption dryRun("dry-run");
     const QCommandLineOption older("older", QString(), "days");
+    const QCommandLineOption depth("depth", QString(), "levels");
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption version(QStringList{"v", "version"});
     // Which options each command takes.
@@ -118,10 +123,11 @@ int main(int argc, char *argv[])
         {"dev", {&json, &yes, &dryRun}},
         {"projects", {&json, &yes, &dryRun, &older}},
         {"schedule", {}},
+        {"space", {&json, &depth}},
         {"complete", {}}, // for the shells' completions; not in the usage
     };
     QCommandLineParser parser;
-    parser.addOptions({json, verbose, yes, dryRun, older, help, version});
+    parser.addOptions({json, verbose, yes, dryRun, older, depth, help, version});
     const bool parsed = parser.parse(QCoreApplication::arguments());
     if (parsed && parser.isSet(help)) {
         QTextStream(stdout) << usage();
@@ -141,6 +147,7 @@ int main(int argc, char *argv[])
     }
     const bool takesWords = command == QLatin1String("dev") || command == QLatin1String("projects")
                             || command == QLatin1String("schedule")
+                            || command == QLatin1String("space")
                             || command == QLatin1String("complete");
     if (positional.size() > 1 && !takesWords)
         return usageError(bilingual(QStringLiteral("argumen tak dikenal: %1"),
@@ -158,7 +165,7 @@ int main(int argc, char *argv[])
         return usageError(bilingual(QStringLiteral("perintah tak dikenal: %1"),
                                     QStringLiteral("unknown command: %1"))
                               .arg(command));
-    for (const QCommandLineOption *option : {&json, &verbose, &yes, &dryRun, &older}) {
+    for (const QCommandLineOption *option : {&json, &verbose, &yes, &dryRun, &older, &depth}) {
         const bool allowed =
             std::find(known->second.begin(), known->second.end(), option) != known->second.end();
         if (parser.isSet(*option) && !allowed)
@@ -182,6 +189,18 @@ int main(int argc, char *argv[])
                                   .arg(parser.value(older)));
         chosen.olderDays = days;
     }
+    if (parser.isSet(depth)) {
+        const QString value = parser.value(depth);
+        bool ok = !value.isEmpty() && std::all_of(value.begin(), value.end(), [](QChar c) {
+            return c >= '0' && c <= '9';
+        });
+        const int levels = ok ? value.toInt(&ok) : 0;
+        if (!ok)
+            return usageError(bilingual(QStringLiteral("--depth perlu angka: %1"),
+                                        QStringLiteral("--depth needs a number: %1"))
+                                  .arg(value));
+        chosen.depth = levels;
+    }
 
     if (command == QLatin1String("log"))
         return runLog();
@@ -191,6 +210,8 @@ int main(int argc, char *argv[])
         return runProjects(positional.mid(1), chosen);
     if (command == QLatin1String("schedule"))
         return runSchedule(positional.mid(1));
+    if (command == QLatin1String("space"))
+        return runSpace(positional.mid(1), chosen);
     if (command == QLatin1String("complete"))
         return runComplete(positional.mid(1));
     return command == QLatin1String("status") ? runStatus(chosen) : runClean(chosen);

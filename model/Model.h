@@ -18,6 +18,7 @@
 #include "QuickTargetList.h"
 #include "Services.h"
 #include "Settings.h"
+#include "SpaceModel.h"
 
 #include <QDateTime>
 #include <QMap>
@@ -110,9 +111,20 @@ class Model : public QObject {
     // The views reach the settings and the login item through the model.
     Q_PROPERTY(Settings *settings READ settings CONSTANT)
     Q_PROPERTY(LoginSwitch *login READ login CONSTANT)
+    Q_PROPERTY(SpaceModel *space READ space CONSTANT) // what fills the disk: the space map
 
 public:
-    enum class Pane { cepat, lanjutan, pengembang, proyek, downloads, aplikasi, log, pengaturan };
+    enum class Pane {
+        cepat,
+        lanjutan,
+        pengembang,
+        proyek,
+        downloads,
+        aplikasi,
+        log,
+        pengaturan,
+        ruang
+    };
     Q_ENUM(Pane)
     // How the last action ended: the views mark anything but `done`.
     enum class ResultKind { done, cancelled, skipped, partlyFailed, failed };
@@ -230,6 +242,7 @@ public:
     DevQuickCacheList *devQuickCacheList() { return &m_devQuickCacheList; }
     ProjectList *projectList() { return &m_projectList; }
     ProjectList *keptProjectList() { return &m_keptProjectList; }
+    SpaceModel *space() { return &m_space; }
 
     // The first of `names`, in order, that is running now; none for an empty list.
     std::optional<QString> blocked(const QStringList &names) const;
@@ -439,4 +452,11 @@ private:
                           services.desktop->selfBundle().parent_path() / "ampa-cli", this};
     LoginSwitch m_login{services.desktop, this};
     AppIcons m_appIcons;
+    SpaceModel m_space{services,
+                       [this](const QString &text, bool failed) {
+                           setResult(
+                               Pane::ruang, {}, [text] { return text; },
+                               failed ? ResultKind::failed : ResultKind::done);
+                       },
+                       this};
 };

@@ -39,6 +39,7 @@ const std::array<KeyInfo, Settings::keyCount> &keys()
         {"projectIdleDays", QMetaType::Int, 30},
         {"projectKeep", QMetaType::QStringList, QStringList()},
         {"autoClean", QMetaType::QString, QStringLiteral("off")},
+        {"spaceKeep", QMetaType::QStringList, QStringList()},
     }};
     return table;
 }

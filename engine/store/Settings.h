@@ -56,8 +56,9 @@ public:
         projectIdleDays, // days without activity after which a project counts as idle
         projectKeep,     // paths of the projects kept: never offered
         autoClean,       // the quick clean on a timer: "off", "daily", "weekly" or "monthly"
+        spaceKeep,       // folders the space map never marks as rebuilding by itself
     };
-    static constexpr int keyCount = 16;
+    static constexpr int keyCount = 17;
 
     static Settings &instance();
 

@@ -25,19 +25,20 @@ _ampa_cli()
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local i words=()
     COMPREPLY=()
-    # The words typed so far that are neither options nor the days after --older.
+    # The words typed so far that are neither options nor the numbers after --older or --depth.
     for ((i = 1; i < COMP_CWORD; i++)); do
-        [[ ${COMP_WORDS[i]} == -* || ${COMP_WORDS[i - 1]} == --older ]] && continue
+        [[ ${COMP_WORDS[i]} == -* || ${COMP_WORDS[i - 1]} == --older || ${COMP_WORDS[i - 1]} == --depth ]] && continue
         words+=("${COMP_WORDS[i]}")
     done
     local command=${words[0]-} sub=${words[1]-}
-    [[ $prev == --older ]] && return 0
+    [[ $prev == --older || $prev == --depth ]] && return 0
 
     local options=''
     case $command in
         '') options='--help --version' ;;
         status) options='--verbose --json' ;;
         clean) options='--yes --dry-run --json' ;;
+        space) options='--depth --json' ;;
         dev)
             case $sub in
                 '') options='--json' ;;
@@ -58,7 +59,7 @@ _ampa_cli()
 
     case $command in
         '')
-            mapfile -t COMPREPLY < <(compgen -W 'status clean log dev projects schedule' -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W 'status clean log dev projects schedule space' -- "$cur")
             ;;
         dev)
             case $sub in
@@ -83,6 +84,12 @@ _ampa_cli()
                     COMPREPLY+=("${folders[@]}")
                     ;;
             esac
+            ;;
+        space)
+            if ((${#words[@]} == 1)); then
+                compopt -o filenames 2> /dev/null
+                mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+            fi
             ;;
         schedule)
             ((${#words[@]} == 1)) && mapfile -t COMPREPLY < <(compgen -W 'off daily weekly monthly' -- "$cur")

@@ -1,11 +1,12 @@
 # fish completion for ampa-cli: commands, options, developer cache ids, project folders.
 
-# The words typed after the program that are neither options nor the days after --older.
+# The words typed after the program that are neither options nor the numbers after --older or
+# --depth.
 function __ampa_cli_typed
     set -l typed (commandline -opc)
     set -l previous ''
     for word in $typed[2..-1]
-        if not string match -q -- '-*' $word; and test "$previous" != --older
+        if not string match -q -- '-*' $word; and test "$previous" != --older; and test "$previous" != --depth
             echo $word
         end
         set previous $word
@@ -39,6 +40,7 @@ complete -c ampa-cli -n '__ampa_cli_at' -a log -d 'The activity log'
 complete -c ampa-cli -n '__ampa_cli_at' -a dev -d 'Developer caches'
 complete -c ampa-cli -n '__ampa_cli_at' -a projects -d 'Projects with build output'
 complete -c ampa-cli -n '__ampa_cli_at' -a schedule -d 'The quick clean on a timer'
+complete -c ampa-cli -n '__ampa_cli_at' -a space -d 'What fills a folder'
 
 complete -c ampa-cli -n '__ampa_cli_at status' -l verbose -d 'The folders of each cache'
 complete -c ampa-cli -n '__ampa_cli_at status' -l json -d 'One JSON object'
@@ -67,3 +69,7 @@ complete -c ampa-cli -n '__ampa_cli_at projects keep' -a '(__fish_complete_direc
 complete -c ampa-cli -n '__ampa_cli_at projects release' -a '(__ampa_cli_listed projects-kept; __fish_complete_directories)'
 
 complete -c ampa-cli -n '__ampa_cli_at schedule' -a 'off daily weekly monthly'
+
+complete -c ampa-cli -n '__ampa_cli_at space' -a '(__fish_complete_directories)'
+complete -c ampa-cli -n '__ampa_cli_in space' -l depth -x -d 'Levels of folders to list'
+complete -c ampa-cli -n '__ampa_cli_in space' -l json -d 'One JSON object'

@@ -132,8 +132,8 @@ private slots:
     void bashCompletesCommandsOptionsAndIds()
     {
         QCOMPARE(bashCompletion("ampa-cli "),
-                 QStringList({"clean", "dev", "log", "projects", "schedule", "status"}));
-        QCOMPARE(bashCompletion("ampa-cli s"), QStringList({"schedule", "status"}));
+                 QStringList({"clean", "dev", "log", "projects", "schedule", "space", "status"}));
+        QCOMPARE(bashCompletion("ampa-cli s"), QStringList({"schedule", "space", "status"}));
         QCOMPARE(bashCompletion("ampa-cli status --"), QStringList({"--json", "--verbose"}));
         QCOMPARE(bashCompletion("ampa-cli projects clean --d"), QStringList{"--dry-run"});
         QCOMPARE(bashCompletion("ampa-cli dev "), QStringList({"clean", "keep", "release"}));

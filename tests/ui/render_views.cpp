@@ -8,6 +8,7 @@
 #include "Appearance.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
+#include "TreeBuilder.h"
 #include "ViewHost.h"
 
 #include <QDir>
@@ -37,6 +38,7 @@ const PaneShot panes[] = {
     {"advanced", "AdvancedPane {}", 640, 0, "grid"},
     {"developer", "DevCachesPane {}", 640, 0, "grid"},
     {"projects", "ProjectsPane {}", 640, 0, "grid"},
+    {"space", "SpacePane {}", 760, 0, "grid"},
     {"downloads", "DownloadsPane {}", 720, 0, "grid"},
     {"apps", "DownloadsPane { apps: true }", 720, 0, "grid"},
     {"log", "LogPane {}", 640, 300, "grid"},
@@ -80,9 +82,31 @@ int main(int argc, char **argv)
     Engine::log("lanjutan: playwright: 201 MB freed.");
     Engine::log("lanjutan: trash /home/user/Downloads/Budget 2026.xlsx");
 
+    // A home for the space map to walk: caches, a project, large files, a tagged cache.
+    {
+        using TreeBuilder::file;
+        const std::filesystem::path user = TestHome::home();
+        file(user / ".cache/pip/http/wheels.bin", 9'000'000);
+        file(user / ".cache/thumbnails/large/a.png", 1'500'000);
+        file(user / ".npm/_cacache/content/blob", 4'000'000);
+        file(user / "src/webapp/node_modules/react/index.js", 6'000'000);
+        TreeBuilder::write(user / "src/webapp/package.json", "{}");
+        TreeBuilder::write(user / "src/webapp/package-lock.json", "{}");
+        file(user / "src/webapp/src/main.js", 40'000);
+        file(user / "Videos/holiday.mp4", 18'000'000);
+        file(user / "Documents/thesis.pdf", 2'500'000);
+        file(user / "Documents/notes.txt", 9'000);
+        file(user / "Downloads/debian.iso", 7'000'000);
+        file(user / "work/build-cache/objects.bin", 3'000'000);
+        TreeBuilder::write(user / "work/build-cache/CACHEDIR.TAG",
+                           "Signature: 8a477f597d28d172789f06886806bc55\n");
+    }
     Model model;
 
     model.start();
+    model.space()->start();
+    for (int waited = 0; model.space()->walking() && waited < 600; ++waited)
+        QTest::qWait(50);
     QQmlEngine engine;
     ViewHost::prepare(engine, model);
     // Importing the module once registers its types.

@@ -107,6 +107,17 @@ ScrollView {
         }
 
         ColumnLayout {
+            objectName: "spaceSection"
+            Layout.fillWidth: true
+            spacing: 8
+            SectionTitle { text: Texts.bilingual("Ruang disk", "Space") }
+            SpacePane {
+                Layout.fillWidth: true
+                embedded: true
+            }
+        }
+
+        ColumnLayout {
             objectName: "devSection"
             visible: Model.devItems.count + Model.keptDevItems.count > 0
             Layout.fillWidth: true

@@ -10,6 +10,7 @@ RowLayout {
 
     readonly property var titles: ({
         "cepat": Texts.bilingual("Pembersihan cepat", "Quick clean"),
+        "ruang": Texts.bilingual("Ruang disk", "Space"),
         "lanjutan": Texts.bilingual("Opsi lanjutan", "Advanced options"),
         "pengembang": Texts.bilingual("Cache pengembang", "Developer caches"),
         "proyek": Texts.bilingual("Proyek", "Projects"),
@@ -22,7 +23,7 @@ RowLayout {
     // The keyboard's place when it has none: the selected row.
     function takeFocus() { sidebarScope.forceActiveFocus(Qt.OtherFocusReason) }
     readonly property var paneComponents: ({
-        "cepat": quickPane, "lanjutan": advancedPane, "pengembang": devPane, "proyek": projectsPane,
+        "cepat": quickPane, "ruang": spacePane, "lanjutan": advancedPane, "pengembang": devPane, "proyek": projectsPane,
         "downloads": downloadsPane,
         "aplikasi": appsPane, "pengaturan": settingsPane
     })
@@ -34,6 +35,7 @@ RowLayout {
         // no label is cut whichever language is chosen.
         readonly property var labels: ({
             "cepat": ["Cepat", "Quick"],
+            "ruang": ["Ruang disk", "Space"],
             "lanjutan": ["Lanjutan", "Advanced"],
             "pengembang": ["Cache pengembang", "Developer caches"],
             "proyek": ["Proyek", "Projects"],
@@ -68,7 +70,7 @@ RowLayout {
 
         // The row `by` places from `from`, selected and given the focus; the ends stay put.
         function step(from: string, by: int) {
-            const order = "cepat lanjutan pengembang proyek downloads aplikasi log pengaturan".split(" ")
+            const order = "cepat ruang lanjutan pengembang proyek downloads aplikasi log pengaturan".split(" ")
             let at = 0
             for (let i = 0; i < order.length; ++i) {
                 if (order[i] === from)
@@ -102,6 +104,10 @@ RowLayout {
                 onStepped: by => sidebar.step("cepat", by)
                 key: "cepat"; symbol: "sparkles"; label: sidebar.label("cepat")
                 badge: Model.visibleQuick.count
+            }
+            SidebarRow {
+                onStepped: by => sidebar.step("ruang", by)
+                key: "ruang"; symbol: "square.grid.2x2"; label: sidebar.label("ruang")
             }
             SidebarRow {
                 onStepped: by => sidebar.step("lanjutan", by)
@@ -192,6 +198,7 @@ RowLayout {
     }
 
     Component { id: quickPane; QuickPane {} }
+    Component { id: spacePane; SpacePane {} }
     Component { id: advancedPane; AdvancedPane {} }
     Component { id: devPane; DevCachesPane {} }
     Component { id: projectsPane; ProjectsPane {} }

@@ -1,0 +1,374 @@
+#include "SpaceTree.h"
+
+#include "Paths.h"
+#include "SpaceWalk.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace Engine {
+
+namespace {
+
+constexpr int dirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr int statFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+
+// The identity of the thing at the path, the last link not followed.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> identityOf(const std::filesystem::path &path)
+{
+    struct statx st {};
+    if (statx(AT_FDCWD, withoutTrailingSlash(path).c_str(), statFlags, STATX_INO, &st) != 0)
+        return std::nullopt;
+    return std::pair<std::uint64_t, std::uint64_t>{makedev(st.stx_dev_major, st.stx_dev_minor),
+                                                   st.stx_ino};
+}
+
+} // namespace
+
+SpaceTree::SpaceTree(std::filesystem::path root) : rootPath(withoutTrailingSlash(root)) {}
+
+bool SpaceTree::walk(const std::vector<SpaceMark> &marks,
+                     const std::vector<std::filesystem::path> &kept, const std::atomic<bool> *stop)
+{
+    const int fd = open(rootPath.c_str(), dirFlags);
+    struct statx st {};
+    if (fd < 0 || statx(fd, "", AT_EMPTY_PATH | statFlags, Walker::statMask, &st) != 0) {
+        if (fd >= 0)
+            close(fd);
+        walkDone = true;
+        return false;
+    }
+    {
+        std::lock_guard held(lock);
+        for (const SpaceMark &mark : marks) {
+            markPaths.emplace_back(mark.path, mark.kind);
+            if (const auto id = identityOf(mark.path))
+                marked.emplace(*id, mark.kind);
+        }
+        for (const std::filesystem::path &folder : kept) {
+            if (const auto id = identityOf(folder))
+                keptFolders.insert(*id);
+        }
+        rootDevice = makedev(st.stx_dev_major, st.stx_dev_minor);
+        rootMount = (st.stx_mask & STATX_MNT_ID) ? st.stx_mnt_id : 0;
+        Node root;
+        root.flags = isFolder;
+        root.size = Walker::allocated(st);
+        const FileId id = Walker::fileId(st);
+        if (const auto mark = marked.find(id); mark != marked.end())
+            root.kind = mark->second;
+        if (root.kind != SpaceKind::none && keptFolders.contains(id))
+            root.flags |= isKept;
+        nodes.clear();
+        names.clear();
+        nodes.push_back(root);
+    }
+    walkedEntries = 1;
+    walkedBytes = Walker::allocated(st);
+    Walker(*this, stop).folder(fd, rootIndex);
+    close(fd);
+    {
+        // What the vectors grew beyond the entries goes back: up to half of them otherwise.
+        std::lock_guard held(lock);
+        nodes.shrink_to_fit();
+        names.shrink_to_fit();
+    }
+    walkDone = true;
+    return true;
+}
+
+SpaceTree::Progress SpaceTree::progress() const
+{
+    return {walkedEntries.load(std::memory_order_relaxed),
+            walkedBytes.load(std::memory_order_relaxed), walkDone.load()};
+}
+
+std::string_view SpaceTree::nameOf(const Node &node) const
+{
+    return std::string_view(names).substr(node.nameOffset, node.nameLength);
+}
+
+SpaceTree::Entry SpaceTree::entryLocked(Index index) const
+{
+    if (index >= nodes.size())
+        return {};
+    const Node &node = nodes[index];
+    Entry entry;
+    entry.index = index;
+    entry.parent = node.parent;
+    entry.name = index == rootIndex ? rootPath.native() : std::string(nameOf(node));
+    entry.size = node.size;
+    entry.reclaimable = node.reclaimable;
+    entry.kind = node.kind;
+    entry.folder = node.flags & isFolder;
+    entry.otherMount = node.flags & isOtherMount;
+    entry.unreadable = node.flags & isUnreadable;
+    entry.complete = node.flags & isComplete;
+    entry.kept = node.flags & isKept;
+    return entry;
+}
+
+SpaceTree::Entry SpaceTree::entry(Index index) const
+{
+    std::lock_guard held(lock);
+    return entryLocked(index);
+}
+
+std::vector<SpaceTree::Entry> SpaceTree::children(Index folder) const
+{
+    std::vector<Entry> entries;
+    {
+        std::lock_guard held(lock);
+        if (folder >= nodes.size())
+            return entries;
+        for (Index child = nodes[folder].firstChild; child != noEntry;
+             child = nodes[child].nextSibling)
+            entries.push_back(entryLocked(child));
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
+        return a.size != b.size ? a.size > b.size : a.name < b.name;
+    });
+    return entries;
+}
+
+std::filesystem::path SpaceTree::path(Index index) const
+{
+    std::vector<std::string> parts;
+    {
+        std::lock_guard held(lock);
+        if (index >= nodes.size())
+            return {};
+        for (Index at = index; at != rootIndex; at = nodes[at].parent)
+            parts.emplace_back(nameOf(nodes[at]));
+    }
+    std::filesystem::path result = rootPath;
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part)
+        result /= *part;
+    return result;
+}
+
+std::optional<SpaceTree::Index> SpaceTree::find(const std::filesystem::path &path) const
+{
+    const std::filesystem::path relative =
+        withoutTrailingSlash(path.lexically_normal()).lexically_relative(rootPath);
+    if (relative.empty() || *relative.begin() == "..")
+        return std::nullopt;
+    std::lock_guard held(lock);
+    if (nodes.empty())
+        return std::nullopt;
+    Index at = rootIndex;
+    for (const std::filesystem::path &part : relative) {
+        if (part == ".")
+            continue;
+        Index child = nodes[at].firstChild;
+        while (child != noEntry && nameOf(nodes[child]) != part.native())
+            child = nodes[child].nextSibling;
+        if (child == noEntry)
+            return std::nullopt;
+        at = child;
+    }
+    return at;
+}
+
+std::vector<std::pair<SpaceKind, qint64>> SpaceTree::reclaimableParts(Index index) const
+{
+    std::map<SpaceKind, qint64> parts;
+    {
+        std::lock_guard held(lock);
+        if (index >= nodes.size() || nodes[index].reclaimable <= 0)
+            return {};
+        if (nodes[index].flags & isInsideMark) {
+            Index at = nodes[index].parent;
+            while (at != noEntry
+                   && !(wholeReclaimable(nodes[at]) && !(nodes[at].flags & isInsideMark)))
+                at = nodes[at].parent;
+            if (at != noEntry)
+                parts[nodes[at].kind] += nodes[index].size;
+        } else {
+            std::vector<Index> stack{index};
+            while (!stack.empty()) {
+                const Node &node = nodes[stack.back()];
+                const Index at = stack.back();
+                stack.pop_back();
+                if (node.reclaimable <= 0)
+                    continue;
+                if (wholeReclaimable(node)) {
+                    parts[node.kind] += node.size;
+                    continue;
+                }
+                for (Index child = nodes[at].firstChild; child != noEntry;
+                     child = nodes[child].nextSibling)
+                    stack.push_back(child);
+            }
+        }
+    }
+    std::vector<std::pair<SpaceKind, qint64>> sorted(parts.begin(), parts.end());
+    std::sort(sorted.begin(), sorted.end(),
+              [](const auto &a, const auto &b) { return a.second > b.second; });
+    return sorted;
+}
+
+void SpaceTree::settleMarks(Index folder)
+{
+    Node &node = nodes[folder];
+    if (wholeReclaimable(node)) {
+        node.reclaimable = node.size;
+        return;
+    }
+    qint64 sum = 0;
+    for (Index child = node.firstChild; child != noEntry; child = nodes[child].nextSibling)
+        sum += nodes[child].reclaimable;
+    node.reclaimable = sum;
+}
+
+void SpaceTree::settleUpwards(Index folder, qint64 sizeDelta)
+{
+    for (Index at = folder; at != noEntry; at = nodes[at].parent) {
+        nodes[at].size += sizeDelta;
+        settleMarks(at);
+    }
+}
+
+bool SpaceTree::inside(Index index, Index folder) const
+{
+    for (Index at = index; at != noEntry; at = nodes[at].parent) {
+        if (at == folder)
+            return true;
+    }
+    return false;
+}
+
+void SpaceTree::detach(Index index)
+{
+    const Index parent = nodes[index].parent;
+    for (Index *link = &nodes[parent].firstChild; *link != noEntry;
+         link = &nodes[*link].nextSibling) {
+        if (*link == index) {
+            *link = nodes[index].nextSibling;
+            break;
+        }
+    }
+    nodes[index].parent = noEntry;
+}
+
+void SpaceTree::forget(Index index)
+{
+    std::lock_guard held(lock);
+    if (index == rootIndex || index >= nodes.size() || nodes[index].parent == noEntry)
+        return;
+    std::erase_if(linked, [this, index](const auto &item) { return inside(item.second, index); });
+    const Index parent = nodes[index].parent;
+    const qint64 size = nodes[index].size;
+    detach(index);
+    settleUpwards(parent, -size);
+}
+
+bool SpaceTree::remeasure(Index folder)
+{
+    std::vector<std::string> parts;
+    {
+        std::lock_guard held(lock);
+        if (folder >= nodes.size() || !(nodes[folder].flags & isFolder)
+            || (nodes[folder].flags & isOtherMount)
+            || (folder != rootIndex && nodes[folder].parent == noEntry))
+            return false;
+        for (Index at = folder; at != rootIndex; at = nodes[at].parent)
+            parts.emplace_back(nameOf(nodes[at]));
+    }
+    // Down from the root without following a link: the folder measured is the one in the tree.
+    int fd = open(rootPath.c_str(), dirFlags);
+    for (auto part = parts.rbegin(); fd >= 0 && part != parts.rend(); ++part) {
+        const int next = openat(fd, part->c_str(), dirFlags);
+        close(fd);
+        fd = next;
+    }
+    struct statx st {};
+    if (fd < 0 || statx(fd, "", AT_EMPTY_PATH | statFlags, Walker::statMask, &st) != 0) {
+        const bool gone = errno == ENOENT || errno == ENOTDIR || errno == ELOOP;
+        if (fd >= 0)
+            close(fd);
+        if (gone)
+            forget(folder);
+        return gone && folder != rootIndex;
+    }
+    qint64 before = 0;
+    {
+        std::lock_guard held(lock);
+        for (const auto &[markPath, kind] : markPaths) {
+            if (const auto id = identityOf(markPath))
+                marked.emplace(*id, kind);
+        }
+        std::erase_if(linked,
+                      [this, folder](const auto &item) { return inside(item.second, folder); });
+        Node &node = nodes[folder];
+        before = node.size;
+        for (Index child = node.firstChild; child != noEntry;) {
+            const Index next = nodes[child].nextSibling;
+            nodes[child].parent = noEntry;
+            child = next;
+        }
+        node.firstChild = noEntry;
+        node.size = Walker::allocated(st);
+        node.reclaimable = 0;
+        node.flags &= static_cast<std::uint8_t>(~(isComplete | isUnreadable));
+        if (node.kind == SpaceKind::cacheTag)
+            node.kind = SpaceKind::none; // the walk looks at its tag again
+    }
+    Walker(*this, currentStop()).folder(fd, folder);
+    close(fd);
+    std::lock_guard held(lock);
+    if (nodes[folder].parent != noEntry)
+        settleUpwards(nodes[folder].parent, nodes[folder].size - before);
+    return true;
+}
+
+void SpaceTree::setKept(Index index, bool kept)
+{
+    std::lock_guard held(lock);
+    if (index >= nodes.size() || nodes[index].kind == SpaceKind::none)
+        return;
+    Node &node = nodes[index];
+    if (kept)
+        node.flags |= isKept;
+    else
+        node.flags &= static_cast<std::uint8_t>(~isKept);
+    // What lies inside follows: all of it comes back, or only what is marked of its own.
+    std::vector<Index> folders;
+    std::vector<Index> stack{index};
+    while (!stack.empty()) {
+        const Index at = stack.back();
+        stack.pop_back();
+        for (Index child = nodes[at].firstChild; child != noEntry;
+             child = nodes[child].nextSibling) {
+            Node &inner = nodes[child];
+            if (wholeReclaimable(nodes[at]))
+                inner.flags |= isInsideMark;
+            else
+                inner.flags &= static_cast<std::uint8_t>(~isInsideMark);
+            if (inner.flags & isFolder) {
+                stack.push_back(child);
+                folders.push_back(child);
+            } else {
+                inner.reclaimable = wholeReclaimable(inner) ? inner.size : 0;
+            }
+        }
+    }
+    // Inner folders settle before the ones holding them.
+    for (auto at = folders.rbegin(); at != folders.rend(); ++at)
+        settleMarks(*at);
+    settleUpwards(index, 0);
+}
+
+std::size_t SpaceTree::memoryBytes() const
+{
+    std::lock_guard held(lock);
+    // A map node holds its value and about four words of links and colour.
+    constexpr std::size_t mapNode = sizeof(std::pair<FileId, Index>) + 4 * sizeof(void *);
+    return sizeof(*this) + nodes.capacity() * sizeof(Node) + names.capacity()
+           + linked.size() * mapNode + marked.size() * mapNode;
+}
+
+} // namespace Engine

@@ -1,0 +1,160 @@
+#pragma once
+
+#include "SpaceMarks.h"
+#include "Stop.h"
+
+#include <QtGlobal>
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Engine {
+
+// What fills a folder: every entry below it with its allocated bytes, counted as `du -x -B1`
+// counts them (st_blocks × 512; a folder's own blocks; a file with several hard links once, where
+// the walk first meets it; links never followed; other file systems mounted inside recorded but
+// not entered), and what of it rebuilds by itself.
+//
+// Compact, since a home holds millions of entries: names lie once in one arena of bytes and nodes
+// are fixed records that point into it and at each other by index, about 40 bytes an entry
+// besides its name.
+//
+// The walk fills the tree while it runs; every other member may be called meanwhile from any
+// thread (one lock guards the nodes). A folder's size is final once it is `complete`; until then
+// it holds what was counted so far.
+class SpaceTree {
+public:
+    using Index = std::uint32_t;
+    static constexpr Index noEntry = UINT32_MAX;
+    static constexpr Index rootIndex = 0;
+
+    // One entry as the views read it.
+    struct Entry {
+        Index index = noEntry;
+        Index parent = noEntry;
+        std::string name; // the root's is its whole path
+        qint64 size = 0;
+        qint64 reclaimable = 0; // the part of `size` in marked folders
+        SpaceKind kind = SpaceKind::none;
+        bool folder = false;
+        bool otherMount = false; // another file system mounted here: not entered, size 0
+        bool unreadable = false; // a folder that could not be opened: its own blocks only
+        bool complete = false;   // a folder whose walk has ended (anything else: always)
+        bool kept = false;       // a marked place the user keeps out of the marks
+    };
+
+    struct Progress {
+        qint64 entries = 0;
+        qint64 bytes = 0;
+        bool done = false;
+    };
+
+    explicit SpaceTree(std::filesystem::path root);
+    SpaceTree(const SpaceTree &) = delete;
+    SpaceTree &operator=(const SpaceTree &) = delete;
+
+    const std::filesystem::path &root() const { return rootPath; }
+
+    // Walks the root, filling the tree; `marks` are the places other panes clean, `kept` the
+    // folders the user keeps out of the marks. Returns when the walk is done or `stop` was set
+    // (then folders not walked stay incomplete). False when the root cannot be opened as a
+    // folder. Blocks: never on the main thread. Call once.
+    bool walk(const std::vector<SpaceMark> &marks,
+              const std::vector<std::filesystem::path> &kept = {},
+              const std::atomic<bool> *stop = currentStop());
+
+    Progress progress() const;
+
+    // The entry, or an empty one (index noEntry) for an index the tree does not hold.
+    Entry entry(Index index) const;
+    // The entries in a folder, the largest first (names breaking ties).
+    std::vector<Entry> children(Index folder) const;
+    // The entry's path: the root's path and the names down to it.
+    std::filesystem::path path(Index index) const;
+    // The entry at `path` (the root or below it, by names); nothing when the tree has none there.
+    std::optional<Index> find(const std::filesystem::path &path) const;
+
+    // What the reclaimable part of the entry is: the bytes of each kind of mark in it, the
+    // largest first. An entry inside a marked folder is all of that folder's kind.
+    std::vector<std::pair<SpaceKind, qint64>> reclaimableParts(Index index) const;
+
+    // Measures the folder again after something changed in it; only that folder is walked, its
+    // folders above take the difference. A folder that is gone leaves the tree. False when the
+    // index is no folder of the tree. Blocks.
+    bool remeasure(Index folder);
+    // Takes the entry out of the tree (moved away) and its bytes out of the folders above.
+    void forget(Index index);
+    // Keeps the marked entry out of the marks, or takes it back; its folders above follow.
+    void setKept(Index index, bool kept);
+
+    // Memory the tree holds now, for the bench's per-entry figure.
+    std::size_t memoryBytes() const;
+
+private:
+    struct Node {
+        qint64 size = 0;
+        qint64 reclaimable = 0;
+        Index parent = noEntry;
+        Index firstChild = noEntry;
+        Index nextSibling = noEntry;
+        std::uint32_t nameOffset = 0;
+        std::uint16_t nameLength = 0;
+        SpaceKind kind = SpaceKind::none;
+        std::uint8_t flags = 0;
+    };
+    enum Flag : std::uint8_t {
+        isFolder = 1,
+        isOtherMount = 2,
+        isUnreadable = 4,
+        isComplete = 8,
+        isKept = 16,
+        isCovered = 32,    // lies inside a marked or kept folder: CACHEDIR.TAG marks nothing here
+        isInsideMark = 64, // lies inside a marked folder that is not kept: all of it comes back
+    };
+    // Whether all of the node comes back: it is marked and not kept, or lies in such a folder.
+    static bool wholeReclaimable(const Node &node)
+    {
+        return (node.kind != SpaceKind::none && !(node.flags & isKept))
+               || (node.flags & isInsideMark);
+    }
+    using FileId = std::pair<std::uint64_t, std::uint64_t>; // device, inode
+
+    class Walker;
+    friend class Walker;
+
+    Entry entryLocked(Index index) const;
+    std::string_view nameOf(const Node &node) const;
+    // The folder's reclaimable part from its children (all of it when marked). Lock held.
+    void settleMarks(Index folder);
+    // The folder and each one above it take `sizeDelta` and settle their marks. Lock held.
+    void settleUpwards(Index folder, qint64 sizeDelta);
+    void detach(Index index);
+    bool inside(Index index, Index folder) const;
+
+    const std::filesystem::path rootPath;
+    mutable std::mutex lock;
+    std::vector<Node> nodes;
+    std::string names;
+    // Files with several links, where they were counted: a file met again counts nothing.
+    std::map<FileId, Index> linked;
+    std::map<FileId, SpaceKind> marked;
+    // The marks as given: a place made after the walk (the Trash, by a move) is found again
+    // when its folder is measured again.
+    std::vector<std::pair<std::filesystem::path, SpaceKind>> markPaths;
+    std::set<FileId> keptFolders;
+    std::uint64_t rootDevice = 0;
+    std::uint64_t rootMount = 0;
+    std::atomic<qint64> walkedEntries{0};
+    std::atomic<qint64> walkedBytes{0};
+    std::atomic<bool> walkDone{false};
+};
+
+} // namespace Engine

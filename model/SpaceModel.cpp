@@ -1,0 +1,466 @@
+#include "SpaceModel.h"
+
+#include "ActivityLog.h"
+#include "DevChoices.h"
+#include "Paths.h"
+#include "Projects.h"
+#include "Settings.h"
+#include "SpaceMarks.h"
+#include "Text.h"
+
+#include <QPointer>
+
+#include <chrono>
+
+namespace {
+
+using Engine::SpaceKind;
+using Engine::SpaceTree;
+using namespace std::chrono_literals;
+
+// What the walk hands back besides the tree: the marks, to know whose keep-list a mark is on.
+struct Walked {
+    bool ok = false;
+    std::vector<Engine::SpaceMark> marks;
+};
+
+} // namespace
+
+SpaceModel::SpaceModel(Services given, std::function<void(const QString &, bool)> reportTo,
+                       QObject *parent)
+    : QAbstractListModel(parent), services(std::move(given)), report(std::move(reportTo)),
+      tasks(std::make_unique<BackgroundTasks>())
+{
+    pollTimer.setInterval(250ms);
+    connect(&pollTimer, &QTimer::timeout, this, &SpaceModel::poll);
+}
+
+SpaceModel::~SpaceModel()
+{
+    tasks.reset(); // stops the walk and waits for it
+}
+
+int SpaceModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(rows.size());
+}
+
+QVariant SpaceModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= static_cast<int>(rows.size()))
+        return {};
+    const SpaceTree::Entry &entry = rows[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case NameRole:
+        return Engine::displayPath(entry.name);
+    case IdRole:
+        return static_cast<int>(entry.index);
+    case SizeRole:
+        return static_cast<double>(entry.size);
+    case ShareRole:
+        return m_total > 0 ? double(entry.size) / double(m_total) : 0.0;
+    case ReclaimableRole:
+        return static_cast<double>(entry.reclaimable);
+    case KindRole:
+        return Engine::spaceKindName(rowKinds[static_cast<std::size_t>(index.row())]);
+    case FolderRole:
+        return entry.folder;
+    case KeptRole:
+        return entry.kept;
+    case MarkedRole:
+        return entry.kind != SpaceKind::none;
+    case OtherMountRole:
+        return entry.otherMount;
+    case UnreadableRole:
+        return entry.unreadable;
+    case CompleteRole:
+        return entry.complete;
+    case PathRole:
+        return tree ? Engine::displayPath(tree->path(entry.index)) : QString();
+    }
+    return {};
+}
+
+QHash<int, QByteArray> SpaceModel::roleNames() const
+{
+    return {{IdRole, "id"},
+            {NameRole, "name"},
+            {SizeRole, "size"},
+            {ShareRole, "share"},
+            {ReclaimableRole, "reclaimable"},
+            {KindRole, "kind"},
+            {FolderRole, "folder"},
+            {KeptRole, "kept"},
+            {MarkedRole, "marked"},
+            {OtherMountRole, "otherMount"},
+            {UnreadableRole, "unreadable"},
+            {CompleteRole, "complete"},
+            {PathRole, "path"}};
+}
+
+QString SpaceModel::folder() const
+{
+    return tree ? Engine::displayPath(tree->path(current)) : rootText;
+}
+
+QVariantList SpaceModel::crumbs() const
+{
+    QVariantList list;
+    if (!tree)
+        return list;
+    for (SpaceTree::Index at = current; at != SpaceTree::noEntry;) {
+        const SpaceTree::Entry entry = tree->entry(at);
+        if (entry.index == SpaceTree::noEntry)
+            break;
+        list.prepend(
+            QVariantMap{{"id", static_cast<int>(at)}, {"name", Engine::displayPath(entry.name)}});
+        at = entry.parent;
+    }
+    return list;
+}
+
+void SpaceModel::start(const QString &root)
+{
+    const std::filesystem::path path =
+        root.isEmpty() ? Engine::homeDir() : std::filesystem::path(root.toStdString());
+    tasks = std::make_unique<BackgroundTasks>(); // a walk that runs is stopped, then dropped
+    tree = std::make_shared<SpaceTree>(path);
+    rootText = Engine::displayPath(path);
+    current = SpaceTree::rootIndex;
+    setWalking(true);
+    Q_EMIT folderChanged();
+    tasks->run(
+        [walked = tree] {
+            Walked result;
+            result.marks = Engine::spaceMarks();
+            result.ok = walked->walk(result.marks, Engine::spaceKept());
+            return result;
+        },
+        [this, walked = tree](const Walked &result) {
+            if (walked != tree)
+                return;
+            marks = result.marks;
+            if (!result.ok)
+                report(failedText(bilingual(QStringLiteral("%1 tidak bisa dibaca"),
+                                            QStringLiteral("%1 cannot be read"))
+                                      .arg(rootText)),
+                       true);
+            setWalking(false);
+            reload();
+            Q_EMIT settled();
+        });
+    pollTimer.start();
+    reload();
+}
+
+void SpaceModel::rescan()
+{
+    start(tree ? Engine::displayPath(tree->root()) : QString());
+}
+
+void SpaceModel::setWalking(bool on)
+{
+    if (m_walking == on)
+        return;
+    m_walking = on;
+    if (!on)
+        pollTimer.stop();
+    Q_EMIT walkingChanged();
+}
+
+void SpaceModel::poll()
+{
+    if (!tree)
+        return;
+    m_progress = tree->progress();
+    Q_EMIT progressChanged();
+    reload();
+}
+
+void SpaceModel::reload()
+{
+    if (!tree)
+        return;
+    std::vector<SpaceTree::Entry> listed = tree->children(current);
+    std::vector<SpaceKind> kinds;
+    kinds.reserve(listed.size());
+    for (const SpaceTree::Entry &entry : listed) {
+        SpaceKind kind = entry.kind;
+        // Which pane takes an unmarked folder's part asks the tree below it: only once it is
+        // walked, so the list stays quick while the walk runs.
+        if (kind == SpaceKind::none && entry.reclaimable > 0 && !m_walking) {
+            const auto parts = tree->reclaimableParts(entry.index);
+            if (!parts.empty())
+                kind = parts.front().first;
+        }
+        kinds.push_back(kind);
+    }
+    const SpaceTree::Entry here = tree->entry(current);
+    QVariantList parts;
+    if (!m_walking) {
+        for (const auto &[kind, bytes] : tree->reclaimableParts(current))
+            parts.append(QVariantMap{{"kind", Engine::spaceKindName(kind)},
+                                     {"bytes", static_cast<double>(bytes)}});
+    }
+    const bool sameRows =
+        listed.size() == rows.size()
+        && std::equal(listed.begin(), listed.end(), rows.begin(),
+                      [](const auto &a, const auto &b) { return a.index == b.index; });
+    if (sameRows) {
+        rows = std::move(listed);
+        rowKinds = std::move(kinds);
+        if (!rows.empty())
+            Q_EMIT dataChanged(index(0), index(static_cast<int>(rows.size()) - 1));
+    } else {
+        beginResetModel();
+        rows = std::move(listed);
+        rowKinds = std::move(kinds);
+        endResetModel();
+    }
+    m_total = here.size;
+    m_reclaimable = here.reclaimable;
+    m_parts = parts;
+    Q_EMIT totalsChanged();
+}
+
+void SpaceModel::open(int id)
+{
+    if (!tree || id < 0)
+        return;
+    const SpaceTree::Entry entry = tree->entry(static_cast<SpaceTree::Index>(id));
+    if (entry.index == SpaceTree::noEntry || !entry.folder || entry.otherMount)
+        return;
+    current = entry.index;
+    Q_EMIT folderChanged();
+    reload();
+}
+
+void SpaceModel::up()
+{
+    if (!tree || current == SpaceTree::rootIndex)
+        return;
+    const SpaceTree::Entry entry = tree->entry(current);
+    if (entry.parent == SpaceTree::noEntry)
+        return;
+    current = entry.parent;
+    Q_EMIT folderChanged();
+    reload();
+}
+
+QVariantList SpaceModel::tiles(double width, double height) const
+{
+    // Squarified (Bruls, Huizing, van Wijk): rows of tiles along the shorter side, each row
+    // grown while that keeps its tiles closer to squares.
+    constexpr std::size_t most = 80;
+    struct Item {
+        std::size_t row;
+        double area;
+    };
+    std::vector<Item> items;
+    double sum = 0;
+    for (std::size_t row = 0; row < rows.size() && items.size() < most; ++row) {
+        if (rows[row].size > 0) {
+            items.push_back({row, double(rows[row].size)});
+            sum += double(rows[row].size);
+        }
+    }
+    QVariantList result;
+    if (items.empty() || width <= 0 || height <= 0 || sum <= 0)
+        return result;
+    // What this folder holds beyond the entries shown keeps its place, left empty.
+    const double whole = std::max(sum, double(m_total));
+    const double scale = width * height / whole;
+    for (Item &item : items)
+        item.area *= scale;
+    double x = 0, y = 0, w = width, h = height;
+    auto worst = [](const std::vector<Item> &row, double side) {
+        double total = 0, smallest = 1e300, largest = 0;
+        for (const Item &item : row) {
+            total += item.area;
+            smallest = std::min(smallest, item.area);
+            largest = std::max(largest, item.area);
+        }
+        const double s2 = side * side, t2 = total * total;
+        return std::max(s2 * largest / t2, t2 / (s2 * smallest));
+    };
+    auto place = [&](const std::vector<Item> &row) {
+        double total = 0;
+        for (const Item &item : row)
+            total += item.area;
+        const bool across = w >= h; // a column on the left, else a row on top
+        const double thickness = across ? total / h : total / w;
+        double offset = 0;
+        for (const Item &item : row) {
+            const double length = item.area / thickness;
+            const auto &entry = rows[item.row];
+            const double tx = across ? x : x + offset;
+            const double ty = across ? y + offset : y;
+            const double tw = across ? thickness : length;
+            const double th = across ? length : thickness;
+            offset += length;
+            if (tw < 2 || th < 2)
+                continue;
+            result.append(QVariantMap{{"id", static_cast<int>(entry.index)},
+                                      {"row", static_cast<int>(item.row)},
+                                      {"x", tx},
+                                      {"y", ty},
+                                      {"width", tw},
+                                      {"height", th},
+                                      {"name", Engine::displayPath(entry.name)},
+                                      {"path", Engine::displayPath(tree->path(entry.index))},
+                                      {"size", static_cast<double>(entry.size)},
+                                      {"reclaimable", static_cast<double>(entry.reclaimable)},
+                                      {"folder", entry.folder && !entry.otherMount}});
+        }
+        if (across) {
+            x += thickness;
+            w -= thickness;
+        } else {
+            y += thickness;
+            h -= thickness;
+        }
+    };
+    std::vector<Item> row;
+    for (const Item &item : items) {
+        const double side = std::min(w, h);
+        std::vector<Item> grown = row;
+        grown.push_back(item);
+        if (row.empty() || worst(grown, side) <= worst(row, side)) {
+            row = std::move(grown);
+        } else {
+            place(row);
+            row = {item};
+        }
+    }
+    if (!row.empty())
+        place(row);
+    return result;
+}
+
+int SpaceModel::rowOf(int id) const
+{
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (static_cast<int>(rows[row].index) == id)
+            return static_cast<int>(row);
+    }
+    return -1;
+}
+
+void SpaceModel::reveal(int id)
+{
+    const int row = rowOf(id);
+    if (!tree || row < 0)
+        return;
+    services.desktop->revealFile(tree->path(rows[static_cast<std::size_t>(row)].index),
+                                 [this, alive = QPointer(this)](std::optional<QString> error) {
+                                     if (alive && error)
+                                         report(failedText(*error), true);
+                                 });
+}
+
+void SpaceModel::trash(int id)
+{
+    const int row = rowOf(id);
+    if (!tree || m_walking || row < 0)
+        return;
+    const SpaceTree::Entry entry = rows[static_cast<std::size_t>(row)];
+    const std::filesystem::path path = tree->path(entry.index);
+    if (Settings::instance().demo()) {
+        report(bilingual("Mode demo: tidak ada yang dipindah.", "Demo mode: nothing was moved."),
+               false);
+        return;
+    }
+    const std::filesystem::path trashFolder = Engine::homeTrashFolder();
+    // The Trash into itself, or the home into the Trash, is no move a person means.
+    if (Engine::isSameOrInside(path, trashFolder) || Engine::isSameOrInside(trashFolder, path)
+        || Engine::isSameOrInside(Engine::homeDir(), path)) {
+        report(bilingual("Ini tidak bisa dipindah ke Trash.", "This cannot be moved to the Trash."),
+               true);
+        return;
+    }
+    const QString name = Engine::displayPath(path.filename());
+    if (!services.confirmation->confirm(
+            bilingual("Pindahkan ke Trash?", "Move to the Trash?"),
+            bilingual(QStringLiteral("%1 (%2). Masih bisa dikembalikan dari Trash."),
+                      QStringLiteral("%1 (%2). It can still be restored from the Trash."))
+                .arg(name, fmt(entry.size)),
+            bilingual("Ke Trash", "Move to Trash")))
+        return;
+    if (const auto error = services.trash->moveToTrash(path)) {
+        report(failedText(*error), true);
+        return;
+    }
+    Engine::log("ruang: trash " + Engine::displayPath(path));
+    tree->forget(entry.index);
+    report(
+        bilingual(QStringLiteral("%1 dipindah ke Trash. Kosongkan Trash supaya ruangnya kembali."),
+                  QStringLiteral("%1 moved to the Trash. Empty the Trash to get the space back."))
+            .arg(name),
+        false);
+    reload();
+    // The Trash grew: only it is walked again, or the nearest folder holding it that the tree
+    // has (a Trash made by this move).
+    std::optional<SpaceTree::Index> inTree;
+    for (std::filesystem::path at = trashFolder; !inTree && at.has_relative_path();
+         at = at.parent_path())
+        inTree = tree->find(at);
+    if (!inTree) {
+        Q_EMIT settled();
+        return;
+    }
+    setWalking(true);
+    tasks->run([walked = tree, at = *inTree] { return walked->remeasure(at); },
+               [this, walked = tree](bool) {
+                   if (walked != tree)
+                       return;
+                   setWalking(false);
+                   reload();
+                   Q_EMIT settled();
+               });
+}
+
+void SpaceModel::setMarkKept(SpaceTree::Index index, bool kept)
+{
+    const SpaceTree::Entry entry = tree->entry(index);
+    const std::filesystem::path path = tree->path(index);
+    const auto mark = std::find_if(marks.begin(), marks.end(), [&path](const auto &m) {
+        return Engine::withoutTrailingSlash(m.path) == path;
+    });
+    bool saved = false;
+    if (mark != marks.end() && entry.kind == SpaceKind::developer) {
+        QStringList present;
+        for (const Engine::SpaceMark &m : marks)
+            present << m.owner;
+        saved = kept ? Engine::keepDev(mark->owner, present).ok()
+                     : Engine::releaseDev(mark->owner).ok();
+    } else if (mark != marks.end() && entry.kind == SpaceKind::project) {
+        const std::filesystem::path project = mark->owner.toStdString();
+        const Engine::KeepChange change =
+            kept ? Engine::keepProject(project) : Engine::releaseProject(project);
+        saved = change == Engine::KeepChange::done || change == Engine::KeepChange::notKept;
+    } else {
+        saved = kept ? Engine::keepSpace(path) : Engine::releaseSpace(path);
+    }
+    if (!saved) {
+        report(failedText(bilingual("pengaturan tidak tersimpan", "the settings were not saved")),
+               true);
+        return;
+    }
+    tree->setKept(index, kept);
+    reload();
+}
+
+void SpaceModel::keep(int id)
+{
+    const int row = rowOf(id);
+    if (tree && row >= 0 && rows[static_cast<std::size_t>(row)].kind != SpaceKind::none)
+        setMarkKept(rows[static_cast<std::size_t>(row)].index, true);
+}
+
+void SpaceModel::release(int id)
+{
+    const int row = rowOf(id);
+    if (tree && row >= 0 && rows[static_cast<std::size_t>(row)].kept)
+        setMarkKept(rows[static_cast<std::size_t>(row)].index, false);
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "BackgroundTasks.h"
+#include "Services.h"
+#include "SpaceTree.h"
+
+#include <QAbstractListModel>
+#include <QTimer>
+#include <QVariantList>
+
+#include <functional>
+#include <memory>
+
+// The space map for the views: the entries of the folder being looked at, the largest first,
+// with what share of the folder each takes and what of it rebuilds by itself. The walk fills the
+// tree in the background and the list follows it while it runs. Views pass an entry's `id`
+// (its index in the tree), never a path.
+class SpaceModel : public QAbstractListModel {
+    Q_OBJECT
+    // The folder looked at, as text, and the way down to it from the walk's root: {id, name}.
+    Q_PROPERTY(QString folder READ folder NOTIFY folderChanged)
+    Q_PROPERTY(QVariantList crumbs READ crumbs NOTIFY folderChanged)
+    Q_PROPERTY(int folderId READ folderId NOTIFY folderChanged)
+    Q_PROPERTY(double total READ total NOTIFY totalsChanged)
+    Q_PROPERTY(double reclaimable READ reclaimable NOTIFY totalsChanged)
+    // What the folder's reclaimable part is: {kind, bytes}, the largest first.
+    Q_PROPERTY(QVariantList parts READ parts NOTIFY totalsChanged)
+    Q_PROPERTY(bool walking READ walking NOTIFY walkingChanged)
+    Q_PROPERTY(bool started READ started NOTIFY walkingChanged)
+    Q_PROPERTY(double walkedEntries READ walkedEntries NOTIFY progressChanged)
+    Q_PROPERTY(double walkedBytes READ walkedBytes NOTIFY progressChanged)
+    Q_PROPERTY(int count READ count NOTIFY totalsChanged)
+
+public:
+    enum Role {
+        IdRole = Qt::UserRole + 1,
+        NameRole,
+        SizeRole,
+        ShareRole,       // of the folder looked at, 0 to 1
+        ReclaimableRole, // bytes that rebuild by themselves
+        KindRole,        // the mark's name ("quick", "developer", …), or the largest part's
+        FolderRole,
+        KeptRole,
+        MarkedRole,     // marked itself: it can be kept or released
+        OtherMountRole, // another file system: not entered
+        UnreadableRole,
+        CompleteRole,
+        PathRole, // to show
+    };
+
+    // `report` shows an action's outcome (the result line); `failed` marks it so.
+    SpaceModel(Services services, std::function<void(const QString &, bool)> report,
+               QObject *parent = nullptr);
+    ~SpaceModel() override;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    QString folder() const;
+    QVariantList crumbs() const;
+    int folderId() const { return static_cast<int>(current); }
+    qint64 total() const { return m_total; }
+    qint64 reclaimable() const { return m_reclaimable; }
+    QVariantList parts() const { return m_parts; }
+    bool walking() const { return m_walking; }
+    bool started() const { return tree != nullptr; }
+    qint64 walkedEntries() const { return m_progress.entries; }
+    qint64 walkedBytes() const { return m_progress.bytes; }
+    int count() const { return static_cast<int>(rows.size()); }
+
+    // Walks `root` (the home when empty), asking the other panes for their marks first; a walk
+    // that runs is stopped and its tree dropped.
+    Q_INVOKABLE void start(const QString &root = {});
+    // Walks the same root again.
+    Q_INVOKABLE void rescan();
+    // Looks at the folder with this id, or the one holding the folder looked at.
+    Q_INVOKABLE void open(int id);
+    Q_INVOKABLE void up();
+    // The chart of the folder looked at, as a squarified treemap in a `width` × `height` area:
+    // {id, row, x, y, width, height, name, path, size, reclaimable, folder} for each of the
+    // largest entries big enough to see.
+    Q_INVOKABLE QVariantList tiles(double width, double height) const;
+    // The row of the entry with this id in the list; -1 when it is not listed.
+    Q_INVOKABLE int rowOf(int id) const;
+    Q_INVOKABLE void reveal(int id);
+    // Moves the entry to the Trash after the confirmation; then only its folder and the Trash
+    // are measured again.
+    Q_INVOKABLE void trash(int id);
+    // Keeps a marked entry out of the marks (developer caches and projects through their own
+    // keep-lists, shared with their panes), or releases it.
+    Q_INVOKABLE void keep(int id);
+    Q_INVOKABLE void release(int id);
+
+    // The tree, for tests; null before the first walk.
+    std::shared_ptr<const Engine::SpaceTree> spaceTree() const { return tree; }
+
+Q_SIGNALS:
+    void folderChanged();
+    void totalsChanged();
+    void walkingChanged();
+    void progressChanged();
+    // A walk or a remeasure has ended and the list shows its result.
+    void settled();
+
+private:
+    void reload();
+    void poll();
+    void setWalking(bool on);
+    void setMarkKept(Engine::SpaceTree::Index index, bool kept);
+
+    Services services;
+    std::function<void(const QString &, bool)> report;
+    std::unique_ptr<BackgroundTasks> tasks;
+    QTimer pollTimer;
+    std::shared_ptr<Engine::SpaceTree> tree;
+    std::vector<Engine::SpaceMark> marks; // what the walk was given: whose keep-list a mark is on
+    QString rootText;
+    Engine::SpaceTree::Index current = Engine::SpaceTree::rootIndex;
+    std::vector<Engine::SpaceTree::Entry> rows;
+    std::vector<Engine::SpaceKind> rowKinds;
+    qint64 m_total = 0;
+    qint64 m_reclaimable = 0;
+    QVariantList m_parts;
+    bool m_walking = false;
+    Engine::SpaceTree::Progress m_progress;
+};

@@ -1,0 +1,410 @@
+#include "CacheTarget.h"
+#include "Paths.h"
+#include "Projects.h"
+#include "Settings.h"
+#include "SpaceMarks.h"
+#include "SpaceTree.h"
+#include "TargetCleaning.h"
+#include "TestHome.h"
+#include "TreeBuilder.h"
+
+#include <QProcess>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <map>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace TreeBuilder;
+using Engine::SpaceKind;
+using Engine::SpaceTree;
+
+namespace {
+
+constexpr uid_t nobody = 65534;
+const QByteArray tagSignature = "Signature: 8a477f597d28d172789f06886806bc55";
+
+// Every folder's size as `du -x -B1` lists it, keyed by path; run as `nobody` on request.
+std::map<std::string, qint64> du(const fs::path &root, bool asNobody = false)
+{
+    QProcess process;
+    QStringList arguments{"-x", "-B1", QString::fromUtf8(root.native())};
+    if (asNobody)
+        process.start("setpriv",
+                      QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", "du"}
+                          + arguments);
+    else
+        process.start("du", arguments);
+    if (!process.waitForFinished(60000))
+        qFatal("du did not finish on %s", root.c_str());
+    std::map<std::string, qint64> sizes;
+    for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
+        const qsizetype tab = line.indexOf('\t');
+        if (tab > 0)
+            sizes[line.mid(tab + 1).toStdString()] = line.left(tab).toLongLong();
+    }
+    return sizes;
+}
+
+// Every folder's size in the tree, keyed by path, as `du` would list it.
+std::map<std::string, qint64> folderSizes(const SpaceTree &tree)
+{
+    std::map<std::string, qint64> sizes;
+    std::vector<SpaceTree::Entry> todo{tree.entry(SpaceTree::rootIndex)};
+    while (!todo.empty()) {
+        const SpaceTree::Entry entry = todo.back();
+        todo.pop_back();
+        if (!entry.folder || entry.otherMount)
+            continue;
+        sizes[tree.path(entry.index).native()] = entry.size;
+        for (const SpaceTree::Entry &child : tree.children(entry.index))
+            todo.push_back(child);
+    }
+    return sizes;
+}
+
+// The same, walked by `nobody` in a child process, for trees with folders root could read.
+std::map<std::string, qint64> folderSizesAsNobody(const fs::path &root)
+{
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        qFatal("no pipe");
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeFds[0]);
+        if (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
+            _exit(2);
+        SpaceTree tree(root);
+        if (!tree.walk({}))
+            _exit(3);
+        std::string out;
+        for (const auto &[path, size] : folderSizes(tree))
+            out += std::to_string(size) + '\t' + path + '\n';
+        for (std::size_t done = 0; done < out.size();) {
+            const ssize_t wrote = write(pipeFds[1], out.data() + done, out.size() - done);
+            if (wrote <= 0)
+                _exit(4);
+            done += static_cast<std::size_t>(wrote);
+        }
+        _exit(0);
+    }
+    close(pipeFds[1]);
+    QByteArray text;
+    char buffer[4096];
+    for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, got);
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        qFatal("the unprivileged walk failed");
+    std::map<std::string, qint64> sizes;
+    for (const QByteArray &line : text.split('\n')) {
+        const qsizetype tab = line.indexOf('\t');
+        if (tab > 0)
+            sizes[line.mid(tab + 1).toStdString()] = line.left(tab).toLongLong();
+    }
+    return sizes;
+}
+
+void tag(const fs::path &folder, const QByteArray &content)
+{
+    write(folder / "CACHEDIR.TAG", content);
+}
+
+} // namespace
+
+class SpaceTest : public QObject {
+    Q_OBJECT
+
+    fs::path base;
+    fs::path dir(const std::string &name) const { return base / name; }
+
+    static SpaceTree::Entry at(const SpaceTree &tree, const fs::path &path)
+    {
+        const auto index = tree.find(path);
+        if (!index)
+            qFatal("not in the tree: %s", path.c_str());
+        return tree.entry(*index);
+    }
+
+private slots:
+    void init()
+    {
+        base = TestHome::root() / "space" / QTest::currentTestFunction();
+        folder(base);
+    }
+
+    // Each folder as `du -x -B1` counts it: hard links once where the walk first meets them (a
+    // sibling folder, a sub-folder listed before the file, the same folder), sparse files by
+    // what they allocate, links and FIFOs by their own blocks, links never followed.
+    void everyFolderAsDuCountsIt()
+    {
+        const fs::path tree = dir("tree");
+        file(tree / "a/one.bin", 300000);
+        folder(tree / "b");
+        fs::create_hard_link(tree / "a/one.bin", tree / "b/one-again.bin");
+        file(tree / "c/sub/two.bin", 200000);
+        fs::create_hard_link(tree / "c/sub/two.bin", tree / "c/two-again.bin");
+        fs::create_hard_link(tree / "c/sub/two.bin", tree / "c/sub/two-third.bin");
+        const fs::path sparse = tree / "sparse/disk.img";
+        file(sparse, 8192);
+        QVERIFY(truncate(sparse.c_str(), 512LL << 20) == 0);
+        for (int i = 0; i < 200; ++i)
+            file(tree / "modules" / ("pkg" + std::to_string(i)) / "index.js", 100);
+        for (int i = 0; i < 300; ++i)
+            file(tree / "wide" / ("a-rather-long-entry-name-" + std::to_string(i)), 0);
+        file(tree / "\xff\xfe-not-utf8/x.bin", 5000);
+        file(dir("outside/big.bin"), 1 << 20);
+        symlink(dir("outside"), tree / "links/to-folder");
+        symlink(dir("nowhere"), tree / "links/dangling");
+        symlink(std::string(3000, 'x'), tree / "links/long-target");
+        symlink(tree, tree / "links/to-top");
+        QVERIFY(mkfifo((tree / "links/pipe").c_str(), 0600) == 0);
+        folder(tree / "empty");
+
+        SpaceTree space(tree);
+        QVERIFY(space.walk({}));
+        const auto expected = du(tree);
+        QVERIFY(expected.size() > 200);
+        QCOMPARE(folderSizes(space), expected);
+        QVERIFY(at(space, tree).complete);
+        QCOMPARE(at(space, sparse).size, allocated(sparse));
+        QVERIFY(at(space, sparse).size < (1 << 20));
+        QVERIFY(!space.find(tree / "links/to-folder/big.bin"));
+        const SpaceTree::Progress progress = space.progress();
+        QVERIFY(progress.done);
+        QCOMPARE(progress.bytes, expected.at(tree.native()));
+    }
+
+    // CI runs as root, who reads everything: both walks run as an unprivileged user. A folder
+    // that cannot be opened counts its own blocks, as `du` counts it.
+    void unreadableFoldersAsDuCountsThem()
+    {
+        if (geteuid() != 0)
+            QSKIP("needs root to walk as another user");
+        const fs::path tree = dir("tree");
+        file(tree / "readable.bin", 30000);
+        file(tree / "locked/secret.bin", 90000);
+        file(tree / "shut/inside.bin", 90000);
+        file(tree / "deep/er/locked/more.bin", 90000);
+        makePassable(tree);
+        chmod((tree / "locked").c_str(), 0000);
+        chmod((tree / "shut").c_str(), 0311);
+        chmod((tree / "deep/er/locked").c_str(), 0000);
+        const auto expected = du(tree, true);
+        const auto measured = folderSizesAsNobody(tree);
+        chmod((tree / "locked").c_str(), 0755);
+        chmod((tree / "shut").c_str(), 0755);
+        chmod((tree / "deep/er/locked").c_str(), 0755);
+        QVERIFY(expected.contains(tree.native()));
+        QCOMPARE(measured, expected);
+        QVERIFY(expected.at(tree.native()) < du(tree).at(tree.native()));
+    }
+
+    // Another file system mounted inside is recorded, not entered, and counts nothing, as
+    // `du -x` leaves it out.
+    void otherMountsAreNotEntered()
+    {
+        if (geteuid() != 0)
+            QSKIP("mounting a tmpfs needs root");
+        const fs::path tree = dir("tree");
+        file(tree / "own.bin", 40000);
+        folder(tree / "mounted");
+        if (mount("ampa-test", (tree / "mounted").c_str(), "tmpfs", 0, "size=8m") != 0)
+            QSKIP("this machine does not allow mounts here");
+        file(tree / "mounted/foreign.bin", 2 << 20);
+        SpaceTree space(tree);
+        const bool walked = space.walk({});
+        const auto expected = du(tree);
+        const auto measured = folderSizes(space);
+        const SpaceTree::Entry mounted = at(space, tree / "mounted");
+        umount((tree / "mounted").c_str());
+        QVERIFY(walked);
+        QCOMPARE(measured, expected);
+        QVERIFY(mounted.otherMount);
+        QCOMPARE(mounted.size, 0);
+        QVERIFY(!space.find(tree / "mounted/foreign.bin"));
+    }
+
+    // Only a tag whose first bytes are exactly the signature marks its folder, and never one that
+    // a catalogue's mark already covers.
+    void cacheDirTags()
+    {
+        const fs::path tree = dir("tree");
+        file(tree / "right/blob", 50000);
+        tag(tree / "right", tagSignature + "\n# made by a tool\n");
+        file(tree / "bare/blob", 50000);
+        tag(tree / "bare", tagSignature);
+        file(tree / "wrong/blob", 50000);
+        tag(tree / "wrong", "Signature: 8a477f597d28d172789f06886806bc56\n");
+        file(tree / "short/blob", 50000);
+        tag(tree / "short", tagSignature.left(20));
+        file(tree / "spaced/blob", 50000);
+        tag(tree / "spaced", " " + tagSignature);
+        file(tree / "linked/blob", 50000);
+        symlink(tree / "right/CACHEDIR.TAG", tree / "linked/CACHEDIR.TAG");
+        file(tree / "folder-tag/blob", 50000);
+        folder(tree / "folder-tag/CACHEDIR.TAG");
+        file(tree / "catalogued/inner/blob", 50000);
+        tag(tree / "catalogued/inner", tagSignature);
+
+        SpaceTree space(tree);
+        QVERIFY(space.walk({{tree / "catalogued", SpaceKind::quick, "test"}}));
+        QCOMPARE(at(space, tree / "right").kind, SpaceKind::cacheTag);
+        QCOMPARE(at(space, tree / "bare").kind, SpaceKind::cacheTag);
+        for (const char *name : {"wrong", "short", "spaced", "linked", "folder-tag"})
+            QCOMPARE(at(space, tree / name).kind, SpaceKind::none);
+        QCOMPARE(at(space, tree / "catalogued").kind, SpaceKind::quick);
+        QCOMPARE(at(space, tree / "catalogued/inner").kind, SpaceKind::none);
+        const qint64 right = at(space, tree / "right").size;
+        const qint64 bare = at(space, tree / "bare").size;
+        const qint64 catalogued = at(space, tree / "catalogued").size;
+        QCOMPARE(at(space, tree).reclaimable, right + bare + catalogued);
+        QCOMPARE(at(space, tree / "right/blob").reclaimable, allocated(tree / "right/blob"));
+        const auto parts = space.reclaimableParts(SpaceTree::rootIndex);
+        QCOMPARE(parts.size(), std::size_t(2));
+        QCOMPARE(parts[0].first, SpaceKind::cacheTag);
+        QCOMPARE(parts[0].second, right + bare);
+        QCOMPARE(parts[1].first, SpaceKind::quick);
+    }
+
+    // The marks are what the other panes offer, asked of them: the quick clean's folders, a
+    // project's artifacts, the Trash; a folder kept in the space map is left out.
+    void marksFollowTheOtherPanes()
+    {
+        const fs::path home = TestHome::home();
+        file(home / ".cache/pip/http/blob", 70000);
+        file(home / ".npm/_cacache/index/entry", 30000);
+        const fs::path project = home / "src/webapp";
+        write(project / "package.json", "{}");
+        write(project / "package-lock.json", "{}");
+        file(project / "node_modules/left-pad/index.js", 20000);
+        file(project / "src/main.js", 1000);
+        file(Engine::homeTrashFolder() / "files/old.bin", 60000);
+        write(Engine::homeTrashFolder() / "info/old.bin.trashinfo", "[Trash Info]\n");
+
+        std::vector<fs::path> quick;
+        for (const CacheTarget &target : quickTargets())
+            for (const fs::path &path : Engine::urls(target))
+                quick.push_back(path);
+        QVERIFY(std::find(quick.begin(), quick.end(), home / ".cache/pip") != quick.end());
+
+        const std::vector<Engine::SpaceMark> marks = Engine::spaceMarks();
+        SpaceTree space(home);
+        QVERIFY(space.walk(marks, Engine::spaceKept()));
+        for (const fs::path &path : quick)
+            QCOMPARE(at(space, path).kind, SpaceKind::quick);
+        const auto projects = Engine::projects(Engine::projectRoots(), Engine::workingPlaces());
+        QCOMPARE(projects.size(), std::size_t(1));
+        QCOMPARE(projects[0].artifacts.size(), std::size_t(1));
+        QCOMPARE(at(space, projects[0].artifacts[0].path).kind, SpaceKind::project);
+        QCOMPARE(at(space, Engine::homeTrashFolder()).kind, SpaceKind::trash);
+        QCOMPARE(at(space, project / "src").kind, SpaceKind::none);
+        qint64 marked = 0;
+        for (const fs::path &path : quick)
+            marked += at(space, path).size;
+        marked += at(space, project / "node_modules").size;
+        marked += at(space, Engine::homeTrashFolder()).size;
+        QCOMPARE(at(space, home).reclaimable, marked);
+
+        // Kept: out of the marks from the next walk on, and out of this one at once.
+        const SpaceTree::Index pip = *space.find(home / ".cache/pip");
+        const qint64 before = at(space, home).reclaimable;
+        space.setKept(pip, true);
+        QCOMPARE(at(space, home).reclaimable, before - at(space, home / ".cache/pip").size);
+        QCOMPARE(at(space, home / ".cache/pip/http/blob").reclaimable, 0);
+        QVERIFY(Engine::keepSpace(home / ".cache/pip"));
+        SpaceTree again(home);
+        QVERIFY(again.walk(Engine::spaceMarks(), Engine::spaceKept()));
+        QVERIFY(at(again, home / ".cache/pip").kept);
+        QCOMPARE(at(again, home).reclaimable, at(space, home).reclaimable);
+        space.setKept(pip, false);
+        QCOMPARE(at(space, home).reclaimable, before);
+        QVERIFY(Engine::releaseSpace(home / ".cache/pip"));
+        QVERIFY(Engine::spaceKept().empty());
+    }
+
+    // After a change only that folder is walked again; what is gone leaves the tree; the sizes
+    // above follow and stay what `du` says.
+    void remeasureAndForget()
+    {
+        const fs::path tree = dir("tree");
+        file(tree / "keep/a.bin", 40000);
+        file(tree / "grow/b.bin", 40000);
+        file(tree / "gone/c.bin", 40000);
+        SpaceTree space(tree);
+        QVERIFY(space.walk({}));
+        file(tree / "grow/new/d.bin", 300000);
+        QVERIFY(space.remeasure(*space.find(tree / "grow")));
+        QCOMPARE(folderSizes(space), du(tree));
+        const SpaceTree::Index gone = *space.find(tree / "gone");
+        fs::rename(tree / "gone", dir("elsewhere"));
+        space.forget(gone);
+        QCOMPARE(folderSizes(space), du(tree));
+        QVERIFY(!space.find(tree / "gone"));
+        QVERIFY(space.remeasure(*space.find(tree / "keep")));
+        QCOMPARE(folderSizes(space), du(tree));
+    }
+
+    // A stop ends the walk early: what was walked stays, the rest is incomplete.
+    void stopping()
+    {
+        const fs::path tree = dir("tree");
+        for (int i = 0; i < 300; ++i)
+            for (int j = 0; j < 60; ++j)
+                write(tree / std::to_string(i) / std::to_string(j), {});
+        std::atomic<bool> stop{true};
+        SpaceTree early(tree);
+        QVERIFY(early.walk({}, {}, &stop));
+        QVERIFY(!early.entry(SpaceTree::rootIndex).complete);
+        QVERIFY(early.progress().done);
+
+        stop = false;
+        SpaceTree space(tree);
+        std::thread walker([&] { space.walk({}, {}, &stop); });
+        while (space.progress().entries < 500 && !space.progress().done)
+            std::this_thread::yield();
+        stop = true;
+        walker.join();
+        if (space.entry(SpaceTree::rootIndex).complete)
+            QSKIP("the walk ended before the stop came");
+        QVERIFY(space.progress().entries < 300 * 61);
+        QVERIFY(space.entry(SpaceTree::rootIndex).size < du(tree).at(tree.native()));
+    }
+
+    // About as compact as the compact tools: well under 100 bytes an entry.
+    void compact()
+    {
+        const fs::path tree = dir("tree");
+        for (int i = 0; i < 100; ++i)
+            for (int j = 0; j < 100; ++j)
+                write(tree / ("folder-" + std::to_string(i))
+                          / ("file-" + std::to_string(j) + ".txt"),
+                      {});
+        SpaceTree space(tree);
+        QVERIFY(space.walk({}));
+        const qint64 entries = space.progress().entries;
+        QVERIFY(entries > 10000);
+        const double perEntry = double(space.memoryBytes()) / double(entries);
+        qInfo("%.1f bytes an entry", perEntry);
+        QVERIFY2(perEntry < 100, qPrintable(QString::number(perEntry)));
+    }
+
+    void rootThatIsNoFolder()
+    {
+        file(dir("file.bin"), 1000);
+        symlink(base, dir("link"));
+        QVERIFY(!SpaceTree(dir("file.bin")).walk({}));
+        QVERIFY(!SpaceTree(dir("link")).walk({}));
+        QVERIFY(!SpaceTree(dir("missing")).walk({}));
+    }
+};
+
+AMPA_TEST_MAIN(SpaceTest)
+#include "tst_space.moc"

@@ -1,0 +1,155 @@
+#include "ActivityLog.h"
+#include "FakeServices.h"
+#include "ModelTesting.h"
+#include "Settings.h"
+#include "SpaceMarks.h"
+#include "StoredSettings.h"
+#include "TestHome.h"
+
+#include <QSignalSpy>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path trashFiles()
+{
+    return TestHome::home() / ".local/share/Trash/files";
+}
+
+} // namespace
+
+// The space map in the window's model: walking the home, moving an entry to the Trash behind the
+// same confirmation and Trash as the downloads, keeping a mark.
+class SpaceModelTest : public QObject {
+    Q_OBJECT
+
+    FakeServices fakes;
+    std::unique_ptr<Model> model;
+
+    SpaceModel &space() { return *model->space(); }
+
+    // The row id of the entry called `name` in the folder looked at; -1 when none.
+    int idOf(const QString &name)
+    {
+        for (int row = 0; row < space().rowCount(); ++row) {
+            const QModelIndex index = space().index(row);
+            if (space().data(index, SpaceModel::NameRole).toString() == name)
+                return space().data(index, SpaceModel::IdRole).toInt();
+        }
+        return -1;
+    }
+
+    void walk()
+    {
+        QSignalSpy settled(&space(), &SpaceModel::settled);
+        space().start();
+        QVERIFY(settled.wait(30000));
+    }
+
+private slots:
+    void init()
+    {
+        fs::remove_all(TestHome::home());
+        fs::create_directories(TestHome::home());
+        clearLog();
+        storeSettings({{"language", "en"}});
+        makeFile(TestHome::home() / "Videos/film.mkv", 900000);
+        makeFile(TestHome::home() / "Videos/clip.mp4", 100000);
+        makeFile(TestHome::home() / ".cache/pip/wheel.bin", 300000);
+        fakes = FakeServices();
+        model = std::make_unique<Model>(fakes.services());
+    }
+
+    // The list is the folder's entries, the largest first, with their shares; opening a folder
+    // and going up follow the tree.
+    void listsAndNavigates()
+    {
+        walk();
+        QVERIFY(space().rowCount() >= 2);
+        const double first = space().data(space().index(0), SpaceModel::SizeRole).toDouble();
+        const double second = space().data(space().index(1), SpaceModel::SizeRole).toDouble();
+        QVERIFY(first >= second);
+        QCOMPARE(space().data(space().index(0), SpaceModel::NameRole).toString(), "Videos");
+        QVERIFY(space().data(space().index(0), SpaceModel::ShareRole).toDouble() > 0.5);
+        QVERIFY(idOf(".cache") >= 0);
+        QCOMPARE(space()
+                     .data(space().index(space().rowOf(idOf(".cache"))), SpaceModel::KindRole)
+                     .toString(),
+                 "quick");
+        QVERIFY(space().reclaimable() >= 300000);
+        space().open(idOf("Videos"));
+        QCOMPARE(space().rowCount(), 2);
+        QCOMPARE(space().crumbs().size(), 2);
+        QVERIFY(!space().tiles(400, 300).isEmpty());
+        space().up();
+        QVERIFY(idOf("Videos") >= 0);
+    }
+
+    // Moved only after the confirmation, to the real Trash, logged; then the Trash is measured
+    // again, and the home's total stays what it was (the bytes moved into the Trash).
+    void trashAfterConfirmation()
+    {
+        walk();
+        space().open(idOf("Videos"));
+        const int film = idOf("film.mkv");
+        QVERIFY(film >= 0);
+        fakes.confirmation->answer = false;
+        space().trash(film);
+        QCOMPARE(fakes.confirmation->asked.size(), 1);
+        QVERIFY(fakes.confirmation->asked[0].contains("film.mkv"));
+        QVERIFY(fs::exists(TestHome::home() / "Videos/film.mkv"));
+
+        fakes.confirmation->answer = true;
+        QSignalSpy settled(&space(), &SpaceModel::settled);
+        space().trash(film);
+        QVERIFY(settled.count() > 0 || settled.wait(30000));
+        QVERIFY(!fs::exists(TestHome::home() / "Videos/film.mkv"));
+        QVERIFY(fs::exists(trashFiles() / "film.mkv"));
+        QCOMPARE(idOf("film.mkv"), -1);
+        QVERIFY(Engine::logLines().value(0).contains("film.mkv"));
+        const std::shared_ptr<const Engine::SpaceTree> tree = space().spaceTree();
+        const auto trashFolder = tree->find(Engine::homeTrashFolder());
+        QVERIFY(trashFolder);
+        QVERIFY(tree->entry(*trashFolder).size >= 900000);
+        QCOMPARE(tree->entry(*trashFolder).kind, Engine::SpaceKind::trash);
+    }
+
+    // Neither the Trash itself, anything in it, nor the home goes to the Trash.
+    void refusesTheTrashAndTheHome()
+    {
+        makeFile(trashFiles() / "old.bin", 1000);
+        walk();
+        fakes.confirmation->answer = true;
+        space().open(idOf(".local"));
+        space().open(idOf("share"));
+        space().trash(idOf("Trash"));
+        QVERIFY(fakes.confirmation->asked.isEmpty());
+        QVERIFY(fs::exists(trashFiles() / "old.bin"));
+        QCOMPARE(model->resultKind(), Model::ResultKind::failed);
+    }
+
+    // Keep takes a mark out of the reclaimable part at once and for the next walk; release
+    // brings it back.
+    void keepAndRelease()
+    {
+        walk();
+        const double before = space().reclaimable();
+        space().open(idOf(".cache"));
+        const int pip = idOf("pip");
+        space().keep(pip);
+        QVERIFY(space().data(space().index(space().rowOf(pip)), SpaceModel::KeptRole).toBool());
+        space().up();
+        QVERIFY(space().reclaimable() <= before - 300000);
+        walk();
+        QVERIFY(space().reclaimable() <= before - 300000);
+        space().open(idOf(".cache"));
+        space().release(idOf("pip"));
+        space().up();
+        QCOMPARE(space().reclaimable(), before);
+        QVERIFY(Engine::spaceKept().empty());
+    }
+};
+
+AMPA_TEST_MAIN(SpaceModelTest)
+#include "tst_space.moc"

@@ -1,0 +1,228 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Ampa
+
+// What fills the disk, and what of it comes back by itself: the folder looked at as a chart and
+// as a list, the largest first. Return or a click opens a folder, Backspace or a breadcrumb goes
+// up. Nothing here removes for good: an entry goes to the Trash, after a confirmation.
+Themed {
+    id: pane
+    objectName: "spacePane"
+    property bool embedded: false
+    implicitWidth: 640
+    implicitHeight: column.implicitHeight + 48
+
+    // The pane that cleans each kind of mark; none cleans a CACHEDIR.TAG folder of its own.
+    readonly property var cleaningPane: ({
+        "quick": "cepat", "developer": "pengembang", "project": "proyek", "trash": "lanjutan"
+    })
+    function kindText(kind: string): string {
+        switch (kind) {
+        case "quick": return Texts.bilingual("Pembersihan cepat", "Quick clean")
+        case "developer": return Texts.bilingual("Cache pengembang", "Developer caches")
+        case "project": return Texts.bilingual("Artefak proyek", "Project artifacts")
+        case "trash": return "Trash"
+        case "cachedir": return Texts.bilingual("Cache bertanda", "Tagged cache")
+        }
+        return ""
+    }
+    readonly property var current: list.currentItem
+
+    Component.onCompleted: if (!Model.space.started) Model.space.start("")
+
+    ColumnLayout {
+        id: column
+        anchors.fill: parent
+        anchors.margins: 24
+        spacing: 12
+
+        ResultChip {
+            Layout.fillWidth: true
+            visible: !pane.embedded && Model.result !== ""
+            text: Model.result
+        }
+        ScanChip {
+            objectName: "spaceWalking"
+            visible: Model.space.walking
+            text: Texts.bilingual("Mengukur: %1 entri, %2", "Measuring: %1 entries, %2")
+                  .arg(Model.space.walkedEntries).arg(Texts.fmt(Model.space.walkedBytes))
+        }
+
+        // The way down from the walk's root; each step goes back up to it.
+        Flow {
+            objectName: "spaceCrumbs"
+            Layout.fillWidth: true
+            spacing: 4
+            Repeater {
+                model: Model.space.crumbs
+                delegate: Row {
+                    id: crumb
+                    required property var modelData
+                    required property int index
+                    spacing: 4
+                    Text {
+                        visible: crumb.index > 0
+                        text: "›"
+                        font.pixelSize: Theme.body
+                        color: Theme.secondaryText
+                    }
+                    Text {
+                        text: crumb.modelData.name
+                        font.pixelSize: Theme.body
+                        font.weight: crumb.modelData.id === Model.space.folderId ? Font.DemiBold
+                                                                                : Font.Normal
+                        color: crumb.modelData.id === Model.space.folderId ? Theme.text
+                                                                          : Theme.accentText
+                        Accessible.role: Accessible.Link
+                        Accessible.name: crumb.modelData.name
+                        MouseArea {
+                            anchors.fill: parent
+                            cursorShape: Qt.PointingHandCursor
+                            onClicked: Model.space.open(crumb.modelData.id)
+                        }
+                    }
+                }
+            }
+        }
+
+        // "Of 40 GB here, 12 GB rebuilds by itself", and the panes that clean it.
+        Text {
+            objectName: "spaceSummary"
+            Layout.fillWidth: true
+            wrapMode: Text.Wrap
+            text: Model.space.reclaimable > 0
+                  ? Texts.bilingual("Dari %1 di sini, %2 dibuat ulang sendiri oleh pemiliknya.",
+                                    "Of %1 here, %2 rebuilds by itself.")
+                    .arg(Texts.fmt(Model.space.total)).arg(Texts.fmt(Model.space.reclaimable))
+                  : Texts.bilingual("%1 di sini; tidak ada yang dibuat ulang sendiri.",
+                                    "%1 here; none of it rebuilds by itself.")
+                    .arg(Texts.fmt(Model.space.total))
+            font.pixelSize: Theme.title3
+            color: Theme.text
+        }
+        Flow {
+            Layout.fillWidth: true
+            spacing: 8
+            visible: Model.space.parts.length > 0
+            Repeater {
+                model: Model.space.parts
+                delegate: PillButton {
+                    required property var modelData
+                    readonly property string target: pane.cleaningPane[modelData.kind] || ""
+                    text: pane.kindText(modelData.kind) + ": " + Texts.fmt(modelData.bytes)
+                          + (target !== "" ? "  →" : "")
+                    enabled: target !== ""
+                    Accessible.name: target !== ""
+                                     ? Texts.bilingual("%1, %2: buka panelnya", "%1, %2: open its pane")
+                                       .arg(pane.kindText(modelData.kind)).arg(Texts.fmt(modelData.bytes))
+                                     : text
+                    onClicked: if (target !== "") Model.paneKey = target
+                }
+            }
+        }
+
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.preferredHeight: 340
+            spacing: 12
+
+            SpaceChart {
+                id: chart
+                objectName: "spaceChart"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                Layout.preferredWidth: 1
+                currentId: pane.current ? pane.current.entryId : -1
+                onPicked: (id, folder) => {
+                    if (folder)
+                        Model.space.open(id)
+                    else
+                        list.currentIndex = Model.space.rowOf(id)
+                }
+            }
+
+            ListView {
+                id: list
+                objectName: "spaceList"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                Layout.preferredWidth: 1
+                clip: true
+                model: Model.space
+                focus: true
+                activeFocusOnTab: true
+                keyNavigationEnabled: true
+                currentIndex: 0
+                boundsBehavior: Flickable.StopAtBounds
+                ScrollBar.vertical: ScrollBar {}
+                Accessible.role: Accessible.List
+                Accessible.name: Texts.bilingual("Isi %1", "Contents of %1").arg(Model.space.folder)
+                Keys.onReturnPressed: if (pane.current) pane.current.activate()
+                Keys.onEnterPressed: if (pane.current) pane.current.activate()
+                Keys.onPressed: event => {
+                    if (event.key === Qt.Key_Backspace) {
+                        Model.space.up()
+                        event.accepted = true
+                    }
+                }
+                readonly property int folderId: Model.space.folderId
+                onFolderIdChanged: currentIndex = 0
+                delegate: SpaceRow {
+                    width: list.width
+                    current: ListView.isCurrentItem
+                    kindName: pane.kindText(kind)
+                    onChosen: list.currentIndex = index
+                }
+            }
+        }
+
+        // What can be done with the entry chosen in the list.
+        RowLayout {
+            objectName: "spaceActions"
+            Layout.fillWidth: true
+            spacing: 8
+            Text {
+                Layout.fillWidth: true
+                elide: Text.ElideMiddle
+                text: pane.current ? pane.current.entryPath + " · " + Texts.fmt(pane.current.entrySize) : ""
+                font.pixelSize: Theme.callout
+                color: Theme.secondaryText
+            }
+            PillButton {
+                text: Texts.bilingual("Buka", "Open")
+                visible: pane.current !== null && pane.current.entryFolder
+                onClicked: Model.space.open(pane.current.entryId)
+            }
+            PillButton {
+                text: Texts.bilingual("Tampilkan", "Reveal")
+                enabled: pane.current !== null
+                onClicked: Model.space.reveal(pane.current.entryId)
+            }
+            PillButton {
+                objectName: "spaceKeep"
+                visible: pane.current !== null && pane.current.entryMarked
+                text: pane.current && pane.current.entryKept ? Texts.bilingual("Lepaskan", "Release")
+                                                             : Texts.bilingual("Simpan", "Keep")
+                onClicked: pane.current.entryKept ? Model.space.release(pane.current.entryId)
+                                                  : Model.space.keep(pane.current.entryId)
+            }
+            PillButton {
+                objectName: "spaceTrash"
+                destructive: true
+                text: Texts.bilingual("Ke Trash", "Move to Trash")
+                enabled: pane.current !== null && !Model.space.walking
+                onClicked: Model.space.trash(pane.current.entryId)
+            }
+        }
+        Text {
+            Layout.fillWidth: true
+            wrapMode: Text.Wrap
+            text: Texts.bilingual("Ukuran dihitung seperti du -x: blok yang terpakai, tautan keras sekali, sistem berkas lain tidak dimasuki. Yang ditandai dibersihkan di panelnya sendiri; di sini hanya ke Trash, setelah konfirmasi.",
+                                  "Sizes count as du -x counts them: blocks in use, a hard link once, other file systems not entered. What is marked is cleaned in its own pane; here things only go to the Trash, after you confirm.")
+            font.pixelSize: Theme.callout
+            color: Theme.secondaryText
+        }
+    }
+}

@@ -1,0 +1,114 @@
+import QtQuick
+import QtQuick.Layouts
+import Ampa
+
+// One entry of the folder looked at: its name, a bar of its share, its size and what of it
+// rebuilds by itself. Return or a double click opens a folder.
+Rectangle {
+    id: row
+    required property int index
+    required property int id
+    required property string name
+    required property string path
+    required property double size
+    required property double share
+    required property double reclaimable
+    required property string kind
+    required property bool folder
+    required property bool kept
+    required property bool marked
+    required property bool otherMount
+    required property bool unreadable
+    required property bool complete
+    property bool current: false
+    property string kindName: ""
+    signal chosen()
+
+    // What the pane's actions read of the chosen row.
+    readonly property int entryId: id
+    readonly property string entryPath: path
+    readonly property double entrySize: size
+    readonly property bool entryFolder: folder && !otherMount
+    readonly property bool entryMarked: marked
+    readonly property bool entryKept: kept
+
+    function activate() {
+        if (entryFolder)
+            Model.space.open(id)
+    }
+
+    implicitHeight: 40
+    radius: 6
+    color: current ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.16) : "transparent"
+
+    Accessible.role: Accessible.ListItem
+    Accessible.name: name + ", " + Texts.fmt(size)
+                     + (reclaimable > 0 ? ", " + Texts.bilingual("%1 dibuat ulang sendiri",
+                                                                "%1 rebuilds by itself")
+                                                 .arg(Texts.fmt(reclaimable)) : "")
+                     + (kindName !== "" ? ", " + kindName : "")
+                     + (kept ? ", " + Texts.bilingual("disimpan", "kept") : "")
+                     + (otherMount ? ", " + Texts.bilingual("sistem berkas lain", "another file system") : "")
+                     + (unreadable ? ", " + Texts.bilingual("tak terbaca", "unreadable") : "")
+    Accessible.selected: current
+
+    MouseArea {
+        anchors.fill: parent
+        onClicked: row.chosen()
+        onDoubleClicked: row.activate()
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.leftMargin: 8
+        anchors.rightMargin: 8
+        anchors.topMargin: 4
+        anchors.bottomMargin: 4
+        spacing: 2
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: 6
+            Symbol {
+                name: row.folder ? "folder" : ""
+                tint: Theme.secondaryText
+                size: 14
+            }
+            Text {
+                Layout.fillWidth: true
+                text: row.name + (row.otherMount ? "  ⟂" : "") + (row.unreadable ? "  ⚠" : "")
+                elide: Text.ElideMiddle
+                font.pixelSize: Theme.body
+                color: Theme.text
+            }
+            Text {
+                visible: row.kindName !== ""
+                text: row.kept ? row.kindName + " · " + Texts.bilingual("disimpan", "kept") : row.kindName
+                font.pixelSize: Theme.caption
+                color: row.kept ? Theme.secondaryText : Theme.accentText
+            }
+            Text {
+                text: Texts.fmt(row.size) + (row.complete ? "" : "…")
+                font.pixelSize: Theme.body
+                color: Theme.text
+            }
+        }
+        Rectangle {
+            Layout.fillWidth: true
+            implicitHeight: 4
+            radius: 2
+            color: Theme.track
+            Rectangle {
+                width: parent.width * Math.min(1, row.share)
+                height: parent.height
+                radius: 2
+                color: Theme.secondaryText
+                Rectangle {
+                    width: row.size > 0 ? parent.width * Math.min(1, row.reclaimable / row.size) : 0
+                    height: parent.height
+                    radius: 2
+                    color: Theme.accent
+                }
+            }
+        }
+    }
+}
