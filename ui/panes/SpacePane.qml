@@ -40,8 +40,7 @@ Themed {
 
         ResultChip {
             Layout.fillWidth: true
-            visible: !pane.embedded && Model.result !== ""
-            text: Model.result
+            pane: "ruang"
         }
         ScanChip {
             objectName: "spaceWalking"

@@ -57,7 +57,7 @@ TestCase {
         keyClick(Qt.Key_Down)
         keyClick(Qt.Key_Down)
         keyClick(Qt.Key_Up)
-        compare(named(focused()), "row_lanjutan")
+        compare(named(focused()), "row_ruang")
         let rows = 0
         let steps = 0
         do {
@@ -65,7 +65,7 @@ TestCase {
             if (named(focused()).startsWith("row_"))
                 ++rows
             ++steps
-        } while (named(focused()) !== "row_lanjutan" && steps < 200)
+        } while (named(focused()) !== "row_ruang" && steps < 200)
         compare(rows, 1)
     }
 

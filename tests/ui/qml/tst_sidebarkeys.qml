@@ -31,9 +31,9 @@ TestCase {
         verify(findChild(focused, "focusRing").visible)
         compare(focused.Accessible.name, "Quick")
         keyClick(Qt.Key_Down)
-        compare(Model.paneKey, "lanjutan")
-        compare(testCase.Window.activeFocusItem.objectName, "row_lanjutan")
-        for (let i = 0; i < 8; ++i)
+        compare(Model.paneKey, "ruang")
+        compare(testCase.Window.activeFocusItem.objectName, "row_ruang")
+        for (let i = 0; i < 9; ++i)
             keyClick(Qt.Key_Down)
         compare(Model.paneKey, "pengaturan")
         keyClick(Qt.Key_Up)
@@ -55,7 +55,7 @@ TestCase {
         Settings.language = data.language
         const layout = createTemporaryObject(data.narrow ? narrowLayout : sidebarLayout, testCase)
         waitForRendering(layout)
-        const keys = "cepat lanjutan pengembang proyek downloads aplikasi log pengaturan".split(" ")
+        const keys = "cepat ruang lanjutan pengembang proyek downloads aplikasi log pengaturan".split(" ")
         for (const key of keys) {
             const label = findChild(findChild(layout, "row_" + key), "rowLabel")
             verify(label !== null, key)
