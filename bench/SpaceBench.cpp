@@ -1,5 +1,6 @@
 #include "SpaceBench.h"
 
+#include "ProcessMemory.h"
 #include "SpaceTree.h"
 
 #include <QCoreApplication>
@@ -19,18 +20,6 @@
 namespace SpaceBench {
 
 namespace {
-
-long statusKiB(const char *field)
-{
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
 
 struct ChildRun {
     double ms = 0;
@@ -85,14 +74,14 @@ double median(std::vector<double> values)
 
 int walkCommand(const std::filesystem::path &path)
 {
-    const long baseline = statusKiB("VmRSS:");
+    const long baseline = currentKiB();
     QElapsedTimer timer;
     timer.start();
     Engine::SpaceTree tree(path);
     tree.walk({});
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     std::printf("%.1f %lld %ld %ld %zu\n", ms, static_cast<long long>(tree.progress().entries),
-                statusKiB("VmHWM:"), baseline, tree.memoryBytes());
+                peakKiB(), baseline, tree.memoryBytes());
     return 0;
 }
 

@@ -13,6 +13,7 @@
 //                                   tree's bytes
 
 #include "Model.h"
+#include "ProcessMemory.h"
 #include "ProjectFinder.h"
 #include "Removal.h"
 #include "Shell.h"
@@ -39,30 +40,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// A field of /proc/self/status in KiB. VmHWM, the peak, starts anew at exec; getrusage's
-// ru_maxrss does not (a child would report the peak of the process that forked it).
-long statusKiB(const char *field)
-{
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
-
-long peakKiB()
-{
-    return statusKiB("VmHWM:");
-}
-
-long currentKiB()
-{
-    return statusKiB("VmRSS:");
-}
 
 double elapsedMs(const QElapsedTimer &timer)
 {
