@@ -26,7 +26,6 @@
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
-#include <QVariantList>
 #include <QVariantMap>
 
 #include <chrono>
