@@ -24,13 +24,6 @@ using Engine::DevCache;
 using Engine::DevMode;
 using Engine::DevResult;
 
-int fail(const QString &problem)
-{
-    // The problem may quote what was typed: a terminal never gets it raw.
-    QTextStream(stderr) << "ampa-cli: " << printable(problem) << '\n';
-    return exitUsage;
-}
-
 QJsonArray pathsOf(const DevCache &cache)
 {
     QJsonArray paths;
@@ -186,11 +179,11 @@ int clean(const QStringList &ids, const Options &options)
             std::find_if(present.begin(), present.end(),
                          [&id](const Engine::DevEntry &entry) { return entry.cache.id == id; });
         if (found == present.end())
-            return fail(bilingual(QStringLiteral("tidak ada cache pengembang %1"),
-                                  QStringLiteral("no developer cache %1"))
-                            .arg(id));
+            return usageProblem(bilingual(QStringLiteral("tidak ada cache pengembang %1"),
+                                          QStringLiteral("no developer cache %1"))
+                                    .arg(id));
         if (!Engine::devOffered(id, present))
-            return fail(
+            return usageProblem(
                 bilingual(QStringLiteral("%1 disimpan; lepaskan dulu: ampa-cli dev release %1"),
                           QStringLiteral("%1 is kept; release it first: ampa-cli dev release %1"))
                     .arg(id));
@@ -216,8 +209,9 @@ int clean(const QStringList &ids, const Options &options)
     }
     if (!options.yes) {
         if (!isatty(STDIN_FILENO))
-            return fail(bilingual("bukan terminal; pakai --yes untuk membersihkan tanpa bertanya",
-                                  "not a terminal; use --yes to clean without asking"));
+            return usageProblem(
+                bilingual("bukan terminal; pakai --yes untuk membersihkan tanpa bertanya",
+                          "not a terminal; use --yes to clean without asking"));
         if (!confirmOnTerminal(chosen)) {
             out << bilingual("Dibatalkan.", "Cancelled.") << '\n';
             return exitOk;
@@ -287,13 +281,13 @@ int keep(const QString &id, bool kept)
             present << cache.id;
         switch (Engine::keepDev(id, present).outcome) {
         case Engine::DevKeepResult::Outcome::unknown:
-            return fail(
+            return usageProblem(
                 bilingual(QStringLiteral("tidak ada cache pengembang %1; daftarnya: "
                                          "ampa-cli dev"),
                           QStringLiteral("no developer cache %1; see the list: ampa-cli dev"))
                     .arg(id));
         case Engine::DevKeepResult::Outcome::notSaved:
-            return fail(
+            return usageProblem(
                 bilingual("pengaturan tidak bisa disimpan", "the setting could not be saved"));
         case Engine::DevKeepResult::Outcome::changed:
         case Engine::DevKeepResult::Outcome::unchanged:
@@ -307,7 +301,8 @@ int keep(const QString &id, bool kept)
     }
     switch (Engine::releaseDev(id).outcome) {
     case Engine::DevKeepResult::Outcome::notSaved:
-        return fail(bilingual("pengaturan tidak bisa disimpan", "the setting could not be saved"));
+        return usageProblem(
+            bilingual("pengaturan tidak bisa disimpan", "the setting could not be saved"));
     case Engine::DevKeepResult::Outcome::unchanged:
         out << bilingual(QStringLiteral("%1 memang tidak disimpan."),
                          QStringLiteral("%1 was not kept."))

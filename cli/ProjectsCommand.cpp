@@ -25,12 +25,6 @@ namespace {
 using Engine::Project;
 using Engine::ProjectHold;
 
-int fail(const QString &problem)
-{
-    QTextStream(stderr) << "ampa-cli: " << printable(problem) << '\n';
-    return exitUsage;
-}
-
 QString shown(const std::filesystem::path &path)
 {
     return Engine::displayPath(path);
@@ -189,7 +183,7 @@ int clean(const QStringList &paths, const Options &options)
     });
     const auto picked = chosenProjects(found, paths, options);
     if (const QString *problem = std::get_if<QString>(&picked))
-        return fail(*problem);
+        return usageProblem(*problem);
     const std::vector<Project> &chosen = std::get<std::vector<Project>>(picked);
     QTextStream out(stdout);
     if (options.dryRun) {
@@ -211,8 +205,9 @@ int clean(const QStringList &paths, const Options &options)
     }
     if (!options.yes && !chosen.empty()) {
         if (!isatty(STDIN_FILENO))
-            return fail(bilingual("bukan terminal; pakai --yes untuk membersihkan tanpa bertanya",
-                                  "not a terminal; use --yes to clean without asking"));
+            return usageProblem(
+                bilingual("bukan terminal; pakai --yes untuk membersihkan tanpa bertanya",
+                          "not a terminal; use --yes to clean without asking"));
         for (const Project &project : chosen)
             printProject(out, project);
         if (!askYes(out, bilingual(QStringLiteral("Hapus artefak ini (%1)? [y/N] "),
@@ -264,7 +259,7 @@ int clean(const QStringList &paths, const Options &options)
 int keep(const QString &path, bool kept)
 {
     if (path.isEmpty())
-        return fail(bilingual("path kosong", "an empty path"));
+        return usageProblem(bilingual("path kosong", "an empty path"));
     const std::filesystem::path folder = typedPath(path);
     const Engine::KeepChange change =
         kept ? Engine::keepProject(folder) : Engine::releaseProject(folder);
@@ -277,12 +272,13 @@ int keep(const QString &path, bool kept)
             << '\n';
         return exitOk;
     case Engine::KeepChange::notAFolder:
-        return fail(
+        return usageProblem(
             bilingual(QStringLiteral("bukan folder: %1"), QStringLiteral("not a folder: %1"))
                 .arg(path));
     case Engine::KeepChange::notKept:
-        return fail(bilingual(QStringLiteral("tidak disimpan: %1"), QStringLiteral("not kept: %1"))
-                        .arg(path));
+        return usageProblem(
+            bilingual(QStringLiteral("tidak disimpan: %1"), QStringLiteral("not kept: %1"))
+                .arg(path));
     case Engine::KeepChange::notSaved:
         break;
     }
@@ -306,10 +302,11 @@ int runProjects(const QStringList &arguments, const Options &options)
     if ((sub == QLatin1String("keep") || sub == QLatin1String("release")) && arguments.size() == 2
         && plain)
         return keep(arguments[1], sub == QLatin1String("keep"));
-    return fail(bilingual("pemakaian: ampa-cli projects [--older HARI] [--json] | projects clean "
-                          "[--older HARI] [--dry-run] [--yes] [--json] [PATH…] | projects keep "
-                          "PATH | projects release PATH",
-                          "usage: ampa-cli projects [--older DAYS] [--json] | projects clean "
-                          "[--older DAYS] [--dry-run] [--yes] [--json] [PATH…] | projects keep "
-                          "PATH | projects release PATH"));
+    return usageProblem(
+        bilingual("pemakaian: ampa-cli projects [--older HARI] [--json] | projects clean "
+                  "[--older HARI] [--dry-run] [--yes] [--json] [PATH…] | projects keep "
+                  "PATH | projects release PATH",
+                  "usage: ampa-cli projects [--older DAYS] [--json] | projects clean "
+                  "[--older DAYS] [--dry-run] [--yes] [--json] [PATH…] | projects keep "
+                  "PATH | projects release PATH"));
 }

@@ -19,12 +19,6 @@ namespace {
 using Engine::SpaceKind;
 using Engine::SpaceTree;
 
-int fail(const QString &problem)
-{
-    QTextStream(stderr) << "ampa-cli: " << printable(problem) << '\n';
-    return exitUsage;
-}
-
 QString kindText(SpaceKind kind)
 {
     switch (kind) {
@@ -118,9 +112,9 @@ QString rowLine(const Row &row)
 int runSpace(const QStringList &arguments, const Options &options)
 {
     if (arguments.size() > 1)
-        return fail(bilingual(QStringLiteral("argumen tak dikenal: %1"),
-                              QStringLiteral("unexpected argument: %1"))
-                        .arg(arguments[1]));
+        return usageProblem(bilingual(QStringLiteral("argumen tak dikenal: %1"),
+                                      QStringLiteral("unexpected argument: %1"))
+                                .arg(arguments[1]));
     std::filesystem::path root = Engine::homeDir();
     if (!arguments.isEmpty()) {
         const std::filesystem::path typed(arguments[0].toStdString());

@@ -1,5 +1,9 @@
 #include "TerminalText.h"
 
+#include "Commands.h"
+
+#include <QTextStream>
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -61,4 +65,10 @@ bool askYes(QTextStream &out, const QString &question)
     const QString word = QString::fromLatin1(answer).trimmed().toLower();
     return word == QLatin1String("y") || word == QLatin1String("yes")
            || word == QLatin1String("ya");
+}
+
+int usageProblem(const QString &problem)
+{
+    QTextStream(stderr) << "ampa-cli: " << printable(problem) << '\n';
+    return exitUsage;
 }

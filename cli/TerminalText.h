@@ -9,6 +9,10 @@
 // rest of a line. For the human output only: JSON escapes them by itself.
 QString printable(const QString &text);
 
+// Writes "ampa-cli: " and the problem to standard error, made printable (it may quote what was
+// typed: a terminal never gets it raw), and gives the exit status for a usage error.
+int usageProblem(const QString &problem);
+
 // Asks `question` on `out` and reads the answer from standard input: y, yes or ya (any case) is
 // yes; anything else, or no answer, is no.
 bool askYes(QTextStream &out, const QString &question);
