@@ -47,7 +47,6 @@ for pane in cepat lanjutan pengembang proyek downloads aplikasi; do
     cepat)
         walk "the $pane pane" " free of " "npm cache, " "alert:Restart suggested. On for "
         walk "the quick clean's button" "press:Clean "
-        sleep 0.5
         grep -q '"Clean' "$home/walk.txt" && keys_to "$(main_window)" Return
         walk "the quick clean's result" "alert:Quick clean: " "alert: freed."
         ;;
