@@ -40,10 +40,10 @@ class SpaceModelTest : public QObject {
         return -1;
     }
 
-    void walk()
+    void walk(const QString &root = {})
     {
         QSignalSpy settled(&space(), &SpaceModel::settled);
-        space().start();
+        space().start(root);
         QVERIFY(settled.wait(30000));
     }
 
@@ -121,12 +121,22 @@ private slots:
         makeFile(trashFiles() / "old.bin", 1000);
         walk();
         fakes.confirmation->answer = true;
+        const auto refused = [this](const QString &name) {
+            model->clearResult();
+            space().trash(idOf(name));
+            QVERIFY2(fakes.confirmation->asked.isEmpty(), qPrintable(name));
+            QVERIFY2(fs::exists(trashFiles() / "old.bin"), qPrintable(name));
+            QCOMPARE(model->resultKind(), Model::ResultKind::failed);
+        };
+        refused(".local"); // it holds the Trash
         space().open(idOf(".local"));
         space().open(idOf("share"));
-        space().trash(idOf("Trash"));
-        QVERIFY(fakes.confirmation->asked.isEmpty());
-        QVERIFY(fs::exists(trashFiles() / "old.bin"));
-        QCOMPARE(model->resultKind(), Model::ResultKind::failed);
+        refused("Trash");
+        space().open(idOf("Trash"));
+        refused("files"); // anything inside it
+        walk(QString::fromStdString(TestHome::home().parent_path().native()));
+        refused(QString::fromStdString(TestHome::home().filename().native()));
+        QVERIFY(fs::exists(TestHome::home() / "Videos/film.mkv"));
     }
 
     // Keep takes a mark out of the reclaimable part at once and for the next walk; release
