@@ -452,10 +452,9 @@ private:
     LoginSwitch m_login{services.desktop, this};
     AppIcons m_appIcons;
     SpaceModel m_space{services,
-                       [this](const QString &text, bool failed) {
-                           setResult(
-                               Pane::ruang, {}, [text] { return text; },
-                               failed ? ResultKind::failed : ResultKind::done);
+                       [this](SpaceModel::Text text, bool failed) {
+                           setResult(Pane::ruang, {}, std::move(text),
+                                     failed ? ResultKind::failed : ResultKind::done);
                        },
                        this};
 };

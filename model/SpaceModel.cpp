@@ -26,8 +26,7 @@ struct Walked {
 
 } // namespace
 
-SpaceModel::SpaceModel(Services given, std::function<void(const QString &, bool)> reportTo,
-                       QObject *parent)
+SpaceModel::SpaceModel(Services given, std::function<void(Text, bool)> reportTo, QObject *parent)
     : QAbstractListModel(parent), services(std::move(given)), report(std::move(reportTo)),
       tasks(std::make_unique<BackgroundTasks>())
 {
@@ -142,10 +141,13 @@ void SpaceModel::start(const QString &root)
                 return;
             marks = result.marks;
             if (!result.ok)
-                report(failedText(bilingual(QStringLiteral("%1 tidak bisa dibaca"),
-                                            QStringLiteral("%1 cannot be read"))
-                                      .arg(rootText)),
-                       true);
+                report(
+                    [rootText = rootText] {
+                        return failedText(bilingual(QStringLiteral("%1 tidak bisa dibaca"),
+                                                    QStringLiteral("%1 cannot be read"))
+                                              .arg(rootText));
+                    },
+                    true);
             setWalking(false);
             reload();
             Q_EMIT settled();
@@ -355,7 +357,7 @@ void SpaceModel::reveal(int id)
     services.desktop->revealFile(tree->path(rows[static_cast<std::size_t>(row)].index),
                                  [this, alive = QPointer(this)](std::optional<QString> error) {
                                      if (alive && error)
-                                         report(failedText(*error), true);
+                                         report([text = *error] { return failedText(text); }, true);
                                  });
 }
 
@@ -367,16 +369,24 @@ void SpaceModel::trash(int id)
     const SpaceTree::Entry entry = rows[static_cast<std::size_t>(row)];
     const std::filesystem::path path = tree->path(entry.index);
     if (Settings::instance().demo()) {
-        report(bilingual("Mode demo: tidak ada yang dipindah.", "Demo mode: nothing was moved."),
-               false);
+        report(
+            [] {
+                return bilingual("Mode demo: tidak ada yang dipindah.",
+                                 "Demo mode: nothing was moved.");
+            },
+            false);
         return;
     }
     const std::filesystem::path trashFolder = Engine::homeTrashFolder();
     // The Trash into itself, or the home into the Trash, is no move a person means.
     if (Engine::isSameOrInside(path, trashFolder) || Engine::isSameOrInside(trashFolder, path)
         || Engine::isSameOrInside(Engine::homeDir(), path)) {
-        report(bilingual("Ini tidak bisa dipindah ke Trash.", "This cannot be moved to the Trash."),
-               true);
+        report(
+            [] {
+                return bilingual("Ini tidak bisa dipindah ke Trash.",
+                                 "This cannot be moved to the Trash.");
+            },
+            true);
         return;
     }
     const QString name = Engine::displayPath(path.filename());
@@ -388,15 +398,19 @@ void SpaceModel::trash(int id)
             bilingual("Ke Trash", "Move to Trash")))
         return;
     if (const auto error = services.trash->moveToTrash(path)) {
-        report(failedText(*error), true);
+        report([text = *error] { return failedText(text); }, true);
         return;
     }
     Engine::log("ruang: trash " + Engine::displayPath(path));
     tree->forget(entry.index);
     report(
-        bilingual(QStringLiteral("%1 dipindah ke Trash. Kosongkan Trash supaya ruangnya kembali."),
-                  QStringLiteral("%1 moved to the Trash. Empty the Trash to get the space back."))
-            .arg(name),
+        [name] {
+            return bilingual(QStringLiteral(
+                                 "%1 dipindah ke Trash. Kosongkan Trash supaya ruangnya kembali."),
+                             QStringLiteral(
+                                 "%1 moved to the Trash. Empty the Trash to get the space back."))
+                .arg(name);
+        },
         false);
     reload();
     // The Trash grew: only it is walked again, or the nearest folder holding it that the tree
@@ -443,8 +457,12 @@ void SpaceModel::setMarkKept(SpaceTree::Index index, bool kept)
         saved = kept ? Engine::keepSpace(path) : Engine::releaseSpace(path);
     }
     if (!saved) {
-        report(failedText(bilingual("pengaturan tidak tersimpan", "the settings were not saved")),
-               true);
+        report(
+            [] {
+                return failedText(
+                    bilingual("pengaturan tidak tersimpan", "the settings were not saved"));
+            },
+            true);
         return;
     }
     tree->setKept(index, kept);

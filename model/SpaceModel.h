@@ -48,8 +48,11 @@ public:
         PathRole, // to show
     };
 
+    // Made again when the language changes.
+    using Text = std::function<QString()>;
+
     // `report` shows an action's outcome (the result line); `failed` marks it so.
-    SpaceModel(Services services, std::function<void(const QString &, bool)> report,
+    SpaceModel(Services services, std::function<void(Text, bool)> report,
                QObject *parent = nullptr);
     ~SpaceModel() override;
 
@@ -110,7 +113,7 @@ private:
     void setMarkKept(Engine::SpaceTree::Index index, bool kept);
 
     Services services;
-    std::function<void(const QString &, bool)> report;
+    std::function<void(Text, bool)> report;
     std::unique_ptr<BackgroundTasks> tasks;
     QTimer pollTimer;
     std::shared_ptr<Engine::SpaceTree> tree;

@@ -108,6 +108,12 @@ private slots:
         QVERIFY(fs::exists(trashFiles() / "film.mkv"));
         QCOMPARE(idOf("film.mkv"), -1);
         QVERIFY(Engine::logLines().value(0).contains("film.mkv"));
+        // Said for this pane, and again in a language chosen after.
+        QCOMPARE(model->resultPane(), "ruang");
+        QVERIFY(model->result().startsWith("film.mkv moved to the Trash."));
+        Settings::instance().setLanguage("id");
+        QVERIFY(model->result().startsWith("film.mkv dipindah ke Trash."));
+        Settings::instance().setLanguage("en");
         const std::shared_ptr<const Engine::SpaceTree> tree = space().spaceTree();
         const auto trashFolder = tree->find(Engine::homeTrashFolder());
         QVERIFY(trashFolder);
