@@ -1,5 +1,6 @@
 #include "Model.h"
 
+#include "ActivityLog.h"
 #include "EngineWords.h"
 #include "Paths.h"
 #include "Settings.h"
@@ -348,4 +349,9 @@ void Model::rebuildAdvItems()
 {
     m_advItems = buildAdvItems();
     Q_EMIT advItemsChanged();
+}
+
+QStringList Model::logLines() const
+{
+    return Engine::logLines();
 }

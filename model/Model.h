@@ -231,6 +231,8 @@ public:
     LoginSwitch *login() { return &m_login; }
     // The icon of the first installed application named one of `names`; "" when none.
     Q_INVOKABLE QString appIcon(const QStringList &names) { return m_appIcons.iconFor(names); }
+    // The activity log's newest entries, newest first, read afresh at each call.
+    Q_INVOKABLE QStringList logLines() const;
     // The lists as the views read them, owned by the model.
     FileItemList *downloadList() { return &m_downloadList; }
     FileItemList *appList() { return &m_appList; }

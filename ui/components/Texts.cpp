@@ -1,6 +1,5 @@
 #include "Texts.h"
 
-#include "ActivityLog.h"
 #include "Text.h"
 
 #include <QLocale>
@@ -33,9 +32,4 @@ QString Texts::shortDate(const QDateTime &date) const
                          isIndonesian() ? QLocale::Indonesia : QLocale::UnitedStates);
     return locale.toString(date.toLocalTime().date(),
                            isIndonesian() ? "d MMM yyyy" : "MMM d, yyyy");
-}
-
-QStringList Texts::logLines() const
-{
-    return Engine::logLines();
 }

@@ -6,7 +6,7 @@
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
-// The pair picker, the size and uptime texts and the activity log, for the views. Every text is
+// The pair picker and the size, uptime and date texts, for the views. Every text is
 // made when the view asks, so a view built anew after a change of language speaks the new one.
 class Texts : public QObject {
     Q_OBJECT
@@ -24,6 +24,4 @@ public:
     Q_INVOKABLE QString uptimeText(double seconds) const;
     // An abbreviated date without time, in the interface language ("6 Des 2026", "Dec 6, 2026").
     Q_INVOKABLE QString shortDate(const QDateTime &date) const;
-    // The activity log's newest 200 entries, newest first.
-    Q_INVOKABLE QStringList logLines() const;
 };

@@ -12,7 +12,7 @@ Themed {
     implicitHeight: 400
 
     function load() {
-        lines = Texts.logLines()
+        lines = Model.logLines()
     }
     Component.onCompleted: load()
     onVisibleChanged: if (visible) load()
