@@ -215,8 +215,6 @@ private slots:
         row("repository with no file of its own", "src", "e/.git/HEAD e/.pytest_cache/v/x",
             "src/e");
     }
-    // Folders that are a project, hold one, belong to a tool, or hold sources: never offered, and
-    // a clean of everything that is offered leaves each of them exactly as it was.
     void neverAnArtifact()
     {
         QFETCH(QString, root);

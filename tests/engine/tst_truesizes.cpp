@@ -255,13 +255,11 @@ private slots:
         const std::vector<Engine::Project> found =
             Engine::projects(Engine::projectRoots(), Engine::workingPlaces());
         QStringList names;
-        qint64 idle = 0;
         for (const Engine::Project &project : found)
             names << QString::fromStdString(project.path.filename().native());
         names.sort();
         QCOMPARE(names, (QStringList{"berry", "rusty", "web"}));
         for (const Engine::Project &project : found) {
-            idle += project.size;
             const qint64 before = freeBytes();
             const Engine::ProjectCleaning cleaning = Engine::cleanProject(project);
             QVERIFY(!cleaning.failure);
@@ -269,7 +267,6 @@ private slots:
             compare(qPrintable("project " + QString::fromStdString(project.path.filename())),
                     project.size, cleaning.freed, freeBytes() - before);
         }
-        QVERIFY(idle > 0);
         QVERIFY(fs::exists(berry / ".yarn/releases/yarn-4.5.0.cjs"));
         QVERIFY(fs::exists(berry / ".yarn/plugins/plugin.cjs"));
         QVERIFY(!fs::exists(berry / ".yarn/install-state.gz"));

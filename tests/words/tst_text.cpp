@@ -5,6 +5,7 @@
 #include "Text.h"
 
 #include <QLocale>
+#include <QMetaEnum>
 
 namespace {
 
@@ -87,7 +88,8 @@ private slots:
         QCOMPARE(quickTargetName("codex.note"), QString());
     }
 
-    // What the engine returns as data reads the same, byte for byte, as when the engine made it.
+    // What the engine returns as data reads the same, byte for byte, as when the engine made it:
+    // the texts that carry a value of their own, and one plain refusal.
     void engineResultsReadInTheLanguageOfTheMoment_data()
     {
         using Engine::Failure;
@@ -95,34 +97,20 @@ private slots:
         QTest::addColumn<Failure>("failure");
         QTest::addColumn<QString>("indonesian");
         QTest::addColumn<QString>("english");
+        const auto row = [](const char *name, Failure failure, const char *id, const char *en) {
+            QTest::newRow(name) << failure << QString(id) << QString(en);
+        };
         const auto refused = [](Why why, std::filesystem::path to = {}) {
             return Failure{Failure::Kind::refused, 0, "/x", Engine::Refusal{why, std::move(to)}};
         };
-        QTest::newRow("mount point")
-            << Failure{Failure::Kind::mountPoint, 0, "/x", {}} << "/x: titik mount, tidak disentuh"
-            << "/x: is a mount point and was left alone";
-        QTest::newRow("moved") << Failure{Failure::Kind::moved, 0, "/x", {}}
-                               << "/x: folder dipindahkan saat dihapus; penghapusan dihentikan"
-                               << "/x: a folder was moved during removal; removal stopped";
-        QTest::newRow("exit status")
-            << Failure{Failure::Kind::commandFailed, 3, "/x", {}} << "/x: berakhir dengan status 3"
-            << "/x: ended with status 3";
-        QTest::newRow("not started")
-            << Failure{Failure::Kind::commandFailed, -1, "/x", {}} << "/x: tidak bisa dijalankan"
-            << "/x: could not be started";
-        QTest::newRow("outside") << refused(Why::outside)
-                                 << "/x: di luar folder yang dibersihkan, tidak disentuh"
-                                 << "/x: is outside the folders Ampa cleans and was left alone";
-        QTest::newRow("link") << refused(Why::linkTo, "/y") << "/x: tautan ke /y, tidak disentuh"
-                              << "/x: is a link to /y and was left alone";
-        QTest::newRow("user folder")
-            << refused(Why::userFolder) << "/x: folder pribadi pengguna atau berisi folder itu"
-            << "/x: is or holds one of the user's own folders";
-        QTest::newRow("kept part")
-            << refused(Why::holdsKeptPart) << "/x: berisi bagian yang harus tetap ada"
-            << "/x: holds a part that must stay";
-        QTest::newRow("not installed") << refused(Why::notInstalled) << "/x: tidak terpasang"
-                                       << "/x: is not installed";
+        row("exit status", {Failure::Kind::commandFailed, 3, "/x", {}},
+            "/x: berakhir dengan status 3", "/x: ended with status 3");
+        row("not started", {Failure::Kind::commandFailed, -1, "/x", {}},
+            "/x: tidak bisa dijalankan", "/x: could not be started");
+        row("link", refused(Why::linkTo, "/y"), "/x: tautan ke /y, tidak disentuh",
+            "/x: is a link to /y and was left alone");
+        row("outside", refused(Why::outside), "/x: di luar folder yang dibersihkan, tidak disentuh",
+            "/x: is outside the folders Ampa cleans and was left alone");
     }
     void engineResultsReadInTheLanguageOfTheMoment()
     {
@@ -133,6 +121,29 @@ private slots:
         QCOMPARE(failure.text(), indonesian);
         storeLanguage("en");
         QCOMPARE(failure.text(), english);
+    }
+
+    // Every kind of failure and every reason for a refusal reads as a text of its own in both
+    // languages: none blank, none said as another's (the system's own, each error number's).
+    void everyReasonHasItsOwnText()
+    {
+        using Engine::Failure;
+        const QMetaEnum kinds = QMetaEnum::fromType<Failure::Kind>();
+        const QMetaEnum whys = QMetaEnum::fromType<Engine::Refusal::Why>();
+        for (const char *language : {"id", "en"}) {
+            storeLanguage(language);
+            QSet<QString> byKind;
+            QSet<QString> byWhy;
+            for (int k = 0; k < kinds.keyCount(); ++k)
+                byKind << Failure{Failure::Kind(kinds.value(k)), k + 1, "/x", {}}.text();
+            for (int w = 0; w < whys.keyCount(); ++w)
+                byWhy << Failure{Failure::Kind::refused, 0, "/x",
+                                 Engine::Refusal{Engine::Refusal::Why(whys.value(w)), "/y"}}
+                             .text();
+            QCOMPARE(byKind.size(), kinds.keyCount());
+            QCOMPARE(byWhy.size(), whys.keyCount());
+            QVERIFY(!byKind.contains("/x: ") && !byWhy.contains("/x: "));
+        }
     }
 
     // A refused base folder variable says which, why, and what is used instead.
