@@ -421,13 +421,16 @@ private slots:
     }
 
     // After a change only that folder is walked again; what is gone leaves the tree; the sizes
-    // above follow and stay what `du` says.
+    // above follow and stay what `du` says. A new name made for a file outside the folder
+    // after the walk is not seen: that file counted as one with a single name.
     void remeasureAndForget()
     {
         const fs::path tree = dir("tree");
         file(tree / "keep/a.bin", 40000);
         file(tree / "grow/b.bin", 40000);
         file(tree / "gone/c.bin", 40000);
+        // Whichever side is measured again, the file counts once, where `du` meets it first.
+        fs::create_hard_link(tree / "keep/a.bin", tree / "grow/a-again.bin");
         SpaceTree space(tree);
         QVERIFY(space.walk({}));
         file(tree / "grow/new/d.bin", 300000);
@@ -439,6 +442,10 @@ private slots:
         QCOMPARE(folderSizes(space), du(tree));
         QVERIFY(!space.find(tree / "gone"));
         QVERIFY(space.remeasure(*space.find(tree / "keep")));
+        QCOMPARE(folderSizes(space), du(tree));
+        QVERIFY(space.remeasure(*space.find(tree / "grow")));
+        QCOMPARE(folderSizes(space), du(tree));
+        QVERIFY(space.remeasure(SpaceTree::rootIndex));
         QCOMPARE(folderSizes(space), du(tree));
     }
 
