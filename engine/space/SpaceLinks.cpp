@@ -19,7 +19,8 @@ bool SpaceTree::listedBefore(Index a, Index b) const
     };
     const std::vector<Index> first = chain(a);
     const std::vector<Index> second = chain(b);
-    const auto [left, right] = std::mismatch(first.begin(), first.end(), second.begin(), second.end());
+    const auto [left, right] =
+        std::mismatch(first.begin(), first.end(), second.begin(), second.end());
     if (left == first.end() || right == second.end())
         return left == first.end() && right != second.end(); // a folder comes before its entries
     // Entries of one folder: their indices follow its listing.
@@ -32,8 +33,8 @@ void SpaceTree::settleLinks(std::vector<LinkSeen> &met)
         return x.id != y.id ? x.id < y.id : x.index < y.index;
     });
     for (auto group = met.begin(); group != met.end();) {
-        const auto end = std::find_if(group, met.end(),
-                                      [&group](const LinkSeen &seen) { return seen.id != group->id; });
+        const auto end = std::find_if(
+            group, met.end(), [&group](const LinkSeen &seen) { return seen.id != group->id; });
         const auto counted = linked.find(group->id);
         // Where it counts now: a name met by this walk, or one outside a folder measured again.
         const Index now = counted != linked.end() ? counted->second : noEntry;

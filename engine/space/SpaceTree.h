@@ -21,8 +21,8 @@ namespace Engine {
 
 // What fills a folder: every entry below it with its allocated bytes, counted as `du -x -B1`
 // counts them (st_blocks × 512; a folder's own blocks; a file with several hard links once, where
-// `du`'s depth-first traversal meets it first; links never followed; other file systems mounted inside recorded but
-// not entered), and what of it rebuilds by itself.
+// `du`'s depth-first traversal meets it first; links never followed; other file systems mounted
+// inside recorded but not entered), and what of it rebuilds by itself.
 //
 // Compact, since a home holds millions of entries: names lie once in pages of bytes and nodes
 // are fixed records in pages that point into them and at each other by index, 40 bytes an entry

@@ -283,7 +283,8 @@ SpaceTree::Index SpaceTree::Walker::reserve(Index folder, const std::vector<char
     eachName(bytes, got, [this, &at](const char *name) {
         Node &node = tree.nodes[at++];
         const std::string_view text(name);
-        node.nameLength = static_cast<std::uint16_t>(std::min<std::size_t>(text.size(), UINT16_MAX));
+        node.nameLength =
+            static_cast<std::uint16_t>(std::min<std::size_t>(text.size(), UINT16_MAX));
         node.nameOffset = tree.names.add(text.substr(0, node.nameLength));
     });
     ++opens[folder].waiting; // the chunk, until it is filled in

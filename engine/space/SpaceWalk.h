@@ -4,9 +4,8 @@
 
 #include <condition_variable>
 #include <memory>
-#include <unordered_map>
-
 #include <sys/stat.h>
+#include <unordered_map>
 
 namespace Engine {
 
