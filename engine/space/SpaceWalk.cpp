@@ -101,17 +101,26 @@ bool SpaceTree::Walker::run(int fd, Index at)
     {
         std::lock_guard held(tree.lock);
         opens[top] = Open{};
+        ++working; // the top's first listing, which the helpers wait for
     }
-    Scratch scratch;
-    start(std::make_shared<Folder>(fd, top, false), scratch);
     // More workers than cores, as the measuring walk has: on a cold disk most of them wait for
-    // the device, and the more reads it has in hand the sooner they all come back.
+    // the device, and the more reads it has in hand the sooner they all come back. They start
+    // first, so a huge top folder is read by all of them at once.
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const unsigned helpers = std::clamp(4 * cores, 8u, 32u) - 1;
     std::vector<std::thread> threads;
     threads.reserve(helpers);
     for (unsigned i = 0; i < helpers; ++i)
         threads.emplace_back([this] { work(); });
+    {
+        Scratch scratch;
+        start(std::make_shared<Folder>(fd, top, false), scratch);
+    }
+    {
+        std::lock_guard held(tree.lock);
+        --working;
+        wake.notify_all();
+    }
     work();
     for (std::thread &thread : threads)
         thread.join();
