@@ -189,37 +189,25 @@ bool SpaceTree::Walker::next(std::unique_lock<std::mutex> &held, std::shared_ptr
 
 void SpaceTree::Walker::open(Pending &item, Scratch &scratch)
 {
-    std::string name;
-    {
-        std::lock_guard held(tree.lock);
-        name = tree.nameOf(tree.nodes[item.node]);
-    }
-    const int fd = openat(item.parent->fd, name.c_str(), dirFlags);
+    const int fd = openat(item.parent->fd, item.name.c_str(), dirFlags);
     const int error = errno;
     item.parent.reset(); // its descriptor goes once its last folder is open
-    std::shared_ptr<Folder> folder;
-    {
-        std::lock_guard held(tree.lock);
-        Node &node = tree.nodes[item.node];
-        if (fd < 0) {
-            if (error == ENOENT)
-                node.size = 0; // gone since the listing
-            else
-                node.flags |= isUnreadable;
-            tree.settleMarks(item.node);
-            node.flags |= isComplete;
-        }
-        tree.walkedBytes.fetch_add(node.size, std::memory_order_relaxed);
-        countMeasured(0, node.size);
-        if (fd < 0) {
-            tree.nodes[node.parent].size += node.size;
-            finish(node.parent);
-            return;
-        }
-        opens[item.node] = Open{};
-        folder = std::make_shared<Folder>(fd, item.node, true);
+    if (fd >= 0) {
+        start(std::make_shared<Folder>(fd, item.node, true), scratch);
+        return;
     }
-    start(folder, scratch);
+    std::lock_guard held(tree.lock);
+    Node &node = tree.nodes[item.node];
+    if (error == ENOENT)
+        node.size = 0; // gone since the listing
+    else
+        node.flags |= isUnreadable;
+    tree.settleMarks(item.node);
+    node.flags |= isComplete;
+    tree.walkedBytes.fetch_add(node.size, std::memory_order_relaxed);
+    countMeasured(0, node.size);
+    tree.nodes[node.parent].size += node.size;
+    finish(node.parent);
 }
 
 void SpaceTree::Walker::start(const std::shared_ptr<Folder> &folder, Scratch &scratch)
@@ -240,6 +228,10 @@ void SpaceTree::Walker::start(const std::shared_ptr<Folder> &folder, Scratch &sc
     {
         std::lock_guard held(tree.lock);
         Node &node = tree.nodes[folder->node];
+        if (folder->owned) { // the top's own blocks were counted by the caller
+            tree.walkedBytes.fetch_add(node.size, std::memory_order_relaxed);
+            countMeasured(0, node.size);
+        }
         const bool covered = (node.flags & (isCovered | isKept)) || node.kind != SpaceKind::none;
         if (tagged && !covered)
             node.kind = SpaceKind::cacheTag;
@@ -330,7 +322,7 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, const std::v
     Open &open = opens[self];
     qint64 files = 0;
     qint64 entries = 0;
-    bool found = false;
+    int found = 0; // folders, each for a worker
     for (std::size_t i = 0; i < stats.size(); ++i) {
         const Stat &item = stats[i];
         if (!item.read)
@@ -363,8 +355,8 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, const std::v
             continue;
         if (node.flags & isFolder) {
             ++open.waiting;
-            pending.push_back({folder, index});
-            found = true;
+            pending.push_back({folder, index, std::string(tree.nameOf(node))});
+            ++found;
             continue;
         }
         node.flags |= isComplete;
@@ -383,8 +375,8 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, const std::v
     tree.walkedEntries.fetch_add(entries, std::memory_order_relaxed);
     tree.walkedBytes.fetch_add(files, std::memory_order_relaxed);
     countMeasured(entries, files);
-    if (found)
-        wake.notify_all();
+    for (int i = 0; i < std::min(found, 32); ++i)
+        wake.notify_one();
     finish(self);
 }
 

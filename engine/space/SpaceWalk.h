@@ -44,6 +44,7 @@ private:
     struct Pending {
         std::shared_ptr<Folder> parent;
         Index node = noEntry;
+        std::string name;
     };
     // A folder being walked: what it still waits for (its listing, chunks of it being filled in,
     // its folders), and whether a linked file lies below it.
