@@ -4,7 +4,8 @@
 //
 //   ampa-bench [--quick] [FOLDER]   everything (FOLDER defaults to $TMPDIR/ampa-bench)
 //   ampa-bench walk PATH            one measuring walk: ms, bytes, peak and baseline memory (KiB)
-//                                   (--after-drop: first says "ready" and waits for a line)
+//                                   (--after-drop: first says "ready" and waits for a line; so
+//                                   does space)
 //   ampa-bench remove PATH          one removal: ms, bytes freed
 //   ampa-bench projects PATH        one search for projects: ms, found, peak and baseline KiB
 //   ampa-bench scan                 one scan of $HOME: ms to the sizes, ms to the end, peak KiB
@@ -510,7 +511,7 @@ int main(int argc, char **argv)
     if (arguments.value(0) == QLatin1String("remove") && arguments.size() == 2)
         return removeCommand(arguments[1].toStdString());
     if (arguments.value(0) == QLatin1String("space") && arguments.size() == 2)
-        return SpaceBench::walkCommand(arguments[1].toStdString());
+        return SpaceBench::walkCommand(arguments[1].toStdString(), parser.isSet(afterDropOption));
     if (arguments.value(0) == QLatin1String("scan") && arguments.size() == 1)
         return scanCommand();
     if (arguments.value(0) == QLatin1String("clean") && arguments.size() == 1)
@@ -558,7 +559,21 @@ int main(int argc, char **argv)
         if (!fs::exists(tree))
             TreeGenerator::nested(tree, shape);
         TreeGenerator::unlock(tree);
+        const int flatFiles = quick ? 10000 : 100000;
+        const fs::path flat = base / "space-flat";
+        cached(flat, "flat" + std::to_string(flatFiles),
+               [&] { return TreeGenerator::flat(flat, flatFiles, 64 * 1024); });
         SpaceBench::compare("nested", tree, 5);
+        SpaceBench::compare("flat", flat, 5);
+        SpaceBench::compareCold("nested", tree, 3);
+        SpaceBench::compareCold("flat", flat, 3);
+        if (!quick) {
+            // A million entries, made once: empty files, so it costs inodes, not disk.
+            const fs::path big = base / "space-million";
+            const TreeGenerator::Shape million{930000, 70000, 14, 0, false};
+            cached(big, "million", [&] { return TreeGenerator::nested(big, million); });
+            SpaceBench::compare("million", big, 3);
+        }
     }
     if (runs("projects"))
         compareProjectFinding(base, quick);

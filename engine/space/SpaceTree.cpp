@@ -68,16 +68,21 @@ bool SpaceTree::walk(const std::vector<SpaceMark> &marks,
     }
     walkedEntries = 1;
     walkedBytes = Walker::allocated(st);
-    Walker(*this, stop).folder(fd, rootIndex);
+    Walker walker(*this, stop);
+    const bool ended = walker.run(fd, rootIndex);
     close(fd);
-    {
-        // What the vectors grew beyond the entries goes back: up to half of them otherwise.
-        std::lock_guard held(lock);
-        nodes.shrink_to_fit();
-        names.shrink_to_fit();
-    }
+    if (ended)
+        settleWalk(walker);
     walkDone = true;
     return true;
+}
+
+void SpaceTree::settleWalk(Walker &walker)
+{
+    std::lock_guard held(lock);
+    settleLinks(walker.met);
+    for (const Index folder : walker.holding)
+        nodes[folder].flags |= isComplete;
 }
 
 SpaceTree::Progress SpaceTree::progress() const
@@ -88,7 +93,7 @@ SpaceTree::Progress SpaceTree::progress() const
 
 std::string_view SpaceTree::nameOf(const Node &node) const
 {
-    return std::string_view(names).substr(node.nameOffset, node.nameLength);
+    return names.at(node.nameOffset, node.nameLength);
 }
 
 SpaceTree::Entry SpaceTree::entryLocked(Index index) const
@@ -317,11 +322,16 @@ bool SpaceTree::remeasure(Index folder)
         if (node.kind == SpaceKind::cacheTag)
             node.kind = SpaceKind::none; // the walk looks at its tag again
     }
-    Walker(*this, currentStop()).folder(fd, folder);
+    Walker walker(*this, currentStop());
+    const bool ended = walker.run(fd, folder);
     close(fd);
-    std::lock_guard held(lock);
-    if (nodes[folder].parent != noEntry)
-        settleUpwards(nodes[folder].parent, nodes[folder].size - before);
+    {
+        std::lock_guard held(lock);
+        if (nodes[folder].parent != noEntry)
+            settleUpwards(nodes[folder].parent, nodes[folder].size - before);
+    }
+    if (ended)
+        settleWalk(walker);
     return true;
 }
 
@@ -367,8 +377,8 @@ std::size_t SpaceTree::memoryBytes() const
     std::lock_guard held(lock);
     // A map node holds its value and about four words of links and colour.
     constexpr std::size_t mapNode = sizeof(std::pair<FileId, Index>) + 4 * sizeof(void *);
-    return sizeof(*this) + nodes.capacity() * sizeof(Node) + names.capacity()
-           + linked.size() * mapNode + marked.size() * mapNode;
+    return sizeof(*this) + nodes.memoryBytes() + names.memoryBytes() + linked.size() * mapNode
+           + marked.size() * mapNode;
 }
 
 } // namespace Engine

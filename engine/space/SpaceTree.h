@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SpaceMarks.h"
+#include "SpacePages.h"
 #include "Stop.h"
 
 #include <QtGlobal>
@@ -20,16 +21,17 @@ namespace Engine {
 
 // What fills a folder: every entry below it with its allocated bytes, counted as `du -x -B1`
 // counts them (st_blocks × 512; a folder's own blocks; a file with several hard links once, where
-// the walk first meets it; links never followed; other file systems mounted inside recorded but
-// not entered), and what of it rebuilds by itself.
+// `du`'s depth-first traversal meets it first; links never followed; other file systems mounted
+// inside recorded but not entered), and what of it rebuilds by itself.
 //
-// Compact, since a home holds millions of entries: names lie once in one arena of bytes and nodes
-// are fixed records that point into it and at each other by index, about 40 bytes an entry
+// Compact, since a home holds millions of entries: names lie once in pages of bytes and nodes
+// are fixed records in pages that point into them and at each other by index, 40 bytes an entry
 // besides its name.
 //
 // The walk fills the tree while it runs; every other member may be called meanwhile from any
 // thread (one lock guards the nodes). A folder's size is final once it is `complete`; until then
-// it holds what was counted so far.
+// it holds what was counted so far. Folders are walked in parallel, so which name of a linked
+// file counts is known only at the end: a folder holding such a file completes then.
 class SpaceTree {
 public:
     using Index = std::uint32_t;
@@ -138,12 +140,25 @@ private:
     void settleUpwards(Index folder, qint64 sizeDelta);
     void detach(Index index);
     bool inside(Index index, Index folder) const;
+    // Whether `a` comes before `b` where `du` lists the tree: depth first, each folder's
+    // entries in listing order (that of their indices). Lock held.
+    bool listedBefore(Index a, Index b) const;
+    // After a walk that ended, each file met under several names (`met`) counts once, where
+    // `du` meets it first, and the folders it passed through settle. Lock held.
+    struct LinkSeen {
+        FileId id;
+        Index index;
+    };
+    void settleLinks(std::vector<LinkSeen> &met);
+    // What a walk that ended leaves to settle: its linked files, then the folders holding them.
+    void settleWalk(Walker &walker);
 
     const std::filesystem::path rootPath;
     mutable std::mutex lock;
-    std::vector<Node> nodes;
-    std::string names;
-    // Files with several links, where they were counted: a file met again counts nothing.
+    PagedRecords<Node, 13> nodes;
+    NameArena names;
+    // Files with several links, where they are counted: only there, every other name of the file
+    // counts nothing. Only such files come in, few in any tree.
     std::map<FileId, Index> linked;
     std::map<FileId, SpaceKind> marked;
     // The marks as given: a place made after the walk (the Trash, by a move) is found again

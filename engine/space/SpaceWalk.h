@@ -2,20 +2,35 @@
 
 #include "SpaceTree.h"
 
+#include <condition_variable>
+#include <memory>
 #include <sys/stat.h>
+#include <unordered_map>
 
 namespace Engine {
 
-// The walk that fills a SpaceTree: one thread, depth first in listing order, as `du` goes, so a
-// file with several links counts in the same folder as `du` counts it. One descriptor is open per
-// level (ProcessLimits raises the limit for deep trees).
+// The walk that fills a SpaceTree: a pool of workers sharing the open folders and those waiting
+// to be opened (newest first, so the walk goes deep before wide and few folders stay open); a
+// huge folder is read by several at once. A folder's entries take indices in listing order,
+// which is what tells, once the walk has ended, where `du` meets a linked file first.
+//
+// Every change to the tree is made under its lock, so a view reads it while the walk runs.
 class SpaceTree::Walker {
 public:
     Walker(SpaceTree &into, const std::atomic<bool> *stopFlag) : tree(into), stop(stopFlag) {}
+    ~Walker();
+    Walker(const Walker &) = delete;
+    Walker &operator=(const Walker &) = delete;
 
-    // Fills the folder open at `fd` (not closed) into the node `self`, whose size holds the
-    // folder's own blocks; sets its sums and marks, and `complete` unless stopped.
-    void folder(int fd, Index self);
+    // Fills the folder open at `fd` (not closed) into the node `top`, whose size holds the
+    // folder's own blocks; each folder below gets its sums and marks, and `complete` as it ends
+    // (unless it holds a linked file: see `holding`). False when stopped first.
+    bool run(int fd, Index top);
+
+    // What the caller settles once the walk has ended: every name of a file with several links
+    // that the walk met, and the folders holding any, which complete then.
+    std::vector<LinkSeen> met;
+    std::vector<Index> holding;
 
     // The statx fields the walk reads.
     static constexpr unsigned statMask =
@@ -24,15 +39,54 @@ public:
     static qint64 allocated(const struct statx &st);
 
 private:
-    struct Listed {
+    struct Folder;
+    // A folder found and not opened yet: its parent stays open until then.
+    struct Pending {
+        std::shared_ptr<Folder> parent;
+        Index node = noEntry;
         std::string name;
-        struct statx st;
     };
-    bool list(int fd, std::vector<Listed> &into);
+    // A folder being walked: what it still waits for (its listing, chunks of it being filled in,
+    // its folders), and whether a linked file lies below it.
+    struct Open {
+        std::uint32_t waiting = 1;
+        bool linkedBelow = false;
+    };
+    // What one entry's statx gave, as much as the tree keeps.
+    struct Stat;
+    // One worker's buffers.
+    struct Scratch;
+
+    void work();
+    // The next thing to do: a folder to read on, else one to open; nothing when all is done or
+    // the walk was stopped. Lock held.
+    bool next(std::unique_lock<std::mutex> &held, std::shared_ptr<Folder> &read, Pending &open);
+    // Opens the folder and reads it as far as its own mark needs.
+    void open(Pending &item, Scratch &scratch);
+    // Reads what the folder's first listing calls give, decides its CACHEDIR.TAG, fills it in.
+    void start(const std::shared_ptr<Folder> &folder, Scratch &scratch);
+    // Reads one more part of the folder's listing and fills it in.
+    void readOn(const std::shared_ptr<Folder> &folder, Scratch &scratch);
+    // Gives the entries listed in `bytes` indices (in listing order) and their names; they stay
+    // out of the tree until `fill`. Lock held.
+    Index reserve(Index folder, const std::vector<char> &bytes, long got);
+    // Reads each entry's statx and puts it into the tree under `folder`.
+    void fill(const std::shared_ptr<Folder> &folder, const std::vector<char> &bytes, long got,
+              Index first, Scratch &scratch);
+    // One thing the folder waited for is done; when nothing is left it ends, and so on upwards.
+    // Lock held.
+    void finish(Index folder);
 
     SpaceTree &tree;
     const std::atomic<bool> *stop;
-    std::vector<char> buffer = std::vector<char>(64 * 1024);
+    Index top = noEntry;
+    bool ended = false;
+    // Guarded by the tree's lock.
+    std::condition_variable wake;
+    std::vector<std::shared_ptr<Folder>> active;
+    std::vector<Pending> pending;
+    std::unordered_map<Index, Open> opens;
+    int working = 0;
 };
 
 } // namespace Engine

@@ -10,6 +10,7 @@
 
 #include <QProcess>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <map>
@@ -112,6 +113,37 @@ std::map<std::string, qint64> folderSizesAsNobody(const fs::path &root)
     return sizes;
 }
 
+// The names in the folder in the order its listing gives them, which is the order `du` goes in.
+std::vector<std::string> listed(const fs::path &folder)
+{
+    std::vector<std::string> names;
+    DIR *dir = opendir(folder.c_str());
+    if (!dir)
+        qFatal("cannot list %s", folder.c_str());
+    while (const dirent *entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    closedir(dir);
+    return names;
+}
+
+// Every folder below the root, the root too, complete.
+bool allComplete(const SpaceTree &tree)
+{
+    std::vector<SpaceTree::Entry> todo{tree.entry(SpaceTree::rootIndex)};
+    while (!todo.empty()) {
+        const SpaceTree::Entry entry = todo.back();
+        todo.pop_back();
+        if (!entry.complete)
+            return false;
+        for (const SpaceTree::Entry &child : tree.children(entry.index))
+            todo.push_back(child);
+    }
+    return true;
+}
+
 void tag(const fs::path &folder, const QByteArray &content)
 {
     write(folder / "CACHEDIR.TAG", content);
@@ -180,6 +212,64 @@ private slots:
         const SpaceTree::Progress progress = space.progress();
         QVERIFY(progress.done);
         QCOMPARE(progress.bytes, expected.at(tree.native()));
+    }
+
+    // Folders are walked in parallel, yet a file with several names counts where `du` meets it
+    // first: depth first, in listing order. The walk meets the root's own entries and the folder
+    // it opens last (the last listed) first, so each row puts `du`'s first name elsewhere.
+    void linkedFilesCountWhereDuMeetsThemFirst_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("sibling folders") << "siblings";
+        QTest::newRow("deep branch listed before a shallow name") << "deep first";
+        QTest::newRow("shallow name listed before a deep branch") << "shallow first";
+    }
+    void linkedFilesCountWhereDuMeetsThemFirst()
+    {
+        QFETCH(QString, layout);
+        const fs::path tree = dir(layout.toStdString());
+        const fs::path deep = "a/b/c/d/e/f";
+        fs::path original;
+        std::vector<fs::path> others;
+        if (layout == "siblings") {
+            for (int i = 0; i < 12; ++i)
+                for (int j = 0; j < 150; ++j)
+                    write(tree / ("s" + std::to_string(i)) / ("filler" + std::to_string(j)), {});
+            const std::vector<std::string> order = listed(tree);
+            original = tree / order.front() / deep / "shared.bin";
+            for (std::size_t i = 1; i < order.size(); ++i)
+                others.push_back(tree / order[i] / "shared.bin");
+        } else {
+            // Names on both sides of the branch, then all but one taken away: what is left
+            // keeps its place in the listing.
+            original = tree / "branch" / deep / "shared.bin";
+            file(original, 100000);
+            for (int i = 0; i < 30; ++i)
+                fs::create_hard_link(original, tree / ("x" + std::to_string(i)));
+            const std::vector<std::string> order = listed(tree);
+            const auto branch = std::find(order.begin(), order.end(), "branch");
+            const bool deepFirst = layout == "deep first";
+            if (deepFirst ? branch + 1 == order.end() : branch == order.begin())
+                QSKIP("no name lies on that side of the branch in this listing");
+            const std::string shallow = deepFirst ? *(branch + 1) : *(branch - 1);
+            for (const std::string &name : order) {
+                if (name != "branch" && name != shallow)
+                    fs::remove(tree / name);
+            }
+            for (int j = 0; j < 200; ++j)
+                write(tree / "branch" / ("filler" + std::to_string(j)), {});
+        }
+        if (!fs::exists(original))
+            file(original, 100000);
+        for (const fs::path &other : others)
+            fs::create_hard_link(original, other);
+
+        SpaceTree space(tree);
+        QVERIFY(space.walk({}));
+        const auto expected = du(tree);
+        QCOMPARE(folderSizes(space), expected);
+        QCOMPARE(space.progress().bytes, expected.at(tree.native()));
+        QVERIFY(allComplete(space));
     }
 
     // CI runs as root, who reads everything: both walks run as an unprivileged user. A folder
@@ -331,13 +421,16 @@ private slots:
     }
 
     // After a change only that folder is walked again; what is gone leaves the tree; the sizes
-    // above follow and stay what `du` says.
+    // above follow and stay what `du` says. A new name made for a file outside the folder
+    // after the walk is not seen: that file counted as one with a single name.
     void remeasureAndForget()
     {
         const fs::path tree = dir("tree");
         file(tree / "keep/a.bin", 40000);
         file(tree / "grow/b.bin", 40000);
         file(tree / "gone/c.bin", 40000);
+        // Whichever side is measured again, the file counts once, where `du` meets it first.
+        fs::create_hard_link(tree / "keep/a.bin", tree / "grow/a-again.bin");
         SpaceTree space(tree);
         QVERIFY(space.walk({}));
         file(tree / "grow/new/d.bin", 300000);
@@ -349,6 +442,10 @@ private slots:
         QCOMPARE(folderSizes(space), du(tree));
         QVERIFY(!space.find(tree / "gone"));
         QVERIFY(space.remeasure(*space.find(tree / "keep")));
+        QCOMPARE(folderSizes(space), du(tree));
+        QVERIFY(space.remeasure(*space.find(tree / "grow")));
+        QCOMPARE(folderSizes(space), du(tree));
+        QVERIFY(space.remeasure(SpaceTree::rootIndex));
         QCOMPARE(folderSizes(space), du(tree));
     }
 

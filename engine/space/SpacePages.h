@@ -1,0 +1,93 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace Engine {
+
+// Records in fixed pages: growing never copies what is there (a vector that doubles holds both
+// copies for a moment, twice the tree at its peak), and a record stays where it is.
+template<typename T, unsigned Shift> class PagedRecords {
+public:
+    static constexpr std::size_t perPage = std::size_t(1) << Shift;
+
+    T &operator[](std::size_t index) { return pages[index >> Shift][index & (perPage - 1)]; }
+    const T &operator[](std::size_t index) const
+    {
+        return pages[index >> Shift][index & (perPage - 1)];
+    }
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+
+    // Appends `more` default records; gives the first one's index.
+    std::size_t grow(std::size_t more)
+    {
+        while (count + more > pages.size() * perPage)
+            pages.push_back(std::make_unique<T[]>(perPage));
+        count += more;
+        return count - more;
+    }
+    std::size_t push_back(const T &record)
+    {
+        const std::size_t index = grow(1);
+        (*this)[index] = record;
+        return index;
+    }
+    void clear()
+    {
+        pages.clear();
+        count = 0;
+    }
+    std::size_t memoryBytes() const
+    {
+        return pages.size() * perPage * sizeof(T) + pages.capacity() * sizeof(pages[0]);
+    }
+
+private:
+    std::vector<std::unique_ptr<T[]>> pages;
+    std::size_t count = 0;
+};
+
+// Names, each once, in pages of 64 KiB that a name never straddles (a name is at most 255
+// bytes on Linux); a name is found by its offset: page × 64 KiB + place.
+class NameArena {
+public:
+    static constexpr std::size_t pageBytes = 64 * 1024;
+
+    // Stores the name (cut to a page) and gives its offset.
+    std::uint32_t add(std::string_view name)
+    {
+        name = name.substr(0, pageBytes);
+        if (pages.empty() || used + name.size() > pageBytes) {
+            pages.push_back(std::make_unique_for_overwrite<char[]>(pageBytes));
+            used = 0;
+        }
+        const std::size_t offset = (pages.size() - 1) * pageBytes + used;
+        std::copy(name.begin(), name.end(), pages.back().get() + used);
+        used += name.size();
+        return static_cast<std::uint32_t>(offset);
+    }
+    std::string_view at(std::uint32_t offset, std::size_t length) const
+    {
+        return {pages[offset / pageBytes].get() + offset % pageBytes, length};
+    }
+    void clear()
+    {
+        pages.clear();
+        used = 0;
+    }
+    std::size_t memoryBytes() const
+    {
+        return pages.size() * pageBytes + pages.capacity() * sizeof(pages[0]);
+    }
+
+private:
+    std::vector<std::unique_ptr<char[]>> pages;
+    std::size_t used = 0;
+};
+
+} // namespace Engine
