@@ -46,7 +46,8 @@ DevResult removeFolders(const DevCache &cache)
 DevResult removeTagged(const DevCache &cache)
 {
     DevResult result;
-    const std::filesystem::path path = cache.paths.empty() ? std::filesystem::path() : cache.paths.front();
+    const std::filesystem::path path =
+        cache.paths.empty() ? std::filesystem::path() : cache.paths.front();
     if (const std::optional<Refusal> why = taggedChanged(cache)) {
         result.outcome = DevResult::Outcome::failed;
         result.failure = Failure{Failure::Kind::refused, 0, path, *why};

@@ -39,10 +39,9 @@ constexpr int homeDepth = 3;
 // What makes a folder a project or a checkout of one: a tagged folder inside one (a Rust target/,
 // a .pytest_cache, a plugin's build output) is that project's to rebuild, not a cache of a tool.
 const std::set<std::string_view> projectFiles = {
-    ".git",           "Cargo.toml",       "package.json", "pyproject.toml", "setup.py",
-    "setup.cfg",      "tox.ini",          "pom.xml",      "build.gradle",   "build.gradle.kts",
-    "CMakeLists.txt", "meson.build",      "go.mod",       "build.zig",      "mix.exs",
-    "pubspec.yaml",   "settings.gradle"};
+    ".git",    "Cargo.toml", "package.json", "pyproject.toml",   "setup.py",       "setup.cfg",
+    "tox.ini", "pom.xml",    "build.gradle", "build.gradle.kts", "CMakeLists.txt", "meson.build",
+    "go.mod",  "build.zig",  "mix.exs",      "pubspec.yaml",     "settings.gradle"};
 
 fs::path real(const fs::path &path)
 {
@@ -109,15 +108,14 @@ QString idOf(const fs::path &shown)
     // Percent-encoded raw bytes: two names that differ only in bytes that are not UTF-8 keep
     // two ids, and an id is one word on a command line.
     return QStringLiteral("cachedir:")
-           + QString::fromLatin1(
-               QByteArray::fromStdString(shown.native()).toPercentEncoding("/"));
+           + QString::fromLatin1(QByteArray::fromStdString(shown.native()).toPercentEncoding("/"));
 }
 
 struct Search {
     Paths covered;
     Paths bases = baseFolders();
     fs::path home = real(homeDir());
-    fs::path from;    // the folder this walk started at, which the folder rules vet from
+    fs::path from;     // the folder this walk started at, which the folder rules vet from
     Paths walkedApart; // searched on their own: not entered again
     std::vector<DevCache> found;
 
@@ -168,7 +166,7 @@ struct Search {
     // Offers the tagged folder; false when it is not one to offer and the walk goes on inside.
     bool offer(const fs::path &path, const FolderIdentity &self, const FolderIdentity &parent)
     {
-        if (holdsAny(path, covered) || unsafeTagged(path))
+        if (holdsAny(path, covered) || holdsAny(path, bases))
             return false;
         const std::optional<TargetFolder> vetted = vetBelow(from, path);
         if (!vetted || vetted->refused || vetted->viaLink || vetted->folder != path)

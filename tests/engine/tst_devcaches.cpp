@@ -154,7 +154,8 @@ const QByteArray cacheTag = "Signature: 8a477f597d28d172789f06886806bc55\n";
 
 // Makes a tree from lines "<what> <path from the home>": "tag" a folder with a valid tag, "bad"
 // one whose tag has another first line, "linkedTag" one whose tag is a link to a valid tag,
-// "linkedFolder" a link to a tagged folder outside the home, "file" a file.
+// "linkedFolder" a link to a tagged folder outside the home, "documents" the user's Documents
+// folder, "file" a file.
 void makeTree(const QStringList &lines)
 {
     const fs::path elsewhere = TestHome::root() / "elsewhere";
@@ -171,9 +172,12 @@ void makeTree(const QStringList &lines)
             TreeBuilder::symlink(elsewhere / "tagged/CACHEDIR.TAG", path / "CACHEDIR.TAG");
         else if (what == "linkedFolder")
             TreeBuilder::symlink(elsewhere / "tagged", path);
-        else
+        else if (what == "documents") {
+            folder(path);
+            write(home() / ".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"" + bytes(path) + "\"\n");
+        } else
             file(path, 100);
-        if (what != "file" && what != "linkedFolder")
+        if (what != "file" && what != "linkedFolder" && what != "documents")
             file(path / "data", 20000);
     }
 }
@@ -745,7 +749,8 @@ private slots:
         row("in the cache folder", {"tag .cache/restic"}, {".cache/restic"});
         row("in a tool's hidden folder", {"tag .tool/cache"}, {".tool/cache"});
         row("nested: one entry", {"tag .cache/borg", "tag .cache/borg/repo"}, {".cache/borg"});
-        row("the cache folder itself is none", {"tag .cache", "tag .cache/a/b/c"}, {".cache/a/b/c"});
+        row("the cache folder itself is none", {"tag .cache", "tag .cache/a/b/c"},
+            {".cache/a/b/c"});
         row("too deep", {"tag .cache/a/b/c/d", "tag .tool/a/b/c"}, {});
         row("not a hidden folder of the home", {"tag work/cache"}, {});
         row("wrong signature", {"bad .cache/x"}, {});
@@ -758,8 +763,10 @@ private slots:
         row("a quick clean folder", {"tag .cache/pip"}, {});
         row("a project's target", {"file .tool/app/Cargo.toml", "tag .tool/app/target"}, {});
         row("a repository", {"file .tool/repo/.git/HEAD", "tag .tool/repo"}, {});
-        row("holding a base folder", {"tag .local", "tag .local/share"}, {});
+        row("a base folder", {"tag .local/state"}, {});
         row("the Trash", {"tag .local/share/Trash"}, {});
+        row("the user's Documents", {"documents .docs", "tag .docs"}, {});
+        row("holding the user's Documents", {"documents .tool/docs", "tag .tool"}, {});
     }
     void taggedFoldersFound()
     {
@@ -837,6 +844,7 @@ private slots:
         QTest::newRow("folder now a link") << "link folder" << Why::notAsShown;
         QTest::newRow("a folder on the way now a link") << "link parent" << Why::notAsShown;
         QTest::newRow("folder gone") << "rm folder" << Why::notAsShown;
+        QTest::newRow("now the user's Documents") << "documents" << Why::userFolder;
     }
     void aTaggedFolderChangedSinceTheScanStays()
     {
@@ -862,15 +870,16 @@ private slots:
         } else if (change == "link parent") {
             fs::rename(home() / ".tool", moved);
             TreeBuilder::symlink(moved, home() / ".tool");
+        } else if (change == "documents") {
+            makeTree({"documents .tool/cache"});
         } else {
             fs::remove_all(folderHere);
         }
         // All but the activity log, which says what was tried.
         const auto files = [] {
             auto all = manifest(TestHome::root());
-            std::erase_if(all, [](const auto &item) {
-                return item.first.starts_with("home/.local");
-            });
+            std::erase_if(all,
+                          [](const auto &item) { return item.first.starts_with("home/.local"); });
             return all;
         };
         const auto before = files();
@@ -887,13 +896,15 @@ private slots:
     // asserted. Only the tagged folders within the search are found.
     void taggedSearchCost()
     {
-        // ~/.cache and ~/.config with 60 tools of 10 × 10 folders; ~/.local/share with 40;
-        // editor extensions each with their node_modules; a source tree of 50 projects.
+        // ~/.cache and ~/.config with 60 tools of 10 × 10 folders, files beside the cache's;
+        // ~/.local/share with 40; editor extensions each with their node_modules; a source tree
+        // of 50 projects.
         for (int tool = 0; tool < 60; ++tool) {
             const std::string name = "tool" + std::to_string(tool);
             for (int a = 0; a < 10; ++a)
                 for (int b = 0; b < 10; ++b) {
                     const fs::path leaf = std::to_string(a) + "/" + std::to_string(b);
+                    write(cacheDir() / name / (leaf.native() + ".data"), "x");
                     folder(cacheDir() / name / leaf / "x");
                     folder(home() / ".config" / name / leaf);
                     if (tool < 40)
