@@ -54,6 +54,12 @@ constexpr Entry table[] = {
     {"linkTo", "tautan ke %1, tidak disentuh", "is a link to %1 and was left alone"},
     {"holdsKeptPart", "berisi bagian yang harus tetap ada", "holds a part that must stay"},
     {"notInstalled", "tidak terpasang", "is not installed"},
+    {"notAsShown", "bukan lagi folder yang ditampilkan, tidak disentuh",
+     "is no longer the folder that was shown and was left alone"},
+    {"noCacheTag", "tidak lagi berisi CACHEDIR.TAG yang sah, tidak disentuh",
+     "no longer holds a valid CACHEDIR.TAG and was left alone"},
+    {"baseFolder", "folder dasar (cache, konfigurasi, data) atau berisi folder itu",
+     "is or holds a base folder (cache, configuration, data)"},
 
     // Why a removal or a command did not finish.
     {"otherMount", "ada di sistem file lain dan tidak disentuh",
@@ -137,6 +143,12 @@ QString refusalText(const Engine::Refusal &refusal)
         return say("holdsKeptPart");
     case Why::notInstalled:
         return say("notInstalled");
+    case Why::notAsShown:
+        return say("notAsShown");
+    case Why::noCacheTag:
+        return say("noCacheTag");
+    case Why::baseFolder:
+        return say("baseFolder");
     }
     return {};
 }

@@ -23,6 +23,9 @@ public:
         linkTo,        // a link, to `to`, that leads where the clean does not go
         holdsKeptPart, // it holds a part that must stay
         notInstalled,  // the program that cleans it is not installed
+        notAsShown,    // no longer the folder that was found and shown (replaced, moved, a link)
+        noCacheTag,    // its CACHEDIR.TAG, the only reason it was offered, is gone or not valid
+        baseFolder,    // a base folder tools keep their files in (cache, data, …) or holds one
     };
     Q_ENUM(Why)
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Failure.h"
+#include "FolderIdentity.h"
 #include "Words.h"
 
 #include <QList>
@@ -62,6 +63,13 @@ struct DevRefusal {
     Refusal why;
 };
 
+// A folder its owner tagged as a cache (CACHEDIR.TAG) and no catalogue entry names, as it was
+// found: it goes only while it and the folder holding it are still these and the tag still holds.
+struct TaggedFolder {
+    FolderIdentity parent;
+    FolderIdentity folder;
+};
+
 struct DevCache {
     QString id; // stable key
     Words name;
@@ -94,6 +102,8 @@ struct DevCache {
     std::optional<qint64> reportedSize;
     // False for a command-mode entry whose program is not on PATH: it cannot be cleaned here.
     bool available = true;
+    // Set for a tagged folder of unknown owner (TaggedCaches.h), whose one path is that folder.
+    std::optional<TaggedFolder> tagged;
 };
 
 // Where the catalogue looks outside the home folder; only tests pass other folders.

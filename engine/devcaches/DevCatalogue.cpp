@@ -2,10 +2,13 @@
 // cleaned, as its owner would do it.
 
 #include "BaseFolders.h"
+#include "CacheTarget.h"
 #include "DevCache.h"
 #include "FolderRules.h"
 #include "Paths.h"
 #include "Shell.h"
+#include "TaggedCaches.h"
+#include "TargetCleaning.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -589,6 +592,26 @@ void addServices(QList<DevCache> &list, const DevRoots &roots)
     addPresent(list, std::move(journal));
 }
 
+// The folders tagged as caches that no entry above, nor the quick clean, names or keeps.
+void addTagged(QList<DevCache> &list)
+{
+    Paths covered;
+    for (const DevCache &cache : list) {
+        for (const Paths *paths : {&cache.paths, &cache.keep, &cache.emptied})
+            covered.insert(covered.end(), paths->begin(), paths->end());
+        for (const DevRefusal &refusal : cache.refused)
+            covered.push_back(refusal.path);
+    }
+    for (const CacheTarget &target : quickTargets()) {
+        for (const fs::path &path : target.paths)
+            covered.push_back(url(path));
+        for (fs::path &folder : urls(target))
+            covered.push_back(std::move(folder));
+    }
+    for (DevCache &cache : taggedCaches(covered))
+        list << std::move(cache);
+}
+
 } // namespace
 
 QString devModeName(DevMode mode)
@@ -620,6 +643,7 @@ QList<DevCache> devCaches(const DevRoots &roots)
     addBrowsers(all);
     addApplications(all);
     addServices(all, roots);
+    addTagged(all);
     return all;
 }
 

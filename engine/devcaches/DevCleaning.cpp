@@ -7,6 +7,7 @@
 #include "Shell.h"
 #include "SizeText.h"
 #include "SystemProbes.h"
+#include "TaggedCaches.h"
 #include "TreeSize.h"
 
 namespace Engine {
@@ -35,6 +36,27 @@ DevResult removeFolders(const DevCache &cache)
         if (removed.failure && !result.failure)
             result.failure = removed.failure;
     }
+    if (result.failure && result.freed == 0)
+        result.outcome = DevResult::Outcome::failed;
+    return result;
+}
+
+// A tagged folder goes only while it is still the folder found, reached without a link, and
+// still tagged: its tag is the only reason it was offered.
+DevResult removeTagged(const DevCache &cache)
+{
+    DevResult result;
+    const std::filesystem::path path =
+        cache.paths.empty() ? std::filesystem::path() : cache.paths.front();
+    if (const std::optional<Refusal> why = taggedChanged(cache)) {
+        result.outcome = DevResult::Outcome::failed;
+        result.failure = Failure{Failure::Kind::refused, 0, path, *why};
+        return result;
+    }
+    const RemovalResult removed = removeFolderAsSeen(path.parent_path(), cache.tagged->parent,
+                                                     path.filename(), cache.tagged->folder);
+    result.freed = removed.freed;
+    result.failure = removed.failure;
     if (result.failure && result.freed == 0)
         result.outcome = DevResult::Outcome::failed;
     return result;
@@ -113,6 +135,8 @@ DevResult cleanDev(const DevCache &cache, bool chosen, const std::vector<UserPro
         return {DevResult::Outcome::notChosen, 0, std::nullopt, {}};
     if (ownerRunning(cache, processes))
         return {DevResult::Outcome::running, 0, std::nullopt, {}};
+    if (cache.tagged)
+        return logged(cache, removeTagged(cache));
     if (cache.command && (cache.mode == DevMode::Command || cache.mode == DevMode::Choice))
         return logged(cache, runCommand(*cache.command));
     if (cache.stopFirst && !findProgram(cache.stopFirst->program).isEmpty())

@@ -34,8 +34,9 @@ std::optional<qint64> devSize(const DevCache &cache);
 
 // Cleans the entry as its mode says, never while its owner runs: removes its folders through the
 // same removal as the quick clean (a choice entry only when `chosen`; a folder that holds any of
-// the entry's kept parts is never removed), or runs the owner's command without a shell, what it
-// freed measured as free space after less before. A report entry is left alone. Blocks.
+// the entry's kept parts is never removed; a tagged folder only while it is still as found, see
+// TaggedCaches.h), or runs the owner's command without a shell, what it freed measured as free
+// space after less before. A report entry is left alone. Blocks.
 DevResult cleanDev(const DevCache &cache, bool chosen, const std::vector<UserProcess> &processes);
 
 } // namespace Engine

@@ -2,6 +2,7 @@
 
 #include "BaseFolders.h"
 #include "Paths.h"
+#include "ProjectMarkers.h"
 
 #include <algorithm>
 #include <cstring>
@@ -53,32 +54,6 @@ const BesideRule besideRules[] = {
     {"_build", {"mix.exs"}},
     {"deps", {"mix.exs"}},
     {".dart_tool", {"pubspec.yaml"}},
-};
-
-struct ProjectMarker {
-    const char *file;
-    const char *kind;
-};
-const ProjectMarker projectMarkers[] = {
-    {"package.json", "node"},
-    {"Cargo.toml", "rust"},
-    {"pom.xml", "maven"},
-    {"build.gradle", "gradle"},
-    {"build.gradle.kts", "gradle"},
-    {"settings.gradle", "gradle"},
-    {"settings.gradle.kts", "gradle"},
-    {"pyproject.toml", "python"},
-    {"setup.py", "python"},
-    {"setup.cfg", "python"},
-    {"requirements.txt", "python"},
-    {"Pipfile", "python"},
-    {"CMakeLists.txt", "cmake"},
-    {"mix.exs", "elixir"},
-    {"pubspec.yaml", "dart"},
-    {"build.zig", "zig"},
-    {"go.mod", "go"},
-    {"angular.json", "node"},
-    {"meson.build", "other"},
 };
 
 const char *const pythonMarkers[] = {"pyproject.toml",   "setup.py", "setup.cfg",
@@ -150,7 +125,7 @@ template<typename Names> bool holdsAny(const std::vector<Entry> &entries, const 
 bool holdsMarker(const std::vector<Entry> &entries)
 {
     return holds(entries, ".git")
-           || std::any_of(std::begin(projectMarkers), std::end(projectMarkers),
+           || std::any_of(projectMarkers().begin(), projectMarkers().end(),
                           [&entries](const ProjectMarker &m) { return holds(entries, m.file); });
 }
 
@@ -339,7 +314,7 @@ private:
         }
         if (marked) {
             const char *kind = "git";
-            for (const ProjectMarker &marker : projectMarkers) {
+            for (const ProjectMarker &marker : projectMarkers()) {
                 if (holds(entries, marker.file)) {
                     kind = marker.kind;
                     break;

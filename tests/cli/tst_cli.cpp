@@ -412,6 +412,42 @@ private slots:
         fs::remove_all(TestHome::home() / ".m2");
     }
 
+    // A folder tagged as a cache is a choice known by its path: listed, kept and released by its
+    // id, cleaned only with --yes, and then only that folder.
+    void taggedCacheFromTheTerminal()
+    {
+        const fs::path restic = cache("restic");
+        TreeBuilder::write(restic / "CACHEDIR.TAG", "Signature: 8a477f597d28d172789f06886806bc55");
+        TreeBuilder::file(restic / "data/pack", 30000);
+        const QString id = "cachedir:.cache/restic";
+        const auto entry = [&id] {
+            for (const QJsonValue &each : json(cli({"dev", "--json"}))["entries"].toArray())
+                if (each["id"].toString() == id)
+                    return each.toObject();
+            return QJsonObject();
+        };
+        const QJsonObject listed = entry();
+        QCOMPARE(listed["mode"].toString(), "choice");
+        QCOMPARE(listed["name"].toString(), "~/.cache/restic");
+        QCOMPARE(strings(listed["paths"].toArray()),
+                 QStringList{QString::fromStdString(restic.native())});
+        QVERIFY(listed["size"].toDouble() >= 30000);
+        QVERIFY(cli({"dev"}).out.contains(id.toUtf8() + "  ~/.cache/restic"));
+
+        QCOMPARE(cli({"dev", "keep", id}).code, 0);
+        QVERIFY(entry()["kept"].toBool());
+        QCOMPARE(cli({"dev", "clean", id, "--yes"}).code, 2);
+        QCOMPARE(cli({"dev", "release", id}).code, 0);
+        QCOMPARE(cli({"dev", "clean", id}).code, 2);
+        QVERIFY(fs::exists(restic / "data/pack"));
+
+        const Run run = cli({"dev", "clean", id, "--yes", "--json"});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(json(run)["results"][id]["outcome"].toString(), "done");
+        QVERIFY(!fs::exists(restic));
+        QVERIFY(fs::exists(cache("pip/http/a")));
+    }
+
     // Projects from the terminal: listed with their artifacts and age; the dry run shows and
     // sums exactly what the clean takes (not one in use, kept or without a lockfile); a kept
     // one never goes, a named one on demand, once however often it is named.

@@ -8,12 +8,14 @@
 #include "EngineWords.h"
 #include "Paths.h"
 #include "Shell.h"
+#include "TaggedCaches.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 #include "TreeSize.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSysInfo>
 
 #include <csignal>
@@ -146,6 +148,58 @@ bool running(const QString &id)
     if (!cache)
         qFatal("no developer cache %s", qPrintable(id));
     return Engine::ownerRunning(*cache, Engine::userProcesses());
+}
+
+const QByteArray cacheTag = "Signature: 8a477f597d28d172789f06886806bc55\n";
+
+// Makes a tree from lines "<what> <path from the home>": "tag" a folder with a valid tag, "bad"
+// one whose tag has another first line, "linkedTag" one whose tag is a link to a valid tag,
+// "linkedFolder" a link to a tagged folder outside the home, "documents" the user's Documents
+// folder, "file" a file.
+void makeTree(const QStringList &lines)
+{
+    const fs::path elsewhere = TestHome::root() / "elsewhere";
+    fs::remove_all(elsewhere);
+    write(elsewhere / "tagged/CACHEDIR.TAG", cacheTag);
+    for (const QString &line : lines) {
+        const QString what = line.section(' ', 0, 0);
+        const fs::path path = home() / line.section(' ', 1).toStdString();
+        if (what == "tag")
+            write(path / "CACHEDIR.TAG", cacheTag);
+        else if (what == "bad")
+            write(path / "CACHEDIR.TAG", "Signature: 00000000000000000000000000000000\n");
+        else if (what == "linkedTag")
+            TreeBuilder::symlink(elsewhere / "tagged/CACHEDIR.TAG", path / "CACHEDIR.TAG");
+        else if (what == "linkedFolder")
+            TreeBuilder::symlink(elsewhere / "tagged", path);
+        else if (what == "documents") {
+            folder(path);
+            write(home() / ".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"" + bytes(path) + "\"\n");
+        } else
+            file(path, 100);
+        if (what != "file" && what != "linkedFolder" && what != "documents")
+            file(path / "data", 20000);
+    }
+}
+
+// The tagged folders offered now, from the home.
+QStringList taggedFound()
+{
+    QStringList found;
+    for (const DevCache &cache : Engine::devCaches())
+        if (cache.tagged)
+            found << QString::fromStdString(
+                cache.paths.front().lexically_relative(fs::canonical(home())).native());
+    return found;
+}
+
+DevCache taggedEntry(const QString &id)
+{
+    const QList<DevCache> caches = Engine::devCaches();
+    const DevCache *cache = find(caches, id);
+    if (!cache || !cache->tagged)
+        qFatal("no tagged entry %s", qPrintable(id));
+    return *cache;
 }
 
 } // namespace
@@ -680,6 +734,202 @@ private slots:
         QVERIFY(entry->rootCommand.contains("journalctl"));
         QCOMPARE(Engine::cleanDev(*entry, true, {}).outcome, DevResult::Outcome::notHere);
         QVERIFY(fs::exists(journal / "machine" / (mine + "@0001-0002.journal")));
+    }
+
+    // Folders tagged as caches where tools keep their files are offered, one entry for a tagged
+    // folder and all it holds; what is not a valid tag, what is reached through a link, what
+    // another entry, the quick clean, a project or the Trash holds, and the base folders are not.
+    void taggedFoldersFound_data()
+    {
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<QStringList>("offered");
+        const auto row = [](const char *name, const QStringList &tree, const QStringList &offered) {
+            QTest::newRow(name) << tree << offered;
+        };
+        row("in the cache folder", {"tag .cache/restic"}, {".cache/restic"});
+        row("in a tool's hidden folder", {"tag .tool/cache"}, {".tool/cache"});
+        row("nested: one entry", {"tag .cache/borg", "tag .cache/borg/repo"}, {".cache/borg"});
+        row("the cache folder itself is none", {"tag .cache", "tag .cache/a/b/c"},
+            {".cache/a/b/c"});
+        row("too deep", {"tag .cache/a/b/c/d", "tag .tool/a/b/c"}, {});
+        row("not a hidden folder of the home", {"tag work/cache"}, {});
+        row("wrong signature", {"bad .cache/x"}, {});
+        row("the tag is a link", {"linkedTag .cache/x"}, {});
+        row("the folder is a link", {"linkedFolder .cache/x"}, {});
+        row("a catalogue entry's folder", {"tag .cargo/registry/cache"}, {});
+        row("inside a catalogue entry's folder", {"tag .cache/yarn/v6"}, {});
+        row("holding a catalogue entry's folder",
+            {"tag .cache/JetBrains", "file .cache/JetBrains/Idea/index/x"}, {});
+        row("a quick clean folder", {"tag .cache/pip"}, {});
+        row("a project's target", {"file .tool/app/Cargo.toml", "tag .tool/app/target"}, {});
+        row("a repository", {"file .tool/repo/.git/HEAD", "tag .tool/repo"}, {});
+        row("a base folder", {"tag .local/state"}, {});
+        row("the Trash", {"tag .local/share/Trash"}, {});
+        row("the user's Documents", {"documents .docs", "tag .docs"}, {});
+        row("holding the user's Documents", {"documents .tool/docs", "tag .tool"}, {});
+    }
+    void taggedFoldersFound()
+    {
+        QFETCH(QStringList, tree);
+        QFETCH(QStringList, offered);
+        makeTree(tree);
+        QCOMPARE(taggedFound(), offered);
+    }
+
+    // A tagged entry is a choice known by its path: kept, it stays kept at the next scan, neither
+    // measured nor offered, until released. A name that is not UTF-8 keeps an id of its own.
+    void taggedEntryKeptAndReleasedById()
+    {
+        // Two names that read the same: each byte that is not UTF-8 shows as one replacement.
+        for (const char *odd : {"odd name\xff", "odd name\xfe"})
+            write(cacheDir() / odd / "CACHEDIR.TAG", cacheTag);
+        file(cacheDir() / "odd name\xff/data", 20000);
+        const QString id = "cachedir:.cache/odd%20name%FF";
+        const DevCache cache = taggedEntry(id);
+        QCOMPARE(cache.mode, Engine::DevMode::Choice);
+        QCOMPARE(cache.name.text(), QString::fromUtf8("~/.cache/odd name\uFFFD"));
+        QVERIFY(!cache.note.isEmpty() && !cache.lost.isEmpty());
+        QVERIFY(find(Engine::devCaches(), "cachedir:.cache/odd%20name%FE"));
+        const auto present = [] {
+            QStringList ids;
+            for (const DevCache &each : Engine::devCaches())
+                ids << each.id;
+            return ids;
+        };
+        const auto entry = [&id] {
+            for (Engine::DevEntry &each : Engine::devEntries())
+                if (each.cache.id == id)
+                    return each;
+            qFatal("no entry");
+        };
+        QVERIFY(entry().size.value_or(0) >= 20000);
+        QCOMPARE(Engine::keepDev(id, present()).outcome, Engine::DevKeepResult::Outcome::changed);
+        QVERIFY(entry().kept);
+        QVERIFY(!entry().size);
+        QVERIFY(!Engine::devOffered(id, Engine::devEntries()));
+        QCOMPARE(Engine::releaseDev(id).outcome, Engine::DevKeepResult::Outcome::changed);
+        QVERIFY(Engine::devOffered(id, Engine::devEntries()));
+    }
+
+    // Removing a tagged folder takes that folder, all of it, and nothing beside or above it, and
+    // only when chosen.
+    void removingATaggedFolderTakesItAlone()
+    {
+        makeTree({"tag .cache/restic", "file .cache/other/data", "file .cache/restic-notes"});
+        const auto before = manifest(cacheDir());
+        const DevCache cache = taggedEntry("cachedir:.cache/restic");
+        QCOMPARE(Engine::cleanDev(cache, false, {}).outcome, DevResult::Outcome::notChosen);
+        QCOMPARE(manifest(cacheDir()), before);
+        const DevResult result = Engine::cleanDev(cache, true, {});
+        QCOMPARE(result.outcome, DevResult::Outcome::done);
+        QVERIFY(result.freed >= 20000);
+        auto expected = before;
+        std::erase_if(expected, [](const auto &item) {
+            return item.first.starts_with("restic/") || item.first == "restic";
+        });
+        QCOMPARE(manifest(cacheDir()), expected);
+    }
+
+    // Between the scan and the clean the tag went, or the folder shown is no longer the one
+    // there: nothing is removed, and the failure says why.
+    void aTaggedFolderChangedSinceTheScanStays_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<Engine::Refusal::Why>("why");
+        using Why = Engine::Refusal::Why;
+        QTest::newRow("tag removed") << "rm tag" << Why::noCacheTag;
+        QTest::newRow("tag rewritten") << "bad tag" << Why::noCacheTag;
+        QTest::newRow("tag now a link") << "link tag" << Why::noCacheTag;
+        QTest::newRow("folder replaced") << "new folder" << Why::notAsShown;
+        QTest::newRow("folder now a link") << "link folder" << Why::notAsShown;
+        QTest::newRow("a folder on the way now a link") << "link parent" << Why::notAsShown;
+        QTest::newRow("folder gone") << "rm folder" << Why::notAsShown;
+        QTest::newRow("now the user's Documents") << "documents" << Why::userFolder;
+    }
+    void aTaggedFolderChangedSinceTheScanStays()
+    {
+        QFETCH(QString, change);
+        QFETCH(Engine::Refusal::Why, why);
+        makeTree({"tag .tool/cache"});
+        const DevCache cache = taggedEntry("cachedir:.tool/cache");
+        const fs::path folderHere = home() / ".tool/cache";
+        const fs::path moved = TestHome::root() / "elsewhere/moved";
+        if (change == "rm tag")
+            fs::remove(folderHere / "CACHEDIR.TAG");
+        else if (change == "bad tag")
+            write(folderHere / "CACHEDIR.TAG", "Signature: 8a477f597d28d172789f06886806bc5\n");
+        else if (change == "link tag") {
+            fs::rename(folderHere / "CACHEDIR.TAG", home() / ".tool/tag");
+            TreeBuilder::symlink(home() / ".tool/tag", folderHere / "CACHEDIR.TAG");
+        } else if (change == "new folder") {
+            fs::rename(folderHere, home() / ".tool/old");
+            makeTree({"tag .tool/cache"});
+        } else if (change == "link folder") {
+            fs::rename(folderHere, moved);
+            TreeBuilder::symlink(moved, folderHere);
+        } else if (change == "link parent") {
+            fs::rename(home() / ".tool", moved);
+            TreeBuilder::symlink(moved, home() / ".tool");
+        } else if (change == "documents") {
+            makeTree({"documents .tool/cache"});
+        } else {
+            fs::remove_all(folderHere);
+        }
+        // All but the activity log, which says what was tried.
+        const auto files = [] {
+            auto all = manifest(TestHome::root());
+            std::erase_if(all,
+                          [](const auto &item) { return item.first.starts_with("home/.local"); });
+            return all;
+        };
+        const auto before = files();
+        const DevResult result = Engine::cleanDev(cache, true, {});
+        QCOMPARE(result.outcome, DevResult::Outcome::failed);
+        QVERIFY(result.failure);
+        QCOMPARE(result.failure->kind, Engine::Failure::Kind::refused);
+        QCOMPARE(result.failure->refusal.why, why);
+        QVERIFY(!result.failure->text().isEmpty());
+        QCOMPARE(files(), before);
+    }
+
+    // What looking for tagged folders costs on a home of a developer's size: printed, never
+    // asserted. Only the tagged folders within the search are found.
+    void taggedSearchCost()
+    {
+        // ~/.cache and ~/.config with 60 tools of 10 × 10 folders, files beside the cache's;
+        // ~/.local/share with 40; editor extensions each with their node_modules; a source tree
+        // of 50 projects.
+        for (int tool = 0; tool < 60; ++tool) {
+            const std::string name = "tool" + std::to_string(tool);
+            for (int a = 0; a < 10; ++a)
+                for (int b = 0; b < 10; ++b) {
+                    const fs::path leaf = std::to_string(a) + "/" + std::to_string(b);
+                    write(cacheDir() / name / (leaf.native() + ".data"), "x");
+                    folder(cacheDir() / name / leaf / "x");
+                    folder(home() / ".config" / name / leaf);
+                    if (tool < 40)
+                        folder(home() / ".local/share" / name / leaf);
+                }
+        }
+        for (int extension = 0; extension < 40; ++extension)
+            for (int package = 0; package < 30; ++package)
+                folder(home() / ".vscode/extensions" / std::to_string(extension) / "node_modules"
+                       / std::to_string(package) / "lib");
+        for (int project = 0; project < 50; ++project)
+            for (int part = 0; part < 40; ++part)
+                folder(home() / "src" / std::to_string(project) / "node_modules"
+                       / std::to_string(part) / "lib");
+        makeTree({"tag .cache/tool1/2/3", "tag .config/tool2/4", "tag .cache/tool3/2/3/x",
+                  "tag src/1/target"});
+        QElapsedTimer timer;
+        timer.start();
+        const std::vector<DevCache> found = Engine::taggedCaches({});
+        const qint64 search = timer.nsecsElapsed();
+        timer.restart();
+        const QList<DevCache> all = Engine::devCaches();
+        qInfo("tagged search: %.1f ms, %zu found; the whole catalogue with it: %.1f ms",
+              double(search) / 1e6, found.size(), double(timer.nsecsElapsed()) / 1e6);
+        QCOMPARE(found.size(), 2u);
     }
 };
 

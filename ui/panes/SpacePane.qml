@@ -14,9 +14,11 @@ Themed {
     implicitWidth: 640
     implicitHeight: column.implicitHeight + 48
 
-    // The pane that cleans each kind of mark; none cleans a CACHEDIR.TAG folder of its own.
+    // The pane that cleans each kind of mark. Developer caches offer the tagged folders that lie
+    // where tools keep their files.
     readonly property var cleaningPane: ({
-        "quick": "cepat", "developer": "pengembang", "project": "proyek", "trash": "lanjutan"
+        "quick": "cepat", "developer": "pengembang", "project": "proyek", "trash": "lanjutan",
+        "cachedir": "pengembang"
     })
     function kindText(kind: string): string {
         switch (kind) {
