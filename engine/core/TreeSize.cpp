@@ -3,6 +3,7 @@
 #include "EngineLogging.h"
 #include "FolderIdentity.h"
 #include "Paths.h"
+#include "ProcessLimits.h"
 #include "Stop.h"
 #include "WorkCount.h"
 
@@ -81,11 +82,7 @@ public:
 
     qint64 run()
     {
-        // More workers than cores: on a cold disk most of them wait for the device, and the
-        // more reads it has in hand the sooner they all come back (the first scan after login
-        // is cold). On a warm cache the extra ones cost next to nothing.
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        const unsigned helpers = std::clamp(4 * cores, 8u, 32u) - 1;
+        const unsigned helpers = walkThreads() - 1;
         std::vector<std::thread> threads;
         threads.reserve(helpers);
         for (unsigned i = 0; i < helpers; ++i)

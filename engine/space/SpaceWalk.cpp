@@ -1,6 +1,7 @@
 #include "SpaceWalk.h"
 
 #include "CacheDirTag.h"
+#include "ProcessLimits.h"
 #include "WorkCount.h"
 
 #include <algorithm>
@@ -103,11 +104,8 @@ bool SpaceTree::Walker::run(int fd, Index at)
         opens[top] = Open{};
         ++working; // the top's first listing, which the helpers wait for
     }
-    // More workers than cores, as the measuring walk has: on a cold disk most of them wait for
-    // the device, and the more reads it has in hand the sooner they all come back. They start
-    // first, so a huge top folder is read by all of them at once.
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const unsigned helpers = std::clamp(4 * cores, 8u, 32u) - 1;
+    // The helpers start first, so a huge top folder is read by all of them at once.
+    const unsigned helpers = walkThreads() - 1;
     std::vector<std::thread> threads;
     threads.reserve(helpers);
     for (unsigned i = 0; i < helpers; ++i)
