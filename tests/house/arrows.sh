@@ -47,6 +47,11 @@ check words "model ui cli platform"
 # model hands out. ui/app is where the program is put together and may reach every part.
 check "ui/components ui/main ui/panes ui/settings ui/menubar" "engine platform" "Settings.h"
 
+# Nor may an engine part link them: a header is one include away from a linked library.
+while IFS= read -r hit; do
+    fault "an engine part links a layer above it: $hit"
+done < <(grep -nE 'ampa_(words|model|ui|platform|shell)\b' engine/*/CMakeLists.txt)
+
 # The engine returns kinds and ids; the language is read only where texts are made.
 while IFS= read -r hit; do
     fault "the engine reads the language: $hit"
