@@ -1,5 +1,6 @@
 #include "SpaceBench.h"
 
+#include "ColdRuns.h"
 #include "ProcessMemory.h"
 #include "SpaceTree.h"
 
@@ -85,34 +86,6 @@ ChildRun run(const std::string &program, const std::vector<std::string> &argumen
     return result;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-// Empties the page cache, as after a restart; false when this process may not.
-bool dropPageCache()
-{
-    sync();
-    QFile control("/proc/sys/vm/drop_caches");
-    return geteuid() == 0 && control.open(QIODevice::WriteOnly) && control.write("3\n") == 2;
-}
-
-// One walk of ours (`command` is "space" or "walk") in a child started before the page cache
-// is emptied, as the program is running when it walks: the child's own figures.
-QList<QByteArray> coldChild(const QString &command, const QString &path)
-{
-    QProcess walker;
-    walker.start(QCoreApplication::applicationFilePath(), {"--after-drop", command, path});
-    walker.waitForReadyRead(-1);
-    walker.readLine(); // ready
-    dropPageCache();
-    walker.write("\n");
-    walker.waitForFinished(-1);
-    return walker.readAllStandardOutput().trimmed().split(' ');
-}
-
 void ratio(const std::string &name, double value)
 {
     std::printf("%s: %.2fx\n", name.c_str(), value);
@@ -123,12 +96,8 @@ void ratio(const std::string &name, double value)
 int walkCommand(const std::filesystem::path &path, bool afterDrop)
 {
     const long baseline = currentKiB();
-    if (afterDrop) {
-        // Ready: the caller empties the page cache and says when to go.
-        std::puts("ready");
-        std::fflush(stdout);
-        std::getchar();
-    }
+    if (afterDrop)
+        readyForTheDrop();
     QElapsedTimer timer;
     timer.start();
     Engine::SpaceTree tree(path);

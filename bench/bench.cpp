@@ -13,6 +13,7 @@
 //   ampa-bench space PATH           one space map walk: ms, entries, peak and baseline KiB, the
 //                                   tree's bytes
 
+#include "ColdRuns.h"
 #include "Model.h"
 #include "ProcessMemory.h"
 #include "ProjectFinder.h"
@@ -45,12 +46,6 @@ namespace {
 double elapsedMs(const QElapsedTimer &timer)
 {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
 }
 
 void line(const char *name, double value, const char *unit = "")
@@ -111,12 +106,8 @@ int walkCommand(const fs::path &path, bool afterDrop)
     Engine::size(empty);
     fs::remove(empty);
     const long baseline = currentKiB();
-    if (afterDrop) {
-        // Ready: the caller empties the page cache and says when to go.
-        std::puts("ready");
-        std::fflush(stdout);
-        std::getchar();
-    }
+    if (afterDrop)
+        readyForTheDrop();
     QElapsedTimer timer;
     timer.start();
     const qint64 bytes = Engine::size(path);
@@ -269,14 +260,6 @@ bool compareWalks(const Tree &tree, int rounds)
     return agree;
 }
 
-// Empties the page cache, as after a restart; false when this process may not.
-bool dropPageCache()
-{
-    sync();
-    QFile control("/proc/sys/vm/drop_caches");
-    return control.open(QIODevice::WriteOnly) && control.write("3\n") == 2;
-}
-
 // The first scan after login reads the disk, not the page cache: the walks again, the cache
 // emptied before each. Ampa's figure is its walk's own time, in a child started before the cache
 // is emptied (the program is running when it scans); du and ncdu start with the cache empty.
@@ -291,15 +274,7 @@ void compareColdWalks(const Tree &tree, int rounds)
     const bool haveNcdu = access("/usr/bin/ncdu", X_OK) == 0;
     std::vector<double> ampa, du, ncdu;
     for (int i = 0; i < rounds; ++i) {
-        QProcess walker;
-        walker.start(QCoreApplication::applicationFilePath(), {"--after-drop", "walk", path});
-        walker.waitForReadyRead(-1); // the child is up and waiting
-        walker.readLine();
-        dropPageCache();
-        walker.write("\n");
-        walker.waitForFinished(-1);
-        ampa.push_back(
-            QString::fromUtf8(walker.readAllStandardOutput()).section(' ', 0, 0).toDouble());
+        ampa.push_back(coldChild("walk", path).value(0).toDouble());
         dropPageCache();
         du.push_back(timeCommand("/usr/bin/du", {"-s", "-B1", "-l", "--", path}));
         if (haveNcdu) {

@@ -45,4 +45,10 @@ std::optional<std::vector<std::string>> folderEntries(int fd);
 // The path as text to show or log: UTF-8 where valid, each invalid byte replaced.
 QString displayPath(const std::filesystem::path &path);
 
+// Whether a listed name is "." or "..", which no walk enters.
+inline bool isDotOrDotDot(const char *name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
 } // namespace Engine

@@ -1,5 +1,6 @@
 #include "RemovalParallel.h"
 
+#include "Paths.h"
 #include "Stop.h"
 #include "WorkCount.h"
 

@@ -1,5 +1,6 @@
 #include "RemovalWalker.h"
 
+#include "Paths.h"
 #include "Stop.h"
 #include "WorkCount.h"
 
@@ -23,11 +24,6 @@ constexpr std::size_t maxOpenFolders = 48;
 constexpr int maxPasses = 3;
 
 } // namespace
-
-bool isDotOrDotDot(const char *name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
 
 bool outOfDescriptors()
 {

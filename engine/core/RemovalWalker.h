@@ -23,7 +23,6 @@ inline constexpr int pathFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 // removal's cost grows with the depth, not with its square.
 inline constexpr std::size_t entriesPerCheck = 64;
 
-bool isDotOrDotDot(const char *name);
 bool outOfDescriptors();
 
 // The allocation that unlinking the entry gives back: a file's, a link's or a special file's

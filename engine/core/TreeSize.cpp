@@ -30,11 +30,6 @@ constexpr int dirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr int statFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
 constexpr std::size_t chunkBytes = 64 * 1024;
 
-bool isDotOrDotDot(const char *name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
 qint64 allocated(const struct stat &st)
 {
     return static_cast<qint64>(st.st_blocks) * 512;

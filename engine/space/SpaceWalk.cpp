@@ -1,6 +1,7 @@
 #include "SpaceWalk.h"
 
 #include "CacheDirTag.h"
+#include "Paths.h"
 #include "ProcessLimits.h"
 #include "WorkCount.h"
 
@@ -21,11 +22,6 @@ namespace {
 constexpr int dirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr int statFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
 constexpr std::size_t chunkBytes = 32 * 1024;
-
-bool isDotOrDotDot(const char *name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
 
 // Calls `use` with each name the listing in `bytes` holds, in order.
 template<typename Use> void eachName(const std::vector<char> &bytes, long got, Use use)
