@@ -105,8 +105,10 @@ int main(int argc, char **argv)
 
     model.start();
     model.space()->start();
-    for (int waited = 0; model.space()->walking() && waited < 600; ++waited)
-        QTest::qWait(50);
+    if (!QTest::qWaitFor([&model] { return !model.space()->walking(); }, 30000)) {
+        std::fprintf(stderr, "the space map's walk did not end\n");
+        return 1;
+    }
     QQmlEngine engine;
     ViewHost::prepare(engine, model);
     // Importing the module once registers its types.
