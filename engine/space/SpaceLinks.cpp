@@ -1,6 +1,10 @@
 #include "SpaceTree.h"
 
 #include <algorithm>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 // Where a file with several names counts. The walk goes through folders in parallel, so the name
 // it meets first is not the one `du` meets first; the walk counts the first it meets, and once it
@@ -27,38 +31,91 @@ bool SpaceTree::listedBefore(Index a, Index b) const
     return *left < *right;
 }
 
-void SpaceTree::settleLinks(std::vector<LinkSeen> &met)
+void SpaceTree::settleLinks(std::vector<LinkSeen> &met, Index walked)
 {
     std::sort(met.begin(), met.end(), [](const LinkSeen &x, const LinkSeen &y) {
         return x.id != y.id ? x.id < y.id : x.index < y.index;
     });
+    // A part walked again may hold a name of a file whose others lie outside it, counted or
+    // not: made after the walk, or counted here before.
+    if (walked != rootIndex && !met.empty()) {
+        std::vector<FileId> ids;
+        for (const LinkSeen &seen : met) {
+            if (ids.empty() || ids.back() != seen.id)
+                ids.push_back(seen.id);
+        }
+        const std::vector<LinkSeen> elsewhere = namesElsewhere(ids, walked);
+        met.insert(met.end(), elsewhere.begin(), elsewhere.end());
+        std::sort(met.begin(), met.end(), [](const LinkSeen &x, const LinkSeen &y) {
+            return x.id != y.id ? x.id < y.id : x.index < y.index;
+        });
+    }
     for (auto group = met.begin(); group != met.end();) {
         const auto end = std::find_if(
             group, met.end(), [&group](const LinkSeen &seen) { return seen.id != group->id; });
+        // Where it counts now: the first name this walk met, or one outside the part walked.
         const auto counted = linked.find(group->id);
-        // Where it counts now: a name met by this walk, or one outside a folder measured again.
-        const Index now = counted != linked.end() ? counted->second : noEntry;
-        Index first = now;
-        for (auto seen = group; seen != end; ++seen) {
-            if (first == noEntry || listedBefore(seen->index, first))
-                first = seen->index;
-        }
-        if (now != noEntry && first != now) {
-            Node &was = nodes[now];
-            const qint64 moved = was.size;
-            was.size = 0;
-            was.reclaimable = 0;
-            settleUpwards(was.parent, -moved);
-            Node &becomes = nodes[first];
-            becomes.size = moved;
-            becomes.reclaimable = wholeReclaimable(becomes) ? becomes.size : 0;
-            settleUpwards(becomes.parent, becomes.size);
-            counted->second = first;
+        if (counted != linked.end()) {
+            std::vector<Index> at{counted->second};
+            for (auto seen = group; seen != end; ++seen)
+                at.push_back(seen->index);
+            countAtFirst(group->id, std::move(at), nodes[counted->second].size);
         }
         group = end;
     }
     met.clear();
     met.shrink_to_fit();
+}
+
+std::vector<SpaceTree::LinkSeen> SpaceTree::namesElsewhere(const std::vector<FileId> &ids,
+                                                           Index folder) const
+{
+    std::set<std::uint32_t> inodes;
+    for (const FileId &id : ids)
+        inodes.insert(static_cast<std::uint32_t>(id.second));
+    std::vector<LinkSeen> found;
+    for (Index at = 0; at < nodes.size(); ++at) {
+        const Node &node = nodes[at];
+        if ((node.flags & (isFolder | isOtherMount)) || !inodes.contains(node.inode)
+            || !attached(at) || inside(at, folder))
+            continue;
+        std::filesystem::path path = rootPath;
+        std::vector<Index> down;
+        for (Index up = at; up != rootIndex; up = nodes[up].parent)
+            down.push_back(up);
+        for (auto part = down.rbegin(); part != down.rend(); ++part)
+            path /= std::string(nameOf(nodes[*part]));
+        struct statx st {};
+        if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_INO, &st)
+            != 0)
+            continue;
+        const FileId id{makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino};
+        if (std::binary_search(ids.begin(), ids.end(), id))
+            found.push_back({id, at});
+    }
+    return found;
+}
+
+void SpaceTree::countAtFirst(const FileId &id, std::vector<Index> at, qint64 bytes)
+{
+    std::sort(at.begin(), at.end());
+    at.erase(std::unique(at.begin(), at.end()), at.end());
+    Index first = at.front();
+    for (const Index name : at) {
+        if (listedBefore(name, first))
+            first = name;
+    }
+    for (const Index name : at) {
+        Node &node = nodes[name];
+        const qint64 now = name == first ? bytes : 0;
+        if (node.size == now)
+            continue;
+        const qint64 delta = now - node.size;
+        node.size = now;
+        node.reclaimable = wholeReclaimable(node) ? now : 0;
+        settleUpwards(node.parent, delta);
+    }
+    linked[id] = first;
 }
 
 } // namespace Engine

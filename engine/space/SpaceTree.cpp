@@ -72,15 +72,15 @@ bool SpaceTree::walk(const std::vector<SpaceMark> &marks,
     const bool ended = walker.run(fd, rootIndex);
     close(fd);
     if (ended)
-        settleWalk(walker);
+        settleWalk(walker, rootIndex);
     walkDone = true;
     return true;
 }
 
-void SpaceTree::settleWalk(Walker &walker)
+void SpaceTree::settleWalk(Walker &walker, Index walked)
 {
     std::lock_guard held(lock);
-    settleLinks(walker.met);
+    settleLinks(walker.met, walked);
     for (const Index folder : walker.holding)
         nodes[folder].flags |= isComplete;
 }
@@ -237,6 +237,13 @@ void SpaceTree::settleUpwards(Index folder, qint64 sizeDelta)
     }
 }
 
+bool SpaceTree::attached(Index index) const
+{
+    while (index != rootIndex && index != noEntry)
+        index = nodes[index].parent;
+    return index == rootIndex;
+}
+
 bool SpaceTree::inside(Index index, Index folder) const
 {
     for (Index at = index; at != noEntry; at = nodes[at].parent) {
@@ -264,11 +271,36 @@ void SpaceTree::forget(Index index)
     std::lock_guard held(lock);
     if (index == rootIndex || index >= nodes.size() || nodes[index].parent == noEntry)
         return;
-    std::erase_if(linked, [this, index](const auto &item) { return inside(item.second, index); });
+    // A linked file counted here counts at one of its names left in the tree.
+    std::vector<FileId> counted;
+    std::map<FileId, qint64> bytes;
+    for (auto item = linked.begin(); item != linked.end();) {
+        if (inside(item->second, index)) {
+            counted.push_back(item->first);
+            bytes[item->first] = nodes[item->second].size;
+            item = linked.erase(item);
+        } else {
+            ++item;
+        }
+    }
     const Index parent = nodes[index].parent;
     const qint64 size = nodes[index].size;
     detach(index);
     settleUpwards(parent, -size);
+    if (counted.empty())
+        return;
+    std::vector<LinkSeen> left = namesElsewhere(counted, index);
+    std::sort(left.begin(), left.end(),
+              [](const LinkSeen &x, const LinkSeen &y) { return x.id < y.id; });
+    for (auto group = left.begin(); group != left.end();) {
+        const auto end = std::find_if(
+            group, left.end(), [&group](const LinkSeen &seen) { return seen.id != group->id; });
+        std::vector<Index> at;
+        for (auto seen = group; seen != end; ++seen)
+            at.push_back(seen->index);
+        countAtFirst(group->id, std::move(at), bytes[group->id]);
+        group = end;
+    }
 }
 
 bool SpaceTree::remeasure(Index folder)
@@ -331,7 +363,7 @@ bool SpaceTree::remeasure(Index folder)
             settleUpwards(nodes[folder].parent, nodes[folder].size - before);
     }
     if (ended)
-        settleWalk(walker);
+        settleWalk(walker, folder);
     return true;
 }
 

@@ -108,10 +108,14 @@ private:
         Index firstChild = noEntry;
         Index nextSibling = noEntry;
         std::uint32_t nameOffset = 0;
+        // The inode number's low bits, in what would be padding: where a linked file's other
+        // names lie, when only a part of the tree is walked again.
+        std::uint32_t inode = 0;
         std::uint16_t nameLength = 0;
         SpaceKind kind = SpaceKind::none;
         std::uint8_t flags = 0;
     };
+    static_assert(sizeof(Node) == 40, "an entry's record stays 40 bytes");
     enum Flag : std::uint8_t {
         isFolder = 1,
         isOtherMount = 2,
@@ -140,18 +144,28 @@ private:
     void settleUpwards(Index folder, qint64 sizeDelta);
     void detach(Index index);
     bool inside(Index index, Index folder) const;
+    // Whether the entry is still in the tree: its folders lead up to the root.
+    bool attached(Index index) const;
     // Whether `a` comes before `b` where `du` lists the tree: depth first, each folder's
     // entries in listing order (that of their indices). Lock held.
     bool listedBefore(Index a, Index b) const;
-    // After a walk that ended, each file met under several names (`met`) counts once, where
-    // `du` meets it first, and the folders it passed through settle. Lock held.
     struct LinkSeen {
         FileId id;
         Index index;
     };
-    void settleLinks(std::vector<LinkSeen> &met);
-    // What a walk that ended leaves to settle: its linked files, then the folders holding them.
-    void settleWalk(Walker &walker);
+    // After a walk of `walked` that ended, each file met under several names (`met`) counts
+    // once, where `du` meets it first, among those names and the file's names elsewhere in the
+    // tree; the folders it passed through settle. Lock held.
+    void settleLinks(std::vector<LinkSeen> &met, Index walked);
+    // The names of the files `ids` (sorted) in the tree outside `folder`: found by their inode's
+    // low bits, then looked at again. Lock held.
+    std::vector<LinkSeen> namesElsewhere(const std::vector<FileId> &ids, Index folder) const;
+    // The file counts `bytes` at the first of its names `at` in `du`'s order, nothing at the
+    // others. Lock held.
+    void countAtFirst(const FileId &id, std::vector<Index> at, qint64 bytes);
+    // What a walk of `walked` that ended leaves to settle: its linked files, then the folders
+    // holding them.
+    void settleWalk(Walker &walker, Index walked);
 
     const std::filesystem::path rootPath;
     mutable std::mutex lock;

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <thread>
@@ -22,22 +22,6 @@ namespace {
 constexpr int dirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr int statFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
 constexpr std::size_t chunkBytes = 32 * 1024;
-
-// Calls `use` with each name the listing in `bytes` holds, in order.
-template<typename Use> void eachName(const std::vector<char> &bytes, long got, Use use)
-{
-    for (long offset = 0; offset < got;) {
-        const auto *entry = reinterpret_cast<const dirent64 *>(bytes.data() + offset);
-        offset += entry->d_reclen;
-        if (!isDotOrDotDot(entry->d_name))
-            use(entry->d_name);
-    }
-}
-
-long listOn(int fd, std::vector<char> &into)
-{
-    return syscall(SYS_getdents64, fd, into.data(), into.size());
-}
 
 } // namespace
 
@@ -62,20 +46,42 @@ struct SpaceTree::Walker::Folder {
     int readers = 0;     // guarded by the tree's lock
 };
 
-struct SpaceTree::Walker::Stat {
-    SpaceTree::FileId id;
-    std::uint64_t mount = 0;
-    qint64 bytes = 0;
-    std::uint32_t links = 0;
-    std::uint16_t mode = 0;
-    bool hasMount = false;
-    bool read = false;
+// One part of a folder's listing, and where its entries go in the tree: indices, records and
+// names taken under the tree's lock, filled in outside it.
+struct SpaceTree::Walker::Listing {
+    std::vector<char> bytes = std::vector<char>(chunkBytes);
+    std::vector<std::string_view> names; // into `bytes`
+    Index first = noEntry;
+    // A part of the listing holds fewer entries than a page, so it crosses one page end at most.
+    std::span<Node> nodes[2];
+    NameArena::Room room;
+    // 24 bytes is the shortest a listed entry can be.
+    static_assert(chunkBytes / 24 < decltype(SpaceTree::nodes)::perPage);
+
+    // Reads the next part; false when the listing has ended (or cannot be read on).
+    bool readOn(int fd)
+    {
+        names.clear();
+        const long got = syscall(SYS_getdents64, fd, bytes.data(), bytes.size());
+        for (long offset = 0; offset < got;) {
+            const auto *entry = reinterpret_cast<const dirent64 *>(bytes.data() + offset);
+            offset += entry->d_reclen;
+            if (!isDotOrDotDot(entry->d_name))
+                names.emplace_back(entry->d_name);
+        }
+        return got > 0;
+    }
+    Node &node(std::size_t i)
+    {
+        return i < nodes[0].size() ? nodes[0][i] : nodes[1][i - nodes[0].size()];
+    }
 };
 
 struct SpaceTree::Walker::Scratch {
-    std::vector<char> first = std::vector<char>(chunkBytes);
-    std::vector<char> second = std::vector<char>(chunkBytes);
-    std::vector<Stat> stats;
+    Listing first;
+    Listing second;
+    std::vector<Pending> found;
+    std::vector<std::pair<std::size_t, FileId>> linkedFiles; // by place in the listing
 };
 
 SpaceTree::Walker::~Walker() = default;
@@ -97,6 +103,10 @@ bool SpaceTree::Walker::run(int fd, Index at)
     top = at;
     {
         std::lock_guard held(tree.lock);
+        marked = tree.marked;
+        kept = tree.keptFolders;
+        rootDevice = tree.rootDevice;
+        rootMount = tree.rootMount;
         opens[top] = Open{};
         ++working; // the top's first listing, which the helpers wait for
     }
@@ -208,17 +218,13 @@ void SpaceTree::Walker::start(const std::shared_ptr<Folder> &folder, Scratch &sc
 {
     // The folder's mark comes before its entries, which take it over: from its first listing
     // when that is all of it, else by looking for the tag.
-    const long first = listOn(folder->fd, scratch.first);
-    const long second = first > 0 ? listOn(folder->fd, scratch.second) : 0;
-    bool named = second > 0;
-    if (!named) {
-        eachName(scratch.first, first, [&named](const char *name) {
-            named = named || std::strcmp(name, "CACHEDIR.TAG") == 0;
-        });
-    }
+    const bool first = scratch.first.readOn(folder->fd);
+    const bool second = first && scratch.second.readOn(folder->fd);
+    const bool named =
+        second
+        || std::find(scratch.first.names.begin(), scratch.first.names.end(), "CACHEDIR.TAG")
+               != scratch.first.names.end();
     const bool tagged = named && hasCacheDirTag(folder->fd);
-    Index firstAt = noEntry;
-    Index secondAt = noEntry;
     {
         std::lock_guard held(tree.lock);
         Node &node = tree.nodes[folder->node];
@@ -229,11 +235,11 @@ void SpaceTree::Walker::start(const std::shared_ptr<Folder> &folder, Scratch &sc
         const bool covered = (node.flags & (isCovered | isKept)) || node.kind != SpaceKind::none;
         if (tagged && !covered)
             node.kind = SpaceKind::cacheTag;
-        if (first > 0)
-            firstAt = reserve(folder->node, scratch.first, first);
-        if (second > 0)
-            secondAt = reserve(folder->node, scratch.second, second);
-        if (second > 0) {
+        if (first)
+            reserve(folder->node, scratch.first);
+        if (second)
+            reserve(folder->node, scratch.second);
+        if (second) {
             active.push_back(folder);
             wake.notify_all();
         } else {
@@ -241,137 +247,142 @@ void SpaceTree::Walker::start(const std::shared_ptr<Folder> &folder, Scratch &sc
             finish(folder->node);
         }
     }
-    if (first > 0)
-        fill(folder, scratch.first, first, firstAt, scratch);
-    if (second > 0)
-        fill(folder, scratch.second, second, secondAt, scratch);
+    if (first)
+        fill(folder, scratch.first, scratch);
+    if (second)
+        fill(folder, scratch.second, scratch);
 }
 
 void SpaceTree::Walker::readOn(const std::shared_ptr<Folder> &folder, Scratch &scratch)
 {
-    long got = 0;
-    Index at = noEntry;
+    bool got = false;
     {
         std::lock_guard reading(folder->reading);
         if (folder->listed)
             return;
-        got = listOn(folder->fd, scratch.first);
+        got = scratch.first.readOn(folder->fd);
         std::lock_guard held(tree.lock);
-        if (got > 0) {
-            at = reserve(folder->node, scratch.first, got);
+        if (got) {
+            reserve(folder->node, scratch.first);
         } else {
             folder->listed = true;
             std::erase(active, folder);
             finish(folder->node);
         }
     }
-    if (got > 0)
-        fill(folder, scratch.first, got, at, scratch);
+    if (got)
+        fill(folder, scratch.first, scratch);
 }
 
-SpaceTree::Index SpaceTree::Walker::reserve(Index folder, const std::vector<char> &bytes, long got)
+void SpaceTree::Walker::reserve(Index folder, Listing &listing)
 {
-    std::size_t count = 0;
-    eachName(bytes, got, [&count](const char *) { ++count; });
-    const auto first = static_cast<Index>(tree.nodes.grow(count));
-    Index at = first;
-    eachName(bytes, got, [this, &at](const char *name) {
-        Node &node = tree.nodes[at++];
-        const std::string_view text(name);
-        node.nameLength =
-            static_cast<std::uint16_t>(std::min<std::size_t>(text.size(), UINT16_MAX));
-        node.nameOffset = tree.names.add(text.substr(0, node.nameLength));
-    });
-    ++opens[folder].waiting; // the chunk, until it is filled in
-    return first;
+    const std::size_t count = listing.names.size();
+    listing.first = static_cast<Index>(tree.nodes.grow(count));
+    listing.nodes[0] = listing.nodes[1] = {};
+    if (count > 0) {
+        listing.nodes[0] = tree.nodes.run(listing.first, count);
+        if (const std::size_t rest = count - listing.nodes[0].size(); rest > 0)
+            listing.nodes[1] = tree.nodes.run(listing.first + listing.nodes[0].size(), rest);
+    }
+    listing.room = tree.names.take(listing.names);
+    ++opens[folder].waiting; // the part, until it is filled in
 }
 
-void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, const std::vector<char> &bytes,
-                             long got, Index first, Scratch &scratch)
+void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &listing,
+                             Scratch &scratch)
 {
-    std::vector<Stat> &stats = scratch.stats;
-    stats.clear();
-    eachName(bytes, got, [&folder, &stats](const char *name) {
-        struct statx st {};
-        Stat item;
-        // Gone since the listing: nothing to count, its index stays unused.
-        if (statx(folder->fd, name, statFlags, statMask, &st) == 0) {
-            item.id = fileId(st);
-            item.mount = st.stx_mnt_id;
-            item.hasMount = st.stx_mask & STATX_MNT_ID;
-            item.bytes = allocated(st);
-            item.links = st.stx_nlink;
-            item.mode = st.stx_mode;
-            item.read = true;
-        }
-        stats.push_back(item);
-    });
-
+    // Everything but the links into the tree and the counts that other workers touch is made
+    // here, outside the lock: the records are this worker's until they are linked in.
     const Index self = folder->node;
-    std::lock_guard held(tree.lock);
-    const Node &parent = tree.nodes[self];
-    const bool childCovered =
-        (parent.flags & (isCovered | isKept)) || parent.kind != SpaceKind::none;
-    const bool childInside = wholeReclaimable(parent);
-    Open &open = opens[self];
+    std::vector<Pending> &found = scratch.found;
+    auto &linkedFiles = scratch.linkedFiles;
+    found.clear();
+    linkedFiles.clear();
+    Index chain = noEntry; // the entries read, each pointing at the one read before
+    Index last = noEntry;
     qint64 files = 0;
     qint64 entries = 0;
-    int found = 0; // folders, each for a worker
-    for (std::size_t i = 0; i < stats.size(); ++i) {
-        const Stat &item = stats[i];
-        if (!item.read)
+    for (std::size_t i = 0; i < listing.names.size(); ++i) {
+        const std::string_view name = listing.names[i];
+        Node &node = listing.node(i);
+        node.nameLength =
+            static_cast<std::uint16_t>(std::min<std::size_t>(name.size(), UINT16_MAX));
+        node.nameOffset = listing.room.put(name.substr(0, node.nameLength));
+        struct statx st {};
+        // Gone since the listing: nothing to count, its index stays unused.
+        if (statx(folder->fd, name.data(), statFlags, statMask, &st) != 0)
             continue;
         ++entries;
-        const Index index = first + static_cast<Index>(i);
-        Node &node = tree.nodes[index];
+        const Index index = listing.first + static_cast<Index>(i);
+        const FileId id = fileId(st);
         node.parent = self;
-        node.size = item.bytes;
-        if (S_ISDIR(item.mode))
+        node.size = allocated(st);
+        node.inode = static_cast<std::uint32_t>(st.stx_ino);
+        node.nextSibling = chain;
+        chain = index;
+        if (last == noEntry)
+            last = index;
+        if (S_ISDIR(st.stx_mode))
             node.flags |= isFolder;
+        if (const auto mark = marked.find(id); mark != marked.end()) {
+            node.kind = mark->second;
+            if (kept.contains(id))
+                node.flags |= isKept;
+        }
         const bool otherMount =
-            item.id.first != tree.rootDevice
-            || (item.hasMount && tree.rootMount != 0 && item.mount != tree.rootMount);
+            id.first != rootDevice
+            || ((st.stx_mask & STATX_MNT_ID) && rootMount != 0 && st.stx_mnt_id != rootMount);
         if (otherMount) {
             node.flags |= isOtherMount | isComplete;
             node.size = 0;
+        } else if (node.flags & isFolder) {
+            found.push_back({folder, index, std::string(name)});
+        } else {
+            node.flags |= isComplete;
+            if (st.stx_nlink > 1)
+                linkedFiles.emplace_back(i, id); // where it counts is decided under the lock
+            else
+                files += node.size;
         }
-        if (childCovered)
-            node.flags |= isCovered;
-        if (childInside)
-            node.flags |= isInsideMark;
-        if (const auto mark = tree.marked.find(item.id); mark != tree.marked.end())
-            node.kind = mark->second;
-        if (node.kind != SpaceKind::none && tree.keptFolders.contains(item.id))
-            node.flags |= isKept;
-        node.nextSibling = tree.nodes[self].firstChild;
-        tree.nodes[self].firstChild = index;
-        if (otherMount)
-            continue;
-        if (node.flags & isFolder) {
-            ++open.waiting;
-            pending.push_back({folder, index, std::string(tree.nameOf(node))});
-            ++found;
-            continue;
-        }
-        node.flags |= isComplete;
-        if (item.links > 1) {
-            // Counted at the first name met for now; where `du` counts it is settled at the end.
-            met.push_back({item.id, index});
-            open.linkedBelow = true;
-            if (!tree.linked.try_emplace(item.id, index).second) {
-                node.size = 0;
-                continue;
-            }
-        }
-        files += node.size;
     }
-    tree.nodes[self].size += files;
+
+    {
+        std::lock_guard held(tree.lock);
+        Node &parent = tree.nodes[self];
+        const std::uint8_t inherited =
+            ((parent.flags & (isCovered | isKept)) || parent.kind != SpaceKind::none ? isCovered
+                                                                                     : 0)
+            | (wholeReclaimable(parent) ? isInsideMark : 0);
+        if (inherited != 0) {
+            for (Index at = chain; at != noEntry; at = tree.nodes[at].nextSibling)
+                tree.nodes[at].flags |= inherited;
+        }
+        Open &open = opens[self];
+        for (const auto &[i, id] : linkedFiles) {
+            // Counted at the first name met for now; where `du` counts it is settled at the end.
+            const Index index = listing.first + static_cast<Index>(i);
+            Node &node = listing.node(i);
+            met.push_back({id, index});
+            open.linkedBelow = true;
+            if (tree.linked.try_emplace(id, index).second)
+                files += node.size;
+            else
+                node.size = 0;
+        }
+        if (chain != noEntry) {
+            tree.nodes[last].nextSibling = parent.firstChild;
+            parent.firstChild = chain;
+        }
+        parent.size += files;
+        open.waiting += static_cast<std::uint32_t>(found.size());
+        std::move(found.begin(), found.end(), std::back_inserter(pending));
+        finish(self);
+    }
     tree.walkedEntries.fetch_add(entries, std::memory_order_relaxed);
     tree.walkedBytes.fetch_add(files, std::memory_order_relaxed);
     countMeasured(entries, files);
-    for (int i = 0; i < std::min(found, 32); ++i)
+    for (std::size_t i = 0; i < std::min<std::size_t>(found.size(), 32); ++i)
         wake.notify_one();
-    finish(self);
 }
 
 void SpaceTree::Walker::finish(Index folder)

@@ -3,7 +3,10 @@
 #include "SpaceTree.h"
 
 #include <condition_variable>
+#include <map>
 #include <memory>
+#include <set>
+#include <span>
 #include <sys/stat.h>
 #include <unordered_map>
 
@@ -14,7 +17,8 @@ namespace Engine {
 // huge folder is read by several at once. A folder's entries take indices in listing order,
 // which is what tells, once the walk has ended, where `du` meets a linked file first.
 //
-// Every change to the tree is made under its lock, so a view reads it while the walk runs.
+// An entry's record is made outside the tree's lock and linked in under it, so a view reads the
+// tree while the walk runs and the workers seldom wait on each other.
 class SpaceTree::Walker {
 public:
     Walker(SpaceTree &into, const std::atomic<bool> *stopFlag) : tree(into), stop(stopFlag) {}
@@ -52,8 +56,7 @@ private:
         std::uint32_t waiting = 1;
         bool linkedBelow = false;
     };
-    // What one entry's statx gave, as much as the tree keeps.
-    struct Stat;
+    struct Listing;
     // One worker's buffers.
     struct Scratch;
 
@@ -67,12 +70,11 @@ private:
     void start(const std::shared_ptr<Folder> &folder, Scratch &scratch);
     // Reads one more part of the folder's listing and fills it in.
     void readOn(const std::shared_ptr<Folder> &folder, Scratch &scratch);
-    // Gives the entries listed in `bytes` indices (in listing order) and their names; they stay
-    // out of the tree until `fill`. Lock held.
-    Index reserve(Index folder, const std::vector<char> &bytes, long got);
+    // Gives the entries of the listing indices (in listing order) and room for their records
+    // and names; they stay out of the tree until `fill`. Lock held.
+    void reserve(Index folder, Listing &listing);
     // Reads each entry's statx and puts it into the tree under `folder`.
-    void fill(const std::shared_ptr<Folder> &folder, const std::vector<char> &bytes, long got,
-              Index first, Scratch &scratch);
+    void fill(const std::shared_ptr<Folder> &folder, Listing &listing, Scratch &scratch);
     // One thing the folder waited for is done; when nothing is left it ends, and so on upwards.
     // Lock held.
     void finish(Index folder);
@@ -80,6 +82,11 @@ private:
     SpaceTree &tree;
     const std::atomic<bool> *stop;
     Index top = noEntry;
+    // The tree's as the walk starts, read by the workers without its lock.
+    std::map<FileId, SpaceKind> marked;
+    std::set<FileId> kept;
+    std::uint64_t rootDevice = 0;
+    std::uint64_t rootMount = 0;
     bool ended = false;
     // Guarded by the tree's lock.
     std::condition_variable wake;

@@ -421,19 +421,25 @@ private slots:
     }
 
     // After a change only that folder is walked again; what is gone leaves the tree; the sizes
-    // above follow and stay what `du` says. A new name made for a file outside the folder
-    // after the walk is not seen: that file counted as one with a single name.
+    // above follow and stay what `du` says, for a file with several names too: counted on
+    // either side of the folder walked again, given a name in it after the walk, or moved away
+    // from where it counted.
     void remeasureAndForget()
     {
         const fs::path tree = dir("tree");
         file(tree / "keep/a.bin", 40000);
         file(tree / "grow/b.bin", 40000);
         file(tree / "gone/c.bin", 40000);
+        file(tree / "single/e.bin", 50000);
+        file(tree / "pair-one/f.bin", 60000);
+        folder(tree / "pair-two");
+        fs::create_hard_link(tree / "pair-one/f.bin", tree / "pair-two/f.bin");
         // Whichever side is measured again, the file counts once, where `du` meets it first.
         fs::create_hard_link(tree / "keep/a.bin", tree / "grow/a-again.bin");
         SpaceTree space(tree);
         QVERIFY(space.walk({}));
         file(tree / "grow/new/d.bin", 300000);
+        fs::create_hard_link(tree / "single/e.bin", tree / "grow/e-again.bin");
         QVERIFY(space.remeasure(*space.find(tree / "grow")));
         QCOMPARE(folderSizes(space), du(tree));
         const SpaceTree::Index gone = *space.find(tree / "gone");
@@ -441,6 +447,15 @@ private slots:
         space.forget(gone);
         QCOMPARE(folderSizes(space), du(tree));
         QVERIFY(!space.find(tree / "gone"));
+        // The pair's name `du` counts moves away; the other name counts from then on.
+        const std::vector<std::string> order = listed(tree);
+        const std::string counted =
+            *std::find_if(order.begin(), order.end(),
+                          [](const std::string &name) { return name.starts_with("pair-"); });
+        const SpaceTree::Index pair = *space.find(tree / counted);
+        fs::rename(tree / counted, dir("elsewhere") / counted);
+        space.forget(pair);
+        QCOMPARE(folderSizes(space), du(tree));
         QVERIFY(space.remeasure(*space.find(tree / "keep")));
         QCOMPARE(folderSizes(space), du(tree));
         QVERIFY(space.remeasure(*space.find(tree / "grow")));
