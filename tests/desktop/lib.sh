@@ -119,6 +119,22 @@ start_xembed_host() {
     fail "the tray host did not start: $(cat "$home/trayer.log")"
 }
 
+# gtk-sni-tray-standalone as the StatusNotifierItem host and watcher, placed at $1 (--top or
+# --bottom); started again if the first did not take the watcher's name, as it sometimes does
+# not on a loaded machine.
+start_sni_host() {
+    local edge=$1 attempt host
+    for attempt in 1 2 3; do
+        GDK_BACKEND=x11 NO_AT_BRIDGE=1 gtk-sni-tray-standalone --watcher "$edge" --size 24 \
+            >>"$home/sni-host.log" 2>&1 &
+        host=$!
+        wait_for 20 bus_name_owned org.kde.StatusNotifierWatcher && return 0
+        kill $host 2>/dev/null || true
+        wait $host 2>/dev/null || true
+    done
+    fail "the tray host did not start: $(tail -n 20 "$home/sni-host.log")"
+}
+
 # A private accessibility bus with AT-SPI's registry as its only service, in place of the one
 # at-spi-bus-launcher would start with the machine's accessibility services. Its address comes
 # from the session bus's org.a11y.Bus, here the stand-in $1, as Qt and pyatspi ask for it there

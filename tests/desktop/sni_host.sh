@@ -15,8 +15,7 @@ registered() { watcher_items | grep -q "'"; }
 "$ampa" &
 program=$!
 wait_for 40 main_window_shown || fail "no window without a tray host"
-NO_AT_BRIDGE=1 gtk-sni-tray-standalone --watcher --bottom --size 24 >/dev/null 2>&1 &
-wait_for 40 bus_name_owned org.kde.StatusNotifierWatcher || fail "the tray host did not start"
+start_sni_host --bottom
 wait_for 30 registered || fail "a tray host that came late got no icon: $(watcher_items)"
 
 # The host tells the item it was clicked, where.

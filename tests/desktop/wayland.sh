@@ -10,8 +10,7 @@ weston --backend=x11-backend.so --socket=ampa-wayland --width=1280 --height=800 
 wait_for 40 test -S "$XDG_RUNTIME_DIR/ampa-wayland" || fail "weston did not start"
 compositor=$(xwininfo -root -tree | awk '/"Weston Compositor/ {print $1; exit}')
 # The tray host stays an X11 client: the item reaches it over the session bus either way.
-GDK_BACKEND=x11 NO_AT_BRIDGE=1 gtk-sni-tray-standalone --watcher --top --size 24 >/dev/null 2>&1 &
-wait_for 40 bus_name_owned org.kde.StatusNotifierWatcher || fail "the tray host did not start"
+start_sni_host --top
 
 export WAYLAND_DISPLAY=ampa-wayland QT_QPA_PLATFORM=wayland
 "$ampa" --login >"$home/ampa.log" 2>&1 &
