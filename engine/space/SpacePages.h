@@ -66,22 +66,9 @@ class NameArena {
 public:
     static constexpr std::size_t pageBytes = 64 * 1024;
 
-    // Stores the name (cut to a page) and gives its offset.
-    std::uint32_t add(std::string_view name)
-    {
-        name = name.substr(0, pageBytes);
-        if (pages.empty() || used + name.size() > pageBytes) {
-            pages.push_back(std::make_unique_for_overwrite<char[]>(pageBytes));
-            used = 0;
-        }
-        const std::size_t offset = (pages.size() - 1) * pageBytes + used;
-        std::copy(name.begin(), name.end(), pages.back().get() + used);
-        used += name.size();
-        return static_cast<std::uint32_t>(offset);
-    }
-    // Room for a run of names, taken where adding is locked out and filled in anywhere: the names
-    // go one after another into the rest of the last page, and from the first that does not fit
-    // on into a fresh page.
+    // Room for a run of names that together fit in a page, taken where taking is locked out and
+    // filled in anywhere: the names go one after another into the rest of the last page, and
+    // from the first that does not fit on into a fresh page.
     class Room {
     public:
         // Places the next name of the run; gives its offset.

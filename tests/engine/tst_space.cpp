@@ -506,6 +506,14 @@ private slots:
         const double perEntry = double(space.memoryBytes()) / double(entries);
         qInfo("%.1f bytes an entry", perEntry);
         QVERIFY2(perEntry < 100, qPrintable(QString::number(perEntry)));
+        // The names fill more than one page of names: each is still found where it lies.
+        for (int i = 0; i < 100; ++i) {
+            for (int j = 0; j < 100; ++j) {
+                const fs::path name =
+                    tree / ("folder-" + std::to_string(i)) / ("file-" + std::to_string(j) + ".txt");
+                QVERIFY2(space.find(name), name.c_str());
+            }
+        }
     }
 
     void rootThatIsNoFolder()
