@@ -123,16 +123,21 @@ start_xembed_host() {
 # --bottom); started again if the first did not take the watcher's name, as it sometimes does
 # not on a loaded machine.
 start_sni_host() {
-    local edge=$1 attempt host
+    local edge=$1 attempt host state seen=
     for attempt in 1 2 3; do
         GDK_BACKEND=x11 NO_AT_BRIDGE=1 gtk-sni-tray-standalone --watcher "$edge" --size 24 \
             >>"$home/sni-host.log" 2>&1 &
         host=$!
         wait_for 20 bus_name_owned org.kde.StatusNotifierWatcher && return 0
+        # Whether it hung (and where) or ended tells a slow start from a failed one.
+        state=$(grep -h '^State' /proc/$host/status 2>/dev/null) || state="ended"
+        seen="$seen attempt $attempt: $state $(cat /proc/$host/wchan 2>/dev/null);"
         kill $host 2>/dev/null || true
         wait $host 2>/dev/null || true
     done
-    fail "the tray host did not start: $(tail -n 20 "$home/sni-host.log")"
+    fail "the tray host did not start:$seen the bus held $(gdbus call --session \
+        --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.ListNames 2>&1); it printed: $(tail -n 20 "$home/sni-host.log")"
 }
 
 # A private accessibility bus with AT-SPI's registry as its only service, in place of the one
