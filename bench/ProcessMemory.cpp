@@ -2,12 +2,13 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QString>
 
 namespace {
 
-long statusKiB(const char *field)
+long statusKiB(const QString &path, const char *field)
 {
-    QFile status("/proc/self/status");
+    QFile status(path);
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray &line : status.readAll().split('\n')) {
@@ -21,10 +22,15 @@ long statusKiB(const char *field)
 
 long peakKiB()
 {
-    return statusKiB("VmHWM:");
+    return statusKiB("/proc/self/status", "VmHWM:");
 }
 
 long currentKiB()
 {
-    return statusKiB("VmRSS:");
+    return statusKiB("/proc/self/status", "VmRSS:");
+}
+
+long peakKiBOf(int pid)
+{
+    return statusKiB(QStringLiteral("/proc/%1/status").arg(pid), "VmHWM:");
 }

@@ -5,3 +5,6 @@
 // peak of the process that forked it).
 long peakKiB();
 long currentKiB();
+
+// The peak of another process of ours, read while it runs.
+long peakKiBOf(int pid);

@@ -11,8 +11,11 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -84,6 +87,42 @@ ChildRun run(const std::string &program, const std::vector<std::string> &argumen
         peak.remove();
     }
     return result;
+}
+
+// ncdu's export mode writes each folder out and frees it, so its peak there is not what it holds
+// while a person browses. Here it runs as a person runs it, in a terminal of its own, until it
+// shows the tree; its peak then is what the tree costs it. 0 when it cannot be run.
+long ncduBrowsingPeakKiB(const std::string &path)
+{
+    struct winsize size {};
+    size.ws_row = 24;
+    size.ws_col = 80;
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, &size);
+    if (child < 0)
+        return 0;
+    if (child == 0) {
+        setenv("TERM", "xterm", 1);
+        execl("/usr/bin/ncdu", "ncdu", "-0", "-x", "--", path.c_str(), nullptr);
+        _exit(127);
+    }
+    QByteArray screen;
+    char buffer[4096];
+    long peak = 0;
+    pollfd ready{terminal, POLLIN, 0};
+    for (ssize_t got;
+         poll(&ready, 1, 600'000) > 0 && (got = read(terminal, buffer, sizeof buffer)) > 0;) {
+        screen.append(buffer, got);
+        if (screen.contains("Use the arrow keys")) { // the browser's title: the walk is done
+            peak = peakKiBOf(child);
+            break;
+        }
+        screen = screen.right(32);
+    }
+    kill(child, SIGTERM);
+    waitpid(child, nullptr, 0);
+    close(terminal);
+    return peak;
 }
 
 void ratio(const std::string &name, double value)
@@ -178,6 +217,23 @@ void compare(const char *name, const std::filesystem::path &path, int rounds)
     }
     // Within 15 % of the measuring walk: at most 1.15.
     ratio(prefix + "ampa_over_walk", median(times[0]) / median(times[1]));
+    if (access("/usr/bin/ncdu", X_OK) == 0) {
+        const std::filesystem::path empty = std::filesystem::temp_directory_path()
+                                            / ("ampa-bench-empty-" + std::to_string(getpid()));
+        std::filesystem::create_directory(empty);
+        const long ncduBaseline = ncduBrowsingPeakKiB(empty.native());
+        std::filesystem::remove(empty);
+        const long ncduHeld = ncduBrowsingPeakKiB(where);
+        std::printf("%sncdu_browsing_peak_bytes_per_entry: %.1f\n", prefix.c_str(),
+                    perEntry(double(ncduHeld)));
+        const double ncduAbove = perEntry(double(ncduHeld - ncduBaseline));
+        std::printf("%sncdu_browsing_above_baseline_bytes_per_entry: %.1f\n", prefix.c_str(),
+                    ncduAbove);
+        // What the map holds per entry against what ncdu holds: at most 1.00.
+        if (ncduAbove > 0)
+            ratio(prefix + "ampa_over_ncdu_held",
+                  perEntry(double(aboveBaselineKiB[0])) / ncduAbove);
+    }
     std::fflush(stdout);
 }
 
