@@ -10,7 +10,6 @@
 
 #include <QProcess>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <map>
@@ -116,17 +115,7 @@ std::map<std::string, qint64> folderSizesAsNobody(const fs::path &root)
 // The names in the folder in the order its listing gives them, which is the order `du` goes in.
 std::vector<std::string> listed(const fs::path &folder)
 {
-    std::vector<std::string> names;
-    DIR *dir = opendir(folder.c_str());
-    if (!dir)
-        qFatal("cannot list %s", folder.c_str());
-    while (const dirent *entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    closedir(dir);
-    return names;
+    return Engine::folderEntries(folder).value();
 }
 
 // Every folder below the root, the root too, complete.
