@@ -205,6 +205,10 @@ void SpaceModel::reload()
             parts.append(QVariantMap{{"kind", Engine::spaceKindName(kind)},
                                      {"bytes", static_cast<double>(bytes)}});
     }
+    // Before the rows are announced: a view reads their shares of this total right then.
+    m_total = here.size;
+    m_reclaimable = here.reclaimable;
+    m_parts = parts;
     const bool sameRows =
         listed.size() == rows.size()
         && std::equal(listed.begin(), listed.end(), rows.begin(),
@@ -220,9 +224,6 @@ void SpaceModel::reload()
         rowKinds = std::move(kinds);
         endResetModel();
     }
-    m_total = here.size;
-    m_reclaimable = here.reclaimable;
-    m_parts = parts;
     Q_EMIT totalsChanged();
 }
 

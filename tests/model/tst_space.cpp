@@ -86,6 +86,24 @@ private slots:
         QVERIFY(idOf("Videos") >= 0);
     }
 
+    // A view reads the rows' shares as soon as it is told they changed, so by then they are
+    // shares of the folder it shows: when the walk ends, and after a folder is opened.
+    void sharesAreOfTheFolderShownWhenRowsChange()
+    {
+        double shares = -1;
+        const auto read = [this, &shares] {
+            shares = 0;
+            for (int row = 0; row < space().rowCount(); ++row)
+                shares += space().data(space().index(row), SpaceModel::ShareRole).toDouble();
+        };
+        connect(&space(), &QAbstractItemModel::modelReset, this, read);
+        connect(&space(), &QAbstractItemModel::dataChanged, this, read);
+        walk();
+        QVERIFY2(qAbs(shares - 1) < 0.02, qPrintable(QString::number(shares)));
+        space().open(idOf("Videos"));
+        QVERIFY2(qAbs(shares - 1) < 0.02, qPrintable(QString::number(shares)));
+    }
+
     // Moved only after the confirmation, to the real Trash, logged; then the Trash is measured
     // again, and the home's total stays what it was (the bytes moved into the Trash).
     void trashAfterConfirmation()
