@@ -17,6 +17,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <string>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -217,7 +218,8 @@ void compare(const char *name, const std::filesystem::path &path, int rounds)
     }
     // Within 15 % of the measuring walk: at most 1.15.
     ratio(prefix + "ampa_over_walk", median(times[0]) / median(times[1]));
-    if (access("/usr/bin/ncdu", X_OK) == 0) {
+    if (std::any_of(tools.begin(), tools.end(),
+                    [](const Tool &tool) { return std::string_view(tool.name) == "ncdu"; })) {
         const std::filesystem::path empty = std::filesystem::temp_directory_path()
                                             / ("ampa-bench-empty-" + std::to_string(getpid()));
         std::filesystem::create_directory(empty);
