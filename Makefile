@@ -25,14 +25,11 @@ lint: $(BUILD)/build.ninja
 	cmake --build $(BUILD) --target format-check all_qmllint
 
 # The whole test suite again, built with AddressSanitizer, UndefinedBehaviorSanitizer and
-# LeakSanitizer; any report fails the test that printed it.
+# LeakSanitizer; any report fails the test that printed it (the tests carry the sanitizers'
+# options: tests/CMakeLists.txt).
 test-sanitize:
 	$(MAKE) build BUILD=build-sanitize CMAKE_FLAGS=-DAMPA_SANITIZE=ON
-	cd build-sanitize && \
-	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0:suppressions=$(CURDIR)/tests/asan.supp \
-	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers.supp:print_suppressions=0 \
-	ctest --output-on-failure --timeout 600
+	cd build-sanitize && ctest --output-on-failure --timeout 600
 
 # Each fuzz target for FUZZ_SECONDS, starting from a copy of its seed corpus in fuzz/corpus.
 fuzz:

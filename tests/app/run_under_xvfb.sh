@@ -4,19 +4,24 @@
 set -euo pipefail
 program=$1
 shots=$2
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
+source "$(dirname "$0")/../common/servers.sh"
+work=$(mktemp -d)
+home=$work/home
+display_server=
+trap '[ -z "$display_server" ] || stop_server "$display_server"; rm -rf "$work"' EXIT
+start_display "$work"
+mkdir -m 0700 "$home"
 mkdir -p "$home/.cache/pip/http" "$home/Downloads" "$shots"
 head -c 2000000 /dev/zero | tr '\0' x > "$home/.cache/pip/http/wheel"
 head -c 500000 /dev/zero | tr '\0' y > "$home/Downloads/movie.mkv"
 rm -f "$shots"/window-*.png
 
-# A clean environment but for the sanitizers' settings of a sanitizer build.
+# A clean environment but for the display and the sanitizers' settings of a sanitizer build.
 env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$home" AMPA_SCREENSHOTS="$shots" \
-    QT_QUICK_BACKEND=software LC_ALL=C.UTF-8 \
+    DISPLAY="$DISPLAY" XAUTHORITY="$XAUTHORITY" QT_QUICK_BACKEND=software LC_ALL=C.UTF-8 \
     ${ASAN_OPTIONS:+ASAN_OPTIONS=$ASAN_OPTIONS} ${UBSAN_OPTIONS:+UBSAN_OPTIONS=$UBSAN_OPTIONS} \
     ${LSAN_OPTIONS:+LSAN_OPTIONS=$LSAN_OPTIONS} \
-    timeout 120 xvfb-run -a -s "-screen 0 1280x800x24" "$program"
+    timeout $((120 * ${AMPA_TEST_TIME_FACTOR:-1})) "$program"
 
 for shot in window-sidebar window-page; do
     size=$(stat -c %s "$shots/$shot.png")

@@ -10,25 +10,22 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=1
 start_accessibility_bus "$standin"
 
 # Walks the tree until it passes (the views may still be coming up), failing with the last walk.
+walk_once() { /usr/bin/python3 "$walker" "$@" >"$logs/walk.txt" 2>&1; }
 walk() {
     local what=$1
     shift
-    local attempt
-    for attempt in 1 2 3 4 5 6 7 8; do
-        if /usr/bin/python3 "$walker" "$@" >"$home/walk.txt" 2>&1; then
-            echo "$what: $(head -n 1 "$home/walk.txt")"
-            return 0
-        fi
-        sleep 0.5
-    done
-    fail "$what: $(cat "$home/walk.txt")"
+    if wait_for 40 walk_once "$@"; then
+        echo "$what: $(head -n 1 "$logs/walk.txt")"
+    else
+        fail "$what: $(cat "$logs/walk.txt")"
+    fi
 }
 
 start_on() {
     printf '[General]\ndemo=true\ndemoPane=%s\nviewMode=%s\ndidSetupLogin=true\n' "$1" "$2" \
         >"$XDG_CONFIG_HOME/Ampa/Ampa.conf"
-    "$ampa" >/dev/null 2>&1 &
-    program=$!
+    start ampa "$ampa"
+    program=$started
     wait_for 40 main_window_shown || fail "no window on $1"
 }
 
@@ -47,7 +44,7 @@ for pane in cepat lanjutan pengembang proyek downloads aplikasi; do
     cepat)
         walk "the $pane pane" " free of " "npm cache, " "alert:Restart suggested. On for "
         walk "the quick clean's button" "press:Clean "
-        grep -q '"Clean' "$home/walk.txt" && keys_to "$(main_window)" Return
+        grep -q '"Clean' "$logs/walk.txt" && keys_to "$(main_window)" Return
         walk "the quick clean's result" "alert:Quick clean: " "alert: freed."
         ;;
     lanjutan) walk "the $pane pane" "WhatsApp media" "30.8 GB" ;;

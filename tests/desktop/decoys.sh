@@ -5,7 +5,9 @@
 # "system" service folder that a bus reading the standard service folders finds through
 # XDG_DATA_DIRS, each writing its name when started; and a display, session bus, Wayland display
 # and session manager of the user's that write when anything connects (tripwire.py).
-# decoys.sh LIST, where each line of LIST is a desktop test: NAME, then run.sh's arguments.
+# decoys.sh LIST, where each line of LIST is a desktop test: NAME, SECONDS it may take (times
+# AMPA_TEST_TIME_FACTOR), then run.sh's arguments. A test that fails or runs out of time is shown
+# with all it printed.
 set -euo pipefail
 list=$1
 here=$(dirname "$0")
@@ -31,27 +33,53 @@ done
 
 /usr/bin/python3 "$here/tripwire.py" "$calls" "$decoys" >"$decoys/session" &
 tripwire=$!
-for _ in $(seq 100); do
-    grep -q '^SESSION_MANAGER=' "$decoys/session" 2>/dev/null && break
+deadline=$((SECONDS + 60))
+until grep -q '^SESSION_MANAGER=' "$decoys/session" 2>/dev/null; do
+    if ! kill -0 "$tripwire" 2>/dev/null || [ $SECONDS -ge $deadline ]; then
+        echo "FAIL: the tripwire did not start"
+        exit 1
+    fi
     sleep 0.1
 done
-grep -q '^SESSION_MANAGER=' "$decoys/session" || { echo "the tripwire did not start"; exit 1; }
 while IFS= read -r assignment; do export "${assignment?}"; done <"$decoys/session"
 export XDG_DATA_DIRS=$decoys/share:/usr/local/share:/usr/share XDG_RUNTIME_DIR=$decoys/runtime
 export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=x11 DESKTOP_SESSION=gnome
 
+# The processes still holding a file open: a test leaves none of its own behind.
+holders() {
+    local fd
+    for fd in /proc/[0-9]*/fd/*; do
+        [ "$(readlink "$fd" 2>/dev/null)" = "$1" ] || continue
+        fd=${fd#/proc/}
+        echo "${fd%%/*} $(tr '\0' ' ' <"/proc/${fd%%/*}/cmdline" 2>/dev/null)"
+    done | sort -u
+}
+
 failed=()
 while IFS=$'\t' read -r -a test; do
     [ ${#test[@]} -gt 0 ] || continue
+    name=${test[0]}
+    seconds=$((test[1] * ${AMPA_TEST_TIME_FACTOR:-1}))
     status=0
-    "$here/run.sh" "${test[@]:1}" >"$decoys/out" 2>&1 || status=$?
+    # Not the list on its standard input: a test that reads it would take the tests after it.
+    out=$decoys/$name.out
+    timeout "$seconds" "$here/run.sh" "${test[@]:2}" >"$out" 2>&1 </dev/null || status=$?
+    left=$(holders "$out")
+    if [ -n "$left" ]; then
+        echo "left running after the test: $left" >>"$out"
+        [ "$status" -ne 0 ] && [ "$status" -ne 77 ] || status=1
+    fi
     case $status in
-    0) echo "passed: ${test[0]}" ;;
-    77) echo "skipped: ${test[0]}: $(grep -m 1 SKIP "$decoys/out")" ;;
+    0) echo "passed: $name" ;;
+    77) echo "skipped: $name: $(grep -m 1 SKIP "$out")" ;;
     *)
-        echo "FAILED: ${test[0]}"
-        cat "$decoys/out"
-        failed+=("${test[0]}")
+        if [ "$status" -eq 124 ]; then
+            echo "FAILED: $name: still running after $seconds s"
+        else
+            echo "FAILED: $name (status $status):"
+        fi
+        sed 's/^/    /' "$out"
+        failed+=("$name")
         ;;
     esac
 done <"$list"

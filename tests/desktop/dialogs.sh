@@ -7,8 +7,8 @@ source "$(dirname "$0")/lib.sh"
 # Demo mode asks its sample question a moment after the start.
 mkdir -p "$XDG_CONFIG_HOME/Ampa"
 printf '[General]\ndemo=true\ndemoAsk=2\n' >"$XDG_CONFIG_HOME/Ampa/Ampa.conf"
-"$ampa" &
-program=$!
+start ampa "$ampa"
+program=$started
 wait_for 40 main_window_shown || fail "no window"
 main=$(main_window)
 # The box has no window title (its title is the heading inside): found by its role.

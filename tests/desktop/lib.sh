@@ -1,45 +1,119 @@
-# Shared by the desktop tests: a fresh home, and ways to wait on what the real program does.
-# Each test runs inside its own Xvfb display and private session bus (see run.sh).
+# Shared by the desktop tests: a fresh home, programs started with their output kept, waits on
+# conditions, and a failure that says what the test waited for and what it saw. Each test runs
+# inside its own Xvfb display and private session bus (see run.sh).
 source "$(dirname "${BASH_SOURCE[0]}")/buses.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../common/servers.sh"
 
-home=$(mktemp -d)
+work=$(mktemp -d)
+home=$work/home
+logs=$work/logs
+mkdir -p "$home" "$logs"
+declare -A process_names=()
+waited=
+reported=
+
 cleanup() {
+    local status=$?
+    [ "$status" -eq 0 ] || [ "$status" -eq 77 ] || [ -n "$reported" ] ||
+        report "the test stopped at line ${failed_line:-?} (${failed_command:-?}), status $status"
     local pids
     pids=$(jobs -p)
     [ -z "$pids" ] || kill $pids 2>/dev/null || true
     wait 2>/dev/null || true
     umount "$home" 2>/dev/null || true
-    rm -rf "$home"
+    rm -rf "$work"
 }
 trap cleanup EXIT
+# Where a command failed outside any check: the report names it.
+set -E
+trap 'failed_line=$LINENO failed_command=$BASH_COMMAND' ERR
 export HOME="$home" XDG_RUNTIME_DIR="$home/runtime" XDG_CONFIG_HOME="$home/.config"
 export XDG_CACHE_HOME="$home/.cache" XDG_DATA_HOME="$home/.local/share"
 mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
+# Ampa says what it decided (the tray, the notification): the tests wait for that, and a failure
+# shows it.
+export QT_LOGGING_RULES='ampa.*.info=true'
+
+# start NAME COMMAND...: runs the command in the background with its output kept in
+# $logs/NAME.log; its pid in $started. A failure's report says how each one fares.
+start() {
+    local name=$1
+    shift
+    "$@" >>"$logs/$name.log" 2>&1 &
+    started=$!
+    process_names[$started]=$name
+}
 
 fail() {
-    echo "FAIL: $*" >&2
+    report "$*"
     exit 1
 }
 
+# What a failure says: what failed, what it last waited for in vain, how each process started
+# fares (running and where it waits, or how it ended), the names on the session bus, the windows
+# on the display, and the last lines of every log.
+report() {
+    local pid log
+    reported=1
+    {
+        echo "FAIL: $*"
+        [ -z "$waited" ] || echo "  waited in vain for: $waited"
+        for pid in $(printf '%s\n' "${!process_names[@]}" | sort -n); do
+            echo "  ${process_names[$pid]} (pid $pid): $(process_state "$pid")"
+        done
+        echo "  the session bus's names: $(bus_names 2>&1 | tr '\n' ' ')"
+        echo "  windows on the display: $(xwininfo -root -children 2>&1 |
+            awk '/^ +0x/ {$1 = ""; print}' | grep -v '(has no name)' | tr '\n' ';')"
+        for log in "$logs"/*.log "${AMPA_TEST_LOGS:-/nonexistent}"/*.log; do
+            [ -s "$log" ] || continue
+            echo "  the last lines of $(basename "$log"):"
+            # The private buses run without the rights to raise their file limit, and say so.
+            grep -v 'Failed to set fd limit' "$log" | tail -n 25 | sed 's/^/    /'
+        done
+    } >&2
+}
+
+process_state() {
+    local pid=$1 state status=0
+    state=$(awk '/^State:/ {print $2, $3}' "/proc/$pid/status" 2>/dev/null) || state=
+    case $state in
+    "" | Z*)
+        wait "$pid" 2>/dev/null || status=$?
+        if [ "$status" -gt 128 ]; then echo "ended by signal $((status - 128))"; else echo "ended with status $status"; fi
+        ;;
+    *) echo "running, $state, waiting in $(cat "/proc/$pid/wchan" 2>/dev/null)" ;;
+    esac
+}
+
+bus_names() {
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.ListNames
+}
+
+# The waits' deadlines are for a loaded machine, and longer again for a slower build
+# (AMPA_TEST_TIME_FACTOR): a passing test never waits one out.
+time_factor=${AMPA_TEST_TIME_FACTOR:-1}
+
 # Waits up to $1 seconds for the command that follows to succeed (wait_for) or fail (wait_gone).
 wait_for() {
-    local seconds=$1
+    local seconds=$(($1 * time_factor))
     shift
-    for _ in $(seq $((seconds * 10))); do
-        "$@" && return 0
+    local deadline=$((SECONDS + seconds))
+    waited=
+    until "$@"; do
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            waited="$* ($seconds s)"
+            return 1
+        fi
         sleep 0.1
     done
-    return 1
 }
 wait_gone() {
     local seconds=$1
     shift
-    for _ in $(seq $((seconds * 10))); do
-        "$@" || return 0
-        sleep 0.1
-    done
-    return 1
+    wait_for "$seconds" fails "$@" || { waited=${waited/#fails /the end of: } && return 1; }
 }
+fails() { ! "$@"; }
 
 bus_name_owned() {
     gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
@@ -70,6 +144,9 @@ ampa_processes() {
     done
 }
 
+# logged NAME TEXT [N]: whether $logs/NAME.log holds more than N (0) lines with the text.
+logged() { [ "$(grep -cF -- "$2" "$logs/$1.log" 2>/dev/null)" -gt "${3:-0}" ]; }
+
 # Where a window lies on the screen: sets x, y, width and height.
 geometry_of() {
     eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "x=" $4}
@@ -89,55 +166,51 @@ tray_icon() {
 keys_until_gone() {
     local window=$1 program=$2
     shift 2
-    for _ in $(seq 30); do
+    local deadline=$((SECONDS + 40 * time_factor))
+    while [ "$SECONDS" -lt "$deadline" ]; do
         keys_to "$window" "$@" 2>/dev/null || true
         wait_gone 1 running "$program" && return 0
     done
+    waited="$program to end after the keys $* ($((40 * time_factor)) s)"
     return 1
 }
 
-# Focuses the window and types the keys, as a person at the keyboard would.
+# Focuses the window and types the keys, as a person at the keyboard would. The program gets the
+# focus before the keys, in the order the display sends them.
 keys_to() {
     local window=$1
     shift
     xdotool windowfocus --sync "$window"
-    sleep 0.3 # the program takes the focus in before the keys come
     xdotool key --clearmodifiers "$@"
 }
 
 xembed_host_up() { xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")'; }
 
-# trayer, an XEmbed tray host; started a second time if the first did not come up.
+# trayer, an XEmbed tray host; sets tray_host.
 start_xembed_host() {
-    local attempt
-    for attempt in 1 2 3; do
-        trayer --expand false --width 40 --widthtype pixel --height 24 >>"$home/trayer.log" 2>&1 &
-        tray_host=$!
-        wait_for 20 xembed_host_up && return 0
-        kill $tray_host 2>/dev/null || true
-    done
-    fail "the tray host did not start: $(cat "$home/trayer.log")"
+    start trayer trayer --expand false --width 40 --widthtype pixel --height 24
+    tray_host=$started
+    wait_for 60 xembed_host_up || fail "the tray host did not start"
 }
 
-# gtk-sni-tray-standalone as the StatusNotifierItem host and watcher, placed at $1 (--top or
-# --bottom); started again if the first did not take the watcher's name, as it sometimes does
-# not on a loaded machine.
+# A StatusNotifierItem watcher, then gtk-sni-tray-standalone as the host, placed at $1 (--top or
+# --bottom); sets tray_host. Not the host's own watcher (--watcher): the host asks that one for
+# its items before it has put its object on the bus, and ends when the answer is an error, as it
+# is on a loaded machine.
+sni_watcher_answers() { sni_watcher_property ProtocolVersion >/dev/null; }
+sni_host_registered() { sni_watcher_property IsStatusNotifierHostRegistered | grep -q true; }
+sni_watcher_property() {
+    gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1" 2>/dev/null
+}
+# The bus name of the first item the watcher holds, when it holds one.
+sni_item() { sni_watcher_property RegisteredStatusNotifierItems | grep -o "'[^'/]*" | head -n 1 | tr -d "'" | grep .; }
 start_sni_host() {
-    local edge=$1 attempt host state seen=
-    for attempt in 1 2 3; do
-        GDK_BACKEND=x11 NO_AT_BRIDGE=1 gtk-sni-tray-standalone --watcher "$edge" --size 24 \
-            >>"$home/sni-host.log" 2>&1 &
-        host=$!
-        wait_for 20 bus_name_owned org.kde.StatusNotifierWatcher && return 0
-        # Whether it hung (and where) or ended tells a slow start from a failed one.
-        state=$(grep -h '^State' /proc/$host/status 2>/dev/null) || state="ended"
-        seen="$seen attempt $attempt: $state $(cat /proc/$host/wchan 2>/dev/null);"
-        kill $host 2>/dev/null || true
-        wait $host 2>/dev/null || true
-    done
-    fail "the tray host did not start:$seen the bus held $(gdbus call --session \
-        --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.ListNames 2>&1); it printed: $(tail -n 20 "$home/sni-host.log")"
+    start sni-watcher status-notifier-watcher
+    wait_for 60 sni_watcher_answers || fail "the StatusNotifierItem watcher did not start"
+    GDK_BACKEND=x11 NO_AT_BRIDGE=1 start sni-host gtk-sni-tray-standalone "$1" --size 24
+    tray_host=$started
+    wait_for 60 sni_host_registered || fail "the tray host did not start"
 }
 
 # A private accessibility bus with AT-SPI's registry as its only service, in place of the one
@@ -145,13 +218,14 @@ start_sni_host() {
 # from the session bus's org.a11y.Bus, here the stand-in $1, as Qt and pyatspi ask for it there
 # (Qt 6.4 takes no address from AT_SPI_BUS_ADDRESS: it never enables itself that way).
 start_accessibility_bus() {
-    local standin=$1 folder=$home/a11y address=unix:path=$home/a11y/bus
+    local standin=$1 folder=$work/a11y address=unix:path=$work/a11y/bus
     mkdir -p "$folder/services"
     printf '[D-BUS Service]\nName=org.a11y.atspi.Registry\nExec=%s\n' \
         /usr/libexec/at-spi2-registryd >"$folder/services/org.a11y.atspi.Registry.service"
     bus_config accessibility "$address" "$folder/services" >"$folder/bus.conf"
-    AT_SPI_BUS_ADDRESS=$address dbus-daemon --nofork --nopidfile --config-file="$folder/bus.conf" &
-    wait_for 20 test -S "$folder/bus" || fail "the accessibility bus did not start"
-    "$standin" org.a11y.Bus /org/a11y/bus "$folder/calls" "text=$address" &
-    wait_for 20 bus_name_owned org.a11y.Bus || fail "the accessibility bus's stand-in did not start"
+    AT_SPI_BUS_ADDRESS=$address start_bus "$folder/bus.conf" "$logs/a11y-bus.log" ||
+        fail "the accessibility bus did not start"
+    process_names[$bus_daemon]=a11y-bus
+    start a11y-standin "$standin" org.a11y.Bus /org/a11y/bus "$folder/calls" "text=$address"
+    wait_for 30 bus_name_owned org.a11y.Bus || fail "the accessibility bus's stand-in did not start"
 }

@@ -14,41 +14,38 @@ fi
 source "$(dirname "$0")/lib.sh"
 mount -t tmpfs -o size=64m tmpfs "$home"
 mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
-notes=$home/notes
+notes=$work/notes
+decided() { logged ampa "low-space notification after a scan: $1" "${2:-0}"; }
 
-notified() { [ -s "$notes" ]; }
-
-"$standin" "$notes" invoke &
+start standin "$standin" "$notes" invoke
 wait_for 30 bus_name_owned org.freedesktop.Notifications || fail "the stand-in did not start"
 start_xembed_host
 
 # Only the icon at login: the first scan finds the small home low on space.
-"$ampa" --login &
-program=$!
-wait_for 30 notified || fail "no notification"
-grep -q '^Disk space is running low|.* free\. Open Ampa to clean up\.|default,Open Ampa$' "$notes" \
-    || fail "an unexpected notification: $(cat "$notes")"
+start ampa "$ampa" --login
+program=$started
+wait_for 30 decided sent || fail "no notification sent"
+wait_for 30 test -s "$notes" || fail "no notification"
+grep -q '^Disk space is running low|.* free\. Open Ampa to clean up\.|default,Open Ampa$' "$notes" ||
+    fail "an unexpected notification: $(cat "$notes")"
 wait_for 30 main_window_shown || fail "the notification's action did not open the window"
-sleep 3
 [ "$(wc -l <"$notes")" -eq 1 ] || fail "more than one notification: $(cat "$notes")"
 kill $program
-wait $program 2>/dev/null || true
+wait $program || true
 
 # The window on screen: it shows the figures, no notification.
 rm -f "$notes"
-"$ampa" &
-program=$!
-wait_for 40 main_window_shown || fail "no window"
-sleep 5
-notified && fail "a notification while the window was shown"
+start ampa "$ampa"
+program=$started
+wait_for 40 decided "the window is shown" || fail "the scan decided nothing"
+[ ! -e "$notes" ] || fail "a notification while the window was shown: $(cat "$notes")"
 kill $program
-wait $program 2>/dev/null || true
+wait $program || true
 
 # The setting off.
 printf '[General]\nnotifyLowSpace=false\ndidSetupLogin=true\n' >"$XDG_CONFIG_HOME/Ampa/Ampa.conf"
-"$ampa" --login &
-program=$!
-sleep 6
-notified && fail "a notification with the setting off"
-running $program || fail "the program ended"
+start ampa "$ampa" --login
+program=$started
+wait_for 40 decided "turned off" || fail "the scan decided nothing"
+[ ! -e "$notes" ] || fail "a notification with the setting off: $(cat "$notes")"
 echo "1 passed, 0 failed"

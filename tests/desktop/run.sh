@@ -1,26 +1,44 @@
 #!/usr/bin/env bash
 # Runs one desktop test in a display and session bus of its own: run.sh TEST PROGRAM...
-# Xvfb picks a free display number itself (-displayfd), so tests may run side by side. Nothing of
-# the session run.sh is started from reaches the test, and the bus starts only the services the
-# test writes into $AMPA_TEST_BUS_SERVICES.
+# Both live from before the test starts until after it ends, so tests may run side by side and
+# beside other display servers. Nothing of the session run.sh is started from reaches the test,
+# and the bus starts only the services the test writes into $AMPA_TEST_BUS_SERVICES. The
+# display's and the bus's output are kept in $AMPA_TEST_LOGS, which a failing test shows.
 set -euo pipefail
 test=$1
 shift
 here=$(dirname "$0")
 source "$here/buses.sh"
+source "$here/../common/servers.sh"
 leave_the_session
 desktop=$(mktemp -d)
+display_server= bus_daemon=
+finish() {
+    [ -z "$bus_daemon" ] || stop_server "$bus_daemon"
+    [ -z "$display_server" ] || stop_server "$display_server"
+    rm -rf "$desktop"
+}
+trap finish EXIT
 mkdir -m 0700 "$desktop/runtime"
 mkdir "$desktop/services"
-# The display's (empty) authority file, never the user's own.
-export XDG_RUNTIME_DIR=$desktop/runtime XAUTHORITY=$desktop/xauth
-: >"$XAUTHORITY"
-exec {numbers}<> <(:)
-Xvfb -displayfd "$numbers" -screen 0 1280x800x24 -nolisten tcp -auth "$XAUTHORITY" 2>/dev/null &
-server=$!
-trap 'kill $server 2>/dev/null; rm -rf "$desktop"' EXIT
-read -r -t 20 -u "$numbers" display || { echo "Xvfb did not start" >&2; exit 1; }
+export XDG_RUNTIME_DIR=$desktop/runtime AMPA_TEST_LOGS=$desktop
+start_display "$desktop"
+# What the bus starts gets the bus's own environment: set before it starts.
+export QT_QUICK_BACKEND=software LC_ALL=C.UTF-8 AMPA_TEST_OWN_DESKTOP=1
+export AMPA_TEST_BUS_SERVICES=$desktop/services
 bus_config session "unix:path=$desktop/bus" "$desktop/services" >"$desktop/bus.conf"
-DISPLAY=:$display QT_QUICK_BACKEND=software LC_ALL=C.UTF-8 AMPA_TEST_OWN_DESKTOP=1 \
-    AMPA_TEST_BUS_SERVICES=$desktop/services \
-    dbus-run-session --config-file="$desktop/bus.conf" -- bash "$here/$test" "$@"
+start_bus "$desktop/bus.conf" "$desktop/bus.log"
+export DBUS_SESSION_BUS_ADDRESS=$bus_address
+
+status=0
+bash "$here/$test" "$@" || status=$?
+# A test that passed on a display or bus that had gone would prove nothing.
+if ! kill -0 "$display_server" 2>/dev/null; then
+    echo "FAIL: the display ended during the test: $(tail -n 20 "$desktop/xvfb.log")" >&2
+    status=1
+fi
+if ! kill -0 "$bus_daemon" 2>/dev/null; then
+    echo "FAIL: the session bus ended during the test: $(tail -n 20 "$desktop/bus.log")" >&2
+    status=1
+fi
+exit $status

@@ -8,25 +8,25 @@ source "$(dirname "$0")/lib.sh"
 mkdir -p "$XDG_CONFIG_HOME/Ampa"
 printf '[General]\ndemo=true\ndidSetupLogin=true\n' >"$XDG_CONFIG_HOME/Ampa/Ampa.conf"
 
-"$ampa" &
-program=$!
+start ampa "$ampa"
+program=$started
 wait_for 40 main_window_shown || fail "no window without a tray host"
 start_xembed_host
 wait_for 30 tray_icon >/dev/null || fail "a tray host that came late got no icon"
 
 keys_to "$(main_window)" ctrl+w
 wait_gone 15 main_window_shown || fail "Ctrl+W did not close the window"
-sleep 1
-running $program || fail "closing the window ended the program while its icon was shown"
 
-# A click on the icon: the panel, beside the icon and inside the screen.
+# A click on the icon: the panel, beside the icon and inside the screen. It also shows that
+# closing the window kept the program.
 geometry_of "$(tray_icon)"
 icon_y=$y
 xdotool mousemove $((x + 10)) $((y + 10)) click 1
-wait_for 15 panel_shown || fail "a click on the icon opened no panel"
+wait_for 15 panel_shown || fail "a click on the icon opened no panel$(running $program ||
+    echo ': closing the window ended the program while its icon was shown')"
 geometry_of "$(panel_window)"
-[ "$x" -ge 0 ] && [ $((x + width)) -le 1280 ] && [ "$y" -ge 0 ] && [ $((y + height)) -le 800 ] \
-    || fail "the panel lies outside the screen: ${width}x${height}+${x}+${y}"
+[ "$x" -ge 0 ] && [ $((x + width)) -le 1280 ] && [ "$y" -ge 0 ] && [ $((y + height)) -le 800 ] ||
+    fail "the panel lies outside the screen: ${width}x${height}+${x}+${y}"
 panel_grown() { geometry_of "$(panel_window)" && [ "$height" -gt "$before" ]; }
 panel_beside_icon() {
     geometry_of "$(panel_window)"
@@ -44,15 +44,16 @@ wait_gone 15 panel_shown || fail "Escape did not close the panel"
 
 # The host goes: so does the icon, and closing the window now ends the program.
 kill $tray_host
-sleep 3
-timeout 20 "$ampa" || fail "a second start did not end"
+wait_for 30 logged ampa "tray host: gone" || fail "Ampa did not notice that the tray host went"
+start second "$ampa"
+wait_gone 40 running $started || fail "a second start did not end"
 wait_for 30 main_window_shown || fail "the window did not come back"
 keys_to "$(main_window)" ctrl+w
 wait_gone 30 running $program || fail "closing the window with no icon left an invisible program"
 
 # Ctrl+Q quits from the window.
-"$ampa" &
-program=$!
+start ampa "$ampa"
+program=$started
 wait_for 40 main_window_shown || fail "no window"
 keys_to "$(main_window)" ctrl+q
 wait_gone 30 running $program || fail "Ctrl+Q did not quit"

@@ -5,35 +5,37 @@ set -euo pipefail
 ampa=$1
 source "$(dirname "$0")/lib.sh"
 
-weston --backend=x11-backend.so --socket=ampa-wayland --width=1280 --height=800 --idle-time=0 \
-    >"$home/weston.log" 2>&1 &
+compositor_window() { xwininfo -root -tree | awk '/"Weston Compositor/ {print $1; exit}' | grep .; }
+start weston weston --backend=x11-backend.so --use-pixman --socket=ampa-wayland --width=1280 \
+    --height=800 --idle-time=0
 wait_for 40 test -S "$XDG_RUNTIME_DIR/ampa-wayland" || fail "weston did not start"
-compositor=$(xwininfo -root -tree | awk '/"Weston Compositor/ {print $1; exit}')
+wait_for 40 compositor_window >/dev/null || fail "weston showed no window"
+compositor=$(compositor_window)
 # The tray host stays an X11 client: the item reaches it over the session bus either way.
 start_sni_host --top
 
 export WAYLAND_DISPLAY=ampa-wayland QT_QPA_PLATFORM=wayland
-"$ampa" --login >"$home/ampa.log" 2>&1 &
-program=$!
-items() {
-    gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
-        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher \
-        RegisteredStatusNotifierItems 2>/dev/null
+# Ctrl+Q ends it as a quit does, not as a crash.
+quits_by_keys() {
+    keys_until_gone "$compositor" "$1" ctrl+q || return 1
+    local status=0
+    wait "$1" || status=$?
+    [ "$status" -eq 0 ] || fail "Ampa ended with status $status"
 }
-wait_for 40 bash -c "$(declare -f items); items | grep -q \"'\"" ||
-    fail "no tray item; Ampa $(running $program && echo running || echo ended): $(tail -n 20 "$home/ampa.log")"
-service=$(items | grep -o "'[^'/]*" | head -n 1 | tr -d "'")
-gdbus call --session --dest "$service" --object-path /StatusNotifierItem \
+
+start ampa "$ampa" --login
+program=$started
+wait_for 40 sni_item >/dev/null || fail "no tray item"
+gdbus call --session --dest "$(sni_item)" --object-path /StatusNotifierItem \
     --method org.kde.StatusNotifierItem.Activate 640 12 >/dev/null
-sleep 1
-running $program || fail "Ampa ended under Wayland: $(cat "$home/ampa.log")"
 # The keys go to the surface the compositor focused: the window the icon opened.
-keys_until_gone "$compositor" $program ctrl+q || fail "the icon opened no window of Ampa's"
+quits_by_keys $program || fail "the icon opened no window of Ampa's"
 
 # Again at login, then from the menu: the second start shows the first one's window and ends.
-"$ampa" --login >"$home/ampa.log" 2>&1 &
-program=$!
+start ampa "$ampa" --login
+program=$started
 wait_for 40 bus_name_owned app.ampa.Ampa || fail "the start at login did not take its name"
-timeout 20 "$ampa" || fail "a second start did not end"
-keys_until_gone "$compositor" $program ctrl+q || fail "the second start showed no window of Ampa's"
+start second "$ampa"
+wait_gone 40 running $started || fail "a second start did not end"
+quits_by_keys $program || fail "the second start showed no window of Ampa's"
 echo "1 passed, 0 failed"

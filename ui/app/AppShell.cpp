@@ -114,6 +114,7 @@ AppShell::AppShell(bool launchedAtLogin)
     connect(&trayWatch, &QTimer::timeout, this, [this] {
         if (const bool present = TrayHost::present(); present != hostPresent) {
             hostPresent = present;
+            qCInfo(lcUi, "tray host: %s", present ? "came" : "gone");
             updateTray();
         }
     });
@@ -180,6 +181,7 @@ void AppShell::startDesktopServices()
         QApplication::setWindowIcon(QIcon::fromTheme("app.ampa.Ampa", QApplication::windowIcon()));
     setUpLoginOnFirstRun();
     hostPresent = TrayHost::present();
+    qCInfo(lcUi, "tray host: %s", hostPresent ? "there" : "none yet");
     updateTray();
     trayWatch.start();
 }

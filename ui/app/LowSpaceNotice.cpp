@@ -32,7 +32,14 @@ void LowSpaceNotice::scanned()
     const bool low = model.isLow();
     const bool crossed = low && !wasLow;
     wasLow = low;
-    if (crossed && !model.demo() && Settings::instance().notifyLowSpace() && !windowShown())
+    // Said at the info level, for a report of a notification that never came (or came twice).
+    const char *withheld = !crossed                                  ? "no crossing"
+                           : model.demo()                            ? "demo mode"
+                           : !Settings::instance().notifyLowSpace() ? "turned off"
+                           : windowShown()                           ? "the window is shown"
+                                                                     : nullptr;
+    qCInfo(lcUi, "low-space notification after a scan: %s", withheld ? withheld : "sent");
+    if (!withheld)
         notify();
 }
 
