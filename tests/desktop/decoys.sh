@@ -63,7 +63,9 @@ while IFS=$'\t' read -r -a test; do
     status=0
     # Not the list on its standard input: a test that reads it would take the tests after it.
     out=$decoys/$name.out
-    timeout "$seconds" "$here/run.sh" "${test[@]:2}" >"$out" 2>&1 </dev/null || status=$?
+    # Out of time, run.sh is told first; it has the test say what it saw.
+    timeout --foreground -k 60 "$seconds" "$here/run.sh" "${test[@]:2}" >"$out" 2>&1 </dev/null ||
+        status=$?
     left=$(holders "$out")
     if [ -n "$left" ]; then
         echo "left running after the test: $left" >>"$out"

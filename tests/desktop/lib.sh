@@ -24,6 +24,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# Out of time (ctest's or the decoy run's limit): still say what the test saw.
+trap 'report "stopped from outside, out of time"; exit 143' TERM
 # Where a command failed outside any check: the report names it.
 set -E
 trap 'failed_line=$LINENO failed_command=$BASH_COMMAND' ERR
@@ -53,7 +55,7 @@ fail() {
 # fares (running and where it waits, or how it ended), the names on the session bus, the windows
 # on the display, and the last lines of every log.
 report() {
-    local pid log
+    local pid log lines
     reported=1
     {
         echo "FAIL: $*"
@@ -65,10 +67,11 @@ report() {
         echo "  windows on the display: $(xwininfo -root -children 2>&1 |
             awk '/^ +0x/ {$1 = ""; print}' | grep -v '(has no name)' | tr '\n' ';')"
         for log in "$logs"/*.log "${AMPA_TEST_LOGS:-/nonexistent}"/*.log; do
-            [ -s "$log" ] || continue
-            echo "  the last lines of $(basename "$log"):"
             # The private buses run without the rights to raise their file limit, and say so.
-            grep -v 'Failed to set fd limit' "$log" | tail -n 25 | sed 's/^/    /'
+            lines=$(grep -v 'Failed to set fd limit' "$log" 2>/dev/null | tail -n 25) || true
+            [ -n "$lines" ] || continue
+            echo "  the last lines of $(basename "$log"):"
+            sed 's/^/    /' <<<"$lines"
         done
     } >&2
 }
@@ -79,7 +82,13 @@ process_state() {
     case $state in
     "" | Z*)
         wait "$pid" 2>/dev/null || status=$?
-        if [ "$status" -gt 128 ]; then echo "ended by signal $((status - 128))"; else echo "ended with status $status"; fi
+        if [ "$status" -gt 128 ]; then
+            echo "ended by signal $((status - 128))"
+        elif [ "$status" -ge 0 ]; then
+            echo "ended with status $status"
+        else
+            echo "ended"
+        fi
         ;;
     *) echo "running, $state, waiting in $(cat "/proc/$pid/wchan" 2>/dev/null)" ;;
     esac

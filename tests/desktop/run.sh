@@ -30,8 +30,16 @@ bus_config session "unix:path=$desktop/bus" "$desktop/services" >"$desktop/bus.c
 start_bus "$desktop/bus.conf" "$desktop/bus.log"
 export DBUS_SESSION_BUS_ADDRESS=$bus_address
 
+# Told to stop (out of time), the test alone is stopped first, so that it can still say what it
+# saw on its display and bus.
+bash "$here/$test" "$@" &
+test_pid=$!
+trap 'kill -TERM $test_pid 2>/dev/null' TERM
 status=0
-bash "$here/$test" "$@" || status=$?
+until wait $test_pid; do
+    status=$?
+    kill -0 $test_pid 2>/dev/null || break
+done
 # A test that passed on a display or bus that had gone would prove nothing.
 if ! kill -0 "$display_server" 2>/dev/null; then
     echo "FAIL: the display ended during the test: $(tail -n 20 "$desktop/xvfb.log")" >&2
