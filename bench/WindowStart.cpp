@@ -166,10 +166,12 @@ void measure(const fs::path &base, int runs)
             return;
         }
     }
+    // Without -noreset the server starts over each time a program leaves it alone, and the next
+    // program's connection may be refused while it does.
     QProcess xvfb;
-    const QString display =
-        startAndReadLine(xvfb, "/usr/bin/Xvfb",
-                         {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+    const QString display = startAndReadLine(
+        xvfb, "/usr/bin/Xvfb",
+        {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"});
     QProcess bus;
     const QString address = startAndReadLine(
         bus, "/usr/bin/dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});

@@ -23,8 +23,9 @@ announced() {
 
 # start_display FOLDER: Xvfb picks a free display number itself (-displayfd), so no number is
 # assumed and another server, a test's or anyone's, is never reached; its authority file is
-# FOLDER/xauth, empty, never the user's. It does not reset when its last client leaves, so what a
-# test set up on it stays to the end. Exports DISPLAY and XAUTHORITY; sets display_server (its
+# FOLDER/xauth, empty, never the user's. It does not reset when its last client leaves: while a
+# server resets it refuses whoever connects (a program starting as a test's xwininfo leaves), one
+# connection in eight under polling. Exports DISPLAY and XAUTHORITY; sets display_server (its
 # pid); its output goes to FOLDER/xvfb.log.
 start_display() {
     local folder=$1 fd number

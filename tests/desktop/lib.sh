@@ -82,9 +82,10 @@ process_state() {
     case $state in
     "" | Z*)
         wait "$pid" 2>/dev/null || status=$?
+        # 127: its status was taken already (or it was never found).
         if [ "$status" -gt 128 ]; then
             echo "ended by signal $((status - 128))"
-        elif [ "$status" -ge 0 ]; then
+        elif [ "$status" -ge 0 ] && [ "$status" -ne 127 ]; then
             echo "ended with status $status"
         else
             echo "ended"
@@ -213,7 +214,10 @@ sni_watcher_property() {
         --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1" 2>/dev/null
 }
 # The bus name of the first item the watcher holds, when it holds one.
-sni_item() { sni_watcher_property RegisteredStatusNotifierItems | grep -o "'[^'/]*" | head -n 1 | tr -d "'" | grep .; }
+sni_item() {
+    sni_watcher_property RegisteredStatusNotifierItems | grep -o "'[^'/]*" | head -n 1 |
+        tr -d "'" | grep .
+}
 start_sni_host() {
     start sni-watcher status-notifier-watcher
     wait_for 60 sni_watcher_answers || fail "the StatusNotifierItem watcher did not start"

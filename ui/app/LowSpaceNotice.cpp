@@ -33,11 +33,11 @@ void LowSpaceNotice::scanned()
     const bool crossed = low && !wasLow;
     wasLow = low;
     // Said at the info level, for a report of a notification that never came (or came twice).
-    const char *withheld = !crossed                                  ? "no crossing"
-                           : model.demo()                            ? "demo mode"
+    const char *withheld = !crossed                                 ? "no crossing"
+                           : model.demo()                           ? "demo mode"
                            : !Settings::instance().notifyLowSpace() ? "turned off"
-                           : windowShown()                           ? "the window is shown"
-                                                                     : nullptr;
+                           : windowShown()                          ? "the window is shown"
+                                                                    : nullptr;
     qCInfo(lcUi, "low-space notification after a scan: %s", withheld ? withheld : "sent");
     if (!withheld)
         notify();
