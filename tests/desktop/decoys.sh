@@ -61,9 +61,10 @@ while IFS=$'\t' read -r -a test; do
     name=${test[0]}
     seconds=$((test[1] * ${AMPA_TEST_TIME_FACTOR:-1}))
     status=0
-    # Not the list on its standard input: a test that reads it would take the tests after it.
+    # An output file of its own: a process a test left behind cannot write into the next one's.
     out=$decoys/$name.out
-    # Out of time, run.sh is told first; it has the test say what it saw.
+    # Out of time, run.sh is told first; it has the test say what it saw. Not the list on its
+    # standard input: a test that reads it would take the tests after it.
     timeout --foreground -k 60 "$seconds" "$here/run.sh" "${test[@]:2}" >"$out" 2>&1 </dev/null ||
         status=$?
     left=$(holders "$out")

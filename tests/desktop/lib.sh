@@ -67,8 +67,10 @@ report() {
         echo "  windows on the display: $(xwininfo -root -children 2>&1 |
             awk '/^ +0x/ {$1 = ""; print}' | grep -v '(has no name)' | tr '\n' ';')"
         for log in "$logs"/*.log "${AMPA_TEST_LOGS:-/nonexistent}"/*.log; do
-            # The private buses run without the rights to raise their file limit, and say so.
-            lines=$(grep -v 'Failed to set fd limit' "$log" 2>/dev/null | tail -n 25) || true
+            # Not what always comes: a private bus that may not raise its file limit says so, and
+            # Xvfb names each display it found taken on its way to a free one.
+            lines=$(grep -Ev 'Failed to set fd limit|^_XSERVTrans' "$log" 2>/dev/null |
+                tail -n 25) || true
             [ -n "$lines" ] || continue
             echo "  the last lines of $(basename "$log"):"
             sed 's/^/    /' <<<"$lines"
@@ -168,7 +170,8 @@ geometry_of() {
 tray_icon() {
     local panel
     panel=$(xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {print $1}')
-    [ -n "$panel" ] && xwininfo -id "$panel" -tree | awk '/"Ampa"/ {print $1; exit}' | grep .
+    [ -n "$panel" ] && xwininfo -id "$panel" -tree | awk '/"Ampa"/ && !id {id = $1} END {print id}' |
+        grep .
 }
 
 # Types the keys into the window again and again until the program ends: the window may take a

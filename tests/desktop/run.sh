@@ -35,10 +35,9 @@ export DBUS_SESSION_BUS_ADDRESS=$bus_address
 bash "$here/$test" "$@" &
 test_pid=$!
 trap 'kill -TERM $test_pid 2>/dev/null' TERM
-status=0
-until wait $test_pid; do
-    status=$?
-    kill -0 $test_pid 2>/dev/null || break
+while :; do
+    wait $test_pid && status=0 || status=$?
+    kill -0 $test_pid 2>/dev/null || break # else the wait was cut short by the signal
 done
 # A test that passed on a display or bus that had gone would prove nothing.
 if ! kill -0 "$display_server" 2>/dev/null; then

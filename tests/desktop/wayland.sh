@@ -5,7 +5,10 @@ set -euo pipefail
 ampa=$1
 source "$(dirname "$0")/lib.sh"
 
-compositor_window() { xwininfo -root -tree | awk '/"Weston Compositor/ {print $1; exit}' | grep .; }
+# Read to the end: an awk that left early would end xwininfo mid-write, and the pipe would fail.
+compositor_window() {
+    xwininfo -root -tree | awk '/"Weston Compositor/ && !id {id = $1} END {print id}' | grep .
+}
 start weston weston --backend=x11-backend.so --use-pixman --socket=ampa-wayland --width=1280 \
     --height=800 --idle-time=0
 wait_for 40 test -S "$XDG_RUNTIME_DIR/ampa-wayland" || fail "weston did not start"
