@@ -3,13 +3,19 @@
 # "desktop") N times while busy loops hold every core and foreign Xvfb servers on the display
 # numbers 0 to 3 start and stop every few seconds, some ended cleanly and some killed outright
 # (leaving their lock and socket files behind, as a crashed server does).
-# Usage: stress.sh N [BUILD]   (BUILD: a configured build folder, build/ by default)
+# Usage: stress.sh N [BUILD]      (BUILD: a configured build folder, build/ by default)
+#        stress.sh -- COMMAND...  runs the command once under the same load (.ci/run, say)
 # STRESS_JOBS=J runs J tests at a time (ctest -j J). Each run's output is kept in a folder that is
 # named at the end; the exit status is 0 only when every run passed.
 set -euo pipefail
-runs=${1:?usage: stress.sh N [BUILD]}
 here=$(cd "$(dirname "$0")" && pwd)
-build=$(cd "${2:-$here/../../build}" && pwd)
+if [ "${1:-}" = -- ]; then
+    shift
+    command=("$@")
+else
+    runs=${1:?usage: stress.sh N [BUILD] | stress.sh -- COMMAND...}
+    build=$(cd "${2:-$here/../../build}" && pwd)
+fi
 jobs=${STRESS_JOBS:-1}
 logs=$(mktemp -d "${TMPDIR:-/tmp}/ampa-stress.XXXXXX")
 helpers=()
@@ -38,10 +44,15 @@ trap cleanup EXIT
 foreign_displays() {
     local -a server=()
     local n
-    trap 'kill -9 "${server[@]}" 2>/dev/null; exit 0' TERM
+    # Only a server of ours: one that ended by itself may have left its pid to another process.
+    running() {
+        [ -n "${server[$1]:-}" ] &&
+            [[ "$({ tr '\0' ' ' <"/proc/${server[$1]}/cmdline"; } 2>/dev/null)" == "Xvfb :$1 "* ]]
+    }
+    trap 'for n in 0 1 2 3; do ! running $n || kill -9 "${server[n]}"; done; wait 2>/dev/null; exit 0' TERM
     while :; do
         n=$((RANDOM % 4))
-        if [ -n "${server[n]:-}" ] && kill -0 "${server[n]}" 2>/dev/null; then
+        if running $n; then
             if ((RANDOM % 2)); then kill -9 "${server[n]}"; else kill "${server[n]}"; fi
             wait "${server[n]}" 2>/dev/null || true
             server[n]=
@@ -60,6 +71,13 @@ for _ in $(seq "$(nproc)"); do
 done
 foreign_displays &
 helpers+=($!)
+
+if [ -n "${command[*]:-}" ]; then
+    status=0
+    "${command[@]}" || status=$?
+    echo "${command[*]}: status $status under load"
+    exit $status
+fi
 
 passed=0
 started=$SECONDS
