@@ -63,8 +63,11 @@ report() {
         for pid in $(printf '%s\n' "${!process_names[@]}" | sort -n); do
             echo "  ${process_names[$pid]} (pid $pid): $(process_state "$pid")"
         done
-        echo "  the session bus's names: $(bus_names 2>&1 | tr '\n' ' ')"
-        echo "  windows on the display: $(xwininfo -root -children 2>&1 |
+        # Asked with a limit: the bus or the display may be what hangs.
+        echo "  the session bus's names: $(timeout 10 gdbus call --session \
+            --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+            --method org.freedesktop.DBus.ListNames 2>&1 | tr '\n' ' ')"
+        echo "  windows on the display: $(timeout 10 xwininfo -root -children 2>&1 |
             awk '/^ +0x/ {$1 = ""; print}' | grep -v '(has no name)' | tr '\n' ';')"
         for log in "$logs"/*.log "${AMPA_TEST_LOGS:-/nonexistent}"/*.log; do
             # Not what always comes: a private bus that may not raise its file limit says so, and
@@ -95,11 +98,6 @@ process_state() {
         ;;
     *) echo "running, $state, waiting in $(cat "/proc/$pid/wchan" 2>/dev/null)" ;;
     esac
-}
-
-bus_names() {
-    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.ListNames
 }
 
 # The waits' deadlines are for a loaded machine, and longer again for a slower build
