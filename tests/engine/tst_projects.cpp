@@ -422,12 +422,14 @@ private slots:
             project = mono / "py";
             const fs::path library = mono / "py/.venv/lib/libpreload.so";
             QProcess find;
-            find.start("/bin/sh", {"-c", "ldd /bin/sleep | awk '/libc.so/ {print $3}'"});
+            find.start("/bin/sh", {"-c", "ldd /bin/sh | awk '/libc.so/ {print $3}'"});
             QVERIFY(find.waitForFinished());
             copyProgram(find.readAllStandardOutput().trimmed().toStdString(), library);
+            // The loader maps the library after exec returns; a script that says it runs has it.
             worker = std::make_unique<Child>(
-                QStringList{"/bin/sleep", "60"}, TestHome::home(),
+                QStringList{"/bin/sh", "-c", Child::readyScript}, TestHome::home(),
                 QStringList{"LD_PRELOAD=" + QString::fromStdString(library.native())});
+            QVERIFY(worker->ready());
         } else if (how == "monorepo root") {
             worker = std::make_unique<Child>(QStringList{"/bin/sleep", "60"}, mono);
         }
