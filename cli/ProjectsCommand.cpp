@@ -49,6 +49,8 @@ QString holdName(ProjectHold held)
         return QStringLiteral("inUse");
     case ProjectHold::unreadable:
         return QStringLiteral("unreadable");
+    case ProjectHold::withheld:
+        return QStringLiteral("withheld");
     }
     return {};
 }
@@ -66,6 +68,9 @@ QString holdText(const Project &project, ProjectHold held)
         return bilingual(QStringLiteral("repositori tak terbaca: %1"),
                          QStringLiteral("repository unreadable: %1"))
             .arg(project.unreadable.value_or(QString()));
+    case ProjectHold::withheld:
+        return bilingual("tak ada artefak yang terbukti bisa dibuat ulang",
+                         "no artifact shown to be made again");
     }
     return {};
 }
@@ -76,7 +81,8 @@ QJsonObject projectObject(const Project &project)
     for (const Project::Part &part : project.artifacts)
         artifacts.append(QJsonObject{{"path", shown(part.path)},
                                      {"size", double(part.size)},
-                                     {"noLockfile", part.noLockfile}});
+                                     {"noLockfile", part.noLockfile},
+                                     {"withheld", part.withheld.text()}});
     QJsonObject object{{"path", shown(project.path)},
                        {"kind", project.kind},
                        {"artifacts", artifacts},
@@ -108,6 +114,9 @@ void printProject(QTextStream &out, const Project &project)
                 << bilingual("tanpa lockfile: bisa terpasang berbeda",
                              "no lockfile: may not reinstall the same")
                 << ')';
+        if (!part.offered())
+            out << "  (" << bilingual("tidak ditawarkan: ", "not offered: ")
+                << printable(part.withheld.text()) << ')';
         out << '\n';
     }
 }

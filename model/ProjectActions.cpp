@@ -124,8 +124,9 @@ void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
     qint64 total = 0;
     for (const ProjectItem &item : chosen) {
         for (const Engine::Project::Part &part : item.project.artifacts)
-            lines
-                << QStringLiteral("• %1 (%2)").arg(Engine::displayPath(part.path), fmt(part.size));
+            if (part.offered())
+                lines << QStringLiteral("• %1 (%2)")
+                             .arg(Engine::displayPath(part.path), fmt(part.size));
         total += item.project.size;
     }
     const QString title =

@@ -69,8 +69,11 @@ class Walk {
 public:
     // Entries with several links are collected in `linked` instead of counted.
     // Folders' own blocks are left out without `withFolders`.
-    Walk(int rootFd, const FolderIdentity &root, std::vector<LinkedFile> &collect, bool withFolders)
-        : rootId(root), stop(currentStop()), linked(collect), countFolders(withFolders)
+    // The first entry `watched` accepts is kept in `seen`.
+    Walk(int rootFd, const FolderIdentity &root, std::vector<LinkedFile> &collect, bool withFolders,
+         NameWatch watched = nullptr)
+        : rootId(root), stop(currentStop()), linked(collect), countFolders(withFolders),
+          watch(watched)
     {
         active.push_back(std::make_shared<Folder>(rootFd));
     }
@@ -88,11 +91,14 @@ public:
         return total;
     }
 
+    std::string seen; // after `run`
+
 private:
     FolderIdentity rootId;
     const std::atomic<bool> *stop; // the caller's: the helpers look at it too
     std::vector<LinkedFile> &linked;
     const bool countFolders;
+    const NameWatch watch;
     std::mutex lock;
     std::condition_variable wake;
     std::vector<std::shared_ptr<Folder>> active; // being read
@@ -175,6 +181,7 @@ private:
         std::vector<char> buffer(chunkBytes);
         std::vector<std::string> folders;
         std::vector<LinkedFile> mine;
+        std::string mySeen;
         qint64 sum = 0;
         std::unique_lock held(lock);
         while (std::shared_ptr<Folder> folder = next(held)) {
@@ -191,6 +198,8 @@ private:
                 if (isDotOrDotDot(entry->d_name))
                     continue;
                 ++entries;
+                if (watch && mySeen.empty() && watch(entry->d_name))
+                    mySeen = entry->d_name;
                 // A folder's blocks are read when it is opened; every other entry, links and
                 // special files too, takes blocks of its own.
                 bool isFolder = entry->d_type == DT_DIR;
@@ -221,6 +230,8 @@ private:
                 wake.notify_all();
         }
         total += sum;
+        if (seen.empty())
+            seen = std::move(mySeen);
         linked.insert(linked.end(), mine.begin(), mine.end());
     }
 };
@@ -232,8 +243,10 @@ namespace {
 // What walks count of a folder's own blocks.
 enum class Folders { all, allButTop, none };
 
-// Walks the item at `path`, collecting its linked entries in `linked`.
-qint64 walk(const std::filesystem::path &path, std::vector<LinkedFile> &linked, Folders folders)
+// Walks the item at `path`, collecting its linked entries in `linked` and the first entry
+// `watch` accepts in `seen`.
+qint64 walk(const std::filesystem::path &path, std::vector<LinkedFile> &linked, Folders folders,
+            NameWatch watch = nullptr, std::string *seen = nullptr)
 {
     const std::filesystem::path target = withoutTrailingSlash(path);
     const int fd = open(target.c_str(), dirFlags);
@@ -259,7 +272,11 @@ qint64 walk(const std::filesystem::path &path, std::vector<LinkedFile> &linked, 
     }
     const qint64 own = folders == Folders::all ? root->allocated : 0;
     countMeasured(0, own);
-    return own + Walk(fd, *root, linked, folders != Folders::none).run();
+    Walk walker(fd, *root, linked, folders != Folders::none, watch);
+    const qint64 below = walker.run();
+    if (seen)
+        *seen = std::move(walker.seen);
+    return own + below;
 }
 
 // What the walks found, with each linked entry added once when all its links were among them.
@@ -284,6 +301,15 @@ qint64 size(const std::filesystem::path &path)
     std::vector<LinkedFile> linked;
     const qint64 total = walk(path, linked, Folders::all);
     return withLinked(total, linked);
+}
+
+SizeSeen sizeWatching(const std::filesystem::path &path, NameWatch watch)
+{
+    std::vector<LinkedFile> linked;
+    SizeSeen result;
+    const qint64 total = walk(path, linked, Folders::all, watch, &result.seen);
+    result.bytes = withLinked(total, linked);
+    return result;
 }
 
 qint64 contentSize(const std::filesystem::path &path)

@@ -3,6 +3,8 @@
 #include <QtGlobal>
 
 #include <filesystem>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace Engine {
@@ -19,6 +21,17 @@ namespace Engine {
 // - nothing there, or unreadable: 0.
 // Blocks for as long as the walk takes: never call it on the main thread.
 qint64 size(const std::filesystem::path &path);
+
+// Whether an entry's name is one a walk looks out for.
+using NameWatch = bool (*)(std::string_view name);
+struct SizeSeen {
+    qint64 bytes = 0;
+    std::string seen; // the name of an entry at any depth that the watch accepted; empty: none
+};
+
+// `size`, looking out on the way for an entry `watch` accepts (a repository inside a build
+// folder, say), at no cost of a second walk.
+SizeSeen sizeWatching(const std::filesystem::path &path, NameWatch watch);
 
 // What emptying the folder at the path would give back: `size` without the folder's own blocks,
 // which stay with it. Not a folder: the same as `size`.

@@ -1,6 +1,7 @@
 #include "Projects.h"
 
 #include "ActivityLog.h"
+#include "BuildFolder.h"
 #include "Paths.h"
 #include "ProcessTable.h"
 #include "Removal.h"
@@ -11,6 +12,7 @@
 #include "TreeSize.h"
 
 #include <algorithm>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,6 +61,47 @@ bool isKept(const fs::path &realPath, const std::vector<fs::path> &kept)
     const fs::path shown(displayPath(realPath).toStdString());
     return std::any_of(kept.begin(), kept.end(),
                        [&shown](const fs::path &folder) { return isSameOrInside(shown, folder); });
+}
+
+bool isRepository(std::string_view name)
+{
+    return name == ".git";
+}
+
+Words holdsRepository()
+{
+    return {"berisi repositori (.git), mungkin dengan pekerjaan yang belum di-commit",
+            "holds a repository (.git), perhaps with work not committed"};
+}
+
+Words unreadableFiles()
+{
+    return {"isinya tak terbaca", "its files could not be read"};
+}
+
+// Why a build folder outside a repository is not shown to be the build tool's alone.
+Words buildFolderWithheld(const fs::path &folder)
+{
+    const std::optional<fs::path> file = userFileInBuildFolder(folder);
+    if (!file)
+        return {};
+    if (file->empty() || file->is_absolute())
+        return unreadableFiles();
+    const QString name = displayPath(*file);
+    return {QStringLiteral("berisi %1, yang tidak dibuat CMake").arg(name),
+            QStringLiteral("holds %1, which CMake did not make").arg(name)};
+}
+
+Words notIgnoredWithheld(const std::optional<fs::path> &file)
+{
+    if (!file)
+        return {};
+    if (file->empty())
+        return unreadableFiles();
+    const QString name = displayPath(*file);
+    return {
+        QStringLiteral("berisi %1, yang tidak dilacak dan tidak diabaikan repositorinya").arg(name),
+        QStringLiteral("holds %1, which its repository neither tracks nor ignores").arg(name)};
 }
 
 bool worksIn(const Project &project, const std::optional<std::vector<fs::path>> &places)
@@ -138,13 +181,20 @@ std::vector<Project> projects(const std::vector<fs::path> &roots,
         project.kind = candidate.kind;
         QDateTime newest = QDateTime::fromSecsSinceEpoch(candidate.newestSource, Qt::UTC);
         std::vector<bool> tracked(candidate.artifacts.size(), false);
-        if (candidate.repository || insideRepository(candidate.path)) {
+        std::vector<Words> withheld(candidate.artifacts.size());
+        const bool inRepository = candidate.repository || insideRepository(candidate.path);
+        if (inRepository) {
             std::vector<fs::path> paths;
-            for (const Artifact &artifact : candidate.artifacts)
+            std::vector<bool> buildFolders;
+            for (const Artifact &artifact : candidate.artifacts) {
                 paths.push_back(artifact.path);
-            const RepositoryView git = readRepository(candidate.path, paths);
+                buildFolders.push_back(artifact.kind == QLatin1String("cmake"));
+            }
+            const RepositoryView git = readRepository(candidate.path, paths, buildFolders);
             if (git.readable) {
                 tracked = git.tracked;
+                for (std::size_t i = 0; i < withheld.size(); ++i)
+                    withheld[i] = notIgnoredWithheld(git.unignored[i]);
                 project.dirty = git.dirty;
                 project.scope = git.top;
                 if (git.lastCommit && *git.lastCommit > newest)
@@ -158,12 +208,16 @@ std::vector<Project> projects(const std::vector<fs::path> &roots,
             if (tracked[i])
                 continue;
             const Artifact &artifact = candidate.artifacts[i];
-            project.artifacts.push_back({artifact.path, artifact.kind,
-                                         reclaimableSize({artifact.path}), artifact.id,
-                                         artifact.noLockfile});
-            paths.push_back(artifact.path);
+            const SizeSeen measured = sizeWatching(artifact.path, isRepository);
+            Words why = !measured.seen.empty() ? holdsRepository() : withheld[i];
+            if (why.isEmpty() && !inRepository && artifact.kind == QLatin1String("cmake"))
+                why = buildFolderWithheld(artifact.path);
+            project.artifacts.push_back({artifact.path, artifact.kind, measured.bytes, artifact.id,
+                                         artifact.noLockfile, why});
+            if (why.isEmpty())
+                paths.push_back(artifact.path);
         }
-        if (paths.empty())
+        if (project.artifacts.empty())
             continue;
         project.size = reclaimableSize(paths);
         project.lastActivity = newest;
@@ -189,6 +243,9 @@ ProjectHold hold(const Project &project)
         return ProjectHold::kept;
     if (project.inUse)
         return ProjectHold::inUse;
+    if (std::none_of(project.artifacts.begin(), project.artifacts.end(),
+                     std::mem_fn(&Project::Part::offered)))
+        return ProjectHold::withheld;
     return ProjectHold::none;
 }
 
@@ -256,11 +313,18 @@ ProjectCleaning cleanProject(const Project &project)
         cleaning.held = ProjectHold::kept;
         return cleaning;
     }
+    if (std::none_of(project.artifacts.begin(), project.artifacts.end(),
+                     std::mem_fn(&Project::Part::offered))) {
+        cleaning.held = ProjectHold::withheld;
+        return cleaning;
+    }
     if (worksIn(project, workingPlaces())) {
         cleaning.held = ProjectHold::inUse;
         return cleaning;
     }
     for (const Project::Part &artifact : project.artifacts) {
+        if (!artifact.offered())
+            continue;
         const RemovalResult removed =
             removeFolderAsSeen(project.realPath, project.id,
                                artifact.path.lexically_relative(project.path), artifact.id);

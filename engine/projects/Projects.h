@@ -3,6 +3,7 @@
 #include "Failure.h"
 #include "FolderIdentity.h"
 #include "ProjectFinder.h"
+#include "Words.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -30,9 +31,13 @@ struct Project {
         qint64 size = 0; // hard-linked files counted only when all their links lie in it
         FolderIdentity id;
         bool noLockfile = false; // node_modules that may not reinstall to the same tree
+        // Why it cannot be shown to be what rebuilds itself: then it is listed, never removed,
+        // and counts in no figure. Empty: offered.
+        Words withheld;
+        bool offered() const { return withheld.isEmpty(); }
     };
     std::vector<Part> artifacts;
-    qint64 size = 0;        // all artifacts together, counted the same way
+    qint64 size = 0;        // all offered artifacts together, counted the same way
     QDateTime lastActivity; // the newest of its files outside the artifacts and its last commit
     bool dirty = false;     // a repository with changes not committed
     bool inUse = false;     // a process of the user works in it, runs from it or holds a file
@@ -48,6 +53,7 @@ enum class ProjectHold {
     kept,       // on the keep-list
     inUse,      // a process works in it, or the processes could not be read
     unreadable, // its repository could not be read
+    withheld,   // none of its artifacts can be shown to be what rebuilds itself
 };
 
 // The folders searched: the `projectRoots` setting when it names any, else those of ~/src,
@@ -61,8 +67,10 @@ std::vector<std::filesystem::path> projectRoots();
 std::optional<std::vector<std::filesystem::path>> workingPlaces();
 
 // The projects under the roots with their artifacts measured, the largest first. An artifact that
-// holds a file its repository tracks, or a repository of its own, is not one. `places` is what
-// `workingPlaces` read; nothing there counts every project as in use. Blocks.
+// holds a file its repository tracks is not one. One that holds a repository at any depth, or a
+// build folder that holds a file its build tool did not make (outside a repository) or a file
+// its repository neither tracks nor ignores, is listed with the reason and not offered. `places` is
+// what `workingPlaces` read; nothing there counts every project as in use. Blocks.
 std::vector<Project> projects(const std::vector<std::filesystem::path> &roots,
                               const std::optional<std::vector<std::filesystem::path>> &places);
 

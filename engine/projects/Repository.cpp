@@ -4,6 +4,7 @@
 
 #include <git2.h>
 #include <memory>
+#include <optional>
 
 namespace Engine {
 
@@ -57,9 +58,43 @@ bool holdsTracked(git_index *index, const std::string &relative)
     return git_index_find_prefix(&at, index, (relative + '/').c_str()) == 0;
 }
 
+// The first file below `relative` (a folder of the working tree) that the index does not hold
+// and the ignore rules do not ignore. A folder the rules ignore ignores all it holds, as git
+// never takes back what an ignored folder holds.
+std::optional<fs::path> firstUnignored(git_repository *repository, git_index *index,
+                                       const fs::path &top, const fs::path &relative)
+{
+    int ignored = 0;
+    if (git_ignore_path_is_ignored(&ignored, repository, (relative.native() + '/').c_str()) != 0)
+        return fs::path();
+    if (ignored)
+        return std::nullopt;
+    std::error_code error;
+    fs::recursive_directory_iterator it(top / relative, error), end;
+    if (error)
+        return fs::path();
+    for (; it != end; it.increment(error)) {
+        if (error)
+            return fs::path();
+        const fs::path path = it->path().lexically_relative(top);
+        if (it->is_directory(error) && !it->is_symlink(error)) {
+            if (git_ignore_path_is_ignored(&ignored, repository, (path.native() + '/').c_str()) != 0
+                || ignored)
+                it.disable_recursion_pending();
+            continue;
+        }
+        if (git_index_get_bypath(index, path.c_str(), 0))
+            continue; // tracked: the candidate is then no artifact at all
+        if (git_ignore_path_is_ignored(&ignored, repository, path.c_str()) != 0 || !ignored)
+            return path.lexically_relative(relative);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-RepositoryView readRepository(const fs::path &folder, const std::vector<fs::path> &candidates)
+RepositoryView readRepository(const fs::path &folder, const std::vector<fs::path> &candidates,
+                              const std::vector<bool> &proveIgnored)
 {
     const Library library;
     git_repository *opened = nullptr;
@@ -84,7 +119,12 @@ RepositoryView readRepository(const fs::path &folder, const std::vector<fs::path
     const fs::path below = real.lexically_relative(view.top);
     for (const fs::path &candidate : candidates) {
         const fs::path relative = (below / candidate.lexically_relative(folder)).lexically_normal();
-        view.tracked.push_back(holdsTracked(index.get(), withoutTrailingSlash(relative).native()));
+        const fs::path inTree = withoutTrailingSlash(relative);
+        view.tracked.push_back(holdsTracked(index.get(), inTree.native()));
+        const std::size_t at = view.tracked.size() - 1;
+        view.unignored.push_back(at < proveIgnored.size() && proveIgnored[at] ? firstUnignored(
+                                     repository.get(), index.get(), view.top, inTree)
+                                                                              : std::nullopt);
     }
 
     git_status_options options = GIT_STATUS_OPTIONS_INIT;

@@ -21,13 +21,19 @@ struct RepositoryView {
     // For each candidate folder: whether it holds a tracked file or is itself a gitlink (a
     // submodule or an embedded repository). Names are compared as bytes.
     std::vector<bool> tracked;
+    // For each candidate asked to be proven ignored: the first file in it (relative to the
+    // candidate) that is neither tracked nor ignored by the repository's own rules, which makes
+    // it the user's new work.
+    std::vector<std::optional<std::filesystem::path>> unignored;
     bool dirty = false; // anything not committed, untracked files included
     std::optional<QDateTime> lastCommit;
 };
 
 // The repository whose working tree holds `folder` (searched upwards, on the same file system),
-// asked about `candidates`, folders at or below `folder`. Blocks on the disk.
+// asked about `candidates`, folders at or below `folder`; those whose `proveIgnored` is set are
+// searched for files the repository does not ignore. Blocks on the disk.
 RepositoryView readRepository(const std::filesystem::path &folder,
-                              const std::vector<std::filesystem::path> &candidates);
+                              const std::vector<std::filesystem::path> &candidates,
+                              const std::vector<bool> &proveIgnored = {});
 
 } // namespace Engine

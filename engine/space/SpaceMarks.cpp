@@ -54,7 +54,8 @@ std::vector<SpaceMark> spaceMarks()
         if (held == ProjectHold::kept || held == ProjectHold::unreadable)
             continue;
         for (const Project::Part &part : project.artifacts)
-            marks.push_back({part.path, SpaceKind::project, displayPath(project.realPath)});
+            if (part.offered())
+                marks.push_back({part.path, SpaceKind::project, displayPath(project.realPath)});
     }
     marks.push_back({homeTrashFolder(), SpaceKind::trash, QStringLiteral("trash")});
     return marks;

@@ -29,7 +29,7 @@ QString homeRelative(const std::filesystem::path &path)
 
 ProjectList::ProjectList(QObject *parent)
     : RecordList({"id", "name", "path", "kind", "artifacts", "size", "idleDays", "dirty", "inUse",
-                  "unreadable", "noLockfile", "kept"},
+                  "unreadable", "noLockfile", "kept", "withheld", "offered"},
                  parent)
 {}
 
@@ -42,16 +42,21 @@ void ProjectList::set(const std::vector<ProjectItem> &items, bool kept)
         const Engine::Project &project = item.project;
         QStringList artifacts;
         bool noLockfile = false;
+        bool offered = false;
+        QStringList withheld;
         for (const Engine::Project::Part &part : project.artifacts) {
             artifacts << Engine::displayPath(part.path.filename());
             noLockfile = noLockfile || part.noLockfile;
+            offered = offered || part.offered();
+            if (!part.offered())
+                withheld << Engine::displayPath(part.path.filename()) + ": " + part.withheld.text();
         }
-        rows.push_back(
-            {item.id,
-             {item.id, Engine::displayPath(project.path.filename()), homeRelative(project.path),
-              projectKindName(project.kind), artifacts.join(", "), double(project.size),
-              Engine::idleDays(project), project.dirty, project.inUse,
-              project.unreadable.value_or(QString()), noLockfile, item.kept}});
+        rows.push_back({item.id,
+                        {item.id, Engine::displayPath(project.path.filename()),
+                         homeRelative(project.path), projectKindName(project.kind),
+                         artifacts.join(", "), double(project.size), Engine::idleDays(project),
+                         project.dirty, project.inUse, project.unreadable.value_or(QString()),
+                         noLockfile, item.kept, withheld.join("; "), offered}});
     }
     replace(std::move(rows));
 }

@@ -105,8 +105,29 @@ std::vector<fs::path> offered(const std::vector<fs::path> &roots)
     std::vector<fs::path> paths;
     for (const Engine::Project &project : Engine::projects(roots, noPlaces()))
         for (const Engine::Project::Part &part : project.artifacts)
-            paths.push_back(part.path);
+            if (part.offered())
+                paths.push_back(part.path);
     return paths;
+}
+
+// Configures the project at `source` in `build` with real CMake; no compiler is asked for.
+void configure(const fs::path &source, const fs::path &build, const char *generator)
+{
+    QProcess process;
+    process.setWorkingDirectory(QString::fromStdString(build.native()));
+    fs::create_directories(build);
+    process.start("cmake", {"-G", generator, QString::fromStdString(source.native())});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        qFatal("cmake failed: %s", process.readAllStandardError().constData());
+}
+
+const Engine::Project::Part *partAt(const std::vector<Engine::Project> &found, const fs::path &path)
+{
+    for (const Engine::Project &project : found)
+        for (const Engine::Project::Part &part : project.artifacts)
+            if (part.path == path)
+                return &part;
+    return nullptr;
 }
 
 void copyProgram(const fs::path &from, const fs::path &to)
@@ -145,6 +166,10 @@ private slots:
              "tool/CMakeLists.txt "
              "tool/out/debug/CMakeCache.txt=CMAKE_HOME_DIRECTORY:INTERNAL=%s/tool "
              "tool/out/debug/obj.o app/build.gradle.kts app/build/classes/A.class "
+             // a cache whose source lies inside its own folder: the user's sources
+             "inner/CMakeLists.txt "
+             "inner/out/CMakeCache.txt=CMAKE_HOME_DIRECTORY:INTERNAL=%s/inner/out/src "
+             "inner/out/src/main.c "
              "app/.gradle/8.0/lock "
              // Yarn 4: what an install writes into the project's own .yarn, and nothing else there.
              "berry/package.json berry/yarn.lock berry/.yarn/install-state.gz "
@@ -214,6 +239,18 @@ private slots:
             "r/Cargo.toml r/target/Cargo.toml r/target/src/lib.rs", "src/r/target");
         row("repository with no file of its own", "src", "e/.git/HEAD e/.pytest_cache/v/x",
             "src/e");
+        row("repository deep in node_modules", "src",
+            "n/package.json n/package-lock.json n/node_modules/dep/x.js "
+            "n/node_modules/dep/clone/.git/HEAD n/node_modules/dep/clone/work.js",
+            "src/n/node_modules");
+        row("worktree deep in target", "src",
+            "w/Cargo.toml w/target/debug/app w/target/wt/.git=gitdir:/elsewhere "
+            "w/target/wt/work.rs",
+            "src/w/target");
+        row("CMake configured in a folder of sources", "src",
+            "a/CMakeLists.txt a/src/main.cpp a/src/NOTES.md "
+            "a/src/CMakeCache.txt=CMAKE_HOME_DIRECTORY:INTERNAL=%s/a",
+            "src/a/src");
     }
     void neverAnArtifact()
     {
@@ -237,6 +274,66 @@ private slots:
             Engine::cleanProject(project);
         QCOMPARE(manifest(guard), before);
         setenv("XDG_CACHE_HOME", (home / ".cache").c_str(), 1);
+    }
+
+    // Real CMake: a build folder holding only what CMake made is offered; one configured where
+    // the user's work lies, one holding a file older than its first configure, or one in a
+    // repository that does not ignore all it holds is listed with the reason, and a clean leaves
+    // it as it was.
+    void buildFolders()
+    {
+        const fs::path app = src() / "app";
+        write(app / "CMakeLists.txt", "cmake_minimum_required(VERSION 3.20)\nproject(app NONE)\n"
+                                      "configure_file(version.h.in version.h)\n");
+        write(app / "version.h.in", "#define VERSION 1\n");
+        file(app / "src/main.cpp", 100);
+        file(app / "src/NOTES.md", 100);
+        age(app / "src/main.cpp", 3);
+        age(app / "src/NOTES.md", 3);
+        configure(app, app / "build", "Unix Makefiles"); // lists configure_file's output
+        configure(app, app / "ninja", "Ninja");          // does not: version.h is not shown
+        configure(app, app / "src", "Ninja");            // `cd src && cmake ..`
+        configure(app, app / "aged", "Unix Makefiles");
+        file(app / "aged/libold.a", 100);
+        age(app / "aged/libold.a", 2);
+
+        std::map<std::string, std::string> before = manifest(app);
+        std::vector<Engine::Project> found = Engine::projects({src()}, noPlaces());
+        QCOMPARE(found.size(), 1u);
+        QVERIFY(partAt(found, app / "build") && partAt(found, app / "build")->offered());
+        for (const char *withheld : {"ninja", "src", "aged"}) {
+            const Engine::Project::Part *part = partAt(found, app / withheld);
+            QVERIFY2(part && !part->offered(), withheld);
+        }
+        QVERIFY(partAt(found, app / "src")->withheld.text().contains("NOTES.md"));
+        QCOMPARE(found[0].size, partAt(found, app / "build")->size);
+        QVERIFY(!Engine::cleanProject(found[0]).failure);
+        QVERIFY(!fs::exists(app / "build"));
+        std::map<std::string, std::string> after = manifest(app);
+        std::erase_if(after, [](const auto &item) { return item.first.starts_with("build"); });
+        std::erase_if(before, [](const auto &item) { return item.first.starts_with("build"); });
+        QCOMPARE(after, before);
+        fs::remove_all(app / "aged");
+        fs::remove_all(app / "ninja");
+        found = Engine::projects({src()}, noPlaces());
+        QCOMPARE(Engine::hold(found[0]), Engine::ProjectHold::withheld);
+        QCOMPARE(Engine::cleanProject(found[0]).held, Engine::ProjectHold::withheld);
+
+        // In a repository: only what its own rules ignore.
+        fs::remove_all(app / "src/CMakeCache.txt");
+        fs::remove_all(app / "src/CMakeFiles");
+        write(app / ".gitignore", "/build/\n/ninja/CMakeFiles/\n");
+        commitAll(app);
+        configure(app, app / "build", "Ninja");
+        configure(app, app / "ninja", "Ninja");
+        configure(app, app / "src", "Ninja");
+        found = Engine::projects({src()}, noPlaces());
+        QVERIFY(partAt(found, app / "build") && partAt(found, app / "build")->offered());
+        for (const char *withheld : {"ninja", "src"}) {
+            const Engine::Project::Part *part = partAt(found, app / withheld);
+            QVERIFY2(!part || !part->offered(), withheld); // src holds tracked files: none
+        }
+        QVERIFY(partAt(found, app / "ninja")->withheld.text().contains("neither tracks nor"));
     }
 
     // Sizes count a hard-linked file only when all its links go; the age is the newest source

@@ -6,7 +6,8 @@ import Ampa
 // clean, and keeping it out of the offers (or releasing it).
 RowLayout {
     id: row
-    // { id, name, path, kind, artifacts, size, idleDays, dirty, inUse, unreadable, noLockfile, kept }
+    // { id, name, path, kind, artifacts, size, idleDays, dirty, inUse, unreadable, noLockfile, kept,
+    //   withheld, offered }
     property var item: ({})
 
     objectName: "projectRow_" + (item.name || "")
@@ -52,12 +53,14 @@ RowLayout {
                     parts.push(Texts.bilingual("sedang dipakai", "in use"))
                 if (row.item.noLockfile)
                     parts.push(Texts.bilingual("tanpa lockfile: tidak ikut dihapus bersama", "no lockfile: not in the idle clean"))
+                if (row.item.withheld)
+                    parts.push(Texts.bilingual("tidak ditawarkan: %1", "not offered: %1").arg(row.item.withheld))
                 if (row.item.unreadable)
                     parts.push(Texts.bilingual("repositori tak terbaca: %1", "repository unreadable: %1").arg(row.item.unreadable))
                 return parts.join(" · ")
             }
             font.pixelSize: Theme.caption
-            color: row.item.inUse || row.item.unreadable ? Theme.orange : Theme.secondaryText
+            color: row.item.inUse || row.item.unreadable || row.item.withheld ? Theme.orange : Theme.secondaryText
         }
     }
     Text {
@@ -71,7 +74,7 @@ RowLayout {
         text: Texts.bilingual("Hapus", "Delete")
         destructive: true
         Accessible.name: text + " " + (row.item.name || "")
-        enabled: !Model.busy && !row.item.inUse && !row.item.unreadable
+        enabled: !Model.busy && !row.item.inUse && !row.item.unreadable && row.item.offered
         onClicked: Model.cleanProjectItem(row.item.id)
     }
     PillButton {
