@@ -111,8 +111,8 @@ void printProject(QTextStream &out, const Project &project)
         out << "    " << printable(shown(part.path)) << "  " << tinted(fmt(part.size), Tint::size);
         if (part.noLockfile)
             out << "  ("
-                << bilingual("tanpa lockfile: bisa terpasang berbeda",
-                             "no lockfile: may not reinstall the same")
+                << bilingual("tanpa lockfile atau requirements: bisa terpasang berbeda",
+                             "no lockfile or requirements: may not reinstall the same")
                 << ')';
         if (!part.offered())
             out << "  (" << bilingual("tidak ditawarkan: ", "not offered: ")

@@ -137,8 +137,10 @@ void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
                                        QStringLiteral("Delete the artifacts of %1 projects?"))
                                  .arg(chosen.size());
     const QString message =
-        bilingual(QStringLiteral("Dihapus permanen, %1; dibuat ulang oleh build berikutnya:"),
-                  QStringLiteral("Deleted for good, %1; the next build makes them again:"))
+        bilingual(QStringLiteral("Dihapus permanen, %1; build atau instalasi berikutnya "
+                                 "membuatnya lagi:"),
+                  QStringLiteral("Deleted for good, %1; the next build or install makes them "
+                                 "again:"))
             .arg(fmt(total))
         + '\n' + lines.join('\n');
     // What the result is about: the project by its name, or how many.

@@ -59,6 +59,15 @@ const BesideRule besideRules[] = {
 const char *const pythonMarkers[] = {"pyproject.toml",   "setup.py", "setup.cfg",
                                      "requirements.txt", "Pipfile",  "tox.ini"};
 
+// What a virtual environment is made again from; a venv without any of them holds what was
+// installed by hand.
+bool pythonRequirement(std::string_view name)
+{
+    return name == "pyproject.toml" || name == "setup.py" || name == "Pipfile"
+           || name == "Pipfile.lock" || name == "poetry.lock" || name == "uv.lock"
+           || name == "pdm.lock" || (name.starts_with("requirements") && name.ends_with(".txt"));
+}
+
 const char *const lockfiles[] = {"package-lock.json", "npm-shrinkwrap.json", "yarn.lock",
                                  "pnpm-lock.yaml",    "bun.lockb",           "bun.lock"};
 
@@ -303,9 +312,12 @@ private:
         if (!isRoot && !marked) {
             const char *kind = nullptr;
             switch (inside(folder->fd, id, path, entries, project, kind)) {
-            case Inside::artifact:
-                at(project).artifacts.push_back({path, QString::fromLatin1(kind), id, false});
+            case Inside::artifact: {
+                const bool venv = std::strcmp(kind, "venv") == 0;
+                at(project).artifacts.push_back({path, QString::fromLatin1(kind), id,
+                                                 venv && !at(project).pythonRequirements});
                 return;
+            }
             case Inside::notSearched:
                 return;
             case Inside::ordinary:
@@ -323,6 +335,9 @@ private:
             project = startProject(path, id, kind, project);
             at(project).repository = holds(entries, ".git");
             at(project).python = holdsAny(entries, pythonMarkers);
+            at(project).pythonRequirements =
+                std::any_of(entries.begin(), entries.end(),
+                            [](const Entry &e) { return pythonRequirement(e.name); });
             locked[static_cast<std::size_t>(project)] = holdsAny(entries, lockfiles);
         }
         const bool homeTop = homePlace && *homePlace == Place{id.device, id.inode};

@@ -16,7 +16,9 @@ struct Artifact {
     std::filesystem::path path;
     QString kind;            // its kind: "node_modules", "target", "venv", "cmake", "yarn", …
     FolderIdentity id;       // the folder as it was found: a removal takes only this folder
-    bool noLockfile = false; // node_modules with no lockfile beside: it may reinstall differently
+    // node_modules with no lockfile beside, or a virtual environment with no requirements or lock
+    // beside: it may reinstall differently, or not at all
+    bool noLockfile = false;
 };
 
 // A project found under the roots, with its artifacts.
@@ -29,6 +31,7 @@ struct FoundProject {
     std::time_t newestSource = 0;    // newest modification of its files outside the artifacts
     bool repository = false;         // a git repository's top folder
     bool python = false;             // holds a Python project's marker
+    bool pythonRequirements = false; // names what its virtual environment is made again from
 };
 
 // The projects under `roots` that hold at least one artifact and a file of their own, sorted by

@@ -210,6 +210,9 @@ private slots:
             "tool/pyvenv.cfg tool/bin/python tool/main.py tool/requirements.txt", "src/tool");
         row("venv holding sources", "src", "py/pyproject.toml py/env/pyvenv.cfg py/env/analysis.py",
             "src/py/env");
+        row("venv in a project of another kind", "src",
+            "app/package.json app/package-lock.json app/.venv/pyvenv.cfg app/.venv/lib/x.py",
+            "src/app/.venv");
         row("venv outside a Python project", "src",
             "loose/README loose/.venv/pyvenv.cfg loose/.venv/lib/x.py", "src/loose/.venv");
         // Virtual environments and projects as tools keep them: never the user's own.
@@ -378,6 +381,17 @@ private slots:
         for (const Engine::Project &project : Engine::projects({src()}, noPlaces()))
             for (const Engine::Project::Part &part : project.artifacts)
                 QVERIFY2(!part.noLockfile, part.path.c_str());
+
+        // A virtual environment comes back only from what names its packages; one installed by
+        // hand is listed and left out of the idle ones.
+        fs::remove_all(src());
+        tree(src(), "tox/setup.cfg tox/.venv/pyvenv.cfg tox/.venv/lib/wheel.py "
+                    "req/setup.cfg req/requirements-dev.txt req/.venv/pyvenv.cfg req/.venv/lib/x.py");
+        const std::vector<Engine::Project> venvs = Engine::projects({src()}, noPlaces());
+        QCOMPARE(venvs.size(), 2u);
+        QVERIFY(named(venvs, src() / "tox")->artifacts[0].noLockfile);
+        QVERIFY(!Engine::inIdleBatch(*named(venvs, src() / "tox"), 0));
+        QVERIFY(Engine::inIdleBatch(*named(venvs, src() / "req"), 0));
     }
 
     // Git is read without running anything a repository configures, and fails closed: a

@@ -52,7 +52,7 @@ RowLayout {
                 if (row.item.inUse)
                     parts.push(Texts.bilingual("sedang dipakai", "in use"))
                 if (row.item.noLockfile)
-                    parts.push(Texts.bilingual("tanpa lockfile: tidak ikut dihapus bersama", "no lockfile: not in the idle clean"))
+                    parts.push(Texts.bilingual("tanpa lockfile atau requirements: tidak ikut dihapus bersama", "no lockfile or requirements: not in the idle clean"))
                 if (row.item.withheld)
                     parts.push(Texts.bilingual("tidak ditawarkan: %1", "not offered: %1").arg(row.item.withheld))
                 if (row.item.unreadable)

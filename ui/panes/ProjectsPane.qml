@@ -86,8 +86,8 @@ Themed {
         Text {
             Layout.fillWidth: true
             wrapMode: Text.Wrap
-            text: Texts.bilingual("Hanya artefak yang dihapus (node_modules, target, venv, folder build); build berikutnya membuatnya lagi. Setiap tindakan meminta konfirmasi dulu.",
-                                  "Only artifacts go (node_modules, target, virtual environments, build folders); the next build makes them again. Every action asks you first.")
+            text: Texts.bilingual("Hanya artefak yang dihapus: hasil build (target, folder build) kembali pada build berikutnya, node_modules pada instalasi berikutnya, venv saat dibuat ulang dan requirements-nya dipasang lagi. Setiap tindakan meminta konfirmasi dulu.",
+                                  "Only artifacts go: build output (target, build folders) comes back with the next build, node_modules with the next install, a virtual environment when it is made again and its requirements installed. Every action asks you first.")
             font.pixelSize: Theme.callout
             color: Theme.secondaryText
         }
