@@ -60,6 +60,10 @@ constexpr Entry table[] = {
      "no longer holds a valid CACHEDIR.TAG and was left alone"},
     {"baseFolder", "folder dasar (cache, konfigurasi, data) atau berisi folder itu",
      "is or holds a base folder (cache, configuration, data)"},
+    {"keysPlace", "tempat kunci, kredensial atau konfigurasi, tidak disentuh",
+     "is a place of keys, credentials or configuration and was left alone"},
+    {"holdsWork", "berisi proyek, repositori atau berkas yang dilacak repositori, tidak disentuh",
+     "holds a project, a repository or a file a repository tracks and was left alone"},
 
     // Why a removal or a command did not finish.
     {"otherMount", "ada di sistem file lain dan tidak disentuh",
@@ -149,6 +153,10 @@ QString refusalText(const Engine::Refusal &refusal)
         return say("noCacheTag");
     case Why::baseFolder:
         return say("baseFolder");
+    case Why::keysPlace:
+        return say("keysPlace");
+    case Why::holdsWork:
+        return say("holdsWork");
     }
     return {};
 }

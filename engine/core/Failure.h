@@ -26,6 +26,8 @@ public:
         notAsShown,    // no longer the folder that was found and shown (replaced, moved, a link)
         noCacheTag,    // its CACHEDIR.TAG, the only reason it was offered, is gone or not valid
         baseFolder,    // a base folder tools keep their files in (cache, data, …) or holds one
+        keysPlace,     // a place of keys, credentials or configuration (~/.ssh, ~/.config/x, …)
+        holdsWork,     // holds a project, a repository or a file a repository tracks
     };
     Q_ENUM(Why)
 

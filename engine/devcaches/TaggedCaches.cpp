@@ -9,6 +9,7 @@
 #include "FolderRules.h"
 #include "Paths.h"
 #include "ProjectMarkers.h"
+#include "Repository.h"
 
 #include <QByteArray>
 
@@ -17,6 +18,7 @@
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -62,12 +64,86 @@ Paths baseFolders()
             real(xdgDir("XDG_STATE_HOME", ".local/state"))};
 }
 
+std::optional<FolderIdentity> identityOf(const fs::path &path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<FolderIdentity> id = identify(fd);
+    close(fd);
+    return id;
+}
+
+bool sameFolder(const std::optional<FolderIdentity> &a, const std::optional<FolderIdentity> &b)
+{
+    return a && b && a->sameFolder(*b);
+}
+
+// The home's places of keys, credentials and configuration: a tag there is no reason to remove
+// anything, as any program or archive can write one. Nothing inside the key places, and neither
+// the configuration and data folders nor the folders directly in them.
+bool keysPlace(const fs::path &path)
+{
+    const fs::path home = homeDir();
+    const fs::path data = removalBase("XDG_DATA_HOME", ".local/share").folder;
+    std::vector<std::optional<FolderIdentity>> keys;
+    for (const fs::path &place :
+         {home / ".ssh", home / ".gnupg", home / ".pki", home / ".password-store",
+          home / ".local/share/keyrings", data / "keyrings", home / ".local/share/password-store",
+          data / "password-store"})
+        keys.push_back(identityOf(place));
+    const std::optional<FolderIdentity> config = identityOf(userConfigDir());
+    const std::optional<FolderIdentity> shared = identityOf(data);
+    const std::optional<FolderIdentity> localShared = identityOf(home / ".local/share");
+    const std::optional<FolderIdentity> here = identityOf(path);
+    const std::optional<FolderIdentity> above = identityOf(path.parent_path());
+    for (const auto &base : {config, shared, localShared})
+        if (sameFolder(here, base) || sameFolder(above, base))
+            return true;
+    for (fs::path at = path; at.has_relative_path(); at = at.parent_path()) {
+        const std::optional<FolderIdentity> id = identityOf(at);
+        if (std::any_of(keys.begin(), keys.end(),
+                        [&id](const auto &key) { return sameFolder(id, key); }))
+            return true;
+    }
+    return false;
+}
+
+// Whether the folder holds, at any depth, a project's marker or a repository, or lies in a
+// repository that tracks a file in it. Unknown (unreadable, too large to look through, a
+// repository that cannot be read) counts as holding work.
+bool holdsWork(const fs::path &path)
+{
+    constexpr std::size_t maxEntries = 2'000'000;
+    std::size_t seen = 0;
+    std::error_code error;
+    fs::recursive_directory_iterator it(path, fs::directory_options::none, error), end;
+    for (; !error && it != end; it.increment(error)) {
+        if (++seen > maxEntries || marksProject(it->path().filename().native()))
+            return true;
+    }
+    if (error)
+        return true;
+    for (fs::path at = path.parent_path(); at.has_relative_path(); at = at.parent_path()) {
+        struct stat st {};
+        if (lstat((at / ".git").c_str(), &st) != 0)
+            continue;
+        const RepositoryView git = readRepository(path, {path});
+        return !git.readable || git.tracked.front();
+    }
+    return false;
+}
+
 std::optional<Refusal> unsafeTagged(const fs::path &path)
 {
     if (const auto why = unsafeFolder(path))
         return why;
     if (holdsAny(path, baseFolders()))
         return Refusal{Refusal::Why::baseFolder};
+    if (keysPlace(path))
+        return Refusal{Refusal::Why::keysPlace};
+    if (holdsWork(path))
+        return Refusal{Refusal::Why::holdsWork};
     return std::nullopt;
 }
 
@@ -106,7 +182,6 @@ QString idOf(const fs::path &shown)
 
 struct Search {
     Paths covered;
-    Paths bases = baseFolders();
     fs::path home = real(homeDir());
     fs::path from;     // the folder this walk started at, which the folder rules vet from
     Paths walkedApart; // searched on their own: not entered again
@@ -159,7 +234,7 @@ struct Search {
     // Offers the tagged folder; false when it is not one to offer and the walk goes on inside.
     bool offer(const fs::path &path, const FolderIdentity &self, const FolderIdentity &parent)
     {
-        if (holdsAny(path, covered) || holdsAny(path, bases))
+        if (holdsAny(path, covered) || unsafeTagged(path))
             return false;
         const std::optional<TargetFolder> vetted = vetBelow(from, path);
         if (!vetted || vetted->refused || vetted->viaLink || vetted->folder != path)
@@ -169,10 +244,10 @@ struct Search {
         DevCache cache;
         cache.id = idOf(shown);
         cache.name = Words(inHome ? QStringLiteral("~/") + displayPath(shown) : displayPath(path));
-        cache.note = Words{"Ditandai pemiliknya sebagai cache yang bisa dibuat ulang; Ampa tidak "
-                           "tahu program mana pemiliknya",
-                           "Its owner tagged it as a cache that can be made again; Ampa does not "
-                           "know which program owns it"};
+        cache.note = Words{"Sebuah program menandainya sebagai cache (CACHEDIR.TAG); Ampa tidak "
+                           "tahu program mana",
+                           "A program marked it as a cache (CACHEDIR.TAG); Ampa cannot tell "
+                           "which"};
         cache.icon = QStringLiteral("folder");
         cache.mode = DevMode::Choice;
         cache.paths = {path};

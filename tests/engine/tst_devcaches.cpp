@@ -16,6 +16,8 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSysInfo>
 
 #include <csignal>
@@ -767,6 +769,36 @@ private slots:
         row("the Trash", {"tag .local/share/Trash"}, {});
         row("the user's Documents", {"documents .docs", "tag .docs"}, {});
         row("holding the user's Documents", {"documents .tool/docs", "tag .tool"}, {});
+        // A tag is 43 bytes any program or archive writes: never a reason to take keys,
+        // configuration or work.
+        row("keys", {"tag .ssh", "tag .gnupg/private-keys-v1.d", "tag .pki/nssdb"}, {});
+        row("keyrings and passwords", {"tag .local/share/keyrings", "tag .password-store/mail"},
+            {});
+        row("configuration", {"tag .config/mail", "tag .local/share/app"}, {});
+        row("deeper in the configuration folder", {"tag .config/tool/cache"},
+            {".config/tool/cache"});
+        row("holding a project", {"tag .tool/cache", "file .tool/cache/app/package.json"}, {});
+        row("holding a repository deep down",
+            {"tag .tool/cache", "file .tool/cache/a/clone/.git/HEAD", "file .tool/cache/a/x"}, {});
+    }
+
+    // A tagged folder in a repository (a home kept in git, say) is offered only when the
+    // repository tracks nothing in it.
+    void taggedFolderInARepository()
+    {
+        makeTree({"tag .tool/cache", "tag .tool/tracked", "file .tool/tracked/settings"});
+        const auto git = [](const QStringList &arguments) {
+            QProcess process;
+            process.setWorkingDirectory(QString::fromStdString(home().native()));
+            process.start("/usr/bin/git", QStringList{"-c", "user.name=t", "-c", "user.email=t@t",
+                                                      "-c", "commit.gpgsign=false"}
+                                              + arguments);
+            QVERIFY(process.waitForFinished(30000) && process.exitCode() == 0);
+        };
+        git({"init", "-q"});
+        git({"add", ".tool/tracked/settings"});
+        git({"commit", "-q", "-m", "dotfiles"});
+        QCOMPARE(taggedFound(), QStringList{".tool/cache"});
     }
     void taggedFoldersFound()
     {
@@ -845,6 +877,8 @@ private slots:
         QTest::newRow("a folder on the way now a link") << "link parent" << Why::notAsShown;
         QTest::newRow("folder gone") << "rm folder" << Why::notAsShown;
         QTest::newRow("now the user's Documents") << "documents" << Why::userFolder;
+        QTest::newRow("now holding a base folder") << "base inside" << Why::baseFolder;
+        QTest::newRow("now holding a repository") << "repository inside" << Why::holdsWork;
     }
     void aTaggedFolderChangedSinceTheScanStays()
     {
@@ -853,6 +887,8 @@ private slots:
         makeTree({"tag .tool/cache"});
         const DevCache cache = taggedEntry("cachedir:.tool/cache");
         const fs::path folderHere = home() / ".tool/cache";
+        const auto restoreState =
+            qScopeGuard([state = qgetenv("XDG_STATE_HOME")] { qputenv("XDG_STATE_HOME", state); });
         const fs::path moved = TestHome::root() / "elsewhere/moved";
         if (change == "rm tag")
             fs::remove(folderHere / "CACHEDIR.TAG");
@@ -872,14 +908,21 @@ private slots:
             TreeBuilder::symlink(moved, home() / ".tool");
         } else if (change == "documents") {
             makeTree({"documents .tool/cache"});
+        } else if (change == "base inside") {
+            folder(folderHere / "state");
+            qputenv("XDG_STATE_HOME", bytes(folderHere / "state"));
+        } else if (change == "repository inside") {
+            file(folderHere / "clone/.git/HEAD", 10);
         } else {
             fs::remove_all(folderHere);
         }
-        // All but the activity log, which says what was tried.
+        // All but the activity log, which says what was tried (in the state folder).
         const auto files = [] {
             auto all = manifest(TestHome::root());
-            std::erase_if(all,
-                          [](const auto &item) { return item.first.starts_with("home/.local"); });
+            std::erase_if(all, [](const auto &item) {
+                return item.first.starts_with("home/.local")
+                       || item.first.starts_with("home/.tool/cache/state/");
+            });
             return all;
         };
         const auto before = files();
