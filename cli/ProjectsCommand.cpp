@@ -174,8 +174,6 @@ chosenProjects(const std::vector<Project> &found, const QStringList &paths, cons
             return bilingual(QStringLiteral("bukan proyek dengan artefak: %1"),
                              QStringLiteral("not a project with artifacts: %1"))
                 .arg(path);
-        if (const ProjectHold held = Engine::hold(*project); held != ProjectHold::none)
-            return QStringLiteral("%1: %2").arg(path, holdText(*project, held));
         const bool twice = std::any_of(chosen.begin(), chosen.end(), [project](const Project &p) {
             return p.realPath == project->realPath;
         });
@@ -235,7 +233,9 @@ int clean(const QStringList &paths, const Options &options)
             options.json, printable(shown(project.path)),
             [&project] { return Engine::cleanProject(project); }, TerminalProgress::Work::removing);
         freed += cleaning.freed;
-        failed = failed || cleaning.failure.has_value();
+        // A project named that stayed (in use, kept, …) is a clean that left something.
+        failed = failed || cleaning.failure.has_value()
+                 || (!paths.isEmpty() && cleaning.held != ProjectHold::none);
         if (options.json) {
             QJsonObject object{{"path", shown(project.path)}, {"freed", double(cleaning.freed)}};
             if (cleaning.held != ProjectHold::none)

@@ -13,6 +13,8 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <vector>
 
@@ -39,6 +41,15 @@ QString unknownOption(const QString &command, const QString &option)
     return bilingual(QStringLiteral("opsi tak dikenal untuk %1: %2"),
                      QStringLiteral("unknown option for %1: %2"))
         .arg(command, option);
+}
+
+// Warnings name files anyone can name: on a terminal, what it would obey is shown escaped.
+void printableMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    const QByteArray line = printable(qFormatLogMessage(type, context, message)).toLocal8Bit();
+    std::fprintf(stderr, "%s\n", line.constData());
+    if (type == QtFatalMsg)
+        std::abort();
 }
 
 } // namespace
@@ -103,6 +114,7 @@ QString usage()
 int main(int argc, char *argv[])
 {
     Engine::raiseOpenFileLimit();
+    qInstallMessageHandler(printableMessage);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("ampa-cli");
     QCoreApplication::setApplicationVersion(AMPA_VERSION);

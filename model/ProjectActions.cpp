@@ -180,18 +180,21 @@ void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
                     if (skipped > 0)
                         said +=
                             ' '
-                            + bilingual(QStringLiteral("%1 proyek sedang dipakai atau disimpan "
-                                                       "dan dilewati."),
-                                        QStringLiteral("%1 projects in use or kept were skipped."))
+                            + bilingual(QStringLiteral("%1 proyek sedang dipakai, disimpan atau "
+                                                       "tidak ditawarkan, dan dilewati."),
+                                        QStringLiteral("%1 projects in use, kept or not offered "
+                                                       "were skipped."))
                                   .arg(skipped);
                     if (failure)
                         said += ' ' + failedText(failure->text());
                     return said;
                 };
+                // Nothing freed and something failed is a failure, whatever was skipped.
                 setResult(Pane::proyek, subject, text,
-                          failure   ? ResultKind::partlyFailed
-                          : skipped ? ResultKind::skipped
-                                    : ResultKind::done);
+                          failure && freed == 0 ? ResultKind::failed
+                          : failure             ? ResultKind::partlyFailed
+                          : skipped             ? ResultKind::skipped
+                                                : ResultKind::done);
                 setBusy(false);
                 refreshAfterAction();
             });

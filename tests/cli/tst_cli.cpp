@@ -232,6 +232,14 @@ private slots:
         QVERIFY2(!status.out.contains('\x1b') && !status.out.contains('\x07'),
                  status.out.constData());
         QVERIFY2(status.out.contains("\\e]0;owned\\x07\\e[2Jfake\\nline"), status.out.constData());
+        // What the engine says on standard error too, whatever part of a line names a file.
+        qputenv("QT_LOGGING_RULES", "ampa.*=true");
+        qputenv("QT_MESSAGE_PATTERN", "\x1b[2J%{message}");
+        const Run clean = cli({"clean", "--yes"});
+        qunsetenv("QT_LOGGING_RULES");
+        qunsetenv("QT_MESSAGE_PATTERN");
+        QVERIFY2(clean.err.contains("\\e[2J") && !clean.err.contains('\x1b'),
+                 clean.err.constData());
         // The JSON keeps the real name, escaped its own way.
         QStringList paths;
         for (const QJsonValue &item : json(cli({"status", "--json"}))["downloads"].toArray())
@@ -511,10 +519,17 @@ private slots:
         for (const char *stays : {"unlocked/node_modules/a.js", "busy/target/app",
                                   "kept/target/app", "fresh/target/app"})
             QVERIFY2(fs::exists(src / stays), stays);
+        // A project named that cannot be cleaned now is no usage fault: it stayed, and says why.
+        const Run busy =
+            cli({"projects", "clean", QString::fromStdString((src / "busy").native()), "--yes"});
+        QCOMPARE(busy.code, 1);
+        QVERIFY2(busy.out.endsWith(": skipped: in use\n"), busy.out.constData());
+        QVERIFY(fs::exists(src / "busy/target/app"));
         worker.kill();
         worker.waitForFinished();
 
-        QCOMPARE(cli({"projects", "clean", kept, "--yes"}).code, 2);
+        QCOMPARE(cli({"projects", "clean", kept, "--yes"}).code, 1);
+        QVERIFY(fs::exists(src / "kept/target/app"));
         QCOMPARE(cli({"projects", "release", kept}).out, "Released: " + kept.toUtf8() + "\n");
         const Run twice = cli({"projects", "clean", kept, kept + "/.", "--yes", "--json"});
         QCOMPARE(twice.code, 0);

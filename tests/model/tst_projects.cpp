@@ -78,6 +78,46 @@ private slots:
         QVERIFY(model.result().endsWith(" freed."));
         QVERIFY(logMessages().first().startsWith("proyek: "));
     }
+
+    // Between the list and the clean: a project kept meanwhile (by the terminal, say) is
+    // skipped, since the keep-list is read again; an artifact that is no longer the folder
+    // measured stays, and the clean is shown as failed, not done.
+    void cleanedFromAStaleList()
+    {
+        storeSettings({{"language", "en"}});
+        for (const char *name : {"a", "b"}) {
+            makeFile(src() / name / "Cargo.toml", 10);
+            makeFile(src() / name / "target/app", 30000);
+        }
+        FakeServices fakes;
+        Model model(fakes.services());
+        model.start();
+        AMPA_WAIT_IDLE(model);
+        QCOMPARE(model.projects().size(), 2u);
+        const auto idOf = [&model](const char *name) {
+            for (const ProjectItem &item : model.projects())
+                if (item.project.path == src() / name)
+                    return item.id;
+            return QString();
+        };
+        const QString a = idOf("a");
+        const QString b = idOf("b");
+        fakes.confirmation->answer = true;
+
+        Settings::instance().setProjectKeep({QString::fromStdString((src() / "a").native())});
+        model.cleanProjectItem(a);
+        AMPA_WAIT_IDLE(model);
+        QVERIFY(fs::exists(src() / "a/target/app"));
+        QCOMPARE(model.resultKind(), Model::ResultKind::skipped);
+
+        fs::rename(src() / "b/target", src() / "b/old-target");
+        makeFile(src() / "b/target/app", 30000);
+        model.cleanProjectItem(b);
+        AMPA_WAIT_IDLE(model);
+        QVERIFY(fs::exists(src() / "b/target/app"));
+        QCOMPARE(model.resultKind(), Model::ResultKind::failed);
+        QVERIFY(model.result().contains("Failed: "));
+    }
 };
 
 AMPA_TEST_MAIN(ProjectsModelTest)
