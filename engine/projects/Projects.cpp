@@ -74,6 +74,11 @@ Words holdsRepository()
             "holds a repository (.git), perhaps with work not committed"};
 }
 
+Words anotherUsers()
+{
+    return {"milik pengguna lain", "belongs to another user"};
+}
+
 Words unreadableFiles()
 {
     return {"isinya tak terbaca", "its files could not be read"};
@@ -173,6 +178,9 @@ std::vector<Project> projects(const std::vector<fs::path> &roots,
     const std::vector<fs::path> kept = keptFolders();
     std::vector<Project> found;
     for (FoundProject &candidate : findProjects(roots)) {
+        // Another user's project (the roots may reach past the home) is theirs to clean.
+        if (candidate.id.owner != geteuid())
+            continue;
         Project project;
         project.path = candidate.path;
         project.realPath = candidate.realPath;
@@ -209,7 +217,9 @@ std::vector<Project> projects(const std::vector<fs::path> &roots,
                 continue;
             const Artifact &artifact = candidate.artifacts[i];
             const SizeSeen measured = sizeWatching(artifact.path, isRepository);
-            Words why = !measured.seen.empty() ? holdsRepository() : withheld[i];
+            Words why = artifact.id.owner != geteuid() ? anotherUsers()
+                        : !measured.seen.empty()       ? holdsRepository()
+                                                       : withheld[i];
             if (why.isEmpty() && !inRepository && artifact.kind == QLatin1String("cmake"))
                 why = buildFolderWithheld(artifact.path);
             project.artifacts.push_back({artifact.path, artifact.kind, measured.bytes, artifact.id,

@@ -69,7 +69,8 @@ std::optional<std::vector<std::filesystem::path>> workingPlaces();
 // The projects under the roots with their artifacts measured, the largest first. An artifact that
 // holds a file its repository tracks is not one. One that holds a repository at any depth, or a
 // build folder that holds a file its build tool did not make (outside a repository) or a file
-// its repository neither tracks nor ignores, is listed with the reason and not offered. `places` is
+// its repository neither tracks nor ignores, or another user's, is listed with the reason and not
+// offered. Only the user's own projects are listed. `places` is
 // what `workingPlaces` read; nothing there counts every project as in use. Blocks.
 std::vector<Project> projects(const std::vector<std::filesystem::path> &roots,
                               const std::optional<std::vector<std::filesystem::path>> &places);

@@ -385,8 +385,9 @@ private slots:
         // A virtual environment comes back only from what names its packages; one installed by
         // hand is listed and left out of the idle ones.
         fs::remove_all(src());
-        tree(src(), "tox/setup.cfg tox/.venv/pyvenv.cfg tox/.venv/lib/wheel.py "
-                    "req/setup.cfg req/requirements-dev.txt req/.venv/pyvenv.cfg req/.venv/lib/x.py");
+        tree(src(),
+             "tox/setup.cfg tox/.venv/pyvenv.cfg tox/.venv/lib/wheel.py "
+             "req/setup.cfg req/requirements-dev.txt req/.venv/pyvenv.cfg req/.venv/lib/x.py");
         const std::vector<Engine::Project> venvs = Engine::projects({src()}, noPlaces());
         QCOMPARE(venvs.size(), 2u);
         QVERIFY(named(venvs, src() / "tox")->artifacts[0].noLockfile);
@@ -458,12 +459,37 @@ private slots:
         file(theirs / "Cargo.toml", 10);
         file(theirs / "target/app", 100);
         commitAll(theirs);
-        for (const fs::directory_entry &entry : fs::recursive_directory_iterator(theirs))
+        // The project folder is the user's; its repository is not.
+        for (const fs::directory_entry &entry : fs::recursive_directory_iterator(theirs / ".git"))
             QCOMPARE(lchown(entry.path().c_str(), 65534, 65534), 0);
-        QCOMPARE(lchown(theirs.c_str(), 65534, 65534), 0);
+        QCOMPARE(lchown((theirs / ".git").c_str(), 65534, 65534), 0);
         const std::vector<Engine::Project> found = Engine::projects({src()}, noPlaces());
         QCOMPARE(found.size(), 1u);
         QVERIFY(found[0].unreadable);
+    }
+
+    // Only the user's own projects and artifacts are offered, whatever the roots reach.
+    void projectsOfOtherUsers()
+    {
+        if (geteuid() != 0)
+            QSKIP("giving a project to another user needs root");
+        tree(src(), "theirs/package.json theirs/package-lock.json theirs/node_modules/a.js "
+                    "mine/package.json mine/package-lock.json mine/node_modules/a.js");
+        for (const fs::directory_entry &entry : fs::recursive_directory_iterator(src() / "theirs"))
+            QCOMPARE(lchown(entry.path().c_str(), 65534, 65534), 0);
+        QCOMPARE(lchown((src() / "theirs").c_str(), 65534, 65534), 0);
+        fs::permissions(src() / "theirs", fs::perms::all); // world-writable
+        QCOMPARE(lchown((src() / "mine/node_modules").c_str(), 0, 65534), 0);
+        const std::vector<Engine::Project> found = Engine::projects({src()}, noPlaces());
+        QCOMPARE(found.size(), 1u);
+        QCOMPARE(found[0].path, src() / "mine");
+        QVERIFY(found[0].artifacts[0].offered());
+
+        QCOMPARE(lchown((src() / "mine/node_modules").c_str(), 65534, 65534), 0);
+        const std::vector<Engine::Project> again = Engine::projects({src()}, noPlaces());
+        QVERIFY(!again[0].artifacts[0].offered());
+        QCOMPARE(Engine::cleanProject(again[0]).held, Engine::ProjectHold::withheld);
+        QVERIFY(fs::exists(src() / "mine/node_modules/a.js"));
     }
 
     // What a cloned repository configures to run (fsmonitor, a clean filter, an external diff,
