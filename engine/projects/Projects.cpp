@@ -12,7 +12,9 @@
 #include "TreeSize.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <functional>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,13 +111,38 @@ Words notIgnoredWithheld(const std::optional<fs::path> &file)
         QStringLiteral("holds %1, which its repository neither tracks nor ignores").arg(name)};
 }
 
-bool worksIn(const Project &project, const std::optional<std::vector<fs::path>> &places)
+bool worksIn(const Project &project, const std::optional<WorkingPlaces> &places)
 {
-    if (!places)
+    struct stat st {};
+    if (!places || stat(project.scope.c_str(), &st) != 0)
         return true; // not known: taken as in use
-    return std::any_of(places->begin(), places->end(), [&project](const fs::path &place) {
-        return isSameOrInside(place, project.scope);
-    });
+    return places->contains({st.st_dev, st.st_ino});
+}
+
+// Adds the folder open at `fd` (closed here) and every folder above it, as far as the kernel
+// climbs from it, to `places`; a folder already there has all above it there too.
+void addWithFoldersAbove(int fd, WorkingPlaces &places)
+{
+    while (fd >= 0) {
+        struct stat st {};
+        if (fstat(fd, &st) != 0 || !places.insert({st.st_dev, st.st_ino}).second)
+            break; // the root's ".." is the root itself
+        const int up = openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        close(fd);
+        fd = up;
+    }
+    if (fd >= 0)
+        close(fd);
+}
+
+// The folder holding `file` (a path as the process names it), reached through its own root.
+void addFolderOf(const std::string &pid, const fs::path &file, WorkingPlaces &places,
+                 std::set<fs::path> &done)
+{
+    if (!file.is_absolute() || !done.insert(file.parent_path()).second)
+        return;
+    const fs::path seen = fs::path("/proc") / pid / "root" / file.parent_path().relative_path();
+    addWithFoldersAbove(open(seen.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC), places);
 }
 
 } // namespace
@@ -145,35 +172,46 @@ std::vector<fs::path> projectRoots()
     return outermost;
 }
 
-std::optional<std::vector<fs::path>> workingPlaces()
+std::optional<WorkingPlaces> workingPlaces()
 {
     const std::string self = std::to_string(getpid());
     const std::vector<std::string> pids = userProcessIds();
     // The table lists at least this process: an empty one was not read.
     if (std::find(pids.begin(), pids.end(), self) == pids.end())
         return std::nullopt;
-    std::vector<fs::path> places;
+    WorkingPlaces places;
     for (const std::string &pid : pids) {
         if (pid == self)
             continue;
-        for (const char *link : {"cwd", "exe"})
-            if (fs::path place = processLink(pid, link); !place.empty())
-                places.push_back(std::move(place));
-        for (fs::path &mapped : processMappedFiles(pid))
-            places.push_back(std::move(mapped));
-        const fs::path fds = fs::path("/proc") / pid / "fd";
+        const fs::path proc = fs::path("/proc") / pid;
+        addWithFoldersAbove(open((proc / "cwd").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC), places);
+        std::set<fs::path> done; // folders of this process already added
+        if (const fs::path program = processLink(pid, "exe"); !program.empty())
+            addFolderOf(pid, program, places, done);
+        for (const fs::path &mapped : processMappedFiles(pid))
+            addFolderOf(pid, mapped, places, done);
+        const fs::path fds = proc / "fd";
         for (const std::string &fd : folderEntries(fds).value_or(std::vector<std::string>{})) {
             std::error_code error;
             fs::path target = fs::read_symlink(fds / fd, error);
-            if (!error && target.is_absolute())
-                places.push_back(std::move(target));
+            constexpr std::string_view deleted = " (deleted)";
+            if (!error && target.native().ends_with(deleted))
+                target = target.native().substr(0, target.native().size() - deleted.size());
+            if (error)
+                continue;
+            // A folder held open is a place itself.
+            const int held = open((fds / fd).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            if (held >= 0)
+                addWithFoldersAbove(held, places);
+            else
+                addFolderOf(pid, target, places, done);
         }
     }
     return places;
 }
 
 std::vector<Project> projects(const std::vector<fs::path> &roots,
-                              const std::optional<std::vector<fs::path>> &places)
+                              const std::optional<WorkingPlaces> &places)
 {
     const std::vector<fs::path> kept = keptFolders();
     std::vector<Project> found;

@@ -10,6 +10,9 @@
 
 #include <filesystem>
 #include <optional>
+#include <set>
+#include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace Engine {
@@ -61,10 +64,15 @@ enum class ProjectHold {
 // root inside another is searched once.
 std::vector<std::filesystem::path> projectRoots();
 
-// Where the user's processes work: each one's working folder, its program, the files it maps
-// and the files it holds open, as the kernel names them (links resolved). Nothing when the
-// process table cannot be read.
-std::optional<std::vector<std::filesystem::path>> workingPlaces();
+// Where the user's processes work: every folder that holds, at any depth, one's working folder,
+// its program, a file it maps or a file it holds open, by identity (device and inode). Each is
+// reached through the process's own view of the file system, so that a bind mount, a folder seen
+// from another mount namespace (a container, a sandbox) or a link names the same folders.
+using WorkingPlaces = std::set<std::pair<dev_t, ino_t>>;
+
+// The places of every process of the user's but this one; nothing when the process table cannot
+// be read.
+std::optional<WorkingPlaces> workingPlaces();
 
 // The projects under the roots with their artifacts measured, the largest first. An artifact that
 // holds a file its repository tracks is not one. One that holds a repository at any depth, or a
@@ -73,7 +81,7 @@ std::optional<std::vector<std::filesystem::path>> workingPlaces();
 // offered. Only the user's own projects are listed. `places` is
 // what `workingPlaces` read; nothing there counts every project as in use. Blocks.
 std::vector<Project> projects(const std::vector<std::filesystem::path> &roots,
-                              const std::optional<std::vector<std::filesystem::path>> &places);
+                              const std::optional<WorkingPlaces> &places);
 
 // Whole days since the project's last activity, at `now`.
 int idleDays(const Project &project, const QDateTime &now = QDateTime::currentDateTimeUtc());

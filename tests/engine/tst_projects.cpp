@@ -11,6 +11,7 @@
 #include "TreeBuilder.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -94,9 +95,9 @@ const Engine::Project *named(const std::vector<Engine::Project> &found, const fs
 }
 
 // Nobody works anywhere.
-std::optional<std::vector<fs::path>> noPlaces()
+std::optional<Engine::WorkingPlaces> noPlaces()
 {
-    return std::vector<fs::path>{};
+    return Engine::WorkingPlaces{};
 }
 
 // Every artifact path offered under the roots.
@@ -530,7 +531,9 @@ private slots:
         QTest::addColumn<QString>("how");
         for (const char *how :
              {"working folder through a linked root", "program in target",
-              "library mapped from a venv", "monorepo root", "started after the listing"})
+              "library mapped from a venv", "monorepo root", "started after the listing",
+              "file held open in target", "working folder through a bind mount",
+              "file held open through a bind mount", "another mount namespace"})
             QTest::newRow(how) << QString::fromLatin1(how);
     }
     void inUse()
@@ -544,6 +547,19 @@ private slots:
         TreeBuilder::symlink(src(), TestHome::home() / "linked-src");
         std::vector<fs::path> roots{src()};
 
+        const fs::path bind = TestHome::home() / "bind";
+        const bool mounts = how.contains("bind mount") || how.contains("namespace");
+        if (mounts && geteuid() != 0)
+            QSKIP("mounting needs root");
+        if (how.contains("bind mount")) {
+            folder(bind);
+            QVERIFY(mount(mono.c_str(), bind.c_str(), nullptr, MS_BIND, nullptr) == 0);
+        }
+        const auto unmount = qScopeGuard([&bind] { umount2(bind.c_str(), MNT_DETACH); });
+        const auto holding = [](const fs::path &file) {
+            return QStringList{"/bin/sh", "-c", "exec 3<\"$1\" && " + QString(Child::readyScript),
+                               "x", QString::fromStdString(file.native())};
+        };
         std::unique_ptr<Child> worker;
         fs::path project = mono / "rs";
         if (how.startsWith("working folder")) {
@@ -569,6 +585,22 @@ private slots:
             QVERIFY(worker->ready());
         } else if (how == "monorepo root") {
             worker = std::make_unique<Child>(QStringList{"/bin/sleep", "60"}, mono);
+        } else if (how == "file held open in target") {
+            worker = std::make_unique<Child>(holding(mono / "rs/target/debug/x.o"));
+            QVERIFY(worker->ready());
+        } else if (how == "working folder through a bind mount") {
+            worker = std::make_unique<Child>(QStringList{"/bin/sleep", "60"}, bind / "rs");
+        } else if (how == "file held open through a bind mount") {
+            worker = std::make_unique<Child>(holding(bind / "rs/target/debug/x.o"));
+            QVERIFY(worker->ready());
+        } else if (how == "another mount namespace") {
+            // A container's view: the project at a place that exists in no other namespace.
+            folder(bind);
+            worker = std::make_unique<Child>(QStringList{
+                "/usr/bin/unshare", "-m", "/bin/sh", "-c",
+                "mount --bind \"$1\" \"$2\" && cd \"$2/rs\" && " + QString(Child::readyScript), "x",
+                QString::fromStdString(mono.native()), QString::fromStdString(bind.native())});
+            QVERIFY(worker->ready());
         }
         std::vector<Engine::Project> found = Engine::projects(roots, Engine::workingPlaces());
         const Engine::Project *listed = named(found, project);
