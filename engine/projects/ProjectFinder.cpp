@@ -5,6 +5,7 @@
 #include "ProjectMarkers.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -187,9 +188,31 @@ public:
         for (const fs::path &place :
              {home / ".local", home / ".cache", home / ".cargo", fs::path(userCacheDir()),
               userConfigDir(), xdgDir("XDG_DATA_HOME", ".local/share"),
-              xdgDir("XDG_STATE_HOME", ".local/state")})
+              xdgDir("XDG_STATE_HOME", ".local/state"), home / "go/pkg"})
             if (const auto found = placeOf(place))
                 toolPlaces.insert(*found);
+        // Where the environment tells tools to keep what they download and install.
+        for (const char *variable :
+             {"GOMODCACHE",        "CARGO_HOME", "RUSTUP_HOME",     "NPM_CONFIG_PREFIX",
+              "npm_config_prefix", "PNPM_HOME",  "PIPX_HOME",       "PIPX_BIN_DIR",
+              "M2_HOME",           "MAVEN_HOME", "MAVEN_USER_HOME", "GRADLE_USER_HOME",
+              "GRADLE_HOME",       "DENO_DIR",   "BUN_INSTALL",     "VOLTA_HOME",
+              "NVM_DIR",           "PYENV_ROOT", "CONDA_PREFIX",    "SDKMAN_DIR"})
+            if (const char *value = std::getenv(variable); value && value[0] == '/')
+                if (const auto found = placeOf(value))
+                    toolPlaces.insert(*found);
+        // GOPATH's modules and builds are Go's; its src is the user's.
+        if (const char *gopath = std::getenv("GOPATH")) {
+            std::string_view rest = gopath;
+            while (!rest.empty()) {
+                const std::size_t colon = std::min(rest.find(':'), rest.size());
+                const std::string entry(rest.substr(0, colon));
+                rest.remove_prefix(std::min(colon + 1, rest.size()));
+                if (entry.starts_with('/'))
+                    if (const auto found = placeOf(fs::path(entry) / "pkg"))
+                        toolPlaces.insert(*found);
+            }
+        }
     }
 
     void walk(const fs::path &root)
@@ -314,8 +337,8 @@ private:
             switch (inside(folder->fd, id, path, entries, project, kind)) {
             case Inside::artifact: {
                 const bool venv = std::strcmp(kind, "venv") == 0;
-                at(project).artifacts.push_back({path, QString::fromLatin1(kind), id,
-                                                 venv && !at(project).pythonRequirements});
+                at(project).artifacts.push_back(
+                    {path, QString::fromLatin1(kind), id, venv && !at(project).pythonRequirements});
                 return;
             }
             case Inside::notSearched:

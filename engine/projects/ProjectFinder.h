@@ -14,8 +14,8 @@ namespace Engine {
 // package.json, "target" beside a Cargo.toml, a virtual environment in a Python project, …).
 struct Artifact {
     std::filesystem::path path;
-    QString kind;            // its kind: "node_modules", "target", "venv", "cmake", "yarn", …
-    FolderIdentity id;       // the folder as it was found: a removal takes only this folder
+    QString kind;      // its kind: "node_modules", "target", "venv", "cmake", "yarn", …
+    FolderIdentity id; // the folder as it was found: a removal takes only this folder
     // node_modules with no lockfile beside, or a virtual environment with no requirements or lock
     // beside: it may reinstall differently, or not at all
     bool noLockfile = false;
@@ -37,7 +37,9 @@ struct FoundProject {
 // The projects under `roots` that hold at least one artifact and a file of their own, sorted by
 // path. The walk follows no link, stays on each root's mount, never enters an artifact, ".git",
 // a folder it cannot read, the tools' own places (the XDG base folders, ~/.local, ~/.cache,
-// ~/.cargo, hidden folders at the top of the home) or a virtual environment, and keeps in memory
+// ~/.cargo, ~/go/pkg, hidden folders at the top of the home, and those the environment names:
+// GOMODCACHE, GOPATH's pkg, CARGO_HOME, RUSTUP_HOME, npm's prefix, PNPM_HOME, pipx's, Maven's and
+// Gradle's homes, …) or a virtual environment, and keeps in memory
 // only the folders waiting to be read. A folder with a project's marker file or a ".git" starts a
 // project (nested ones too). An artifact is only ever build output inside a project: never a
 // folder that holds ".git" or a project's marker; a CMake build folder only when its cache names

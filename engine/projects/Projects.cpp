@@ -81,6 +81,11 @@ Words anotherUsers()
     return {"milik pengguna lain", "belongs to another user"};
 }
 
+Words readOnly()
+{
+    return {"hanya-baca: salinan milik sebuah alat", "read-only: a tool's own copy"};
+}
+
 Words unreadableFiles()
 {
     return {"isinya tak terbaca", "its files could not be read"};
@@ -255,9 +260,11 @@ std::vector<Project> projects(const std::vector<fs::path> &roots,
                 continue;
             const Artifact &artifact = candidate.artifacts[i];
             const SizeSeen measured = sizeWatching(artifact.path, isRepository);
-            Words why = artifact.id.owner != geteuid() ? anotherUsers()
-                        : !measured.seen.empty()       ? holdsRepository()
-                                                       : withheld[i];
+            // A folder made read-only is a tool's own copy (Go's module cache, say).
+            Words why = artifact.id.owner != geteuid()      ? anotherUsers()
+                        : (artifact.id.mode & S_IWUSR) == 0 ? readOnly()
+                        : !measured.seen.empty()            ? holdsRepository()
+                                                            : withheld[i];
             if (why.isEmpty() && !inRepository && artifact.kind == QLatin1String("cmake"))
                 why = buildFolderWithheld(artifact.path);
             project.artifacts.push_back({artifact.path, artifact.kind, measured.bytes, artifact.id,

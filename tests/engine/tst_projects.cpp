@@ -251,6 +251,14 @@ private slots:
             "w/Cargo.toml w/target/debug/app w/target/wt/.git=gitdir:/elsewhere "
             "w/target/wt/work.rs",
             "src/w/target");
+        // With the home searched: Go's module cache where Go keeps it by default and where the
+        // environment says, and a module made read-only anywhere.
+        row("Go's module cache", "",
+            "README go/pkg/mod/m@v1.2.0/package.json go/pkg/mod/m@v1.2.0/package-lock.json "
+            "go/pkg/mod/m@v1.2.0/node_modules/a.js gomod/n@v1/package.json "
+            "gomod/n@v1/package-lock.json gomod/n@v1/node_modules/a.js "
+            "ro/n@v2/package.json ro/n@v2/package-lock.json ro/n@v2/node_modules/a.js",
+            "");
         row("CMake configured in a folder of sources", "src",
             "a/CMakeLists.txt a/src/main.cpp a/src/NOTES.md "
             "a/src/CMakeCache.txt=CMAKE_HOME_DIRECTORY:INTERNAL=%s/a",
@@ -267,6 +275,11 @@ private slots:
         if (guarded == "caches")
             setenv("XDG_CACHE_HOME", (home / "caches").c_str(), 1);
         tree(roots[0], items);
+        setenv("GOMODCACHE", (home / "gomod").c_str(), 1);
+        const auto unset = qScopeGuard([] { unsetenv("GOMODCACHE"); });
+        if (fs::exists(home / "ro"))
+            fs::permissions(home / "ro/n@v2/node_modules",
+                            fs::perms::owner_read | fs::perms::owner_exec);
         const std::map<std::string, std::string> before = manifest(guard);
         for (const fs::path &path : offered(roots)) {
             QVERIFY2(!Engine::isSameOrInside(path, guard), path.c_str());
