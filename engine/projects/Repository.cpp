@@ -2,9 +2,12 @@
 
 #include "Paths.h"
 
+#include <fcntl.h>
 #include <git2.h>
 #include <memory>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Engine {
 
@@ -19,6 +22,12 @@ struct Library {
         git_libgit2_init();
         // A repository owned by someone else is refused, as git refuses it.
         git_libgit2_opts(GIT_OPT_SET_OWNER_VALIDATION, 1);
+        // Only the repository's own files: the user's and the system's configuration may include
+        // what stalls a reader, and what is ignored is the repository's own rules.
+        for (const git_config_level_t level :
+             {GIT_CONFIG_LEVEL_SYSTEM, GIT_CONFIG_LEVEL_XDG, GIT_CONFIG_LEVEL_GLOBAL,
+              GIT_CONFIG_LEVEL_PROGRAMDATA})
+            git_libgit2_opts(GIT_OPT_SET_SEARCH_PATH, level, "");
     }
     ~Library() { git_libgit2_shutdown(); }
     Library(const Library &) = delete;
@@ -56,6 +65,118 @@ bool holdsTracked(git_index *index, const std::string &relative)
         return true;
     size_t at = 0;
     return git_index_find_prefix(&at, index, (relative + '/').c_str()) == 0;
+}
+
+constexpr std::uintmax_t maxIndexBytes = 256u << 20;
+constexpr std::uintmax_t maxConfigBytes = 1u << 20;
+
+// The first line of a small regular file; nothing when it is not one.
+std::optional<std::string> firstLine(const fs::path &file)
+{
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(file, error);
+    if (!fs::is_regular_file(status) || fs::file_size(file, error) > 4096 || error)
+        return std::nullopt;
+    const int fd = open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string text(4096, '\0');
+    const ssize_t got = read(fd, text.data(), text.size());
+    close(fd);
+    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return text.substr(0, text.find_first_of("\r\n"));
+}
+
+// The repository folder for a working tree whose top holds `dotGit` (a folder, or a file naming
+// one, as a worktree's does).
+std::optional<fs::path> gitFolder(const fs::path &dotGit)
+{
+    std::error_code error;
+    if (fs::is_directory(fs::symlink_status(dotGit, error)))
+        return dotGit;
+    const std::optional<std::string> line = firstLine(dotGit);
+    if (!line || !line->starts_with("gitdir: "))
+        return std::nullopt;
+    const fs::path named = line->substr(8);
+    return named.is_absolute() ? named : dotGit.parent_path() / named;
+}
+
+// Why reading the configuration file could stall or be unbounded: an include that is not a
+// regular file (a FIFO blocks its reader for good), a file too large, includes too deep.
+std::optional<QString> unsafeConfig(const fs::path &config, const fs::path &gitDir, int depth)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(config, error);
+    if (error || !fs::exists(status))
+        return std::nullopt; // git skips an include that is not there
+    if (!fs::is_regular_file(status))
+        return QStringLiteral("%1 is not a regular file").arg(displayPath(config));
+    if (fs::file_size(config, error) > maxConfigBytes || depth > 10)
+        return QStringLiteral("%1 is too large or includes too deep").arg(displayPath(config));
+    const int fd = open(config.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return QStringLiteral("%1 cannot be read").arg(displayPath(config));
+    std::string text(maxConfigBytes, '\0');
+    std::size_t length = 0;
+    for (ssize_t got;
+         length < text.size() && (got = read(fd, text.data() + length, text.size() - length)) > 0;)
+        length += static_cast<std::size_t>(got);
+    close(fd);
+    text.resize(length);
+    bool including = false;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        line.erase(0, line.find_first_not_of(" \t"));
+        if (line.starts_with('[')) {
+            including = line.starts_with("[include");
+            continue;
+        }
+        if (!including || !line.starts_with("path"))
+            continue;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            continue;
+        std::string value = line.substr(equals + 1);
+        value.erase(0, value.find_first_not_of(" \t\""));
+        value.erase(value.find_last_not_of(" \t\"\r") + 1);
+        fs::path included = value.starts_with("~/") ? homeDir() / value.substr(2) : fs::path(value);
+        if (included.is_relative())
+            included = config.parent_path() / included;
+        if (auto why = unsafeConfig(included, gitDir, depth + 1))
+            return why;
+    }
+    return std::nullopt;
+}
+
+// Why the repository holding `folder` cannot be read in bounded time; nothing when it can.
+std::optional<QString> unboundedRepository(const fs::path &folder)
+{
+    for (fs::path at = folder; at.has_relative_path(); at = at.parent_path()) {
+        struct stat st {};
+        if (lstat((at / ".git").c_str(), &st) != 0)
+            continue;
+        const std::optional<fs::path> gitDir = gitFolder(at / ".git");
+        if (!gitDir)
+            return QStringLiteral("%1 names no repository").arg(displayPath(at / ".git"));
+        std::error_code error;
+        const fs::path index = *gitDir / "index";
+        const fs::file_status status = fs::symlink_status(index, error);
+        if (fs::exists(status)
+            && (!fs::is_regular_file(status) || fs::file_size(index, error) > maxIndexBytes))
+            return QStringLiteral("%1 is not a regular file of a readable size")
+                .arg(displayPath(index));
+        std::vector<fs::path> configs{*gitDir / "config", *gitDir / "config.worktree"};
+        // A worktree's repository shares its configuration with the main one.
+        if (const std::optional<std::string> common = firstLine(*gitDir / "commondir"))
+            configs.push_back(*gitDir / *common / "config");
+        for (const fs::path &config : configs)
+            if (auto why = unsafeConfig(config, *gitDir, 0))
+                return why;
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 // The first file below `relative` (a folder of the working tree) that the index does not hold
@@ -96,6 +217,8 @@ std::optional<fs::path> firstUnignored(git_repository *repository, git_index *in
 RepositoryView readRepository(const fs::path &folder, const std::vector<fs::path> &candidates,
                               const std::vector<bool> &proveIgnored)
 {
+    if (const std::optional<QString> why = unboundedRepository(folder))
+        return unreadable(*why);
     const Library library;
     git_repository *opened = nullptr;
     if (git_repository_open_ext(&opened, folder.c_str(), 0, nullptr) != 0)

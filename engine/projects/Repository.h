@@ -30,6 +30,9 @@ struct RepositoryView {
 };
 
 // The repository whose working tree holds `folder` (searched upwards, on the same file system),
+// read only from its own files, and only when that is bounded: a configuration that includes
+// what is not a regular file (a FIFO would block for good), or an index or configuration too
+// large, makes it unreadable, with the reason;
 // asked about `candidates`, folders at or below `folder`; those whose `proveIgnored` is set are
 // searched for files the repository does not ignore. Blocks on the disk.
 RepositoryView readRepository(const std::filesystem::path &folder,

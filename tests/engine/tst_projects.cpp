@@ -13,6 +13,8 @@
 #include <QProcess>
 #include <QScopeGuard>
 
+#include <fcntl.h>
+#include <future>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <utime.h>
@@ -534,6 +536,33 @@ private slots:
         QCOMPARE(found.size(), 1u);
         QVERIFY(found[0].dirty);
         QVERIFY(!fs::exists(marker));
+    }
+
+    // A repository that cannot be read in bounded time (its configuration including a FIFO, a
+    // huge sparse index) fails closed with the reason and never stalls the others' listing.
+    void repositoryReadingIsBounded()
+    {
+        for (const char *name : {"fifo", "sparse", "fine"}) {
+            tree(src() / name, "Cargo.toml target/app .gitignore=target/");
+            commitAll(src() / name);
+        }
+        const fs::path fifo = TestHome::home() / "pipe";
+        QCOMPARE(mkfifo(fifo.c_str(), 0600), 0);
+        git(src() / "fifo", {"config", "include.path", QString::fromStdString(fifo.native())});
+        fs::resize_file(src() / "sparse/.git/index", 4ull << 30);
+
+        auto listing =
+            std::async(std::launch::async, [] { return Engine::projects({src()}, noPlaces()); });
+        if (listing.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+            close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK)); // lets the stalled reader go
+            QFAIL("the listing stalled");
+        }
+        const std::vector<Engine::Project> found = listing.get();
+        QCOMPARE(found.size(), 3u);
+        QVERIFY(named(found, src() / "fifo")->unreadable);
+        QVERIFY(named(found, src() / "fifo")->unreadable->contains("pipe"));
+        QVERIFY(named(found, src() / "sparse")->unreadable);
+        QVERIFY(!named(found, src() / "fine")->unreadable);
     }
 
     // In use: a process working in the project, its program or a library it maps lying in an
