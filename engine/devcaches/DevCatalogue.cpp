@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 
 #include <cstdlib>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -261,6 +262,7 @@ void addLanguageTools(QList<DevCache> &list)
         commandEntry("yarn", Words{"Cache Yarn 1", "Yarn 1 cache"}, redownloaded(), "cube",
                      within(yarnCache, {yarnCache}), {"yarn", {"cache", "clean"}});
     yarn.owners = {"yarn"};
+    yarn.estimate = DevEstimate::files; // its clean empties the cache and keeps its folders
     addPresent(list, std::move(yarn));
 
     // Yarn 4 keeps one global cache that Plug'n'Play projects load their packages from; its
@@ -326,8 +328,12 @@ void addBuildTools(QList<DevCache> &list)
     const fs::path ccacheDir = toolFolder("CCACHE_DIR", ccacheDefault);
     DevCache ccache = commandEntry("ccache", "ccache", rebuilt(), "hammer",
                                    within(ccacheDir, {ccacheDir}), {"ccache", {"--clear"}});
-    ccache.keep = present({ccacheDir / "ccache.conf"});
-    ccache.estimate = DevEstimate::files; // its clear keeps the folders and the settings
+    // Its clear keeps the folders, the settings, the tag and the statistics of each folder.
+    Paths ccacheKept{ccacheDir / "ccache.conf", ccacheDir / "CACHEDIR.TAG", ccacheDir / "stats"};
+    for (const char digit : std::string_view("0123456789abcdef"))
+        ccacheKept.push_back(ccacheDir / std::string(1, digit) / "stats");
+    ccache.keep = present(ccacheKept);
+    ccache.estimate = DevEstimate::files;
     addPresent(list, std::move(ccache));
 
     const fs::path sccacheDir = toolFolder("SCCACHE_DIR", cache / "sccache");

@@ -360,6 +360,33 @@ private slots:
         QVERIFY(fs::exists(usedIndex));
     }
 
+    // What an owner's command leaves is not in its figure: ccache's clear keeps its settings,
+    // tag and statistics, Yarn 1's clean its folders; an entry that would free nothing more is
+    // not offered.
+    void commandFiguresLeaveOutWhatStays()
+    {
+        standIn("ccache");
+        standIn("yarn");
+        const fs::path ccache = cacheDir() / "ccache";
+        write(ccache / "CACHEDIR.TAG", cacheTag);
+        file(ccache / "ccache.conf", 100);
+        file(ccache / "0/stats", 100);
+        file(ccache / "f/stats", 100);
+        file(ccache / "0/1/objR", 5000);
+        folder(cacheDir() / "yarn/v6/.tmp");
+        file(cacheDir() / "yarn/v6/npm-a-1.0.0/index.js", 7000);
+        QCOMPARE(Engine::devSize(*find(Engine::devCaches(), "ccache")).value_or(-1),
+                 allocated(ccache / "0/1/objR"));
+        QCOMPARE(Engine::devSize(*find(Engine::devCaches(), "yarn")).value_or(-1),
+                 allocated(cacheDir() / "yarn/v6/npm-a-1.0.0/index.js"));
+
+        fs::remove(ccache / "0/1/objR");
+        fs::remove_all(cacheDir() / "yarn/v6/npm-a-1.0.0");
+        for (const Engine::DevEntry &entry : Engine::devEntries())
+            QVERIFY2(entry.cache.id != "ccache" && entry.cache.id != "yarn",
+                     qPrintable(entry.cache.id + " offered with nothing to free"));
+    }
+
     // The signs that an owner runs, left in its files: live ones count, stale ones do not; a
     // lock naming another machine is that machine's to judge. %p is a live pid, %h this host.
     void ownerSigns_data()
