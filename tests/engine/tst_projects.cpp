@@ -575,7 +575,8 @@ private slots:
              {"working folder through a linked root", "program in target",
               "library mapped from a venv", "monorepo root", "started after the listing",
               "file held open in target", "working folder through a bind mount",
-              "file held open through a bind mount", "another mount namespace"})
+              "file held open through a bind mount", "another mount namespace",
+              "file held open in another mount namespace"})
             QTest::newRow(how) << QString::fromLatin1(how);
     }
     void inUse()
@@ -635,12 +636,14 @@ private slots:
         } else if (how == "file held open through a bind mount") {
             worker = std::make_unique<Child>(holding(bind / "rs/target/debug/x.o"));
             QVERIFY(worker->ready());
-        } else if (how == "another mount namespace") {
+        } else if (how.endsWith("another mount namespace")) {
             // A container's view: the project at a place that exists in no other namespace.
+            const QString use = how.startsWith("file") ? "exec 3<\"$2/rs/target/debug/x.o\" && cd /"
+                                                       : "cd \"$2/rs\"";
             folder(bind);
             worker = std::make_unique<Child>(QStringList{
                 "/usr/bin/unshare", "-m", "/bin/sh", "-c",
-                "mount --bind \"$1\" \"$2\" && cd \"$2/rs\" && " + QString(Child::readyScript), "x",
+                "mount --bind \"$1\" \"$2\" && " + use + " && " + QString(Child::readyScript), "x",
                 QString::fromStdString(mono.native()), QString::fromStdString(bind.native())});
             QVERIFY(worker->ready());
         }
