@@ -1,5 +1,6 @@
 #include "BuildFolder.h"
 
+#include "FileText.h"
 #include "FolderIdentity.h"
 
 #include <algorithm>
@@ -77,16 +78,8 @@ bool linkerOutput(int folder, const char *name)
 std::set<std::string> listedOutputs(int folder)
 {
     std::set<std::string> outputs;
-    const int fd = openat(folder, "CMakeFiles/Makefile.cmake", O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return outputs;
-    std::string text(1 << 20, '\0');
-    std::size_t length = 0;
-    for (ssize_t got;
-         length < text.size() && (got = read(fd, text.data() + length, text.size() - length)) > 0;)
-        length += static_cast<std::size_t>(got);
-    close(fd);
-    text.resize(length);
+    const std::string text =
+        fileText(folder, "CMakeFiles/Makefile.cmake", 1 << 20).value_or(std::string());
     const std::size_t from = text.find("set(CMAKE_MAKEFILE_PRODUCTS");
     const std::size_t to = text.find(')', from);
     if (from == std::string::npos || to == std::string::npos)

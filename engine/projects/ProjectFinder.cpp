@@ -1,6 +1,7 @@
 #include "ProjectFinder.h"
 
 #include "BaseFolders.h"
+#include "FileText.h"
 #include "Paths.h"
 #include "ProjectMarkers.h"
 
@@ -142,16 +143,7 @@ bool holdsMarker(const std::vector<Entry> &entries)
 // The source folder a CMake cache names, from the file in the folder open at `fd`.
 std::string cmakeSource(int fd)
 {
-    const int file = openat(fd, "CMakeCache.txt", O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (file < 0)
-        return {};
-    std::string text(1 << 20, '\0');
-    std::size_t length = 0;
-    for (ssize_t got; length < text.size()
-                      && (got = read(file, text.data() + length, text.size() - length)) > 0;)
-        length += static_cast<std::size_t>(got);
-    close(file);
-    text.resize(length);
+    const std::string text = fileText(fd, "CMakeCache.txt", 1 << 20).value_or(std::string());
     constexpr std::string_view key = "CMAKE_HOME_DIRECTORY:INTERNAL=";
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t end = std::min(text.find('\n', at), text.size());

@@ -1,5 +1,6 @@
 #include "Repository.h"
 
+#include "FileText.h"
 #include "Paths.h"
 
 #include <fcntl.h>
@@ -73,18 +74,10 @@ constexpr std::uintmax_t maxConfigBytes = 1u << 20;
 // The first line of a small regular file; nothing when it is not one.
 std::optional<std::string> firstLine(const fs::path &file)
 {
-    std::error_code error;
-    const fs::file_status status = fs::symlink_status(file, error);
-    if (!fs::is_regular_file(status) || fs::file_size(file, error) > 4096 || error)
+    const std::optional<std::string> text = fileText(AT_FDCWD, file.c_str(), 4096);
+    if (!text)
         return std::nullopt;
-    const int fd = open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    std::string text(4096, '\0');
-    const ssize_t got = read(fd, text.data(), text.size());
-    close(fd);
-    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    return text.substr(0, text.find_first_of("\r\n"));
+    return text->substr(0, text->find_first_of("\r\n"));
 }
 
 // The repository folder for a working tree whose top holds `dotGit` (a folder, or a file naming
@@ -113,16 +106,11 @@ std::optional<QString> unsafeConfig(const fs::path &config, const fs::path &gitD
         return QStringLiteral("%1 is not a regular file").arg(displayPath(config));
     if (fs::file_size(config, error) > maxConfigBytes || depth > 10)
         return QStringLiteral("%1 is too large or includes too deep").arg(displayPath(config));
-    const int fd = open(config.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    const std::optional<std::string> read =
+        fileText(AT_FDCWD, config.c_str(), maxConfigBytes, true);
+    if (!read)
         return QStringLiteral("%1 cannot be read").arg(displayPath(config));
-    std::string text(maxConfigBytes, '\0');
-    std::size_t length = 0;
-    for (ssize_t got;
-         length < text.size() && (got = read(fd, text.data() + length, text.size() - length)) > 0;)
-        length += static_cast<std::size_t>(got);
-    close(fd);
-    text.resize(length);
+    const std::string &text = *read;
     bool including = false;
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t end = std::min(text.find('\n', at), text.size());

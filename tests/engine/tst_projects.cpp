@@ -539,7 +539,8 @@ private slots:
     }
 
     // A repository that cannot be read in bounded time (its configuration including a FIFO, a
-    // huge sparse index) fails closed with the reason and never stalls the others' listing.
+    // huge sparse index) fails closed with the reason and never stalls the others' listing; nor
+    // does a FIFO under a build folder's cache's name.
     void repositoryReadingIsBounded()
     {
         for (const char *name : {"fifo", "sparse", "fine"}) {
@@ -550,11 +551,16 @@ private slots:
         QCOMPARE(mkfifo(fifo.c_str(), 0600), 0);
         git(src() / "fifo", {"config", "include.path", QString::fromStdString(fifo.native())});
         fs::resize_file(src() / "sparse/.git/index", 4ull << 30);
+        // A build folder's cache that is a FIFO: read, it would block the walk itself.
+        file(src() / "tool/CMakeLists.txt", 10);
+        folder(src() / "tool/out");
+        QCOMPARE(mkfifo((src() / "tool/out/CMakeCache.txt").c_str(), 0600), 0);
 
         auto listing =
             std::async(std::launch::async, [] { return Engine::projects({src()}, noPlaces()); });
         if (listing.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
-            close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK)); // lets the stalled reader go
+            for (const fs::path &pipe : {fifo, src() / "tool/out/CMakeCache.txt"})
+                close(open(pipe.c_str(), O_WRONLY | O_NONBLOCK)); // lets a stalled reader go
             QFAIL("the listing stalled");
         }
         const std::vector<Engine::Project> found = listing.get();
