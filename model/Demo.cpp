@@ -81,8 +81,7 @@ std::vector<DevItem> sampleDevItems()
     return items;
 }
 
-// Sample projects under ~/src: idle ones, a recent one with changes, one in use, one whose build
-// folder is not offered.
+// Sample projects under ~/src: idle ones, a recent one with changes, one in use.
 std::vector<Engine::Project> sampleProjects()
 {
     struct Sample {
@@ -97,7 +96,6 @@ std::vector<Engine::Project> sampleProjects()
         {"thesis-analysis", "python", ".venv", 830'000'000, 210, true, false},
         {"ampa-plugin", "cmake", "build", 610'000'000, 2, true, true},
         {"android-app", "gradle", "build", 1'300'000'000, 9, false, false},
-        {"notes-tool", "cmake", "src", 0, 95, false, false}, // configured in its sources
     };
     const std::filesystem::path src = Engine::homeDir() / "src";
     const QDateTime now = QDateTime::currentDateTimeUtc();
@@ -107,12 +105,8 @@ std::vector<Engine::Project> sampleProjects()
         project.path = src / sample.name;
         project.realPath = project.scope = project.path;
         project.kind = sample.kind;
-        Engine::Words withheld;
-        if (sample.size == 0)
-            withheld = {"berisi NOTES.md, yang tidak dibuat CMake",
-                        "holds NOTES.md, which CMake did not make"};
         project.artifacts = {
-            {project.path / sample.artifact, sample.artifact, sample.size, {}, false, withheld}};
+            {project.path / sample.artifact, sample.artifact, sample.size, {}, false, {}}};
         project.size = sample.size;
         project.lastActivity = now.addDays(-sample.idleDays);
         project.dirty = sample.dirty;

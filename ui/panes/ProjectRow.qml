@@ -41,9 +41,6 @@ RowLayout {
             id: state
             objectName: "projectState"
             Layout.fillWidth: true
-            // Why a folder is not offered is read whole.
-            wrapMode: Text.Wrap
-            maximumLineCount: 3
             elide: Text.ElideRight
             text: {
                 const days = row.item.idleDays

@@ -49,13 +49,8 @@ TestCase {
     // The idle ones are summed up, and a kept project leaves the idle sum too.
     function test_projects() {
         const pane = createTemporaryObject(projectsPane, testCase)
-        compare(Model.projectCount, 6)
+        compare(Model.projectCount, 5)
         compare(findChild(pane, "idleSummary").text, "3 projects idle for 30 days or more: 6.93 GB")
-        // A project whose build folder holds the user's notes: listed with why, never offered.
-        const withheld = findChild(pane, "projectRow_notes-tool")
-        verify(!findChild(withheld, "projectClean_notes-tool").enabled)
-        verify(findChild(withheld, "projectState").text.endsWith(
-                   "not offered: src: holds NOTES.md, which CMake did not make"))
         const busy = findChild(pane, "projectRow_ampa-plugin")
         verify(!findChild(busy, "projectClean_ampa-plugin").enabled)
         verify(findChild(busy, "projectState").text.endsWith("in use"))
@@ -65,13 +60,13 @@ TestCase {
         mouseClick(findChild(pane, "projectKeep_ray-tracer"))
         compare(Settings.projectKeep.length, 1)
         verify(Settings.projectKeep[0].endsWith("/src/ray-tracer"))
-        compare(Model.projectCount, 5)
+        compare(Model.projectCount, 4)
         compare(findChild(pane, "idleSummary").text, "2 projects idle for 30 days or more: 2.73 GB")
         tryVerify(() => findChild(pane, "projectKeptList").visible)
         const kept = findChild(findChild(pane, "projectKeptList"), "projectRow_ray-tracer")
         verify(!findChild(kept, "projectClean_ray-tracer").visible)
         mouseClick(findChild(kept, "projectKeep_ray-tracer"))
         compare(Settings.projectKeep, [])
-        compare(Model.projectCount, 6)
+        compare(Model.projectCount, 5)
     }
 }
