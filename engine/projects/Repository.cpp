@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace Engine {
 
