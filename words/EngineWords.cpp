@@ -52,6 +52,8 @@ constexpr Entry table[] = {
     {"outside", "di luar folder yang dibersihkan, tidak disentuh",
      "is outside the folders Ampa cleans and was left alone"},
     {"linkTo", "tautan ke %1, tidak disentuh", "is a link to %1 and was left alone"},
+    {"unlikeTheCache", "tautan ke %1, yang isinya tidak seperti cache ini, tidak disentuh",
+     "is a link to %1, which does not hold what this cache holds, and was left alone"},
     {"holdsKeptPart", "berisi bagian yang harus tetap ada", "holds a part that must stay"},
     {"notInstalled", "tidak terpasang", "is not installed"},
     {"notAsShown", "bukan lagi folder yang ditampilkan, tidak disentuh",
@@ -143,6 +145,8 @@ QString refusalText(const Engine::Refusal &refusal)
         return say("outside");
     case Why::linkTo:
         return say("linkTo").arg(Engine::displayPath(refusal.to));
+    case Why::unlikeTheCache:
+        return say("unlikeTheCache").arg(Engine::displayPath(refusal.to));
     case Why::holdsKeptPart:
         return say("holdsKeptPart");
     case Why::notInstalled:

@@ -13,26 +13,27 @@ struct Refusal {
 
 public:
     enum class Why {
-        unreadable,    // it cannot be examined
-        notAFolder,    // a folder was expected
-        otherUser,     // it belongs to another user
-        homeOrAbove,   // the home folder or a folder above it
-        userFolder,    // one of the user's own folders (Documents, …) or a folder holding one
-        mountPoint,    // a mount point
-        outside,       // outside the folders the clean works in
-        linkTo,        // a link, to `to`, that leads where the clean does not go
-        holdsKeptPart, // it holds a part that must stay
-        notInstalled,  // the program that cleans it is not installed
-        notAsShown,    // no longer the folder that was found and shown (replaced, moved, a link)
-        noCacheTag,    // its CACHEDIR.TAG, the only reason it was offered, is gone or not valid
-        baseFolder,    // a base folder tools keep their files in (cache, data, …) or holds one
-        keysPlace,     // a place of keys, credentials or configuration (~/.ssh, ~/.config/x, …)
-        holdsWork,     // holds a project, a repository or a file a repository tracks
+        unreadable,     // it cannot be examined
+        notAFolder,     // a folder was expected
+        otherUser,      // it belongs to another user
+        homeOrAbove,    // the home folder or a folder above it
+        userFolder,     // one of the user's own folders (Documents, …) or a folder holding one
+        mountPoint,     // a mount point
+        outside,        // outside the folders the clean works in
+        linkTo,         // a link, to `to`, that leads where the clean does not go
+        unlikeTheCache, // a link, to `to`, that leads to a folder without the cache's shape
+        holdsKeptPart,  // it holds a part that must stay
+        notInstalled,   // the program that cleans it is not installed
+        notAsShown,     // no longer the folder that was found and shown (replaced, moved, a link)
+        noCacheTag,     // its CACHEDIR.TAG, the only reason it was offered, is gone or not valid
+        baseFolder,     // a base folder tools keep their files in (cache, data, …) or holds one
+        keysPlace,      // a place of keys, credentials or configuration (~/.ssh, ~/.config/x, …)
+        holdsWork,      // holds a project, a repository or a file a repository tracks
     };
     Q_ENUM(Why)
 
     Why why = Why::unreadable;
-    std::filesystem::path to = {}; // for `linkTo`
+    std::filesystem::path to = {}; // for `linkTo` and `unlikeTheCache`
 
     bool operator==(const Refusal &) const = default;
 };

@@ -2,6 +2,7 @@
 
 #include "BaseFolders.h"
 #include "FolderIdentity.h"
+#include "FolderShape.h"
 #include "Paths.h"
 
 #include <QStandardPaths>
@@ -115,7 +116,8 @@ std::optional<Refusal> unsafeBase(const fs::path &base)
     return unsafeAsBase(real, st);
 }
 
-std::optional<TargetFolder> vetBelow(const fs::path &base, const fs::path &path)
+std::optional<TargetFolder> vetBelow(const fs::path &base, const fs::path &path,
+                                     const FolderShapes &shapes, LastLink lastLink)
 {
     const fs::path named = withoutTrailingSlash(path.lexically_normal());
     const fs::path from = withoutTrailingSlash(base.lexically_normal());
@@ -126,6 +128,7 @@ std::optional<TargetFolder> vetBelow(const fs::path &base, const fs::path &path)
     if (error)
         return std::nullopt;
     fs::path current = realBase;
+    fs::path reached = from; // as named
     bool link = false;
     const fs::path below = named.lexically_relative(from);
     if (below.empty())
@@ -136,6 +139,7 @@ std::optional<TargetFolder> vetBelow(const fs::path &base, const fs::path &path)
         if (part.empty() || part == ".")
             continue;
         const fs::path next = current / part;
+        reached /= part;
         struct stat st {};
         if (part == ".." || lstat(next.c_str(), &st) != 0)
             return std::nullopt;
@@ -149,8 +153,14 @@ std::optional<TargetFolder> vetBelow(const fs::path &base, const fs::path &path)
             return std::nullopt;
         // The path itself may be the user's link to a cache kept anywhere of theirs; a link on
         // the way there must also stay within reach.
-        if (unsafeFolder(destination) || (it != last && !withinReach(destination, realBase)))
+        if (unsafeFolder(destination) || (it != last && !withinReach(destination, realBase))
+            || (it == last && lastLink == LastLink::refused))
             return TargetFolder{path, path, false, Refusal{Refusal::Why::linkTo, destination}};
+        // Followed only to what has the cache's own shape: a link can lead to anyone's work.
+        const FolderShape *shape = shapeOf(shapes, reached);
+        if (!shape || !hasShape(destination, *shape))
+            return TargetFolder{path, path, false,
+                                Refusal{Refusal::Why::unlikeTheCache, destination}};
         current = destination;
     }
     struct stat st {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Failure.h"
+#include "FolderShape.h"
 
 #include <filesystem>
 #include <optional>
@@ -43,13 +44,19 @@ std::optional<Refusal> unsafeFolder(const std::filesystem::path &real);
 std::optional<Refusal> unsafeBase(const std::filesystem::path &base);
 
 // `path`, which lies in `base`, walked from `base` one component at a time: each link met is
-// followed only when unsafeFolder() accepts what it leads to, and a link on the way (not the
-// path itself) only when that also lies outside the home folder or, inside it, in `base` or the
+// followed only when unsafeFolder() accepts what it leads to and that has the shape `shapes`
+// give for the link's folder (none given: never followed), and a link on the way (not the path
+// itself) only when that also lies outside the home folder or, inside it, in `base` or the
 // user's cache, configuration or data folder (never in the user's own work, a source tree say);
 // the last folder reached must pass the same rules.
 // Nothing when the path does not exist (a dangling link included); a refused folder says why.
 // `base` itself is trusted as it resolves.
+// When the path itself is a link, whether it may be followed: a folder that is removed whole
+// may not be, as that would leave the link dangling and its tool unable to make it again.
+enum class LastLink { followed, refused };
 std::optional<TargetFolder> vetBelow(const std::filesystem::path &base,
-                                     const std::filesystem::path &path);
+                                     const std::filesystem::path &path,
+                                     const FolderShapes &shapes = {},
+                                     LastLink lastLink = LastLink::followed);
 
 } // namespace Engine

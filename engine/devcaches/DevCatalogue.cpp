@@ -82,10 +82,14 @@ fs::path trustedBaseOf(const fs::path &path)
 struct Found {
     Paths paths;
     std::vector<DevRefusal> refused;
+    // What the folders on the way hold when a link leads to them (none: never followed).
+    FolderShapes shapes;
 
     Found() = default;
+    explicit Found(FolderShapes folderShapes) : shapes(std::move(folderShapes)) {}
     // The candidates that lie in one of the trusted folders.
-    Found(std::initializer_list<fs::path> candidates)
+    Found(std::initializer_list<fs::path> candidates, FolderShapes folderShapes = {})
+        : shapes(std::move(folderShapes))
     {
         for (const fs::path &candidate : candidates)
             add(trustedBaseOf(candidate), candidate);
@@ -96,21 +100,16 @@ struct Found {
     {
         if (!isThere(candidate))
             return;
-        if (!trustedBase(base)) {
-            if (const auto why = unsafeBase(base)) {
-                refuse(base, *why);
-                return;
-            }
+        if (const auto why = unusableBase(base)) {
+            refuse(base, *why);
+            return;
         }
-        const std::optional<TargetFolder> vetted = vetBelow(base, candidate);
+        const std::optional<TargetFolder> vetted =
+            vetBelow(base, candidate, shapes, LastLink::refused);
         if (!vetted)
             return;
         if (vetted->refused) {
             refuse(candidate, *vetted->refused);
-        } else if (vetted->viaLink) {
-            // Removed, what it leads to would leave the link dangling, and the tool unable to
-            // make its folder again.
-            refuse(candidate, Refusal{Refusal::Why::linkTo, vetted->folder});
         } else if (isFolderHere(vetted->folder)) {
             paths.push_back(vetted->folder);
         }
@@ -125,8 +124,8 @@ struct Found {
     // the tool's folder is one whose content may all be offered.
     Paths subfoldersOf(const fs::path &base)
     {
-        if (!trustedBase(base) && isThere(base)) {
-            if (const auto why = unsafeBase(base)) {
+        if (isThere(base)) {
+            if (const auto why = unusableBase(base)) {
                 refuse(base, *why);
                 return {};
             }
@@ -141,6 +140,21 @@ struct Found {
     }
 
 private:
+    // Why the tool's folder `base` may not be where its content is offered from. In the home, a
+    // link on the way to it, or it being one, is followed only to a folder of the tool's shape:
+    // a folder the user named elsewhere is theirs to choose.
+    std::optional<Refusal> unusableBase(const fs::path &base) const
+    {
+        if (trustedBase(base))
+            return std::nullopt;
+        if (auto why = unsafeBase(base))
+            return why;
+        if (!isSameOrInside(base, homeDir()))
+            return std::nullopt;
+        const auto vetted = vetBelow(trustedBaseOf(base), base, shapes);
+        return vetted ? vetted->refused : std::nullopt;
+    }
+
     void refuse(const fs::path &path, const Refusal &why)
     {
         const bool known = std::any_of(refused.begin(), refused.end(),
@@ -151,9 +165,9 @@ private:
 };
 
 // The candidates, which lie in the tool's folder `base`.
-Found within(const fs::path &base, const Paths &candidates)
+Found within(const fs::path &base, const Paths &candidates, FolderShapes shapes = {})
 {
-    Found found;
+    Found found(std::move(shapes));
     found.add(base, candidates);
     return found;
 }
@@ -224,8 +238,12 @@ void addLanguageTools(QList<DevCache> &list)
     DevCache cargoCache =
         entry("cargo", Words{"Registry Cargo", "Cargo registry"}, redownloaded(), "shippingbox",
               DevMode::Delete,
-              within(cargo, {cargo / "registry/cache", cargo / "registry/src",
-                             cargo / "registry/index", cargo / "git/db", cargo / "git/checkouts"}));
+              within(cargo,
+                     {cargo / "registry/cache", cargo / "registry/src", cargo / "registry/index",
+                      cargo / "git/db", cargo / "git/checkouts"},
+                     {{cargo, {"registry/index|git/db"}},
+                      {cargo / "registry", {"index", "cache", "src"}},
+                      {cargo / "git", {"db", "checkouts"}}}));
     cargoCache.keep =
         present({cargo / "bin", cargo / "config.toml", cargo / "credentials.toml",
                  cargo / ".crates.toml", cargo / ".crates2.json", cargo / ".global-cache"});
@@ -235,9 +253,11 @@ void addLanguageTools(QList<DevCache> &list)
     addPresent(list, std::move(cargoCache));
 
     const fs::path gradle = toolFolder("GRADLE_USER_HOME", home / ".gradle");
-    DevCache gradleCache =
-        entry("gradle", Words{"Cache Gradle", "Gradle caches"}, redownloaded(), "hammer",
-              DevMode::Delete, within(gradle, {gradle / "caches", gradle / "wrapper/dists"}));
+    DevCache gradleCache = entry("gradle", Words{"Cache Gradle", "Gradle caches"}, redownloaded(),
+                                 "hammer", DevMode::Delete,
+                                 within(gradle, {gradle / "caches", gradle / "wrapper/dists"},
+                                        {{gradle, {"caches/modules-2|wrapper/dists"}},
+                                         {gradle / "wrapper", {"dists/gradle-*"}}}));
     gradleCache.keep = present({gradle / "gradle.properties", gradle / "init.d", gradle / "jdks"});
     gradleCache.owners = {"gradle"};
     gradleCache.ownerArguments = {"org.gradle.launcher.daemon.bootstrap.GradleDaemon"};
@@ -246,7 +266,10 @@ void addLanguageTools(QList<DevCache> &list)
     DevCache maven =
         entry("maven", Words{"Repositori Maven", "Maven repository"},
               Words{"Unduhan dan artefak mvn install", "Downloads and mvn install artifacts"},
-              "shippingbox", DevMode::Choice, within(home / ".m2", {home / ".m2/repository"}));
+              "shippingbox", DevMode::Choice,
+              within(home / ".m2", {home / ".m2/repository"},
+                     // Every build downloads Maven's own plugins into it.
+                     {{home / ".m2", {"repository/org/apache/maven"}}}));
     maven.keep = present({home / ".m2/settings.xml", home / ".m2/settings-security.xml",
                           home / ".m2/toolchains.xml"});
     maven.owners = {"mvn", "mvnd"};
@@ -260,7 +283,8 @@ void addLanguageTools(QList<DevCache> &list)
     const fs::path yarnCache = toolFolder("YARN_CACHE_FOLDER", cache / "yarn");
     DevCache yarn =
         commandEntry("yarn", Words{"Cache Yarn 1", "Yarn 1 cache"}, redownloaded(), "cube",
-                     within(yarnCache, {yarnCache}), {"yarn", {"cache", "clean"}});
+                     within(yarnCache, {yarnCache}, {{yarnCache, {"v[0-9]*/.tmp|v[0-9]*/npm-*"}}}),
+                     {"yarn", {"cache", "clean"}});
     yarn.owners = {"yarn"};
     yarn.estimate = DevEstimate::files; // its clean empties the cache and keeps its folders
     addPresent(list, std::move(yarn));
@@ -270,7 +294,12 @@ void addLanguageTools(QList<DevCache> &list)
     DevCache berry = entry(
         "yarn-berry", Words{"Cache Yarn Berry", "Yarn Berry cache"},
         Words{"Paket yang dimuat proyek Plug'n'Play", "Packages that Plug'n'Play projects load"},
-        "cube", DevMode::Choice, Found{dataDir() / "yarn/berry/cache", home / ".yarn/berry/cache"});
+        "cube", DevMode::Choice,
+        Found{{dataDir() / "yarn/berry/cache", home / ".yarn/berry/cache"},
+              {{dataDir() / "yarn", {"berry/cache"}},
+               {dataDir() / "yarn/berry", {"cache/*.zip"}},
+               {home / ".yarn", {"berry/cache"}},
+               {home / ".yarn/berry", {"cache/*.zip"}}}});
     berry.owners = {"yarn"};
     berry.lost = Words{"Proyek Plug'n'Play tidak jalan sampai yarn install dijalankan lagi.",
                        "Plug'n'Play projects do not run until yarn install runs again."};
@@ -284,7 +313,8 @@ void addLanguageTools(QList<DevCache> &list)
     DevCache pnpm = commandEntry(
         "pnpm", Words{"Store pnpm", "pnpm store"},
         Words{"Hanya paket yang tidak dipakai proyek mana pun", "Only packages no project uses"},
-        "cube", within(pnpmFolder, {pnpmStore}), {"pnpm", {"store", "prune"}});
+        "cube", within(pnpmFolder, {pnpmStore}, {{pnpmFolder, {"store/v[0-9]*"}}}),
+        {"pnpm", {"store", "prune"}});
     pnpm.owners = {"pnpm"};
     // Its prune empties the metadata cache too: what it frees counts, what it keeps does not.
     pnpm.estimate = DevEstimate::pnpmPrune;
@@ -293,7 +323,7 @@ void addLanguageTools(QList<DevCache> &list)
     for (const fs::path &folder : subfolders(pnpmCache))
         if (folder.filename().native().starts_with("metadata"))
             metadata.push_back(folder);
-    pnpm.emptied = within(pnpmCache, metadata).paths;
+    pnpm.emptied = within(pnpmCache, metadata, {{pnpmCache, {"metadata*"}}}).paths;
     addPresent(list, std::move(pnpm));
 
     const char *gopath = std::getenv("GOPATH");
@@ -304,15 +334,17 @@ void addLanguageTools(QList<DevCache> &list)
     const fs::path goModCache = toolFolder("GOMODCACHE", goBase / "pkg/mod");
     DevCache goModules =
         commandEntry("go-modules", Words{"Modul Go", "Go modules"}, redownloaded(), "shippingbox",
-                     within(goModCache, {goModCache}), {"go", {"clean", "-modcache"}});
+                     within(goModCache, {goModCache}, {{goModCache, {"cache/download"}}}),
+                     {"go", {"clean", "-modcache"}});
     goModules.keep = present({goBase / "bin"});
     goModules.owners = {"go", "gopls"};
     addPresent(list, std::move(goModules));
 
     const fs::path poetry = toolFolder("POETRY_CACHE_DIR", cache / "pypoetry");
-    DevCache poetryCache =
-        entry("poetry", Words{"Cache Poetry", "Poetry cache"}, redownloaded(), "cube",
-              DevMode::Delete, within(poetry, {poetry / "cache", poetry / "artifacts"}));
+    DevCache poetryCache = entry("poetry", Words{"Cache Poetry", "Poetry cache"}, redownloaded(),
+                                 "cube", DevMode::Delete,
+                                 within(poetry, {poetry / "cache", poetry / "artifacts"},
+                                        {{poetry, {"cache/repositories|artifacts"}}}));
     poetryCache.keep = present({poetry / "virtualenvs"});
     poetryCache.owners = {"poetry"};
     addPresent(list, std::move(poetryCache));
@@ -326,8 +358,10 @@ void addBuildTools(QList<DevCache> &list)
     const fs::path ccacheDefault =
         isFolderHere(home / ".ccache") ? home / ".ccache" : cache / "ccache";
     const fs::path ccacheDir = toolFolder("CCACHE_DIR", ccacheDefault);
-    DevCache ccache = commandEntry("ccache", "ccache", rebuilt(), "hammer",
-                                   within(ccacheDir, {ccacheDir}), {"ccache", {"--clear"}});
+    DevCache ccache = commandEntry(
+        "ccache", "ccache", rebuilt(), "hammer",
+        within(ccacheDir, {ccacheDir}, {{ccacheDir, {"[0-9a-f]/[0-9a-f]|[0-9a-f]/stats"}}}),
+        {"ccache", {"--clear"}});
     // Its clear keeps the folders, the settings, the tag and the statistics of each folder.
     Paths ccacheKept{ccacheDir / "ccache.conf", ccacheDir / "CACHEDIR.TAG", ccacheDir / "stats"};
     for (const char digit : std::string_view("0123456789abcdef"))
@@ -337,15 +371,16 @@ void addBuildTools(QList<DevCache> &list)
     addPresent(list, std::move(ccache));
 
     const fs::path sccacheDir = toolFolder("SCCACHE_DIR", cache / "sccache");
-    DevCache sccache = entry("sccache", "sccache", rebuilt(), "hammer", DevMode::Delete,
-                             within(sccacheDir, {sccacheDir}));
+    DevCache sccache =
+        entry("sccache", "sccache", rebuilt(), "hammer", DevMode::Delete,
+              within(sccacheDir, {sccacheDir}, {{sccacheDir, {"[0-9a-f]/[0-9a-f]"}}}));
     sccache.stopFirst = DevCommand{"sccache", {"--stop-server"}};
     addPresent(list, std::move(sccache));
 
     // Output bases of every workspace, the install base and the repository cache; a base whose
     // server still runs names it in its pid file.
     const fs::path bazelRoot = cache / "bazel";
-    Found bases;
+    Found bases(FolderShapes{{bazelRoot, {"_bazel_*"}}});
     std::vector<OwnerLock> servers;
     for (const fs::path &user : subfolders(bazelRoot)) {
         for (const fs::path &base : subfolders(user)) {
@@ -366,7 +401,7 @@ void addEditors(QList<DevCache> &list)
     const fs::path config = userConfigDir();
 
     // Every product and version, but the local history kept among the caches.
-    Found indexes;
+    Found indexes(FolderShapes{{cache / "JetBrains", {"*20[0-9][0-9].[0-9]*"}}});
     for (const fs::path &product : subfolders(cache / "JetBrains")) {
         for (const fs::path &part : subfolders(product)) {
             if (part.filename() != "LocalHistory")
@@ -403,12 +438,12 @@ void addEditors(QList<DevCache> &list)
               "CachedConfigurations", "Code Cache", "GPUCache", "DawnCache", "DawnGraphiteCache",
               "DawnWebGPUCache", "logs", "Crashpad"})
             parts.push_back(data / part);
-        DevCache code =
-            entry(editor.id,
-                  Words{QStringLiteral("Cache %1").arg(editor.name),
-                        QStringLiteral("%1 cache").arg(editor.name)},
-                  Words{"Dibuat ulang saat editor dibuka", "Rebuilt when the editor opens"},
-                  "macwindow", DevMode::Delete, within(config, parts));
+        DevCache code = entry(
+            editor.id,
+            Words{QStringLiteral("Cache %1").arg(editor.name),
+                  QStringLiteral("%1 cache").arg(editor.name)},
+            Words{"Dibuat ulang saat editor dibuka", "Rebuilt when the editor opens"}, "macwindow",
+            DevMode::Delete, within(config, parts, {{data, {"User/globalStorage"}}}));
         code.keep = present({data / "User", data / "Backups"});
         code.owners = editor.programs;
         // The main process writes its pid there (left behind by a crash: then no one runs).
@@ -424,7 +459,8 @@ void addBrowsers(QList<DevCache> &list)
     const fs::path config = userConfigDir();
     const Words browsing = Words{"Dibuat ulang saat browsing", "Rebuilt while you browse"};
 
-    Found profileCaches;
+    Found profileCaches(FolderShapes{{cache / "mozilla", {"firefox/*.default*"}},
+                                     {cache / "mozilla/firefox", {"*.default*"}}});
     for (const fs::path &root :
          {cache / "mozilla/firefox", home / "snap/firefox/common/.cache/mozilla/firefox",
           home / ".var/app/org.mozilla.firefox/cache/mozilla/firefox"})
@@ -458,10 +494,11 @@ void addBrowsers(QList<DevCache> &list)
     const Words browsers = Words{"Browser uji yang terpasang", "Installed test browsers"};
     const char *playwrightPath = std::getenv("PLAYWRIGHT_BROWSERS_PATH");
     const bool inProjects = playwrightPath && std::string(playwrightPath) == "0";
-    Found installed;
+    const fs::path root = toolFolder("PLAYWRIGHT_BROWSERS_PATH", cache / "ms-playwright");
+    // Each browser it installed carries its marker of a finished installation.
+    Found installed(FolderShapes{{root, {"*-[0-9]*/INSTALLATION_COMPLETE"}}});
     Paths links;
     if (!inProjects) {
-        const fs::path root = toolFolder("PLAYWRIGHT_BROWSERS_PATH", cache / "ms-playwright");
         for (const fs::path &browser : installed.subfoldersOf(root)) {
             if (browser.filename() == ".links")
                 links.push_back(browser);
@@ -477,16 +514,20 @@ void addBrowsers(QList<DevCache> &list)
     addPresent(list, std::move(playwright));
 
     const fs::path puppeteerDir = toolFolder("PUPPETEER_CACHE_DIR", home / ".cache/puppeteer");
-    DevCache puppeteer =
-        entry("puppeteer", Words{"Browser Puppeteer", "Puppeteer browsers"}, browsers, "globe",
-              DevMode::Choice, within(puppeteerDir, {puppeteerDir}));
+    DevCache puppeteer = entry("puppeteer", Words{"Browser Puppeteer", "Puppeteer browsers"},
+                               browsers, "globe", DevMode::Choice,
+                               within(puppeteerDir, {puppeteerDir},
+                                      {{puppeteerDir,
+                                        {"chrome/linux*|chrome-headless-shell/linux*|"
+                                         "chromedriver/linux*|firefox/linux*"}}}));
     puppeteer.lost = Words{"Tes gagal sampai npx puppeteer browsers install dijalankan lagi.",
                            "Tests fail until npx puppeteer browsers install runs again."};
     addPresent(list, std::move(puppeteer));
 
     const fs::path cypressDir = toolFolder("CYPRESS_CACHE_FOLDER", cache / "Cypress");
-    DevCache cypress = entry("cypress", "Cypress", browsers, "globe", DevMode::Choice,
-                             within(cypressDir, {cypressDir}));
+    DevCache cypress =
+        entry("cypress", "Cypress", browsers, "globe", DevMode::Choice,
+              within(cypressDir, {cypressDir}, {{cypressDir, {"[0-9]*.[0-9]*.[0-9]*/Cypress"}}}));
     cypress.owners = {"Cypress", "cypress"};
     cypress.lost = Words{"Cypress diunduh ulang saat npx cypress install berikutnya.",
                          "Cypress is downloaded again at the next npx cypress install."};

@@ -236,8 +236,8 @@ struct Search {
     {
         if (holdsAny(path, covered) || unsafeTagged(path))
             return false;
-        const std::optional<TargetFolder> vetted = vetBelow(from, path);
-        if (!vetted || vetted->refused || vetted->viaLink || vetted->folder != path)
+        const std::optional<TargetFolder> vetted = vetBelow(from, path, {}, LastLink::refused);
+        if (!vetted || vetted->refused || vetted->folder != path)
             return false;
         const bool inHome = isSameOrInside(path, home);
         const fs::path shown = inHome ? path.lexically_relative(home) : path;

@@ -73,9 +73,49 @@ QList<CacheTarget> markDeveloper(QList<CacheTarget> targets)
 
 } // namespace
 
+namespace {
+
+// What each cache holds here, for the folders a person may well have moved to another disk and
+// linked back. A folder not named here is never reached through a link.
+Engine::FolderShapes linuxShapes(const QString &id)
+{
+    const std::filesystem::path cache = userCacheDir();
+    const std::filesystem::path config = userConfigDir();
+    // A Chromium browser's cache folder holds one folder per profile; its settings folder holds
+    // the browser's "Local State".
+    const std::vector<std::string> profiles{"Default|Profile *"};
+    const std::vector<std::string> browser{"Local State"};
+    if (id == "arc")
+        return {{cache / "Arc", profiles},
+                {config / "Arc", {"User Data/Local State"}},
+                {config / "Arc/User Data", browser}};
+    if (id == "comet")
+        return {{cache / "Comet", profiles}, {config / "Comet", browser}};
+    if (id == "chrome")
+        return {{cache / "google-chrome", profiles}, {config / "google-chrome", browser}};
+    if (id == "brew")
+        return {{cache / "Homebrew", {"downloads|api"}}};
+    if (id == "npm")
+        return {{"~/.npm", {"_cacache/index-v5"}}, {"~/.npm/_cacache", {"index-v5", "content-v2"}}};
+    if (id == "pip")
+        return {{cache / "pip", {"http-v2|http|wheels|selfcheck"}},
+                {cache / "uv", {"CACHEDIR.TAG", "*-v[0-9]*"}}};
+    if (id == "build")
+        return {{cache / "go-build", {"README", "00", "ff"}},
+                {cache / "node-gyp", {"[0-9]*.[0-9]*.[0-9]*"}}};
+    if (id == "clang")
+        return {{cache / "clang/ModuleCache", {"modules.timestamp"}}};
+    return {};
+}
+
+} // namespace
+
 QList<CacheTarget> quickTargets()
 {
-    return markDeveloper(catalogue(Platform::Linux));
+    QList<CacheTarget> targets = markDeveloper(catalogue(Platform::Linux));
+    for (CacheTarget &target : targets)
+        target.shapes = linuxShapes(target.id);
+    return targets;
 }
 
 QList<CacheTarget> quickTargetsMac()

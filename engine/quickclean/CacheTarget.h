@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BaseFolders.h" // IWYU pragma: export
+#include "FolderShape.h"
 
 #include <QList>
 #include <QString>
@@ -25,6 +26,9 @@ struct CacheTarget {
     // A developer's cache: named in the developer caches too, where it is counted by the quick
     // clean alone.
     bool developer = false;
+    // What its folders, and the folders on the way to them, hold when a link leads to them: a
+    // link is followed only to a folder of that shape.
+    Engine::FolderShapes shapes = {};
 };
 
 // The eleven targets in the order they are listed, measured and cleaned, with the folders of this

@@ -35,7 +35,8 @@ struct Bases {
 };
 
 // The most precise of the folders that hold the path: the walk is vetted from there.
-std::optional<TargetFolder> resolveOne(const fs::path &path, const Bases &bases)
+std::optional<TargetFolder> resolveOne(const fs::path &path, const Bases &bases,
+                                       const FolderShapes &shapes)
 {
     if (!bases.contain(path)) {
         if (!Engine::exists(path))
@@ -44,8 +45,8 @@ std::optional<TargetFolder> resolveOne(const fs::path &path, const Bases &bases)
     }
     for (const fs::path &base : {bases.cache, bases.config})
         if (strictlyInside(path, base))
-            return vetBelow(base, path);
-    return vetBelow(bases.home, path);
+            return vetBelow(base, path, shapes);
+    return vetBelow(bases.home, path, shapes);
 }
 
 } // namespace
@@ -61,7 +62,7 @@ std::vector<TargetFolder> resolve(const CacheTarget &target)
     const Bases bases;
     for (const fs::path &path : target.paths) {
         const fs::path expanded = withoutTrailingSlash(url(path));
-        if (auto folder = resolveOne(expanded, bases))
+        if (auto folder = resolveOne(expanded, bases, target.shapes))
             found.push_back(std::move(*folder));
     }
     return found;

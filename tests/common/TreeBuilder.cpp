@@ -21,6 +21,24 @@ void folder(const std::filesystem::path &path)
         qFatal("cannot create %s: %s", path.c_str(), error.message().c_str());
 }
 
+void shaped(const std::filesystem::path &path, const std::vector<std::string> &holds)
+{
+    folder(path);
+    for (const std::string &element : holds) {
+        std::string name;
+        const std::string first = element.substr(0, element.find('|'));
+        for (std::size_t i = 0; i < first.size(); ++i) {
+            if (first[i] == '[') { // a class: its first character
+                name += first[i + 1];
+                i = first.find(']', i);
+            } else {
+                name += first[i] == '*' || first[i] == '?' ? '1' : first[i];
+            }
+        }
+        folder(path / name);
+    }
+}
+
 void file(const std::filesystem::path &path, qint64 bytes)
 {
     folder(path.parent_path());

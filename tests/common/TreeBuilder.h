@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 // Small helpers that make real files for tests, under raw-byte names (a QString would mangle a
 // name that is not UTF-8). Each stops the test (qFatal) when the fixture cannot be made, so a
@@ -21,6 +22,9 @@ void write(const std::filesystem::path &path, const QByteArray &data);
 QByteArray read(const std::filesystem::path &path);
 void folder(const std::filesystem::path &path);
 void symlink(const std::filesystem::path &target, const std::filesystem::path &link);
+// A folder holding one entry for each of `holds` (names or fnmatch patterns, '|' between
+// alternatives): the first alternative, its wildcards made into plain characters.
+void shaped(const std::filesystem::path &path, const std::vector<std::string> &holds);
 
 // st_blocks × 512 of the item itself, links not followed.
 qint64 allocated(const std::filesystem::path &path);

@@ -665,17 +665,86 @@ private slots:
     {
         const fs::path disk = TestHome::root() / "big-disk/registry";
         file(disk / "cache/serde.crate", 20000);
+        folder(disk / "index");
+        folder(disk / "src");
         folder(home() / ".cargo");
         TreeBuilder::symlink(disk, home() / ".cargo/registry");
         const QList<DevCache> caches = Engine::devCaches();
         const DevCache *cargo = find(caches, "cargo");
         QVERIFY(cargo);
-        QCOMPARE(cargo->paths, std::vector<fs::path>{disk / "cache"});
+        QCOMPARE(cargo->paths,
+                 (std::vector<fs::path>{disk / "cache", disk / "src", disk / "index"}));
         QVERIFY(cargo->refused.empty());
         QCOMPARE(Engine::cleanDev(*cargo, false, {}).outcome, DevResult::Outcome::done);
         QVERIFY(!fs::exists(disk / "cache"));
         QVERIFY(fs::is_symlink(home() / ".cargo/registry"));
         fs::remove_all(TestHome::root() / "big-disk");
+    }
+
+    // A cache folder that is itself a link, even to the tool's own cache kept elsewhere, stays:
+    // removed, the link would be left dangling and the tool unable to make its folder again.
+    void aCacheFolderThatIsALinkStays()
+    {
+        const fs::path disk = TestHome::root() / "big-disk/gradle-caches";
+        file(disk / "modules-2/files-2.1/lib.jar", 4000);
+        folder(home() / ".gradle");
+        TreeBuilder::symlink(disk, home() / ".gradle/caches");
+        const QList<DevCache> caches = Engine::devCaches();
+        const DevCache *gradle = find(caches, "gradle");
+        QVERIFY(gradle);
+        QVERIFY(gradle->paths.empty());
+        QCOMPARE(gradle->refused.size(), 1u);
+        QCOMPARE(gradle->refused.front().why,
+                 (Engine::Refusal{Engine::Refusal::Why::linkTo, disk}));
+        Engine::cleanDev(*gradle, true, {});
+        QVERIFY(fs::exists(disk / "modules-2/files-2.1/lib.jar"));
+        fs::remove_all(TestHome::root() / "big-disk");
+    }
+
+    // A tool's folder, or one on the way to its cache, linked to a folder outside the home that
+    // is not the cache (a source tree with a "src", a "cache", a "repository" of its own): left
+    // alone with why, and a clean takes nothing of it.
+    void aLinkToAFolderWithoutTheCachesShapeIsRefused_data()
+    {
+        QTest::addColumn<QString>("link"); // relative to the home
+        QTest::addColumn<QString>("id");
+        QTest::newRow("cargo's registry") << ".cargo/registry"
+                                          << "cargo";
+        QTest::newRow("cargo's home") << ".cargo"
+                                      << "cargo";
+        QTest::newRow("gradle's wrapper") << ".gradle/wrapper"
+                                          << "gradle";
+        QTest::newRow("maven's home") << ".m2"
+                                      << "maven";
+        QTest::newRow("playwright's browsers") << ".cache/ms-playwright"
+                                               << "playwright";
+    }
+    void aLinkToAFolderWithoutTheCachesShapeIsRefused()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, id);
+        const fs::path code = TestHome::root() / "work/engine";
+        for (const char *name :
+             {"src/main.rs", "cache/notes.md", "registry/src/lib.rs", "repository/org/notes.md",
+              "dists/app-1.0.zip", "chromium-1100/mine.txt", "Cargo.toml"})
+            file(code / name, 300);
+        folder((home() / link.toStdString()).parent_path());
+        TreeBuilder::symlink(code, home() / link.toStdString());
+        const auto before = manifest(code);
+        const QList<DevCache> caches = Engine::devCaches();
+        const DevCache *cache = find(caches, id);
+        QVERIFY(cache);
+        QVERIFY(!cache->refused.empty());
+        for (const Engine::DevRefusal &refusal : cache->refused) {
+            QCOMPARE(refusal.why.why, Engine::Refusal::Why::unlikeTheCache);
+            QCOMPARE(refusal.why.to, code);
+        }
+        for (const fs::path &path : cache->paths)
+            QVERIFY2(!Engine::isSameOrInside(path, code), path.c_str());
+        Engine::cleanDev(*cache, true, {});
+        QCOMPARE(manifest(code), before);
+        fs::remove(home() / link.toStdString());
+        fs::remove_all(TestHome::root() / "work");
     }
 
     // Owners' programs come from the absolute folders of PATH only: "." and a relative folder

@@ -1,4 +1,5 @@
 #include "Helper.h"
+#include "Paths.h"
 #include "Removal.h"
 #include "TargetCleaning.h"
 #include "TestHome.h"
@@ -19,9 +20,11 @@ namespace {
 
 constexpr uid_t nobody = 65534;
 
-CacheTarget target(std::vector<fs::path> paths)
+CacheTarget target(std::vector<fs::path> paths, Engine::FolderShapes shapes = {})
 {
-    return {"test", "cube", std::move(paths)};
+    CacheTarget made{"test", "cube", std::move(paths)};
+    made.shapes = std::move(shapes);
+    return made;
 }
 
 // A small cache-like tree with nested folders, hidden files and awkward names.
@@ -117,11 +120,12 @@ private slots:
         const fs::path npm = TestHome::home() / ".npm/_cacache";
         file(npm / "index-v5/x", 4096);
         folder(base / "two");
-        folder(base / "one");
+        folder(base / "one/marker");
         symlink(base / "one", base / "link-to-one");
         symlink(base / "nowhere", base / "dangling");
         const CacheTarget t = target({"~/.npm/_cacache", base / "missing", base / "two",
-                                      base / "dangling", base / "link-to-one", base / "one"});
+                                      base / "dangling", base / "link-to-one", base / "one"},
+                                     {{base / "link-to-one", {"marker"}}});
         QCOMPARE(Engine::urls(t),
                  (std::vector<fs::path>{npm, base / "two", base / "one", base / "one"}));
         QCOMPARE(Engine::urls(target({"~/no-such-cache"})), std::vector<fs::path>{});
@@ -168,7 +172,7 @@ private slots:
         file(elsewhere / "wheels/a.whl", 30000);
         file(elsewhere / "http/b", 5000);
         symlink(elsewhere, base / "pip");
-        const CacheTarget t = target({base / "pip"});
+        const CacheTarget t = target({base / "pip"}, {{base / "pip", {"wheels", "http"}}});
         QCOMPARE(Engine::urls(t), std::vector<fs::path>{elsewhere});
         const qint64 bytes = Engine::size(t);
         QVERIFY(bytes >= 35000);
@@ -179,6 +183,58 @@ private slots:
         QVERIFY(fs::is_symlink(base / "pip"));
         QVERIFY(fs::is_directory(elsewhere));
         QVERIFY(fs::is_empty(elsewhere));
+    }
+
+    // A link is followed only to what has the cache's own shape, wherever it leads: a cache
+    // folder or a folder on the way to it linked to a person's work is left alone with why.
+    void aLinkIsFollowedOnlyToAFolderOfTheCachesShape_data()
+    {
+        QTest::addColumn<QString>("link");  // relative to the home
+        QTest::addColumn<bool>("shaped");   // the folder it leads to has the cache's shape
+        QTest::addColumn<QString>("holds"); // what that folder holds besides, relative to it
+        QTest::newRow("npm's cache to sources") << ".npm/_cacache" << false << "src/index.js";
+        QTest::newRow("npm's cache to a cache") << ".npm/_cacache" << true << "content-v2/sha/x";
+        QTest::newRow("npm's folder to sources") << ".npm" << false << "_cache/notes.txt";
+        QTest::newRow("npm's folder to npm's") << ".npm" << true << "_cacache/index-v5/a/b";
+        QTest::newRow("go's build cache to sources") << ".cache/go-build" << false << "00/main.go";
+        QTest::newRow("zoom's cache, whose shape is unknown") << ".cache/zoom" << false << "a.txt";
+    }
+    void aLinkIsFollowedOnlyToAFolderOfTheCachesShape()
+    {
+        QFETCH(QString, link);
+        QFETCH(bool, shaped);
+        QFETCH(QString, holds);
+        const fs::path home = TestHome::home();
+        const fs::path linked = home / link.toStdString();
+        const fs::path elsewhere = TestHome::root() / "disk" / QTest::currentDataTag();
+        const QList<CacheTarget> targets = quickTargets();
+        const CacheTarget *owner = nullptr;
+        for (const CacheTarget &t : targets)
+            for (const fs::path &path : t.paths)
+                if (Engine::isSameOrInside(Engine::url(path), linked))
+                    owner = &t;
+        QVERIFY(owner);
+        if (shaped)
+            TreeBuilder::shaped(elsewhere, Engine::shapeOf(owner->shapes, linked)->holds);
+        file(elsewhere / holds.toStdString(), 700);
+        fs::remove_all(linked); // what earlier tests left there
+        folder(linked.parent_path());
+        symlink(elsewhere, linked);
+        const auto before = manifest(elsewhere);
+
+        const Engine::CleanResult result = Engine::clean(*owner);
+        QVERIFY(fs::is_symlink(linked));
+        if (shaped) {
+            QCOMPARE(result.failure, std::nullopt);
+            QVERIFY(!fs::exists(elsewhere / holds.toStdString()));
+        } else {
+            QVERIFY(result.failure);
+            QCOMPARE(result.failure->refusal.why, Engine::Refusal::Why::unlikeTheCache);
+            QCOMPARE(result.failure->refusal.to, elsewhere);
+            QCOMPARE(manifest(elsewhere), before);
+        }
+        fs::remove(linked);
+        fs::remove_all(TestHome::root() / "disk");
     }
 
     // A link that leads to the home, above it, to "/", to one of the user's own folders, to a file

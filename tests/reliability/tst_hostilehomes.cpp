@@ -175,8 +175,10 @@ private slots:
             std::vector<fs::path> cacheFolders; // gone after the clean
             std::vector<fs::path> linksKept;    // links the clean leaves (and where they lead)
             std::vector<fs::path> relocated;    // folders emptied through the user's link
-            std::vector<fs::path> mounts;       // mount points left alone
-            std::vector<fs::path> trees;        // where the mover takes folders from
+            // Folders a link leads to that are not the cache, with what they held.
+            std::vector<std::pair<fs::path, std::map<std::string, std::string>>> linkedAway;
+            std::vector<fs::path> mounts; // mount points left alone
+            std::vector<fs::path> trees;  // where the mover takes folders from
             const fs::path elsewhere = home / "big-disk";
             for (const CacheTarget &target : quickTargets()) {
                 for (const fs::path &path : target.paths) {
@@ -189,11 +191,20 @@ private slots:
                         continue;
                     }
                     if (shape == 5) {
-                        const fs::path destination = elsewhere / std::to_string(relocated.size());
+                        // Moved elsewhere and linked back: followed only when what it leads
+                        // to has the cache's shape; a link to anything else leaves it whole.
+                        const fs::path destination =
+                            elsewhere / std::to_string(relocated.size() + linkedAway.size());
                         hostileTree(destination, outside, random, 2);
                         ::symlink(destination.c_str(), folderPath.c_str());
                         linksKept.push_back(folderPath);
-                        relocated.push_back(destination);
+                        const auto *cacheShape = Engine::shapeOf(target.shapes, folderPath);
+                        if (cacheShape && random() % 3 != 0) {
+                            shaped(destination, cacheShape->holds);
+                            relocated.push_back(destination);
+                        } else {
+                            linkedAway.emplace_back(destination, manifest(destination));
+                        }
                         continue;
                     }
                     if (shape == 6 && geteuid() == 0) {
@@ -258,6 +269,10 @@ private slots:
             for (const fs::path &destination : relocated)
                 QVERIFY2(fs::is_directory(destination) && fs::is_empty(destination),
                          where.constData());
+            for (const auto &[destination, held] : linkedAway)
+                QVERIFY2(
+                    manifest(destination) == held,
+                    (where + " " + QByteArray::fromStdString(destination.native())).constData());
             for (const fs::directory_entry &moved : fs::directory_iterator(outside)) {
                 if (moved.path().filename().native().starts_with("moved-"))
                     fs::remove_all(moved.path());

@@ -1,18 +1,24 @@
 // Randomly generated homes where the user's own work lies inside what Ampa may offer: projects'
-// artifacts, CMake build folders, virtual environments and folders tagged as caches. Every
-// project is cleaned and every tagged folder removed as if chosen; every planted piece of work
-// is still there afterwards, byte for byte, and what holds none is gone, so the check is not
-// vacuous. Reproducible: AMPA_SEED=<seed> runs the same home; a failure names its seed.
+// artifacts, CMake build folders, virtual environments, folders tagged as caches, and the
+// developer caches and quick-clean folders (through a link or a bind mount in them, or linked
+// away to it). Every project is cleaned, the quick clean run and every developer cache removed
+// as if chosen; every planted piece of work is still there afterwards, byte for byte, and what
+// holds none is gone, so the check is not vacuous. Reproducible: AMPA_SEED=<seed> runs the same
+// home; a failure names its seed.
 
+#include "CacheTarget.h"
 #include "DevCache.h"
 #include "DevCleaning.h"
 #include "Projects.h"
+#include "TargetCleaning.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
 #include <QRandomGenerator>
 
 #include <random>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace TreeBuilder;
@@ -134,6 +140,77 @@ void tagged(const fs::path &home, int n, std::mt19937_64 &random, Home &result)
     }
 }
 
+// Folders of the developer caches and the quick clean, relative to the home.
+const char *const cacheFolders[] = {".cargo/registry/src",
+                                    ".cargo/registry/cache",
+                                    ".cargo/git/db",
+                                    ".gradle/caches",
+                                    ".m2/repository",
+                                    ".cache/sccache",
+                                    ".cache/JetBrains/IntelliJIdea2024.1/caches",
+                                    ".config/Code/Cache",
+                                    ".cache/chromium",
+                                    ".cache/thumbnails",
+                                    ".cache/ms-playwright/chromium-1100",
+                                    ".cache/mozilla/firefox/a.default/cache2",
+                                    ".var/app/org.example.App/cache",
+                                    ".cache/pip",
+                                    ".cache/go-build",
+                                    ".npm/_cacache",
+                                    ".cache/google-chrome",
+                                    ".cache/clang/ModuleCache",
+                                    ".cache/Homebrew"};
+
+// The user's work reached from inside a catalogue cache: through a link or a bind mount in it,
+// or with the cache's folder, or one on the way to it, linked to that work; or else what the
+// cache holds, which must go.
+void inCache(const fs::path &home, const fs::path &elsewhere, int n, std::mt19937_64 &random,
+             Home &result, std::vector<fs::path> &mounts)
+{
+    const fs::path cache = home / cacheFolders[random() % std::size(cacheFolders)];
+    for (fs::path at = cache; at != home; at = at.parent_path())
+        if (fs::is_symlink(at))
+            return; // another draw linked it away
+    const fs::path work =
+        plant(elsewhere / ("w" + std::to_string(n)), static_cast<int>(random() % 3));
+    switch (random() % 5) {
+    case 0:
+        file(cache / "blob", 700);
+        result.disposable.push_back(cache / "blob");
+        break;
+    case 1:
+        folder(cache);
+        TreeBuilder::symlink(work, cache / ("link" + std::to_string(n)));
+        break;
+    case 2:
+        folder(cache / ("mnt" + std::to_string(n)));
+        if (geteuid() == 0
+            && mount(work.c_str(), (cache / ("mnt" + std::to_string(n))).c_str(), nullptr, MS_BIND,
+                     nullptr)
+                   == 0)
+            mounts.push_back(cache / ("mnt" + std::to_string(n)));
+        break;
+    case 3:
+        if (fs::exists(fs::symlink_status(cache)))
+            return;
+        folder(cache.parent_path());
+        TreeBuilder::symlink(work, cache);
+        break;
+    default: {
+        // The folder above the cache moved to the work: never to a base folder.
+        const fs::path above = cache.parent_path();
+        if (fs::exists(fs::symlink_status(above)) || above.parent_path() == home)
+            return;
+        folder(work / cache.filename());
+        file(work / cache.filename() / "mine.txt", 200);
+        folder(above.parent_path());
+        TreeBuilder::symlink(work, above);
+        break;
+    }
+    }
+    result.planted.push_back(work);
+}
+
 } // namespace
 
 class PlantedWorkTest : public QObject {
@@ -151,6 +228,11 @@ private slots:
         const int drawn = 60;
 #endif
         const int homes = fixed.isEmpty() ? drawn : 1;
+        // No owner's program runs: their commands are left out, and no real one is reached.
+        const fs::path noPrograms = TestHome::root() / "no-programs";
+        folder(noPrograms);
+        qputenv("PATH", noPrograms.c_str());
+        const fs::path elsewhere = TestHome::root() / "elsewhere";
         for (int h = 0; h < homes; ++h) {
             const quint64 seed = base + static_cast<quint64>(h);
             const QByteArray where = "seed " + QByteArray::number(seed);
@@ -166,6 +248,9 @@ private slots:
                 project(home / "src", n, random, made);
             for (int n = 0; n < 4; ++n)
                 tagged(home, n, random, made);
+            std::vector<fs::path> mounts;
+            for (int n = 0; n < 4; ++n)
+                inCache(home, elsewhere / std::to_string(h), n, random, made, mounts);
             std::map<fs::path, std::map<std::string, std::string>> before;
             for (const fs::path &work : made.planted)
                 before[work] = manifest(work);
@@ -173,9 +258,12 @@ private slots:
             for (const Engine::Project &project :
                  Engine::projects({home / "src"}, Engine::WorkingPlaces{}))
                 Engine::cleanProject(project);
+            for (const CacheTarget &target : quickTargets())
+                Engine::clean(target);
             for (const Engine::DevCache &cache : Engine::devCaches())
-                if (cache.tagged)
-                    Engine::cleanDev(cache, true, {});
+                Engine::cleanDev(cache, true, {});
+            for (const fs::path &mounted : mounts)
+                QVERIFY2(umount(mounted.c_str()) == 0, where.constData());
 
             for (const auto &[work, items] : before)
                 QVERIFY2(fs::exists(work) && manifest(work) == items,
@@ -184,6 +272,7 @@ private slots:
                 QVERIFY2(!fs::exists(gone),
                          (where + ": left " + QByteArray(gone.c_str())).constData());
             fs::remove_all(home);
+            fs::remove_all(elsewhere / std::to_string(h));
         }
     }
 };
