@@ -144,7 +144,8 @@ void Model::ask(const QString &title, const QString &message, const QString &con
         action();
 }
 
-void Model::runAdvanced(const QString &name, LiveText subject, std::function<Outcome()> work)
+void Model::runAdvanced(const QString &name, LiveText subject, std::function<Outcome()> work,
+                        std::vector<std::filesystem::path> changed)
 {
     setBusy(true);
     tasks.run(
@@ -154,9 +155,10 @@ void Model::runAdvanced(const QString &name, LiveText subject, std::function<Out
             qCInfo(lcModel, "%s: %s", qPrintable(name), qPrintable(outcome.text()));
             return outcome;
         },
-        [this, subject = std::move(subject)](const Outcome &outcome) {
+        [this, subject = std::move(subject), changed = std::move(changed)](const Outcome &outcome) {
             setResult(Pane::lanjutan, subject, outcome.text, outcome.kind);
             setBusy(false);
+            m_space.measureAgain(changed);
             refreshAfterAction();
         });
 }
@@ -169,16 +171,19 @@ void Model::removeFolder(const QString &name, LiveText subject, const std::files
         return;
     }
     ask(title, message, deleteLabel(), [this, name, subject, path] {
-        runAdvanced(name, subject, [path]() -> Outcome {
-            struct stat st {};
-            if (lstat(path.c_str(), &st) != 0)
-                return {failedWith(Engine::Failure::ofErrno(errno, path)), ResultKind::failed};
-            const Engine::RemovalResult removed = Engine::removeItem(path);
-            if (removed.failure)
-                return {failedWith(*removed.failure),
-                        removed.freed > 0 ? ResultKind::partlyFailed : ResultKind::failed};
-            return {freedWith(removed.freed)};
-        });
+        runAdvanced(
+            name, subject,
+            [path]() -> Outcome {
+                struct stat st {};
+                if (lstat(path.c_str(), &st) != 0)
+                    return {failedWith(Engine::Failure::ofErrno(errno, path)), ResultKind::failed};
+                const Engine::RemovalResult removed = Engine::removeItem(path);
+                if (removed.failure)
+                    return {failedWith(*removed.failure),
+                            removed.freed > 0 ? ResultKind::partlyFailed : ResultKind::failed};
+                return {freedWith(removed.freed)};
+            },
+            {path});
     });
 }
 
@@ -265,6 +270,7 @@ void Model::emptyTrash()
                 [this](const Outcome &outcome) {
                     setResult(Pane::lanjutan, {}, outcome.text, outcome.kind);
                     setBusy(false);
+                    m_space.measureAgain({Engine::homeTrashFolder()});
                     refreshAfterAction();
                 });
         });

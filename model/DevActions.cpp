@@ -135,7 +135,8 @@ void Model::runDev(const Engine::DevCache &cache)
             // Asked again now: the owner may have started while the question waited.
             return Engine::cleanDev(cache, true, Engine::userProcesses());
         },
-        [this, name = cache.name](const Engine::DevResult &result) {
+        [this, name = cache.name, changed = cache.paths,
+         emptied = cache.emptied](const Engine::DevResult &result) {
             using DevOutcome = Engine::DevResult::Outcome;
             const LiveText subject = [name] { return name.text(); };
             const LiveText freed = freedWith(result.freed);
@@ -171,6 +172,8 @@ void Model::runDev(const Engine::DevCache &cache)
                 break;
             }
             setBusy(false);
+            m_space.measureAgain(changed);
+            m_space.measureAgain(emptied);
             refreshAfterAction();
         });
 }

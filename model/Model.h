@@ -272,6 +272,8 @@ public:
 
 public Q_SLOTS:
     void refresh();
+    // "Scan again": the panes and, once it was walked, the space map.
+    void scanAgain();
     void cleanQuick();
     void cleanAutoRecovery();
     void removeMAU();
@@ -369,7 +371,9 @@ private:
     };
     // Runs `work` in the background, logs "lanjutan: <name>: <text>", publishes the outcome
     // about `subject` and scans again.
-    void runAdvanced(const QString &name, LiveText subject, std::function<Outcome()> work);
+    // `changed`: what the work may change on disk, measured again in the space map.
+    void runAdvanced(const QString &name, LiveText subject, std::function<Outcome()> work,
+                     std::vector<std::filesystem::path> changed = {});
     void removeFolder(const QString &name, LiveText subject, const std::filesystem::path &path,
                       const QStringList &blockers, const QString &title, const QString &message);
     void trashApp(const FileItem &item);

@@ -173,7 +173,8 @@ void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
                 }
                 return std::tuple{freed, skipped, failure};
             },
-            [this, subject](const std::tuple<qint64, int, std::optional<Engine::Failure>> &done) {
+            [this, subject,
+             chosen](const std::tuple<qint64, int, std::optional<Engine::Failure>> &done) {
                 const auto &[freed, skipped, failure] = done;
                 const LiveText text = [freed, skipped, failure] {
                     QString said = freedWith(freed)();
@@ -196,6 +197,11 @@ void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
                           : skipped             ? ResultKind::skipped
                                                 : ResultKind::done);
                 setBusy(false);
+                std::vector<std::filesystem::path> artifacts;
+                for (const ProjectItem &item : chosen)
+                    for (const Engine::Project::Part &part : item.project.artifacts)
+                        artifacts.push_back(part.path);
+                m_space.measureAgain(artifacts);
                 refreshAfterAction();
             });
     });

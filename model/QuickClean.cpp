@@ -3,6 +3,7 @@
 #include "ActivityLog.h"
 #include "Model.h"
 #include "ModelLogging.h"
+#include "Paths.h"
 #include "Stop.h"
 #include "TargetCleaning.h"
 #include "Text.h"
@@ -157,6 +158,11 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
                           pair("Tidak ada yang perlu dibersihkan.", "Nothing to clean."));
             setBusy(false);
             Q_EMIT quickCleanFinished(run.freed);
+            std::vector<std::filesystem::path> folders;
+            for (const CacheTarget &target : quickTargets())
+                for (const std::filesystem::path &path : target.paths)
+                    folders.push_back(Engine::url(path));
+            m_space.measureAgain(folders);
             refreshAfterAction();
         });
 }

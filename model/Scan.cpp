@@ -131,6 +131,13 @@ std::function<void(qint64)> Model::publishAdv(const QString &key)
     return [this, key](qint64 bytes) { setAdvValue(key, bytes); };
 }
 
+void Model::scanAgain()
+{
+    refresh();
+    if (m_space.started())
+        m_space.rescan();
+}
+
 void Model::refreshAfterAction()
 {
     if (m_scanning || m_scanningAdv)

@@ -100,7 +100,7 @@ QHash<int, QByteArray> SpaceModel::roleNames() const
 
 QString SpaceModel::folder() const
 {
-    return tree ? Engine::displayPath(tree->path(current)) : rootText;
+    return tree ? Engine::displayPath(lookedAt) : rootText;
 }
 
 QVariantList SpaceModel::crumbs() const
@@ -127,6 +127,8 @@ void SpaceModel::start(const QString &root)
     tree = std::make_shared<SpaceTree>(path);
     rootText = Engine::displayPath(path);
     current = SpaceTree::rootIndex;
+    lookedAt = tree->root();
+    owed.clear();
     setWalking(true);
     Q_EMIT folderChanged();
     tasks->run(
@@ -148,9 +150,7 @@ void SpaceModel::start(const QString &root)
                                               .arg(rootText));
                     },
                     true);
-            setWalking(false);
-            reload();
-            Q_EMIT settled();
+            settle();
         });
     pollTimer.start();
     reload();
@@ -158,7 +158,67 @@ void SpaceModel::start(const QString &root)
 
 void SpaceModel::rescan()
 {
-    start(tree ? Engine::displayPath(tree->root()) : QString());
+    start(tree ? QString::fromStdString(tree->root().native()) : QString());
+}
+
+void SpaceModel::remeasure(int id)
+{
+    if (!tree || id < 0)
+        return;
+    const std::filesystem::path path = tree->path(static_cast<SpaceTree::Index>(id));
+    if (!path.empty())
+        measureAgain({path});
+}
+
+void SpaceModel::measureAgain(const std::vector<std::filesystem::path> &paths)
+{
+    if (!tree)
+        return;
+    owed.insert(owed.end(), paths.begin(), paths.end());
+    if (!m_walking)
+        measureOwed();
+}
+
+void SpaceModel::measureOwed()
+{
+    setWalking(true);
+    pollTimer.start();
+    tasks->run(
+        [walked = tree, paths = std::exchange(owed, {})] {
+            for (const std::filesystem::path &path : paths)
+                walked->measure(path);
+            return true;
+        },
+        [this, walked = tree](bool) {
+            if (walked == tree)
+                settle();
+        });
+}
+
+void SpaceModel::settle()
+{
+    setWalking(false);
+    pointAtLookedAt();
+    reload();
+    if (!owed.empty())
+        measureOwed();
+    else
+        Q_EMIT settled();
+}
+
+void SpaceModel::pointAtLookedAt()
+{
+    std::optional<SpaceTree::Index> found;
+    std::filesystem::path at = lookedAt;
+    for (; !found && !at.empty();
+         at = at.has_relative_path() ? at.parent_path() : std::filesystem::path())
+        found = tree->find(at);
+    const SpaceTree::Index index = found.value_or(SpaceTree::rootIndex);
+    if (index == current && tree->path(index) == lookedAt)
+        return;
+    current = index;
+    lookedAt = tree->path(current);
+    Q_EMIT folderChanged();
 }
 
 void SpaceModel::setWalking(bool on)
@@ -177,7 +237,10 @@ void SpaceModel::poll()
         return;
     m_progress = tree->progress();
     Q_EMIT progressChanged();
-    reload();
+    // A folder being measured again holds none of its entries for a moment: the rows shown
+    // stay until it is pointed at again.
+    if (tree->entry(current).index != SpaceTree::noEntry)
+        reload();
 }
 
 void SpaceModel::reload()
@@ -235,6 +298,7 @@ void SpaceModel::open(int id)
     if (entry.index == SpaceTree::noEntry || !entry.folder || entry.otherMount)
         return;
     current = entry.index;
+    lookedAt = tree->path(current);
     Q_EMIT folderChanged();
     reload();
 }
@@ -247,6 +311,7 @@ void SpaceModel::up()
     if (entry.parent == SpaceTree::noEntry)
         return;
     current = entry.parent;
+    lookedAt = tree->path(current);
     Q_EMIT folderChanged();
     reload();
 }
@@ -414,25 +479,12 @@ void SpaceModel::trash(int id)
         },
         false);
     reload();
-    // The Trash grew: only it is walked again, or the nearest folder holding it that the tree
-    // has (a Trash made by this move).
-    std::optional<SpaceTree::Index> inTree;
-    for (std::filesystem::path at = trashFolder; !inTree && at.has_relative_path();
-         at = at.parent_path())
-        inTree = tree->find(at);
-    if (!inTree) {
+    // The entry left its folder, already counted out; the Trash grew, and only it is measured
+    // again (or, made by this move, only what was made).
+    if (Engine::isSameOrInside(trashFolder, tree->root()))
+        measureAgain({trashFolder});
+    else
         Q_EMIT settled();
-        return;
-    }
-    setWalking(true);
-    tasks->run([walked = tree, at = *inTree] { return walked->remeasure(at); },
-               [this, walked = tree](bool) {
-                   if (walked != tree)
-                       return;
-                   setWalking(false);
-                   reload();
-                   Q_EMIT settled();
-               });
 }
 
 void SpaceModel::setMarkKept(SpaceTree::Index index, bool kept)

@@ -77,6 +77,11 @@ public:
     Q_INVOKABLE void start(const QString &root = {});
     // Walks the same root again.
     Q_INVOKABLE void rescan();
+    // Measures again the entry with this id (the folder looked at, or one of its entries).
+    Q_INVOKABLE void remeasure(int id);
+    // Measures again what lies at these paths, after another pane changed them; after the walk
+    // when one runs. The folder looked at stays the one shown.
+    void measureAgain(const std::vector<std::filesystem::path> &paths);
     // Looks at the folder with this id, or the one holding the folder looked at.
     Q_INVOKABLE void open(int id);
     Q_INVOKABLE void up();
@@ -107,6 +112,11 @@ Q_SIGNALS:
     void settled();
 
 private:
+    // The walk or a measure has ended: the view points at the folder looked at again (by its
+    // path, since a folder measured again holds new entries), then what is owed is measured.
+    void settle();
+    void measureOwed();
+    void pointAtLookedAt();
     void reload();
     void poll();
     void setWalking(bool on);
@@ -120,6 +130,8 @@ private:
     std::vector<Engine::SpaceMark> marks; // what the walk was given: whose keep-list a mark is on
     QString rootText;
     Engine::SpaceTree::Index current = Engine::SpaceTree::rootIndex;
+    std::filesystem::path lookedAt;          // the path of `current`
+    std::vector<std::filesystem::path> owed; // to measure again once the work running ends
     std::vector<Engine::SpaceTree::Entry> rows;
     std::vector<Engine::SpaceKind> rowKinds;
     qint64 m_total = 0;

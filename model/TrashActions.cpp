@@ -142,6 +142,7 @@ void Model::moveToTrash(const FileItem &item, const QString &name, const QString
     if (forget(m_downloads, item.id()))
         Q_EMIT downloadsChanged();
     setResult(paneOf(item), {}, movedText(name));
+    m_space.measureAgain({item.url(), Engine::homeTrashFolder()});
     // Offered for a few seconds, when the item is found in the Trash.
     if (const auto entry = services.trash->find(item.url())) {
         m_undo = TrashUndo{*entry, item.url(), name, paneOf(item)};
@@ -163,6 +164,7 @@ void Model::undo()
         return;
     }
     Engine::log("lanjutan: kembalikan dari trash " + Engine::displayPath(undone.original));
+    m_space.measureAgain({undone.original, Engine::homeTrashFolder()});
     setResult(undone.pane, {}, [name = undone.name] {
         return bilingual(QStringLiteral("%1 dikembalikan dari Trash."),
                          QStringLiteral("%1 put back from the Trash."))

@@ -4,6 +4,7 @@
 #include "SpaceWalk.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/sysmacros.h>
@@ -119,6 +120,8 @@ SpaceTree::Entry SpaceTree::entryLocked(Index index) const
 SpaceTree::Entry SpaceTree::entry(Index index) const
 {
     std::lock_guard held(lock);
+    if (index >= nodes.size() || !attached(index))
+        return {};
     return entryLocked(index);
 }
 
@@ -146,8 +149,13 @@ std::filesystem::path SpaceTree::path(Index index) const
         std::lock_guard held(lock);
         if (index >= nodes.size())
             return {};
-        for (Index at = index; at != rootIndex; at = nodes[at].parent)
+        // An entry taken out of the tree (moved away, or in a folder measured again) has no
+        // path left: its folders no longer lead up to the root.
+        for (Index at = index; at != rootIndex; at = nodes[at].parent) {
+            if (nodes[at].parent == noEntry)
+                return {};
             parts.emplace_back(nameOf(nodes[at]));
+        }
     }
     std::filesystem::path result = rootPath;
     for (auto part = parts.rbegin(); part != parts.rend(); ++part)
@@ -303,25 +311,121 @@ void SpaceTree::forget(Index index)
     }
 }
 
-bool SpaceTree::remeasure(Index folder)
+int SpaceTree::openFolder(Index folder) const
 {
     std::vector<std::string> parts;
     {
         std::lock_guard held(lock);
         if (folder >= nodes.size() || !(nodes[folder].flags & isFolder)
-            || (nodes[folder].flags & isOtherMount)
-            || (folder != rootIndex && nodes[folder].parent == noEntry))
-            return false;
+            || (nodes[folder].flags & isOtherMount) || !attached(folder)) {
+            errno = EINVAL;
+            return -1;
+        }
         for (Index at = folder; at != rootIndex; at = nodes[at].parent)
             parts.emplace_back(nameOf(nodes[at]));
     }
-    // Down from the root without following a link: the folder measured is the one in the tree.
+    // Down from the root without following a link: the folder opened is the one in the tree.
     int fd = open(rootPath.c_str(), dirFlags);
     for (auto part = parts.rbegin(); fd >= 0 && part != parts.rend(); ++part) {
         const int next = openat(fd, part->c_str(), dirFlags);
         close(fd);
         fd = next;
     }
+    return fd;
+}
+
+bool SpaceTree::measure(const std::filesystem::path &path)
+{
+    const std::filesystem::path relative =
+        withoutTrailingSlash(path.lexically_normal()).lexically_relative(rootPath);
+    if (relative.empty() || *relative.begin() == "..")
+        return false;
+    Index at = rootIndex;
+    std::string missing; // the first name on the way the tree has no entry for
+    {
+        std::lock_guard held(lock);
+        if (nodes.empty())
+            return false;
+        for (const std::filesystem::path &part : relative) {
+            if (part == ".")
+                continue;
+            Index child = nodes[at].firstChild;
+            while (child != noEntry && nameOf(nodes[child]) != part.native())
+                child = nodes[child].nextSibling;
+            if (child == noEntry) {
+                missing = part.native();
+                break;
+            }
+            at = child;
+        }
+    }
+    if (missing.empty())
+        return remeasure(at);
+    // Made since the walk (the Trash, by a move): only what was made is walked.
+    const std::optional<Index> added = addEntry(at, missing);
+    return added && (!(entry(*added).folder) || remeasure(*added));
+}
+
+std::optional<SpaceTree::Index> SpaceTree::addEntry(Index folder, const std::string &name)
+{
+    const int fd = openFolder(folder);
+    if (fd < 0)
+        return std::nullopt;
+    struct statx st {};
+    const bool there = statx(fd, name.c_str(), statFlags, Walker::statMask, &st) == 0;
+    close(fd);
+    if (!there || name.size() > UINT16_MAX)
+        return std::nullopt;
+    std::lock_guard held(lock);
+    if (!attached(folder))
+        return std::nullopt;
+    for (Index child = nodes[folder].firstChild; child != noEntry; child = nodes[child].nextSibling)
+        if (nameOf(nodes[child]) == name)
+            return child; // added meanwhile
+    for (const auto &[markPath, kind] : markPaths) {
+        if (const auto id = identityOf(markPath))
+            marked.emplace(*id, kind);
+    }
+    Node node;
+    node.parent = folder;
+    node.nextSibling = nodes[folder].firstChild;
+    node.inode = static_cast<std::uint32_t>(st.stx_ino);
+    node.nameLength = static_cast<std::uint16_t>(name.size());
+    node.nameOffset = names.take(std::array{std::string_view(name)}).put(name);
+    const FileId id = Walker::fileId(st);
+    if (const auto mark = marked.find(id); mark != marked.end()) {
+        node.kind = mark->second;
+        if (keptFolders.contains(id))
+            node.flags |= isKept;
+    }
+    const Node &parent = nodes[folder];
+    if ((parent.flags & (isCovered | isKept)) || parent.kind != SpaceKind::none)
+        node.flags |= isCovered;
+    if (wholeReclaimable(parent))
+        node.flags |= isInsideMark;
+    const bool otherMount =
+        id.first != rootDevice
+        || ((st.stx_mask & STATX_MNT_ID) && rootMount != 0 && st.stx_mnt_id != rootMount);
+    if (otherMount) {
+        node.flags |= isOtherMount | isComplete;
+    } else if (S_ISDIR(st.stx_mode)) {
+        node.flags |= isFolder; // its size comes with its walk
+    } else {
+        node.flags |= isComplete;
+        node.size = Walker::allocated(st);
+        node.reclaimable = wholeReclaimable(node) ? node.size : 0;
+    }
+    const Index index = static_cast<Index>(nodes.push_back(node));
+    nodes[folder].firstChild = index;
+    settleUpwards(folder, nodes[index].size);
+    return index;
+}
+
+bool SpaceTree::remeasure(Index folder)
+{
+    int fd = openFolder(folder);
+    if (fd < 0 && errno == EINVAL)
+        return false;
     struct statx st {};
     if (fd < 0 || statx(fd, "", AT_EMPTY_PATH | statFlags, Walker::statMask, &st) != 0) {
         const bool gone = errno == ENOENT || errno == ENOTDIR || errno == ELOOP;

@@ -75,11 +75,13 @@ public:
 
     Progress progress() const;
 
-    // The entry, or an empty one (index noEntry) for an index the tree does not hold.
+    // The entry, or an empty one (index noEntry) for an index the tree does not hold (any more:
+    // an entry taken out with a folder measured again).
     Entry entry(Index index) const;
     // The entries in a folder, the largest first (names breaking ties).
     std::vector<Entry> children(Index folder) const;
-    // The entry's path: the root's path and the names down to it.
+    // The entry's path: the root's path and the names down to it; empty for an entry the tree
+    // no longer holds.
     std::filesystem::path path(Index index) const;
     // The entry at `path` (the root or below it, by names); nothing when the tree has none there.
     std::optional<Index> find(const std::filesystem::path &path) const;
@@ -92,6 +94,10 @@ public:
     // folders above take the difference. A folder that is gone leaves the tree. False when the
     // index is no folder of the tree. Blocks.
     bool remeasure(Index folder);
+    // Measures again what lies at `path` in the root: that entry alone, or, when the tree has no
+    // entry there (made since the walk), the first folder on the way it lacks. False when
+    // nothing there could be measured. Blocks.
+    bool measure(const std::filesystem::path &path);
     // Takes the entry out of the tree (moved away) and its bytes out of the folders above.
     void forget(Index index);
     // Keeps the marked entry out of the marks, or takes it back; its folders above follow.
@@ -137,6 +143,12 @@ private:
     friend class Walker;
 
     Entry entryLocked(Index index) const;
+    // The folder opened down from the root without following a link; -1 (errno EINVAL when it
+    // is no folder of the tree).
+    int openFolder(Index folder) const;
+    // An entry for `name`, found in `folder` on disk since the walk, with its bytes counted in
+    // the folders above (a folder's only once it is measured). Nothing when it is not there.
+    std::optional<Index> addEntry(Index folder, const std::string &name);
     std::string_view nameOf(const Node &node) const;
     // The folder's reclaimable part from its children (all of it when marked). Lock held.
     void settleMarks(Index folder);

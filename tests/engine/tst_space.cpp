@@ -453,6 +453,38 @@ private slots:
         QCOMPARE(folderSizes(space), du(tree));
     }
 
+    // Measured again by path: a folder made since the walk comes in alone (the rest keeps its
+    // entries), a file made since too, a folder gone leaves; entries taken out with a folder
+    // measured again have no path and no entry left to read; the sizes stay what `du` says.
+    void measureByPath()
+    {
+        const fs::path tree = dir("tree");
+        file(tree / "keep/a.bin", 40000);
+        file(tree / "gone/c.bin", 40000);
+        SpaceTree space(tree);
+        QVERIFY(space.walk({}));
+        const SpaceTree::Index keep = *space.find(tree / "keep");
+        const SpaceTree::Index inKeep = *space.find(tree / "keep/a.bin");
+        file(tree / "made/deeper/still/d.bin", 300000);
+        file(tree / "loose.bin", 20000);
+        QVERIFY(space.measure(tree / "made/deeper/still"));
+        QVERIFY(space.measure(tree / "loose.bin"));
+        QCOMPARE(space.find(tree / "keep"), keep);
+        QVERIFY(space.find(tree / "made/deeper/still/d.bin"));
+        QCOMPARE(folderSizes(space), du(tree));
+        fs::remove_all(tree / "gone");
+        QVERIFY(space.measure(tree / "gone"));
+        QVERIFY(!space.find(tree / "gone"));
+        QVERIFY(!space.measure(tree / "never/there"));
+        QVERIFY(!space.measure(dir("elsewhere")));
+        QCOMPARE(folderSizes(space), du(tree));
+        QVERIFY(space.measure(tree));
+        QCOMPARE(space.entry(inKeep).index, SpaceTree::noEntry);
+        QCOMPARE(space.path(inKeep), fs::path());
+        QVERIFY(space.find(tree / "keep/a.bin") != inKeep);
+        QCOMPARE(folderSizes(space), du(tree));
+    }
+
     // A stop ends the walk early: what was walked stays, the rest is incomplete.
     void stopping()
     {

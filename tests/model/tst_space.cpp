@@ -140,6 +140,95 @@ private slots:
         QCOMPARE(tree->entry(*trashFolder).kind, Engine::SpaceKind::trash);
     }
 
+    // A move measures again what it changed, not the home: with no Trash yet, only the folder
+    // made for it is walked. The view still looks at the same folder, and every row it reads
+    // names an entry of the tree.
+    void aMoveMeasuresOnlyWhatItChanged()
+    {
+        walk();
+        const std::shared_ptr<const Engine::SpaceTree> tree = space().spaceTree();
+        const auto cache = tree->find(TestHome::home() / ".cache");
+        QVERIFY(cache);
+        space().open(idOf("Videos"));
+        fakes.confirmation->answer = true;
+        QSignalSpy settled(&space(), &SpaceModel::settled);
+        space().trash(idOf("film.mkv"));
+        QVERIFY(settled.count() > 0 || settled.wait(30000));
+        QCOMPARE(tree->find(TestHome::home() / ".cache"), cache);
+        QCOMPARE(space().folder(), QString::fromStdString((TestHome::home() / "Videos").native()));
+        QCOMPARE(space().crumbs().size(), 2);
+        QCOMPARE(space().rowCount(), 1);
+        QCOMPARE(space().data(space().index(0), SpaceModel::PathRole).toString(),
+                 QString::fromStdString((TestHome::home() / "Videos/clip.mp4").native()));
+        QVERIFY(tree->find(Engine::homeTrashFolder()));
+    }
+
+    // Read as a view reads it while a folder above the one looked at is measured again, the
+    // model never names an entry the tree no longer holds; after, the same folder is shown.
+    void readingRowsWhileMeasuredAgain()
+    {
+        for (int i = 0; i < 300; ++i)
+            makeFile(TestHome::home() / "Videos/many" / std::to_string(i), 4096);
+        walk();
+        space().open(idOf("Videos"));
+        space().open(idOf("many"));
+        QSignalSpy settled(&space(), &SpaceModel::settled);
+        space().measureAgain({TestHome::home()});
+        const QHash<int, QByteArray> roles = space().roleNames();
+        int reads = 0;
+        do {
+            for (int row = 0; row < space().rowCount(); ++row)
+                for (const int role : roles.keys())
+                    space().data(space().index(row), role);
+            QVERIFY(space().tiles(400, 300).size() <= space().rowCount());
+            space().crumbs();
+            space().folder();
+            ++reads;
+        } while (settled.isEmpty() && !settled.wait(1));
+        QVERIFY(reads > 0);
+        QCOMPARE(space().folder(),
+                 QString::fromStdString((TestHome::home() / "Videos/many").native()));
+        QCOMPARE(space().rowCount(), 300);
+        QCOMPARE(space().crumbs().size(), 3);
+    }
+
+    // "Scan again" walks the map again; a clean of another pane measures again what it changed;
+    // a folder can be measured again on its own.
+    void theMapFollowsScansAndCleans()
+    {
+        walk();
+        const std::shared_ptr<const Engine::SpaceTree> first = space().spaceTree();
+        makeFile(TestHome::home() / "Music/song.flac", 200000);
+        QSignalSpy settled(&space(), &SpaceModel::settled);
+        model->scanAgain();
+        QVERIFY(settled.wait(30000));
+        QVERIFY(space().spaceTree() != first);
+        QVERIFY(idOf("Music") >= 0);
+
+        settled.clear();
+        QSignalSpy finished(model.get(), &Model::quickCleanFinished);
+        model->cleanQuick();
+        QVERIFY(finished.count() > 0 || finished.wait(30000));
+        QVERIFY(settled.count() > 0 || settled.wait(30000));
+        const auto tree = space().spaceTree();
+        QVERIFY(!fs::exists(TestHome::home() / ".cache/pip"));
+        QCOMPARE(tree->find(TestHome::home() / ".cache/pip"), std::nullopt);
+        QVERIFY(space().reclaimable() < 300000);
+
+        makeFile(TestHome::home() / "Music/more.flac", 500000);
+        settled.clear();
+        const double before =
+            space()
+                .data(space().index(space().rowOf(idOf("Music"))), SpaceModel::SizeRole)
+                .toDouble();
+        space().remeasure(idOf("Music"));
+        QVERIFY(settled.count() > 0 || settled.wait(30000));
+        QVERIFY(space()
+                    .data(space().index(space().rowOf(idOf("Music"))), SpaceModel::SizeRole)
+                    .toDouble()
+                >= before + 500000);
+    }
+
     // Neither the Trash itself, anything in it, nor the home goes to the Trash.
     void refusesTheTrashAndTheHome()
     {

@@ -83,7 +83,7 @@ Rectangle {
             symbol: "arrow.clockwise"
             help: Texts.bilingual("Pindai ulang", "Scan again")
             enabled: !Model.scanning && !Model.scanningAdv && !Model.busy
-            onClicked: Model.refresh()
+            onClicked: Model.scanAgain()
         }
         ToolIcon {
             id: settingsButton
