@@ -6,6 +6,7 @@
 #include "Projects.h"
 #include "Settings.h"
 #include "SpaceMarks.h"
+#include "SpaceMoves.h"
 #include "Text.h"
 
 #include <QPointer>
@@ -427,6 +428,30 @@ void SpaceModel::reveal(int id)
                                  });
 }
 
+QString SpaceModel::trashRefusal(int id) const
+{
+    const int row = rowOf(id);
+    if (!tree || row < 0)
+        return {};
+    const SpaceTree::Entry &entry = rows[static_cast<std::size_t>(row)];
+    const auto why = Engine::whyNotToTheTrash(tree->path(entry.index), entry.kind);
+    if (!why)
+        return {};
+    switch (*why) {
+    case Engine::SpaceMoveRefusal::homeOrAbove:
+        return QStringLiteral("homeOrAbove");
+    case Engine::SpaceMoveRefusal::trash:
+        return QStringLiteral("trash");
+    case Engine::SpaceMoveRefusal::baseFolder:
+        return QStringLiteral("baseFolder");
+    case Engine::SpaceMoveRefusal::keysPlace:
+        return QStringLiteral("keysPlace");
+    case Engine::SpaceMoveRefusal::cleanedInItsPane:
+        return QStringLiteral("cleanedInItsPane");
+    }
+    return {};
+}
+
 void SpaceModel::trash(int id)
 {
     const int row = rowOf(id);
@@ -444,13 +469,12 @@ void SpaceModel::trash(int id)
         return;
     }
     const std::filesystem::path trashFolder = Engine::homeTrashFolder();
-    // The Trash into itself, or the home into the Trash, is no move a person means.
-    if (Engine::isSameOrInside(path, trashFolder) || Engine::isSameOrInside(trashFolder, path)
-        || Engine::isSameOrInside(Engine::homeDir(), path)) {
+    // The window says why before offering the move; asked anyway, it is refused the same way.
+    if (!trashRefusal(id).isEmpty()) {
         report(
             [] {
-                return bilingual("Ini tidak bisa dipindah ke Trash.",
-                                 "This cannot be moved to the Trash.");
+                return bilingual("Ini tidak dipindah ke Trash dari peta.",
+                                 "The map does not move this to the Trash.");
             },
             true);
         return;
@@ -458,8 +482,10 @@ void SpaceModel::trash(int id)
     const QString name = Engine::displayPath(path.filename());
     if (!services.confirmation->confirm(
             bilingual("Pindahkan ke Trash?", "Move to the Trash?"),
-            bilingual(QStringLiteral("%1 (%2). Masih bisa dikembalikan dari Trash."),
-                      QStringLiteral("%1 (%2). It can still be restored from the Trash."))
+            bilingual(QStringLiteral("%1 (%2). Ruangnya belum kembali sampai Trash dikosongkan; "
+                                     "sampai saat itu masih bisa dikembalikan."),
+                      QStringLiteral("%1 (%2). No space comes back until the Trash is emptied; "
+                                     "until then it can still be put back."))
                 .arg(name, fmt(entry.size)),
             bilingual("Ke Trash", "Move to Trash")))
         return;

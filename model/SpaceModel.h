@@ -92,6 +92,9 @@ public:
     // The row of the entry with this id in the list; -1 when it is not listed.
     Q_INVOKABLE int rowOf(int id) const;
     Q_INVOKABLE void reveal(int id);
+    // Why the entry may not go to the Trash ("homeOrAbove", "trash", "baseFolder", "keysPlace",
+    // "cleanedInItsPane"); "" when it may.
+    Q_INVOKABLE QString trashRefusal(int id) const;
     // Moves the entry to the Trash after the confirmation; then only its folder and the Trash
     // are measured again.
     Q_INVOKABLE void trash(int id);

@@ -7,6 +7,7 @@
 #include "CacheDirTag.h"
 #include "FolderIdentity.h"
 #include "FolderRules.h"
+#include "HomePlaces.h"
 #include "Paths.h"
 #include "ProjectMarkers.h"
 #include "Repository.h"
@@ -57,58 +58,6 @@ bool holdsAny(const fs::path &folder, const Paths &paths)
 }
 
 // The folders no clean takes whole: the home and the base folders tools keep their files in.
-Paths baseFolders()
-{
-    return {real(homeDir()), real(userCacheDir()), real(userConfigDir()),
-            real(removalBase("XDG_DATA_HOME", ".local/share").folder),
-            real(xdgDir("XDG_STATE_HOME", ".local/state"))};
-}
-
-std::optional<FolderIdentity> identityOf(const fs::path &path)
-{
-    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    std::optional<FolderIdentity> id = identify(fd);
-    close(fd);
-    return id;
-}
-
-bool sameFolder(const std::optional<FolderIdentity> &a, const std::optional<FolderIdentity> &b)
-{
-    return a && b && a->sameFolder(*b);
-}
-
-// The home's places of keys, credentials and configuration: a tag there is no reason to remove
-// anything, as any program or archive can write one. Nothing inside the key places, and neither
-// the configuration and data folders nor the folders directly in them.
-bool keysPlace(const fs::path &path)
-{
-    const fs::path home = homeDir();
-    const fs::path data = removalBase("XDG_DATA_HOME", ".local/share").folder;
-    std::vector<std::optional<FolderIdentity>> keys;
-    for (const fs::path &place :
-         {home / ".ssh", home / ".gnupg", home / ".pki", home / ".password-store",
-          home / ".local/share/keyrings", data / "keyrings", home / ".local/share/password-store",
-          data / "password-store"})
-        keys.push_back(identityOf(place));
-    const std::optional<FolderIdentity> config = identityOf(userConfigDir());
-    const std::optional<FolderIdentity> shared = identityOf(data);
-    const std::optional<FolderIdentity> localShared = identityOf(home / ".local/share");
-    const std::optional<FolderIdentity> here = identityOf(path);
-    const std::optional<FolderIdentity> above = identityOf(path.parent_path());
-    for (const auto &base : {config, shared, localShared})
-        if (sameFolder(here, base) || sameFolder(above, base))
-            return true;
-    for (fs::path at = path; at.has_relative_path(); at = at.parent_path()) {
-        const std::optional<FolderIdentity> id = identityOf(at);
-        if (std::any_of(keys.begin(), keys.end(),
-                        [&id](const auto &key) { return sameFolder(id, key); }))
-            return true;
-    }
-    return false;
-}
-
 // Whether the folder holds, at any depth, a project's marker or a repository, or lies in a
 // repository that tracks a file in it. Unknown (unreadable, too large to look through, a
 // repository that cannot be read) counts as holding work.

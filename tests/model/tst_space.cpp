@@ -117,6 +117,8 @@ private slots:
         space().trash(film);
         QCOMPARE(fakes.confirmation->asked.size(), 1);
         QVERIFY(fakes.confirmation->asked[0].contains("film.mkv"));
+        QVERIFY(fakes.confirmation->asked[0].contains(
+            "No space comes back until the Trash is emptied"));
         QVERIFY(fs::exists(TestHome::home() / "Videos/film.mkv"));
 
         fakes.confirmation->answer = true;
@@ -229,27 +231,49 @@ private slots:
                 >= before + 500000);
     }
 
-    // Neither the Trash itself, anything in it, nor the home goes to the Trash.
+    // Neither the Trash itself, anything in it, nor the home goes to the Trash; nor the folders
+    // programs keep their files in, nor keys and configuration; a cache is pointed to the pane
+    // that cleans it. Each says why before anything is asked.
     void refusesTheTrashAndTheHome()
     {
         makeFile(trashFiles() / "old.bin", 1000);
+        makeFile(TestHome::home() / ".ssh/id_ed25519", 400);
+        makeFile(TestHome::home() / ".config/editor/settings.json", 400);
+        makeFile(TestHome::home() / ".local/state/app/log", 400);
+        makeFile(TestHome::home() / ".cache/app/blob", 400);
+        makeFile(TestHome::home() / "notes/today.txt", 400);
         walk();
         fakes.confirmation->answer = true;
-        const auto refused = [this](const QString &name) {
+        const auto refused = [this](const QString &name, const QString &why) {
             model->clearResult();
+            QCOMPARE(space().trashRefusal(idOf(name)), why);
             space().trash(idOf(name));
             QVERIFY2(fakes.confirmation->asked.isEmpty(), qPrintable(name));
             QVERIFY2(fs::exists(trashFiles() / "old.bin"), qPrintable(name));
             QCOMPARE(model->resultKind(), Model::ResultKind::failed);
         };
-        refused(".local"); // it holds the Trash
+        QCOMPARE(space().trashRefusal(idOf("notes")), "");
+        refused(".ssh", "keysPlace");
+        refused(".config", "keysPlace");
+        refused(".cache", "baseFolder");
+        refused(".local", "trash"); // it holds the Trash
+        space().open(idOf(".config"));
+        refused("editor", "keysPlace");
+        space().up();
+        space().open(idOf(".cache"));
+        refused("app", "baseFolder");
+        refused("pip", "cleanedInItsPane");
+        space().up();
         space().open(idOf(".local"));
+        space().open(idOf("state"));
+        refused("app", "baseFolder");
+        space().up();
         space().open(idOf("share"));
-        refused("Trash");
+        refused("Trash", "trash");
         space().open(idOf("Trash"));
-        refused("files"); // anything inside it
+        refused("files", "trash"); // anything inside it
         walk(QString::fromStdString(TestHome::home().parent_path().native()));
-        refused(QString::fromStdString(TestHome::home().filename().native()));
+        refused(QString::fromStdString(TestHome::home().filename().native()), "homeOrAbove");
         QVERIFY(fs::exists(TestHome::home() / "Videos/film.mkv"));
     }
 

@@ -31,6 +31,24 @@ Themed {
         return ""
     }
     readonly property var current: list.currentItem
+    // Why the chosen entry may not go to the Trash, said before anything is asked.
+    readonly property string refusal: current && !Model.space.walking
+                                      ? Model.space.trashRefusal(current.entryId) : ""
+    function refusalText(why: string): string {
+        switch (why) {
+        case "homeOrAbove": return Texts.bilingual("Folder home tidak dipindah ke Trash.",
+                                                   "The home folder is not moved to the Trash.")
+        case "trash": return Texts.bilingual("Ini Trash itu sendiri; kosongkan di Lanjutan.",
+                                             "This is the Trash itself; empty it in Advanced.")
+        case "baseFolder": return Texts.bilingual("Program menyimpan berkasnya di sini; memindahkannya merusak mereka dan tidak membebaskan apa pun.",
+                                                  "Programs keep their files here; moving it breaks them and frees nothing.")
+        case "keysPlace": return Texts.bilingual("Kunci, kredensial atau konfigurasi: tidak dipindah dari peta.",
+                                                 "Keys, credentials or configuration: the map does not move them.")
+        case "cleanedInItsPane": return Texts.bilingual("Dibersihkan di panelnya sendiri, seperti pemiliknya melakukannya.",
+                                                        "Cleaned in its own pane, as its owner would.")
+        }
+        return ""
+    }
 
     Component.onCompleted: if (!Model.space.started) Model.space.start("")
 
@@ -166,6 +184,9 @@ Themed {
                     if (event.key === Qt.Key_Backspace) {
                         Model.space.up()
                         event.accepted = true
+                    } else if (event.key === Qt.Key_F5 && pane.current && !Model.space.walking) {
+                        Model.space.remeasure(pane.current.entryId)
+                        event.accepted = true
                     }
                 }
                 readonly property int folderId: Model.space.folderId
@@ -202,6 +223,13 @@ Themed {
                 onClicked: Model.space.reveal(pane.current.entryId)
             }
             PillButton {
+                objectName: "spaceRemeasure"
+                text: Texts.bilingual("Ukur ulang", "Measure again")
+                enabled: pane.current !== null && !Model.space.walking
+                Accessible.description: "F5"
+                onClicked: Model.space.remeasure(pane.current.entryId)
+            }
+            PillButton {
                 objectName: "spaceKeep"
                 visible: pane.current !== null && pane.current.entryMarked
                 text: pane.current && pane.current.entryKept ? Texts.bilingual("Lepaskan", "Release")
@@ -210,12 +238,29 @@ Themed {
                                                   : Model.space.keep(pane.current.entryId)
             }
             PillButton {
+                objectName: "spaceItsPane"
+                readonly property string target: pane.current ? (pane.cleaningPane[pane.current.kind] || "") : ""
+                visible: pane.refusal === "cleanedInItsPane" && target !== ""
+                text: Texts.bilingual("Buka panelnya", "Open its pane") + "  →"
+                onClicked: Model.paneKey = target
+            }
+            PillButton {
                 objectName: "spaceTrash"
                 destructive: true
                 text: Texts.bilingual("Ke Trash", "Move to Trash")
-                enabled: pane.current !== null && !Model.space.walking
+                enabled: pane.current !== null && !Model.space.walking && pane.refusal === ""
+                Accessible.description: pane.refusalText(pane.refusal)
                 onClicked: Model.space.trash(pane.current.entryId)
             }
+        }
+        Text {
+            objectName: "spaceRefusal"
+            Layout.fillWidth: true
+            visible: pane.refusal !== ""
+            wrapMode: Text.Wrap
+            text: pane.refusalText(pane.refusal)
+            font.pixelSize: Theme.callout
+            color: Theme.secondaryText
         }
         Text {
             Layout.fillWidth: true
