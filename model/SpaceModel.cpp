@@ -489,6 +489,20 @@ void SpaceModel::trash(int id)
                 .arg(name, fmt(entry.size)),
             bilingual("Ke Trash", "Move to Trash")))
         return;
+    // What goes is the entry measured: not a link or another folder put at its path meanwhile.
+    if (!tree->stillAsMeasured(entry.index)) {
+        report(
+            [name] {
+                return failedText(
+                    bilingual(QStringLiteral("%1 sudah berubah sejak diukur; tidak "
+                                             "dipindah. Ukur ulang dulu."),
+                              QStringLiteral("%1 changed since it was measured and "
+                                             "was not moved. Measure it again first."))
+                        .arg(name));
+            },
+            true);
+        return;
+    }
     if (const auto error = services.trash->moveToTrash(path)) {
         report([text = *error] { return failedText(text); }, true);
         return;

@@ -334,6 +334,31 @@ int SpaceTree::openFolder(Index folder) const
     return fd;
 }
 
+bool SpaceTree::stillAsMeasured(Index index) const
+{
+    Index parent = noEntry;
+    std::string name;
+    std::uint32_t inode = 0;
+    bool folder = false;
+    {
+        std::lock_guard held(lock);
+        if (index == rootIndex || index >= nodes.size() || !attached(index))
+            return false;
+        parent = nodes[index].parent;
+        name = nameOf(nodes[index]);
+        inode = nodes[index].inode;
+        folder = nodes[index].flags & isFolder;
+    }
+    const int fd = openFolder(parent);
+    if (fd < 0)
+        return false;
+    struct statx st {};
+    const bool there = statx(fd, name.c_str(), statFlags, STATX_TYPE | STATX_INO, &st) == 0;
+    close(fd);
+    return there && static_cast<std::uint32_t>(st.stx_ino) == inode
+           && S_ISDIR(st.stx_mode) == folder && !S_ISLNK(st.stx_mode);
+}
+
 bool SpaceTree::measure(const std::filesystem::path &path)
 {
     const std::filesystem::path relative =

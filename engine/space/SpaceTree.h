@@ -98,6 +98,9 @@ public:
     // entry there (made since the walk), the first folder on the way it lacks. False when
     // nothing there could be measured. Blocks.
     bool measure(const std::filesystem::path &path);
+    // Whether the entry is still what was measured there: its folders opened down from the root
+    // without following a link, and it of the same kind and inode, not a link put in its place.
+    bool stillAsMeasured(Index index) const;
     // Takes the entry out of the tree (moved away) and its bytes out of the folders above.
     void forget(Index index);
     // Keeps the marked entry out of the marks, or takes it back; its folders above follow.

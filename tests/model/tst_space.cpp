@@ -165,6 +165,27 @@ private slots:
         QVERIFY(tree->find(Engine::homeTrashFolder()));
     }
 
+    // The entry measured is what goes: a folder replaced by a link to another one (outside the
+    // home) after the walk is refused, and neither the link nor what it leads to moves.
+    void movesOnlyTheEntryMeasured()
+    {
+        makeFile(TestHome::home() / "big/data", 500000);
+        const fs::path outside = TestHome::root() / "outside";
+        makeFile(outside / "data", 700000);
+        walk();
+        const int big = idOf("big");
+        QVERIFY(big >= 0);
+        fs::remove_all(TestHome::home() / "big");
+        fs::create_directory_symlink(outside, TestHome::home() / "big");
+        fakes.confirmation->answer = true;
+        space().trash(big);
+        QCOMPARE(model->resultKind(), Model::ResultKind::failed);
+        QVERIFY(fs::is_symlink(TestHome::home() / "big"));
+        QVERIFY(fs::exists(outside / "data"));
+        QVERIFY(!fs::exists(trashFiles()));
+        fs::remove_all(outside);
+    }
+
     // Read as a view reads it while a folder above the one looked at is measured again, the
     // model never names an entry the tree no longer holds; after, the same folder is shown.
     void readingRowsWhileMeasuredAgain()
