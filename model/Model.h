@@ -436,6 +436,9 @@ private:
     };
     std::optional<TrashUndo> m_undo;
     QTimer undoTimer;
+    // After a move from `original` that `moving` read just before.
+    void offerUndo(const std::optional<Trash::Moving> &moving,
+                   const std::filesystem::path &original, const QString &name, Pane pane);
     Pane m_pane = Pane::cepat;
     bool m_showSettings = false;
     qint64 m_swapBytes = 0;
@@ -457,10 +460,13 @@ private:
                           services.desktop->selfBundle().parent_path() / "ampa-cli", this};
     LoginSwitch m_login{services.desktop, this};
     AppIcons m_appIcons;
-    SpaceModel m_space{services,
-                       [this](SpaceModel::Text text, bool failed) {
-                           setResult(Pane::ruang, {}, std::move(text),
-                                     failed ? ResultKind::failed : ResultKind::done);
-                       },
-                       this};
+    SpaceModel m_space{
+        services,
+        [this](SpaceModel::Text text, bool failed) {
+            setResult(Pane::ruang, {}, std::move(text),
+                      failed ? ResultKind::failed : ResultKind::done);
+        },
+        [this](const std::optional<Trash::Moving> &moving, const std::filesystem::path &original,
+               const QString &name) { offerUndo(moving, original, name, Pane::ruang); },
+        this};
 };

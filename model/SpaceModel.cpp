@@ -27,9 +27,10 @@ struct Walked {
 
 } // namespace
 
-SpaceModel::SpaceModel(Services given, std::function<void(Text, bool)> reportTo, QObject *parent)
+SpaceModel::SpaceModel(Services given, std::function<void(Text, bool)> reportTo, Undoable offerUndo,
+                       QObject *parent)
     : QAbstractListModel(parent), services(std::move(given)), report(std::move(reportTo)),
-      tasks(std::make_unique<BackgroundTasks>())
+      undoable(std::move(offerUndo)), tasks(std::make_unique<BackgroundTasks>())
 {
     pollTimer.setInterval(250ms);
     connect(&pollTimer, &QTimer::timeout, this, &SpaceModel::poll);
@@ -503,6 +504,7 @@ void SpaceModel::trash(int id)
             true);
         return;
     }
+    const auto moving = Trash::aboutToMove(path);
     if (const auto error = services.trash->moveToTrash(path)) {
         report([text = *error] { return failedText(text); }, true);
         return;
@@ -518,6 +520,7 @@ void SpaceModel::trash(int id)
                 .arg(name);
         },
         false);
+    undoable(moving, path, name);
     reload();
     // The entry left its folder, already counted out; the Trash grew, and only it is measured
     // again (or, made by this move, only what was made).

@@ -52,7 +52,10 @@ public:
     using Text = std::function<QString()>;
 
     // `report` shows an action's outcome (the result line); `failed` marks it so.
-    SpaceModel(Services services, std::function<void(Text, bool)> report,
+    // `undoable` offers the Undo of a move to the Trash, as the other panes' moves have.
+    using Undoable = std::function<void(const std::optional<Trash::Moving> &,
+                                        const std::filesystem::path &, const QString &)>;
+    SpaceModel(Services services, std::function<void(Text, bool)> report, Undoable undoable,
                QObject *parent = nullptr);
     ~SpaceModel() override;
 
@@ -127,6 +130,7 @@ private:
 
     Services services;
     std::function<void(Text, bool)> report;
+    Undoable undoable;
     std::unique_ptr<BackgroundTasks> tasks;
     QTimer pollTimer;
     std::shared_ptr<Engine::SpaceTree> tree;

@@ -131,6 +131,7 @@ void Model::trashDownload(const FileItem &item)
 // Moves the listed item, logs it under `logPrefix` and drops its record from the lists.
 void Model::moveToTrash(const FileItem &item, const QString &name, const QString &logPrefix)
 {
+    const auto moving = Trash::aboutToMove(item.url());
     if (const auto error = services.trash->moveToTrash(item.url())) {
         setResult(
             paneOf(item), [name] { return name; }, failedWith(*error), ResultKind::failed);
@@ -143,9 +144,17 @@ void Model::moveToTrash(const FileItem &item, const QString &name, const QString
         Q_EMIT downloadsChanged();
     setResult(paneOf(item), {}, movedText(name));
     m_space.measureAgain({item.url(), Engine::homeTrashFolder()});
-    // Offered for a few seconds, when the item is found in the Trash.
-    if (const auto entry = services.trash->find(item.url())) {
-        m_undo = TrashUndo{*entry, item.url(), name, paneOf(item)};
+    offerUndo(moving, item.url(), name, paneOf(item));
+}
+
+void Model::offerUndo(const std::optional<Trash::Moving> &moving,
+                      const std::filesystem::path &original, const QString &name, Pane pane)
+{
+    // Offered for a few seconds, when the entry the move made is found in the Trash.
+    if (!moving)
+        return;
+    if (const auto entry = services.trash->find(original, *moving)) {
+        m_undo = TrashUndo{*entry, original, name, pane};
         undoTimer.start(undoWindow);
         Q_EMIT resultChanged();
     }

@@ -28,8 +28,10 @@ public:
     std::optional<QString> moveToTrash(const std::filesystem::path &path) override;
     // emptyFolders(openFolders()).
     std::optional<QString> empty() override;
-    // In the folders openFolders() opens; a volume's Path= is read relative to its top.
-    std::optional<Entry> find(const std::filesystem::path &original) const override;
+    // In the folders openFolders() opens; a volume's Path= is read relative to its top, the
+    // home Trash's only as an absolute path.
+    std::optional<Entry> find(const std::filesystem::path &original,
+                              const Moving &moving) const override;
     // Through descriptors of the trash folder's files/ and info/ and of the original's parent;
     // the move never replaces anything (RENAME_NOREPLACE).
     std::optional<QString> restore(const Entry &entry,

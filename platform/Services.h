@@ -48,16 +48,34 @@ public:
     // Deletes for good everything in the trash folders the user owns; the last error, if any.
     virtual std::optional<QString> empty() = 0;
 
-    // An item in the Trash: the trash folder and the name of its entry in files/ and info/.
+    // A file or folder by device and inode.
+    struct Identity {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        bool operator==(const Identity &) const = default;
+    };
+    // An item about to be moved, read just before: it (its link, if it is one) and the folder
+    // that holds it. Nothing when either cannot be read.
+    struct Moving {
+        Identity item;
+        Identity folder;
+    };
+    static std::optional<Moving> aboutToMove(const std::filesystem::path &path);
+    // An item in the Trash: the trash folder, the name of its entry in files/ and info/, and
+    // the folder it was moved from.
     struct Entry {
         std::filesystem::path folder;
         std::string name;
+        Identity from;
     };
-    // The entry most recently moved to the Trash from `original`, by its .trashinfo.
-    virtual std::optional<Entry> find(const std::filesystem::path &original) const = 0;
+    // The entry a move made of the item `moving` from `original`: its .trashinfo names that
+    // path and its file is that item, whatever other entries name the same path.
+    virtual std::optional<Entry> find(const std::filesystem::path &original,
+                                      const Moving &moving) const = 0;
     // Moves the entry back to `original` and drops its .trashinfo. Refuses, saying why, when
-    // anything lies at `original` now, when the entry is gone or when it would have to be copied
-    // across volumes; the item then stays in the Trash.
+    // anything lies at `original` now, when the folder there is no longer the one it was moved
+    // from (replaced, or a link put in its place), when the entry is gone or when it would have
+    // to be copied across volumes; the item then stays in the Trash.
     virtual std::optional<QString> restore(const Entry &entry,
                                            const std::filesystem::path &original) = 0;
 };

@@ -34,7 +34,8 @@ struct Info {
 };
 
 // A .trashinfo's Path and DeletionDate; none when it is no trash info. A relative Path lies
-// under `top`, the volume the trash folder belongs to.
+// under `top`, the volume the trash folder belongs to; none for the home Trash (no `top`),
+// whose paths are absolute.
 std::optional<Info> readInfo(int infoFolder, const std::string &name, const fs::path &top)
 {
     const Descriptor fd(openat(infoFolder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
@@ -60,7 +61,7 @@ std::optional<Info> readInfo(int infoFolder, const std::string &name, const fs::
     if (info.path.empty())
         return std::nullopt;
     if (info.path.is_relative())
-        info.path = top / info.path;
+        info.path = top / info.path; // stays relative in the home Trash: it names nothing
     info.path = Engine::withoutTrailingSlash(info.path.lexically_normal());
     return info;
 }
@@ -77,23 +78,44 @@ QString said(const fs::path &original, const QString &indonesian, const QString 
     return bilingual(indonesian, english).arg(Engine::displayPath(original));
 }
 
+Trash::Identity identityOf(const struct stat &st)
+{
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 } // namespace
 
-std::optional<Trash::Entry> FreedesktopTrash::find(const fs::path &original) const
+std::optional<Trash::Moving> Trash::aboutToMove(const fs::path &path)
+{
+    const fs::path item = Engine::withoutTrailingSlash(path.lexically_normal());
+    struct stat itemSt {};
+    struct stat folderSt {};
+    if (lstat(item.c_str(), &itemSt) != 0 || stat(item.parent_path().c_str(), &folderSt) != 0)
+        return std::nullopt;
+    return Moving{identityOf(itemSt), identityOf(folderSt)};
+}
+
+std::optional<Trash::Entry> FreedesktopTrash::find(const fs::path &original,
+                                                   const Moving &moving) const
 {
     const fs::path wanted = Engine::withoutTrailingSlash(original.lexically_normal());
-    std::optional<Entry> found;
-    std::pair<QByteArray, std::pair<qint64, qint64>> newest;
+    bool home = true; // openFolders() opens the home Trash first
     for (const OpenFolder &folder : openFolders().open) {
+        const fs::path top = home ? fs::path() : topOf(folder.path);
+        home = false;
+        const Descriptor files(openat(folder.fd.get(), "files", folderFlags));
         const int infoFd = openat(folder.fd.get(), "info", folderFlags);
-        if (infoFd < 0)
+        if (infoFd < 0 || !files) {
+            if (infoFd >= 0)
+                close(infoFd);
             continue;
+        }
         DIR *listing = fdopendir(infoFd);
         if (!listing) {
             close(infoFd);
             continue;
         }
-        const fs::path top = topOf(folder.path);
+        std::optional<Entry> found;
         while (const dirent *entry = readdir(listing)) {
             const std::string name = entry->d_name;
             if (name.size() <= infoSuffix.size() || !name.ends_with(infoSuffix))
@@ -101,15 +123,19 @@ std::optional<Trash::Entry> FreedesktopTrash::find(const fs::path &original) con
             const auto info = readInfo(dirfd(listing), name, top);
             if (!info || info->path != wanted)
                 continue;
-            const auto when = std::pair(info->deleted, info->written);
-            if (found && when < newest)
-                continue;
-            newest = when;
-            found = Entry{folder.path, name.substr(0, name.size() - infoSuffix.size())};
+            const std::string item = name.substr(0, name.size() - infoSuffix.size());
+            struct stat st {};
+            if (fstatat(files.get(), item.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                && identityOf(st) == moving.item) {
+                found = Entry{folder.path, item, moving.folder};
+                break;
+            }
         }
         closedir(listing);
+        if (found)
+            return found;
     }
-    return found;
+    return std::nullopt;
 }
 
 std::optional<QString> FreedesktopTrash::restore(const Entry &entry, const fs::path &original)
@@ -132,6 +158,13 @@ std::optional<QString> FreedesktopTrash::restore(const Entry &entry, const fs::p
     if (!parent)
         return said(target, QStringLiteral("%1 tidak dikembalikan: foldernya sudah tidak ada."),
                     QStringLiteral("%1 was not put back: its folder is gone."));
+    // Back only into the folder it left: a folder put at that path since, or a link to another
+    // one, is not where it came from.
+    if (fstat(parent.get(), &st) != 0 || identityOf(st) != entry.from)
+        return said(target,
+                    QStringLiteral("%1 tidak dikembalikan: foldernya bukan lagi folder asalnya."),
+                    QStringLiteral("%1 was not put back: its folder is no longer the one it was "
+                                   "moved from."));
     // Whatever lies there now stays, and so does the item in the Trash.
     if (fstatat(parent.get(), leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT)
         return said(target,

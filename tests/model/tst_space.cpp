@@ -165,6 +165,25 @@ private slots:
         QVERIFY(tree->find(Engine::homeTrashFolder()));
     }
 
+    // A move from the map can be undone as a download's can; the map then shows it again.
+    void undoFromTheMap()
+    {
+        walk();
+        space().open(idOf("Videos"));
+        fakes.confirmation->answer = true;
+        QSignalSpy settled(&space(), &SpaceModel::settled);
+        space().trash(idOf("film.mkv"));
+        QVERIFY(settled.count() > 0 || settled.wait(30000));
+        QVERIFY(model->canUndo());
+        settled.clear();
+        model->undo();
+        QVERIFY(fs::exists(TestHome::home() / "Videos/film.mkv"));
+        QVERIFY(model->result().contains("put back"));
+        QVERIFY(settled.count() > 0 || settled.wait(30000));
+        QVERIFY(idOf("film.mkv") >= 0);
+        QCOMPARE(space().folder(), QString::fromStdString((TestHome::home() / "Videos").native()));
+    }
+
     // The entry measured is what goes: a folder replaced by a link to another one (outside the
     // home) after the walk is refused, and neither the link nor what it leads to moves.
     void movesOnlyTheEntryMeasured()

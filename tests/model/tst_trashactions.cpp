@@ -2,6 +2,7 @@
 #include "ModelTesting.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
+#include "TreeBuilder.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -250,8 +251,9 @@ private slots:
         QVERIFY(!fs::exists(downloads() / "empty.txt"));
     }
 
-    // Of two items once at the same place, the one moved last comes back.
-    void undoTakesTheNewestEntry()
+    // What comes back is the entry the move made: not an older one from the same place, nor a
+    // planted entry dated later for that path, nor an entry whose home Trash path is relative.
+    void undoTakesTheEntryTheMoveMade()
     {
         const fs::path path = downloads() / "report.tar.gz";
         FreedesktopTrash trash;
@@ -260,14 +262,54 @@ private slots:
         fs::rename(downloads() / "older", path);
         QVERIFY(!trash.moveToTrash(path));
         fs::rename(downloads() / "newer", path);
+        const fs::path info = trashFiles().parent_path() / "info";
+        makeFile(trashFiles() / "planted", 77);
+        TreeBuilder::write(info / "planted.trashinfo",
+                           "[Trash Info]\nPath=" + QByteArray(path.c_str())
+                               + "\nDeletionDate=2099-01-01T00:00:00\n");
         model->refresh();
         AMPA_WAIT_IDLE(*model);
         fakes.confirmation->answer = true;
         model->trashItem(find(model->downloads(), path)->id().toString());
-        QVERIFY(!trash.find(downloads() / "missing"));
         model->undo();
         QCOMPARE(fs::file_size(path), 30000u);
         QCOMPARE(fs::file_size(trashFiles() / "report.tar.gz"), 10u);
+        QCOMPARE(fs::file_size(trashFiles() / "planted"), 77u);
+
+        // A relative path names nothing in the home Trash, whatever it leads to.
+        const auto moving = Trash::aboutToMove(path);
+        QVERIFY(moving);
+        QVERIFY(!trash.moveToTrash(path));
+        QVERIFY(trash.find(path, *moving));
+        for (const auto &entry : fs::directory_iterator(info))
+            if (TreeBuilder::read(entry.path()).contains(QByteArray(path.c_str())))
+                TreeBuilder::write(
+                    entry.path(), "[Trash Info]\nPath="
+                                      + QByteArray(path.lexically_relative(
+                                                           trashFiles().parent_path().parent_path())
+                                                       .c_str())
+                                      + "\nDeletionDate=2026-01-01T00:00:00\n");
+        QVERIFY(!trash.find(path, *moving));
+    }
+
+    // Back only into the folder it left: Downloads swapped for a link to the autostart folder
+    // after the move leaves the item in the Trash and the autostart folder empty.
+    void undoRefusesAFolderPutInPlace()
+    {
+        const fs::path path = downloads() / "report.tar.gz";
+        const fs::path autostart = TestHome::home() / ".config/autostart";
+        fs::create_directories(autostart);
+        fakes.confirmation->answer = true;
+        model->trashItem(find(model->downloads(), path)->id().toString());
+        QVERIFY(model->canUndo());
+        fs::rename(downloads(), TestHome::home() / "Downloads.old");
+        fs::create_directory_symlink(autostart, downloads());
+        model->undo();
+        QCOMPARE(model->resultKind(), Model::ResultKind::failed);
+        QVERIFY(fs::is_empty(autostart));
+        QCOMPARE(fs::file_size(trashFiles() / "report.tar.gz"), 30000u);
+        fs::remove(downloads());
+        fs::rename(TestHome::home() / "Downloads.old", downloads());
     }
 };
 
