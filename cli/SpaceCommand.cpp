@@ -121,7 +121,15 @@ int runSpace(const QStringList &arguments, const Options &options)
         root = (typed.is_absolute() ? typed : std::filesystem::current_path() / typed)
                    .lexically_normal();
     }
-    SpaceTree tree(Engine::withoutTrailingSlash(root));
+    const Engine::SpaceRoot where = Engine::spaceRoot(root);
+    if (where.linked)
+        QTextStream(stderr)
+            << "ampa-cli: "
+            << printable(bilingual(QStringLiteral("%1 adalah tautan; yang diukur %2"),
+                                   QStringLiteral("%1 is a link; measuring %2"))
+                             .arg(Engine::displayPath(root), Engine::displayPath(where.folder)))
+            << '\n';
+    SpaceTree tree(where.folder);
     const bool walked = withProgress(options.json, bilingual("Mengukur", "Measuring"), [&tree] {
         return tree.walk(Engine::spaceMarks(), Engine::spaceKept());
     });

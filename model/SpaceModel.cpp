@@ -123,8 +123,18 @@ QVariantList SpaceModel::crumbs() const
 
 void SpaceModel::start(const QString &root)
 {
-    const std::filesystem::path path =
+    const std::filesystem::path given =
         root.isEmpty() ? Engine::homeDir() : std::filesystem::path(root.toStdString());
+    const Engine::SpaceRoot where = Engine::spaceRoot(given);
+    const std::filesystem::path path = where.folder;
+    if (where.linked)
+        report(
+            [given = Engine::displayPath(given), folder = Engine::displayPath(path)] {
+                return bilingual(QStringLiteral("%1 adalah tautan; yang diukur %2."),
+                                 QStringLiteral("%1 is a link; measuring %2."))
+                    .arg(given, folder);
+            },
+            false);
     tasks = std::make_unique<BackgroundTasks>(); // a walk that runs is stopped, then dropped
     tree = std::make_shared<SpaceTree>(path);
     rootText = Engine::displayPath(path);

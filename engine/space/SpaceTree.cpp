@@ -29,6 +29,16 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> identityOf(const std::fil
 
 } // namespace
 
+SpaceRoot spaceRoot(const std::filesystem::path &given)
+{
+    const std::filesystem::path path = withoutTrailingSlash(given);
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error))
+        return {path, false};
+    const std::filesystem::path folder = std::filesystem::canonical(path, error);
+    return error ? SpaceRoot{path, false} : SpaceRoot{withoutTrailingSlash(folder), true};
+}
+
 SpaceTree::SpaceTree(std::filesystem::path root) : rootPath(withoutTrailingSlash(root)) {}
 
 bool SpaceTree::walk(const std::vector<SpaceMark> &marks,

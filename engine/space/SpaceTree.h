@@ -201,4 +201,12 @@ private:
     std::atomic<bool> walkDone{false};
 };
 
+// The folder a walk of `given` looks at: `given`, or, when it is itself a link, the folder it
+// leads to (as one who names a link means its folder); below it no link is ever followed.
+struct SpaceRoot {
+    std::filesystem::path folder;
+    bool linked = false;
+};
+SpaceRoot spaceRoot(const std::filesystem::path &given);
+
 } // namespace Engine

@@ -100,6 +100,25 @@ private slots:
         QVERIFY(text.out.contains("work-cache"));
     }
 
+    // A root that is a link is followed once, and said so; below it no link is followed.
+    void aRootThatIsALink()
+    {
+        const fs::path real = TestHome::root() / "real-data";
+        file(real / "inside/a.bin", 70000);
+        symlink(TestHome::root() / "elsewhere", real / "away");
+        const fs::path link = TestHome::home() / "data-link";
+        symlink(real, link);
+        const Run run = runProgram(cli, {"space", "--json", QString::fromStdString(link.native())});
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.err.contains("is a link"), run.err.constData());
+        const auto folders = listed({QString::fromStdString(link.native())});
+        const auto top = folders.find(QString::fromStdString(real.native()));
+        QVERIFY(top != folders.end());
+        QCOMPARE(top->second["size"].toDouble(), double(du(real, 0).begin()->second));
+        fs::remove(link);
+        fs::remove_all(real);
+    }
+
     void badInput()
     {
         const Run missing = runProgram(cli, {"space", "/nonexistent/folder"});
