@@ -71,6 +71,11 @@ QJsonObject rowObject(const Row &row)
         {"reclaimable", static_cast<double>(row.entry.reclaimable)},
         {"parts", parts},
     };
+    // A name that is not UTF-8 reads with U+FFFD, so two such paths could print alike: its
+    // bytes come beside it, percent-encoded, for a script to open it by.
+    const QByteArray bytes(row.path.c_str());
+    if (QString::fromUtf8(bytes).toUtf8() != bytes)
+        object["pathBytes"] = QString::fromLatin1(bytes.toPercentEncoding("/"));
     if (row.entry.kind != SpaceKind::none)
         object["kind"] = Engine::spaceKindName(row.entry.kind);
     if (row.entry.kept)

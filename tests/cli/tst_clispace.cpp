@@ -119,6 +119,31 @@ private slots:
         fs::remove_all(real);
     }
 
+    // Names that are not UTF-8 print with U+FFFD, alike; their bytes come beside, recoverable.
+    void namesThatAreNotUtf8()
+    {
+        const fs::path root = TestHome::root() / "odd-names";
+        file(root / "\xff" / "a.bin", 8192);
+        file(root / "\xfe" / "b.bin", 8192);
+        file(root / "plain" / "c.bin", 8192);
+        const Run run = runProgram(cli, {"space", "--json", QString::fromStdString(root.native())});
+        QCOMPARE(run.code, 0);
+        QSet<QByteArray> decoded;
+        int withBytes = 0;
+        for (const QJsonValue &value : QJsonDocument::fromJson(run.out)["folders"].toArray()) {
+            if (!value.toObject().contains("pathBytes"))
+                continue;
+            ++withBytes;
+            const QByteArray raw =
+                QByteArray::fromPercentEncoding(value["pathBytes"].toString().toLatin1());
+            QVERIFY(fs::is_directory(fs::path(raw.toStdString())));
+            decoded << raw;
+        }
+        QCOMPARE(withBytes, 2);
+        QCOMPARE(decoded.size(), 2);
+        fs::remove_all(root);
+    }
+
     void badInput()
     {
         const Run missing = runProgram(cli, {"space", "/nonexistent/folder"});
