@@ -302,6 +302,7 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &lis
     Index last = noEntry;
     qint64 files = 0;
     qint64 entries = 0;
+    bool denied = false;
     for (std::size_t i = 0; i < listing.names.size(); ++i) {
         const std::string_view name = listing.names[i];
         Node &node = listing.node(i);
@@ -309,9 +310,12 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &lis
             static_cast<std::uint16_t>(std::min<std::size_t>(name.size(), UINT16_MAX));
         node.nameOffset = listing.room.put(name.substr(0, node.nameLength));
         struct statx st {};
-        // Gone since the listing: nothing to count, its index stays unused.
-        if (statx(folder->fd, name.data(), statFlags, statMask, &st) != 0)
+        // Gone since the listing: nothing to count, its index stays unused. A folder that can
+        // be listed but not entered says its entries, not what they hold: it is unreadable.
+        if (statx(folder->fd, name.data(), statFlags, statMask, &st) != 0) {
+            denied = denied || errno == EACCES;
             continue;
+        }
         ++entries;
         const Index index = listing.first + static_cast<Index>(i);
         const FileId id = fileId(st);
@@ -349,6 +353,8 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &lis
     {
         std::lock_guard held(tree.lock);
         Node &parent = tree.nodes[self];
+        if (denied)
+            parent.flags |= isUnreadable;
         const std::uint8_t inherited =
             ((parent.flags & (isCovered | isKept)) || parent.kind != SpaceKind::none ? isCovered
                                                                                      : 0)

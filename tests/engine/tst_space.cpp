@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <map>
+#include <set>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -69,7 +70,8 @@ std::map<std::string, qint64> folderSizes(const SpaceTree &tree)
 }
 
 // The same, walked by `nobody` in a child process, for trees with folders root could read.
-std::map<std::string, qint64> folderSizesAsNobody(const fs::path &root)
+std::map<std::string, qint64> folderSizesAsNobody(const fs::path &root,
+                                                  std::set<std::string> *unreadable = nullptr)
 {
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
@@ -85,6 +87,9 @@ std::map<std::string, qint64> folderSizesAsNobody(const fs::path &root)
         std::string out;
         for (const auto &[path, size] : folderSizes(tree))
             out += std::to_string(size) + '\t' + path + '\n';
+        for (const auto &[path, size] : folderSizes(tree))
+            if (tree.entry(*tree.find(path)).unreadable)
+                out += "unreadable\t" + path + '\n';
         for (std::size_t done = 0; done < out.size();) {
             const ssize_t wrote = write(pipeFds[1], out.data() + done, out.size() - done);
             if (wrote <= 0)
@@ -106,8 +111,12 @@ std::map<std::string, qint64> folderSizesAsNobody(const fs::path &root)
     std::map<std::string, qint64> sizes;
     for (const QByteArray &line : text.split('\n')) {
         const qsizetype tab = line.indexOf('\t');
-        if (tab > 0)
+        if (tab > 0 && line.startsWith("unreadable")) {
+            if (unreadable)
+                unreadable->insert(line.mid(tab + 1).toStdString());
+        } else if (tab > 0) {
             sizes[line.mid(tab + 1).toStdString()] = line.left(tab).toLongLong();
+        }
     }
     return sizes;
 }
@@ -272,17 +281,24 @@ private slots:
         file(tree / "locked/secret.bin", 90000);
         file(tree / "shut/inside.bin", 90000);
         file(tree / "deep/er/locked/more.bin", 90000);
+        file(tree / "listed/only.bin", 90000); // listed but not entered: its entries unknown
         makePassable(tree);
         chmod((tree / "locked").c_str(), 0000);
         chmod((tree / "shut").c_str(), 0311);
         chmod((tree / "deep/er/locked").c_str(), 0000);
+        chmod((tree / "listed").c_str(), 0744);
         const auto expected = du(tree, true);
-        const auto measured = folderSizesAsNobody(tree);
+        std::set<std::string> unreadable;
+        const auto measured = folderSizesAsNobody(tree, &unreadable);
         chmod((tree / "locked").c_str(), 0755);
         chmod((tree / "shut").c_str(), 0755);
         chmod((tree / "deep/er/locked").c_str(), 0755);
+        chmod((tree / "listed").c_str(), 0755);
         QVERIFY(expected.contains(tree.native()));
         QCOMPARE(measured, expected);
+        QCOMPARE(unreadable, (std::set<std::string>{
+                                 (tree / "locked").native(), (tree / "shut").native(),
+                                 (tree / "deep/er/locked").native(), (tree / "listed").native()}));
         QVERIFY(expected.at(tree.native()) < du(tree).at(tree.native()));
     }
 

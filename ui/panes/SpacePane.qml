@@ -111,7 +111,12 @@ Themed {
             objectName: "spaceSummary"
             Layout.fillWidth: true
             wrapMode: Text.Wrap
-            text: Model.space.reclaimable > 0
+            // While walking, the figures are what was counted so far, and say so.
+            text: Model.space.walking
+                  ? Texts.bilingual("Sejauh ini %1 di sini, %2 di antaranya dibuat ulang sendiri; masih mengukur.",
+                                    "%1 here so far, %2 of it rebuilding by itself; still measuring.")
+                    .arg(Texts.fmt(Model.space.total)).arg(Texts.fmt(Model.space.reclaimable))
+                  : Model.space.reclaimable > 0
                   ? Texts.bilingual("Dari %1 di sini, %2 dibuat ulang sendiri oleh pemiliknya.",
                                     "Of %1 here, %2 rebuilds by itself.")
                     .arg(Texts.fmt(Model.space.total)).arg(Texts.fmt(Model.space.reclaimable))
