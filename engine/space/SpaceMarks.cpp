@@ -50,8 +50,8 @@ std::vector<SpaceMark> spaceMarks()
             marks.push_back({path, SpaceKind::developer, entry.cache.id});
     }
     for (const Project &project : projects(projectRoots(), workingPlaces())) {
-        const ProjectHold held = hold(project);
-        if (held == ProjectHold::kept || held == ProjectHold::unreadable)
+        // What Projects would not clean now (kept, in use, unreadable) is not marked.
+        if (hold(project) != ProjectHold::none)
             continue;
         for (const Project::Part &part : project.artifacts)
             if (part.offered())

@@ -1,4 +1,5 @@
 #include "CacheTarget.h"
+#include "Child.h"
 #include "Paths.h"
 #include "Projects.h"
 #include "Settings.h"
@@ -423,6 +424,16 @@ private slots:
         QCOMPARE(at(space, home).reclaimable, before);
         QVERIFY(Engine::releaseSpace(home / ".cache/pip"));
         QVERIFY(Engine::spaceKept().empty());
+
+        // A project in use is not marked, as Projects does not clean it.
+        {
+            const Child working({"sleep", "60"}, project / "src");
+            QVERIFY(working.started());
+            SpaceTree busy(home);
+            QVERIFY(busy.walk(Engine::spaceMarks(), Engine::spaceKept()));
+            QCOMPARE(at(busy, project / "node_modules").kind, SpaceKind::none);
+            QCOMPARE(at(busy, home).reclaimable, marked - at(space, project / "node_modules").size);
+        }
     }
 
     // After a change only that folder is walked again; what is gone leaves the tree; the sizes
