@@ -370,6 +370,7 @@ private slots:
         const fs::path ccache = cacheDir() / "ccache";
         write(ccache / "CACHEDIR.TAG", cacheTag);
         file(ccache / "ccache.conf", 100);
+        file(ccache / "stats", 100);
         file(ccache / "0/stats", 100);
         file(ccache / "f/stats", 100);
         file(ccache / "0/1/objR", 5000);

@@ -261,6 +261,11 @@ private slots:
             "gomod/n@v1/package-lock.json gomod/n@v1/node_modules/a.js "
             "ro/n@v2/package.json ro/n@v2/package-lock.json ro/n@v2/node_modules/a.js",
             "");
+        // GOPATH's module cache, where GOMODCACHE is not set.
+        row("GOPATH's module cache", "",
+            "README gopath/pkg/mod/m@v1/package.json gopath/pkg/mod/m@v1/package-lock.json "
+            "gopath/pkg/mod/m@v1/node_modules/a.js",
+            "");
         row("CMake configured in a folder of sources", "src",
             "a/CMakeLists.txt a/src/main.cpp a/src/NOTES.md "
             "a/src/CMakeCache.txt=CMAKE_HOME_DIRECTORY:INTERNAL=%s/a",
@@ -278,7 +283,11 @@ private slots:
             setenv("XDG_CACHE_HOME", (home / "caches").c_str(), 1);
         tree(roots[0], items);
         setenv("GOMODCACHE", (home / "gomod").c_str(), 1);
-        const auto unset = qScopeGuard([] { unsetenv("GOMODCACHE"); });
+        setenv("GOPATH", (home / "gopath").c_str(), 1);
+        const auto unset = qScopeGuard([] {
+            unsetenv("GOMODCACHE");
+            unsetenv("GOPATH");
+        });
         if (fs::exists(home / "ro"))
             fs::permissions(home / "ro/n@v2/node_modules",
                             fs::perms::owner_read | fs::perms::owner_exec);
@@ -568,6 +577,8 @@ private slots:
         QVERIFY(named(found, src() / "fifo")->unreadable);
         QVERIFY(named(found, src() / "fifo")->unreadable->contains("pipe"));
         QVERIFY(named(found, src() / "sparse")->unreadable);
+        // Refused for its size before it is read, not after reading it failed.
+        QVERIFY(named(found, src() / "sparse")->unreadable->contains("readable size"));
         QVERIFY(!named(found, src() / "fine")->unreadable);
     }
 
