@@ -173,6 +173,14 @@ std::filesystem::path SpaceTree::path(Index index) const
     return result;
 }
 
+SpaceTree::Index SpaceTree::childNamed(Index folder, std::string_view name) const
+{
+    Index child = nodes[folder].firstChild;
+    while (child != noEntry && nameOf(nodes[child]) != name)
+        child = nodes[child].nextSibling;
+    return child;
+}
+
 std::optional<SpaceTree::Index> SpaceTree::find(const std::filesystem::path &path) const
 {
     const std::filesystem::path relative =
@@ -186,12 +194,9 @@ std::optional<SpaceTree::Index> SpaceTree::find(const std::filesystem::path &pat
     for (const std::filesystem::path &part : relative) {
         if (part == ".")
             continue;
-        Index child = nodes[at].firstChild;
-        while (child != noEntry && nameOf(nodes[child]) != part.native())
-            child = nodes[child].nextSibling;
-        if (child == noEntry)
+        at = childNamed(at, part.native());
+        if (at == noEntry)
             return std::nullopt;
-        at = child;
     }
     return at;
 }
@@ -384,9 +389,7 @@ bool SpaceTree::measure(const std::filesystem::path &path)
         for (const std::filesystem::path &part : relative) {
             if (part == ".")
                 continue;
-            Index child = nodes[at].firstChild;
-            while (child != noEntry && nameOf(nodes[child]) != part.native())
-                child = nodes[child].nextSibling;
+            const Index child = childNamed(at, part.native());
             if (child == noEntry) {
                 missing = part.native();
                 break;
@@ -414,9 +417,8 @@ std::optional<SpaceTree::Index> SpaceTree::addEntry(Index folder, const std::str
     std::lock_guard held(lock);
     if (!attached(folder))
         return std::nullopt;
-    for (Index child = nodes[folder].firstChild; child != noEntry; child = nodes[child].nextSibling)
-        if (nameOf(nodes[child]) == name)
-            return child; // added meanwhile
+    if (const Index child = childNamed(folder, name); child != noEntry)
+        return child; // added meanwhile
     for (const auto &[markPath, kind] : markPaths) {
         if (const auto id = identityOf(markPath))
             marked.emplace(*id, kind);

@@ -153,6 +153,8 @@ private:
     // the folders above (a folder's only once it is measured). Nothing when it is not there.
     std::optional<Index> addEntry(Index folder, const std::string &name);
     std::string_view nameOf(const Node &node) const;
+    // The entry of `folder` called `name`; noEntry when none. Lock held.
+    Index childNamed(Index folder, std::string_view name) const;
     // The folder's reclaimable part from its children (all of it when marked). Lock held.
     void settleMarks(Index folder);
     // The folder and each one above it take `sizeDelta` and settle their marks. Lock held.
