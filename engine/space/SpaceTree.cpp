@@ -173,6 +173,12 @@ std::filesystem::path SpaceTree::path(Index index) const
     return result;
 }
 
+bool SpaceTree::onOtherMount(const struct ::statx &st, std::uint64_t device, std::uint64_t mount)
+{
+    return makedev(st.stx_dev_major, st.stx_dev_minor) != device
+           || ((st.stx_mask & STATX_MNT_ID) && mount != 0 && st.stx_mnt_id != mount);
+}
+
 SpaceTree::Index SpaceTree::childNamed(Index folder, std::string_view name) const
 {
     Index child = nodes[folder].firstChild;
@@ -435,15 +441,8 @@ std::optional<SpaceTree::Index> SpaceTree::addEntry(Index folder, const std::str
         if (keptFolders.contains(id))
             node.flags |= isKept;
     }
-    const Node &parent = nodes[folder];
-    if ((parent.flags & (isCovered | isKept)) || parent.kind != SpaceKind::none)
-        node.flags |= isCovered;
-    if (wholeReclaimable(parent))
-        node.flags |= isInsideMark;
-    const bool otherMount =
-        id.first != rootDevice
-        || ((st.stx_mask & STATX_MNT_ID) && rootMount != 0 && st.stx_mnt_id != rootMount);
-    if (otherMount) {
+    node.flags |= inheritedFlags(nodes[folder]);
+    if (onOtherMount(st, rootDevice, rootMount)) {
         node.flags |= isOtherMount | isComplete;
     } else if (S_ISDIR(st.stx_mode)) {
         node.flags |= isFolder; // its size comes with its walk

@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+struct statx; // <sys/stat.h>
+
 namespace Engine {
 
 // What fills a folder: every entry below it with its allocated bytes, counted as `du -x -B1`
@@ -134,6 +136,17 @@ private:
         isCovered = 32,    // lies inside a marked or kept folder: CACHEDIR.TAG marks nothing here
         isInsideMark = 64, // lies inside a marked folder that is not kept: all of it comes back
     };
+    // What an entry takes over from the folder it lies in: covered by a mark or a keep, or
+    // inside a mark that comes back whole.
+    static std::uint8_t inheritedFlags(const Node &parent)
+    {
+        return ((parent.flags & (isCovered | isKept)) || parent.kind != SpaceKind::none ? isCovered
+                                                                                        : 0)
+               | (wholeReclaimable(parent) ? isInsideMark : 0);
+    }
+    // Whether the entry `st` lies on another file system than the root (`device`, `mount`),
+    // a bind mount of the same one included.
+    static bool onOtherMount(const struct ::statx &st, std::uint64_t device, std::uint64_t mount);
     // Whether all of the node comes back: it is marked and not kept, or lies in such a folder.
     static bool wholeReclaimable(const Node &node)
     {

@@ -333,10 +333,7 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &lis
             if (kept.contains(id))
                 node.flags |= isKept;
         }
-        const bool otherMount =
-            id.first != rootDevice
-            || ((st.stx_mask & STATX_MNT_ID) && rootMount != 0 && st.stx_mnt_id != rootMount);
-        if (otherMount) {
+        if (onOtherMount(st, rootDevice, rootMount)) {
             node.flags |= isOtherMount | isComplete;
             node.size = 0;
         } else if (node.flags & isFolder) {
@@ -355,10 +352,7 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &lis
         Node &parent = tree.nodes[self];
         if (denied)
             parent.flags |= isUnreadable;
-        const std::uint8_t inherited =
-            ((parent.flags & (isCovered | isKept)) || parent.kind != SpaceKind::none ? isCovered
-                                                                                     : 0)
-            | (wholeReclaimable(parent) ? isInsideMark : 0);
+        const std::uint8_t inherited = inheritedFlags(parent);
         if (inherited != 0) {
             for (Index at = chain; at != noEntry; at = tree.nodes[at].nextSibling)
                 tree.nodes[at].flags |= inherited;
