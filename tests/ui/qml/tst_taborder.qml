@@ -62,6 +62,7 @@ TestCase {
                 { tag: "applications", layout: "sidebar", pane: "aplikasi" },
                 { tag: "log", layout: "sidebar", pane: "log" },
                 { tag: "settings", layout: "sidebar", pane: "pengaturan" },
+                { tag: "space", layout: "sidebar", pane: "ruang" },
                 { tag: "single page", layout: "halaman", pane: "cepat" }]
     }
     // Every action can be reached with Tab (an item's small buttons through the item itself,
@@ -72,6 +73,8 @@ TestCase {
         Model.paneKey = data.pane
         const view = createTemporaryObject(mainView, testCase)
         waitForRendering(view)
+        // The map's actions are enabled once its walk ends; tabbing before would miss them.
+        tryVerify(() => !Model.space.walking, 20000)
         const chain = tabChain()
         for (const action of actions(view, []))
             verify(reachable(action, chain), action + " " + action.Accessible.name
