@@ -158,7 +158,7 @@ void Model::runAdvanced(const QString &name, LiveText subject, std::function<Out
         [this, subject = std::move(subject), changed = std::move(changed)](const Outcome &outcome) {
             setResult(Pane::lanjutan, subject, outcome.text, outcome.kind);
             setBusy(false);
-            m_space.measureAgain(changed);
+            m_space.cleaned(changed);
             refreshAfterAction();
         });
 }

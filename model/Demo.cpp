@@ -106,7 +106,7 @@ std::vector<Engine::Project> sampleProjects()
         project.realPath = project.scope = project.path;
         project.kind = sample.kind;
         project.artifacts = {
-            {project.path / sample.artifact, sample.artifact, sample.size, {}, false, {}}};
+            {project.path / sample.artifact, sample.artifact, sample.size, {}, false, false, {}}};
         project.size = sample.size;
         project.lastActivity = now.addDays(-sample.idleDays);
         project.dirty = sample.dirty;

@@ -172,7 +172,7 @@ void Model::runDev(const Engine::DevCache &cache)
                 break;
             }
             setBusy(false);
-            m_space.measureAgain(changed);
+            m_space.cleaned(changed);
             m_space.measureAgain(emptied);
             refreshAfterAction();
         });

@@ -201,7 +201,7 @@ void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
                 for (const ProjectItem &item : chosen)
                     for (const Engine::Project::Part &part : item.project.artifacts)
                         artifacts.push_back(part.path);
-                m_space.measureAgain(artifacts);
+                m_space.cleaned(artifacts);
                 refreshAfterAction();
             });
     });

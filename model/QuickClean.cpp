@@ -162,7 +162,7 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
             for (const CacheTarget &target : quickTargets())
                 for (const std::filesystem::path &path : target.paths)
                     folders.push_back(Engine::url(path));
-            m_space.measureAgain(folders);
+            m_space.cleaned(folders);
             refreshAfterAction();
         });
 }

@@ -191,19 +191,33 @@ void SpaceModel::measureAgain(const std::vector<std::filesystem::path> &paths)
         measureOwed();
 }
 
+void SpaceModel::cleaned(const std::vector<std::filesystem::path> &paths)
+{
+    marksOwed = true;
+    measureAgain(paths);
+}
+
 void SpaceModel::measureOwed()
 {
     setWalking(true);
     pollTimer.start();
     tasks->run(
-        [walked = tree, paths = std::exchange(owed, {})] {
+        [walked = tree, paths = std::exchange(owed, {}), asking = std::exchange(marksOwed, false)] {
+            std::optional<std::vector<Engine::SpaceMark>> fresh;
+            if (asking) {
+                fresh = Engine::spaceMarks();
+                walked->setMarks(*fresh);
+            }
             for (const std::filesystem::path &path : paths)
                 walked->measure(path);
-            return true;
+            return fresh;
         },
-        [this, walked = tree](bool) {
-            if (walked == tree)
-                settle();
+        [this, walked = tree](const std::optional<std::vector<Engine::SpaceMark>> &fresh) {
+            if (walked != tree)
+                return;
+            if (fresh)
+                marks = *fresh;
+            settle();
         });
 }
 
@@ -548,7 +562,8 @@ void SpaceModel::setMarkKept(SpaceTree::Index index, bool kept)
         return Engine::withoutTrailingSlash(m.path) == path;
     });
     bool saved = false;
-    if (mark != marks.end() && entry.kind == SpaceKind::developer) {
+    if (mark != marks.end()
+        && (entry.kind == SpaceKind::developer || entry.kind == SpaceKind::cacheTag)) {
         QStringList present;
         for (const Engine::SpaceMark &m : marks)
             present << m.owner;

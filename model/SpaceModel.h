@@ -85,6 +85,9 @@ public:
     // Measures again what lies at these paths, after another pane changed them; after the walk
     // when one runs. The folder looked at stays the one shown.
     void measureAgain(const std::vector<std::filesystem::path> &paths);
+    // The same after a clean of another pane, which changes what the panes offer: their marks
+    // are asked again first.
+    void cleaned(const std::vector<std::filesystem::path> &paths);
     // Looks at the folder with this id, or the one holding the folder looked at.
     Q_INVOKABLE void open(int id);
     Q_INVOKABLE void up();
@@ -139,6 +142,7 @@ private:
     Engine::SpaceTree::Index current = Engine::SpaceTree::rootIndex;
     std::filesystem::path lookedAt;          // the path of `current`
     std::vector<std::filesystem::path> owed; // to measure again once the work running ends
+    bool marksOwed = false;                  // and the marks to ask again first
     std::vector<Engine::SpaceTree::Entry> rows;
     std::vector<Engine::SpaceKind> rowKinds;
     qint64 m_total = 0;

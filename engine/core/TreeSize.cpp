@@ -279,8 +279,9 @@ qint64 walk(const std::filesystem::path &path, std::vector<LinkedFile> &linked, 
     return own + below;
 }
 
-// What the walks found, with each linked entry added once when all its links were among them.
-qint64 withLinked(qint64 total, std::vector<LinkedFile> &linked)
+// What the walks found, with each linked entry added once when all its links were among them;
+// `shared` tells whether any was not.
+qint64 withLinked(qint64 total, std::vector<LinkedFile> &linked, bool *shared = nullptr)
 {
     std::sort(linked.begin(), linked.end());
     for (auto first = linked.begin(); first != linked.end();) {
@@ -289,6 +290,8 @@ qint64 withLinked(qint64 total, std::vector<LinkedFile> &linked)
         });
         if (static_cast<nlink_t>(last - first) >= first->links)
             total += first->bytes;
+        else if (shared)
+            *shared = true;
         first = last;
     }
     return total;
@@ -308,7 +311,7 @@ SizeSeen sizeWatching(const std::filesystem::path &path, NameWatch watch)
     std::vector<LinkedFile> linked;
     SizeSeen result;
     const qint64 total = walk(path, linked, Folders::all, watch, &result.seen);
-    result.bytes = withLinked(total, linked);
+    result.bytes = withLinked(total, linked, &result.shared);
     return result;
 }
 

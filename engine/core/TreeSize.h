@@ -27,10 +27,12 @@ using NameWatch = bool (*)(std::string_view name);
 struct SizeSeen {
     qint64 bytes = 0;
     std::string seen; // the name of an entry at any depth that the watch accepted; empty: none
+    // A file in it has hard links outside it too: `bytes` is less than what it holds.
+    bool shared = false;
 };
 
 // `size`, looking out on the way for an entry `watch` accepts (a repository inside a build
-// folder, say), at no cost of a second walk.
+// folder, say; none when null), at no cost of a second walk.
 SizeSeen sizeWatching(const std::filesystem::path &path, NameWatch watch);
 
 // What emptying the folder at the path would give back: `size` without the folder's own blocks,

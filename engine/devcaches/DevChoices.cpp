@@ -15,8 +15,10 @@ std::vector<DevEntry> devEntries(const DevRoots &roots)
         DevEntry entry;
         entry.kept = kept.contains(cache.id);
         // A kept entry is not counted: not measured either.
-        if (!entry.kept)
-            entry.size = devSize(cache);
+        if (!entry.kept) {
+            entry.parts = devParts(cache);
+            entry.size = devSize(cache, entry.parts);
+        }
         // A command known to free nothing would only be run for nothing.
         if (cache.mode == DevMode::Command && entry.size == 0)
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DevCache.h"
+#include "DevCleaning.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,7 @@ namespace Engine {
 struct DevEntry {
     DevCache cache;
     std::optional<qint64> size; // unset when kept, or when only the owner's command would tell
+    std::vector<DevPart> parts; // what makes up `size`, folder by folder; none when kept
     bool running = false;
     bool kept = false; // kept by the user: neither offered, counted nor measured
 };

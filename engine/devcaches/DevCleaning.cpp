@@ -86,30 +86,62 @@ DevResult runCommand(const DevCommand &command)
 
 } // namespace
 
-std::optional<qint64> devSize(const DevCache &cache)
+namespace {
+
+DevPart removed(const std::filesystem::path &folder)
+{
+    const SizeSeen measured = sizeWatching(folder, nullptr);
+    return {folder, measured.bytes, !measured.shared};
+}
+
+} // namespace
+
+std::vector<DevPart> devParts(const DevCache &cache)
+{
+    std::vector<DevPart> parts;
+    if (cache.reportedSize || cache.estimate == DevEstimate::unknown)
+        return parts;
+    for (const std::filesystem::path &path : cache.paths) {
+        switch (cache.estimate) {
+        case DevEstimate::pnpmPrune:
+            parts.push_back({path, pnpmPruneSize(path), false});
+            break;
+        case DevEstimate::files: {
+            // Its clean keeps the folders and the kept parts.
+            std::vector<std::filesystem::path> kept;
+            for (const std::filesystem::path &part : cache.keep)
+                if (isSameOrInside(part, path))
+                    kept.push_back(part);
+            parts.push_back({path,
+                             std::max<qint64>(0, reclaimableFiles({path}) - reclaimableFiles(kept)),
+                             false});
+            break;
+        }
+        default:
+            parts.push_back(removed(path));
+            break;
+        }
+    }
+    for (const std::filesystem::path &folder : cache.emptied)
+        parts.push_back(removed(folder));
+    return parts;
+}
+
+std::optional<qint64> devSize(const DevCache &cache, const std::vector<DevPart> &parts)
 {
     if (cache.reportedSize)
         return cache.reportedSize;
     if (cache.paths.empty() || cache.estimate == DevEstimate::unknown)
         return std::nullopt;
-    switch (cache.estimate) {
-    case DevEstimate::pnpmPrune: {
-        qint64 total = 0;
-        for (const std::filesystem::path &store : cache.paths)
-            total += pnpmPruneSize(store);
-        return total + reclaimableSize(cache.emptied);
-    }
-    case DevEstimate::files: {
-        std::vector<std::filesystem::path> kept;
-        for (const std::filesystem::path &part : cache.keep)
-            if (std::any_of(cache.paths.begin(), cache.paths.end(),
-                            [&part](const auto &path) { return isSameOrInside(part, path); }))
-                kept.push_back(part);
-        return std::max<qint64>(0, reclaimableFiles(cache.paths) - reclaimableFiles(kept));
-    }
-    default:
-        return reclaimableSize(cache.paths);
-    }
+    qint64 total = 0;
+    for (const DevPart &part : parts)
+        total += part.frees;
+    return total;
+}
+
+std::optional<qint64> devSize(const DevCache &cache)
+{
+    return devSize(cache, devParts(cache));
 }
 
 namespace {

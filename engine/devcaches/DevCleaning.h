@@ -26,11 +26,27 @@ struct DevResult {
     QString output;                 // what the owner's command printed
 };
 
+// One folder of a developer cache and what cleaning the entry would take of it now.
+struct DevPart {
+    std::filesystem::path path;
+    qint64 frees = 0;
+    // The clean takes the folder and all it holds, and no file in it is linked from elsewhere:
+    // `frees` is all it holds.
+    bool whole = false;
+};
+
+// The entry's folders (its paths, and those its command empties) with what cleaning takes of
+// each, as `devSize` counts it; empty when only the owner tells (Docker, an unknown estimate).
+// Blocks: never on the main thread.
+std::vector<DevPart> devParts(const DevCache &cache);
+
 // What cleaning the entry would give back now: the owner's own figure, else as its `estimate`
 // says (what removing its folders would free, folders' own blocks included; what its command
 // takes of them), a hard-linked file counted only when all its links go; unset when only running
 // the owner's command would tell. Blocks: never on the main thread.
 std::optional<qint64> devSize(const DevCache &cache);
+// The same from its parts, measured already.
+std::optional<qint64> devSize(const DevCache &cache, const std::vector<DevPart> &parts);
 
 // Cleans the entry as its mode says, never while its owner runs: removes its folders through the
 // same removal as the quick clean (a choice entry only when `chosen`; a folder that holds any of

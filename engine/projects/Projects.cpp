@@ -268,7 +268,7 @@ std::vector<Project> projects(const std::vector<fs::path> &roots,
             if (why.isEmpty() && !inRepository && artifact.kind == QLatin1String("cmake"))
                 why = buildFolderWithheld(artifact.path);
             project.artifacts.push_back({artifact.path, artifact.kind, measured.bytes, artifact.id,
-                                         artifact.noLockfile, why});
+                                         artifact.noLockfile, measured.shared, why});
             if (why.isEmpty())
                 paths.push_back(artifact.path);
         }

@@ -34,6 +34,7 @@ struct Project {
         qint64 size = 0; // hard-linked files counted only when all their links lie in it
         FolderIdentity id;
         bool noLockfile = false; // node_modules that may not reinstall to the same tree
+        bool shared = false; // holds files linked from elsewhere too: `size` is less than it holds
         // Why it cannot be shown to be what rebuilds itself: then it is listed, never removed,
         // and counts in no figure. Empty: offered.
         Words withheld;

@@ -112,7 +112,7 @@ void SpaceTree::countAtFirst(const FileId &id, std::vector<Index> at, qint64 byt
             continue;
         const qint64 delta = now - node.size;
         node.size = now;
-        node.reclaimable = wholeReclaimable(node) ? now : 0;
+        settleMarks(name);
         settleUpwards(node.parent, delta);
     }
     linked[id] = first;

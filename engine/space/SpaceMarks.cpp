@@ -44,10 +44,21 @@ std::vector<SpaceMark> spaceMarks()
     }
     for (const DevEntry &entry : devEntries()) {
         const DevMode mode = entry.cache.mode;
-        if (entry.kept || (mode != DevMode::Delete && mode != DevMode::Command))
+        // A tagged folder is a choice only because its owner is unknown: its owner said it is
+        // a cache.
+        const bool rebuilds =
+            mode == DevMode::Delete || mode == DevMode::Command || entry.cache.tagged;
+        // Without its owner's program a command entry cannot be cleaned here.
+        if (entry.kept || !rebuilds || !entry.cache.available)
             continue;
-        for (const std::filesystem::path &path : entry.cache.paths)
-            marks.push_back({path, SpaceKind::developer, entry.cache.id});
+        // Each folder counts what the pane's figure counts of it.
+        const SpaceKind kind = entry.cache.tagged ? SpaceKind::cacheTag : SpaceKind::developer;
+        for (const DevPart &part : entry.parts)
+            marks.push_back({part.path, kind, entry.cache.id,
+                             part.whole ? std::nullopt : std::optional(part.frees)});
+        if (entry.parts.empty())
+            for (const std::filesystem::path &path : entry.cache.paths)
+                marks.push_back({path, kind, entry.cache.id});
     }
     for (const Project &project : projects(projectRoots(), workingPlaces())) {
         // What Projects would not clean now (kept, in use, unreadable) is not marked.
@@ -55,7 +66,8 @@ std::vector<SpaceMark> spaceMarks()
             continue;
         for (const Project::Part &part : project.artifacts)
             if (part.offered())
-                marks.push_back({part.path, SpaceKind::project, displayPath(project.realPath)});
+                marks.push_back({part.path, SpaceKind::project, displayPath(project.realPath),
+                                 part.shared ? std::optional(part.size) : std::nullopt});
     }
     marks.push_back({homeTrashFolder(), SpaceKind::trash, QStringLiteral("trash")});
     return marks;

@@ -16,7 +16,8 @@ enum class SpaceKind : unsigned char {
     developer, // a developer cache that is cleaned as its owner would (not kept)
     project,   // a project's build output or dependencies
     trash,     // the Trash, emptied from the advanced clean
-    cacheTag,  // a folder with a valid CACHEDIR.TAG that no catalogue entry names
+    cacheTag,  // a folder tagged CACHEDIR.TAG that Developer caches offers, no catalogue entry
+               // naming it
 };
 
 // "quick", "developer", "project", "trash", "cachedir"; "" for none.
@@ -27,14 +28,17 @@ struct SpaceMark {
     std::filesystem::path path;
     SpaceKind kind = SpaceKind::none;
     QString owner; // the quick target's or developer cache's id, or the project's path
+    // What its clean takes of it, when that is less than all it holds (a command that keeps
+    // parts, files linked from elsewhere too); unset: all of it comes back.
+    std::optional<qint64> frees = std::nullopt;
 };
 
-// What the other panes offer now, asked of them rather than decided again: the quick clean's
-// folders, the developer caches that are not kept and rebuild by themselves (delete and command
-// entries; a choice removes what cannot be downloaded again), the artifacts of projects that are
-// neither kept nor unreadable, and the Trash. Places kept in the space map stay among them: the
-// walk flags them as kept (see `spaceKept`). Runs owners' commands and reads repositories: never
-// on the main thread.
+// What the other panes offer now, asked of them rather than decided again, each counted as that
+// pane counts it: the quick clean's folders, the developer caches that are not kept and rebuild
+// by themselves (delete and command entries, the tagged folders it lists among them; a choice
+// removes what cannot be downloaded again), the artifacts of projects that Projects would clean
+// now, and the Trash. Places kept in the space map stay among them: the walk flags them as kept
+// (see `spaceKept`). Runs owners' commands and reads repositories: never on the main thread.
 std::vector<SpaceMark> spaceMarks();
 
 // The Trash of the home, as the freedesktop.org layout places it.

@@ -54,11 +54,8 @@ bool SpaceTree::walk(const std::vector<SpaceMark> &marks,
     }
     {
         std::lock_guard held(lock);
-        for (const SpaceMark &mark : marks) {
-            markPaths.emplace_back(mark.path, mark.kind);
-            if (const auto id = identityOf(mark.path))
-                marked.emplace(*id, mark.kind);
-        }
+        markPaths = marks;
+        identifyMarks();
         for (const std::filesystem::path &folder : kept) {
             if (const auto id = identityOf(folder))
                 keptFolders.insert(*id);
@@ -68,14 +65,14 @@ bool SpaceTree::walk(const std::vector<SpaceMark> &marks,
         Node root;
         root.flags = isFolder;
         root.size = Walker::allocated(st);
-        const FileId id = Walker::fileId(st);
-        if (const auto mark = marked.find(id); mark != marked.end())
-            root.kind = mark->second;
-        if (root.kind != SpaceKind::none && keptFolders.contains(id))
-            root.flags |= isKept;
         nodes.clear();
         names.clear();
+        figures.clear();
         nodes.push_back(root);
+        const FileId id = Walker::fileId(st);
+        markEntry(rootIndex, id);
+        if (nodes[rootIndex].kind != SpaceKind::none && keptFolders.contains(id))
+            nodes[rootIndex].flags |= isKept;
     }
     walkedEntries = 1;
     walkedBytes = Walker::allocated(st);
@@ -233,6 +230,10 @@ std::vector<std::pair<SpaceKind, qint64>> SpaceTree::reclaimableParts(Index inde
                     parts[node.kind] += node.size;
                     continue;
                 }
+                if ((node.flags & (isPartial | isKept)) == isPartial) {
+                    parts[node.kind] += node.reclaimable;
+                    continue;
+                }
                 for (Index child = nodes[at].firstChild; child != noEntry;
                      child = nodes[child].nextSibling)
                     stack.push_back(child);
@@ -250,6 +251,11 @@ void SpaceTree::settleMarks(Index folder)
     Node &node = nodes[folder];
     if (wholeReclaimable(node)) {
         node.reclaimable = node.size;
+        return;
+    }
+    if ((node.flags & (isPartial | isKept)) == isPartial) {
+        const auto figure = figures.find(folder);
+        node.reclaimable = std::min(node.size, figure != figures.end() ? figure->second : 0);
         return;
     }
     qint64 sum = 0;
@@ -425,10 +431,7 @@ std::optional<SpaceTree::Index> SpaceTree::addEntry(Index folder, const std::str
         return std::nullopt;
     if (const Index child = childNamed(folder, name); child != noEntry)
         return child; // added meanwhile
-    for (const auto &[markPath, kind] : markPaths) {
-        if (const auto id = identityOf(markPath))
-            marked.emplace(*id, kind);
-    }
+    identifyMarks();
     Node node;
     node.parent = folder;
     node.nextSibling = nodes[folder].firstChild;
@@ -436,11 +439,8 @@ std::optional<SpaceTree::Index> SpaceTree::addEntry(Index folder, const std::str
     node.nameLength = static_cast<std::uint16_t>(name.size());
     node.nameOffset = names.take(std::array{std::string_view(name)}).put(name);
     const FileId id = Walker::fileId(st);
-    if (const auto mark = marked.find(id); mark != marked.end()) {
-        node.kind = mark->second;
-        if (keptFolders.contains(id))
-            node.flags |= isKept;
-    }
+    if (marked.contains(id) && keptFolders.contains(id))
+        node.flags |= isKept;
     node.flags |= inheritedFlags(nodes[folder]);
     if (onOtherMount(st, rootDevice, rootMount)) {
         node.flags |= isOtherMount | isComplete;
@@ -449,9 +449,10 @@ std::optional<SpaceTree::Index> SpaceTree::addEntry(Index folder, const std::str
     } else {
         node.flags |= isComplete;
         node.size = Walker::allocated(st);
-        node.reclaimable = wholeReclaimable(node) ? node.size : 0;
     }
     const Index index = static_cast<Index>(nodes.push_back(node));
+    markEntry(index, id);
+    settleMarks(index);
     nodes[folder].firstChild = index;
     settleUpwards(folder, nodes[index].size);
     return index;
@@ -474,10 +475,7 @@ bool SpaceTree::remeasure(Index folder)
     qint64 before = 0;
     {
         std::lock_guard held(lock);
-        for (const auto &[markPath, kind] : markPaths) {
-            if (const auto id = identityOf(markPath))
-                marked.emplace(*id, kind);
-        }
+        identifyMarks();
         std::erase_if(linked,
                       [this, folder](const auto &item) { return inside(item.second, folder); });
         Node &node = nodes[folder];
@@ -491,8 +489,8 @@ bool SpaceTree::remeasure(Index folder)
         node.size = Walker::allocated(st);
         node.reclaimable = 0;
         node.flags &= static_cast<std::uint8_t>(~(isComplete | isUnreadable));
-        if (node.kind == SpaceKind::cacheTag)
-            node.kind = SpaceKind::none; // the walk looks at its tag again
+        // Its mark as the panes give it now: a clean changes what they offer.
+        markEntry(folder, Walker::fileId(st));
     }
     Walker walker(*this, currentStop());
     const bool ended = walker.run(fd, folder);
@@ -534,7 +532,7 @@ void SpaceTree::setKept(Index index, bool kept)
                 stack.push_back(child);
                 folders.push_back(child);
             } else {
-                inner.reclaimable = wholeReclaimable(inner) ? inner.size : 0;
+                settleMarks(child);
             }
         }
     }
@@ -544,13 +542,45 @@ void SpaceTree::setKept(Index index, bool kept)
     settleUpwards(index, 0);
 }
 
+void SpaceTree::setMarks(const std::vector<SpaceMark> &marks)
+{
+    std::lock_guard held(lock);
+    markPaths = marks;
+    marked.clear();
+    identifyMarks();
+}
+
+void SpaceTree::identifyMarks()
+{
+    for (const SpaceMark &mark : markPaths) {
+        if (const auto id = identityOf(mark.path))
+            marked.emplace(*id, MarkAt{mark.kind, mark.frees});
+    }
+}
+
+void SpaceTree::markEntry(Index index, const FileId &id)
+{
+    Node &node = nodes[index];
+    node.kind = SpaceKind::none;
+    node.flags &= static_cast<std::uint8_t>(~isPartial);
+    figures.erase(index);
+    const auto mark = marked.find(id);
+    if (mark == marked.end())
+        return;
+    node.kind = mark->second.kind;
+    if (mark->second.frees) {
+        node.flags |= isPartial;
+        figures[index] = *mark->second.frees;
+    }
+}
+
 std::size_t SpaceTree::memoryBytes() const
 {
     std::lock_guard held(lock);
     // A map node holds its value and about four words of links and colour.
     constexpr std::size_t mapNode = sizeof(std::pair<FileId, Index>) + 4 * sizeof(void *);
     return sizeof(*this) + nodes.memoryBytes() + names.memoryBytes() + linked.size() * mapNode
-           + marked.size() * mapNode;
+           + marked.size() * mapNode + figures.size() * mapNode;
 }
 
 } // namespace Engine

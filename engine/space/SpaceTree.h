@@ -103,6 +103,9 @@ public:
     // Whether the entry is still what was measured there: its folders opened down from the root
     // without following a link, and it of the same kind and inode, not a link put in its place.
     bool stillAsMeasured(Index index) const;
+    // The places other panes clean, asked again after a clean: an entry measured again from now
+    // on takes its mark from them.
+    void setMarks(const std::vector<SpaceMark> &marks);
     // Takes the entry out of the tree (moved away) and its bytes out of the folders above.
     void forget(Index index);
     // Keeps the marked entry out of the marks, or takes it back; its folders above follow.
@@ -133,24 +136,27 @@ private:
         isUnreadable = 4,
         isComplete = 8,
         isKept = 16,
-        isCovered = 32,    // lies inside a marked or kept folder: CACHEDIR.TAG marks nothing here
-        isInsideMark = 64, // lies inside a marked folder that is not kept: all of it comes back
+        isInsideMark = 32, // lies inside a marked folder that is not kept: all of it comes back
+        isPartial = 64,    // marked, and its clean takes only its figure (`figures`) of it
     };
-    // What an entry takes over from the folder it lies in: covered by a mark or a keep, or
-    // inside a mark that comes back whole.
+    struct MarkAt {
+        SpaceKind kind = SpaceKind::none;
+        std::optional<qint64> frees;
+    };
+    // What an entry takes over from the folder it lies in: all of it comes back when that
+    // folder's does.
     static std::uint8_t inheritedFlags(const Node &parent)
     {
-        return ((parent.flags & (isCovered | isKept)) || parent.kind != SpaceKind::none ? isCovered
-                                                                                        : 0)
-               | (wholeReclaimable(parent) ? isInsideMark : 0);
+        return wholeReclaimable(parent) ? isInsideMark : 0;
     }
     // Whether the entry `st` lies on another file system than the root (`device`, `mount`),
     // a bind mount of the same one included.
     static bool onOtherMount(const struct ::statx &st, std::uint64_t device, std::uint64_t mount);
-    // Whether all of the node comes back: it is marked and not kept, or lies in such a folder.
+    // Whether all of the node comes back: it is marked whole and not kept, or lies in such a
+    // folder.
     static bool wholeReclaimable(const Node &node)
     {
-        return (node.kind != SpaceKind::none && !(node.flags & isKept))
+        return (node.kind != SpaceKind::none && !(node.flags & (isKept | isPartial)))
                || (node.flags & isInsideMark);
     }
     using FileId = std::pair<std::uint64_t, std::uint64_t>; // device, inode
@@ -168,8 +174,13 @@ private:
     std::string_view nameOf(const Node &node) const;
     // The entry of `folder` called `name`; noEntry when none. Lock held.
     Index childNamed(Index folder, std::string_view name) const;
-    // The folder's reclaimable part from its children (all of it when marked). Lock held.
+    // The entry's reclaimable part: all of it when marked whole, its figure when marked in part,
+    // else what its children's are. Lock held.
     void settleMarks(Index folder);
+    // The marks' places identified afresh, for what is walked next. Lock held.
+    void identifyMarks();
+    // Gives the entry its mark, or none, by its identity. Lock held.
+    void markEntry(Index index, const FileId &id);
     // The folder and each one above it take `sizeDelta` and settle their marks. Lock held.
     void settleUpwards(Index folder, qint64 sizeDelta);
     void detach(Index index);
@@ -204,10 +215,12 @@ private:
     // Files with several links, where they are counted: only there, every other name of the file
     // counts nothing. Only such files come in, few in any tree.
     std::map<FileId, Index> linked;
-    std::map<FileId, SpaceKind> marked;
+    std::map<FileId, MarkAt> marked;
     // The marks as given: a place made after the walk (the Trash, by a move) is found again
     // when its folder is measured again.
-    std::vector<std::pair<std::filesystem::path, SpaceKind>> markPaths;
+    std::vector<SpaceMark> markPaths;
+    // What the clean of an entry marked in part takes of it.
+    std::map<Index, qint64> figures;
     std::set<FileId> keptFolders;
     std::uint64_t rootDevice = 0;
     std::uint64_t rootMount = 0;

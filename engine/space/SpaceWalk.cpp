@@ -1,6 +1,5 @@
 #include "SpaceWalk.h"
 
-#include "CacheDirTag.h"
 #include "Paths.h"
 #include "ProcessLimits.h"
 #include "WorkCount.h"
@@ -82,6 +81,7 @@ struct SpaceTree::Walker::Scratch {
     Listing second;
     std::vector<Pending> found;
     std::vector<std::pair<std::size_t, FileId>> linkedFiles; // by place in the listing
+    std::vector<std::pair<std::size_t, qint64>> figured;     // marked in part, with the figure
 };
 
 SpaceTree::Walker::~Walker() = default;
@@ -216,15 +216,9 @@ void SpaceTree::Walker::open(Pending &item, Scratch &scratch)
 
 void SpaceTree::Walker::start(const std::shared_ptr<Folder> &folder, Scratch &scratch)
 {
-    // The folder's mark comes before its entries, which take it over: from its first listing
-    // when that is all of it, else by looking for the tag.
+    // A folder whose second part is empty is listed; one with more is read on by every worker.
     const bool first = scratch.first.readOn(folder->fd);
     const bool second = first && scratch.second.readOn(folder->fd);
-    const bool named =
-        second
-        || std::find(scratch.first.names.begin(), scratch.first.names.end(), "CACHEDIR.TAG")
-               != scratch.first.names.end();
-    const bool tagged = named && hasCacheDirTag(folder->fd);
     {
         std::lock_guard held(tree.lock);
         Node &node = tree.nodes[folder->node];
@@ -232,9 +226,6 @@ void SpaceTree::Walker::start(const std::shared_ptr<Folder> &folder, Scratch &sc
             tree.walkedBytes.fetch_add(node.size, std::memory_order_relaxed);
             countMeasured(0, node.size);
         }
-        const bool covered = (node.flags & (isCovered | isKept)) || node.kind != SpaceKind::none;
-        if (tagged && !covered)
-            node.kind = SpaceKind::cacheTag;
         if (first)
             reserve(folder->node, scratch.first);
         if (second)
@@ -296,8 +287,10 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &lis
     const Index self = folder->node;
     std::vector<Pending> &found = scratch.found;
     auto &linkedFiles = scratch.linkedFiles;
+    auto &figured = scratch.figured;
     found.clear();
     linkedFiles.clear();
+    figured.clear();
     Index chain = noEntry; // the entries read, each pointing at the one read before
     Index last = noEntry;
     qint64 files = 0;
@@ -329,7 +322,11 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &lis
         if (S_ISDIR(st.stx_mode))
             node.flags |= isFolder;
         if (const auto mark = marked.find(id); mark != marked.end()) {
-            node.kind = mark->second;
+            node.kind = mark->second.kind;
+            if (mark->second.frees) {
+                node.flags |= isPartial;
+                figured.emplace_back(i, *mark->second.frees);
+            }
             if (kept.contains(id))
                 node.flags |= isKept;
         }
@@ -357,6 +354,8 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &lis
             for (Index at = chain; at != noEntry; at = tree.nodes[at].nextSibling)
                 tree.nodes[at].flags |= inherited;
         }
+        for (const auto &[i, bytes] : figured)
+            tree.figures[listing.first + static_cast<Index>(i)] = bytes;
         Open &open = opens[self];
         for (const auto &[i, id] : linkedFiles) {
             // Counted at the first name met for now; where `du` counts it is settled at the end.
@@ -396,9 +395,8 @@ void SpaceTree::Walker::finish(Index folder)
         Node &node = tree.nodes[folder];
         for (Index child = node.firstChild; child != noEntry;
              child = tree.nodes[child].nextSibling) {
-            Node &inner = tree.nodes[child];
-            if (!(inner.flags & isFolder))
-                inner.reclaimable = wholeReclaimable(inner) ? inner.size : 0;
+            if (!(tree.nodes[child].flags & isFolder))
+                tree.settleMarks(child);
         }
         tree.settleMarks(folder);
         if (linkedBelow)

@@ -66,7 +66,7 @@ private:
     bool next(std::unique_lock<std::mutex> &held, std::shared_ptr<Folder> &read, Pending &open);
     // Opens the folder and reads it as far as its own mark needs.
     void open(Pending &item, Scratch &scratch);
-    // Reads what the folder's first listing calls give, decides its CACHEDIR.TAG, fills it in.
+    // Reads what the folder's first listing calls give and fills it in.
     void start(const std::shared_ptr<Folder> &folder, Scratch &scratch);
     // Reads one more part of the folder's listing and fills it in.
     void readOn(const std::shared_ptr<Folder> &folder, Scratch &scratch);
@@ -83,7 +83,7 @@ private:
     const std::atomic<bool> *stop;
     Index top = noEntry;
     // The tree's as the walk starts, read by the workers without its lock.
-    std::map<FileId, SpaceKind> marked;
+    std::map<FileId, MarkAt> marked;
     std::set<FileId> kept;
     std::uint64_t rootDevice = 0;
     std::uint64_t rootMount = 0;

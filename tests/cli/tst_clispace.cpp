@@ -74,13 +74,16 @@ private slots:
         }
     }
 
-    // The home by default; the quick clean's caches and a tagged cache are named as such.
+    // The home by default; the quick clean's caches and a tagged cache that Developer caches
+    // lists are named as such; a tag in a folder of the user's own marks nothing.
     void marksAreNamed()
     {
         const fs::path home = TestHome::home();
         file(home / ".cache/pip/http/blob", 80000);
-        file(home / "work-cache/blob", 60000);
-        write(home / "work-cache/CACHEDIR.TAG", "Signature: 8a477f597d28d172789f06886806bc55\n");
+        file(home / ".work-cache/blob", 60000);
+        write(home / ".work-cache/CACHEDIR.TAG", "Signature: 8a477f597d28d172789f06886806bc55\n");
+        file(home / "own-cache/blob", 60000);
+        write(home / "own-cache/CACHEDIR.TAG", "Signature: 8a477f597d28d172789f06886806bc55\n");
         file(home / "not-a-cache/blob", 60000);
         write(home / "not-a-cache/CACHEDIR.TAG", "Signature: nothing of the kind\n");
         const auto folders = listed({"--depth", "2"});
@@ -90,14 +93,15 @@ private slots:
         QCOMPARE(cache["parts"][0]["kind"].toString(), "quick");
         QVERIFY(cache["reclaimable"].toDouble() >= 80000);
         QCOMPARE(folders.at(root + "/.cache/pip")["kind"].toString(), "quick");
-        QCOMPARE(folders.at(root + "/work-cache")["kind"].toString(), "cachedir");
-        QCOMPARE(folders.at(root + "/work-cache")["reclaimable"].toDouble(),
-                 folders.at(root + "/work-cache")["size"].toDouble());
+        QCOMPARE(folders.at(root + "/.work-cache")["kind"].toString(), "cachedir");
+        QCOMPARE(folders.at(root + "/.work-cache")["reclaimable"].toDouble(),
+                 folders.at(root + "/.work-cache")["size"].toDouble());
+        QVERIFY(!folders.at(root + "/own-cache").contains("kind"));
         QVERIFY(!folders.at(root + "/not-a-cache").contains("kind"));
         QCOMPARE(folders.at(root + "/not-a-cache")["reclaimable"].toDouble(), 0.0);
         const Run text = runProgram(cli, {"space"});
         QCOMPARE(text.code, 0);
-        QVERIFY(text.out.contains("work-cache"));
+        QVERIFY(text.out.contains(".work-cache"));
     }
 
     // A root that is a link is followed once, and said so; below it no link is followed.

@@ -154,8 +154,10 @@ bool running(const QString &id)
 
 const QByteArray cacheTag = "Signature: 8a477f597d28d172789f06886806bc55\n";
 
-// Makes a tree from lines "<what> <path from the home>": "tag" a folder with a valid tag, "bad"
-// one whose tag has another first line, "linkedTag" one whose tag is a link to a valid tag,
+// Makes a tree from lines "<what> <path from the home>": "tag" a folder with a valid tag, "bare"
+// one whose tag is the signature alone, "bad" one whose tag has another first line, "short" one
+// whose tag stops inside the signature, "spaced" one whose tag starts with a space, "tagFolder"
+// one with a folder named as the tag, "linkedTag" one whose tag is a link to a valid tag,
 // "linkedFolder" a link to a tagged folder outside the home, "documents" the user's Documents
 // folder, "file" a file.
 void makeTree(const QStringList &lines)
@@ -168,8 +170,16 @@ void makeTree(const QStringList &lines)
         const fs::path path = home() / line.section(' ', 1).toStdString();
         if (what == "tag")
             write(path / "CACHEDIR.TAG", cacheTag);
+        else if (what == "bare")
+            write(path / "CACHEDIR.TAG", cacheTag.trimmed());
         else if (what == "bad")
             write(path / "CACHEDIR.TAG", "Signature: 00000000000000000000000000000000\n");
+        else if (what == "short")
+            write(path / "CACHEDIR.TAG", cacheTag.left(20));
+        else if (what == "spaced")
+            write(path / "CACHEDIR.TAG", " " + cacheTag);
+        else if (what == "tagFolder")
+            folder(path / "CACHEDIR.TAG");
         else if (what == "linkedTag")
             TreeBuilder::symlink(elsewhere / "tagged/CACHEDIR.TAG", path / "CACHEDIR.TAG");
         else if (what == "linkedFolder")
@@ -852,7 +862,11 @@ private slots:
             {".cache/a/b/c"});
         row("too deep", {"tag .cache/a/b/c/d", "tag .tool/a/b/c"}, {});
         row("not a hidden folder of the home", {"tag work/cache"}, {});
+        row("the signature alone", {"bare .cache/x"}, {".cache/x"});
         row("wrong signature", {"bad .cache/x"}, {});
+        row("the signature cut short", {"short .cache/x"}, {});
+        row("the signature after a space", {"spaced .cache/x"}, {});
+        row("a folder named as the tag", {"tagFolder .cache/x"}, {});
         row("the tag is a link", {"linkedTag .cache/x"}, {});
         row("the folder is a link", {"linkedFolder .cache/x"}, {});
         row("a catalogue entry's folder", {"tag .cargo/registry/cache"}, {});

@@ -1,5 +1,6 @@
 #include "CacheTarget.h"
 #include "Child.h"
+#include "DevChoices.h"
 #include "Paths.h"
 #include "Projects.h"
 #include "Settings.h"
@@ -10,6 +11,7 @@
 #include "TreeBuilder.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -328,48 +330,6 @@ private slots:
         QVERIFY(!space.find(tree / "mounted/foreign.bin"));
     }
 
-    // Only a tag whose first bytes are exactly the signature marks its folder, and never one that
-    // a catalogue's mark already covers.
-    void cacheDirTags()
-    {
-        const fs::path tree = dir("tree");
-        file(tree / "right/blob", 50000);
-        tag(tree / "right", tagSignature + "\n# made by a tool\n");
-        file(tree / "bare/blob", 50000);
-        tag(tree / "bare", tagSignature);
-        file(tree / "wrong/blob", 50000);
-        tag(tree / "wrong", "Signature: 8a477f597d28d172789f06886806bc56\n");
-        file(tree / "short/blob", 50000);
-        tag(tree / "short", tagSignature.left(20));
-        file(tree / "spaced/blob", 50000);
-        tag(tree / "spaced", " " + tagSignature);
-        file(tree / "linked/blob", 50000);
-        symlink(tree / "right/CACHEDIR.TAG", tree / "linked/CACHEDIR.TAG");
-        file(tree / "folder-tag/blob", 50000);
-        folder(tree / "folder-tag/CACHEDIR.TAG");
-        file(tree / "catalogued/inner/blob", 50000);
-        tag(tree / "catalogued/inner", tagSignature);
-
-        SpaceTree space(tree);
-        QVERIFY(space.walk({{tree / "catalogued", SpaceKind::quick, "test"}}));
-        QCOMPARE(at(space, tree / "right").kind, SpaceKind::cacheTag);
-        QCOMPARE(at(space, tree / "bare").kind, SpaceKind::cacheTag);
-        for (const char *name : {"wrong", "short", "spaced", "linked", "folder-tag"})
-            QCOMPARE(at(space, tree / name).kind, SpaceKind::none);
-        QCOMPARE(at(space, tree / "catalogued").kind, SpaceKind::quick);
-        QCOMPARE(at(space, tree / "catalogued/inner").kind, SpaceKind::none);
-        const qint64 right = at(space, tree / "right").size;
-        const qint64 bare = at(space, tree / "bare").size;
-        const qint64 catalogued = at(space, tree / "catalogued").size;
-        QCOMPARE(at(space, tree).reclaimable, right + bare + catalogued);
-        QCOMPARE(at(space, tree / "right/blob").reclaimable, allocated(tree / "right/blob"));
-        const auto parts = space.reclaimableParts(SpaceTree::rootIndex);
-        QCOMPARE(parts.size(), std::size_t(2));
-        QCOMPARE(parts[0].first, SpaceKind::cacheTag);
-        QCOMPARE(parts[0].second, right + bare);
-        QCOMPARE(parts[1].first, SpaceKind::quick);
-    }
-
     // The marks are what the other panes offer, asked of them: the quick clean's folders, a
     // project's artifacts, the Trash; a folder kept in the space map is left out.
     void marksFollowTheOtherPanes()
@@ -434,6 +394,136 @@ private slots:
             QCOMPARE(at(busy, project / "node_modules").kind, SpaceKind::none);
             QCOMPARE(at(busy, home).reclaimable, marked - at(space, project / "node_modules").size);
         }
+    }
+
+    // Each pane's mark counts what that pane's figure counts: a command's clean by what it
+    // takes (ccache keeps its settings and statistics, pnpm's prune what projects use, and it
+    // empties the metadata cache too), a project's dependencies linked from a store by what
+    // removing them frees; a kept project is not marked. After a clean the marks are asked
+    // again: a command that would free nothing more is no longer marked.
+    void marksCountWhatThePanesFree()
+    {
+        const fs::path home = TestHome::home();
+        const fs::path bin = TestHome::root() / "space-bin";
+        for (const char *program : {"ccache", "pnpm"}) {
+            write(bin / program, "#!/bin/sh\nexit 0\n");
+            QVERIFY(chmod((bin / program).c_str(), 0755) == 0);
+        }
+        const fs::path ccache = home / ".cache/ccache";
+        const fs::path store = home / ".local/share/pnpm/store";
+        const fs::path workspace = home / "src/workspace";
+        const fs::path kept = home / "src/kept";
+        // The home is the later tests' too.
+        const auto restore = qScopeGuard([&, path = qgetenv("PATH")] {
+            qputenv("PATH", path);
+            Engine::releaseProject(kept);
+            for (const fs::path &planted :
+                 {ccache, home / ".local/share/pnpm", home / ".cache/pnpm", home / ".cache/yarn",
+                  home / ".cargo", workspace, kept})
+                fs::remove_all(planted);
+        });
+        qputenv("PATH", QByteArray::fromStdString(bin.native()));
+        tag(ccache, tagSignature);
+        file(ccache / "ccache.conf", 100);
+        file(ccache / "stats", 100);
+        file(ccache / "0/stats", 100);
+        file(ccache / "0/1/objR", 50000);
+        file(store / "v10/files/00/used", 40000);
+        file(store / "v10/files/01/unused", 30000);
+        file(store / "v10/tmp/partial", 9000);
+        file(home / ".cache/pnpm/metadata/registry/left-pad.json", 20000);
+        // Yarn's is cleaned by its own command, which is not installed here: not offered.
+        file(home / ".cache/yarn/v6/npm-a-1.0.0/index.js", 7000);
+        file(home / ".cargo/registry/index/x", 10000);
+        file(home / ".cargo/registry/cache/crate.crate", 30000);
+        file(home / ".cargo/registry/src/crate/lib.rs", 30000);
+        write(workspace / "package.json", "{}");
+        write(workspace / "pnpm-lock.yaml", "lockfileVersion: '9.0'\n");
+        folder(workspace / "node_modules/.pnpm/used/node_modules/used");
+        fs::create_hard_link(store / "v10/files/00/used",
+                             workspace / "node_modules/.pnpm/used/node_modules/used/index.js");
+        file(workspace / "node_modules/.modules.yaml", 3000);
+        write(kept / "package.json", "{}");
+        write(kept / "package-lock.json", "{}");
+        file(kept / "node_modules/a/index.js", 25000);
+        QCOMPARE(Engine::keepProject(kept), Engine::KeepChange::done);
+
+        // What the panes offer, asked of the same calls they make.
+        const auto panes = [] {
+            std::map<SpaceKind, qint64> figures;
+            for (const Engine::DevEntry &entry : Engine::devEntries()) {
+                const auto mode = entry.cache.mode;
+                if (!entry.kept && entry.cache.available
+                    && (mode == Engine::DevMode::Delete || mode == Engine::DevMode::Command))
+                    figures[SpaceKind::developer] += entry.size.value_or(0);
+            }
+            for (const Engine::Project &project :
+                 Engine::projects(Engine::projectRoots(), Engine::workingPlaces()))
+                if (Engine::hold(project) == Engine::ProjectHold::none)
+                    figures[SpaceKind::project] += project.size;
+            return figures;
+        };
+        const auto mapped = [](const SpaceTree &space) {
+            std::map<SpaceKind, qint64> figures;
+            for (const auto &[kind, bytes] : space.reclaimableParts(SpaceTree::rootIndex))
+                if (kind == SpaceKind::developer || kind == SpaceKind::project)
+                    figures[kind] = bytes;
+            return figures;
+        };
+        const std::map<SpaceKind, qint64> offered = panes();
+        SpaceTree space(home);
+        QVERIFY(space.walk(Engine::spaceMarks(), Engine::spaceKept()));
+        QCOMPARE(mapped(space), offered);
+        // Less than the folders hold: the figures are the panes', not the folders' sizes.
+        QVERIFY(at(space, ccache).reclaimable < at(space, ccache).size);
+        QVERIFY(at(space, store).reclaimable < at(space, store).size);
+        QVERIFY(at(space, workspace / "node_modules").reclaimable
+                < at(space, workspace / "node_modules").size);
+        QCOMPARE(at(space, workspace / "node_modules").kind, SpaceKind::project);
+        QCOMPARE(at(space, home / ".cache/pnpm/metadata").kind, SpaceKind::developer);
+        QCOMPARE(at(space, kept / "node_modules").kind, SpaceKind::none);
+        QCOMPARE(at(space, home / ".cache/yarn").kind, SpaceKind::none);
+        // Nothing inside a folder counted in part is claimed whole.
+        QCOMPARE(at(space, ccache / "0/1/objR").reclaimable, 0);
+
+        // ccache's clear, as its pane runs it: the marks are asked again with the folder.
+        fs::remove(ccache / "0/1/objR");
+        space.setMarks(Engine::spaceMarks());
+        QVERIFY(space.measure(ccache));
+        QCOMPARE(at(space, ccache).kind, SpaceKind::none);
+        QCOMPARE(at(space, ccache).reclaimable, 0);
+        QCOMPARE(mapped(space), panes());
+    }
+
+    // A tagged folder is marked only where Developer caches lists it, counted as it does: a
+    // chip leads to the pane that shows what it counted. A tag elsewhere (a folder of the
+    // user's own, a project's) marks nothing.
+    void taggedFoldersAsDeveloperCachesListsThem()
+    {
+        const fs::path home = TestHome::home();
+        const fs::path listed = home / ".cache/restic";
+        tag(listed, tagSignature);
+        file(listed / "blob", 50000);
+        const fs::path own = home / "work/cache";
+        const auto restore = qScopeGuard([&] {
+            fs::remove_all(listed);
+            fs::remove_all(home / "work");
+        });
+        tag(own, tagSignature);
+        file(own / "blob", 50000);
+
+        std::vector<Engine::DevEntry> tagged;
+        for (Engine::DevEntry &entry : Engine::devEntries())
+            if (entry.cache.tagged)
+                tagged.push_back(std::move(entry));
+        QCOMPARE(tagged.size(), std::size_t(1));
+        QCOMPARE(tagged[0].cache.paths, std::vector<fs::path>{listed});
+        SpaceTree space(home);
+        QVERIFY(space.walk(Engine::spaceMarks(), Engine::spaceKept()));
+        QCOMPARE(at(space, listed).kind, SpaceKind::cacheTag);
+        QCOMPARE(at(space, listed).reclaimable, tagged[0].size.value_or(-1));
+        QCOMPARE(at(space, own).kind, SpaceKind::none);
+        QCOMPARE(at(space, own).reclaimable, 0);
     }
 
     // After a change only that folder is walked again; what is gone leaves the tree; the sizes

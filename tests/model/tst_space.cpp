@@ -6,7 +6,10 @@
 #include "StoredSettings.h"
 #include "TestHome.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
+
+#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -269,6 +272,44 @@ private slots:
                     .data(space().index(space().rowOf(idOf("Music"))), SpaceModel::SizeRole)
                     .toDouble()
                 >= before + 500000);
+    }
+
+    // A clean asks the marks again: after ccache's clear takes all it would, the map no longer
+    // says that ccache has anything to give back.
+    void aCleanAsksTheMarksAgain()
+    {
+        const fs::path ccache = TestHome::home() / ".cache/ccache";
+        makeFile(ccache / "ccache.conf", 100);
+        std::ofstream(ccache / "CACHEDIR.TAG") << "Signature: 8a477f597d28d172789f06886806bc55\n";
+        makeFile(ccache / "0/stats", 100);
+        makeFile(ccache / "0/1/objR", 60000);
+        const fs::path bin = TestHome::root() / "model-bin";
+        fs::create_directories(bin);
+        std::ofstream(bin / "ccache")
+            << "#!/bin/sh\nrm -f '" << (ccache / "0/1/objR").native() << "'\n";
+        fs::permissions(bin / "ccache", fs::perms::owner_all);
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
+        qputenv("PATH", QByteArray::fromStdString(bin.native()) + ":" + path);
+
+        fakes.confirmation->answer = true;
+        model->start();
+        AMPA_WAIT_IDLE(*model);
+        walk();
+        const auto entry = [this, &ccache] {
+            const auto tree = space().spaceTree();
+            return tree->entry(*tree->find(ccache));
+        };
+        QCOMPARE(entry().kind, Engine::SpaceKind::developer);
+        QVERIFY(entry().reclaimable >= 60000);
+
+        QSignalSpy settled(&space(), &SpaceModel::settled);
+        model->activateDevItem("ccache");
+        AMPA_WAIT_IDLE(*model);
+        QVERIFY(settled.count() > 0 || settled.wait(30000));
+        QVERIFY(!fs::exists(ccache / "0/1/objR"));
+        QCOMPARE(entry().kind, Engine::SpaceKind::none);
+        QCOMPARE(entry().reclaimable, 0);
     }
 
     // Neither the Trash itself, anything in it, nor the home goes to the Trash; nor the folders
