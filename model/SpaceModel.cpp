@@ -7,6 +7,7 @@
 #include "Settings.h"
 #include "SpaceMarks.h"
 #include "SpaceMoves.h"
+#include "SpaceRows.h"
 #include "Text.h"
 
 #include <QPointer>
@@ -114,10 +115,19 @@ QVariantList SpaceModel::crumbs() const
         const SpaceTree::Entry entry = tree->entry(at);
         if (entry.index == SpaceTree::noEntry)
             break;
-        list.prepend(
-            QVariantMap{{"id", static_cast<int>(at)}, {"name", Engine::displayPath(entry.name)}});
+        list.prepend(QVariantMap{{"id", static_cast<int>(at)},
+                                 {"name", Engine::displayPath(entry.name)},
+                                 {"home", false}});
         at = entry.parent;
     }
+    // The root is there before its walk has made its entry.
+    if (list.isEmpty())
+        list.append(QVariantMap{
+            {"id", static_cast<int>(SpaceTree::rootIndex)}, {"name", rootText}, {"home", false}});
+    // The home is named as the desktop names it.
+    if (rootIsHome)
+        list.front() = QVariantMap{
+            {"id", static_cast<int>(SpaceTree::rootIndex)}, {"name", rootText}, {"home", true}};
     return list;
 }
 
@@ -138,7 +148,10 @@ void SpaceModel::start(const QString &root)
     tasks = std::make_unique<BackgroundTasks>(); // a walk that runs is stopped, then dropped
     tree = std::make_shared<SpaceTree>(path);
     rootText = Engine::displayPath(path);
+    std::error_code unknown;
+    rootIsHome = std::filesystem::equivalent(path, Engine::homeDir(), unknown);
     current = SpaceTree::rootIndex;
+    rowsOf = SpaceTree::noEntry; // the rows shown are of the tree dropped
     lookedAt = tree->root();
     owed.clear();
     setWalking(true);
@@ -199,7 +212,7 @@ void SpaceModel::cleaned(const std::vector<std::filesystem::path> &paths)
 
 void SpaceModel::measureOwed()
 {
-    setWalking(true);
+    setWalking(true, true);
     pollTimer.start();
     tasks->run(
         [walked = tree, paths = std::exchange(owed, {}), asking = std::exchange(marksOwed, false)] {
@@ -247,11 +260,12 @@ void SpaceModel::pointAtLookedAt()
     Q_EMIT folderChanged();
 }
 
-void SpaceModel::setWalking(bool on)
+void SpaceModel::setWalking(bool on, bool again)
 {
-    if (m_walking == on)
+    if (m_walking == on && m_again == again)
         return;
     m_walking = on;
+    m_again = again;
     if (!on)
         pollTimer.stop();
     Q_EMIT walkingChanged();
@@ -274,6 +288,9 @@ void SpaceModel::reload()
     if (!tree)
         return;
     std::vector<SpaceTree::Entry> listed = tree->children(current);
+    // The largest first comes back once the walk ends.
+    if (m_walking && rowsOf == current)
+        listed = inPlace(rows, std::move(listed));
     std::vector<SpaceKind> kinds;
     kinds.reserve(listed.size());
     for (const SpaceTree::Entry &entry : listed) {
@@ -298,19 +315,27 @@ void SpaceModel::reload()
     m_total = here.size;
     m_reclaimable = here.reclaimable;
     m_parts = parts;
-    const bool sameRows =
-        listed.size() == rows.size()
-        && std::equal(listed.begin(), listed.end(), rows.begin(),
+    // The rows shown, perhaps with new ones after them: no row changes its place.
+    const bool grown =
+        rowsOf == current && listed.size() >= rows.size()
+        && std::equal(rows.begin(), rows.end(), listed.begin(),
                       [](const auto &a, const auto &b) { return a.index == b.index; });
-    if (sameRows) {
+    if (grown) {
+        const int before = static_cast<int>(rows.size());
+        const int after = static_cast<int>(listed.size());
+        if (after > before)
+            beginInsertRows({}, before, after - 1);
         rows = std::move(listed);
         rowKinds = std::move(kinds);
-        if (!rows.empty())
-            Q_EMIT dataChanged(index(0), index(static_cast<int>(rows.size()) - 1));
+        if (after > before)
+            endInsertRows();
+        if (before > 0)
+            Q_EMIT dataChanged(index(0), index(before - 1));
     } else {
         beginResetModel();
         rows = std::move(listed);
         rowKinds = std::move(kinds);
+        rowsOf = current;
         endResetModel();
     }
     Q_EMIT totalsChanged();

@@ -26,6 +26,8 @@ class SpaceModel : public QAbstractListModel {
     // What the folder's reclaimable part is: {kind, bytes}, the largest first.
     Q_PROPERTY(QVariantList parts READ parts NOTIFY totalsChanged)
     Q_PROPERTY(bool walking READ walking NOTIFY walkingChanged)
+    // Folders are measured again (after a change), rather than the whole root walked.
+    Q_PROPERTY(bool measuringAgain READ measuringAgain NOTIFY walkingChanged)
     Q_PROPERTY(bool started READ started NOTIFY walkingChanged)
     Q_PROPERTY(double walkedEntries READ walkedEntries NOTIFY progressChanged)
     Q_PROPERTY(double walkedBytes READ walkedBytes NOTIFY progressChanged)
@@ -70,6 +72,7 @@ public:
     qint64 reclaimable() const { return m_reclaimable; }
     QVariantList parts() const { return m_parts; }
     bool walking() const { return m_walking; }
+    bool measuringAgain() const { return m_walking && m_again; }
     bool started() const { return tree != nullptr; }
     qint64 walkedEntries() const { return m_progress.entries; }
     qint64 walkedBytes() const { return m_progress.bytes; }
@@ -128,7 +131,8 @@ private:
     void pointAtLookedAt();
     void reload();
     void poll();
-    void setWalking(bool on);
+    // `again`: folders measured again, not the whole root walked.
+    void setWalking(bool on, bool again = false);
     void setMarkKept(Engine::SpaceTree::Index index, bool kept);
 
     Services services;
@@ -139,15 +143,18 @@ private:
     std::shared_ptr<Engine::SpaceTree> tree;
     std::vector<Engine::SpaceMark> marks; // what the walk was given: whose keep-list a mark is on
     QString rootText;
+    bool rootIsHome = false;
     Engine::SpaceTree::Index current = Engine::SpaceTree::rootIndex;
     std::filesystem::path lookedAt;          // the path of `current`
     std::vector<std::filesystem::path> owed; // to measure again once the work running ends
     bool marksOwed = false;                  // and the marks to ask again first
     std::vector<Engine::SpaceTree::Entry> rows;
+    Engine::SpaceTree::Index rowsOf = Engine::SpaceTree::noEntry; // the folder `rows` are of
     std::vector<Engine::SpaceKind> rowKinds;
     qint64 m_total = 0;
     qint64 m_reclaimable = 0;
     QVariantList m_parts;
     bool m_walking = false;
+    bool m_again = false; // what runs measures folders again
     Engine::SpaceTree::Progress m_progress;
 };

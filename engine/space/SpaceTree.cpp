@@ -473,6 +473,8 @@ bool SpaceTree::remeasure(Index folder)
         return gone && folder != rootIndex;
     }
     qint64 before = 0;
+    walkedEntries = 1;
+    walkedBytes = Walker::allocated(st);
     {
         std::lock_guard held(lock);
         identifyMarks();

@@ -75,6 +75,8 @@ public:
               const std::vector<std::filesystem::path> &kept = {},
               const std::atomic<bool> *stop = currentStop());
 
+    // What the walk has counted so far, or, once a folder is measured again, what that measure
+    // has; `done` once the walk has ended.
     Progress progress() const;
 
     // The entry, or an empty one (index noEntry) for an index the tree does not hold (any more:

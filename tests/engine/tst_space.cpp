@@ -547,6 +547,10 @@ private slots:
         file(tree / "grow/new/d.bin", 300000);
         fs::create_hard_link(tree / "single/e.bin", tree / "grow/e-again.bin");
         QVERIFY(space.remeasure(*space.find(tree / "grow")));
+        // The progress is that measure's: the folder and what it holds, not the whole tree.
+        const auto held = std::distance(fs::recursive_directory_iterator(tree / "grow"),
+                                        fs::recursive_directory_iterator());
+        QCOMPARE(space.progress().entries, held + 1);
         QCOMPARE(folderSizes(space), du(tree));
         const SpaceTree::Index gone = *space.find(tree / "gone");
         fs::rename(tree / "gone", dir("elsewhere"));

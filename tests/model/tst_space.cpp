@@ -3,6 +3,7 @@
 #include "ModelTesting.h"
 #include "Settings.h"
 #include "SpaceMarks.h"
+#include "SpaceRows.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
 
@@ -12,6 +13,7 @@
 #include <fstream>
 
 namespace fs = std::filesystem;
+using SpaceTreeIndex = Engine::SpaceTree::Index;
 
 namespace {
 
@@ -102,6 +104,7 @@ private slots:
         };
         connect(&space(), &QAbstractItemModel::modelReset, &reading, read);
         connect(&space(), &QAbstractItemModel::dataChanged, &reading, read);
+        connect(&space(), &QAbstractItemModel::rowsInserted, &reading, read);
         walk();
         QVERIFY2(qAbs(shares - 1) < 0.02, qPrintable(QString::number(shares)));
         space().open(idOf("Videos"));
@@ -145,6 +148,28 @@ private slots:
         QCOMPARE(tree->entry(*trashFolder).kind, Engine::SpaceKind::trash);
     }
 
+    // While a walk runs, rows keep their places as their sizes grow (a double click meant for
+    // one folder never opens another); entries found since come after them, and one gone
+    // leaves. Sizes are the new ones.
+    void rowsKeepTheirPlacesWhileWalking()
+    {
+        const auto entry = [](SpaceTreeIndex index, qint64 size) {
+            Engine::SpaceTree::Entry made;
+            made.index = index;
+            made.size = size;
+            return made;
+        };
+        const std::vector<Engine::SpaceTree::Entry> shown{entry(1, 50), entry(2, 40), entry(3, 30)};
+        const auto placed =
+            inPlace(shown, {entry(3, 90), entry(5, 70), entry(1, 60), entry(4, 10)});
+        std::vector<std::pair<SpaceTreeIndex, qint64>> got;
+        for (const Engine::SpaceTree::Entry &row : placed)
+            got.emplace_back(row.index, row.size);
+        const std::vector<std::pair<SpaceTreeIndex, qint64>> expected{
+            {1, 60}, {3, 90}, {5, 70}, {4, 10}};
+        QCOMPARE(got, expected);
+    }
+
     // A move measures again what it changed, not the home: with no Trash yet, only the folder
     // made for it is walked. The view still looks at the same folder, and every row it reads
     // names an entry of the tree.
@@ -157,8 +182,14 @@ private slots:
         space().open(idOf("Videos"));
         fakes.confirmation->answer = true;
         QSignalSpy settled(&space(), &SpaceModel::settled);
+        // While it runs, the progress says it measures again, with that measure's count.
+        bool again = false;
+        connect(&space(), &SpaceModel::walkingChanged, this,
+                [&] { again = again || space().measuringAgain(); });
         space().trash(idOf("film.mkv"));
         QVERIFY(settled.count() > 0 || settled.wait(30000));
+        QVERIFY(again);
+        QVERIFY(!space().measuringAgain());
         QCOMPARE(tree->find(TestHome::home() / ".cache"), cache);
         QCOMPARE(space().folder(), QString::fromStdString((TestHome::home() / "Videos").native()));
         QCOMPARE(space().crumbs().size(), 2);

@@ -97,8 +97,8 @@ int main(int argc, char **argv)
         file(user / "Documents/thesis.pdf", 2'500'000);
         file(user / "Documents/notes.txt", 9'000);
         file(user / "Downloads/debian.iso", 7'000'000);
-        file(user / "work/build-cache/objects.bin", 3'000'000);
-        TreeBuilder::write(user / "work/build-cache/CACHEDIR.TAG",
+        file(user / ".tool/build-cache/objects.bin", 3'000'000);
+        TreeBuilder::write(user / ".tool/build-cache/CACHEDIR.TAG",
                            "Signature: 8a477f597d28d172789f06886806bc55\n");
     }
     Model model;

@@ -2,6 +2,7 @@
 
 #include "StoredSettings.h"
 #include "TestHome.h"
+#include "TreeBuilder.h"
 #include "ViewHost.h"
 #include "ViewTestModel.h"
 
@@ -16,6 +17,9 @@ public:
     {
         // The system's MIME database and icons, read only; the home stays the test's.
         qputenv("XDG_DATA_DIRS", qgetenv("XDG_DATA_DIRS") + ":/usr/local/share:/usr/share");
+        // Folders for the space map to list.
+        TreeBuilder::file(TestHome::home() / "Videos/holiday.mp4", 900'000);
+        TreeBuilder::file(TestHome::home() / "Documents/notes.txt", 9'000);
     }
 
 public slots:

@@ -65,7 +65,10 @@ Themed {
         ScanChip {
             objectName: "spaceWalking"
             visible: Model.space.walking
-            text: Texts.bilingual("Mengukur: %1 entri, %2", "Measuring: %1 entries, %2")
+            // After a change only the folders it touched are measured again, and counted.
+            text: (Model.space.measuringAgain
+                   ? Texts.bilingual("Mengukur ulang: %1 entri, %2", "Measuring again: %1 entries, %2")
+                   : Texts.bilingual("Mengukur: %1 entri, %2", "Measuring: %1 entries, %2"))
                   .arg(Model.space.walkedEntries).arg(Texts.fmt(Model.space.walkedBytes))
         }
 
@@ -80,6 +83,11 @@ Themed {
                     id: crumb
                     required property var modelData
                     required property int index
+                    readonly property bool here: modelData.id === Model.space.folderId
+                    readonly property string shown: modelData.home
+                                                    ? Texts.bilingual("Folder home", "Home")
+                                                    : modelData.name
+                    function go() { if (!here) Model.space.open(modelData.id) }
                     spacing: 4
                     Text {
                         visible: crumb.index > 0
@@ -87,19 +95,25 @@ Themed {
                         font.pixelSize: Theme.body
                         color: Theme.secondaryText
                     }
+                    // A way up: reached with Tab, taken with Return or Space.
                     Text {
-                        text: crumb.modelData.name
+                        objectName: "spaceCrumb_" + crumb.index
+                        text: crumb.shown
                         font.pixelSize: Theme.body
-                        font.weight: crumb.modelData.id === Model.space.folderId ? Font.DemiBold
-                                                                                : Font.Normal
-                        color: crumb.modelData.id === Model.space.folderId ? Theme.text
-                                                                          : Theme.accentText
+                        font.weight: crumb.here ? Font.DemiBold : Font.Normal
+                        color: crumb.here ? Theme.text : Theme.accentText
+                        activeFocusOnTab: !crumb.here
+                        Keys.onReturnPressed: crumb.go()
+                        Keys.onEnterPressed: crumb.go()
+                        Keys.onSpacePressed: crumb.go()
                         Accessible.role: Accessible.Link
-                        Accessible.name: crumb.modelData.name
+                        Accessible.name: crumb.shown
+                        Accessible.onPressAction: crumb.go()
+                        FocusRing { visible: parent.activeFocus; radius: 4 }
                         MouseArea {
                             anchors.fill: parent
-                            cursorShape: Qt.PointingHandCursor
-                            onClicked: Model.space.open(crumb.modelData.id)
+                            cursorShape: crumb.here ? Qt.ArrowCursor : Qt.PointingHandCursor
+                            onClicked: crumb.go()
                         }
                     }
                 }
@@ -164,6 +178,7 @@ Themed {
                         Model.space.open(id)
                     else
                         list.currentIndex = Model.space.rowOf(id)
+                    list.forceActiveFocus(Qt.MouseFocusReason)
                 }
             }
 
@@ -196,11 +211,28 @@ Themed {
                 }
                 readonly property int folderId: Model.space.folderId
                 onFolderIdChanged: currentIndex = 0
+                // The rows sorted again (when a walk ends) keep the chosen entry chosen.
+                property int chosenId: -1
+                Connections {
+                    target: Model.space
+                    function onModelAboutToBeReset() {
+                        list.chosenId = list.currentItem ? list.currentItem.entryId : -1
+                    }
+                    function onModelReset() {
+                        const row = list.chosenId >= 0 ? Model.space.rowOf(list.chosenId) : -1
+                        if (row >= 0)
+                            list.currentIndex = row
+                    }
+                }
                 delegate: SpaceRow {
                     width: list.width
                     current: ListView.isCurrentItem
+                    focused: ListView.isCurrentItem && list.activeFocus
                     kindName: pane.kindText(kind)
-                    onChosen: list.currentIndex = index
+                    onChosen: {
+                        list.currentIndex = index
+                        list.forceActiveFocus(Qt.MouseFocusReason)
+                    }
                 }
             }
         }
@@ -218,11 +250,13 @@ Themed {
                 color: Theme.secondaryText
             }
             PillButton {
+                objectName: "spaceOpen"
                 text: Texts.bilingual("Buka", "Open")
                 visible: pane.current !== null && pane.current.entryFolder
                 onClicked: Model.space.open(pane.current.entryId)
             }
             PillButton {
+                objectName: "spaceReveal"
                 text: Texts.bilingual("Tampilkan", "Reveal")
                 enabled: pane.current !== null
                 onClicked: Model.space.reveal(pane.current.entryId)

@@ -21,6 +21,7 @@ Rectangle {
     required property bool unreadable
     required property bool complete
     property bool current: false
+    property bool focused: false // the current row of the list that has the keyboard
     property string kindName: ""
     signal chosen()
 
@@ -51,6 +52,12 @@ Rectangle {
                      + (otherMount ? ", " + Texts.bilingual("sistem berkas lain", "another file system") : "")
                      + (unreadable ? ", " + Texts.bilingual("tak terbaca", "unreadable") : "")
     Accessible.selected: current
+
+    FocusRing {
+        objectName: "spaceRowRing"
+        visible: row.focused
+        radius: 8
+    }
 
     MouseArea {
         anchors.fill: parent

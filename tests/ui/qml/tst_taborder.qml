@@ -76,6 +76,10 @@ TestCase {
         // The map's actions are enabled once its walk ends; tabbing before would miss them.
         tryVerify(() => !Model.space.walking, 20000)
         const chain = tabChain()
+        // A screen reader names every stop (a button by its text, when it has no other name).
+        for (const item of chain)
+            verify((item.Accessible.name || item.text || "") !== "",
+                   item + " " + item.objectName + " has no name")
         for (const action of actions(view, []))
             verify(reachable(action, chain), action + " " + action.Accessible.name
                    + " cannot be reached with Tab")
