@@ -214,9 +214,9 @@ Themed {
                 // The rows sorted again (when a walk ends) keep the chosen entry chosen.
                 property int chosenId: -1
                 Connections {
-                    target: Model.space
+                    target: list.model
                     function onModelAboutToBeReset() {
-                        list.chosenId = list.currentItem ? list.currentItem.entryId : -1
+                        list.chosenId = pane.current ? pane.current.entryId : -1
                     }
                     function onModelReset() {
                         const row = list.chosenId >= 0 ? Model.space.rowOf(list.chosenId) : -1
