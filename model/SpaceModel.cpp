@@ -502,11 +502,11 @@ QString SpaceModel::trashRefusal(int id) const
     return {};
 }
 
-void SpaceModel::trash(int id)
+bool SpaceModel::trash(int id)
 {
     const int row = rowOf(id);
     if (!tree || m_walking || row < 0)
-        return;
+        return false;
     const SpaceTree::Entry entry = rows[static_cast<std::size_t>(row)];
     const std::filesystem::path path = tree->path(entry.index);
     if (Settings::instance().demo()) {
@@ -516,7 +516,7 @@ void SpaceModel::trash(int id)
                                  "Demo mode: nothing was moved.");
             },
             false);
-        return;
+        return false;
     }
     const std::filesystem::path trashFolder = Engine::homeTrashFolder();
     // The window says why before offering the move; asked anyway, it is refused the same way.
@@ -527,7 +527,7 @@ void SpaceModel::trash(int id)
                                  "The map does not move this to the Trash.");
             },
             true);
-        return;
+        return false;
     }
     const QString name = Engine::displayPath(path.filename());
     if (!services.confirmation->confirm(
@@ -538,7 +538,7 @@ void SpaceModel::trash(int id)
                                      "until then it can still be put back."))
                 .arg(name, fmt(entry.size)),
             bilingual("Ke Trash", "Move to Trash")))
-        return;
+        return false;
     // What goes is the entry measured: not a link or another folder put at its path meanwhile.
     if (!tree->stillAsMeasured(entry.index)) {
         report(
@@ -551,12 +551,12 @@ void SpaceModel::trash(int id)
                         .arg(name));
             },
             true);
-        return;
+        return false;
     }
     const auto moving = Trash::aboutToMove(path);
     if (const auto error = services.trash->moveToTrash(path)) {
         report([text = *error] { return failedText(text); }, true);
-        return;
+        return false;
     }
     Engine::log("ruang: trash " + Engine::displayPath(path));
     tree->forget(entry.index);
@@ -577,6 +577,7 @@ void SpaceModel::trash(int id)
         measureAgain({trashFolder});
     else
         Q_EMIT settled();
+    return true;
 }
 
 void SpaceModel::setMarkKept(SpaceTree::Index index, bool kept)

@@ -105,8 +105,8 @@ public:
     // "cleanedInItsPane"); "" when it may.
     Q_INVOKABLE QString trashRefusal(int id) const;
     // Moves the entry to the Trash after the confirmation; then only its folder and the Trash
-    // are measured again.
-    Q_INVOKABLE void trash(int id);
+    // are measured again. False when nothing moved.
+    Q_INVOKABLE bool trash(int id);
     // Keeps a marked entry out of the marks (developer caches and projects through their own
     // keep-lists, shared with their panes), or releases it.
     Q_INVOKABLE void keep(int id);

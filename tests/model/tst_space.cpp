@@ -120,7 +120,7 @@ private slots:
         const int film = idOf("film.mkv");
         QVERIFY(film >= 0);
         fakes.confirmation->answer = false;
-        space().trash(film);
+        QVERIFY(!space().trash(film));
         QCOMPARE(fakes.confirmation->asked.size(), 1);
         QVERIFY(fakes.confirmation->asked[0].contains("film.mkv"));
         QVERIFY(fakes.confirmation->asked[0].contains(
@@ -129,7 +129,7 @@ private slots:
 
         fakes.confirmation->answer = true;
         QSignalSpy settled(&space(), &SpaceModel::settled);
-        space().trash(film);
+        QVERIFY(space().trash(film));
         QVERIFY(settled.count() > 0 || settled.wait(30000));
         QVERIFY(!fs::exists(TestHome::home() / "Videos/film.mkv"));
         QVERIFY(fs::exists(trashFiles() / "film.mkv"));

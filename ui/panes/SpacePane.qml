@@ -289,7 +289,12 @@ Themed {
                 text: Texts.bilingual("Ke Trash", "Move to Trash")
                 enabled: pane.current !== null && !Model.space.walking && pane.refusal === ""
                 Accessible.description: pane.refusalText(pane.refusal)
-                onClicked: Model.space.trash(pane.current.entryId)
+                // The move disables this button while the Trash is measured again: the keys go
+                // back to the list, on the row that took the entry's place.
+                onClicked: {
+                    if (Model.space.trash(pane.current.entryId))
+                        list.forceActiveFocus(Qt.OtherFocusReason)
+                }
             }
         }
         Text {
