@@ -102,6 +102,8 @@ class Model : public QObject {
     // The project folders as the settings list them ("~/src"): the setting's, or while it names
     // none the usual ones searched in its place.
     Q_PROPERTY(QStringList projectFolders READ projectFolders NOTIFY projectFoldersChanged)
+    // Where a folder chooser starts.
+    Q_PROPERTY(QUrl homeFolderUrl READ homeFolderUrl CONSTANT)
     // The folders really searched: those of the list that exist.
     Q_PROPERTY(
         QStringList searchedProjectFolders READ searchedProjectFolders NOTIFY projectFoldersChanged)
@@ -221,6 +223,10 @@ public:
     // A folder chosen by the user joins the list, which then no longer follows the usual ones;
     // false when it is no local folder or is listed already.
     Q_INVOKABLE bool addProjectFolder(const QUrl &folder);
+    QUrl homeFolderUrl() const;
+    // The folder chooser could not be opened (a part of Qt it needs is missing): said in the
+    // window, with the other way to add a folder.
+    Q_INVOKABLE void folderChooserFailed();
     // The list's entry at `index` leaves it; with none left the usual folders are searched.
     Q_INVOKABLE void removeProjectFolder(int index);
     // The projects under the roots now, measured, kept as the setting says. Blocks.

@@ -4,6 +4,7 @@
 #include "Paths.h"
 #include "Projects.h"
 #include "Settings.h"
+#include "Text.h"
 
 #include <QUrl>
 
@@ -61,6 +62,28 @@ bool Model::addProjectFolder(const QUrl &folder)
     roots << added;
     Settings::instance().setProjectRoots(roots);
     return true;
+}
+
+QUrl Model::homeFolderUrl() const
+{
+    return QUrl::fromLocalFile(QString::fromStdString(Engine::homeDir().native()));
+}
+
+void Model::folderChooserFailed()
+{
+    setResult(
+        Pane::proyek, {},
+        [] {
+            return failedText(
+                bilingual(QStringLiteral(
+                              "pemilih folder tidak bisa dibuka; pasang ulang paket Ampa, atau "
+                              "isi projectRoots di %1"),
+                          QStringLiteral(
+                              "the folder chooser could not be opened; reinstall Ampa's package, "
+                              "or list the folders under projectRoots in %1"))
+                    .arg(Engine::displayPath(Settings::filePath())));
+        },
+        ResultKind::failed);
 }
 
 void Model::removeProjectFolder(int index)

@@ -64,8 +64,7 @@ bool explicitYes(const QVariant &stored)
 // fallback files, any of which could be a FIFO as well.
 std::unique_ptr<QSettings> openFile()
 {
-    const std::filesystem::path path =
-        Engine::xdgDir("XDG_CONFIG_HOME", ".config") / "Ampa" / "Ampa.conf";
+    const std::filesystem::path path = Settings::filePath();
     struct stat st {};
     if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
         static std::atomic_flag warned;
@@ -337,4 +336,9 @@ void Settings::setDevKeep(const QStringList &value)
 void Settings::setProjectKeep(const QStringList &value)
 {
     set(Key::projectKeep, value);
+}
+
+std::filesystem::path Settings::filePath()
+{
+    return Engine::xdgDir("XDG_CONFIG_HOME", ".config") / "Ampa" / "Ampa.conf";
 }

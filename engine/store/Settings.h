@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include <array>
+#include <filesystem>
 #include <optional>
 
 // Ampa's stored settings, one object per process: every key with its default and type lives
@@ -70,6 +71,9 @@ public:
     bool set(Key key, const QVariant &value);
     // Reads the file again, announcing what changed: the file may have been edited by hand.
     void reload();
+
+    // The file the settings are kept in, which people may edit too.
+    static std::filesystem::path filePath();
 
     static QString keyName(Key key);
     static std::optional<Key> keyNamed(const QString &name);

@@ -26,6 +26,21 @@ for program in ampa ampa-cli; do
     [ -f "$unpacked/dbgsym/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" ] \
         || { echo "no debug symbols for usr/bin/$program"; exit 1; }
 done
+# Every QML module the views import, and every one Qt's own dialogs import (the folder chooser
+# where no portal answers), comes from a package this one depends on.
+qml_dir=$(qtpaths6 --query QT_INSTALL_QML)
+dialogs=$(qtpaths6 --query QT_INSTALL_LIBS)/libQt6QuickDialogs2QuickImpl.so.6
+depends=$(dpkg-deb --field "$package" Depends)
+imports=$( { grep -rhoE '^import [A-Z][A-Za-z0-9.]*' "$source_dir/ui"
+             strings "$dialogs" | grep -oE '^import [A-Z][A-Za-z0-9.]*'; } | awk '{print $2}' | sort -u)
+for module in $imports; do
+    [ "$module" = Ampa ] && continue
+    owner=$(dpkg -S "$qml_dir/${module//.//}/qmldir" 2> /dev/null | cut -d: -f1) \
+        || { echo "the QML module $module is not installed here"; exit 1; }
+    grep -qE "(^|, )$owner( |,|$)" <<< "$depends" \
+        || { echo "the QML module $module comes from $owner, which the package does not depend on"; exit 1; }
+done
+
 if command -v lintian > /dev/null; then
     # Errors and warnings fail; what is only information is shown.
     lintian --fail-on error,warning --tag-display-limit 0 "$package"

@@ -51,7 +51,7 @@ Themed {
             PillButton {
                 objectName: "addProjectFolder"
                 text: Texts.bilingual("Tambah folder proyek…", "Add a project folder…")
-                onClicked: chooser.open()
+                onClicked: chooser.choose()
             }
         }
         ProjectFolderDialog { id: chooser }

@@ -157,7 +157,7 @@ Themed {
                 objectName: "addProjectFolderSetting"
                 text: Texts.bilingual("Tambah…", "Add…")
                 Accessible.name: Texts.bilingual("Tambah folder proyek", "Add a project folder")
-                onClicked: folderChooser.open()
+                onClicked: folderChooser.choose()
             }
         }
         Rectangle {
