@@ -107,7 +107,7 @@ class Model : public QObject {
     // The folders really searched: those of the list that exist.
     Q_PROPERTY(
         QStringList searchedProjectFolders READ searchedProjectFolders NOTIFY projectFoldersChanged)
-    Q_PROPERTY(bool demo READ demo) // the setting, read when the program started
+    Q_PROPERTY(bool demo READ demo CONSTANT) // the setting, read when the program started
     Q_PROPERTY(AutoClean *autoClean READ autoClean CONSTANT) // the quick clean on a timer
     // The views reach the settings and the login item through the model.
     Q_PROPERTY(Settings *settings READ settings CONSTANT)

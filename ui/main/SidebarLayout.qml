@@ -99,6 +99,7 @@ RowLayout {
                 Layout.topMargin: 6
                 Layout.bottomMargin: 12
                 size: 24
+                narrow: true
             }
             SidebarRow {
                 onStepped: by => sidebar.step("cepat", by)
