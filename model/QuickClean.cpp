@@ -24,6 +24,24 @@ QString partlyFailedText(const Engine::Failure &failure)
         .arg(failure.text());
 }
 
+qsizetype partlyFailed(const QuickCleanResult &run)
+{
+    return std::count_if(run.statuses.begin(), run.statuses.end(), [](const auto &status) {
+        return status.kind == Model::StatusKind::partlyFailed;
+    });
+}
+
+// What came free, and in words that not all did: a warning mark alone reads as a success.
+QString freedButNotAll(qint64 freed, qsizetype caches)
+{
+    return bilingual(QStringLiteral("%1 dibebaskan; %2 cache tidak terhapus seluruhnya."),
+                     caches == 1
+                         ? QStringLiteral("%1 freed; 1 cache could not be removed completely.")
+                         : QStringLiteral("%1 freed; %2 caches could not be removed completely."))
+        .arg(fmt(freed))
+        .arg(caches);
+}
+
 qsizetype skipped(const QuickCleanResult &run)
 {
     return std::count_if(run.statuses.begin(), run.statuses.end(), [](const auto &status) {
@@ -130,11 +148,16 @@ void Model::startQuickClean(std::optional<std::vector<std::filesystem::path>> on
         [this](QuickCleanResult run) {
             assign(m_cleanProgress, -1.0, &Model::cleanProgressChanged);
             const qsizetype skippedCount = skipped(run);
+            const qsizetype failedCount = partlyFailed(run);
             setStatuses(std::move(run.statuses));
             const LiveText subject = quickSubject();
-            if (run.freed >= 1)
-                setResult(Pane::cepat, subject, freedWith(run.freed),
-                          run.failure ? ResultKind::partlyFailed : ResultKind::done);
+            if (run.freed >= 1 && run.failure)
+                setResult(
+                    Pane::cepat, subject,
+                    [freed = run.freed, failedCount] { return freedButNotAll(freed, failedCount); },
+                    ResultKind::partlyFailed);
+            else if (run.freed >= 1)
+                setResult(Pane::cepat, subject, freedWith(run.freed));
             else if (run.failure)
                 setResult(
                     Pane::cepat, subject,
