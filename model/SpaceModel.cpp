@@ -55,7 +55,7 @@ QVariant SpaceModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case NameRole:
-        return Engine::displayPath(entry.name);
+        return shownName(Engine::displayPath(entry.name));
     case IdRole:
         return static_cast<int>(entry.index);
     case SizeRole:
@@ -79,7 +79,7 @@ QVariant SpaceModel::data(const QModelIndex &index, int role) const
     case CompleteRole:
         return entry.complete;
     case PathRole:
-        return tree ? Engine::displayPath(tree->path(entry.index)) : QString();
+        return tree ? shownName(Engine::displayPath(tree->path(entry.index))) : QString();
     }
     return {};
 }
@@ -103,7 +103,7 @@ QHash<int, QByteArray> SpaceModel::roleNames() const
 
 QString SpaceModel::folder() const
 {
-    return tree ? Engine::displayPath(lookedAt) : rootText;
+    return tree ? shownName(Engine::displayPath(lookedAt)) : rootText;
 }
 
 QVariantList SpaceModel::crumbs() const
@@ -116,7 +116,7 @@ QVariantList SpaceModel::crumbs() const
         if (entry.index == SpaceTree::noEntry)
             break;
         list.prepend(QVariantMap{{"id", static_cast<int>(at)},
-                                 {"name", Engine::displayPath(entry.name)},
+                                 {"name", shownName(Engine::displayPath(entry.name))},
                                  {"home", false}});
         at = entry.parent;
     }
@@ -147,7 +147,7 @@ void SpaceModel::start(const QString &root)
             false);
     tasks = std::make_unique<BackgroundTasks>(); // a walk that runs is stopped, then dropped
     tree = std::make_shared<SpaceTree>(path);
-    rootText = Engine::displayPath(path);
+    rootText = shownName(Engine::displayPath(path));
     std::error_code unknown;
     rootIsHome = std::filesystem::equivalent(path, Engine::homeDir(), unknown);
     current = SpaceTree::rootIndex;
@@ -420,17 +420,18 @@ QVariantList SpaceModel::tiles(double width, double height) const
             offset += length;
             if (tw < 2 || th < 2)
                 continue;
-            result.append(QVariantMap{{"id", static_cast<int>(entry.index)},
-                                      {"row", static_cast<int>(item.row)},
-                                      {"x", tx},
-                                      {"y", ty},
-                                      {"width", tw},
-                                      {"height", th},
-                                      {"name", Engine::displayPath(entry.name)},
-                                      {"path", Engine::displayPath(tree->path(entry.index))},
-                                      {"size", static_cast<double>(entry.size)},
-                                      {"reclaimable", static_cast<double>(entry.reclaimable)},
-                                      {"folder", entry.folder && !entry.otherMount}});
+            result.append(
+                QVariantMap{{"id", static_cast<int>(entry.index)},
+                            {"row", static_cast<int>(item.row)},
+                            {"x", tx},
+                            {"y", ty},
+                            {"width", tw},
+                            {"height", th},
+                            {"name", shownName(Engine::displayPath(entry.name))},
+                            {"path", shownName(Engine::displayPath(tree->path(entry.index)))},
+                            {"size", static_cast<double>(entry.size)},
+                            {"reclaimable", static_cast<double>(entry.reclaimable)},
+                            {"folder", entry.folder && !entry.otherMount}});
         }
         if (across) {
             x += thickness;
@@ -529,7 +530,7 @@ bool SpaceModel::trash(int id)
             true);
         return false;
     }
-    const QString name = Engine::displayPath(path.filename());
+    const QString name = isolatedName(Engine::displayPath(path.filename()));
     if (!services.confirmation->confirm(
             bilingual("Pindahkan ke Trash?", "Move to the Trash?"),
             bilingual(QStringLiteral("%1 (%2). Ruangnya belum kembali sampai Trash dikosongkan; "

@@ -83,7 +83,7 @@ void Model::trash(const FileItem &item)
 
 void Model::trashApp(const FileItem &item)
 {
-    const QString name = Engine::appName(item.url());
+    const QString name = isolatedName(Engine::appName(item.url()));
     const std::filesystem::path location = standardised(item.url());
     if (location == standardised(services.desktop->selfBundle())) {
         setResult(Pane::aplikasi, {},
@@ -119,7 +119,7 @@ void Model::trashApp(const FileItem &item)
 
 void Model::trashDownload(const FileItem &item)
 {
-    const QString name = QString::fromUtf8(item.url().filename().native());
+    const QString name = isolatedName(QString::fromUtf8(item.url().filename().native()));
     ask(bilingual("Pindahkan ke Trash?", "Move to the Trash?"),
         bilingual(QStringLiteral("%1 (%2). Masih bisa dikembalikan dari Trash."),
                   QStringLiteral("%1 (%2). It can still be restored from the Trash."))

@@ -20,6 +20,26 @@ QString failedText(const QString &error)
     return bilingual(QStringLiteral("Gagal: %1"), QStringLiteral("Failed: %1")).arg(error);
 }
 
+QString shownName(const QString &name)
+{
+    QString shown = name;
+    for (QChar &c : shown) {
+        const char16_t code = c.unicode();
+        if (code < 0x20)
+            c = QChar(char16_t(0x2400 + code)); // the Control Pictures block: ␀ … ␟
+        else if (code == 0x7f)
+            c = QChar(char16_t(0x2421)); // ␡
+        else if (code >= 0x80 && code < 0xa0)
+            c = QChar(char16_t(0xfffd));
+    }
+    return shown;
+}
+
+QString isolatedName(const QString &name)
+{
+    return QChar(char16_t(0x2068)) + shownName(name) + QChar(char16_t(0x2069));
+}
+
 QString uptimeText(double seconds)
 {
     // No caller passes a value outside this range; clamping keeps the cast defined if one does.

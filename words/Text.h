@@ -19,5 +19,12 @@ QString bilingual(const QString &indonesian, const QString &english);
 // The text of a failure: "Gagal: " / "Failed: " and the platform's description of it.
 QString failedText(const QString &error);
 
+// A name as the views show it: on one line, each control character (a newline, a tab, an
+// escape) as its visible symbol.
+QString shownName(const QString &name);
+// The same inside a sentence: set apart with its own direction (Unicode isolation), so that a
+// right-to-left name does not turn the sentence around it.
+QString isolatedName(const QString &name);
+
 // Whole days and hours of an uptime: "5 jam" / "5 h", "2 hari 7 jam" / "2 d 7 h".
 QString uptimeText(double seconds);

@@ -86,8 +86,12 @@ std::filesystem::path logPath()
 void log(const QString &message)
 {
     const std::filesystem::path path = logPath();
+    // One entry a line: a line break in a name is written as its symbol (␊, ␍).
+    const QString oneLine = QString(message)
+                                .replace(QLatin1Char('\n'), QChar(char16_t(0x240a)))
+                                .replace(QLatin1Char('\r'), QChar(char16_t(0x240d)));
     const QByteArray line =
-        (QDateTime::currentDateTimeUtc().toString(Qt::ISODate) + QLatin1Char(' ') + message)
+        (QDateTime::currentDateTimeUtc().toString(Qt::ISODate) + QLatin1Char(' ') + oneLine)
             .toUtf8()
         + '\n';
 

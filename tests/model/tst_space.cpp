@@ -137,9 +137,11 @@ private slots:
         QVERIFY(Engine::logLines().value(0).contains("film.mkv"));
         // Said for this pane, and again in a language chosen after.
         QCOMPARE(model->resultPane(), "ruang");
-        QVERIFY(model->result().startsWith("film.mkv moved to the Trash."));
+        QVERIFY(model->result().startsWith(
+            QString::fromUtf8("\u2068film.mkv\u2069 moved to the Trash.")));
         Settings::instance().setLanguage("id");
-        QVERIFY(model->result().startsWith("film.mkv dipindah ke Trash."));
+        QVERIFY(model->result().startsWith(
+            QString::fromUtf8("\u2068film.mkv\u2069 dipindah ke Trash.")));
         Settings::instance().setLanguage("en");
         const std::shared_ptr<const Engine::SpaceTree> tree = space().spaceTree();
         const auto trashFolder = tree->find(Engine::homeTrashFolder());

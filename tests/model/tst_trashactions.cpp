@@ -84,6 +84,10 @@ private slots:
                                      << "zoom.us" << true;
         QTest::newRow("application image in Downloads") << "Downloads/Tool.AppImage"
                                                         << "Tool" << true;
+        // Set apart in sentences, so the sentence keeps its own direction; on one line.
+        QTest::newRow("right to left, with a newline")
+            << QString::fromUtf8("Downloads/\u05d3\u05d5\u05d7\nfinal.pdf")
+            << QString::fromUtf8("\u05d3\u05d5\u05d7\u240afinal.pdf") << false;
     }
     void movesToTheTrash()
     {
@@ -98,25 +102,33 @@ private slots:
         }
         const std::size_t listed = model->downloads().size() + model->apps().size();
         const FileItem *found = find(model->downloads(), path);
+        const FileItemList *list = found ? model->downloadList() : model->appList();
+        QStringList names;
+        for (int row = 0; row < list->rowCount(); ++row)
+            names << list->get(row).value("name").toString();
+        if (!application)
+            QVERIFY2(names.contains(shown), qPrintable(names.join(", ")));
+        const QString named = QChar(0x2068) + shown + QChar(0x2069);
         const FileItem item = found ? *found : *find(model->apps(), path);
         fakes.confirmation->answer = true;
         model->trashItem(item.id().toString());
 
         QCOMPARE(fakes.confirmation->asked.size(), 1);
-        const QString asked = application ? "Move " + shown + " to the Trash? | " + fmt(item.size())
+        const QString asked = application ? "Move " + named + " to the Trash? | " + fmt(item.size())
                                                 + ". The app moves to the Trash"
-                                          : "Move to the Trash? | " + shown + " ("
+                                          : "Move to the Trash? | " + named + " ("
                                                 + fmt(item.size()) + "). It can still be restored";
         QVERIFY2(fakes.confirmation->asked.first().startsWith(asked),
                  qPrintable(fakes.confirmation->asked.first()));
         QCOMPARE(model->result(),
-                 shown + " moved to the Trash. Empty the Trash to get the space back.");
+                 named + " moved to the Trash. Empty the Trash to get the space back.");
         QCOMPARE(model->resultKind(), Model::ResultKind::done);
         QVERIFY(!fs::exists(path));
         QVERIFY(fs::exists(trashFiles() / path.filename()));
         QCOMPARE(logMessages(),
                  QStringList{(application ? "lanjutan: trash aplikasi " : "lanjutan: trash ")
-                             + QString::fromStdString(path.native())});
+                             + QString::fromStdString(path.native())
+                                   .replace('\n', QChar(0x240a))}); // one entry, one line
         QCOMPARE(model->downloads().size() + model->apps().size(), listed - 1);
         QVERIFY(!find(model->downloads(), path) && !find(model->apps(), path));
         QVERIFY(!model->scanning()); // no new scan
@@ -127,8 +139,9 @@ private slots:
         Settings::instance().setLanguage("id");
         model->trash(*find(model->downloads(), downloads() / "empty.txt"));
         QCOMPARE(fakes.confirmation->asked,
-                 QStringList{"Pindahkan ke Trash? | empty.txt (0 MB). Masih bisa dikembalikan "
-                             "dari Trash. | Ke Trash"});
+                 QStringList{QString::fromUtf8("Pindahkan ke Trash? | \u2068empty.txt\u2069 (0 "
+                                               "MB). Masih bisa dikembalikan dari Trash. | Ke "
+                                               "Trash")});
         // Cancelled: nothing changes.
         QVERIFY(model->result().isNull());
         QCOMPARE(model->downloads().size(), 2u);
@@ -219,7 +232,8 @@ private slots:
         QCOMPARE(fs::file_size(path), 30000u);
         QVERIFY(!fs::exists(trashFiles() / "report.tar.gz"));
         QVERIFY(!fs::exists(trashFiles().parent_path() / "info/report.tar.gz.trashinfo"));
-        QCOMPARE(model->result(), "report.tar.gz put back from the Trash.");
+        QCOMPARE(model->result(),
+                 QString::fromUtf8("\u2068report.tar.gz\u2069 put back from the Trash."));
         QCOMPARE(model->resultKind(), Model::ResultKind::done);
         QVERIFY(!model->canUndo());
         AMPA_WAIT_IDLE(*model);
