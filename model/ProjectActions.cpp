@@ -79,7 +79,7 @@ void Model::cleanProjectItem(const QString &id)
     for (const ProjectItem &item : m_projects) {
         if (item.id != id || item.kept)
             continue;
-        const QString name = Engine::displayPath(item.project.path.filename());
+        const QString name = isolatedName(Engine::displayPath(item.project.path.filename()));
         if (item.project.unreadable) {
             setResult(
                 Pane::proyek, {},
@@ -126,16 +126,17 @@ void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
         for (const Engine::Project::Part &part : item.project.artifacts)
             if (part.offered())
                 lines << QStringLiteral("• %1 (%2)")
-                             .arg(Engine::displayPath(part.path), fmt(part.size));
+                             .arg(isolatedName(Engine::displayPath(part.path)), fmt(part.size));
         total += item.project.size;
     }
     const QString title =
-        chosen.size() == 1 ? bilingual(QStringLiteral("Hapus artefak %1?"),
-                                       QStringLiteral("Delete the artifacts of %1?"))
-                                 .arg(Engine::displayPath(chosen.front().project.path.filename()))
-                           : bilingual(QStringLiteral("Hapus artefak %1 proyek?"),
-                                       QStringLiteral("Delete the artifacts of %1 projects?"))
-                                 .arg(chosen.size());
+        chosen.size() == 1
+            ? bilingual(QStringLiteral("Hapus artefak %1?"),
+                        QStringLiteral("Delete the artifacts of %1?"))
+                  .arg(isolatedName(Engine::displayPath(chosen.front().project.path.filename())))
+            : bilingual(QStringLiteral("Hapus artefak %1 proyek?"),
+                        QStringLiteral("Delete the artifacts of %1 projects?"))
+                  .arg(chosen.size());
     const QString message =
         bilingual(QStringLiteral("Dihapus permanen, %1; build atau instalasi berikutnya "
                                  "membuatnya lagi:"),
@@ -144,9 +145,9 @@ void Model::askToCleanProjects(std::vector<ProjectItem> chosen)
             .arg(fmt(total))
         + '\n' + lines.join('\n');
     // What the result is about: the project by its name, or how many.
-    const LiveText subject =
-        [count = chosen.size(),
-         name = Engine::displayPath(chosen.front().project.path.filename())]() -> QString {
+    const LiveText subject = [count = chosen.size(),
+                              name = isolatedName(Engine::displayPath(
+                                  chosen.front().project.path.filename()))]() -> QString {
         if (count == 1)
             return name;
         return bilingual(QStringLiteral("%1 proyek"), QStringLiteral("%1 projects")).arg(count);
