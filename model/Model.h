@@ -107,6 +107,7 @@ class Model : public QObject {
     // The folders really searched: those of the list that exist.
     Q_PROPERTY(
         QStringList searchedProjectFolders READ searchedProjectFolders NOTIFY projectFoldersChanged)
+    Q_PROPERTY(QStringList usualProjectFolders READ usualProjectFolders CONSTANT)
     Q_PROPERTY(bool demo READ demo CONSTANT) // the setting, read when the program started
     Q_PROPERTY(AutoClean *autoClean READ autoClean CONSTANT) // the quick clean on a timer
     // The views reach the settings and the login item through the model.
@@ -220,6 +221,8 @@ public:
     int projectIdleDays() const;
     QStringList projectFolders() const;
     QStringList searchedProjectFolders() const;
+    // The usual project folders, as "~/src", …, for when none of them exists.
+    QStringList usualProjectFolders() const;
     // A folder chosen by the user joins the list, which then no longer follows the usual ones;
     // false when it is no local folder or is listed already.
     Q_INVOKABLE bool addProjectFolder(const QUrl &folder);

@@ -64,6 +64,14 @@ bool Model::addProjectFolder(const QUrl &folder)
     return true;
 }
 
+QStringList Model::usualProjectFolders() const
+{
+    QStringList folders;
+    for (const std::string &name : Engine::usualProjectFolders())
+        folders << QStringLiteral("~/") + QString::fromStdString(name);
+    return folders;
+}
+
 QUrl Model::homeFolderUrl() const
 {
     return QUrl::fromLocalFile(QString::fromStdString(Engine::homeDir().native()));

@@ -152,6 +152,13 @@ void addFolderOf(const std::string &pid, const fs::path &file, WorkingPlaces &pl
 
 } // namespace
 
+const std::vector<std::string> &usualProjectFolders()
+{
+    static const std::vector<std::string> names{"src", "code", "projects", "Projects", "work",
+                                                "dev", "git",  "repos",    "workspace"};
+    return names;
+}
+
 std::vector<fs::path> projectRoots()
 {
     const fs::path home = homeDir();
@@ -160,8 +167,7 @@ std::vector<fs::path> projectRoots()
          Settings::instance().value(Settings::Key::projectRoots).toStringList())
         candidates.push_back(url(root.toStdString()));
     if (candidates.empty())
-        for (const char *name :
-             {"src", "code", "projects", "Projects", "work", "dev", "git", "repos", "workspace"})
+        for (const std::string &name : usualProjectFolders())
             candidates.push_back(home / name);
     std::vector<fs::path> roots;
     for (const fs::path &candidate : candidates) {

@@ -60,9 +60,12 @@ enum class ProjectHold {
     withheld,   // none of its artifacts can be shown to be what rebuilds itself
 };
 
-// The folders searched: the `projectRoots` setting when it names any, else those of ~/src,
-// ~/code, ~/projects, ~/Projects, ~/work, ~/dev, ~/git, ~/repos and ~/workspace that exist; a
-// root inside another is searched once.
+// Where projects usually lie, as names of folders in the home: src, code, projects, Projects,
+// work, dev, git, repos and workspace.
+const std::vector<std::string> &usualProjectFolders();
+
+// The folders searched: the `projectRoots` setting when it names any, else the usual ones that
+// exist; a root inside another is searched once.
 std::vector<std::filesystem::path> projectRoots();
 
 // Where the user's processes work: every folder that holds, at any depth, one's working folder,

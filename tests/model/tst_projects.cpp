@@ -41,6 +41,21 @@ private slots:
         storeSettings({});
     }
 
+    // The folders the empty pane names are the ones searched: each, made, is searched.
+    void usualFoldersNamedAreSearched()
+    {
+        FakeServices fakes;
+        Model model(fakes.services());
+        const QStringList usual = model.usualProjectFolders();
+        QVERIFY(usual.contains("~/Projects"));
+        for (const QString &name : usual) {
+            const fs::path folder = TestHome::home() / name.mid(2).toStdString();
+            fs::create_directories(folder);
+            QVERIFY2(model.searchedProjectFolders().contains(name), qPrintable(name));
+            fs::remove_all(folder);
+        }
+    }
+
     void idleProjectsCleanedAfterAsking()
     {
         storeSettings({{"language", "en"}});

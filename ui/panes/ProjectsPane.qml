@@ -43,8 +43,9 @@ Themed {
                       ? Texts.bilingual("Tidak ada proyek dengan artefak build di %1.",
                                         "No projects with build output in %1.")
                             .arg(pane.listed(Model.searchedProjectFolders))
-                      : Texts.bilingual("Belum ada folder proyek: tidak ada ~/src, ~/code, ~/projects, ~/work, ~/dev, ~/git, ~/repos atau ~/workspace.",
-                                        "No project folders yet: none of ~/src, ~/code, ~/projects, ~/work, ~/dev, ~/git, ~/repos or ~/workspace exists.")
+                      : Texts.bilingual("Belum ada folder proyek: tidak ada %1.",
+                                        "No project folders yet: none of %1 exists.")
+                            .arg(pane.listed(Model.usualProjectFolders))
                 font.pixelSize: Theme.body
                 color: Theme.secondaryText
             }
