@@ -189,10 +189,13 @@ RowLayout {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 contentWidth: availableWidth
-                // A readable measure on a wide window: rows no wider than this.
+                // A readable measure on a wide window: rows no wider than this. The space map
+                // takes the whole view, which its chart and list grow into.
                 Loader {
-                    width: Math.min(scroll.availableWidth, 900)
+                    readonly property bool map: Model.paneKey === "ruang"
+                    width: map ? scroll.availableWidth : Math.min(scroll.availableWidth, 900)
                     sourceComponent: layout.paneComponents[Model.paneKey] || layout.paneComponents["cepat"]
+                    onLoaded: if (map) item.viewHeight = Qt.binding(() => scroll.availableHeight)
                 }
             }
         }

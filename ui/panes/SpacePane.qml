@@ -11,6 +11,8 @@ Themed {
     id: pane
     objectName: "spacePane"
     property bool embedded: false
+    // The height of the view the pane is shown in: the chart and the list grow into it.
+    property real viewHeight: 0
     implicitWidth: 640
     implicitHeight: column.implicitHeight + 48
 
@@ -162,8 +164,19 @@ Themed {
         }
 
         RowLayout {
+            id: chartRow
+            // What the pane's other parts take, to give the chart and the list the rest.
+            readonly property real others: {
+                let sum = 48
+                for (let i = 0; i < column.children.length; ++i) {
+                    const part = column.children[i]
+                    if (part !== chartRow && part.visible)
+                        sum += part.implicitHeight + column.spacing
+                }
+                return sum
+            }
             Layout.fillWidth: true
-            Layout.preferredHeight: 340
+            Layout.preferredHeight: Math.max(340, pane.viewHeight - others)
             spacing: 12
 
             SpaceChart {
