@@ -5,6 +5,7 @@
 #include "LoginItem.h"
 #include "MessageBoxConfirmation.h"
 #include "ModelSingleton.h"
+#include "ScreenRoom.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
 #include "WindowRules.h"
@@ -91,6 +92,46 @@ private slots:
         QCOMPARE(WindowRules::usedPercent(0.5), 50);
     }
 
+    // Where the program's own resize leaves the window: frame and all inside the available area,
+    // moved the least.
+    void keptInsideTheScreen_data()
+    {
+        QTest::addColumn<QRect>("content");
+        QTest::addColumn<QMargins>("frame");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QRect>("placed");
+        const QMargins titled(1, 20, 1, 5);
+        const QRect aboveBottomPanel(0, 0, 1400, 868);
+        QTest::newRow("already inside")
+            << QRect(200, 100, 760, 600) << titled << aboveBottomPanel << QRect(200, 100, 760, 600);
+        QTest::newRow("grown below the panel")
+            << QRect(200, 79, 760, 840) << titled << aboveBottomPanel << QRect(200, 23, 760, 840);
+        QTest::newRow("taller than the room")
+            << QRect(200, 389, 760, 1340) << titled << aboveBottomPanel << QRect(200, 20, 760, 843);
+        QTest::newRow("under a top panel") << QRect(50, 0, 760, 500) << titled
+                                           << QRect(0, 32, 1400, 868) << QRect(50, 52, 760, 500);
+        QTest::newRow("off the right edge") << QRect(1000, 100, 760, 500) << titled
+                                            << aboveBottomPanel << QRect(639, 100, 760, 500);
+        QTest::newRow("off the left edge")
+            << QRect(-300, 100, 760, 500) << titled << aboveBottomPanel << QRect(1, 100, 760, 500);
+        QTest::newRow("on a second screen")
+            << QRect(1300, 100, 760, 500) << titled << QRect(1400, 0, 1920, 1080)
+            << QRect(1401, 100, 760, 500);
+        QTest::newRow("no frame") << QRect(0, 500, 760, 900) << QMargins() << aboveBottomPanel
+                                  << QRect(0, 0, 760, 868);
+        QTest::newRow("a screen too small for the frame")
+            << QRect(100, 100, 760, 500) << QMargins(10, 40, 10, 10) << QRect(0, 0, 15, 30)
+            << QRect(10, 40, 1, 1);
+    }
+    void keptInsideTheScreen()
+    {
+        QFETCH(QRect, content);
+        QFETCH(QMargins, frame);
+        QFETCH(QRect, area);
+        QFETCH(QRect, placed);
+        QCOMPARE(ScreenRoom::inside(content, frame, area), placed);
+    }
+
     // The login item is registered on the first run only (once the window has shown), whatever
     // happens to it later. With the icon stored off, a login launch still opens the window, and
     // the window opens on the pane asked for.
@@ -125,6 +166,7 @@ private slots:
         Settings::instance().setViewMode("sidebar");
         AppShell shell(false);
         QQuickWindow *main = window("main");
+        QVERIFY(QTest::qWaitForWindowExposed(main));
         main->resize(1200, 760);
         // Taken in once the window system has answered.
         QTRY_COMPARE(main->property("sidebarSize").toSizeF(), QSizeF(1200, 760));

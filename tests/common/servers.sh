@@ -21,18 +21,18 @@ announced() {
     exec {fd}>&-
 }
 
-# start_display FOLDER: Xvfb picks a free display number itself (-displayfd), so no number is
+# start_display FOLDER [SIZE]: Xvfb picks a free display number itself (-displayfd), so no number is
 # assumed and another server, a test's or anyone's, is never reached; its authority file is
 # FOLDER/xauth, empty, never the user's. It does not reset when its last client leaves: while a
 # server resets it refuses whoever connects (a program starting as a test's xwininfo leaves), one
 # connection in eight under polling. Exports DISPLAY and XAUTHORITY; sets display_server (its
-# pid); its output goes to FOLDER/xvfb.log.
+# pid); its output goes to FOLDER/xvfb.log. Its screen is SIZE (1280x800 unless given).
 start_display() {
-    local folder=$1 fd number
+    local folder=$1 size=${2:-1280x800} fd number
     export XAUTHORITY=$folder/xauth
     : >"$XAUTHORITY"
     exec {fd}<> <(:)
-    Xvfb -displayfd "$fd" -screen 0 1280x800x24 -nolisten tcp -noreset -auth "$XAUTHORITY" \
+    Xvfb -displayfd "$fd" -screen 0 "${size}x24" -nolisten tcp -noreset -auth "$XAUTHORITY" \
         >>"$folder/xvfb.log" 2>&1 &
     display_server=$!
     announced number "$fd" "$display_server" "$folder/xvfb.log" || return 1

@@ -41,4 +41,17 @@ wait_for 40 bus_name_owned app.ampa.Ampa || fail "the start at login did not tak
 start second "$ampa"
 wait_gone 40 running $started || fail "a second start did not end"
 quits_by_keys $program || fail "the second start showed no window of Ampa's"
+
+# A confirmation is the main window's child, which the compositor places over it: the demo asks
+# its sample question a moment after the start. Seen in what Qt says to the compositor.
+mkdir -p "$XDG_CONFIG_HOME/Ampa"
+printf '[General]\ndemo=true\ndemoAsk=2\ndidSetupLogin=true\n' >"$XDG_CONFIG_HOME/Ampa/Ampa.conf"
+WAYLAND_DEBUG=client start asking "$ampa"
+program=$started
+# The first toplevel is the main window's; the box's is another, with the main one as parent.
+main_toplevel() { grep -o -m 1 'get_toplevel(new id xdg_toplevel@[0-9]*' "$logs/asking.log" | cut -d@ -f2; }
+wait_for 40 main_toplevel >/dev/null || fail "no main window"
+wait_for 40 grep -q "set_parent(xdg_toplevel@$(main_toplevel))" "$logs/asking.log" ||
+    fail "the confirmation is not the main window's child"
+kill $program
 echo "1 passed, 0 failed"

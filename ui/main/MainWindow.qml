@@ -2,8 +2,9 @@ import QtQuick
 import QtQuick.Window
 import Ampa
 
-// The main window "Ampa". The sidebar layout can grow freely; the single page is 760 wide and as
-// tall as its content allows within the screen.
+// The main window "Ampa". The sidebar layout can grow freely; the single page is as tall as its
+// content allows within the screen until the user sizes it. Either stays inside the screen's
+// available area when the program resizes it.
 Window {
     id: window
     objectName: "main"
@@ -13,15 +14,18 @@ Window {
     height: 680
 
     readonly property bool sidebar: Settings.viewMode === "sidebar"
+    ScreenRoom {
+        id: screenRoom
+        window: window
+    }
     readonly property real classicHeight: scope.item
         ? WindowRules.classicHeight((scope.item as MainView).classicContentHeight,
-                                    Screen.desktopAvailableHeight)
+                                    screenRoom.height)
         : 640
 
-    minimumWidth: sidebar ? 940 : 760
-    maximumWidth: sidebar ? 16777215 : 760
-    minimumHeight: sidebar ? 600 : classicHeight
-    maximumHeight: sidebar ? 16777215 : classicHeight
+    // A screen smaller than a layout's least size still shows the whole window.
+    minimumWidth: Math.min(sidebar ? 940 : 640, screenRoom.width || 16777215)
+    minimumHeight: Math.min(sidebar ? 600 : 320, screenRoom.height || 16777215)
 
     // The size the user gave the sidebar layout, restored when it comes back. What the window
     // system does to the size while the layout changes back (the new limits clamp it, and its
@@ -29,8 +33,32 @@ Window {
     // sidebar went is set again.
     property size sidebarSize: Qt.size(1000, 680)
     property size keptSidebarSize: Qt.size(1000, 680)
-    onWidthChanged: if (sidebar) sidebarSize.width = width
-    onHeightChanged: if (sidebar) sidebarSize.height = height
+    // The single page follows its content's height until the user gives it another one. The
+    // window system's answers to the program's own sizes may come late and one by one: a size
+    // that is none of those asked lately is the user's.
+    property bool pageSized: false
+    property real pageWidth: 760
+    property var asked: [Qt.size(width, height)]
+    function ask(w, h) {
+        const size = screenRoom.fitted(w, h)
+        // Known before asking: an answer may come at once.
+        asked = asked.concat([size]).slice(-6)
+        screenRoom.resize(size.width, size.height)
+    }
+    function askedFor(side, value) { return asked.some(size => Math.abs(size[side] - value) <= 1) }
+    onWidthChanged: {
+        if (sidebar)
+            sidebarSize.width = width
+        else if (!askedFor("width", width))
+            pageWidth = width
+    }
+    onHeightChanged: {
+        if (sidebar)
+            sidebarSize.height = height
+        else if (!askedFor("height", height))
+            pageSized = true
+    }
+    onClassicHeightChanged: if (!sidebar && !pageSized) fit()
     Timer {
         id: settling
         interval: 400
@@ -41,20 +69,26 @@ Window {
     }
 
     onSidebarChanged: {
-        if (sidebar)
-            settling.restart()
-        else
-            keptSidebarSize = Qt.size(sidebarSize.width, sidebarSize.height)
-        fit()
-    }
-    function fit() {
         if (sidebar) {
-            width = Math.max(sidebarSize.width, 940)
-            height = Math.max(sidebarSize.height, 600)
+            settling.restart()
         } else {
-            width = 760
-            height = classicHeight
+            keptSidebarSize = Qt.size(sidebarSize.width, sidebarSize.height)
+            pageSized = false
         }
+        refit.restart()
+    }
+    // Once the new layout's limits are set, or the old ones would clamp the new size.
+    Timer {
+        id: refit
+        interval: 0
+        onTriggered: window.fit()
+    }
+    Component.onCompleted: fit()
+    function fit() {
+        if (sidebar)
+            ask(Math.max(sidebarSize.width, 940), Math.max(sidebarSize.height, 600))
+        else
+            ask(pageWidth, classicHeight)
     }
 
     // The settings command, from any window of the program.

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-double WindowRules::classicHeight(double contentHeight, double screenAvailableHeight)
+double WindowRules::classicHeight(double contentHeight, double roomHeight)
 {
-    const double limit = screenAvailableHeight > 0 ? screenAvailableHeight - 60 : 840;
+    const double limit = roomHeight > 0 ? roomHeight - 60 : 840;
     return std::min(limit, std::max(320.0, contentHeight));
 }
 
