@@ -14,7 +14,7 @@ QString pathList(const std::vector<std::filesystem::path> &paths)
 {
     QStringList lines;
     for (const std::filesystem::path &path : paths)
-        lines << QStringLiteral("• ") + Engine::displayPath(path);
+        lines << QStringLiteral("• ") + isolatedName(Engine::displayPath(path));
     return lines.join('\n');
 }
 
@@ -90,7 +90,7 @@ void Model::activateDevItem(const QString &id)
     if (cache.mode == Engine::DevMode::Report) {
         ask(bilingual(QStringLiteral("Bersihkan %1 sebagai root"),
                       QStringLiteral("Clean %1 as root"))
-                .arg(cache.name.text()),
+                .arg(isolatedName(cache.name.text())),
             confirmation(item), bilingual("Tutup", "Close"), [] {});
         return;
     }
@@ -99,7 +99,7 @@ void Model::activateDevItem(const QString &id)
             Pane::pengembang, {},
             [name = cache.name] {
                 return bilingual(QStringLiteral("Tutup %1 dulu."), QStringLiteral("Quit %1 first."))
-                    .arg(name.text());
+                    .arg(isolatedName(name.text()));
             },
             ResultKind::skipped);
         return;
@@ -107,9 +107,9 @@ void Model::activateDevItem(const QString &id)
     const QString title =
         cache.mode == Engine::DevMode::Command
             ? bilingual(QStringLiteral("Bersihkan %1?"), QStringLiteral("Clean %1?"))
-                  .arg(cache.name.text())
+                  .arg(isolatedName(cache.name.text()))
             : bilingual(QStringLiteral("Hapus %1?"), QStringLiteral("Delete %1?"))
-                  .arg(cache.name.text());
+                  .arg(isolatedName(cache.name.text()));
     ask(title, confirmation(item), DevCacheList::buttonFor(item), [this, cache] { runDev(cache); });
 }
 
@@ -121,7 +121,7 @@ void Model::runDev(const Engine::DevCache &cache)
         for (DevItem &item : items) {
             if (item.cache.id == cache.id) {
                 setResult(
-                    Pane::pengembang, [name = cache.name] { return name.text(); },
+                    Pane::pengembang, [name = cache.name] { return shownName(name.text()); },
                     freedWith(item.size.value_or(0)));
                 item.size = 0;
             }
@@ -138,7 +138,7 @@ void Model::runDev(const Engine::DevCache &cache)
         [this, name = cache.name, changed = cache.paths,
          emptied = cache.emptied](const Engine::DevResult &result) {
             using DevOutcome = Engine::DevResult::Outcome;
-            const LiveText subject = [name] { return name.text(); };
+            const LiveText subject = [name] { return shownName(name.text()); };
             const LiveText freed = freedWith(result.freed);
             switch (result.outcome) {
             case DevOutcome::done:
@@ -158,7 +158,7 @@ void Model::runDev(const Engine::DevCache &cache)
                     [name] {
                         return bilingual(QStringLiteral("Tutup %1 dulu."),
                                          QStringLiteral("Quit %1 first."))
-                            .arg(name.text());
+                            .arg(isolatedName(name.text()));
                     },
                     ResultKind::skipped);
                 break;
@@ -166,8 +166,9 @@ void Model::runDev(const Engine::DevCache &cache)
             case DevOutcome::notHere:
             case DevOutcome::failed:
                 setResult(Pane::pengembang, subject,
-                          result.failure ? failedWith(*result.failure)
-                                         : LiveText([name] { return failedText(name.text()); }),
+                          result.failure ? failedWith(*result.failure) : LiveText([name] {
+                              return failedText(isolatedName(name.text()));
+                          }),
                           ResultKind::failed);
                 break;
             }

@@ -33,12 +33,13 @@ void DevCacheList::set(const std::vector<DevItem> &items, bool kept)
         const Engine::DevCache &cache = item.cache;
         QStringList keep;
         for (const std::filesystem::path &path : cache.keep)
-            keep << Engine::displayPath(path);
+            keep << shownName(Engine::displayPath(path));
         QStringList refused;
         for (const Engine::DevRefusal &refusal : cache.refused)
-            refused << Engine::displayPath(refusal.path) + ": " + refusalText(refusal.why);
+            refused << isolatedName(Engine::displayPath(refusal.path)) + ": "
+                           + refusalText(refusal.why);
         rows.push_back({cache.id,
-                        {cache.id, cache.name.text(), cache.note.text(), cache.icon,
+                        {cache.id, shownName(cache.name.text()), cache.note.text(), cache.icon,
                          Engine::devModeName(cache.mode),
                          item.size ? QVariant(double(*item.size)) : QVariant(), item.running,
                          item.kept, cache.available, buttonFor(item), keep, refused}});

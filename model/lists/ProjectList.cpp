@@ -21,8 +21,8 @@ QString homeRelative(const std::filesystem::path &path)
 {
     const std::filesystem::path home = Engine::homeDir();
     if (!Engine::isSameOrInside(path, home))
-        return Engine::displayPath(path);
-    return "~/" + Engine::displayPath(path.lexically_relative(home));
+        return shownName(Engine::displayPath(path));
+    return shownName("~/" + Engine::displayPath(path.lexically_relative(home)));
 }
 
 } // namespace
@@ -45,14 +45,15 @@ void ProjectList::set(const std::vector<ProjectItem> &items, bool kept)
         bool offered = false;
         QStringList withheld;
         for (const Engine::Project::Part &part : project.artifacts) {
-            artifacts << Engine::displayPath(part.path.filename());
+            artifacts << isolatedName(Engine::displayPath(part.path.filename()));
             noLockfile = noLockfile || part.noLockfile;
             offered = offered || part.offered();
             if (!part.offered())
-                withheld << Engine::displayPath(part.path.filename()) + ": " + part.withheld.text();
+                withheld << isolatedName(Engine::displayPath(part.path.filename())) + ": "
+                                + part.withheld.text();
         }
         rows.push_back({item.id,
-                        {item.id, Engine::displayPath(project.path.filename()),
+                        {item.id, shownName(Engine::displayPath(project.path.filename())),
                          homeRelative(project.path), projectKindName(project.kind),
                          artifacts.join(", "), double(project.size), Engine::idleDays(project),
                          project.dirty, project.inUse, project.unreadable.value_or(QString()),

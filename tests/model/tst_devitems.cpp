@@ -12,6 +12,8 @@
 
 #include <QSignalSpy>
 
+#include <fstream>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -62,7 +64,7 @@ private slots:
         model.activateDevItem("cargo");
         QCOMPARE(fakes.confirmation->asked.size(), 1);
         const QString asked = fakes.confirmation->asked.first();
-        QVERIFY(asked.startsWith("Delete Cargo registry? | "));
+        QVERIFY(asked.startsWith(u"Delete \u2068Cargo registry\u2069? | "_qs));
         QVERIFY(asked.contains(QString::fromStdString(registry.native())));
         QVERIFY(asked.contains(fmt(size)));
         QVERIFY(asked.contains(QString::fromStdString((TestHome::home() / ".cargo/bin").native())));
@@ -83,6 +85,41 @@ private slots:
         Settings::instance().setLanguage("en");
         QCOMPARE(logMessages(), QStringList{"pengembang: cargo: dibebaskan " + fmt(size)});
         QCOMPARE(model.devCount(), 1); // the next scan no longer finds it
+    }
+
+    // A folder's own name, whatever it holds, stays on one line in the list and set apart in the
+    // question and the result: a right-to-left mark in it turns no sentence around.
+    void oddNameSetApart()
+    {
+        const QString odd = u"clip\u202Egpj.\nold"_qs;
+        const fs::path folder = TestHome::home() / ".cache" / odd.toStdString();
+        makeFile(folder / "CACHEDIR.TAG", 0);
+        std::ofstream(folder / "CACHEDIR.TAG") << "Signature: 8a477f597d28d172789f06886806bc55\n";
+        makeFile(folder / "blob", 20000);
+        FakeServices fakes;
+        Model model(fakes.services());
+        model.start();
+        AMPA_WAIT_IDLE(model);
+        const RecordList *list = model.devItemList();
+        QString id, name;
+        for (int row = 0; row < list->rowCount(); ++row) {
+            if (list->get(row).value("name").toString().contains(u"clip"_qs)) {
+                id = list->get(row).value("id").toString();
+                name = list->get(row).value("name").toString();
+            }
+        }
+        QCOMPARE(name, u"~/.cache/clip\u202Egpj.\u240Aold"_qs);
+
+        fakes.confirmation->answer = true;
+        model.activateDevItem(id);
+        AMPA_WAIT_IDLE(model);
+        const QString asked = fakes.confirmation->asked.first();
+        QVERIFY2(asked.startsWith(u"Delete \u2068~/.cache/clip\u202Egpj.\u240Aold\u2069? | "_qs),
+                 qPrintable(asked));
+        QVERIFY2(asked.contains(u"\u2022 \u2068"_qs), qPrintable(asked));
+        QVERIFY(!fs::exists(folder));
+        QVERIFY2(model.result().startsWith(u"~/.cache/clip\u202Egpj.\u240Aold: "_qs),
+                 qPrintable(model.result()));
     }
 
     // The quick clean's developer caches are named in the developer pane with what each gives

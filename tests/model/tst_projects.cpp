@@ -96,6 +96,25 @@ private slots:
         QVERIFY(logMessages().first().startsWith("proyek: "));
     }
 
+    // A project's name stays on one line in the list, whatever it holds; its artifacts' names are
+    // set apart.
+    void oddNamesOnOneLine()
+    {
+        const fs::path project = src() / "two\nlines";
+        makeFile(project / "Cargo.toml", 10);
+        makeFile(project / "tar\tget/x", 10);
+        makeFile(project / "target/app", 30000);
+        FakeServices fakes;
+        Model model(fakes.services());
+        model.start();
+        AMPA_WAIT_IDLE(model);
+        QCOMPARE(model.projectList()->rowCount(), 1);
+        const QVariantMap row = model.projectList()->get(0);
+        QCOMPARE(row.value("name").toString(), u"two\u240Alines"_qs);
+        QCOMPARE(row.value("path").toString(), u"~/src/two\u240Alines"_qs);
+        QCOMPARE(row.value("artifacts").toString(), u"\u2068target\u2069"_qs);
+    }
+
     // Between the list and the clean: a project kept meanwhile (by the terminal, say) is
     // skipped, since the keep-list is read again; an artifact that is no longer the folder
     // measured stays, and the clean is shown as failed, not done.
