@@ -32,6 +32,28 @@ ComboBox {
         border.color: Theme.primary(0.12)
         FocusRing { control: control; radius: height / 2 }
     }
+    // Its own colours: a popup takes the palette of the window, not of the view it opens from.
+    delegate: ItemDelegate {
+        id: choiceItem
+        required property int index
+        required property var modelData
+        width: control.popup.availableWidth
+        highlighted: control.highlightedIndex === index
+        text: control.textRole ? modelData[control.textRole] : modelData
+        font: control.font
+        leftPadding: 12
+        contentItem: Text {
+            text: choiceItem.text
+            font: choiceItem.font
+            color: choiceItem.highlighted ? Theme.textOnAccent : Theme.text
+            verticalAlignment: Text.AlignVCenter
+            elide: Text.ElideRight
+        }
+        background: Rectangle {
+            radius: 6
+            color: choiceItem.highlighted ? Theme.accent : "transparent"
+        }
+    }
     popup.background: Rectangle {
         radius: 8
         color: Theme.control

@@ -13,6 +13,11 @@ Window {
     width: 1000
     height: 680
 
+    // Qt's own folder chooser lies outside the views and takes the window's colours: its chosen
+    // row is a pale tint of the highlight under the highlighted text, which must then be dark.
+    palette.light: Theme.dark ? "#4a4a4e" : "#ffffff"
+    palette.highlightedText: Theme.text
+
     readonly property bool sidebar: Settings.viewMode === "sidebar"
     ScreenRoom {
         id: screenRoom

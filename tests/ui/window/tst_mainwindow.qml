@@ -45,4 +45,71 @@ TestCase {
         tryCompare(window, "height", window.classicHeight)
         verify(!window.pageSized)
     }
+
+    // Qt's own folder chooser (no portal runs here), opened from the settings: its chosen row
+    // reads at 4.5:1 or more, in both schemes.
+    function luminance(c) {
+        const channel = v => v <= 0.03928 ? v / 12.92 : Math.pow((v + 0.055) / 1.055, 2.4)
+        return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b)
+    }
+    function contrast(a, b) {
+        const [hi, lo] = [luminance(a), luminance(b)].sort((x, y) => y - x)
+        return (hi + 0.05) / (lo + 0.05)
+    }
+    function chosenRow(item) {
+        for (let i = 0; i < item.children.length; ++i) {
+            const child = item.children[i]
+            if (child.fileName !== undefined && child.highlighted)
+                return child
+            const found = chosenRow(child)
+            if (found)
+                return found
+        }
+        return null
+    }
+    function test_folderChooserReadable_data() {
+        return [{ tag: "light", appearance: "terang" }, { tag: "dark", appearance: "gelap" }]
+    }
+    function test_folderChooserReadable(data) {
+        Settings.viewMode = "sidebar"
+        Settings.appearance = data.appearance
+        const window = createTemporaryObject(mainWindow, testCase)
+        Model.showSettingsPage()
+        const add = findChild(window.contentItem, "addProjectFolderSetting")
+        tryVerify(() => add && add.visible)
+        add.clicked()
+        let row = null
+        tryVerify(() => (row = chosenRow(window.contentItem)) !== null, 5000,
+                  "no chosen row in the folder chooser")
+        // The name is drawn in the icon's colour.
+        const ratio = contrast(row.icon.color, row.background.color)
+        verify(ratio >= 4.5, "the chosen row reads at " + ratio.toFixed(2) + ":1 in " + data.tag)
+        Settings.appearance = "sistem"
+    }
+
+    // The settings' drop-down lists its choices readably in both schemes, the chosen one and the
+    // others.
+    function test_dropDownReadable_data() {
+        return [{ tag: "light", appearance: "terang" }, { tag: "dark", appearance: "gelap" }]
+    }
+    function test_dropDownReadable(data) {
+        Settings.viewMode = "sidebar"
+        Settings.appearance = data.appearance
+        const window = createTemporaryObject(mainWindow, testCase)
+        Model.showSettingsPage()
+        let combo = null
+        tryVerify(() => (combo = findChild(window.contentItem, "choice_Language / Bahasa")) !== null)
+        combo.popup.open()
+        tryVerify(() => combo.popup.opened)
+        const list = combo.popup.contentItem
+        tryCompare(list, "count", 2)
+        for (let i = 0; i < list.count; ++i) {
+            const choice = list.itemAtIndex(i)
+            const behind = choice.highlighted ? choice.background.color : combo.popup.background.color
+            const ratio = contrast(choice.contentItem.color, behind)
+            verify(ratio >= 4.5, choice.text + " reads at " + ratio.toFixed(2) + ":1 in " + data.tag)
+        }
+        combo.popup.close()
+        Settings.appearance = "sistem"
+    }
 }
