@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import Ampa
@@ -38,8 +39,8 @@ ComboBox {
         required property int index
         required property var modelData
         width: control.popup.availableWidth
-        highlighted: control.highlightedIndex === index
-        text: control.textRole ? modelData[control.textRole] : modelData
+        highlighted: control.highlightedIndex === choiceItem.index
+        text: control.textRole ? choiceItem.modelData[control.textRole] : choiceItem.modelData
         font: control.font
         leftPadding: 12
         contentItem: Text {
