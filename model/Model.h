@@ -393,6 +393,8 @@ private:
     std::function<void(qint64)> publishAdv(const QString &key);
 
     void moveToTrash(const FileItem &item, const QString &name, const QString &logPrefix);
+    // Lists the largest items of the pane again, so that the next one takes a moved item's place.
+    void relistLargeItems(Pane pane);
     void startDemo();
     // The refresh an action owes: run now, or when the scan in progress ends.
     void refreshAfterAction();
@@ -419,6 +421,8 @@ private:
     QTimer rescanTimer;
     // An action's own refresh that came while a scan ran: it runs when that scan ends.
     bool refreshOwed = false;
+    // How many of the largest downloads and applications are listed.
+    static constexpr int largeItemCount = 12;
     bool scheduledRun = false;
 
     qint64 m_free = 0;

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int largeItemCount = 12;
-
 struct QuickPart {
     QMap<QString, qint64> sizes;
     QStringList warnings;

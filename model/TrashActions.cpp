@@ -144,7 +144,20 @@ void Model::moveToTrash(const FileItem &item, const QString &name, const QString
         Q_EMIT downloadsChanged();
     setResult(paneOf(item), {}, movedText(name));
     m_space.measureAgain({item.url(), Engine::homeTrashFolder()});
+    relistLargeItems(paneOf(item));
     offerUndo(moving, item.url(), name, paneOf(item));
+}
+
+void Model::relistLargeItems(Pane pane)
+{
+    if (demo())
+        return; // the samples stay samples
+    if (pane == Pane::aplikasi)
+        tasks.run([] { return Engine::appsTop(largeItemCount); },
+                  [this](std::vector<FileItem> items) { setApps(std::move(items)); });
+    else
+        tasks.run([] { return Engine::downloadsTop(largeItemCount); },
+                  [this](std::vector<FileItem> items) { setDownloads(std::move(items)); });
 }
 
 void Model::offerUndo(const std::optional<Trash::Moving> &moving,

@@ -134,6 +134,24 @@ private slots:
         QVERIFY(!model->scanning()); // no new scan
     }
 
+    // The list stays the twelve largest: the next one takes a moved item's place.
+    void nextLargestTakesThePlace()
+    {
+        for (int i = 1; i <= 12; ++i)
+            makeFile(downloads() / ("file" + std::to_string(i) + ".bin"), 40000 + i * 8192);
+        model->refresh();
+        AMPA_WAIT_IDLE(*model);
+        QCOMPARE(model->downloads().size(), 12u);
+        QVERIFY(!find(model->downloads(), downloads() / "report.tar.gz")); // the 13th
+        const fs::path largest = model->downloads().front().url();
+        fakes.confirmation->answer = true;
+        model->trashItem(model->downloads().front().id().toString());
+        QVERIFY(!fs::exists(largest));
+        QTRY_VERIFY(find(model->downloads(), downloads() / "report.tar.gz"));
+        QCOMPARE(model->downloads().size(), 12u);
+        QVERIFY(!find(model->downloads(), largest));
+    }
+
     void emptyDownloadShowsZero()
     {
         Settings::instance().setLanguage("id");
