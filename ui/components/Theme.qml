@@ -22,6 +22,7 @@ QtObject {
     readonly property color track: dark ? "#3a3a3d" : "#e3e3e6"
     readonly property color orange: dark ? "#ff9f0a" : "#9e5200"
     readonly property color red: dark ? "#ff6961" : "#d70015"
+    readonly property color folder: dark ? "#5aa9ec" : "#3b8fd9"
 
     // The primary colour at a given opacity, for hairlines and fills.
     function primary(opacity) {

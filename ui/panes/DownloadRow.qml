@@ -44,8 +44,8 @@ Item {
         anchors.topMargin: 8
         anchors.bottomMargin: 8
         spacing: 10
-        Symbol {
-            name: DesktopIcons.fileIcon(row.item.path || "")
+        FileIcon {
+            path: row.item.path || ""
             size: 28
         }
         ColumnLayout {

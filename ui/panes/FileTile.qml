@@ -63,8 +63,8 @@ Item {
             anchors.fill: parent
             anchors.margins: 12
             spacing: 6
-            Symbol {
-                name: DesktopIcons.fileIcon(tile.item.path || "")
+            FileIcon {
+                path: tile.item.path || ""
                 size: 36
             }
             Text {

@@ -129,4 +129,24 @@ TestCase {
         keyClick(Qt.Key_Up)
         compare(focused(), tiles[1])
     }
+
+    // A folder's icon is drawn in colour like the file types' icons, not as a black shape.
+    Component { id: fileIcon; FileIcon { size: 36 } }
+    function test_folderIconInColour() {
+        const icon = createTemporaryObject(fileIcon, testCase, { path: Model.homeFolderUrl.toString().replace("file://", "") + "/Videos" })
+        compare(icon.name, "folder")
+        const drawing = findChild(icon, "drawing")
+        tryCompare(drawing, "status", Image.Ready)
+        waitForRendering(icon)
+        const image = grabImage(icon)
+        let coloured = 0
+        for (let x = 0; x < icon.width; x += 3) {
+            for (let y = 0; y < icon.height; y += 3) {
+                const c = image.pixel(x, y)
+                if (c.a > 0.5 && Math.max(c.r, c.g, c.b) - Math.min(c.r, c.g, c.b) > 0.3)
+                    ++coloured
+            }
+        }
+        verify(coloured > 10, "the folder's icon has " + coloured + " coloured points")
+    }
 }
