@@ -34,6 +34,14 @@ public:
             [text] { return text; }, done ? ResultKind::done : ResultKind::failed);
     }
     Q_INVOKABLE void setMsAppsForTest(const QStringList &apps) { setMsApps(apps); }
+    Q_INVOKABLE void setAppsForTest(const QStringList &names)
+    {
+        std::vector<FileItem> items;
+        for (const QString &name : names)
+            items.emplace_back(Engine::homeDir() / "Applications" / name.toStdString(), 90'000'000,
+                               QDateTime::currentDateTime());
+        setApps(std::move(items));
+    }
     // Only the Trash card: nothing measured, no updater.
     Q_INVOKABLE void onlyTrashCardForTest()
     {

@@ -101,10 +101,15 @@ Themed {
         }
 
         GridLayout {
+            id: tiles
             objectName: "tiles"
             visible: pane.items.count > 0 && pane.grid
             Layout.fillWidth: true
+            // The column's whole width, whatever the tiles' limits add up to.
+            Layout.maximumWidth: Number.POSITIVE_INFINITY
             columns: Math.max(1, Math.floor((width + 14) / (150 + 14)))
+            // One column's width: a lone tile keeps to its column instead of the whole row.
+            readonly property real columnWidth: (width - (columns - 1) * columnSpacing) / columns
             columnSpacing: 14
             rowSpacing: 14
             Repeater {
@@ -114,6 +119,7 @@ Themed {
                     required property var model
                     Layout.fillWidth: true
                     Layout.minimumWidth: 150
+                    Layout.maximumWidth: Math.max(150, tiles.columnWidth)
                     item: tileEntry.model
                 }
             }

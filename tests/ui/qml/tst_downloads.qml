@@ -149,4 +149,16 @@ TestCase {
         }
         verify(coloured > 10, "the folder's icon has " + coloured + " coloured points")
     }
+
+    // A lone tile keeps to its column.
+    function test_loneTileKeepsToItsColumn() {
+        const panes = createTemporaryObject(bothPanes, testCase)
+        Model.setAppsForTest(["Editor.AppImage"])
+        const grid = findChild(panes.apps, "tiles")
+        tryVerify(() => grid.visible && grid.children.length > 0)
+        waitForRendering(panes)
+        const tile = grid.children[0]
+        verify(grid.columns >= 4)
+        verify(tile.width <= grid.width / grid.columns + 1, tile.width + " of " + grid.width)
+    }
 }
