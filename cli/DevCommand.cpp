@@ -107,8 +107,8 @@ int list(const Options &options)
         if (entry.kept)
             marks << bilingual("disimpan", "kept");
         out << printable(cache.id) << "  " << printable(cache.name.text()) << "  "
-            << (entry.kept ? QStringLiteral("-") : tinted(sizeText(entry.size), Tint::size))
-            << "  (" << marks.join(", ") << ")\n    " << printable(action(cache)) << '\n';
+            << tinted(sizeText(entry.size), Tint::size) << "  (" << marks.join(", ") << ")\n    "
+            << printable(action(cache)) << '\n';
         printRefusals(out, cache);
     }
     if (options.json)

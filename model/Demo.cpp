@@ -73,11 +73,8 @@ std::vector<DevItem> sampleDevItems()
     items[4].running = true;
     items[5].cache.rootCommand = "sudo journalctl --rotate --vacuum-time=2weeks";
     const QStringList kept = Settings::instance().devKeep();
-    for (DevItem &sample : items) {
+    for (DevItem &sample : items)
         sample.kept = kept.contains(sample.cache.id);
-        if (sample.kept)
-            sample.size.reset();
-    }
     return items;
 }
 

@@ -188,10 +188,8 @@ void Model::keepDevItem(const QString &id)
         return;
     std::vector<DevItem> items = m_devItems;
     for (DevItem &item : items)
-        if (item.cache.id == id) {
+        if (item.cache.id == id)
             item.kept = true;
-            item.size.reset();
-        }
     setDevItems(std::move(items));
 }
 
@@ -199,6 +197,6 @@ void Model::releaseDevItem(const QString &id)
 {
     if (Engine::releaseDev(id).outcome != Engine::DevKeepResult::Outcome::changed)
         return;
-    // A kept entry was not measured: the next scan does.
+    // Measured again: it may have grown while kept.
     refreshAfterAction();
 }

@@ -13,12 +13,10 @@ std::vector<DevEntry> devEntries(const DevRoots &roots)
     std::vector<DevEntry> entries;
     for (DevCache &cache : devCaches(roots)) {
         DevEntry entry;
+        // A kept entry is measured, to be shown, but never offered or counted.
         entry.kept = kept.contains(cache.id);
-        // A kept entry is not counted: not measured either.
-        if (!entry.kept) {
-            entry.parts = devParts(cache);
-            entry.size = devSize(cache, entry.parts);
-        }
+        entry.parts = devParts(cache);
+        entry.size = devSize(cache, entry.parts);
         // A command known to free nothing would only be run for nothing.
         if (cache.mode == DevMode::Command && entry.size == 0)
             continue;

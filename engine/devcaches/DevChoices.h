@@ -15,14 +15,14 @@ namespace Engine {
 
 struct DevEntry {
     DevCache cache;
-    std::optional<qint64> size; // unset when kept, or when only the owner's command would tell
-    std::vector<DevPart> parts; // what makes up `size`, folder by folder; none when kept
+    std::optional<qint64> size; // unset when only the owner's command would tell
+    std::vector<DevPart> parts; // what makes up `size`, folder by folder
     bool running = false;
-    bool kept = false; // kept by the user: neither offered, counted nor measured
+    bool kept = false; // kept by the user: measured to be shown, but neither offered nor counted
 };
 
 // The developer caches present now, in catalogue order, each with whether the user keeps it, its
-// size unless kept and whether its owner runs. A command entry known to free nothing is left
+// size and whether its owner runs. A command entry known to free nothing is left
 // out: running it would only say "0 freed". Runs owners' commands: never on the main thread.
 std::vector<DevEntry> devEntries(const DevRoots &roots = {});
 

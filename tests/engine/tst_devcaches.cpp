@@ -919,8 +919,8 @@ private slots:
         QCOMPARE(taggedFound(), offered);
     }
 
-    // A tagged entry is a choice known by its path: kept, it stays kept at the next scan, neither
-    // measured nor offered, until released. A name that is not UTF-8 keeps an id of its own.
+    // A tagged entry is a choice known by its path: kept, it stays kept at the next scan, measured
+    // but not offered, until released. A name that is not UTF-8 keeps an id of its own.
     void taggedEntryKeptAndReleasedById()
     {
         // Two names that read the same: each byte that is not UTF-8 shows as one replacement.
@@ -948,7 +948,7 @@ private slots:
         QVERIFY(entry().size.value_or(0) >= 20000);
         QCOMPARE(Engine::keepDev(id, present()).outcome, Engine::DevKeepResult::Outcome::changed);
         QVERIFY(entry().kept);
-        QVERIFY(!entry().size);
+        QVERIFY(entry().size.value_or(0) >= 20000);
         QVERIFY(!Engine::devOffered(id, Engine::devEntries()));
         QCOMPARE(Engine::releaseDev(id).outcome, Engine::DevKeepResult::Outcome::changed);
         QVERIFY(Engine::devOffered(id, Engine::devEntries()));

@@ -153,7 +153,7 @@ private slots:
         fs::remove_all(TestHome::home() / ".npm");
     }
 
-    // A kept entry is neither offered nor counted nor measured; released, it comes back.
+    // A kept entry is measured and shown, but neither offered nor counted; released, it comes back.
     void keptThenReleased()
     {
         FakeServices fakes;
@@ -165,6 +165,12 @@ private slots:
         QCOMPARE(Settings::instance().devKeep(), QStringList{"thumbnails"});
         QCOMPARE(model.devCount(), 1);
         QVERIFY(item(model, "thumbnails").kept);
+        QVERIFY(item(model, "thumbnails").size.value_or(0) >= 9000);
+        model.refresh();
+        AMPA_WAIT_IDLE(model);
+        QVERIFY(item(model, "thumbnails").kept);
+        QVERIFY(item(model, "thumbnails").size.value_or(0) >= 9000);
+        QCOMPARE(model.devCount(), 1);
         model.activateDevItem("thumbnails");
         QVERIFY(fakes.confirmation->asked.isEmpty());
         QVERIFY(fs::exists(TestHome::home() / ".cache/thumbnails"));

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 import QtQuick.Layouts
 import Ampa
 
@@ -41,6 +42,12 @@ RowLayout {
                     : row.item.note || ""
             font.pixelSize: Theme.callout
             color: row.item.running ? Theme.orange : Theme.secondaryText
+            // A note cut short (a tagged folder's says why it is only offered) reads whole
+            // under the pointer, and on the row's buttons for screen readers.
+            HoverHandler { id: noteHover }
+            ToolTip.visible: noteHover.hovered && noteText.truncated
+            ToolTip.text: noteText.text
+            ToolTip.delay: 300
         }
         Text {
             objectName: "devRefused"
@@ -54,7 +61,7 @@ RowLayout {
     }
     Text {
         // A command whose yield cannot be known without running it says so, rather than 0.
-        visible: !row.item.kept
+        objectName: "devSize"
         text: row.item.size !== undefined
               ? Texts.fmt(row.item.size)
               : Texts.bilingual("ukuran diketahui setelah dibersihkan", "size known after cleaning")
@@ -66,7 +73,8 @@ RowLayout {
         visible: !row.item.kept
         text: row.item.button || ""
         Accessible.name: text + " " + (row.item.name || "")
-        prominent: row.item.mode === "delete" || row.item.mode === "command"
+        // Every removal looks the same; what a choice loses is in its question.
+        prominent: row.item.mode !== "report"
         destructive: row.item.mode !== "report"
         enabled: !Model.busy && !row.item.running && row.item.available !== false
         onClicked: Model.activateDevItem(row.item.id)

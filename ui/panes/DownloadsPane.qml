@@ -101,15 +101,12 @@ Themed {
         }
 
         GridLayout {
-            id: tiles
             objectName: "tiles"
             visible: pane.items.count > 0 && pane.grid
             Layout.fillWidth: true
             // The column's whole width, whatever the tiles' limits add up to.
-            Layout.maximumWidth: Number.POSITIVE_INFINITY
+            Layout.maximumWidth: Infinity
             columns: Math.max(1, Math.floor((width + 14) / (150 + 14)))
-            // One column's width: a lone tile keeps to its column instead of the whole row.
-            readonly property real columnWidth: (width - (columns - 1) * columnSpacing) / columns
             columnSpacing: 14
             rowSpacing: 14
             Repeater {
@@ -119,7 +116,11 @@ Themed {
                     required property var model
                     Layout.fillWidth: true
                     Layout.minimumWidth: 150
-                    Layout.maximumWidth: Math.max(150, tiles.columnWidth)
+                    // One column's width: a lone tile keeps to its column, not the whole row.
+                    readonly property GridLayout grid: tileEntry.parent as GridLayout
+                    Layout.maximumWidth: grid ? Math.max(150, (grid.width - (grid.columns - 1)
+                                                               * grid.columnSpacing) / grid.columns)
+                                              : 150
                     item: tileEntry.model
                 }
             }

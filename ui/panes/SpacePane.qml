@@ -285,7 +285,7 @@ Themed {
                 objectName: "spaceKeep"
                 visible: pane.current !== null && pane.current.entryMarked
                 text: pane.current && pane.current.entryKept ? Texts.bilingual("Lepaskan", "Release")
-                                                             : Texts.bilingual("Simpan", "Keep")
+                                                             : Texts.bilingual("Pertahankan", "Keep")
                 onClicked: pane.current.entryKept ? Model.space.release(pane.current.entryId)
                                                   : Model.space.keep(pane.current.entryId)
             }

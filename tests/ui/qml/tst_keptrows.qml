@@ -41,6 +41,9 @@ TestCase {
         tryVerify(() => findChild(pane, "devKeptList").visible)
         const kept = findChild(findChild(pane, "devKeptList"), "devRow_cargo")
         verify(!findChild(kept, "devButton_cargo").visible)
+        // Still shown with its size, as a kept project is.
+        verify(findChild(kept, "devSize").visible)
+        compare(findChild(kept, "devSize").text, "2.1 GB")
         mouseClick(findChild(kept, "devKeep_cargo"))
         compare(Settings.devKeep, [])
         tryCompare(Model, "devCount", 7)
