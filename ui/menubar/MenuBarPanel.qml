@@ -145,10 +145,9 @@ Themed {
 
         RowLayout {
             Layout.fillWidth: true
-            Button {
+            PillButton {
                 objectName: "openAmpa"
                 text: Texts.bilingual("Buka Ampa", "Open Ampa")
-                icon.source: Icons.source("macwindow", Theme.text)
                 onClicked: panel.openRequested("")
             }
             Item { Layout.fillWidth: true }

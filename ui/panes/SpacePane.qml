@@ -14,7 +14,9 @@ Themed {
     // The height of the view the pane is shown in: the chart and the list grow into it.
     property real viewHeight: 0
     implicitWidth: 640
-    implicitHeight: column.implicitHeight + 48
+    // On the single page the page's own margins stand around it, as around every section.
+    readonly property real margin: embedded ? 0 : 24
+    implicitHeight: column.implicitHeight + 2 * margin
 
     // The pane that cleans each kind of mark. Developer caches offer the tagged folders that lie
     // where tools keep their files.
@@ -57,7 +59,7 @@ Themed {
     ColumnLayout {
         id: column
         anchors.fill: parent
-        anchors.margins: 24
+        anchors.margins: pane.margin
         spacing: 12
 
         ResultChip {

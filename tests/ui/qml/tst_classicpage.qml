@@ -25,6 +25,17 @@ TestCase {
                "the page's end lies below what can be scrolled to")
     }
 
+    // The map lines up with the other sections: the page's margins stand around it, not its own.
+    function test_spaceLinesUp() {
+        const page = createTemporaryObject(classicPage, testCase)
+        waitForRendering(page)
+        const column = findChild(page, "pageColumn")
+        const summary = findChild(findChild(page, "spaceSection"), "spaceSummary")
+        const advanced = findChild(page, "advancedSection")
+        compare(summary.mapToItem(column, 0, 0).x, advanced.mapToItem(column, 0, 0).x)
+        compare(summary.width, advanced.width)
+    }
+
     // Each card takes half the section (the Trash card alone too, not the whole of it), and its
     // button lies inside it, with the demo's cards and with the Trash alone, there from the start
     // or brought by a scan.
