@@ -1,6 +1,7 @@
 #include "LoginSwitch.h"
 
 #include "LoginItem.h"
+#include "Settings.h"
 #include "Text.h"
 
 LoginSwitch::LoginSwitch(std::shared_ptr<Desktop> desktop_, QObject *parent)
@@ -33,6 +34,9 @@ void LoginSwitch::set(bool on)
                            .arg(*failure)
                      : QString());
     const bool now = failure ? LoginItem::enabled() : on;
+    // The user has found the switch: the note that pointed to it has said its piece.
+    if (!failure)
+        Settings::instance().setLoginNote(false);
     if (now != state) {
         state = now;
         Q_EMIT onChanged();

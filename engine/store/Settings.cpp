@@ -40,6 +40,7 @@ const std::array<KeyInfo, Settings::keyCount> &keys()
         {"projectKeep", QMetaType::QStringList, QStringList()},
         {"autoClean", QMetaType::QString, QStringLiteral("off")},
         {"spaceKeep", QMetaType::QStringList, QStringList()},
+        {"loginNote", QMetaType::Bool, false},
     }};
     return table;
 }
@@ -202,6 +203,9 @@ void Settings::announce(Key key)
     case Key::projectIdleDays:
         Q_EMIT projectIdleDaysChanged();
         break;
+    case Key::loginNote:
+        Q_EMIT loginNoteChanged();
+        break;
     default: // read at start only
         break;
     }
@@ -254,6 +258,16 @@ bool Settings::showMenuBar() const
 QString Settings::downloadsLayout() const
 {
     return value(Key::downloadsLayout).toString();
+}
+
+bool Settings::loginNote() const
+{
+    return value(Key::loginNote).toBool();
+}
+
+void Settings::setLoginNote(bool value)
+{
+    set(Key::loginNote, value);
 }
 
 bool Settings::notifyLowSpace() const

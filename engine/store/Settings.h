@@ -38,6 +38,7 @@ class Settings : public QObject {
         QStringList projectRoots READ projectRoots WRITE setProjectRoots NOTIFY projectRootsChanged)
     Q_PROPERTY(int projectIdleDays READ projectIdleDays WRITE setProjectIdleDays NOTIFY
                    projectIdleDaysChanged)
+    Q_PROPERTY(bool loginNote READ loginNote WRITE setLoginNote NOTIFY loginNoteChanged)
 
 public:
     enum class Key {
@@ -58,8 +59,9 @@ public:
         projectKeep,     // paths of the projects kept: never offered
         autoClean,       // the quick clean on a timer: "off", "daily", "weekly" or "monthly"
         spaceKeep,       // folders the space map never marks as rebuilding by itself
+        loginNote,       // the first run turned on start at login, and the window is to say so
     };
-    static constexpr int keyCount = 17;
+    static constexpr int keyCount = 18;
 
     static Settings &instance();
 
@@ -93,6 +95,7 @@ public:
     int projectIdleDays() const;
     // Only an explicit yes ("true", "1", "yes", "on", any case) turns demo mode on.
     bool demo() const;
+    bool loginNote() const;
 
     void setLanguage(const QString &value);
     void setAppearance(const QString &value);
@@ -105,6 +108,7 @@ public:
     void setProjectRoots(const QStringList &value);
     // Below 1 is not stored: a project is idle after a day at the soonest.
     void setProjectIdleDays(int value);
+    void setLoginNote(bool value);
 
 Q_SIGNALS:
     void languageChanged();
@@ -117,6 +121,7 @@ Q_SIGNALS:
     void projectKeepChanged();
     void projectRootsChanged();
     void projectIdleDaysChanged();
+    void loginNoteChanged();
 
 private:
     Settings();

@@ -19,6 +19,8 @@
 #include <QQuickWindow>
 #include <QTest>
 
+#include <fstream>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -145,6 +147,8 @@ private slots:
             QVERIFY(main->isVisible());
             QTRY_VERIFY(fs::exists(LoginItem::entryPath()));
             QVERIFY(Settings::instance().value(Settings::Key::didSetupLogin).toBool());
+            // Done without asking, so the window says so once.
+            QVERIFY(Settings::instance().loginNote());
         }
         fs::remove(LoginItem::entryPath());
         Settings::instance().setShowMenuBar(false);
@@ -157,6 +161,21 @@ private slots:
         QCOMPARE(ModelSingleton::instance->paneKey(), "downloads");
         shell.openMain("pengaturan");
         QCOMPARE(ModelSingleton::instance->paneKey(), "pengaturan");
+    }
+
+    // A first run that could not turn on start at login says nothing of it.
+    void noNoteWhenLoginFailed()
+    {
+        const fs::path autostart = LoginItem::entryPath().parent_path();
+        fs::remove_all(autostart);
+        fs::create_directories(autostart.parent_path());
+        std::ofstream(autostart) << "not a folder";
+        {
+            AppShell shell(false);
+            QTRY_VERIFY(Settings::instance().value(Settings::Key::didSetupLogin).toBool());
+            QVERIFY(!Settings::instance().loginNote());
+        }
+        fs::remove(autostart);
     }
 
     // The single page has its own fixed width; the size the user gave the sidebar layout comes

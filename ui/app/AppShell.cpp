@@ -191,9 +191,12 @@ void AppShell::setUpLoginOnFirstRun()
     Settings &settings = Settings::instance();
     if (settings.value(Settings::Key::didSetupLogin).toBool())
         return;
-    // Once, whatever the outcome: later changes come only from the settings switch.
-    LoginItem::setEnabled(true, LinuxDesktop().selfBundle());
+    // Once, whatever the outcome: later changes come only from the settings switch. Done
+    // without asking, so the window says so once, with where to turn it off.
+    const bool enabled = !LoginItem::setEnabled(true, LinuxDesktop().selfBundle());
     settings.set(Settings::Key::didSetupLogin, true);
+    if (enabled)
+        settings.setLoginNote(true);
 }
 
 void AppShell::waitForTrayThenDecide(int attemptsLeft)

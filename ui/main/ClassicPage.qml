@@ -29,6 +29,7 @@ ScrollView {
             visible: active
             sourceComponent: RestartCard {}
         }
+        LoginNote { Layout.fillWidth: true }
         WarningNotes { Layout.fillWidth: true }
         ResultChip {
             objectName: "resultBanner"

@@ -81,6 +81,7 @@ Themed {
             visible: active
             sourceComponent: RestartCard {}
         }
+        LoginNote { Layout.fillWidth: true }
         WarningNotes { Layout.fillWidth: true }
         ResultChip {
             Layout.fillWidth: true

@@ -1,0 +1,46 @@
+import QtQuick
+import QtQuick.Layouts
+import Ampa
+
+// Said once, after the first run turned on start at login without asking: that it did, why, and
+// where to turn it off. Gone once read or once the switch was used.
+Rectangle {
+    id: note
+    objectName: "loginNote"
+    visible: Settings.loginNote
+    implicitHeight: row.implicitHeight + 24
+    radius: 12
+    color: Theme.secondaryFill
+    Accessible.role: Accessible.StaticText
+    Accessible.name: noteText.text
+
+    RowLayout {
+        id: row
+        anchors.fill: parent
+        anchors.margins: 12
+        spacing: 10
+        Text {
+            id: noteText
+            Layout.fillWidth: true
+            wrapMode: Text.Wrap
+            text: Texts.bilingual("Ampa kini berjalan saat Anda login, untuk mengawasi ruang kosong. Matikan di Pengaturan kapan saja.",
+                                  "Ampa now starts when you log in, to keep an eye on free space. Turn it off in Settings at any time.")
+            font.pixelSize: Theme.callout
+            color: Theme.text
+        }
+        PillButton {
+            objectName: "loginNoteSettings"
+            text: Texts.bilingual("Pengaturan", "Settings")
+            onClicked: {
+                Settings.loginNote = false
+                Model.showSettingsPage()
+            }
+        }
+        PillButton {
+            objectName: "loginNoteDone"
+            text: "OK"
+            Accessible.name: Texts.bilingual("Tutup catatan", "Dismiss the note")
+            onClicked: Settings.loginNote = false
+        }
+    }
+}
