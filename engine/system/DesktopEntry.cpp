@@ -1,48 +1,38 @@
 #include "DesktopEntry.h"
 
+#include "FileText.h"
 #include "Paths.h"
+#include "Shell.h"
 
-#include <QFile>
 #include <QSet>
 
 #include <algorithm>
 #include <cstdlib>
+#include <fcntl.h>
+#include <glib.h>
+#include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Engine {
 
 namespace {
 
-// Backslash escapes of desktop-entry string values: \s \n \t \r \\.
-QString unescapeValue(const QString &value)
+// Desktop entries are small: a larger file is no entry.
+constexpr std::size_t largestEntry = 1 << 20;
+
+struct KeyFileFree {
+    void operator()(GKeyFile *keys) const { g_key_file_free(keys); }
+};
+
+// Untranslated: the names are matched against those of known applications, whatever the
+// desktop's language.
+QString stringValue(GKeyFile *keys, const char *key)
 {
-    QString out;
-    out.reserve(value.size());
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value.at(i);
-        if (c != QLatin1Char('\\') || i + 1 == value.size()) {
-            out += c;
-            continue;
-        }
-        switch (value.at(++i).unicode()) {
-        case 's':
-            out += QLatin1Char(' ');
-            break;
-        case 'n':
-            out += QLatin1Char('\n');
-            break;
-        case 't':
-            out += QLatin1Char('\t');
-            break;
-        case 'r':
-            out += QLatin1Char('\r');
-            break;
-        default:
-            out += value.at(i);
-            break;
-        }
-    }
-    return out;
+    gchar *value = g_key_file_get_string(keys, G_KEY_FILE_DESKTOP_GROUP, key, nullptr);
+    QString text = QString::fromUtf8(value);
+    g_free(value);
+    return text;
 }
 
 std::vector<std::filesystem::path> applicationFolders()
@@ -59,64 +49,62 @@ std::vector<std::filesystem::path> applicationFolders()
     return folders;
 }
 
-std::filesystem::path searchPath(const QString &program)
+// An absolute path as written; a bare name in the absolute folders of PATH only.
+std::filesystem::path programPath(const QString &program)
 {
-    const char *pathVariable = std::getenv("PATH");
-    const QString dirs = pathVariable ? QString::fromLocal8Bit(pathVariable) : QString();
-    for (const QString &dir : dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-        const std::filesystem::path candidate =
-            std::filesystem::path(dir.toStdString()) / program.toStdString();
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return {};
+    if (program.startsWith(QLatin1Char('/')))
+        return program.toStdString();
+    return findProgram(program).toStdString();
+}
+
+// Without its TryExec program the application is not installed, and the desktops skip it.
+bool installed(const DesktopEntry &entry)
+{
+    if (entry.tryExec.isEmpty())
+        return true;
+    const std::filesystem::path program = programPath(entry.tryExec);
+    struct stat st {};
+    return !program.empty() && stat(program.c_str(), &st) == 0 && S_ISREG(st.st_mode)
+           && access(program.c_str(), X_OK) == 0;
 }
 
 } // namespace
 
 std::optional<DesktopEntry> readDesktopEntry(const std::filesystem::path &file)
 {
-    QFile input(QString::fromUtf8(file.native()));
-    // Desktop entries are small; a huge or endless file is no entry.
-    if (!input.open(QIODevice::ReadOnly))
+    // Links followed: the system's folders link entries to where packages keep them.
+    const std::optional<std::string> text =
+        fileText(AT_FDCWD, file.c_str(), largestEntry + 1, true);
+    if (!text || text->size() > largestEntry)
         return std::nullopt;
-    return parseDesktopEntry(input.read(1 << 20), file);
+    return parseDesktopEntry(QByteArray::fromStdString(*text), file);
 }
 
 std::optional<DesktopEntry> parseDesktopEntry(const QByteArray &text,
                                               const std::filesystem::path &file)
 {
-    DesktopEntry entry{file, {}, {}, {}, {}};
-    QString type;
-    bool inMainGroup = false;
-    bool hidden = false;
-    for (const QByteArray &raw : text.split('\n')) {
-        const QString line = QString::fromUtf8(raw).trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        if (line.startsWith(QLatin1Char('['))) {
-            inMainGroup = line == QLatin1String("[Desktop Entry]");
-            continue;
-        }
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (!inMainGroup || equals < 0)
-            continue;
-        const QString key = line.left(equals).trimmed();
-        const QString value = unescapeValue(line.mid(equals + 1).trimmed());
-        if (key == QLatin1String("Name"))
-            entry.name = value;
-        else if (key == QLatin1String("Exec"))
-            entry.exec = value;
-        else if (key == QLatin1String("TryExec"))
-            entry.tryExec = value;
-        else if (key == QLatin1String("Icon"))
-            entry.icon = value;
-        else if (key == QLatin1String("Type"))
-            type = value;
-        else if (key == QLatin1String("Hidden"))
-            hidden = value == QLatin1String("true");
-    }
-    if (hidden || type != QLatin1String("Application") || entry.name.isEmpty())
+    // GLib's reader, as the desktops have it: text that is not UTF-8, a line that is no group,
+    // key or comment, or another group before the entry's, and the file is no entry. GLib would
+    // cut a value at a NUL byte, which no text file holds.
+    const std::unique_ptr<GKeyFile, KeyFileFree> keys(g_key_file_new());
+    if (text.contains('\0')
+        || !g_key_file_load_from_data(keys.get(), text.constData(), gsize(text.size()),
+                                      G_KEY_FILE_NONE, nullptr))
+        return std::nullopt;
+    gchar *firstGroup = g_key_file_get_start_group(keys.get());
+    const bool entryFirst = g_strcmp0(firstGroup, G_KEY_FILE_DESKTOP_GROUP) == 0;
+    g_free(firstGroup);
+    if (!entryFirst
+        || stringValue(keys.get(), G_KEY_FILE_DESKTOP_KEY_TYPE)
+               != QLatin1String(G_KEY_FILE_DESKTOP_TYPE_APPLICATION)
+        || g_key_file_get_boolean(keys.get(), G_KEY_FILE_DESKTOP_GROUP,
+                                  G_KEY_FILE_DESKTOP_KEY_HIDDEN, nullptr))
+        return std::nullopt;
+    DesktopEntry entry{file, stringValue(keys.get(), G_KEY_FILE_DESKTOP_KEY_NAME),
+                       stringValue(keys.get(), G_KEY_FILE_DESKTOP_KEY_EXEC),
+                       stringValue(keys.get(), G_KEY_FILE_DESKTOP_KEY_TRY_EXEC),
+                       stringValue(keys.get(), G_KEY_FILE_DESKTOP_KEY_ICON)};
+    if (entry.name.isEmpty())
         return std::nullopt;
     return entry;
 }
@@ -140,7 +128,7 @@ std::vector<DesktopEntry> installedDesktopEntries()
             if (seenIds.contains(id))
                 continue;
             seenIds.insert(id);
-            if (auto entry = readDesktopEntry(file))
+            if (auto entry = readDesktopEntry(file); entry && installed(*entry))
                 entries.push_back(std::move(*entry));
         }
     }
@@ -149,33 +137,15 @@ std::vector<DesktopEntry> installedDesktopEntries()
 
 QStringList execWords(const QString &exec)
 {
+    // GIO's own split of Exec=: the entry's quoting is the shell's double quoting.
+    int count = 0;
+    gchar **argv = nullptr;
     QStringList words;
-    QString word;
-    bool quoted = false;
-    bool inWord = false;
-    for (qsizetype i = 0; i < exec.size(); ++i) {
-        const QChar c = exec.at(i);
-        if (quoted) {
-            if (c == QLatin1Char('"'))
-                quoted = false;
-            else if (c == QLatin1Char('\\') && i + 1 < exec.size())
-                word += exec.at(++i);
-            else
-                word += c;
-        } else if (c == QLatin1Char('"')) {
-            quoted = inWord = true;
-        } else if (c.isSpace()) {
-            if (inWord)
-                words.append(word);
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord)
-        words.append(word);
+    if (!g_shell_parse_argv(exec.toUtf8().constData(), &count, &argv, nullptr))
+        return words;
+    for (int i = 0; i < count; ++i)
+        words.append(QString::fromUtf8(argv[i]));
+    g_strfreev(argv);
     return words;
 }
 
@@ -195,11 +165,7 @@ std::vector<std::filesystem::path> entryPrograms(const DesktopEntry &entry)
 
     std::vector<std::filesystem::path> programs;
     for (const QString &program : {words.value(first), entry.tryExec}) {
-        std::filesystem::path found;
-        if (program.startsWith(QLatin1Char('/')))
-            found = program.toStdString();
-        else if (!program.isEmpty() && !program.contains(QLatin1Char('/')))
-            found = searchPath(program);
+        const std::filesystem::path found = programPath(program);
         if (!found.empty() && std::find(programs.begin(), programs.end(), found) == programs.end())
             programs.push_back(found);
     }

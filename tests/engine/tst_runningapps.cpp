@@ -125,6 +125,9 @@ private slots:
         QTest::newRow("escaped quote") << "\"/opt/a\\\"b/run\"" << QStringList{"/opt/a\"b/run"};
         QTest::newRow("extra spaces") << "  run   a  " << QStringList{"run", "a"};
         QTest::newRow("empty quotes") << "run \"\"" << QStringList{"run", ""};
+        QTest::newRow("escapes in quotes")
+            << "\"/opt/a\\$b\\\\c\\`d\"" << QStringList{"/opt/a$b\\c`d"};
+        QTest::newRow("unclosed quote") << "\"/opt/My App/run --flag" << QStringList();
     }
     void execWords()
     {

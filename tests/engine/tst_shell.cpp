@@ -1,5 +1,11 @@
 #include "Shell.h"
 #include "TestHome.h"
+#include "TreeBuilder.h"
+
+#include <QDir>
+#include <QScopeGuard>
+
+#include <sys/stat.h>
 
 class ShellTest : public QObject {
     Q_OBJECT
@@ -49,6 +55,35 @@ private slots:
         const Engine::ShellResult result = Engine::shell(program, arguments);
         QCOMPARE(result.code, code);
         QCOMPARE(result.out, out);
+    }
+
+    // An empty, "." or relative folder in PATH means the working folder or one below it: a
+    // program planted there is never found, only the one in an absolute folder.
+    void findProgramInAbsoluteFoldersOnly()
+    {
+        const std::filesystem::path root = TestHome::root();
+        for (const std::filesystem::path &folder : {root, root / "bin", root / "rel"}) {
+            TreeBuilder::write(folder / "ampa-probe", "#!/bin/sh\n");
+            chmod((folder / "ampa-probe").c_str(), 0755);
+        }
+        const QByteArray path = qgetenv("PATH");
+        const QString previous = QDir::currentPath();
+        const auto restore = qScopeGuard([&] {
+            qputenv("PATH", path);
+            QDir::setCurrent(previous);
+        });
+        QVERIFY(QDir::setCurrent(QString::fromStdString(root.native())));
+
+        for (const char *relative : {"", ":", ".", "./", "rel", "bin", "./rel", "rel/",
+                                     "rel:", ":rel", "rel::.", "/nonexistent:bin"}) {
+            qputenv("PATH", relative);
+            QVERIFY2(Engine::findProgram("ampa-probe").isEmpty(), relative);
+        }
+        const QByteArray absolute = QByteArray::fromStdString((root / "bin").native());
+        qputenv("PATH", "rel::.:bin:" + absolute);
+        QCOMPARE(Engine::findProgram("ampa-probe"),
+                 QString::fromStdString((root / "bin/ampa-probe").native()));
+        QCOMPARE(Engine::findProgram("rel/ampa-probe"), QString());
     }
 };
 
