@@ -1,6 +1,7 @@
 // ampa-cli dev: the developer caches, listed, cleaned as their owners would, kept or released.
 
 #include "Commands.h"
+#include "DevCacheWords.h"
 #include "DevChoices.h"
 #include "DevCleaning.h"
 #include "EngineWords.h"
@@ -91,7 +92,7 @@ int list(const Options &options)
         if (options.json) {
             entries.append(
                 QJsonObject{{"id", cache.id},
-                            {"name", cache.name.text()},
+                            {"name", devCacheName(cache.id)},
                             {"paths", pathsOf(cache)},
                             {"refused", refusalsOf(cache)},
                             {"size", entry.size ? QJsonValue(double(*entry.size)) : QJsonValue()},
@@ -106,7 +107,7 @@ int list(const Options &options)
             marks << bilingual("sedang berjalan", "running");
         if (entry.kept)
             marks << bilingual("disimpan", "kept");
-        out << printable(cache.id) << "  " << printable(cache.name.text()) << "  "
+        out << printable(cache.id) << "  " << printable(devCacheName(cache.id)) << "  "
             << tinted(sizeText(entry.size), Tint::size) << "  (" << marks.join(", ") << ")\n    "
             << printable(action(cache)) << '\n';
         printRefusals(out, cache);
@@ -121,12 +122,11 @@ bool confirmOnTerminal(const QList<DevCache> &chosen)
 {
     QTextStream out(stdout);
     for (const DevCache &cache : chosen) {
-        out << "  " << printable(cache.name.text()) << ": " << printable(action(cache)) << "  ("
-            << sizeText(Engine::devSize(cache)) << ")\n";
+        out << "  " << printable(devCacheName(cache.id)) << ": " << printable(action(cache))
+            << "  (" << sizeText(Engine::devSize(cache)) << ")\n";
         // What a choice costs is said before the answer that agrees to it.
-        if (cache.mode == DevMode::Choice && !cache.lost.isEmpty())
-            out << "    " << bilingual("Hilang: ", "Lost: ") << printable(cache.lost.text())
-                << '\n';
+        if (const QString lost = devCacheLost(cache.id); !lost.isEmpty())
+            out << "    " << bilingual("Hilang: ", "Lost: ") << printable(lost) << '\n';
         printRefusals(out, cache);
     }
     return askYes(out, bilingual("Bersihkan ini? [y/N] ", "Clean these? [y/N] "));
@@ -158,7 +158,8 @@ QString outcomeText(const DevCache &cache, const DevResult &result)
     case DevResult::Outcome::running:
         return bilingual("dilewati: sedang berjalan", "skipped: it is running");
     case DevResult::Outcome::notChosen:
-        return bilingual("dilewati, perlu --yes: ", "skipped, needs --yes: ") + cache.lost.text();
+        return bilingual("dilewati, perlu --yes: ", "skipped, needs --yes: ")
+               + devCacheLost(cache.id);
     case DevResult::Outcome::notHere:
         return cache.mode == DevMode::Report
                    ? action(cache)
@@ -199,7 +200,7 @@ int clean(const QStringList &ids, const Options &options)
                                                    {"size", size ? QJsonValue(double(*size))
                                                                  : QJsonValue()}});
             else
-                out << "  " << printable(cache.name.text()) << ": " << printable(action(cache))
+                out << "  " << printable(devCacheName(cache.id)) << ": " << printable(action(cache))
                     << "  (" << sizeText(size) << ")\n";
         }
         if (options.json)
@@ -223,7 +224,7 @@ int clean(const QStringList &ids, const Options &options)
     bool failed = false;
     for (const DevCache &cache : chosen) {
         const DevResult result = withProgress(
-            options.json, printable(cache.name.text()),
+            options.json, printable(devCacheName(cache.id)),
             [&] { return Engine::cleanDev(cache, options.yes, processes); },
             TerminalProgress::Work::removing);
         freed += result.freed;
@@ -248,7 +249,7 @@ int clean(const QStringList &ids, const Options &options)
             }
             results.insert(cache.id, object);
         } else {
-            out << printable(cache.name.text()) << ": "
+            out << printable(devCacheName(cache.id)) << ": "
                 << tinted(printable(outcomeText(cache, result)),
                           result.failure                               ? Tint::failure
                           : result.outcome == DevResult::Outcome::done ? Tint::size

@@ -3,6 +3,7 @@
 
 #include "Commands.h"
 #include "Paths.h"
+#include "ProjectWords.h"
 #include "Projects.h"
 #include "Settings.h"
 #include "TerminalProgress.h"
@@ -82,7 +83,7 @@ QJsonObject projectObject(const Project &project)
         artifacts.append(QJsonObject{{"path", shown(part.path)},
                                      {"size", double(part.size)},
                                      {"noLockfile", part.noLockfile},
-                                     {"withheld", part.withheld.text()}});
+                                     {"withheld", withheldText(part.withheld)}});
     QJsonObject object{{"path", shown(project.path)},
                        {"kind", project.kind},
                        {"artifacts", artifacts},
@@ -116,7 +117,7 @@ void printProject(QTextStream &out, const Project &project)
                 << ')';
         if (!part.offered())
             out << "  (" << bilingual("tidak ditawarkan: ", "not offered: ")
-                << printable(part.withheld.text()) << ')';
+                << printable(withheldText(part.withheld)) << ')';
         out << '\n';
     }
 }

@@ -32,43 +32,25 @@ std::vector<DevItem> sampleDevItems()
 {
     using Engine::DevMode;
     const std::filesystem::path home = Engine::homeDir();
-    auto item = [&home](const char *id, Engine::Words name, Engine::Words note, const char *icon,
-                        DevMode mode, const char *path, std::optional<qint64> size) {
+    auto item = [&home](const char *id, const char *icon, DevMode mode, const char *path,
+                        std::optional<qint64> size) {
         DevItem sample;
         sample.cache.id = id;
-        sample.cache.name = name;
-        sample.cache.note = note;
         sample.cache.icon = icon;
         sample.cache.mode = mode;
         sample.cache.paths = {home / path};
         sample.size = size;
         return sample;
     };
-    const Engine::Words redownloaded =
-        Engine::Words{"Diunduh ulang saat diperlukan", "Downloaded again when needed"};
+    // Named by id, as the catalogue's own entries are.
     std::vector<DevItem> items{
-        item("gradle", Engine::Words{"Cache Gradle", "Gradle caches"}, redownloaded, "hammer",
-             DevMode::Delete, ".gradle/caches", 3'400'000'000),
-        item("cargo", Engine::Words{"Registry Cargo", "Cargo registry"}, redownloaded,
-             "shippingbox", DevMode::Delete, ".cargo/registry", 2'100'000'000),
-        item(
-            "maven", Engine::Words{"Repositori Maven", "Maven repository"},
-            Engine::Words{"Unduhan dan artefak mvn install", "Downloads and mvn install artifacts"},
-            "shippingbox", DevMode::Choice, ".m2/repository", 1'200'000'000),
-        item("pnpm", Engine::Words{"Store pnpm", "pnpm store"},
-             Engine::Words{"Hanya paket yang tidak dipakai proyek mana pun",
-                           "Only packages no project uses"},
-             "cube", DevMode::Command, ".local/share/pnpm/store", 800'000'000),
-        item("vscode", Engine::Words{"Cache VS Code", "VS Code cache"},
-             Engine::Words{"Dibuat ulang saat editor dibuka", "Rebuilt when the editor opens"},
-             "macwindow", DevMode::Delete, ".config/Code/CachedData", 640'000'000),
-        item("journal", Engine::Words{"Jurnal pengguna", "User journal"},
-             Engine::Words{"Log lama sistem untuk akun ini", "Old system logs of this account"},
-             "doc.badge.clock", DevMode::Report, "journal", 512'000'000),
-        item("jetbrains", Engine::Words{"Cache JetBrains", "JetBrains caches"},
-             Engine::Words{"Indeks dibuat ulang saat IDE dibuka",
-                           "Indexes are rebuilt when the IDE opens"},
-             "hammer", DevMode::Delete, ".cache/JetBrains", 950'000'000)};
+        item("gradle", "hammer", DevMode::Delete, ".gradle/caches", 3'400'000'000),
+        item("cargo", "shippingbox", DevMode::Delete, ".cargo/registry", 2'100'000'000),
+        item("maven", "shippingbox", DevMode::Choice, ".m2/repository", 1'200'000'000),
+        item("pnpm", "cube", DevMode::Command, ".local/share/pnpm/store", 800'000'000),
+        item("vscode", "macwindow", DevMode::Delete, ".config/Code/CachedData", 640'000'000),
+        item("journal", "doc.badge.clock", DevMode::Report, "journal", 512'000'000),
+        item("jetbrains", "hammer", DevMode::Delete, ".cache/JetBrains", 950'000'000)};
     items[3].cache.command = Engine::DevCommand{"pnpm", {"store", "prune"}};
     items[4].running = true;
     items[5].cache.rootCommand = "sudo journalctl --rotate --vacuum-time=2weeks";

@@ -1,6 +1,7 @@
 // The developer caches' actions: each asks first, runs in the background and says what came free.
 
 #include "DevCacheList.h"
+#include "DevCacheWords.h"
 #include "DevChoices.h"
 #include "DevCleaning.h"
 #include "EngineWords.h"
@@ -38,7 +39,7 @@ QString confirmation(const DevItem &item)
                      .arg(cache.command ? cache.command->text() : QString());
         break;
     case Engine::DevMode::Choice:
-        parts << cache.lost.text();
+        parts << devCacheLost(cache.id);
         if (cache.command) {
             parts << bilingual(QStringLiteral("Ampa menjalankan:\n%1"),
                                QStringLiteral("Ampa runs:\n%1"))
@@ -90,16 +91,16 @@ void Model::activateDevItem(const QString &id)
     if (cache.mode == Engine::DevMode::Report) {
         ask(bilingual(QStringLiteral("Bersihkan %1 sebagai root"),
                       QStringLiteral("Clean %1 as root"))
-                .arg(isolatedName(cache.name.text())),
+                .arg(isolatedName(devCacheName(cache.id))),
             confirmation(item), bilingual("Tutup", "Close"), [] {});
         return;
     }
     if (item.running) {
         setResult(
             Pane::pengembang, {},
-            [name = cache.name] {
+            [id = cache.id] {
                 return bilingual(QStringLiteral("Tutup %1 dulu."), QStringLiteral("Quit %1 first."))
-                    .arg(isolatedName(name.text()));
+                    .arg(isolatedName(devCacheName(id)));
             },
             ResultKind::skipped);
         return;
@@ -107,9 +108,9 @@ void Model::activateDevItem(const QString &id)
     const QString title =
         cache.mode == Engine::DevMode::Command
             ? bilingual(QStringLiteral("Bersihkan %1?"), QStringLiteral("Clean %1?"))
-                  .arg(isolatedName(cache.name.text()))
+                  .arg(isolatedName(devCacheName(cache.id)))
             : bilingual(QStringLiteral("Hapus %1?"), QStringLiteral("Delete %1?"))
-                  .arg(isolatedName(cache.name.text()));
+                  .arg(isolatedName(devCacheName(cache.id)));
     ask(title, confirmation(item), DevCacheList::buttonFor(item), [this, cache] { runDev(cache); });
 }
 
@@ -121,7 +122,7 @@ void Model::runDev(const Engine::DevCache &cache)
         for (DevItem &item : items) {
             if (item.cache.id == cache.id) {
                 setResult(
-                    Pane::pengembang, [name = cache.name] { return shownName(name.text()); },
+                    Pane::pengembang, [id = cache.id] { return shownName(devCacheName(id)); },
                     freedWith(item.size.value_or(0)));
                 item.size = 0;
             }
@@ -135,10 +136,10 @@ void Model::runDev(const Engine::DevCache &cache)
             // Asked again now: the owner may have started while the question waited.
             return Engine::cleanDev(cache, true, Engine::userProcesses());
         },
-        [this, name = cache.name, changed = cache.paths,
+        [this, id = cache.id, changed = cache.paths,
          emptied = cache.emptied](const Engine::DevResult &result) {
             using DevOutcome = Engine::DevResult::Outcome;
-            const LiveText subject = [name] { return shownName(name.text()); };
+            const LiveText subject = [id] { return shownName(devCacheName(id)); };
             const LiveText freed = freedWith(result.freed);
             switch (result.outcome) {
             case DevOutcome::done:
@@ -155,10 +156,10 @@ void Model::runDev(const Engine::DevCache &cache)
             case DevOutcome::running:
                 setResult(
                     Pane::pengembang, {},
-                    [name] {
+                    [id] {
                         return bilingual(QStringLiteral("Tutup %1 dulu."),
                                          QStringLiteral("Quit %1 first."))
-                            .arg(isolatedName(name.text()));
+                            .arg(isolatedName(devCacheName(id)));
                     },
                     ResultKind::skipped);
                 break;
@@ -166,8 +167,8 @@ void Model::runDev(const Engine::DevCache &cache)
             case DevOutcome::notHere:
             case DevOutcome::failed:
                 setResult(Pane::pengembang, subject,
-                          result.failure ? failedWith(*result.failure) : LiveText([name] {
-                              return failedText(isolatedName(name.text()));
+                          result.failure ? failedWith(*result.failure) : LiveText([id] {
+                              return failedText(isolatedName(devCacheName(id)));
                           }),
                           ResultKind::failed);
                 break;

@@ -2,7 +2,6 @@
 
 #include "Paths.h"
 #include "Text.h"
-#include "Words.h"
 
 #include <cstring>
 #include <string_view>
@@ -224,9 +223,4 @@ QString Engine::Failure::text() const
         break;
     }
     return displayPath(path) + QStringLiteral(": ") + why;
-}
-
-QString Engine::Words::text() const
-{
-    return english.isEmpty() ? indonesian : bilingual(indonesian, english);
 }

@@ -9,7 +9,7 @@
 
 // What the engine's results read as, in both languages, from one table (EngineWords.cpp): the
 // engine returns kinds, ids, sizes and paths, and these make the texts in the language the
-// settings hold now. Engine::Failure::text() and Engine::Words::text() are defined there too.
+// settings hold now. Engine::Failure::text() is defined there too.
 
 // The name and the note of the quick clean's target `id` (CacheTarget.h); empty for an id the
 // catalogue does not have.

@@ -2,7 +2,6 @@
 
 #include "Failure.h"
 #include "FolderIdentity.h"
-#include "Words.h"
 
 #include <QList>
 #include <QString>
@@ -70,10 +69,11 @@ struct TaggedFolder {
     FolderIdentity folder;
 };
 
+// Its name, its note and what a choice loses are words/'s, found by its id.
 struct DevCache {
-    QString id; // stable key
-    Words name;
-    Words note;
+    // Stable key: a catalogue entry's own ("cargo"), "flatpak:" and a Flatpak application's id,
+    // "snap:" and a snap's name, or a tagged folder's (TaggedCaches.h).
+    QString id;
     QString icon; // a symbol of the views
     DevMode mode = DevMode::Delete;
     // What is measured and, in the delete and choice modes, removed: real folders, each vetted
@@ -92,7 +92,6 @@ struct DevCache {
     // that started it.
     std::optional<DevCommand> command;
     std::optional<DevCommand> stopFirst;
-    Words lost;          // choice mode: what is lost and how it comes back
     QString rootCommand; // report mode: what to run as root
     DevEstimate estimate = DevEstimate::folders;
     // Folders beside the paths that its command empties too (pnpm's metadata cache); measured

@@ -188,12 +188,11 @@ QString onPath(const QString &program)
     return findProgram(program);
 }
 
-DevCache entry(const char *id, Words name, Words note, const char *icon, DevMode mode, Found found)
+// An entry whose name, note and what a choice loses are words/'s, by its id.
+DevCache entry(const char *id, const char *icon, DevMode mode, Found found)
 {
     DevCache cache;
     cache.id = id;
-    cache.name = std::move(name);
-    cache.note = std::move(note);
     cache.icon = icon;
     cache.mode = mode;
     cache.paths = std::move(found.paths);
@@ -201,24 +200,12 @@ DevCache entry(const char *id, Words name, Words note, const char *icon, DevMode
     return cache;
 }
 
-DevCache commandEntry(const char *id, Words name, Words note, const char *icon, Found paths,
-                      DevCommand command)
+DevCache commandEntry(const char *id, const char *icon, Found paths, DevCommand command)
 {
-    DevCache cache =
-        entry(id, std::move(name), std::move(note), icon, DevMode::Command, std::move(paths));
+    DevCache cache = entry(id, icon, DevMode::Command, std::move(paths));
     cache.available = !onPath(command.program).isEmpty();
     cache.command = std::move(command);
     return cache;
-}
-
-Words redownloaded()
-{
-    return Words{"Diunduh ulang saat diperlukan", "Downloaded again when needed"};
-}
-
-Words rebuilt()
-{
-    return Words{"Dibuat ulang saat build berikutnya", "Rebuilt at the next build"};
 }
 
 // An entry that holds something: one whose folders are all missing is not shown; one whose
@@ -236,8 +223,7 @@ void addLanguageTools(QList<DevCache> &list)
 
     const fs::path cargo = toolFolder("CARGO_HOME", home / ".cargo");
     DevCache cargoCache =
-        entry("cargo", Words{"Registry Cargo", "Cargo registry"}, redownloaded(), "shippingbox",
-              DevMode::Delete,
+        entry("cargo", "shippingbox", DevMode::Delete,
               within(cargo,
                      {cargo / "registry/cache", cargo / "registry/src", cargo / "registry/index",
                       cargo / "git/db", cargo / "git/checkouts"},
@@ -253,8 +239,7 @@ void addLanguageTools(QList<DevCache> &list)
     addPresent(list, std::move(cargoCache));
 
     const fs::path gradle = toolFolder("GRADLE_USER_HOME", home / ".gradle");
-    DevCache gradleCache = entry("gradle", Words{"Cache Gradle", "Gradle caches"}, redownloaded(),
-                                 "hammer", DevMode::Delete,
+    DevCache gradleCache = entry("gradle", "hammer", DevMode::Delete,
                                  within(gradle, {gradle / "caches", gradle / "wrapper/dists"},
                                         {{gradle, {"caches/modules-2|wrapper/dists"}},
                                          {gradle / "wrapper", {"dists/gradle-*"}}}));
@@ -263,26 +248,19 @@ void addLanguageTools(QList<DevCache> &list)
     gradleCache.ownerArguments = {"org.gradle.launcher.daemon.bootstrap.GradleDaemon"};
     addPresent(list, std::move(gradleCache));
 
-    DevCache maven =
-        entry("maven", Words{"Repositori Maven", "Maven repository"},
-              Words{"Unduhan dan artefak mvn install", "Downloads and mvn install artifacts"},
-              "shippingbox", DevMode::Choice,
-              within(home / ".m2", {home / ".m2/repository"},
-                     // Every build downloads Maven's own plugins into it.
-                     {{home / ".m2", {"repository/org/apache/maven"}}}));
+    DevCache maven = entry("maven", "shippingbox", DevMode::Choice,
+                           within(home / ".m2", {home / ".m2/repository"},
+                                  // Every build downloads Maven's own plugins into it.
+                                  {{home / ".m2", {"repository/org/apache/maven"}}}));
     maven.keep = present({home / ".m2/settings.xml", home / ".m2/settings-security.xml",
                           home / ".m2/toolchains.xml"});
     maven.owners = {"mvn", "mvnd"};
     maven.ownerArguments = {"org.codehaus.plexus.classworlds.launcher.Launcher"};
-    maven.lost = Words{
-        "Artefak yang dipasang dengan mvn install tidak bisa diunduh ulang: build ulang proyeknya.",
-        "Artifacts installed with mvn install cannot be downloaded again: build their projects "
-        "again."};
     addPresent(list, std::move(maven));
 
     const fs::path yarnCache = toolFolder("YARN_CACHE_FOLDER", cache / "yarn");
     DevCache yarn =
-        commandEntry("yarn", Words{"Cache Yarn 1", "Yarn 1 cache"}, redownloaded(), "cube",
+        commandEntry("yarn", "cube",
                      within(yarnCache, {yarnCache}, {{yarnCache, {"v[0-9]*/.tmp|v[0-9]*/npm-*"}}}),
                      {"yarn", {"cache", "clean"}});
     yarn.owners = {"yarn"};
@@ -291,18 +269,13 @@ void addLanguageTools(QList<DevCache> &list)
 
     // Yarn 4 keeps one global cache that Plug'n'Play projects load their packages from; its
     // own clean needs a project to run in, so the folder goes, knowingly.
-    DevCache berry = entry(
-        "yarn-berry", Words{"Cache Yarn Berry", "Yarn Berry cache"},
-        Words{"Paket yang dimuat proyek Plug'n'Play", "Packages that Plug'n'Play projects load"},
-        "cube", DevMode::Choice,
-        Found{{dataDir() / "yarn/berry/cache", home / ".yarn/berry/cache"},
-              {{dataDir() / "yarn", {"berry/cache"}},
-               {dataDir() / "yarn/berry", {"cache/*.zip"}},
-               {home / ".yarn", {"berry/cache"}},
-               {home / ".yarn/berry", {"cache/*.zip"}}}});
+    DevCache berry = entry("yarn-berry", "cube", DevMode::Choice,
+                           Found{{dataDir() / "yarn/berry/cache", home / ".yarn/berry/cache"},
+                                 {{dataDir() / "yarn", {"berry/cache"}},
+                                  {dataDir() / "yarn/berry", {"cache/*.zip"}},
+                                  {home / ".yarn", {"berry/cache"}},
+                                  {home / ".yarn/berry", {"cache/*.zip"}}}});
     berry.owners = {"yarn"};
-    berry.lost = Words{"Proyek Plug'n'Play tidak jalan sampai yarn install dijalankan lagi.",
-                       "Plug'n'Play projects do not run until yarn install runs again."};
     addPresent(list, std::move(berry));
 
     // One store per version of its layout (v3, v10, …), all pruned by the one command.
@@ -310,11 +283,9 @@ void addLanguageTools(QList<DevCache> &list)
     const fs::path pnpmFolder =
         pnpmHome && *pnpmHome ? toolFolder("PNPM_HOME", dataDir() / "pnpm") : dataDir() / "pnpm";
     const fs::path pnpmStore = pnpmFolder / "store";
-    DevCache pnpm = commandEntry(
-        "pnpm", Words{"Store pnpm", "pnpm store"},
-        Words{"Hanya paket yang tidak dipakai proyek mana pun", "Only packages no project uses"},
-        "cube", within(pnpmFolder, {pnpmStore}, {{pnpmFolder, {"store/v[0-9]*"}}}),
-        {"pnpm", {"store", "prune"}});
+    DevCache pnpm = commandEntry("pnpm", "cube",
+                                 within(pnpmFolder, {pnpmStore}, {{pnpmFolder, {"store/v[0-9]*"}}}),
+                                 {"pnpm", {"store", "prune"}});
     pnpm.owners = {"pnpm"};
     // Its prune empties the metadata cache too: what it frees counts, what it keeps does not.
     pnpm.estimate = DevEstimate::pnpmPrune;
@@ -333,7 +304,7 @@ void addLanguageTools(QList<DevCache> &list)
             : home / "go";
     const fs::path goModCache = toolFolder("GOMODCACHE", goBase / "pkg/mod");
     DevCache goModules =
-        commandEntry("go-modules", Words{"Modul Go", "Go modules"}, redownloaded(), "shippingbox",
+        commandEntry("go-modules", "shippingbox",
                      within(goModCache, {goModCache}, {{goModCache, {"cache/download"}}}),
                      {"go", {"clean", "-modcache"}});
     goModules.keep = present({goBase / "bin"});
@@ -341,8 +312,7 @@ void addLanguageTools(QList<DevCache> &list)
     addPresent(list, std::move(goModules));
 
     const fs::path poetry = toolFolder("POETRY_CACHE_DIR", cache / "pypoetry");
-    DevCache poetryCache = entry("poetry", Words{"Cache Poetry", "Poetry cache"}, redownloaded(),
-                                 "cube", DevMode::Delete,
+    DevCache poetryCache = entry("poetry", "cube", DevMode::Delete,
                                  within(poetry, {poetry / "cache", poetry / "artifacts"},
                                         {{poetry, {"cache/repositories|artifacts"}}}));
     poetryCache.keep = present({poetry / "virtualenvs"});
@@ -359,7 +329,7 @@ void addBuildTools(QList<DevCache> &list)
         isFolderHere(home / ".ccache") ? home / ".ccache" : cache / "ccache";
     const fs::path ccacheDir = toolFolder("CCACHE_DIR", ccacheDefault);
     DevCache ccache = commandEntry(
-        "ccache", "ccache", rebuilt(), "hammer",
+        "ccache", "hammer",
         within(ccacheDir, {ccacheDir}, {{ccacheDir, {"[0-9a-f]/[0-9a-f]|[0-9a-f]/stats"}}}),
         {"ccache", {"--clear"}});
     // Its clear keeps the folders, the settings, the tag and the statistics of each folder.
@@ -372,7 +342,7 @@ void addBuildTools(QList<DevCache> &list)
 
     const fs::path sccacheDir = toolFolder("SCCACHE_DIR", cache / "sccache");
     DevCache sccache =
-        entry("sccache", "sccache", rebuilt(), "hammer", DevMode::Delete,
+        entry("sccache", "hammer", DevMode::Delete,
               within(sccacheDir, {sccacheDir}, {{sccacheDir, {"[0-9a-f]/[0-9a-f]"}}}));
     sccache.stopFirst = DevCommand{"sccache", {"--stop-server"}};
     addPresent(list, std::move(sccache));
@@ -388,8 +358,7 @@ void addBuildTools(QList<DevCache> &list)
             servers.push_back({OwnerLock::Kind::pidFile, base / "server/server.pid.txt"});
         }
     }
-    DevCache bazel = entry("bazel", Words{"Cache Bazel", "Bazel cache"}, rebuilt(), "hammer",
-                           DevMode::Delete, std::move(bases));
+    DevCache bazel = entry("bazel", "hammer", DevMode::Delete, std::move(bases));
     bazel.locks = std::move(servers);
     bazel.owners = {"bazel", "bazelisk"};
     addPresent(list, std::move(bazel));
@@ -408,10 +377,7 @@ void addEditors(QList<DevCache> &list)
                 indexes.add(cache, part);
         }
     }
-    DevCache jetbrains = entry(
-        "jetbrains", Words{"Cache JetBrains", "JetBrains caches"},
-        Words{"Indeks dibuat ulang saat IDE dibuka", "Indexes are rebuilt when the IDE opens"},
-        "hammer", DevMode::Delete, std::move(indexes));
+    DevCache jetbrains = entry("jetbrains", "hammer", DevMode::Delete, std::move(indexes));
     jetbrains.keep = present({config / "JetBrains", dataDir() / "JetBrains"});
     for (const fs::path &product : subfolders(cache / "JetBrains"))
         if (isFolderHere(product / "LocalHistory"))
@@ -438,12 +404,8 @@ void addEditors(QList<DevCache> &list)
               "CachedConfigurations", "Code Cache", "GPUCache", "DawnCache", "DawnGraphiteCache",
               "DawnWebGPUCache", "logs", "Crashpad"})
             parts.push_back(data / part);
-        DevCache code = entry(
-            editor.id,
-            Words{QStringLiteral("Cache %1").arg(editor.name),
-                  QStringLiteral("%1 cache").arg(editor.name)},
-            Words{"Dibuat ulang saat editor dibuka", "Rebuilt when the editor opens"}, "macwindow",
-            DevMode::Delete, within(config, parts, {{data, {"User/globalStorage"}}}));
+        DevCache code = entry(editor.id, "macwindow", DevMode::Delete,
+                              within(config, parts, {{data, {"User/globalStorage"}}}));
         code.keep = present({data / "User", data / "Backups"});
         code.owners = editor.programs;
         // The main process writes its pid there (left behind by a crash: then no one runs).
@@ -457,7 +419,6 @@ void addBrowsers(QList<DevCache> &list)
     const fs::path home = homeDir();
     const fs::path cache = userCacheDir();
     const fs::path config = userConfigDir();
-    const Words browsing = Words{"Dibuat ulang saat browsing", "Rebuilt while you browse"};
 
     Found profileCaches(FolderShapes{{cache / "mozilla", {"firefox/*.default*"}},
                                      {cache / "mozilla/firefox", {"*.default*"}}});
@@ -466,8 +427,7 @@ void addBrowsers(QList<DevCache> &list)
           home / ".var/app/org.mozilla.firefox/cache/mozilla/firefox"})
         for (const fs::path &profile : subfolders(root))
             profileCaches.add(trustedBaseOf(root), {profile / "cache2", profile / "startupCache"});
-    DevCache firefox = entry("firefox", Words{"Cache Firefox", "Firefox cache"}, browsing, "globe",
-                             DevMode::Delete, std::move(profileCaches));
+    DevCache firefox = entry("firefox", "globe", DevMode::Delete, std::move(profileCaches));
     for (const fs::path &profiles : {home / ".mozilla/firefox", config / "mozilla/firefox"}) {
         if (isFolderHere(profiles))
             firefox.keep.push_back(profiles);
@@ -477,8 +437,7 @@ void addBrowsers(QList<DevCache> &list)
     firefox.owners = {"firefox", "firefox-bin", "firefox-esr"};
     addPresent(list, std::move(firefox));
 
-    DevCache chromium = entry("chromium", Words{"Cache Chromium", "Chromium cache"}, browsing,
-                              "globe", DevMode::Delete,
+    DevCache chromium = entry("chromium", "globe", DevMode::Delete,
                               Found{cache / "chromium", home / "snap/chromium/common/.cache",
                                     home / ".var/app/org.chromium.Chromium/cache"});
     chromium.keep = present({config / "chromium"});
@@ -486,12 +445,9 @@ void addBrowsers(QList<DevCache> &list)
     chromium.locks = {{OwnerLock::Kind::singleton, config / "chromium/SingletonLock"}};
     addPresent(list, std::move(chromium));
 
-    addPresent(list, entry("thumbnails", Words{"Thumbnail", "Thumbnails"},
-                           Words{"Dibuat ulang saat folder dibuka", "Made again when folders open"},
-                           "square.grid.2x2", DevMode::Delete,
+    addPresent(list, entry("thumbnails", "square.grid.2x2", DevMode::Delete,
                            Found{cache / "thumbnails", home / ".thumbnails"}));
 
-    const Words browsers = Words{"Browser uji yang terpasang", "Installed test browsers"};
     const char *playwrightPath = std::getenv("PLAYWRIGHT_BROWSERS_PATH");
     const bool inProjects = playwrightPath && std::string(playwrightPath) == "0";
     const fs::path root = toolFolder("PLAYWRIGHT_BROWSERS_PATH", cache / "ms-playwright");
@@ -506,46 +462,35 @@ void addBrowsers(QList<DevCache> &list)
                 installed.add(root, browser);
         }
     }
-    DevCache playwright = entry("playwright", Words{"Browser Playwright", "Playwright browsers"},
-                                browsers, "globe", DevMode::Choice, std::move(installed));
+    DevCache playwright = entry("playwright", "globe", DevMode::Choice, std::move(installed));
     playwright.keep = std::move(links);
-    playwright.lost = Words{"Tes gagal sampai npx playwright install dijalankan lagi.",
-                            "Tests fail until npx playwright install runs again."};
     addPresent(list, std::move(playwright));
 
     const fs::path puppeteerDir = toolFolder("PUPPETEER_CACHE_DIR", home / ".cache/puppeteer");
-    DevCache puppeteer = entry("puppeteer", Words{"Browser Puppeteer", "Puppeteer browsers"},
-                               browsers, "globe", DevMode::Choice,
+    DevCache puppeteer = entry("puppeteer", "globe", DevMode::Choice,
                                within(puppeteerDir, {puppeteerDir},
                                       {{puppeteerDir,
                                         {"chrome/linux*|chrome-headless-shell/linux*|"
                                          "chromedriver/linux*|firefox/linux*"}}}));
-    puppeteer.lost = Words{"Tes gagal sampai npx puppeteer browsers install dijalankan lagi.",
-                           "Tests fail until npx puppeteer browsers install runs again."};
     addPresent(list, std::move(puppeteer));
 
     const fs::path cypressDir = toolFolder("CYPRESS_CACHE_FOLDER", cache / "Cypress");
     DevCache cypress =
-        entry("cypress", "Cypress", browsers, "globe", DevMode::Choice,
+        entry("cypress", "globe", DevMode::Choice,
               within(cypressDir, {cypressDir}, {{cypressDir, {"[0-9]*.[0-9]*.[0-9]*/Cypress"}}}));
     cypress.owners = {"Cypress", "cypress"};
-    cypress.lost = Words{"Cypress diunduh ulang saat npx cypress install berikutnya.",
-                         "Cypress is downloaded again at the next npx cypress install."};
     addPresent(list, std::move(cypress));
 }
 
 void addApplications(QList<DevCache> &list)
 {
     const fs::path home = homeDir();
-    const Words appCache =
-        Words{"Cache aplikasi, dibuat ulang olehnya", "The application's cache, rebuilt by it"};
     const char *runtime = std::getenv("XDG_RUNTIME_DIR");
     const fs::path instances = runtime && *runtime ? fs::path(runtime) / ".flatpak" : fs::path();
 
     for (const fs::path &app : subfolders(home / ".var/app")) {
         const QString id = displayPath(app.filename());
-        DevCache flatpak = entry("", QStringLiteral("%1 (Flatpak)").arg(id), appCache, "app",
-                                 DevMode::Delete, Found{app / "cache"});
+        DevCache flatpak = entry("", "app", DevMode::Delete, Found{app / "cache"});
         flatpak.id = "flatpak:" + id;
         flatpak.keep = present({app / "config", app / "data", app / ".local"});
         flatpak.locks = {{OwnerLock::Kind::flatpak, instances, id}};
@@ -553,8 +498,7 @@ void addApplications(QList<DevCache> &list)
     }
     for (const fs::path &snap : subfolders(home / "snap")) {
         const QString name = displayPath(snap.filename());
-        DevCache cache = entry("", QStringLiteral("%1 (Snap)").arg(name), appCache, "app",
-                               DevMode::Delete, Found{snap / "common/.cache"});
+        DevCache cache = entry("", "app", DevMode::Delete, Found{snap / "common/.cache"});
         cache.id = "snap:" + name;
         cache.locks = {{OwnerLock::Kind::programs, fs::path("/snap") / snap.filename()}};
         addPresent(list, std::move(cache));
@@ -588,10 +532,7 @@ void addServices(QList<DevCache> &list, const DevRoots &roots)
 {
     if (const QString docker = onPath("docker"); !docker.isEmpty()) {
         if (const auto reclaimable = dockerReclaimable(docker)) {
-            DevCache prune = entry("docker", Words{"Sisa Docker", "Docker leftovers"},
-                                   Words{"Container berhenti, image tanpa tag, cache build",
-                                         "Stopped containers, untagged images, build cache"},
-                                   "shippingbox", DevMode::Command, {});
+            DevCache prune = entry("docker", "shippingbox", DevMode::Command, {});
             prune.command = DevCommand{"docker", {"system", "prune", "--force"}};
             prune.reportedSize =
                 reclaimable->value("Containers") + reclaimable->value("Build Cache");
@@ -599,15 +540,9 @@ void addServices(QList<DevCache> &list, const DevRoots &roots)
             // Images no container uses come back only by downloading them again; volumes hold
             // data and are never offered.
             if (reclaimable->value("Images") > 0) {
-                DevCache images = entry("docker-images",
-                                        Words{"Image Docker tak terpakai", "Unused Docker images"},
-                                        Words{"Image yang tidak dipakai container mana pun",
-                                              "Images no container uses"},
-                                        "shippingbox", DevMode::Choice, {});
+                DevCache images = entry("docker-images", "shippingbox", DevMode::Choice, {});
                 images.command = DevCommand{"docker", {"image", "prune", "--all", "--force"}};
                 images.reportedSize = reclaimable->value("Images");
-                images.lost = Words{"Image diunduh ulang saat dipakai lagi.",
-                                    "Images are downloaded again when next used."};
                 list << images;
             }
         }
@@ -615,18 +550,12 @@ void addServices(QList<DevCache> &list, const DevRoots &roots)
 
     const fs::path runtimes = dataDir() / "flatpak/runtime";
     if (isFolderHere(runtimes) && !onPath("flatpak").isEmpty())
-        list << commandEntry(
-            "flatpak-runtimes", Words{"Runtime Flatpak tak terpakai", "Unused Flatpak runtimes"},
-            Words{"Tidak dipakai aplikasi mana pun", "Used by no installed application"},
-            "shippingbox", {},
-            {"flatpak", {"uninstall", "--user", "--unused", "--noninteractive"}});
+        list << commandEntry("flatpak-runtimes", "shippingbox", {},
+                             {"flatpak", {"uninstall", "--user", "--unused", "--noninteractive"}});
 
     // The user's own archived journal files: only root may remove them.
     const std::string mine = "user-" + std::to_string(getuid());
-    DevCache journal =
-        entry("journal", Words{"Jurnal pengguna", "User journal"},
-              Words{"Log lama sistem untuk akun ini", "Old system logs of this account"},
-              "doc.badge.clock", DevMode::Report, {});
+    DevCache journal = entry("journal", "doc.badge.clock", DevMode::Report, {});
     for (const fs::path &machine : subfolders(roots.journal)) {
         for (const std::string &name :
              folderEntries(machine).value_or(std::vector<std::string>{})) {

@@ -146,14 +146,14 @@ std::optional<qint64> devSize(const DevCache &cache)
 
 namespace {
 
-// One line in the activity log for each cleanup that was tried; a failure in it reads in the
-// words of the moment (Failure::text(), from words/), as the log has always shown it.
+// One line in the activity log for each cleanup that was tried; a failure in it is the engine's
+// own line, in no user's language: the words of a failure are words/'s, above the engine.
 DevResult logged(const DevCache &cache, DevResult result)
 {
     if (result.outcome == DevResult::Outcome::notHere)
         return result;
     log("pengembang: " + cache.id + ": dibebaskan " + fmt(result.freed)
-        + (result.failure ? " (" + result.failure->text() + ")" : QString()));
+        + (result.failure ? " (" + result.failure->logLine() + ")" : QString()));
     return result;
 }
 

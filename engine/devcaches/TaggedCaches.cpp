@@ -121,11 +121,13 @@ bool listFolders(int fd, std::vector<std::string> &folders)
     return project;
 }
 
+const QLatin1String idPrefix("cachedir:");
+
 QString idOf(const fs::path &shown)
 {
     // Percent-encoded raw bytes: two names that differ only in bytes that are not UTF-8 keep
     // two ids, and an id is one word on a command line.
-    return QStringLiteral("cachedir:")
+    return idPrefix
            + QString::fromLatin1(QByteArray::fromStdString(shown.native()).toPercentEncoding("/"));
 }
 
@@ -192,18 +194,9 @@ struct Search {
         const fs::path shown = inHome ? path.lexically_relative(home) : path;
         DevCache cache;
         cache.id = idOf(shown);
-        cache.name = Words(inHome ? QStringLiteral("~/") + displayPath(shown) : displayPath(path));
-        cache.note = Words{"Sebuah program menandainya sebagai cache (CACHEDIR.TAG); Ampa tidak "
-                           "tahu program mana",
-                           "A program marked it as a cache (CACHEDIR.TAG); Ampa cannot tell "
-                           "which"};
         cache.icon = QStringLiteral("folder");
         cache.mode = DevMode::Choice;
         cache.paths = {path};
-        cache.lost = Words{"Semua isinya hilang. Program pemiliknya harus membuatnya ulang, dan "
-                           "Ampa tidak tahu program mana itu atau berapa lama.",
-                           "All it holds is lost. The program that owns it has to make it again, "
-                           "and Ampa does not know which program that is or how long it takes."};
         cache.tagged = TaggedFolder{parent, self};
         found.push_back(std::move(cache));
         return true;
@@ -228,6 +221,13 @@ std::vector<DevCache> taggedCaches(const std::vector<fs::path> &covered)
     std::sort(search.found.begin(), search.found.end(),
               [](const DevCache &a, const DevCache &b) { return a.paths < b.paths; });
     return std::move(search.found);
+}
+
+fs::path taggedPlace(const QString &id)
+{
+    if (!id.startsWith(idPrefix))
+        return {};
+    return QByteArray::fromPercentEncoding(id.mid(idPrefix.size()).toLatin1()).toStdString();
 }
 
 std::optional<Refusal> taggedChanged(const DevCache &cache)

@@ -17,6 +17,10 @@ namespace Engine {
 // project, a base folder or one holding a base folder, or one the folder rules refuse.
 std::vector<DevCache> taggedCaches(const std::vector<std::filesystem::path> &covered);
 
+// Where the tagged entry `id` lies: from the home when inside it, else the whole path; empty for
+// an id that is not a tagged entry's.
+std::filesystem::path taggedPlace(const QString &id);
+
 // Why the tagged entry may not be removed now: its folder is gone, reached through a link or
 // another folder than the one found (`notAsShown`), its tag is gone or no longer valid
 // (`noCacheTag`), or the folder rules refuse it. None when it may go.

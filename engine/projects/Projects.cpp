@@ -70,50 +70,24 @@ bool isRepository(std::string_view name)
     return name == ".git";
 }
 
-Words holdsRepository()
-{
-    return {"berisi repositori (.git), mungkin dengan pekerjaan yang belum di-commit",
-            "holds a repository (.git), perhaps with work not committed"};
-}
-
-Words anotherUsers()
-{
-    return {"milik pengguna lain", "belongs to another user"};
-}
-
-Words readOnly()
-{
-    return {"hanya-baca: salinan milik sebuah alat", "read-only: a tool's own copy"};
-}
-
-Words unreadableFiles()
-{
-    return {"isinya tak terbaca", "its files could not be read"};
-}
-
 // Why a build folder outside a repository is not shown to be the build tool's alone.
-Words buildFolderWithheld(const fs::path &folder)
+Withheld buildFolderWithheld(const fs::path &folder)
 {
     const std::optional<fs::path> file = userFileInBuildFolder(folder);
     if (!file)
         return {};
     if (file->empty() || file->is_absolute())
-        return unreadableFiles();
-    const QString name = displayPath(*file);
-    return {QStringLiteral("berisi %1, yang tidak dibuat CMake").arg(name),
-            QStringLiteral("holds %1, which CMake did not make").arg(name)};
+        return {Withheld::Why::unreadable};
+    return {Withheld::Why::notMadeByBuild, *file};
 }
 
-Words notIgnoredWithheld(const std::optional<fs::path> &file)
+Withheld notIgnoredWithheld(const std::optional<fs::path> &file)
 {
     if (!file)
         return {};
     if (file->empty())
-        return unreadableFiles();
-    const QString name = displayPath(*file);
-    return {
-        QStringLiteral("berisi %1, yang tidak dilacak dan tidak diabaikan repositorinya").arg(name),
-        QStringLiteral("holds %1, which its repository neither tracks nor ignores").arg(name)};
+        return {Withheld::Why::unreadable};
+    return {Withheld::Why::notIgnored, *file};
 }
 
 bool worksIn(const Project &project, const std::optional<WorkingPlaces> &places)
@@ -238,7 +212,7 @@ std::vector<Project> projects(const std::vector<fs::path> &roots,
         project.kind = candidate.kind;
         QDateTime newest = QDateTime::fromSecsSinceEpoch(candidate.newestSource, Qt::UTC);
         std::vector<bool> tracked(candidate.artifacts.size(), false);
-        std::vector<Words> withheld(candidate.artifacts.size());
+        std::vector<Withheld> withheld(candidate.artifacts.size());
         const bool inRepository = candidate.repository || insideRepository(candidate.path);
         if (inRepository) {
             std::vector<fs::path> paths;
@@ -266,16 +240,17 @@ std::vector<Project> projects(const std::vector<fs::path> &roots,
                 continue;
             const Artifact &artifact = candidate.artifacts[i];
             const SizeSeen measured = sizeWatching(artifact.path, isRepository);
+            using Why = Withheld::Why;
             // A folder made read-only is a tool's own copy (Go's module cache, say).
-            Words why = artifact.id.owner != geteuid()      ? anotherUsers()
-                        : (artifact.id.mode & S_IWUSR) == 0 ? readOnly()
-                        : !measured.seen.empty()            ? holdsRepository()
-                                                            : withheld[i];
-            if (why.isEmpty() && !inRepository && artifact.kind == QLatin1String("cmake"))
-                why = buildFolderWithheld(artifact.path);
+            Withheld reason = artifact.id.owner != geteuid()      ? Withheld{Why::otherUser}
+                              : (artifact.id.mode & S_IWUSR) == 0 ? Withheld{Why::readOnly}
+                              : !measured.seen.empty()            ? Withheld{Why::holdsRepository}
+                                                                  : withheld[i];
+            if (reason.why == Why::none && !inRepository && artifact.kind == QLatin1String("cmake"))
+                reason = buildFolderWithheld(artifact.path);
             project.artifacts.push_back({artifact.path, artifact.kind, measured.bytes, artifact.id,
-                                         artifact.noLockfile, measured.shared, why});
-            if (why.isEmpty())
+                                         artifact.noLockfile, measured.shared, reason});
+            if (reason.why == Why::none)
                 paths.push_back(artifact.path);
         }
         if (project.artifacts.empty())

@@ -3,7 +3,6 @@
 #include "Failure.h"
 #include "FolderIdentity.h"
 #include "ProjectFinder.h"
-#include "Words.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -16,6 +15,26 @@
 #include <vector>
 
 namespace Engine {
+
+// Why an artifact cannot be shown to be what rebuilds itself; words/ says it.
+struct Withheld {
+    Q_GADGET
+
+public:
+    enum class Why {
+        none,            // offered
+        otherUser,       // another user's
+        readOnly,        // made read-only: a tool's own copy
+        holdsRepository, // holds a .git, perhaps with work not committed
+        unreadable,      // its files could not be read
+        notMadeByBuild,  // a build folder outside a repository holding `file`, not CMake's
+        notIgnored,      // holds `file`, which its repository neither tracks nor ignores
+    };
+    Q_ENUM(Why)
+
+    Why why = Why::none;
+    std::filesystem::path file = {}; // from the artifact
+};
 
 // A project as it is offered: its artifacts with what each would give back, how long it has been
 // idle, and whether it may be cleaned now. Every rule of what is offered, kept, idle and in use
@@ -36,9 +55,9 @@ struct Project {
         bool noLockfile = false; // node_modules that may not reinstall to the same tree
         bool shared = false; // holds files linked from elsewhere too: `size` is less than it holds
         // Why it cannot be shown to be what rebuilds itself: then it is listed, never removed,
-        // and counts in no figure. Empty: offered.
-        Words withheld;
-        bool offered() const { return withheld.isEmpty(); }
+        // and counts in no figure.
+        Withheld withheld;
+        bool offered() const { return withheld.why == Withheld::Why::none; }
     };
     std::vector<Part> artifacts;
     qint64 size = 0;        // all offered artifacts together, counted the same way

@@ -34,6 +34,3 @@ struct CacheTarget {
 // The eleven targets in the order they are listed, measured and cleaned, with the folders of this
 // platform. Computed afresh at every call, so the folders follow the variables set now.
 QList<CacheTarget> quickTargets();
-
-// The same catalogue with the folders and application names of macOS, kept as data.
-QList<CacheTarget> quickTargetsMac();

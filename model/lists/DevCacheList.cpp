@@ -1,5 +1,6 @@
 #include "DevCacheList.h"
 
+#include "DevCacheWords.h"
 #include "EngineWords.h"
 #include "Paths.h"
 #include "Text.h"
@@ -39,8 +40,8 @@ void DevCacheList::set(const std::vector<DevItem> &items, bool kept)
             refused << isolatedName(Engine::displayPath(refusal.path)) + ": "
                            + refusalText(refusal.why);
         rows.push_back({cache.id,
-                        {cache.id, shownName(cache.name.text()), cache.note.text(), cache.icon,
-                         Engine::devModeName(cache.mode),
+                        {cache.id, shownName(devCacheName(cache.id)), devCacheNote(cache.id),
+                         cache.icon, Engine::devModeName(cache.mode),
                          item.size ? QVariant(double(*item.size)) : QVariant(), item.running,
                          item.kept, cache.available, buttonFor(item), keep, refused}});
     }

@@ -1,6 +1,7 @@
 #include "ProjectList.h"
 
 #include "Paths.h"
+#include "ProjectWords.h"
 #include "Text.h"
 
 #include <QMap>
@@ -50,7 +51,7 @@ void ProjectList::set(const std::vector<ProjectItem> &items, bool kept)
             offered = offered || part.offered();
             if (!part.offered())
                 withheld << isolatedName(Engine::displayPath(part.path.filename())) + ": "
-                                + part.withheld.text();
+                                + withheldText(part.withheld);
         }
         rows.push_back({item.id,
                         {item.id, shownName(Engine::displayPath(project.path.filename())),

@@ -3,11 +3,13 @@
 // each mode does, with real files, real processes and stand-in owner commands on PATH.
 
 #include "Child.h"
+#include "DevCacheWords.h"
 #include "DevChoices.h"
 #include "DevCleaning.h"
 #include "EngineWords.h"
 #include "Paths.h"
 #include "Shell.h"
+#include "StoredSettings.h"
 #include "TaggedCaches.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
@@ -121,6 +123,18 @@ void standIn(const QString &program, const QString &body)
 void standIn(const QString &program, int status = 0)
 {
     standIn(program, QStringLiteral("echo cleaned by %1\nexit %2").arg(program).arg(status));
+}
+
+// Docker answering what pruning would give back: some of every kind.
+void standInDocker()
+{
+    standIn("docker", "[ \"$1\" = system ] && [ \"$2\" = df ] || exit 0\n"
+                      "/bin/cat <<'EOF'\n"
+                      "{\"Type\":\"Images\",\"Reclaimable\":\"1.5GB (60%)\"}\n"
+                      "{\"Type\":\"Containers\",\"Reclaimable\":\"20MB (100%)\"}\n"
+                      "{\"Type\":\"Local Volumes\",\"Reclaimable\":\"9GB (90%)\"}\n"
+                      "{\"Type\":\"Build Cache\",\"Reclaimable\":\"300kB\"}\n"
+                      "EOF");
 }
 
 QStringList calls()
@@ -800,13 +814,7 @@ private slots:
     // prune, unused images a separate choice that waits for the user; no answer, no entry.
     void dockerIsAskedNotTouched()
     {
-        standIn("docker", "[ \"$1\" = system ] && [ \"$2\" = df ] || exit 0\n"
-                          "/bin/cat <<'EOF'\n"
-                          "{\"Type\":\"Images\",\"Reclaimable\":\"1.5GB (60%)\"}\n"
-                          "{\"Type\":\"Containers\",\"Reclaimable\":\"20MB (100%)\"}\n"
-                          "{\"Type\":\"Local Volumes\",\"Reclaimable\":\"9GB (90%)\"}\n"
-                          "{\"Type\":\"Build Cache\",\"Reclaimable\":\"300kB\"}\n"
-                          "EOF");
+        standInDocker();
         QList<DevCache> caches = Engine::devCaches();
         const DevCache *prune = find(caches, "docker");
         const DevCache *images = find(caches, "docker-images");
@@ -843,6 +851,45 @@ private slots:
         QVERIFY(entry->rootCommand.contains("journalctl"));
         QCOMPARE(Engine::cleanDev(*entry, true, {}).outcome, DevResult::Outcome::notHere);
         QVERIFY(fs::exists(journal / "machine" / (mine + "@0001-0002.journal")));
+    }
+
+    // Every entry the catalogue can find is named and described in both languages, and what a
+    // choice loses is said before it is chosen; no other entry speaks of a loss.
+    void everyEntryHasItsWords()
+    {
+        makeDeveloperHome();
+        write(cacheDir() / "restic/CACHEDIR.TAG", cacheTag);
+        file(cacheDir() / "restic/data", 100);
+        file(home() / ".local/share/pnpm/store/v3/files/00/a", 100);
+        for (const char *editor : {"Code - Insiders", "VSCodium", "Cursor"})
+            file(home() / ".config" / editor / "CachedData/blob", 100);
+        folder(home() / ".local/share/flatpak/runtime/org.freedesktop.Platform");
+        standIn("flatpak");
+        standInDocker();
+        const fs::path journal = TestHome::root() / "journal";
+        file(journal / "machine" / ("user-" + std::to_string(getuid()) + "@1-2.journal"), 100);
+        const auto cleanup = qScopeGuard([] { storeSettings({}); });
+
+        const QList<DevCache> caches = Engine::devCaches({journal});
+        for (const char *id : {"cargo", "pnpm", "vscode-insiders", "vscodium", "cursor", "docker",
+                               "docker-images", "flatpak-runtimes", "journal",
+                               "flatpak:org.gimp.GIMP", "snap:firefox", "cachedir:.cache/restic"})
+            QVERIFY2(find(caches, id), id);
+        const auto wordsOf = [](const QString &id, const char *language) {
+            storeSettings({{"language", language}});
+            return QStringList{devCacheName(id), devCacheNote(id), devCacheLost(id)};
+        };
+        for (const DevCache &cache : caches) {
+            const QStringList indonesian = wordsOf(cache.id, "id");
+            const QStringList english = wordsOf(cache.id, "en");
+            const QByteArray idBytes = cache.id.toUtf8();
+            const char *id = idBytes.constData();
+            QVERIFY2(!indonesian[0].isEmpty() && !english[0].isEmpty(), id);
+            QVERIFY2(!indonesian[1].isEmpty() && indonesian[1] != english[1], id);
+            const bool choice = cache.mode == Engine::DevMode::Choice;
+            QVERIFY2(indonesian[2].isEmpty() != choice && english[2].isEmpty() != choice, id);
+            QVERIFY2(!choice || indonesian[2] != english[2], id);
+        }
     }
 
     // Folders tagged as caches where tools keep their files are offered, one entry for a tagged
@@ -930,8 +977,7 @@ private slots:
         const QString id = "cachedir:.cache/odd%20name%FF";
         const DevCache cache = taggedEntry(id);
         QCOMPARE(cache.mode, Engine::DevMode::Choice);
-        QCOMPARE(cache.name.text(), QString::fromUtf8("~/.cache/odd name\uFFFD"));
-        QVERIFY(!cache.note.isEmpty() && !cache.lost.isEmpty());
+        QCOMPARE(Engine::taggedPlace(id), fs::path(".cache/odd name\xff"));
         QVERIFY(find(Engine::devCaches(), "cachedir:.cache/odd%20name%FE"));
         const auto present = [] {
             QStringList ids;

@@ -130,8 +130,8 @@ private slots:
             std::thread other([&] { second = Engine::removeItem(target); });
             const Engine::RemovalResult first = Engine::removeItem(target);
             other.join();
-            QVERIFY2(!first.failure, qPrintable(first.failure ? first.failure->text() : ""));
-            QVERIFY2(!second.failure, qPrintable(second.failure ? second.failure->text() : ""));
+            QVERIFY2(!first.failure, qPrintable(first.failure ? first.failure->logLine() : ""));
+            QVERIFY2(!second.failure, qPrintable(second.failure ? second.failure->logLine() : ""));
             QVERIFY(!fs::exists(target));
         }
     }

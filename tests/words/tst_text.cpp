@@ -1,5 +1,7 @@
 #include "CacheTarget.h"
+#include "DevCacheWords.h"
 #include "EngineWords.h"
+#include "ProjectWords.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
 #include "Text.h"
@@ -73,19 +75,112 @@ private slots:
     // Every target of the catalogue has its name and note in both languages, and they differ.
     void everyTargetIsNamedInBothLanguages()
     {
-        for (const QList<CacheTarget> &targets : {quickTargets(), quickTargetsMac()}) {
-            for (const CacheTarget &target : targets) {
-                storeLanguage("id");
-                const QString name = quickTargetName(target.id);
-                const QString note = quickTargetNote(target.id);
-                storeLanguage("en");
-                QVERIFY2(!name.isEmpty() && !note.isEmpty(), qPrintable(target.id));
-                QVERIFY2(quickTargetName(target.id) != name, qPrintable(target.id));
-                QVERIFY2(quickTargetNote(target.id) != note, qPrintable(target.id));
-            }
+        for (const CacheTarget &target : quickTargets()) {
+            storeLanguage("id");
+            const QString name = quickTargetName(target.id);
+            const QString note = quickTargetNote(target.id);
+            storeLanguage("en");
+            QVERIFY2(!name.isEmpty() && !note.isEmpty(), qPrintable(target.id));
+            QVERIFY2(quickTargetName(target.id) != name, qPrintable(target.id));
+            QVERIFY2(quickTargetNote(target.id) != note, qPrintable(target.id));
         }
         QCOMPARE(quickTargetName("no-such-target"), QString());
         QCOMPARE(quickTargetName("codex.note"), QString());
+    }
+
+    // A developer cache is named by its id: the catalogue's own entries by the table, the
+    // entries made for what was found by what the id holds.
+    void developerCacheNames_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("indonesian");
+        QTest::addColumn<QString>("english");
+        const auto row = [](const char *id, const char *indonesian, const char *english) {
+            QTest::newRow(id) << QString(id) << QString::fromUtf8(indonesian)
+                              << QString::fromUtf8(english);
+        };
+        row("cargo", "Registry Cargo", "Cargo registry");
+        row("ccache", "ccache", "ccache");
+        row("flatpak:org.gimp.GIMP", "org.gimp.GIMP (Flatpak)", "org.gimp.GIMP (Flatpak)");
+        row("snap:firefox", "firefox (Snap)", "firefox (Snap)");
+        // Bytes that are not UTF-8 show as one replacement each.
+        row("cachedir:.cache/odd%20name%FF", "~/.cache/odd name\uFFFD", "~/.cache/odd name\uFFFD");
+        row("cachedir:/srv/cache", "/srv/cache", "/srv/cache");
+        row("no-such-cache", "", "");
+        row("flatpak:", "", "");
+        row("cachedir:", "", "");
+    }
+    void developerCacheNames()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, indonesian);
+        QFETCH(QString, english);
+        storeLanguage("id");
+        QCOMPARE(devCacheName(id), indonesian);
+        storeLanguage("en");
+        QCOMPARE(devCacheName(id), english);
+    }
+
+    // What a choice loses is said in full; an entry that is not a choice loses nothing.
+    void developerCacheNotesAndLosses()
+    {
+        storeLanguage("id");
+        QCOMPARE(devCacheNote("maven"), "Unduhan dan artefak mvn install");
+        QCOMPARE(devCacheLost("maven"), "Artefak yang dipasang dengan mvn install tidak bisa "
+                                        "diunduh ulang: build ulang proyeknya.");
+        storeLanguage("en");
+        QCOMPARE(devCacheNote("maven"), "Downloads and mvn install artifacts");
+        QCOMPARE(devCacheLost("cachedir:.cache/x"),
+                 "All it holds is lost. The program that owns it has to make it again, and Ampa "
+                 "does not know which program that is or how long it takes.");
+        QCOMPARE(devCacheLost("ccache"), QString());
+    }
+
+    // Why a project's artifact is not offered, with the file that shows it where there is one;
+    // each reason reads as its own text in both languages.
+    void withheldArtifacts_data()
+    {
+        using Why = Engine::Withheld::Why;
+        QTest::addColumn<Engine::Withheld>("withheld");
+        QTest::addColumn<QString>("indonesian");
+        QTest::addColumn<QString>("english");
+        const auto row = [](const char *name, Engine::Withheld withheld, const char *indonesian,
+                            const char *english) {
+            QTest::newRow(name) << withheld << QString(indonesian) << QString(english);
+        };
+        row("offered", {}, "", "");
+        row("a repository", {Why::holdsRepository},
+            "berisi repositori (.git), mungkin dengan pekerjaan yang belum di-commit",
+            "holds a repository (.git), perhaps with work not committed");
+        row("not the build's", {Why::notMadeByBuild, "docs/NOTES.md"},
+            "berisi docs/NOTES.md, yang tidak dibuat CMake",
+            "holds docs/NOTES.md, which CMake did not make");
+        row("not ignored", {Why::notIgnored, "notes.txt"},
+            "berisi notes.txt, yang tidak dilacak dan tidak diabaikan repositorinya",
+            "holds notes.txt, which its repository neither tracks nor ignores");
+    }
+    void withheldArtifacts()
+    {
+        QFETCH(Engine::Withheld, withheld);
+        QFETCH(QString, indonesian);
+        QFETCH(QString, english);
+        storeLanguage("id");
+        QCOMPARE(withheldText(withheld), indonesian);
+        storeLanguage("en");
+        QCOMPARE(withheldText(withheld), english);
+    }
+
+    void everyWithheldReasonHasItsOwnText()
+    {
+        const QMetaEnum whys = QMetaEnum::fromType<Engine::Withheld::Why>();
+        for (const char *language : {"id", "en"}) {
+            storeLanguage(language);
+            QSet<QString> texts;
+            for (int w = 0; w < whys.keyCount(); ++w)
+                texts << withheldText({Engine::Withheld::Why(whys.value(w)), "x"});
+            QCOMPARE(texts.size(), whys.keyCount()); // "none" reads as the one empty text
+            QVERIFY(texts.contains(QString()));
+        }
     }
 
     // What the engine returns as data reads the same, byte for byte, as when the engine made it:
