@@ -9,6 +9,7 @@
 #include "SpaceMoves.h"
 #include "SpaceRows.h"
 #include "Text.h"
+#include "Volumes.h"
 
 #include <QPointer>
 
@@ -128,6 +129,24 @@ QVariantList SpaceModel::crumbs() const
     if (rootIsHome)
         list.front() = QVariantMap{
             {"id", static_cast<int>(SpaceTree::rootIndex)}, {"name", rootText}, {"home", true}};
+    return list;
+}
+
+void SpaceModel::startAt(const QUrl &folder)
+{
+    if (folder.isLocalFile())
+        start(folder.toLocalFile());
+}
+
+QVariantList SpaceModel::volumes() const
+{
+    QVariantList list;
+    for (const Engine::Volume &volume : Engine::mountedVolumes())
+        list << QVariantMap{{"path", QString::fromStdString(volume.mountPoint.native())},
+                            {"name", shownName(volume.name)},
+                            {"mountPoint", shownName(Engine::displayPath(volume.mountPoint))},
+                            {"total", double(volume.total)},
+                            {"free", double(volume.free)}};
     return list;
 }
 

@@ -81,6 +81,11 @@ public:
     // Walks `root` (the home when empty), asking the other panes for their marks first; a walk
     // that runs is stopped and its tree dropped.
     Q_INVOKABLE void start(const QString &root = {});
+    // Walks the local folder a folder chooser gave; anything else is ignored.
+    Q_INVOKABLE void startAt(const QUrl &folder);
+    // The mounted volumes the map can look at: path (to start from), name, mountPoint (as
+    // shown), total and free bytes.
+    Q_INVOKABLE QVariantList volumes() const;
     // Walks the same root again.
     Q_INVOKABLE void rescan();
     // Measures again the entry with this id (the folder looked at, or one of its entries).

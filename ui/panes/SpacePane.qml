@@ -77,51 +77,56 @@ Themed {
         }
 
         // The way down from the walk's root; each step goes back up to it.
-        Flow {
-            objectName: "spaceCrumbs"
+        RowLayout {
             Layout.fillWidth: true
-            spacing: 4
-            Repeater {
-                model: Model.space.crumbs
-                delegate: Row {
-                    id: crumb
-                    required property var modelData
-                    required property int index
-                    readonly property bool here: modelData.id === Model.space.folderId
-                    readonly property string shown: modelData.home
-                                                    ? Texts.bilingual("Folder home", "Home")
-                                                    : modelData.name
-                    function go() { if (!here) Model.space.open(modelData.id) }
-                    spacing: 4
-                    Text {
-                        visible: crumb.index > 0
-                        text: "›"
-                        font.pixelSize: Theme.body
-                        color: Theme.secondaryText
-                    }
-                    // A way up: reached with Tab, taken with Return or Space.
-                    Text {
-                        objectName: "spaceCrumb_" + crumb.index
-                        text: crumb.shown
-                        font.pixelSize: Theme.body
-                        font.weight: crumb.here ? Font.DemiBold : Font.Normal
-                        color: crumb.here ? Theme.text : Theme.accentText
-                        activeFocusOnTab: !crumb.here
-                        Keys.onReturnPressed: crumb.go()
-                        Keys.onEnterPressed: crumb.go()
-                        Keys.onSpacePressed: crumb.go()
-                        Accessible.role: Accessible.Link
-                        Accessible.name: crumb.shown
-                        Accessible.onPressAction: crumb.go()
-                        FocusRing { visible: parent.activeFocus; radius: 4 }
-                        MouseArea {
-                            anchors.fill: parent
-                            cursorShape: crumb.here ? Qt.ArrowCursor : Qt.PointingHandCursor
-                            onClicked: crumb.go()
+            spacing: 8
+            Flow {
+                objectName: "spaceCrumbs"
+                Layout.fillWidth: true
+                spacing: 4
+                Repeater {
+                    model: Model.space.crumbs
+                    delegate: Row {
+                        id: crumb
+                        required property var modelData
+                        required property int index
+                        readonly property bool here: modelData.id === Model.space.folderId
+                        readonly property string shown: modelData.home
+                                                        ? Texts.bilingual("Folder home", "Home")
+                                                        : modelData.name
+                        function go() { if (!here) Model.space.open(modelData.id) }
+                        spacing: 4
+                        Text {
+                            visible: crumb.index > 0
+                            text: "›"
+                            font.pixelSize: Theme.body
+                            color: Theme.secondaryText
+                        }
+                        // A way up: reached with Tab, taken with Return or Space.
+                        Text {
+                            objectName: "spaceCrumb_" + crumb.index
+                            text: crumb.shown
+                            font.pixelSize: Theme.body
+                            font.weight: crumb.here ? Font.DemiBold : Font.Normal
+                            color: crumb.here ? Theme.text : Theme.accentText
+                            activeFocusOnTab: !crumb.here
+                            Keys.onReturnPressed: crumb.go()
+                            Keys.onEnterPressed: crumb.go()
+                            Keys.onSpacePressed: crumb.go()
+                            Accessible.role: Accessible.Link
+                            Accessible.name: crumb.shown
+                            Accessible.onPressAction: crumb.go()
+                            FocusRing { visible: parent.activeFocus; radius: 4 }
+                            MouseArea {
+                                anchors.fill: parent
+                                cursorShape: crumb.here ? Qt.ArrowCursor : Qt.PointingHandCursor
+                                onClicked: crumb.go()
+                            }
                         }
                     }
                 }
             }
+            SpacePlaces { Layout.alignment: Qt.AlignTop }
         }
 
         // "Of 40 GB here, 12 GB rebuilds by itself", and the panes that clean it.
