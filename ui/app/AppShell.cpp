@@ -137,6 +137,13 @@ AppShell::AppShell(bool launchedAtLogin)
         takeScreenshots(folder);
 }
 
+void AppShell::showSpace(const QString &folder)
+{
+    qCInfo(lcUi, "space map: %s", qPrintable(folder));
+    model.space()->start(folder);
+    openMain("ruang");
+}
+
 AppShell::~AppShell()
 {
     delete panelWindow;

@@ -29,6 +29,8 @@ public:
     // Shows the main window (on `pane` when given, "pengaturan" opening the settings) and
     // brings it to the front.
     void openMain(const QString &pane = {});
+    // Opens the window on the space map, looking at this folder.
+    void showSpace(const QString &folder);
 
 private Q_SLOTS:
     void openSettings();

@@ -6,6 +6,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QFile>
+#include <QUrl>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -26,7 +27,7 @@ QVariantMap activationData()
 
 } // namespace
 
-bool SingleInstance::claim(bool quietly)
+bool SingleInstance::claim(bool quietly, const QString &folder)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface())
@@ -40,8 +41,11 @@ bool SingleInstance::claim(bool quietly)
         return true;
     bus.unregisterObject(objectPath);
     if (!quietly) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            serviceName, objectPath, "org.freedesktop.Application", "Activate");
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(serviceName, objectPath, "org.freedesktop.Application",
+                                           folder.isEmpty() ? "Activate" : "Open");
+        if (!folder.isEmpty())
+            call << QStringList{QUrl::fromLocalFile(folder).toString()};
         call << activationData();
         const QDBusMessage answer = bus.call(call, QDBus::Block, 5000);
         if (answer.type() == QDBusMessage::ErrorMessage)
@@ -76,9 +80,16 @@ void SingleInstance::Activate(const QVariantMap &platformData)
     Q_EMIT activated();
 }
 
-void SingleInstance::Open(const QStringList &, const QVariantMap &platformData)
+void SingleInstance::Open(const QStringList &uris, const QVariantMap &platformData)
 {
-    Activate(platformData); // Ampa opens no files: showing the window is all it can do
+    Activate(platformData);
+    // A folder is opened in the space map; the map looks at one at a time.
+    for (const QString &uri : uris) {
+        if (const QUrl url(uri); url.isLocalFile()) {
+            Q_EMIT folderOpened(url.toLocalFile());
+            return;
+        }
+    }
 }
 
 void SingleInstance::ActivateAction(const QString &, const QVariantList &,

@@ -18,8 +18,9 @@ public:
     static constexpr const char *objectPath = "/app/ampa/Ampa";
 
     // True when this process is the session's Ampa. Otherwise the running one has been asked to
-    // show its window, unless `quietly` (a start at login shows nothing).
-    bool claim(bool quietly);
+    // show its window, unless `quietly` (a start at login shows nothing), and its space map to
+    // look at `folder` when one is given.
+    bool claim(bool quietly, const QString &folder = {});
 
 public Q_SLOTS:
     Q_SCRIPTABLE void Activate(const QVariantMap &platformData);
@@ -30,6 +31,8 @@ public Q_SLOTS:
 Q_SIGNALS:
     // Another start asked for the window.
     void activated();
+    // Another start asked for the space map to look at this folder.
+    void folderOpened(const QString &folder);
 
 private:
     bool claimLock();

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QIcon>
 #include <QQuickStyle>
 #include <QtQml/qqmlextensionplugin.h>
@@ -25,12 +26,13 @@ int main(int argc, char *argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
     const QCommandLineOption login("login", "Started at login: only the tray icon, when it is on.");
+    const QCommandLineOption space("space", "Open the space map on this folder.", "folder");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     const QCommandLineOption version({"v", "version"}, "Show the version.");
-    parser.addOptions({login, help, version});
+    parser.addOptions({login, space, help, version});
     const bool parsed = parser.parse(arguments);
     if (parsed && parser.isSet(help)) {
-        std::fputs("usage: ampa [--login | --help | --version]\n", stdout);
+        std::fputs("usage: ampa [--login | --space FOLDER | --help | --version]\n", stdout);
         return 0;
     }
     if (parsed && parser.isSet(version)) {
@@ -38,10 +40,13 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (!parsed || !parser.positionalArguments().isEmpty()) {
-        std::fputs("usage: ampa [--login | --help | --version]\n", stderr);
+        std::fputs("usage: ampa [--login | --space FOLDER | --help | --version]\n", stderr);
         return 2;
     }
     const bool launchedAtLogin = parser.isSet(login);
+    // Absolute here: a running Ampa has a working folder of its own.
+    const QString spaceFolder =
+        parser.isSet(space) ? QFileInfo(parser.value(space)).absoluteFilePath() : QString();
     // Before the display is opened or any file touched: another user's home is not ours to clean.
     if (const auto refusal = Engine::refusalToRun()) {
         std::fputs(qPrintable(runRefusalText(*refusal) + QLatin1Char('\n')), stderr);
@@ -65,9 +70,12 @@ int main(int argc, char *argv[])
     QQuickStyle::setStyle("Fusion");
 
     SingleInstance instance;
-    if (!instance.claim(launchedAtLogin))
+    if (!instance.claim(launchedAtLogin, spaceFolder))
         return 0;
     AppShell shell(launchedAtLogin);
     QObject::connect(&instance, &SingleInstance::activated, &shell, [&shell] { shell.openMain(); });
+    QObject::connect(&instance, &SingleInstance::folderOpened, &shell, &AppShell::showSpace);
+    if (!spaceFolder.isEmpty())
+        shell.showSpace(spaceFolder);
     return QApplication::exec();
 }
