@@ -237,7 +237,9 @@ RepositoryView readRepository(const fs::path &folder, const std::vector<fs::path
                                                                               : std::nullopt);
     }
 
-    git_status_options options = GIT_STATUS_OPTIONS_INIT;
+    // libgit2's own initialiser: its macro leaves fields to the compiler, which clang refuses.
+    git_status_options options;
+    git_status_options_init(&options, GIT_STATUS_OPTIONS_VERSION);
     options.show = GIT_STATUS_SHOW_INDEX_AND_WORKDIR;
     options.flags = GIT_STATUS_OPT_INCLUDE_UNTRACKED | GIT_STATUS_OPT_EXCLUDE_SUBMODULES;
     git_status_list *statuses = nullptr;
