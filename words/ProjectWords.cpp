@@ -21,13 +21,13 @@ QString withheldText(const Engine::Withheld &withheld)
     case Why::notMadeByBuild:
         return bilingual(QStringLiteral("berisi %1, yang tidak dibuat CMake"),
                          QStringLiteral("holds %1, which CMake did not make"))
-            .arg(Engine::displayPath(withheld.file));
+            .arg(isolatedName(Engine::displayPath(withheld.file)));
     case Why::notIgnored:
         return bilingual(
                    QStringLiteral(
                        "berisi %1, yang tidak dilacak dan tidak diabaikan repositorinya"),
                    QStringLiteral("holds %1, which its repository neither tracks nor ignores"))
-            .arg(Engine::displayPath(withheld.file));
+            .arg(isolatedName(Engine::displayPath(withheld.file)));
     }
     return {};
 }

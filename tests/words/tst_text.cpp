@@ -146,18 +146,20 @@ private slots:
         QTest::addColumn<QString>("english");
         const auto row = [](const char *name, Engine::Withheld withheld, const char *indonesian,
                             const char *english) {
-            QTest::newRow(name) << withheld << QString(indonesian) << QString(english);
+            QTest::newRow(name) << withheld << QString::fromUtf8(indonesian)
+                                << QString::fromUtf8(english);
         };
         row("offered", {}, "", "");
         row("a repository", {Why::holdsRepository},
             "berisi repositori (.git), mungkin dengan pekerjaan yang belum di-commit",
             "holds a repository (.git), perhaps with work not committed");
         row("not the build's", {Why::notMadeByBuild, "docs/NOTES.md"},
-            "berisi docs/NOTES.md, yang tidak dibuat CMake",
-            "holds docs/NOTES.md, which CMake did not make");
+            // The file's name set apart, so that its direction stays its own.
+            "berisi \u2068docs/NOTES.md\u2069, yang tidak dibuat CMake",
+            "holds \u2068docs/NOTES.md\u2069, which CMake did not make");
         row("not ignored", {Why::notIgnored, "notes.txt"},
-            "berisi notes.txt, yang tidak dilacak dan tidak diabaikan repositorinya",
-            "holds notes.txt, which its repository neither tracks nor ignores");
+            "berisi \u2068notes.txt\u2069, yang tidak dilacak dan tidak diabaikan repositorinya",
+            "holds \u2068notes.txt\u2069, which its repository neither tracks nor ignores");
     }
     void withheldArtifacts()
     {
