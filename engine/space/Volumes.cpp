@@ -3,6 +3,7 @@
 #include <QSet>
 #include <QStorageInfo>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Engine {
@@ -21,7 +22,7 @@ bool keepsFiles(const QByteArray &fileSystemType)
 std::vector<Volume> mountedVolumes()
 {
     std::vector<Volume> volumes;
-    QSet<QByteArray> devices;
+    QSet<dev_t> devices;
     QList<QStorageInfo> mounted = QStorageInfo::mountedVolumes();
     // The root first; bind mounts after the mount they repeat, which has the shorter path.
     std::stable_sort(mounted.begin(), mounted.end(),
@@ -33,13 +34,13 @@ std::vector<Volume> mountedVolumes()
             || info.bytesTotal() <= 0)
             continue;
         const QByteArray path = info.rootPath().toLocal8Bit();
-        if (access(path.constData(), R_OK | X_OK) != 0)
+        struct stat status {};
+        if (access(path.constData(), R_OK | X_OK) != 0 || stat(path.constData(), &status) != 0)
             continue;
-        // Devices that are no device (a network share, a FUSE mount) are told apart by path.
-        const QByteArray device = info.device().startsWith('/') ? info.device() : path;
-        if (devices.contains(device))
+        // One file system once, by its identity: a bind mount shows the same one again.
+        if (devices.contains(status.st_dev))
             continue;
-        devices.insert(device);
+        devices.insert(status.st_dev);
         const std::filesystem::path mountPoint(path.toStdString());
         QString name = info.name();
         if (name.isEmpty())

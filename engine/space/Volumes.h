@@ -20,8 +20,8 @@ struct Volume {
 // Whether a mount of this file system type is one a person keeps files on.
 bool keepsFiles(const QByteArray &fileSystemType);
 
-// The volumes mounted now that the user may read, each once (a bind mount of one already listed
-// is left out), the root first.
+// The volumes mounted now that the user may read, each file system once (a bind mount of one
+// already listed is left out), the root first.
 std::vector<Volume> mountedVolumes();
 
 } // namespace Engine
