@@ -11,7 +11,7 @@ work_area() {
     read -r area_x area_y area_width area_height < <(xprop -root _NET_WORKAREA |
         awk -F'= ' '{split($2, v, ", "); print v[1], v[2], v[3], v[4]}')
 }
-panel_reserved() { work_area && [ "$area_height" -lt "$screen_height" ]; }
+panel_reserved() { work_area && [ -n "$area_height" ] && [ "$area_height" -lt "$screen_height" ]; }
 # The frame's left, right, top and bottom: the window manager sets them once it framed the window.
 frame_of() {
     read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null |
@@ -40,6 +40,17 @@ click_from_right() {
     geometry_of "$1"
     xdotool mousemove --window "$1" $((width - $2)) 22 click 1
 }
+# Switches the layout with the toolbar's button at OFFSET until CONDITION holds. The window's size
+# changes before its content is laid out at that size: a click in between finds no button there,
+# and is given again.
+switch_layout() {
+    local offset=$1 condition=$2
+    click_from_right "$main" "$offset"
+    wait_for 5 eval "$condition" || {
+        click_from_right "$main" "$offset"
+        wait_for 20 eval "$condition"
+    }
+}
 sized() { geometry_of "$1" && [ "$width" -eq "$2" ] && [ "$height" -eq "$3" ]; }
 
 mkdir -p "$XDG_CONFIG_HOME/Ampa"
@@ -66,21 +77,17 @@ for screen in 1024x600 1400x900 2600x1400; do
     wait_for 20 inside "$main" $((area_height - 200)) ||
         fail "started on the single page on $screen: $(where "$main")"
 
-    click_from_right "$main" 168 # the sidebar layout
-    wait_for 20 eval 'inside "$main" $sidebar_least && [ "$width" -ge 940 ]' ||
+    switch_layout 168 'inside "$main" $sidebar_least && [ "$width" -ge 940 ]' ||
         fail "switched to the sidebar on $screen: $(where "$main")"
-    click_from_right "$main" 136 # the single page
-    wait_for 20 eval 'inside "$main" $((area_height - 200)) && [ "$width" -lt 940 ]' ||
+    switch_layout 136 'inside "$main" $((area_height - 200)) && [ "$width" -lt 940 ]' ||
         fail "switched back to the single page on $screen: $(where "$main")"
 
     # The user's width holds through a layout switch; the height follows the page again.
     xdotool windowsize "$main" 900 500
     wait_for 20 sized "$main" 900 500 || fail "the single page could not be resized: $(where "$main")"
-    click_from_right "$main" 168
-    wait_for 20 eval 'inside "$main" $sidebar_least && [ "$width" -ge 940 ]' ||
+    switch_layout 168 'inside "$main" $sidebar_least && [ "$width" -ge 940 ]' ||
         fail "switched to the sidebar again on $screen: $(where "$main")"
-    click_from_right "$main" 136
-    wait_for 20 eval 'inside "$main" $((area_height - 200)) && [ "$width" -eq 900 ]' ||
+    switch_layout 136 'inside "$main" $((area_height - 200)) && [ "$width" -eq 900 ]' ||
         fail "the single page did not come back at the user's width on $screen: $(where "$main")"
 
     kill "$program"
