@@ -44,6 +44,8 @@ SpaceTree::SpaceTree(std::filesystem::path root) : rootPath(withoutTrailingSlash
 bool SpaceTree::walk(const std::vector<SpaceMark> &marks,
                      const std::vector<std::filesystem::path> &kept, const std::atomic<bool> *stop)
 {
+    if (scan)
+        return false;
     const int fd = open(rootPath.c_str(), dirFlags);
     struct statx st {};
     if (fd < 0 || statx(fd, "", AT_EMPTY_PATH | statFlags, Walker::statMask, &st) != 0) {
@@ -115,6 +117,9 @@ SpaceTree::Entry SpaceTree::entryLocked(Index index) const
     entry.name = index == rootIndex ? rootPath.native() : std::string(nameOf(node));
     entry.size = node.size;
     entry.reclaimable = node.reclaimable;
+    entry.apparent = node.apparent;
+    entry.count = node.count;
+    entry.newest = node.newest;
     entry.kind = node.kind;
     entry.folder = node.flags & isFolder;
     entry.otherMount = node.flags & isOtherMount;
@@ -363,6 +368,8 @@ int SpaceTree::openFolder(Index folder) const
 
 bool SpaceTree::stillAsMeasured(Index index) const
 {
+    if (scan)
+        return false;
     Index parent = noEntry;
     std::string name;
     std::uint32_t inode = 0;
@@ -388,6 +395,8 @@ bool SpaceTree::stillAsMeasured(Index index) const
 
 bool SpaceTree::measure(const std::filesystem::path &path)
 {
+    if (scan)
+        return false;
     const std::filesystem::path relative =
         withoutTrailingSlash(path.lexically_normal()).lexically_relative(rootPath);
     if (relative.empty() || *relative.begin() == "..")
@@ -460,6 +469,8 @@ std::optional<SpaceTree::Index> SpaceTree::addEntry(Index folder, const std::str
 
 bool SpaceTree::remeasure(Index folder)
 {
+    if (scan)
+        return false;
     int fd = openFolder(folder);
     if (fd < 0 && errno == EINVAL)
         return false;

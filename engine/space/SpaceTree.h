@@ -10,10 +10,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -47,12 +49,32 @@ public:
         std::string name; // the root's is its whole path
         qint64 size = 0;
         qint64 reclaimable = 0; // the part of `size` in marked folders
+        // The bytes its files hold (st_size, as `du --apparent-size -B1` sums them: a folder's
+        // own and a linked file's once, where `size` counts them).
+        qint64 apparent = 0;
+        qint64 count = 0;  // entries below it, every name, as `find FOLDER -mindepth 1` counts
+        qint64 newest = 0; // the newest modification time of it and below it, in seconds
         SpaceKind kind = SpaceKind::none;
         bool folder = false;
         bool otherMount = false; // another file system mounted here: not entered, size 0
         bool unreadable = false; // a folder that could not be opened: its own blocks only
         bool complete = false;   // a folder whose walk has ended (anything else: always)
         bool kept = false;       // a marked place the user keeps out of the marks
+    };
+
+    using FileId = std::pair<std::uint64_t, std::uint64_t>; // device, inode
+
+    // One entry of a scan saved by another program (see NcduFormat), as read.
+    struct Scanned {
+        std::string_view name; // the root's is the path it was scanned at
+        qint64 size = 0;       // allocated bytes
+        qint64 apparent = 0;
+        qint64 mtime = 0; // seconds; 0 when not saved
+        bool folder = false;
+        bool otherMount = false;
+        bool unreadable = false;
+        // A file with several names: counted once, where `du` meets it first.
+        std::optional<FileId> link;
     };
 
     struct Progress {
@@ -113,6 +135,15 @@ public:
     // Keeps the marked entry out of the marks, or takes it back; its folders above follow.
     void setKept(Index index, bool kept);
 
+    // A tree of a scan saved elsewhere, built entry by entry rather than walked: `addScanned`
+    // adds each entry to its folder, folders before what they hold, and `endScan` sums the
+    // folders and completes them. Nothing on disk is its: such a tree is never walked or
+    // measured again, and `stillAsMeasured` is false for every entry.
+    static std::unique_ptr<SpaceTree> fromScan(const Scanned &root);
+    Index addScanned(Index folder, const Scanned &entry);
+    void endScan();
+    bool isScan() const { return scan; }
+
     // Memory the tree holds now, for the bench's per-entry figure.
     std::size_t memoryBytes() const;
 
@@ -130,8 +161,11 @@ private:
         std::uint16_t nameLength = 0;
         SpaceKind kind = SpaceKind::none;
         std::uint8_t flags = 0;
+        qint64 apparent = 0;
+        std::uint32_t count = 0;
+        std::uint32_t newest = 0; // seconds, until 2106; earlier than 1970 is 0
     };
-    static_assert(sizeof(Node) == 40, "an entry's record stays 40 bytes");
+    static_assert(sizeof(Node) == 56, "an entry's record stays 56 bytes");
     enum Flag : std::uint8_t {
         isFolder = 1,
         isOtherMount = 2,
@@ -161,8 +195,6 @@ private:
         return (node.kind != SpaceKind::none && !(node.flags & (isKept | isPartial)))
                || (node.flags & isInsideMark);
     }
-    using FileId = std::pair<std::uint64_t, std::uint64_t>; // device, inode
-
     class Walker;
     friend class Walker;
 
@@ -229,7 +261,16 @@ private:
     std::atomic<qint64> walkedEntries{0};
     std::atomic<qint64> walkedBytes{0};
     std::atomic<bool> walkDone{false};
+    bool scan = false; // built by fromScan
 };
+
+// How a folder's entries are listed: the largest first (by disk use, or by apparent size),
+// by name, by the number of entries below them (the most first), or by age (the newest first).
+// Ties go by name.
+enum class SpaceOrder { size, name, count, age };
+void sortEntries(std::vector<SpaceTree::Entry> &entries, SpaceOrder order, bool apparent = false);
+// The order named "size", "name", "count" or "age"; nothing for any other text.
+std::optional<SpaceOrder> spaceOrderNamed(std::string_view name);
 
 // The folder a walk of `given` looks at: `given`, or, when it is itself a link, the folder it
 // leads to (as one who names a link means its folder); below it no link is ever followed.
