@@ -244,7 +244,7 @@ private:
 
     const std::filesystem::path rootPath;
     mutable std::mutex lock;
-    PagedRecords<Node, 13> nodes;
+    PagedRecords<Node, 12> nodes;
     NameArena names;
     // Files with several links, where they are counted: only there, every other name of the file
     // counts nothing. Only such files come in, few in any tree.
