@@ -1,0 +1,42 @@
+#pragma once
+
+#include "SpaceTree.h"
+#include "Stop.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace Engine {
+
+// Scans exchanged with ncdu in its JSON export format (`ncdu -o FILE` writes one, `ncdu -f FILE`
+// reads one).
+
+// Why a saved scan could not be read.
+enum class ScanProblem {
+    none,
+    unreadable,   // the file could not be opened or read (`detail`: the system's reason)
+    notAScan,     // not JSON, or JSON that is not an export (`detail`: what was found)
+    newerFormat,  // an export of a major version this program does not know
+    tooDeep,      // folders nested deeper than any file system holds
+    badName,      // an empty name, ".", "..", or one holding "/" or a NUL byte
+    badSize,      // a size that is negative or not a whole number
+    tooLarge,     // more entries than a tree holds
+    stopped,      // the reading was stopped
+};
+
+struct ScanRead {
+    std::unique_ptr<SpaceTree> tree; // null unless read whole
+    ScanProblem problem = ScanProblem::none;
+    qint64 offset = 0;  // the byte of the file where the problem lies
+    std::string detail; // more about it, as the file has it
+};
+
+// Reads an export into a tree (SpaceTree::fromScan): read only, nothing on disk is its.
+ScanRead readNcdu(const std::filesystem::path &file, const std::atomic<bool> *stop = currentStop());
+
+// Writes the tree as an export that ncdu reads back; false and `error` set (the system's
+// reason) when the file could not be written, and then no partial file is left.
+bool writeNcdu(const SpaceTree &tree, const std::filesystem::path &file, std::string *error);
+
+} // namespace Engine
