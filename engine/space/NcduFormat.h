@@ -15,14 +15,15 @@ namespace Engine {
 // Why a saved scan could not be read.
 enum class ScanProblem {
     none,
-    unreadable,   // the file could not be opened or read (`detail`: the system's reason)
-    notAScan,     // not JSON, or JSON that is not an export (`detail`: what was found)
-    newerFormat,  // an export of a major version this program does not know
-    tooDeep,      // folders nested deeper than any file system holds
-    badName,      // an empty name, ".", "..", or one holding "/" or a NUL byte
-    badSize,      // a size that is negative or not a whole number
-    tooLarge,     // more entries than a tree holds
-    stopped,      // the reading was stopped
+    unreadable,  // the file could not be opened or read (`detail`: the system's reason)
+    notAScan,    // not JSON, or JSON that is not an export (`detail`: what was found)
+    newerFormat, // an export of a major version this program does not know
+    tooDeep,     // folders nested deeper than any file system holds
+    badName,     // an empty name, ".", "..", one holding "/" or a NUL byte, or far too long
+    duplicate,   // a second entry of the same name in one folder
+    badSize,     // a size that is negative, not a whole number, or larger than any disk
+    tooLarge,    // more entries than a tree holds
+    stopped,     // the reading was stopped
 };
 
 struct ScanRead {

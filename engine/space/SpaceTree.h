@@ -143,6 +143,9 @@ public:
     Index addScanned(Index folder, const Scanned &entry);
     void endScan();
     bool isScan() const { return scan; }
+    // The files with several names, each by the one name it counts at (its others count
+    // nothing), for an export to say so.
+    std::map<Index, FileId> countedLinks() const;
 
     // Memory the tree holds now, for the bench's per-entry figure.
     std::size_t memoryBytes() const;
