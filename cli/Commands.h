@@ -14,6 +14,10 @@ struct Options {
     bool dryRun = false;
     std::optional<int> olderDays; // projects idle at least this many days
     std::optional<int> depth;     // space: how many levels of folders to list
+    QString exportTo;             // space: the file the scan is saved to, as ncdu saves one
+    QString importFrom;           // space: a scan saved by ncdu, shown instead of a walk
+    bool apparent = false;        // space: sizes as the bytes files hold, not what they take
+    QString order;                // space: how folders are listed (size, name, count, age)
 };
 
 // Exit statuses.
@@ -28,7 +32,7 @@ int runLog();
 int runDev(const QStringList &arguments, const Options &options);
 // `arguments`: what follows "projects" ("", "clean PATH…", "keep PATH", "release PATH").
 int runProjects(const QStringList &arguments, const Options &options);
-// `arguments`: what follows "space" ("" for the home, or a folder).
+// `arguments`: what follows "space" ("" for the home, or a folder; nothing with an import).
 int runSpace(const QStringList &arguments, const Options &options);
 // `arguments`: what follows "complete" (dev, dev-kept or projects-kept): the words a shell's
 // completion offers there, one a line.

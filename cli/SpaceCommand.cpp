@@ -1,14 +1,18 @@
 // ampa-cli space: what fills a folder, to a depth, and what of it rebuilds by itself. The marks
-// come from the same engine functions the other panes and commands offer from.
+// come from the same engine functions the other panes and commands offer from. A scan saved by
+// ncdu is shown the same way, and any scan can be saved for ncdu.
 
 #include "Commands.h"
+#include "NcduFormat.h"
 #include "Paths.h"
+#include "ScanWords.h"
 #include "SpaceMarks.h"
 #include "SpaceTree.h"
 #include "TerminalProgress.h"
 #include "TerminalText.h"
 #include "Text.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -45,16 +49,24 @@ struct Row {
     std::vector<std::pair<SpaceKind, qint64>> parts;
 };
 
-// The folders to `depth` below the root, each before what it holds, the largest first.
-void collect(const SpaceTree &tree, const SpaceTree::Entry &entry, int depth, int maxDepth,
-             const std::filesystem::path &path, std::vector<Row> &rows)
+struct Listing {
+    int depth = 1;
+    Engine::SpaceOrder order = Engine::SpaceOrder::size;
+    bool apparent = false;
+};
+
+// The folders to the depth below the root, each before what it holds, in the order asked.
+void collect(const SpaceTree &tree, const SpaceTree::Entry &entry, int depth,
+             const Listing &listing, const std::filesystem::path &path, std::vector<Row> &rows)
 {
     rows.push_back({entry, depth, path, tree.reclaimableParts(entry.index)});
-    if (depth >= maxDepth)
+    if (depth >= listing.depth)
         return;
-    for (const SpaceTree::Entry &child : tree.children(entry.index)) {
+    std::vector<SpaceTree::Entry> children = tree.children(entry.index);
+    Engine::sortEntries(children, listing.order, listing.apparent);
+    for (const SpaceTree::Entry &child : children) {
         if (child.folder)
-            collect(tree, child, depth + 1, maxDepth, path / child.name, rows);
+            collect(tree, child, depth + 1, listing, path / child.name, rows);
     }
 }
 
@@ -69,6 +81,9 @@ QJsonObject rowObject(const Row &row)
         {"depth", row.depth},
         {"size", static_cast<double>(row.entry.size)},
         {"reclaimable", static_cast<double>(row.entry.reclaimable)},
+        {"apparent", static_cast<double>(row.entry.apparent)},
+        {"count", static_cast<double>(row.entry.count)},
+        {"newest", static_cast<double>(row.entry.newest)},
         {"parts", parts},
     };
     // A name that is not UTF-8 reads with U+FFFD, so two such paths could print alike: its
@@ -87,12 +102,19 @@ QJsonObject rowObject(const Row &row)
     return object;
 }
 
-QString rowLine(const Row &row)
+QString rowLine(const Row &row, bool apparent)
 {
-    QString line = tinted(fmt(row.entry.size).rightJustified(10), Tint::size);
+    QString line =
+        tinted(fmt(apparent ? row.entry.apparent : row.entry.size).rightJustified(10), Tint::size);
     line += "  ";
     line += (row.entry.reclaimable > 0 ? fmt(row.entry.reclaimable) : QStringLiteral("-"))
                 .rightJustified(10);
+    line += "  " + QString::number(row.entry.count).rightJustified(8);
+    line += "  "
+            + (row.entry.newest > 0
+                   ? QDateTime::fromSecsSinceEpoch(row.entry.newest).toString("yyyy-MM-dd")
+                   : QStringLiteral("-"))
+                  .rightJustified(10);
     line += "  " + QString(row.depth * 2, ' ');
     line += printable(row.depth == 0 ? Engine::displayPath(row.path)
                                      : Engine::displayPath(row.path.filename()));
@@ -114,51 +136,108 @@ QString rowLine(const Row &row)
 
 } // namespace
 
-int runSpace(const QStringList &arguments, const Options &options)
+namespace {
+
+void complain(const QString &problem)
 {
-    if (arguments.size() > 1)
-        return usageProblem(bilingual(QStringLiteral("argumen tak dikenal: %1"),
-                                      QStringLiteral("unexpected argument: %1"))
-                                .arg(arguments[1]));
-    std::filesystem::path root = Engine::homeDir();
-    if (!arguments.isEmpty()) {
-        const std::filesystem::path typed(arguments[0].toStdString());
-        root = (typed.is_absolute() ? typed : std::filesystem::current_path() / typed)
-                   .lexically_normal();
-    }
+    QTextStream(stderr) << "ampa-cli: " << printable(problem) << '\n';
+}
+
+std::filesystem::path typedPath(const QString &typed)
+{
+    const std::filesystem::path path(typed.toStdString());
+    return (path.is_absolute() ? path : std::filesystem::current_path() / path).lexically_normal();
+}
+
+// The tree of the folder walked now; null (and said why) when it cannot be.
+std::unique_ptr<SpaceTree> walked(const QStringList &arguments, const Options &options)
+{
+    const std::filesystem::path root =
+        arguments.isEmpty() ? Engine::homeDir() : typedPath(arguments[0]);
     const Engine::SpaceRoot where = Engine::spaceRoot(root);
     if (where.linked)
-        QTextStream(stderr)
-            << "ampa-cli: "
-            << printable(bilingual(QStringLiteral("%1 adalah tautan; yang diukur %2"),
-                                   QStringLiteral("%1 is a link; measuring %2"))
-                             .arg(Engine::displayPath(root), Engine::displayPath(where.folder)))
-            << '\n';
-    SpaceTree tree(where.folder);
-    const bool walked = withProgress(options.json, bilingual("Mengukur", "Measuring"), [&tree] {
-        return tree.walk(Engine::spaceMarks(), Engine::spaceKept());
+        complain(bilingual(QStringLiteral("%1 adalah tautan; yang diukur %2"),
+                           QStringLiteral("%1 is a link; measuring %2"))
+                     .arg(Engine::displayPath(root), Engine::displayPath(where.folder)));
+    auto tree = std::make_unique<SpaceTree>(where.folder);
+    const bool done = withProgress(options.json, bilingual("Mengukur", "Measuring"), [&tree] {
+        return tree->walk(Engine::spaceMarks(), Engine::spaceKept());
     });
-    if (!walked) {
-        QTextStream(stderr) << "ampa-cli: "
-                            << printable(bilingual(QStringLiteral("bukan folder yang terbaca: %1"),
-                                                   QStringLiteral("not a readable folder: %1"))
-                                             .arg(Engine::displayPath(root)))
-                            << '\n';
+    if (done)
+        return tree;
+    complain(bilingual(QStringLiteral("bukan folder yang terbaca: %1"),
+                       QStringLiteral("not a readable folder: %1"))
+                 .arg(Engine::displayPath(root)));
+    return nullptr;
+}
+
+// The tree of a scan saved by ncdu; null (and said why) when it cannot be read.
+std::unique_ptr<SpaceTree> imported(const Options &options)
+{
+    const std::filesystem::path file = typedPath(options.importFrom);
+    Engine::ScanRead read;
+    withProgress(options.json, bilingual("Membaca", "Reading"), [&read, &file] {
+        read = Engine::readNcdu(file);
+        return read.tree != nullptr;
+    });
+    if (read.tree)
+        return std::move(read.tree);
+    complain(Engine::displayPath(file) + ": " + scanProblemText(read));
+    return nullptr;
+}
+
+} // namespace
+
+int runSpace(const QStringList &arguments, const Options &options)
+{
+    if (arguments.size() > (options.importFrom.isEmpty() ? 1 : 0))
+        return usageProblem(bilingual(QStringLiteral("argumen tak dikenal: %1"),
+                                      QStringLiteral("unexpected argument: %1"))
+                                .arg(arguments.last()));
+    Listing listing;
+    listing.depth = options.depth.value_or(1);
+    listing.apparent = options.apparent;
+    const auto order = Engine::spaceOrderNamed(options.order.toStdString());
+    if (!order)
+        return usageProblem(bilingual(QStringLiteral("urutan tak dikenal: %1 (size, name, count "
+                                                     "atau age)"),
+                                      QStringLiteral("unknown order: %1 (size, name, count or "
+                                                     "age)"))
+                                .arg(options.order));
+    listing.order = *order;
+    const std::unique_ptr<SpaceTree> tree =
+        options.importFrom.isEmpty() ? walked(arguments, options) : imported(options);
+    if (!tree)
         return exitPartlyFailed;
+    if (!options.exportTo.isEmpty()) {
+        const std::filesystem::path file = typedPath(options.exportTo);
+        std::string error;
+        if (!Engine::writeNcdu(*tree, file, &error)) {
+            complain(bilingual(QStringLiteral("%1 tidak bisa ditulis: %2"),
+                               QStringLiteral("%1 could not be written: %2"))
+                         .arg(Engine::displayPath(file), QString::fromLocal8Bit(error)));
+            return exitPartlyFailed;
+        }
     }
     std::vector<Row> rows;
-    collect(tree, tree.entry(SpaceTree::rootIndex), 0, options.depth.value_or(1), tree.root(),
-            rows);
+    collect(*tree, tree->entry(SpaceTree::rootIndex), 0, listing, tree->root(), rows);
     if (options.json) {
         QJsonArray folders;
         for (const Row &row : rows)
             folders.append(rowObject(row));
-        QTextStream(stdout) << QJsonDocument(QJsonObject{{"folders", folders}}).toJson();
+        QJsonObject result{{"folders", folders}};
+        if (tree->isScan())
+            result["scan"] = Engine::displayPath(typedPath(options.importFrom));
+        QTextStream(stdout) << QJsonDocument(result).toJson();
         return exitOk;
     }
     QTextStream out(stdout);
-    out << bilingual("    Ukuran  Bisa kembali", "      Size   Rebuildable") << '\n';
+    out << (options.apparent ? bilingual("Ukuran isi  Bisa kembali     Entri     Terbaru",
+                                         "  Apparent   Rebuildable   Entries      Newest")
+                             : bilingual("    Ukuran  Bisa kembali     Entri     Terbaru",
+                                         "      Size   Rebuildable   Entries      Newest"))
+        << '\n';
     for (const Row &row : rows)
-        out << rowLine(row) << '\n';
+        out << rowLine(row, options.apparent) << '\n';
     return exitOk;
 }

@@ -71,6 +71,7 @@ QString usage()
         "  projects keep PATH, projects release PATH   simpan proyek atau lepaskan\n"
         "  schedule [off|daily|weekly|monthly]   bersihkan cepat otomatis, atau lihat jadwalnya\n"
         "  space [PATH]   isi folder (rumah, bawaan) per folder, dan yang bisa dibuat ulang\n"
+        "  space --import BERKAS   hasil pindai ncdu (ncdu -o), hanya dilihat\n"
         "\n"
         "Opsi:\n"
         "  --json      satu objek JSON, bukan teks (status, clean, dev, projects, space)\n"
@@ -81,6 +82,10 @@ QString usage()
         "              projects clean)\n"
         "  --older HARI   hanya proyek yang menganggur sekian hari (projects)\n"
         "  --depth N   folder sampai N tingkat (space; bawaan 1)\n"
+        "  --export BERKAS   simpan hasil pindai untuk ncdu -f (space)\n"
+        "  --apparent  ukuran sebagai isi berkas, bukan ruang yang dipakai (space)\n"
+        "  --sort size|name|count|age   urutan folder: terbesar, nama, jumlah isi,\n"
+        "              terbaru (space; bawaan size)\n"
         "  -h, --help  bantuan ini\n"
         "  -v, --version  versi program\n",
         "Usage: ampa-cli <command> [options]\n"
@@ -97,6 +102,7 @@ QString usage()
         "  projects keep PATH, projects release PATH   keep a project or release it\n"
         "  schedule [off|daily|weekly|monthly]   the quick clean on a timer, or its state\n"
         "  space [PATH]   what fills a folder (the home by default), and what rebuilds itself\n"
+        "  space --import FILE   a scan saved by ncdu (ncdu -o), to look at only\n"
         "\n"
         "Options:\n"
         "  --json      one JSON object instead of text (status, clean, dev, projects, space)\n"
@@ -107,6 +113,10 @@ QString usage()
         "              projects clean)\n"
         "  --older DAYS   only projects idle that many days (projects)\n"
         "  --depth N   folders down to N levels (space; 1 by default)\n"
+        "  --export FILE   save the scan for ncdu -f (space)\n"
+        "  --apparent  sizes as the bytes files hold, not the space they take (space)\n"
+        "  --sort size|name|count|age   the order of folders: largest, name, most\n"
+        "              entries, newest (space; size by default)\n"
         "  -h, --help  this help\n"
         "  -v, --version  the program's version\n");
 }
@@ -125,6 +135,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption dryRun("dry-run");
     const QCommandLineOption older("older", QString(), "days");
     const QCommandLineOption depth("depth", QString(), "levels");
+    const QCommandLineOption exportTo("export", QString(), "file");
+    const QCommandLineOption importFrom("import", QString(), "file");
+    const QCommandLineOption apparent("apparent");
+    const QCommandLineOption sort("sort", QString(), "order");
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption version(QStringList{"v", "version"});
     // Which options each command takes.
@@ -135,11 +149,12 @@ int main(int argc, char *argv[])
         {"dev", {&json, &yes, &dryRun}},
         {"projects", {&json, &yes, &dryRun, &older}},
         {"schedule", {}},
-        {"space", {&json, &depth}},
+        {"space", {&json, &depth, &exportTo, &importFrom, &apparent, &sort}},
         {"complete", {}}, // for the shells' completions; not in the usage
     };
     QCommandLineParser parser;
-    parser.addOptions({json, verbose, yes, dryRun, older, depth, help, version});
+    parser.addOptions({json, verbose, yes, dryRun, older, depth, exportTo, importFrom, apparent,
+                       sort, help, version});
     const bool parsed = parser.parse(QCoreApplication::arguments());
     if (parsed && parser.isSet(help)) {
         QTextStream(stdout) << usage();
@@ -177,7 +192,8 @@ int main(int argc, char *argv[])
         return usageError(bilingual(QStringLiteral("perintah tak dikenal: %1"),
                                     QStringLiteral("unknown command: %1"))
                               .arg(command));
-    for (const QCommandLineOption *option : {&json, &verbose, &yes, &dryRun, &older, &depth}) {
+    for (const QCommandLineOption *option : {&json, &verbose, &yes, &dryRun, &older, &depth,
+                                             &exportTo, &importFrom, &apparent, &sort}) {
         const bool allowed =
             std::find(known->second.begin(), known->second.end(), option) != known->second.end();
         if (parser.isSet(*option) && !allowed)
@@ -213,6 +229,16 @@ int main(int argc, char *argv[])
                                   .arg(value));
         chosen.depth = levels;
     }
+    for (const QCommandLineOption *named : {&exportTo, &importFrom}) {
+        if (parser.isSet(*named) && parser.value(*named).isEmpty())
+            return usageError(bilingual(QStringLiteral("--%1 perlu nama berkas"),
+                                        QStringLiteral("--%1 needs a file name"))
+                                  .arg(named->names().first()));
+    }
+    chosen.exportTo = parser.value(exportTo);
+    chosen.importFrom = parser.value(importFrom);
+    chosen.apparent = parser.isSet(apparent);
+    chosen.order = parser.isSet(sort) ? parser.value(sort) : QStringLiteral("size");
 
     if (command == QLatin1String("log"))
         return runLog();
