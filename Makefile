@@ -36,7 +36,7 @@ fuzz:
 	bash tools/deps fuzz
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DAMPA_FUZZ=ON
 	cmake --build build-fuzz
-	for target in log_reader desktop_entry release_sort settings; do \
+	for target in log_reader desktop_entry release_sort settings ncdu_reader; do \
 	    mkdir -p build-fuzz/corpus/$$target && cp -n fuzz/corpus/$$target/* build-fuzz/corpus/$$target/; \
 	    build-fuzz/fuzz/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	        build-fuzz/corpus/$$target > build-fuzz/$$target.log 2>&1; status=$$?; \

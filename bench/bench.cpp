@@ -20,6 +20,7 @@
 #include "Removal.h"
 #include "Shell.h"
 #include "SpaceBench.h"
+#include "SpaceExportBench.h"
 #include "TreeGenerator.h"
 #include "TreeSize.h"
 #include "WindowStart.h"
@@ -550,6 +551,7 @@ int main(int argc, char **argv)
             cached(big, "million", [&] { return TreeGenerator::nested(big, million); });
             SpaceBench::compare("million", big, 3);
         }
+        SpaceExportBench::roundTrip(quick ? tree : base / "space-million");
     }
     if (runs("projects"))
         compareProjectFinding(base, quick);

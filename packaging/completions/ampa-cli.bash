@@ -25,20 +25,31 @@ _ampa_cli()
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local i words=()
     COMPREPLY=()
-    # The words typed so far that are neither options nor the numbers after --older or --depth.
+    # The words typed so far that are neither options nor the values that follow one.
     for ((i = 1; i < COMP_CWORD; i++)); do
-        [[ ${COMP_WORDS[i]} == -* || ${COMP_WORDS[i - 1]} == --older || ${COMP_WORDS[i - 1]} == --depth ]] && continue
+        [[ ${COMP_WORDS[i]} == -* || ${COMP_WORDS[i - 1]} =~ ^--(older|depth|sort|export|import)$ ]] && continue
         words+=("${COMP_WORDS[i]}")
     done
     local command=${words[0]-} sub=${words[1]-}
-    [[ $prev == --older || $prev == --depth ]] && return 0
+    case $prev in
+        --older | --depth) return 0 ;;
+        --sort)
+            mapfile -t COMPREPLY < <(compgen -W 'size name count age' -- "$cur")
+            return 0
+            ;;
+        --export | --import)
+            compopt -o filenames 2> /dev/null
+            mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+            return 0
+            ;;
+    esac
 
     local options=''
     case $command in
         '') options='--help --version' ;;
         status) options='--verbose --json' ;;
         clean) options='--yes --dry-run --json' ;;
-        space) options='--depth --json' ;;
+        space) options='--depth --json --export --import --apparent --sort' ;;
         dev)
             case $sub in
                 '') options='--json' ;;

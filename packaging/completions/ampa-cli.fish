@@ -1,12 +1,11 @@
 # fish completion for ampa-cli: commands, options, developer cache ids, project folders.
 
-# The words typed after the program that are neither options nor the numbers after --older or
-# --depth.
+# The words typed after the program that are neither options nor the values that follow one.
 function __ampa_cli_typed
     set -l typed (commandline -opc)
     set -l previous ''
     for word in $typed[2..-1]
-        if not string match -q -- '-*' $word; and test "$previous" != --older; and test "$previous" != --depth
+        if not string match -q -- '-*' $word; and not contains -- "$previous" --older --depth --sort --export --import
             echo $word
         end
         set previous $word
@@ -73,3 +72,7 @@ complete -c ampa-cli -n '__ampa_cli_at schedule' -a 'off daily weekly monthly'
 complete -c ampa-cli -n '__ampa_cli_at space' -a '(__fish_complete_directories)'
 complete -c ampa-cli -n '__ampa_cli_in space' -l depth -x -d 'Levels of folders to list'
 complete -c ampa-cli -n '__ampa_cli_in space' -l json -d 'One JSON object'
+complete -c ampa-cli -n '__ampa_cli_in space' -l export -r -F -d 'Save the scan for ncdu -f'
+complete -c ampa-cli -n '__ampa_cli_in space' -l import -r -F -d 'Show a scan ncdu saved'
+complete -c ampa-cli -n '__ampa_cli_in space' -l apparent -d 'Sizes as files hold them'
+complete -c ampa-cli -n '__ampa_cli_in space' -l sort -x -a 'size name count age' -d 'Order of folders'
