@@ -2,6 +2,7 @@
 
 #include "BackgroundTasks.h"
 #include "SpaceChartParts.h"
+#include "SpaceModel.h"
 
 #include <QObject>
 #include <QPointer>
@@ -10,8 +11,6 @@
 #include <QVariantMap>
 
 #include <memory>
-
-class SpaceModel;
 
 // The chart of the folder the space map looks at, for the views: its parts several rings deep,
 // each coloured by its kind. Made in the background from the map's tree when the folder changes

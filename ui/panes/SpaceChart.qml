@@ -33,15 +33,22 @@ Item {
             chart.focusedPart = again >= 0 ? again : (chart.parts.count > 0 && chart.activeFocus ? 0 : -1)
         }
     }
-    onActiveFocusChanged: if (activeFocus && (focusedPart < 0 || focusedPart >= chart.parts.count))
-                              focusTo(chart.parts.count > 0 ? 0 : -1)
+    onActiveFocusChanged: {
+        if (!activeFocus)
+            return
+        keysLead = true
+        if (focusedPart < 0 || focusedPart >= chart.parts.count)
+            focusTo(chart.parts.count > 0 ? 0 : -1)
+    }
     function focusTo(index: int) {
         focusedPart = index
         const part = chart.parts.part(index)
         focusedId = part.id !== undefined ? part.id : -1
     }
 
-    readonly property int shownPart: hovered >= 0 ? hovered : (activeFocus ? focusedPart : -1)
+    property bool keysLead: false
+    readonly property int shownPart: hovered >= 0 && !keysLead ? hovered
+                                                               : (activeFocus ? focusedPart : -1)
     // Read again whenever the parts are made again.
     readonly property var shown: chart.parts.count >= 0 && shownPart >= 0 ? chart.parts.part(shownPart) : ({})
     readonly property bool stale: chart.parts.folderId !== Model.space.folderId
@@ -135,7 +142,7 @@ Item {
         default:
             return
         }
-        chart.hovered = -1
+        chart.keysLead = true
         chart.focusTo(next)
         event.accepted = true
     }
@@ -167,12 +174,25 @@ Item {
                 chosenId: chart.currentId
 
                 MouseArea {
+                    id: pointer
+                    property point last: Qt.point(-1, -1)
+                    // The scene moving under a pointer that stays is no pointing: the keys keep
+                    // the lead until the pointer moves.
+                    function point() {
+                        const now = pointer.mapToItem(null, pointer.mouseX, pointer.mouseY)
+                        if (now.x === last.x && now.y === last.y)
+                            return
+                        last = now
+                        chart.keysLead = false
+                        const at = rings.partAt(pointer.mouseX, pointer.mouseY)
+                        chart.hovered = at >= 0 ? at : -1
+                    }
                     anchors.fill: parent
                     hoverEnabled: true
                     cursorShape: chart.hovered === -2 || (chart.hovered >= 0 && chart.shown.folder)
                                  ? Qt.PointingHandCursor : Qt.ArrowCursor
-                    onPositionChanged: mouse => chart.hovered = rings.partAt(mouse.x, mouse.y) >= 0
-                                                                ? rings.partAt(mouse.x, mouse.y) : -1
+                    onEntered: point()
+                    onPositionChanged: point()
                     onExited: chart.hovered = -1
                     onClicked: mouse => chart.take(rings.partAt(mouse.x, mouse.y))
                 }
