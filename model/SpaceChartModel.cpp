@@ -107,10 +107,10 @@ QStringList SpaceChartModel::kinds() const
     return names;
 }
 
-QVariantMap SpaceChartModel::part(int index) const
+QVariant SpaceChartModel::part(int index) const
 {
     if (index < 0 || index >= count())
-        return {};
+        return QVariantMap();
     const ChartPart &part = chart.parts[std::size_t(index)];
     const bool entry = part.index != SpaceTree::noEntry;
     QString path;
@@ -120,19 +120,19 @@ QVariantMap SpaceChartModel::part(int index) const
                   : (part.parent >= 0 ? chart.parts[std::size_t(part.parent)].index : chartOf);
         path = shownName(Engine::displayPath(treeOf->path(at)));
     }
-    return {{"id", entry ? int(part.index) : -1},
-            {"parent", part.parent},
-            {"level", part.level},
-            {"start", part.start},
-            {"span", part.span},
-            {"name", entry ? shownName(Engine::displayPath(part.name)) : QString()},
-            {"path", path},
-            {"size", double(part.size)},
-            {"share", chart.total > 0 ? double(part.size) / double(chart.total) : 0.0},
-            {"reclaimable", double(part.reclaimable)},
-            {"kind", Engine::fileKindName(part.kind)},
-            {"folder", part.folder},
-            {"merged", part.merged}};
+    return QVariantMap{{"id", entry ? int(part.index) : -1},
+                       {"parent", part.parent},
+                       {"level", part.level},
+                       {"start", part.start},
+                       {"span", part.span},
+                       {"name", entry ? shownName(Engine::displayPath(part.name)) : QString()},
+                       {"path", path},
+                       {"size", double(part.size)},
+                       {"share", chart.total > 0 ? double(part.size) / double(chart.total) : 0.0},
+                       {"reclaimable", double(part.reclaimable)},
+                       {"kind", Engine::fileKindName(part.kind)},
+                       {"folder", part.folder},
+                       {"merged", part.merged}};
 }
 
 int SpaceChartModel::beside(int index, int step) const

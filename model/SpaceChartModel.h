@@ -44,7 +44,7 @@ public:
 
     // The part: {id (-1 for small items merged), parent, level, start, span, name, path, size,
     // share (of the folder), reclaimable, kind, folder, merged}; empty for a part it has not.
-    Q_INVOKABLE QVariantMap part(int part) const;
+    Q_INVOKABLE QVariant part(int part) const;
     // The part beside `part` in its ring, turning `step` parts (wrapping round); the first part
     // of the next ring within it (`step` 0, outward); nothing of the sort: `part` itself.
     Q_INVOKABLE int beside(int part, int step) const;

@@ -287,7 +287,7 @@ private slots:
         const std::optional<SpaceTree::Index> videos =
             space().spaceTree()->find(TestHome::home() / "Videos");
         const int first = chart.indexOf(int(*videos));
-        const QVariantMap part = chart.part(first);
+        const QVariantMap part = chart.part(first).toMap();
         QCOMPARE(part.value("path").toString(),
                  QString::fromStdString((TestHome::home() / "Videos").native()));
         QCOMPARE(part.value("kind").toString(), "media");
@@ -296,7 +296,7 @@ private slots:
         QCOMPARE(part.value("share").toDouble(), part.value("size").toDouble() / chart.total());
 
         const int out = chart.outward(first);
-        QCOMPARE(chart.part(out).value("parent").toInt(), first);
+        QCOMPARE(chart.part(out).toMap().value("parent").toInt(), first);
         QCOMPARE(chart.inward(out), first);
         QCOMPARE(chart.inward(first), -1);
         // Round the first ring and back.
@@ -304,7 +304,7 @@ private slots:
         int ring = 0;
         do {
             at = chart.beside(at, 1);
-            QCOMPARE(chart.part(at).value("level").toInt(), 1);
+            QCOMPARE(chart.part(at).toMap().value("level").toInt(), 1);
             ++ring;
         } while (at != first && ring < 100);
         QCOMPARE(at, first);
@@ -312,8 +312,8 @@ private slots:
 
         space().open(int(*videos));
         QTRY_COMPARE_WITH_TIMEOUT(chart.folderId(), int(*videos), 20000);
-        QCOMPARE(chart.part(0).value("share").toDouble(),
-                 chart.part(0).value("size").toDouble() / chart.total());
+        QCOMPARE(chart.part(0).toMap().value("share").toDouble(),
+                 chart.part(0).toMap().value("size").toDouble() / chart.total());
         QVERIFY(chart.kinds() == QStringList{"media"});
         space().up();
         QTRY_COMPARE_WITH_TIMEOUT(chart.folderId(), int(SpaceTree::rootIndex), 20000);

@@ -67,7 +67,7 @@ private:
     qreal radius() const;
     qreal ringWidth() const;
 
-    static constexpr qreal middleShare = 0.3;
+    static constexpr qreal middleShare = 0.32;
     QPointer<SpaceChartModel> m_chart;
     QVariantMap colours;
     QColor hatch;

@@ -43,7 +43,7 @@ Item {
     function focusTo(index: int) {
         focusedPart = index
         const part = chart.parts.part(index)
-        focusedId = part.id !== undefined ? part.id : -1
+        focusedId = part["id"] !== undefined ? part["id"] : -1
     }
 
     property bool keysLead: false
@@ -96,21 +96,21 @@ Item {
             return
         }
         const part = chart.parts.part(index)
-        if (part.id === undefined)
+        if (part["id"] === undefined)
             return
-        if (part.id >= 0 && part.folder) {
-            chart.picked(part.id, true)
+        if (part["id"] >= 0 && part.folder) {
+            chart.picked(part["id"], true)
             return
         }
-        const holder = part.parent >= 0 ? chart.parts.part(part.parent).id : -1
-        if (part.id < 0) {
+        const holder = part.parent >= 0 ? chart.parts.part(part.parent)["id"] : -1
+        if (part["id"] < 0) {
             if (holder >= 0)
                 chart.picked(holder, true)
             return
         }
         if (holder >= 0)
             Model.space.open(holder)
-        chart.picked(part.id, false)
+        chart.picked(part["id"], false)
     }
 
     Accessible.role: Accessible.Chart
@@ -201,12 +201,14 @@ Item {
             // The folder looked at, in the middle.
             Column {
                 anchors.centerIn: parent
-                width: rings.middleRadius * 1.6
+                width: rings.middleRadius * 1.8
                 spacing: 0
                 Text {
                     width: parent.width
                     horizontalAlignment: Text.AlignHCenter
-                    elide: Text.ElideMiddle
+                    wrapMode: Text.Wrap
+                    maximumLineCount: 2
+                    elide: Text.ElideRight
                     text: Model.space.crumbs.length > 0 && Model.space.crumbs[Model.space.crumbs.length - 1].home
                           ? Texts.bilingual("Folder home", "Home")
                           : Model.space.crumbs.length > 0
