@@ -1,8 +1,9 @@
 #include "DesktopIcons.h"
 
+#include "FileKind.h"
+
 #include <QFileInfo>
 #include <QIcon>
-#include <QMimeDatabase>
 
 QString DesktopIcons::fileIcon(const QString &path) const
 {
@@ -11,8 +12,8 @@ QString DesktopIcons::fileIcon(const QString &path) const
         return "folder";
     if (path.endsWith(QLatin1String(".AppImage")))
         return "application-x-executable";
-    // By name first: a download's contents may be incomplete or empty.
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension);
+    // By name, as the space map's kinds: a download's contents may be incomplete or empty.
+    const QMimeType type = Engine::typeOfName(info.fileName().toStdString());
     for (const QString &name : {type.iconName(), type.genericIconName()}) {
         if (type.isValid() && !name.isEmpty() && QIcon::hasThemeIcon(name))
             return name;

@@ -24,6 +24,18 @@ QtObject {
     readonly property color red: dark ? "#ff6961" : "#d70015"
     readonly property color folder: dark ? "#5aa9ec" : "#3b8fd9"
 
+    // The kinds of what fills a folder, as the space map's chart colours them: apart in hue and
+    // lightness for the colour-blind too (and named in its legend), in both schemes.
+    readonly property var kindColours: dark ? ({
+        "media": "#3a93d3", "documents": "#e8a92a", "archives": "#d58db5", "code": "#1fb386",
+        "build": "#e57a2e", "caches": "#7ccaf2", "other": "#77777d"
+    }) : ({
+        "media": "#0072b2", "documents": "#e69f00", "archives": "#cc79a7", "code": "#009e73",
+        "build": "#d55e00", "caches": "#56b4e9", "other": "#b4b4b9"
+    })
+    // The stripes over what rebuilds by itself.
+    readonly property color hatch: dark ? Qt.rgba(0, 0, 0, 0.6) : Qt.rgba(1, 1, 1, 0.75)
+
     // The primary colour at a given opacity, for hairlines and fills.
     function primary(opacity) {
         return Qt.rgba(text.r, text.g, text.b, opacity)
