@@ -481,19 +481,18 @@ QVariantList SpaceModel::tiles(double width, double height) const
             offset += length;
             if (tw < 2 || th < 2)
                 continue;
-            result.append(
-                QVariantMap{{"id", static_cast<int>(entry.index)},
-                            {"row", static_cast<int>(item.row)},
-                            {"x", tx},
-                            {"y", ty},
-                            {"width", tw},
-                            {"height", th},
-                            {"name", shownName(Engine::displayPath(entry.name))},
-                            {"path", shownName(Engine::displayPath(tree->path(entry.index)))},
-                            {"size", static_cast<double>(view.apparent ? entry.apparent
-                                                                       : entry.size)},
-                            {"reclaimable", static_cast<double>(entry.reclaimable)},
-                            {"folder", entry.folder && !entry.otherMount}});
+            result.append(QVariantMap{
+                {"id", static_cast<int>(entry.index)},
+                {"row", static_cast<int>(item.row)},
+                {"x", tx},
+                {"y", ty},
+                {"width", tw},
+                {"height", th},
+                {"name", shownName(Engine::displayPath(entry.name))},
+                {"path", shownName(Engine::displayPath(tree->path(entry.index)))},
+                {"size", static_cast<double>(view.apparent ? entry.apparent : entry.size)},
+                {"reclaimable", static_cast<double>(entry.reclaimable)},
+                {"folder", entry.folder && !entry.otherMount}});
         }
         if (across) {
             x += thickness;

@@ -67,7 +67,7 @@ public:
         OtherMountRole, // another file system: not entered
         UnreadableRole,
         CompleteRole,
-        PathRole, // to show
+        PathRole,     // to show
         OnDiskRole,   // bytes: disk use, whatever the view
         ApparentRole, // bytes the files hold
         CountRole,    // entries below it (a file: 0)

@@ -1,11 +1,10 @@
 // The space map of a scan saved elsewhere (ncdu's export): read in the background, shown read
 // only, left for a walk of a real folder.
 
-#include "SpaceModel.h"
-
 #include "NcduFormat.h"
 #include "Paths.h"
 #include "ScanWords.h"
+#include "SpaceModel.h"
 #include "Text.h"
 
 #include <QUrl>
@@ -54,7 +53,8 @@ void SpaceModel::openScanAt(const std::filesystem::path &file)
             Q_EMIT readingChanged();
             if (!opened.read->tree) {
                 report(
-                    [read = opened.read, name = isolatedName(Engine::displayPath(file.filename()))] {
+                    [read = opened.read,
+                     name = isolatedName(Engine::displayPath(file.filename()))] {
                         return failedText(bilingual(QStringLiteral("%1 tidak bisa dibuka: %2"),
                                                     QStringLiteral("%1 could not be opened: %2"))
                                               .arg(name, scanProblemText(*read)));
@@ -112,10 +112,10 @@ void SpaceModel::scanChooserFailed()
 {
     report(
         [] {
-            return failedText(
-                bilingual(QStringLiteral("pemilih berkas tidak bisa dibuka; pasang ulang paket Ampa"),
-                          QStringLiteral("the file chooser could not be opened; reinstall Ampa's "
-                                         "package")));
+            return failedText(bilingual(
+                QStringLiteral("pemilih berkas tidak bisa dibuka; pasang ulang paket Ampa"),
+                QStringLiteral("the file chooser could not be opened; reinstall Ampa's "
+                               "package")));
         },
         true);
 }

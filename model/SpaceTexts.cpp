@@ -55,8 +55,9 @@ QString spaceTimeText(qint64 seconds)
     if (seconds <= 0)
         return {};
     const QDateTime at = QDateTime::fromSecsSinceEpoch(seconds).toLocalTime();
-    return interfaceLocale().toString(at, isIndonesian() ? QStringLiteral("d MMMM yyyy HH.mm.ss")
-                                                         : QStringLiteral("MMMM d, yyyy, HH:mm:ss"));
+    return interfaceLocale().toString(at, isIndonesian()
+                                              ? QStringLiteral("d MMMM yyyy HH.mm.ss")
+                                              : QStringLiteral("MMMM d, yyyy, HH:mm:ss"));
 }
 
 QString spaceCountText(qint64 count)

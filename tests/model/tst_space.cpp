@@ -524,7 +524,8 @@ private slots:
         space().setApparent(true);
         QCOMPARE(viewChanged.count(), 1);
         QCOMPARE(names().front(), "sparse.img");
-        QCOMPARE(space().total(), toolSays("du", {"-s", "-B1", "--apparent-size", pathText(figures)}));
+        QCOMPARE(space().total(),
+                 toolSays("du", {"-s", "-B1", "--apparent-size", pathText(figures)}));
         QCOMPARE(space().totalOnDisk(), toolSays("du", {"-s", "-B1", pathText(figures)}));
         double shares = 0;
         for (int row = 0; row < space().rowCount(); ++row) {
@@ -659,7 +660,8 @@ private slots:
         const qint64 now = 1'750'000'000;
         QCOMPARE(spaceAgeText(ago < 0 && expected.isEmpty() ? 0 : now - ago, now), expected);
         QCOMPARE(spaceCountText(1), language == "id" ? "1 entri" : "1 entry");
-        QCOMPARE(spaceCountText(1234567), language == "id" ? "1.234.567 entri" : "1,234,567 entries");
+        QCOMPARE(spaceCountText(1234567),
+                 language == "id" ? "1.234.567 entri" : "1,234,567 entries");
         const QByteArray zone = qgetenv("TZ");
         const auto restore = qScopeGuard([&zone] {
             qputenv("TZ", zone);
@@ -667,8 +669,8 @@ private slots:
         });
         qputenv("TZ", "UTC");
         tzset();
-        QCOMPARE(spaceTimeText(1'750'000'000), language == "id" ? "15 Juni 2025 15.06.40"
-                                                                : "June 15, 2025, 15:06:40");
+        QCOMPARE(spaceTimeText(1'750'000'000),
+                 language == "id" ? "15 Juni 2025 15.06.40" : "June 15, 2025, 15:06:40");
         QCOMPARE(spaceTimeText(0), QString());
         Settings::instance().setLanguage("en");
     }

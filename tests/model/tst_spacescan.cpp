@@ -65,8 +65,8 @@ class SpaceScanTest : public QObject {
     {
         rootName = TestHome::home().native();
         auto tree = SpaceTree::fromScan(scanned(rootName, 4096, 4096, 1'700'000'000, true));
-        const auto videos =
-            tree->addScanned(SpaceTree::rootIndex, scanned("Videos", 4096, 4096, 1'700'000'100, true));
+        const auto videos = tree->addScanned(SpaceTree::rootIndex,
+                                             scanned("Videos", 4096, 4096, 1'700'000'100, true));
         tree->addScanned(videos, scanned("film.mkv", 901120, 900000, 1'700'000'200));
         tree->addScanned(videos, scanned("clip.mp4", 102400, 100000, 1'700'000'050));
         tree->addScanned(SpaceTree::rootIndex, scanned("notes.txt", 4096, 12, 1'600'000'000));
@@ -204,7 +204,8 @@ private slots:
         QVERIFY2(space().savedScan(), qPrintable(model->result()));
         QVERIFY(space().scanTime() > 0);
         QProcess du;
-        du.start("du", {"-s", "-B1", QString::fromStdString((TestHome::home() / "Videos").native())});
+        du.start("du",
+                 {"-s", "-B1", QString::fromStdString((TestHome::home() / "Videos").native())});
         QVERIFY(du.waitForFinished(30000));
         QCOMPARE(role("Videos", SpaceModel::OnDiskRole),
                  du.readAllStandardOutput().split('\t').value(0).toDouble());

@@ -11,7 +11,7 @@ RowLayout {
     id: tools
     objectName: "spaceListTools"
     // Where Down in the filter goes.
-    property Item list
+    property Item listView
     spacing: 8
 
     readonly property var orders: [
@@ -80,8 +80,8 @@ RowLayout {
             if (event.accepted)
                 Model.space.filter = ""
         }
-        Keys.onDownPressed: if (tools.list) tools.list.forceActiveFocus(Qt.TabFocusReason)
-        Keys.onReturnPressed: if (tools.list) tools.list.forceActiveFocus(Qt.TabFocusReason)
+        Keys.onDownPressed: if (tools.listView) tools.listView.forceActiveFocus(Qt.TabFocusReason)
+        Keys.onReturnPressed: if (tools.listView) tools.listView.forceActiveFocus(Qt.TabFocusReason)
         background: Rectangle {
             radius: height / 2
             color: Theme.control

@@ -203,7 +203,7 @@ Themed {
         SpaceListTools {
             id: listTools
             Layout.fillWidth: true
-            list: list
+            listView: list
         }
 
         RowLayout {
