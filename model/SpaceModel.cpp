@@ -237,7 +237,8 @@ void SpaceModel::rescan()
 
 void SpaceModel::remeasure(int id)
 {
-    if (!actionable(id))
+    // The folder looked at is no row, but may be measured again too.
+    if (!tree || tree->isScan() || id < 0)
         return;
     const std::filesystem::path path = tree->path(static_cast<SpaceTree::Index>(id));
     if (!path.empty())

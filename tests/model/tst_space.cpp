@@ -377,6 +377,14 @@ private slots:
                     .data(space().index(space().rowOf(idOf("Music"))), SpaceModel::SizeRole)
                     .toDouble()
                 >= before + 500000);
+
+        // The folder looked at is measured again as well as its entries.
+        space().open(idOf("Music"));
+        makeFile(TestHome::home() / "Music/third.flac", 300000);
+        settled.clear();
+        space().remeasure(space().folderId());
+        QVERIFY(settled.count() > 0 || settled.wait(30000));
+        QVERIFY(idOf("third.flac") >= 0);
     }
 
     // A clean asks the marks again: after ccache's clear takes all it would, the map no longer
