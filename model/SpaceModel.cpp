@@ -8,9 +8,11 @@
 #include "SpaceMarks.h"
 #include "SpaceMoves.h"
 #include "SpaceRows.h"
+#include "SpaceTexts.h"
 #include "Text.h"
 #include "Volumes.h"
 
+#include <QDateTime>
 #include <QPointer>
 
 #include <chrono>
@@ -32,7 +34,8 @@ struct Walked {
 SpaceModel::SpaceModel(Services given, std::function<void(Text, bool)> reportTo, Undoable offerUndo,
                        QObject *parent)
     : QAbstractListModel(parent), services(std::move(given)), report(std::move(reportTo)),
-      undoable(std::move(offerUndo)), tasks(std::make_unique<BackgroundTasks>())
+      undoable(std::move(offerUndo)), tasks(std::make_unique<BackgroundTasks>()),
+      readingTasks(std::make_unique<BackgroundTasks>())
 {
     pollTimer.setInterval(250ms);
     connect(&pollTimer, &QTimer::timeout, this, &SpaceModel::poll);
@@ -41,6 +44,7 @@ SpaceModel::SpaceModel(Services given, std::function<void(Text, bool)> reportTo,
 SpaceModel::~SpaceModel()
 {
     tasks.reset(); // stops the walk and waits for it
+    readingTasks.reset();
 }
 
 int SpaceModel::rowCount(const QModelIndex &parent) const
@@ -60,9 +64,10 @@ QVariant SpaceModel::data(const QModelIndex &index, int role) const
     case IdRole:
         return static_cast<int>(entry.index);
     case SizeRole:
-        return static_cast<double>(entry.size);
+        return static_cast<double>(view.apparent ? entry.apparent : entry.size);
     case ShareRole:
-        return m_total > 0 ? double(entry.size) / double(m_total) : 0.0;
+        return m_total > 0 ? double(view.apparent ? entry.apparent : entry.size) / double(m_total)
+                           : 0.0;
     case ReclaimableRole:
         return static_cast<double>(entry.reclaimable);
     case KindRole:
@@ -81,6 +86,14 @@ QVariant SpaceModel::data(const QModelIndex &index, int role) const
         return entry.complete;
     case PathRole:
         return tree ? shownName(Engine::displayPath(tree->path(entry.index))) : QString();
+    case OnDiskRole:
+        return static_cast<double>(entry.size);
+    case ApparentRole:
+        return static_cast<double>(entry.apparent);
+    case CountRole:
+        return static_cast<double>(entry.count);
+    case NewestRole:
+        return static_cast<double>(entry.newest);
     }
     return {};
 }
@@ -99,7 +112,11 @@ QHash<int, QByteArray> SpaceModel::roleNames() const
             {OtherMountRole, "otherMount"},
             {UnreadableRole, "unreadable"},
             {CompleteRole, "complete"},
-            {PathRole, "path"}};
+            {PathRole, "path"},
+            {OnDiskRole, "onDisk"},
+            {ApparentRole, "apparent"},
+            {CountRole, "count"},
+            {NewestRole, "newest"}};
 }
 
 QString SpaceModel::folder() const
@@ -164,8 +181,15 @@ void SpaceModel::start(const QString &root)
                     .arg(given, folder);
             },
             false);
+    const bool wasScan = savedScan();
     tasks = std::make_unique<BackgroundTasks>(); // a walk that runs is stopped, then dropped
+    readingTasks = std::make_unique<BackgroundTasks>();
+    if (!m_reading.isEmpty()) {
+        m_reading.clear();
+        Q_EMIT readingChanged();
+    }
     tree = std::make_shared<SpaceTree>(path);
+    walkedRoot = path;
     rootText = shownName(Engine::displayPath(path));
     std::error_code unknown;
     rootIsHome = std::filesystem::equivalent(path, Engine::homeDir(), unknown);
@@ -173,8 +197,11 @@ void SpaceModel::start(const QString &root)
     rowsOf = SpaceTree::noEntry; // the rows shown are of the tree dropped
     lookedAt = tree->root();
     owed.clear();
+    clearFilter();
     setWalking(true);
     Q_EMIT folderChanged();
+    if (wasScan)
+        Q_EMIT scanChanged();
     tasks->run(
         [walked = tree] {
             Walked result;
@@ -202,12 +229,16 @@ void SpaceModel::start(const QString &root)
 
 void SpaceModel::rescan()
 {
-    start(tree ? QString::fromStdString(tree->root().native()) : QString());
+    if (savedScan())
+        closeScan();
+    else
+        start(tree ? QString::fromStdString(tree->root().native()) : QString());
 }
 
 void SpaceModel::remeasure(int id)
 {
-    if (!tree || id < 0)
+    // The folder looked at is no row, but may be measured again too.
+    if (!tree || tree->isScan() || id < 0)
         return;
     const std::filesystem::path path = tree->path(static_cast<SpaceTree::Index>(id));
     if (!path.empty())
@@ -216,7 +247,8 @@ void SpaceModel::remeasure(int id)
 
 void SpaceModel::measureAgain(const std::vector<std::filesystem::path> &paths)
 {
-    if (!tree)
+    // What another pane changed on disk is nothing of a saved scan.
+    if (!tree || tree->isScan())
         return;
     owed.insert(owed.end(), paths.begin(), paths.end());
     if (!m_walking)
@@ -274,6 +306,8 @@ void SpaceModel::pointAtLookedAt()
     const SpaceTree::Index index = found.value_or(SpaceTree::rootIndex);
     if (index == current && tree->path(index) == lookedAt)
         return;
+    if (index != current)
+        clearFilter();
     current = index;
     lookedAt = tree->path(current);
     Q_EMIT folderChanged();
@@ -306,8 +340,10 @@ void SpaceModel::reload()
 {
     if (!tree)
         return;
-    std::vector<SpaceTree::Entry> listed = tree->children(current);
-    // The largest first comes back once the walk ends.
+    std::vector<SpaceTree::Entry> all = tree->children(current);
+    const int entries = static_cast<int>(all.size());
+    std::vector<SpaceTree::Entry> listed = arranged(std::move(all), view);
+    // The order chosen comes back once the walk ends.
     if (m_walking && rowsOf == current)
         listed = inPlace(rows, std::move(listed));
     std::vector<SpaceKind> kinds;
@@ -331,7 +367,9 @@ void SpaceModel::reload()
                                      {"bytes", static_cast<double>(bytes)}});
     }
     // Before the rows are announced: a view reads their shares of this total right then.
-    m_total = here.size;
+    m_total = view.apparent ? here.apparent : here.size;
+    m_totalOnDisk = here.size;
+    m_entries = entries;
     m_reclaimable = here.reclaimable;
     m_parts = parts;
     // The rows shown, perhaps with new ones after them: no row changes its place.
@@ -367,7 +405,14 @@ void SpaceModel::open(int id)
     const SpaceTree::Entry entry = tree->entry(static_cast<SpaceTree::Index>(id));
     if (entry.index == SpaceTree::noEntry || !entry.folder || entry.otherMount)
         return;
-    current = entry.index;
+    lookAt(entry.index);
+}
+
+void SpaceModel::lookAt(SpaceTree::Index folder)
+{
+    if (folder != current)
+        clearFilter();
+    current = folder;
     lookedAt = tree->path(current);
     Q_EMIT folderChanged();
     reload();
@@ -380,10 +425,7 @@ void SpaceModel::up()
     const SpaceTree::Entry entry = tree->entry(current);
     if (entry.parent == SpaceTree::noEntry)
         return;
-    current = entry.parent;
-    lookedAt = tree->path(current);
-    Q_EMIT folderChanged();
-    reload();
+    lookAt(entry.parent);
 }
 
 QVariantList SpaceModel::tiles(double width, double height) const
@@ -398,9 +440,10 @@ QVariantList SpaceModel::tiles(double width, double height) const
     std::vector<Item> items;
     double sum = 0;
     for (std::size_t row = 0; row < rows.size() && items.size() < most; ++row) {
-        if (rows[row].size > 0) {
-            items.push_back({row, double(rows[row].size)});
-            sum += double(rows[row].size);
+        const qint64 bytes = view.apparent ? rows[row].apparent : rows[row].size;
+        if (bytes > 0) {
+            items.push_back({row, double(bytes)});
+            sum += double(bytes);
         }
     }
     QVariantList result;
@@ -439,18 +482,18 @@ QVariantList SpaceModel::tiles(double width, double height) const
             offset += length;
             if (tw < 2 || th < 2)
                 continue;
-            result.append(
-                QVariantMap{{"id", static_cast<int>(entry.index)},
-                            {"row", static_cast<int>(item.row)},
-                            {"x", tx},
-                            {"y", ty},
-                            {"width", tw},
-                            {"height", th},
-                            {"name", shownName(Engine::displayPath(entry.name))},
-                            {"path", shownName(Engine::displayPath(tree->path(entry.index)))},
-                            {"size", static_cast<double>(entry.size)},
-                            {"reclaimable", static_cast<double>(entry.reclaimable)},
-                            {"folder", entry.folder && !entry.otherMount}});
+            result.append(QVariantMap{
+                {"id", static_cast<int>(entry.index)},
+                {"row", static_cast<int>(item.row)},
+                {"x", tx},
+                {"y", ty},
+                {"width", tw},
+                {"height", th},
+                {"name", shownName(Engine::displayPath(entry.name))},
+                {"path", shownName(Engine::displayPath(tree->path(entry.index)))},
+                {"size", static_cast<double>(view.apparent ? entry.apparent : entry.size)},
+                {"reclaimable", static_cast<double>(entry.reclaimable)},
+                {"folder", entry.folder && !entry.otherMount}});
         }
         if (across) {
             x += thickness;
@@ -486,11 +529,16 @@ int SpaceModel::rowOf(int id) const
     return -1;
 }
 
+bool SpaceModel::actionable(int id) const
+{
+    return tree && !tree->isScan() && rowOf(id) >= 0;
+}
+
 void SpaceModel::reveal(int id)
 {
-    const int row = rowOf(id);
-    if (!tree || row < 0)
+    if (!actionable(id))
         return;
+    const int row = rowOf(id);
     services.desktop->revealFile(tree->path(rows[static_cast<std::size_t>(row)].index),
                                  [this, alive = QPointer(this)](std::optional<QString> error) {
                                      if (alive && error)
@@ -503,6 +551,8 @@ QString SpaceModel::trashRefusal(int id) const
     const int row = rowOf(id);
     if (!tree || row < 0)
         return {};
+    if (tree->isScan())
+        return QStringLiteral("savedScan");
     const SpaceTree::Entry &entry = rows[static_cast<std::size_t>(row)];
     const auto why = Engine::whyNotToTheTrash(tree->path(entry.index), entry.kind);
     if (!why)
@@ -524,9 +574,9 @@ QString SpaceModel::trashRefusal(int id) const
 
 bool SpaceModel::trash(int id)
 {
-    const int row = rowOf(id);
-    if (!tree || m_walking || row < 0)
+    if (!actionable(id) || m_walking)
         return false;
+    const int row = rowOf(id);
     const SpaceTree::Entry entry = rows[static_cast<std::size_t>(row)];
     const std::filesystem::path path = tree->path(entry.index);
     if (Settings::instance().demo()) {
@@ -639,13 +689,81 @@ void SpaceModel::setMarkKept(SpaceTree::Index index, bool kept)
 void SpaceModel::keep(int id)
 {
     const int row = rowOf(id);
-    if (tree && row >= 0 && rows[static_cast<std::size_t>(row)].kind != SpaceKind::none)
+    if (actionable(id) && rows[static_cast<std::size_t>(row)].kind != SpaceKind::none)
         setMarkKept(rows[static_cast<std::size_t>(row)].index, true);
 }
 
 void SpaceModel::release(int id)
 {
     const int row = rowOf(id);
-    if (tree && row >= 0 && rows[static_cast<std::size_t>(row)].kept)
+    if (actionable(id) && rows[static_cast<std::size_t>(row)].kept)
         setMarkKept(rows[static_cast<std::size_t>(row)].index, false);
+}
+
+void SpaceModel::setApparent(bool apparent)
+{
+    if (view.apparent == apparent)
+        return;
+    view.apparent = apparent;
+    Q_EMIT viewChanged();
+    rowsOf = SpaceTree::noEntry; // sorted again, even while walking
+    reload();
+}
+
+QString SpaceModel::order() const
+{
+    switch (view.order) {
+    case Engine::SpaceOrder::size:
+        return QStringLiteral("size");
+    case Engine::SpaceOrder::name:
+        return QStringLiteral("name");
+    case Engine::SpaceOrder::count:
+        return QStringLiteral("count");
+    case Engine::SpaceOrder::age:
+        return QStringLiteral("age");
+    }
+    return {};
+}
+
+void SpaceModel::setOrder(const QString &order)
+{
+    const auto named = Engine::spaceOrderNamed(order.toStdString());
+    if (!named || *named == view.order)
+        return;
+    view.order = *named;
+    Q_EMIT viewChanged();
+    rowsOf = SpaceTree::noEntry;
+    reload();
+}
+
+void SpaceModel::setFilter(const QString &filter)
+{
+    if (view.filter == filter)
+        return;
+    view.filter = filter;
+    Q_EMIT viewChanged();
+    reload();
+}
+
+void SpaceModel::clearFilter()
+{
+    if (view.filter.isEmpty())
+        return;
+    view.filter.clear();
+    Q_EMIT viewChanged();
+}
+
+QString SpaceModel::countText(double count) const
+{
+    return spaceCountText(static_cast<qint64>(count));
+}
+
+QString SpaceModel::ageText(double newest) const
+{
+    return spaceAgeText(static_cast<qint64>(newest), QDateTime::currentSecsSinceEpoch());
+}
+
+QString SpaceModel::timeText(double seconds) const
+{
+    return spaceTimeText(static_cast<qint64>(seconds));
 }

@@ -2,6 +2,8 @@
 
 #include "SpaceTree.h"
 
+#include <QString>
+
 #include <vector>
 
 // The entries `listed`, each of those `shown` at its row still and the new ones after, in the
@@ -9,3 +11,16 @@
 // pointer.
 std::vector<Engine::SpaceTree::Entry> inPlace(const std::vector<Engine::SpaceTree::Entry> &shown,
                                               std::vector<Engine::SpaceTree::Entry> listed);
+
+// How a folder's entries are listed in the window.
+struct SpaceView {
+    Engine::SpaceOrder order = Engine::SpaceOrder::size;
+    bool apparent = false; // sizes are the bytes files hold, not the blocks they take
+    QString filter;        // a part of the name as shown, in any case; empty: every entry
+};
+
+// The entries of `listed` whose name holds the view's filter, in its order: Engine::sortEntries,
+// but names in the interface language's order (case aside, "file2" before "file10"), as people
+// read a list, with the raw names breaking ties.
+std::vector<Engine::SpaceTree::Entry> arranged(std::vector<Engine::SpaceTree::Entry> listed,
+                                               const SpaceView &view);

@@ -4,13 +4,19 @@
 #include "Settings.h"
 #include "SpaceMarks.h"
 #include "SpaceRows.h"
+#include "SpaceTexts.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
 
+#include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
 
+#include <cmath>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using SpaceTreeIndex = Engine::SpaceTree::Index;
@@ -20,6 +26,59 @@ namespace {
 fs::path trashFiles()
 {
     return TestHome::home() / ".local/share/Trash/files";
+}
+
+// What a system tool prints for `path`, as a number: its first field, or the largest line.
+double toolSays(const QString &program, QStringList arguments, bool largestLine = false)
+{
+    QProcess tool;
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
+        qFatal("%s failed: %s", qPrintable(program), tool.readAllStandardError().constData());
+    const QList<QByteArray> lines = tool.readAllStandardOutput().split('\n');
+    double result = 0;
+    for (const QByteArray &line : lines) {
+        if (line.isEmpty())
+            continue;
+        const double value = line.split('\t').value(0).toDouble();
+        if (!largestLine)
+            return value;
+        result = std::max(result, value);
+    }
+    return result;
+}
+
+QString pathText(const fs::path &path)
+{
+    return QString::fromStdString(path.native());
+}
+
+// Entries below `path`, as `find` counts them.
+qint64 findCount(const fs::path &path)
+{
+    QProcess find;
+    find.start("find", {pathText(path), "-mindepth", "1", "-printf", "."});
+    if (!find.waitForFinished(30000))
+        qFatal("find did not finish");
+    return find.readAllStandardOutput().size();
+}
+
+// Sets the modification time of the item itself (a link not followed).
+void setTime(const fs::path &path, qint64 seconds)
+{
+    const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    if (utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+        qFatal("cannot set the time of %s", path.c_str());
+}
+
+// A file of `bytes` that takes no blocks: apparent and disk-use order disagree about it.
+void sparseFile(const fs::path &path, qint64 bytes)
+{
+    fs::create_directories(path.parent_path());
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    if (fd < 0 || ftruncate(fd, bytes) != 0)
+        qFatal("cannot make %s", path.c_str());
+    ::close(fd);
 }
 
 } // namespace
@@ -43,6 +102,19 @@ class SpaceModelTest : public QObject {
                 return space().data(index, SpaceModel::IdRole).toInt();
         }
         return -1;
+    }
+
+    // The rows' names, top to bottom.
+    QStringList names()
+    {
+        QStringList list;
+        for (int row = 0; row < space().rowCount(); ++row)
+            list << space().data(space().index(row), SpaceModel::NameRole).toString();
+        return list;
+    }
+    double role(const QString &name, int role)
+    {
+        return space().data(space().index(space().rowOf(idOf(name))), role).toDouble();
     }
 
     void walk(const QString &root = {})
@@ -305,6 +377,14 @@ private slots:
                     .data(space().index(space().rowOf(idOf("Music"))), SpaceModel::SizeRole)
                     .toDouble()
                 >= before + 500000);
+
+        // The folder looked at is measured again as well as its entries.
+        space().open(idOf("Music"));
+        makeFile(TestHome::home() / "Music/third.flac", 300000);
+        settled.clear();
+        space().remeasure(space().folderId());
+        QVERIFY(settled.count() > 0 || settled.wait(30000));
+        QVERIFY(idOf("third.flac") >= 0);
     }
 
     // A clean asks the marks again: after ccache's clear takes all it would, the map no longer
@@ -410,6 +490,197 @@ private slots:
         space().up();
         QCOMPARE(space().reclaimable(), before);
         QVERIFY(Engine::spaceKept().empty());
+    }
+
+    // Each row's count, newest time and apparent size are what `find`, `find -printf %T@` and
+    // `du --apparent-size` say of it; in the apparent view sizes, shares and the total are
+    // apparent sizes, and the largest by apparent size comes first.
+    void countsAgesAndApparentSizesAsTheSystemToolsSay()
+    {
+        const fs::path figures = TestHome::home() / "figures";
+        makeFile(figures / "deep/a/b/c.txt", 5000);
+        makeFile(figures / "deep/x.bin", 70000);
+        makeFile(figures / "odd\nname/inside", 100);
+        sparseFile(figures / "sparse.img", 8'000'000);
+        makeFile(figures / "dense.bin", 400000);
+        qint64 when = 1'600'000'000;
+        for (const auto &item : fs::recursive_directory_iterator(figures))
+            setTime(item.path(), when += 86400);
+        setTime(figures, 1'500'000'000);
+        walk();
+        space().open(idOf("figures"));
+        QCOMPARE(space().rowCount(), 4);
+        for (int row = 0; row < space().rowCount(); ++row) {
+            const QModelIndex index = space().index(row);
+            // The raw path: a name with a newline is shown otherwise than it is named.
+            const fs::path path = space().spaceTree()->path(
+                space().data(index, SpaceModel::IdRole).value<SpaceTreeIndex>());
+            QCOMPARE(space().data(index, SpaceModel::CountRole).toDouble(), findCount(path));
+            QCOMPARE(space().data(index, SpaceModel::NewestRole).toDouble(),
+                     std::floor(toolSays("find", {pathText(path), "-printf", "%T@\\n"}, true)));
+            QCOMPARE(space().data(index, SpaceModel::ApparentRole).toDouble(),
+                     toolSays("du", {"-s", "-B1", "--apparent-size", pathText(path)}));
+            QCOMPARE(space().data(index, SpaceModel::OnDiskRole).toDouble(),
+                     toolSays("du", {"-s", "-B1", pathText(path)}));
+        }
+        QCOMPARE(names().front(), "dense.bin");
+        space().up();
+        QCOMPARE(role("figures", SpaceModel::CountRole), double(findCount(figures)));
+
+        QSignalSpy viewChanged(&space(), &SpaceModel::viewChanged);
+        space().open(idOf("figures"));
+        space().setApparent(true);
+        QCOMPARE(viewChanged.count(), 1);
+        QCOMPARE(names().front(), "sparse.img");
+        QCOMPARE(space().total(),
+                 toolSays("du", {"-s", "-B1", "--apparent-size", pathText(figures)}));
+        QCOMPARE(space().totalOnDisk(), toolSays("du", {"-s", "-B1", pathText(figures)}));
+        double shares = 0;
+        for (int row = 0; row < space().rowCount(); ++row) {
+            const QModelIndex index = space().index(row);
+            QCOMPARE(space().data(index, SpaceModel::SizeRole),
+                     space().data(index, SpaceModel::ApparentRole));
+            shares += space().data(index, SpaceModel::ShareRole).toDouble();
+        }
+        QVERIFY2(shares > 0.95 && shares <= 1.0001, qPrintable(QString::number(shares)));
+        // The view stays when another folder is looked at.
+        space().up();
+        QVERIFY(space().apparent());
+        QCOMPARE(space().total(),
+                 toolSays("du", {"-s", "-B1", "--apparent-size", pathText(TestHome::home())}));
+    }
+
+    // By name in the language's order (case aside, numbers as numbers), by size; the order
+    // chosen stays when moving between folders and for the next walk; an unknown order changes
+    // nothing.
+    void ordersByNameAndSizeAcrossFolders()
+    {
+        const fs::path sorting = TestHome::home() / "sorting";
+        makeFile(sorting / "a10/one", 3000);
+        makeFile(sorting / "a2/one", 1000);
+        makeFile(sorting / "B/one", 900000);
+        makeFile(sorting / "c.txt", 20000);
+        makeFile(sorting / "B/Z", 1);
+        makeFile(sorting / "B/y", 1);
+        walk();
+        space().open(idOf("sorting"));
+        QCOMPARE(names().front(), "B");
+        space().setOrder("name");
+        QCOMPARE(space().order(), "name");
+        QCOMPARE(names(), (QStringList{"a2", "a10", "B", "c.txt"}));
+        space().setOrder("largest");
+        QCOMPARE(space().order(), "name");
+        space().open(idOf("B"));
+        QCOMPARE(names(), (QStringList{"one", "y", "Z"}));
+        space().up();
+        QCOMPARE(names(), (QStringList{"a2", "a10", "B", "c.txt"}));
+        walk();
+        QCOMPARE(space().order(), "name");
+        space().setOrder("size");
+        space().open(idOf("sorting"));
+        QCOMPARE(names().front(), "B");
+        QCOMPARE(names().back(), "a2");
+    }
+
+    // By the number of entries below (the most first) and by age (the newest first), as the
+    // walk counts them.
+    void ordersByCountAndAge()
+    {
+        const fs::path sorting = TestHome::home() / "sorting";
+        makeFile(sorting / "many/1", 100);
+        makeFile(sorting / "many/2", 100);
+        makeFile(sorting / "many/3/4", 100);
+        makeFile(sorting / "few/1", 100);
+        makeFile(sorting / "file", 100);
+        setTime(sorting / "many/3/4", 1'700'000'000);
+        for (const char *item : {"many/1", "many/2", "many/3", "many"})
+            setTime(sorting / item, 1'600'000'000);
+        setTime(sorting / "few/1", 1'650'000'000);
+        setTime(sorting / "few", 1'650'000'000);
+        setTime(sorting / "file", 1'680'000'000);
+        walk();
+        space().open(idOf("sorting"));
+        space().setOrder("count");
+        QCOMPARE(names(), (QStringList{"many", "few", "file"}));
+        space().setOrder("age");
+        QCOMPARE(names(), (QStringList{"many", "file", "few"}));
+    }
+
+    // The filter keeps the names holding it, in any case, in the folder looked at; the
+    // folder's totals stay its own, and it clears when another folder is looked at.
+    void filtersTheFolderByName()
+    {
+        makeFile(TestHome::home() / QString::fromUtf8("Videos/Résumé CLIP.webm").toStdString(),
+                 5000);
+        walk();
+        space().open(idOf("Videos"));
+        const double total = space().total();
+        QCOMPARE(space().entries(), 3);
+        space().setFilter("clip");
+        QCOMPARE(names(), (QStringList{"clip.mp4", QString::fromUtf8("Résumé CLIP.webm")}));
+        QCOMPARE(space().count(), 2);
+        QCOMPARE(space().entries(), 3);
+        QCOMPARE(space().total(), total);
+        space().setFilter(QString::fromUtf8("RÉSUMÉ"));
+        QCOMPARE(names(), (QStringList{QString::fromUtf8("Résumé CLIP.webm")}));
+        space().setFilter("nothing like it");
+        QCOMPARE(space().rowCount(), 0);
+        QCOMPARE(space().entries(), 3);
+        QSignalSpy viewChanged(&space(), &SpaceModel::viewChanged);
+        space().up();
+        QCOMPARE(space().filter(), QString());
+        QCOMPARE(viewChanged.count(), 1);
+        QVERIFY(idOf("Videos") >= 0);
+        // And when the folder is left for a new walk.
+        space().setFilter("Vid");
+        QCOMPARE(names(), (QStringList{"Videos"}));
+        walk();
+        QCOMPARE(space().filter(), QString());
+        QVERIFY(space().rowCount() >= 2);
+    }
+
+    // Ages said in whole units, the language's numbers, and the exact time.
+    void ageAndCountTexts_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<qint64>("ago");
+        QTest::addColumn<QString>("expected");
+        const qint64 day = 86400;
+        QTest::newRow("unknown") << "en" << qint64(-1) << "";
+        QTest::newRow("seconds") << "en" << qint64(30) << "just now";
+        QTest::newRow("clock skew") << "en" << qint64(-30) << "just now";
+        QTest::newRow("future") << "en" << qint64(-3600) << "in the future";
+        QTest::newRow("a minute") << "en" << qint64(61) << "1 minute ago";
+        QTest::newRow("hours") << "en" << qint64(5 * 3600 + 59) << "5 hours ago";
+        QTest::newRow("days") << "en" << 3 * day << "3 days ago";
+        QTest::newRow("days id") << "id" << 3 * day << "3 hari lalu";
+        QTest::newRow("a week") << "en" << 13 * day << "1 week ago";
+        QTest::newRow("months") << "en" << 95 * day << "3 months ago";
+        QTest::newRow("a year id") << "id" << 400 * day << "1 tahun lalu";
+        QTest::newRow("years") << "en" << 3000 * day << "8 years ago";
+    }
+    void ageAndCountTexts()
+    {
+        QFETCH(QString, language);
+        QFETCH(qint64, ago);
+        QFETCH(QString, expected);
+        Settings::instance().setLanguage(language);
+        const qint64 now = 1'750'000'000;
+        QCOMPARE(spaceAgeText(ago < 0 && expected.isEmpty() ? 0 : now - ago, now), expected);
+        QCOMPARE(spaceCountText(1), language == "id" ? "1 entri" : "1 entry");
+        QCOMPARE(spaceCountText(1234567),
+                 language == "id" ? "1.234.567 entri" : "1,234,567 entries");
+        const QByteArray zone = qgetenv("TZ");
+        const auto restore = qScopeGuard([&zone] {
+            qputenv("TZ", zone);
+            tzset();
+        });
+        qputenv("TZ", "UTC");
+        tzset();
+        QCOMPARE(spaceTimeText(1'750'000'000),
+                 language == "id" ? "15 Juni 2025 15.06.40" : "June 15, 2025, 15:06:40");
+        QCOMPARE(spaceTimeText(0), QString());
+        Settings::instance().setLanguage("en");
     }
 };
 

@@ -11,6 +11,7 @@
 #include "TreeBuilder.h"
 #include "ViewHost.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -21,7 +22,9 @@
 #include <QTest>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -100,6 +103,15 @@ int main(int argc, char **argv)
         file(user / ".tool/build-cache/objects.bin", 3'000'000);
         TreeBuilder::write(user / ".tool/build-cache/CACHEDIR.TAG",
                            "Signature: 8a477f597d28d172789f06886806bc55\n");
+    }
+    // Ages for the map's list, as a home has them: each item changed some days ago.
+    {
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        for (const auto &item : std::filesystem::recursive_directory_iterator(TestHome::home())) {
+            const qint64 days = qint64(std::hash<std::string>{}(item.path().native()) % 400);
+            const struct timespec times[2] = {{now - days * 86400, 0}, {now - days * 86400, 0}};
+            utimensat(AT_FDCWD, item.path().c_str(), times, AT_SYMLINK_NOFOLLOW);
+        }
     }
     Model model;
 

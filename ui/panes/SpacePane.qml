@@ -5,8 +5,10 @@ import QtQuick.Layouts
 import Ampa
 
 // What fills the disk, and what of it comes back by itself: the folder looked at as a chart and
-// as a list, the largest first. Return or a click opens a folder, Backspace or a breadcrumb goes
-// up. Nothing here removes for good: an entry goes to the Trash, after a confirmation.
+// as a list, the largest first (or by name, count or age; on disk or by apparent size; filtered
+// by name). Return or a click opens a folder, Backspace or a breadcrumb goes up. Nothing here
+// removes for good: an entry goes to the Trash, after a confirmation. A saved scan is shown the
+// same way, and nothing can be done to it.
 Themed {
     id: pane
     objectName: "spacePane"
@@ -36,8 +38,37 @@ Themed {
     }
     readonly property var current: list.currentItem
     // Why the chosen entry may not go to the Trash, said before anything is asked.
-    readonly property string refusal: current && !Model.space.walking
+    readonly property string refusal: current && !Model.space.walking && !Model.space.savedScan
                                       ? Model.space.trashRefusal(current.entryId) : ""
+    // "Of 40 GB here, 12 GB rebuilds by itself", or what files hold beside what they take.
+    function summary(): string {
+        const total = Texts.fmt(Model.space.total)
+        const onDisk = Texts.fmt(Model.space.totalOnDisk)
+        const back = Texts.fmt(Model.space.reclaimable)
+        if (Model.space.savedScan)
+            return Model.space.apparent
+                   ? Texts.bilingual("Berkas di sini berisi %1; di disk %2.",
+                                     "Files here hold %1; on disk they take %2.").arg(total).arg(onDisk)
+                   : Texts.bilingual("%1 di sini.", "%1 here.").arg(total)
+        if (Model.space.apparent)
+            return Model.space.walking
+                   ? Texts.bilingual("Sejauh ini berkas di sini berisi %1 (di disk %2, %3 di antaranya dibuat ulang sendiri); masih mengukur.",
+                                     "Files here hold %1 so far (%2 on disk, %3 of it rebuilding by itself); still measuring.")
+                     .arg(total).arg(onDisk).arg(back)
+                   : Texts.bilingual("Berkas di sini berisi %1; di disk %2, %3 di antaranya dibuat ulang sendiri.",
+                                     "Files here hold %1; on disk they take %2, of which %3 rebuilds by itself.")
+                     .arg(total).arg(onDisk).arg(back)
+        // While walking, the figures are what was counted so far, and say so.
+        if (Model.space.walking)
+            return Texts.bilingual("Sejauh ini %1 di sini, %2 di antaranya dibuat ulang sendiri; masih mengukur.",
+                                   "%1 here so far, %2 of it rebuilding by itself; still measuring.")
+                   .arg(total).arg(back)
+        return Model.space.reclaimable > 0
+               ? Texts.bilingual("Dari %1 di sini, %2 dibuat ulang sendiri oleh pemiliknya.",
+                                 "Of %1 here, %2 rebuilds by itself.").arg(total).arg(back)
+               : Texts.bilingual("%1 di sini; tidak ada yang dibuat ulang sendiri.",
+                                 "%1 here; none of it rebuilds by itself.").arg(total)
+    }
     function refusalText(why: string): string {
         switch (why) {
         case "homeOrAbove": return Texts.bilingual("Folder home tidak dipindah ke Trash.",
@@ -74,6 +105,16 @@ Themed {
                    ? Texts.bilingual("Mengukur ulang: %1 entri, %2", "Measuring again: %1 entries, %2")
                    : Texts.bilingual("Mengukur: %1 entri, %2", "Measuring: %1 entries, %2"))
                   .arg(Model.space.walkedEntries).arg(Texts.fmt(Model.space.walkedBytes))
+        }
+        ScanChip {
+            objectName: "spaceReading"
+            visible: Model.space.reading !== ""
+            text: Texts.bilingual("Membuka pindaian tersimpan %1…", "Opening the saved scan %1…")
+                  .arg(Model.space.reading)
+        }
+        SpaceScanHeader {
+            Layout.fillWidth: true
+            visible: Model.space.savedScan
         }
 
         // The way down from the walk's root; each step goes back up to it.
@@ -129,23 +170,12 @@ Themed {
             SpacePlaces { Layout.alignment: Qt.AlignTop }
         }
 
-        // "Of 40 GB here, 12 GB rebuilds by itself", and the panes that clean it.
+        // The folder's figures, and the panes that clean what of it rebuilds by itself.
         Text {
             objectName: "spaceSummary"
             Layout.fillWidth: true
             wrapMode: Text.Wrap
-            // While walking, the figures are what was counted so far, and say so.
-            text: Model.space.walking
-                  ? Texts.bilingual("Sejauh ini %1 di sini, %2 di antaranya dibuat ulang sendiri; masih mengukur.",
-                                    "%1 here so far, %2 of it rebuilding by itself; still measuring.")
-                    .arg(Texts.fmt(Model.space.total)).arg(Texts.fmt(Model.space.reclaimable))
-                  : Model.space.reclaimable > 0
-                  ? Texts.bilingual("Dari %1 di sini, %2 dibuat ulang sendiri oleh pemiliknya.",
-                                    "Of %1 here, %2 rebuilds by itself.")
-                    .arg(Texts.fmt(Model.space.total)).arg(Texts.fmt(Model.space.reclaimable))
-                  : Texts.bilingual("%1 di sini; tidak ada yang dibuat ulang sendiri.",
-                                    "%1 here; none of it rebuilds by itself.")
-                    .arg(Texts.fmt(Model.space.total))
+            text: pane.summary()
             font.pixelSize: Theme.title3
             color: Theme.text
         }
@@ -168,6 +198,12 @@ Themed {
                     onClicked: if (target !== "") Model.paneKey = target
                 }
             }
+        }
+
+        SpaceListTools {
+            id: listTools
+            Layout.fillWidth: true
+            listView: list
         }
 
         RowLayout {
@@ -218,14 +254,23 @@ Themed {
                 ScrollBar.vertical: ScrollBar {}
                 Accessible.role: Accessible.List
                 Accessible.name: Texts.bilingual("Isi %1", "Contents of %1").arg(Model.space.folder)
+                Accessible.description: listTools.orderText(Model.space.order)
+                                        + (Model.space.filter !== ""
+                                           ? ", " + Texts.bilingual("%1 dari %2 entri ditampilkan", "%1 of %2 entries shown")
+                                             .arg(Model.space.count).arg(Model.space.entries)
+                                           : "")
                 Keys.onReturnPressed: if (pane.current) pane.current.activate()
                 Keys.onEnterPressed: if (pane.current) pane.current.activate()
                 Keys.onPressed: event => {
                     if (event.key === Qt.Key_Backspace) {
                         Model.space.up()
                         event.accepted = true
-                    } else if (event.key === Qt.Key_F5 && pane.current && !Model.space.walking) {
+                    } else if (event.key === Qt.Key_F5 && pane.current && !Model.space.walking
+                               && !Model.space.savedScan) {
                         Model.space.remeasure(pane.current.entryId)
+                        event.accepted = true
+                    } else if (event.key === Qt.Key_Escape && Model.space.filter !== "") {
+                        Model.space.filter = ""
                         event.accepted = true
                     }
                 }
@@ -278,19 +323,21 @@ Themed {
             PillButton {
                 objectName: "spaceReveal"
                 text: Texts.bilingual("Tampilkan", "Reveal")
+                visible: !Model.space.savedScan
                 enabled: pane.current !== null
                 onClicked: Model.space.reveal(pane.current.entryId)
             }
             PillButton {
                 objectName: "spaceRemeasure"
                 text: Texts.bilingual("Ukur ulang", "Measure again")
+                visible: !Model.space.savedScan
                 enabled: pane.current !== null && !Model.space.walking
                 Accessible.description: "F5"
                 onClicked: Model.space.remeasure(pane.current.entryId)
             }
             PillButton {
                 objectName: "spaceKeep"
-                visible: pane.current !== null && pane.current.entryMarked
+                visible: pane.current !== null && pane.current.entryMarked && !Model.space.savedScan
                 text: pane.current && pane.current.entryKept ? Texts.bilingual("Lepaskan", "Release")
                                                              : Texts.bilingual("Pertahankan", "Keep")
                 onClicked: pane.current.entryKept ? Model.space.release(pane.current.entryId)
@@ -307,6 +354,7 @@ Themed {
                 objectName: "spaceTrash"
                 destructive: true
                 text: Texts.bilingual("Ke Trash", "Move to Trash")
+                visible: !Model.space.savedScan
                 enabled: pane.current !== null && !Model.space.walking && pane.refusal === ""
                 Accessible.description: pane.refusalText(pane.refusal)
                 // The move disables this button while the Trash is measured again: the keys go
@@ -328,6 +376,7 @@ Themed {
         }
         Text {
             Layout.fillWidth: true
+            visible: !Model.space.savedScan
             wrapMode: Text.Wrap
             text: Texts.bilingual("Ukuran dihitung seperti du -x: blok yang terpakai, tautan keras sekali, sistem berkas lain tidak dimasuki. Yang ditandai dibersihkan di panelnya sendiri; di sini hanya ke Trash, setelah konfirmasi.",
                                   "Sizes count as du -x counts them: blocks in use, a hard link once, other file systems not entered. What is marked is cleaned in its own pane; here things only go to the Trash, after you confirm.")

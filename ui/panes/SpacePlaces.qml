@@ -3,7 +3,8 @@ import QtQuick.Controls
 import QtQuick.Dialogs
 import Ampa
 
-// Where the map looks: the home, a mounted volume (another disk, a USB stick) or any folder.
+// Where the map looks: the home, a mounted volume (another disk, a USB stick), any folder, or a
+// scan saved elsewhere (ncdu's export, e.g. of a server with no desktop).
 PillButton {
     id: places
     objectName: "spacePlaces"
@@ -52,6 +53,16 @@ PillButton {
                     Model.folderChooserFailed()
             }
         }
+        MenuItem {
+            objectName: "spacePlaceScan"
+            palette: menu.palette
+            text: Texts.bilingual("Buka pindaian…", "Open a scan…")
+            onTriggered: {
+                scanChooser.open()
+                if (!scanChooser.visible)
+                    Model.space.scanChooserFailed()
+            }
+        }
     }
 
     // The desktop's folder chooser (its portal where there is one, else Qt's own).
@@ -60,5 +71,16 @@ PillButton {
         title: Texts.bilingual("Pilih folder untuk diukur", "Choose a folder to measure")
         currentFolder: Model.homeFolderUrl
         onAccepted: Model.space.startAt(selectedFolder)
+    }
+
+    // An export of ncdu (`ncdu -o FILE`): JSON, whatever its name ends with.
+    FileDialog {
+        id: scanChooser
+        objectName: "spaceScanChooser"
+        title: Texts.bilingual("Buka pindaian tersimpan", "Open a saved scan")
+        currentFolder: Model.homeFolderUrl
+        nameFilters: [Texts.bilingual("Ekspor JSON (*.json)", "JSON exports (*.json)"),
+                      Texts.bilingual("Semua berkas (*)", "All files (*)")]
+        onAccepted: Model.space.openScan(selectedFile)
     }
 }

@@ -1,16 +1,20 @@
 import QtQuick
+import QtQuick.Controls
 import QtQuick.Layouts
 import Ampa
 
 // One entry of the folder looked at: its name, a bar of its share, its size and what of it
-// rebuilds by itself. Return or a double click opens a folder.
+// rebuilds by itself; for a folder how many entries it holds, and how long ago anything in it
+// (a file: it) last changed, the time itself in a tooltip. Return or a double click opens a
+// folder.
 Rectangle {
     id: row
     required property int index
     required property int id
     required property string name
     required property string path
-    required property double size
+    required property double size // in the view chosen
+    required property double onDisk
     required property double share
     required property double reclaimable
     required property string kind
@@ -20,6 +24,8 @@ Rectangle {
     required property bool otherMount
     required property bool unreadable
     required property bool complete
+    required property double count
+    required property double newest
     property bool current: false
     property bool focused: false // the current row of the list that has the keyboard
     property string kindName: ""
@@ -32,13 +38,16 @@ Rectangle {
     readonly property bool entryFolder: folder && !otherMount
     readonly property bool entryMarked: marked
     readonly property bool entryKept: kept
+    readonly property string ageText: Model.space.ageText(newest)
+    readonly property string timeText: Model.space.timeText(newest)
+    readonly property string countText: folder && !otherMount ? Model.space.countText(count) : ""
 
     function activate() {
         if (entryFolder)
             Model.space.open(id)
     }
 
-    implicitHeight: 40
+    implicitHeight: 44
     radius: 6
     color: current ? Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.16) : "transparent"
 
@@ -51,6 +60,10 @@ Rectangle {
                      + (kept ? ", " + Texts.bilingual("disimpan", "kept") : "")
                      + (otherMount ? ", " + Texts.bilingual("sistem berkas lain", "another file system") : "")
                      + (unreadable ? ", " + Texts.bilingual("tak terbaca", "unreadable") : "")
+                     + (countText !== "" ? ", " + countText : "")
+                     + (ageText !== "" ? ", " + Texts.bilingual("diubah %1", "changed %1").arg(ageText) : "")
+    Accessible.description: timeText !== ""
+                            ? Texts.bilingual("Terakhir diubah %1", "Last changed %1").arg(timeText) : ""
     Accessible.selected: current
 
     FocusRing {
@@ -99,22 +112,48 @@ Rectangle {
                 color: Theme.text
             }
         }
-        Rectangle {
+        RowLayout {
             Layout.fillWidth: true
-            implicitHeight: 4
-            radius: 2
-            color: Theme.track
+            spacing: 8
             Rectangle {
-                width: parent.width * Math.min(1, row.share)
-                height: parent.height
+                Layout.fillWidth: true
+                implicitHeight: 4
                 radius: 2
-                color: Theme.secondaryText
+                color: Theme.track
                 Rectangle {
-                    width: row.size > 0 ? parent.width * Math.min(1, row.reclaimable / row.size) : 0
+                    width: parent.width * Math.min(1, row.share)
                     height: parent.height
                     radius: 2
-                    color: Theme.accent
+                    color: Theme.secondaryText
+                    Rectangle {
+                        width: row.onDisk > 0 ? parent.width * Math.min(1, row.reclaimable / row.onDisk) : 0
+                        height: parent.height
+                        radius: 2
+                        color: Theme.accent
+                    }
                 }
+            }
+            Text {
+                objectName: "spaceRowCount"
+                Layout.preferredWidth: 84
+                horizontalAlignment: Text.AlignRight
+                text: row.countText
+                elide: Text.ElideLeft
+                font.pixelSize: Theme.caption
+                color: Theme.secondaryText
+            }
+            Text {
+                objectName: "spaceRowAge"
+                Layout.preferredWidth: 104
+                horizontalAlignment: Text.AlignRight
+                text: row.ageText
+                elide: Text.ElideRight
+                font.pixelSize: Theme.caption
+                color: Theme.secondaryText
+                HoverHandler { id: ageHover }
+                ToolTip.visible: ageHover.hovered && row.timeText !== ""
+                ToolTip.delay: 300
+                ToolTip.text: row.timeText
             }
         }
     }
