@@ -7,6 +7,7 @@
 #include "SpaceModel.h"
 #include "Text.h"
 
+#include <QFile>
 #include <QUrl>
 
 #include <sys/stat.h>
@@ -21,7 +22,7 @@ struct ScanOpened {
     qint64 made = 0;
 };
 
-// When the scan was made: the export's file was written as the scan ended.
+// When the scan was made, where the export does not say: its file was written as the scan ended.
 qint64 writtenAt(const std::filesystem::path &file)
 {
     struct stat st = {};
@@ -33,7 +34,7 @@ qint64 writtenAt(const std::filesystem::path &file)
 void SpaceModel::openScan(const QUrl &file)
 {
     if (file.isLocalFile())
-        openScanAt(std::filesystem::path(file.toLocalFile().toStdString()));
+        openScanAt(std::filesystem::path(QFile::encodeName(file.toLocalFile()).toStdString()));
 }
 
 void SpaceModel::openScanAt(const std::filesystem::path &file)
@@ -45,7 +46,7 @@ void SpaceModel::openScanAt(const std::filesystem::path &file)
         [file] {
             ScanOpened opened;
             opened.read = std::make_shared<Engine::ScanRead>(Engine::readNcdu(file));
-            opened.made = writtenAt(file);
+            opened.made = opened.read->timestamp > 0 ? opened.read->timestamp : writtenAt(file);
             return opened;
         },
         [this, file](const ScanOpened &opened) {

@@ -101,6 +101,7 @@ struct Info {
     std::optional<std::uint64_t> dev;
     std::optional<std::uint64_t> ino;
     qint64 mtime = 0;
+    qint64 timestamp = 0; // the header's
     bool hlnkc = false;
     bool readError = false;
     std::string excluded;
@@ -459,6 +460,10 @@ private:
                 Number n;
                 ok = number(n);
                 out.mtime = n.negative || n.tooLarge ? 0 : n.value;
+            } else if (key == "timestamp") {
+                Number n;
+                ok = number(n);
+                out.timestamp = n.negative || n.tooLarge ? 0 : n.value;
             } else if (key == "hlnkc") {
                 ok = flag(out.hlnkc);
             } else if (key == "read_error") {
@@ -554,8 +559,10 @@ private:
         space();
         if (in.peek() != '{')
             return unexpected();
-        if (!skip() || !expect(',') || !expect('['))
+        Info header;
+        if (!info(header, 0) || !expect(',') || !expect('['))
             return false;
+        result.timestamp = header.timestamp;
         Info root;
         if (!info(root, longestRoot))
             return false;

@@ -29,8 +29,9 @@ enum class ScanProblem {
 struct ScanRead {
     std::unique_ptr<SpaceTree> tree; // null unless read whole
     ScanProblem problem = ScanProblem::none;
-    qint64 offset = 0;  // the byte of the file where the problem lies
-    std::string detail; // more about it, as the file has it
+    qint64 offset = 0;    // the byte of the file where the problem lies
+    std::string detail;   // more about it, as the file has it
+    qint64 timestamp = 0; // when the scan was made, in seconds; 0 when the file does not say
 };
 
 // Reads an export into a tree (SpaceTree::fromScan): read only, nothing on disk is its.

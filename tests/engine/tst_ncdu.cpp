@@ -260,6 +260,7 @@ private slots:
               "]";
         const Engine::ScanRead read = Engine::readNcdu(writeFile("entries.json", text));
         QVERIFY2(read.tree, read.detail.c_str());
+        QCOMPARE(read.timestamp, qint64(1)); // the header's
         const SpaceTree &tree = *read.tree;
         const auto at = [&tree](const char *path) { return tree.entry(*tree.find(path)); };
         QCOMPARE(at("/r/x").size, qint64(4096 + 8192));
