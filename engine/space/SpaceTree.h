@@ -135,7 +135,8 @@ public:
     // The places other panes clean, asked again after a clean: an entry measured again from now
     // on takes its mark from them.
     void setMarks(const std::vector<SpaceMark> &marks);
-    // Takes the entry out of the tree (moved away) and its bytes out of the folders above.
+    // Takes the entry out of the tree (moved away) and its bytes and entries out of the folders
+    // above, whose newest times are read again. Blocks on a stat of each.
     void forget(Index index);
     // Keeps the marked entry out of the marks, or takes it back; its folders above follow.
     void setKept(Index index, bool kept);
