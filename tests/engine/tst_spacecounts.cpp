@@ -6,6 +6,7 @@
 
 #include <grp.h>
 #include <map>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -338,6 +339,35 @@ private slots:
         QCOMPARE(measured.at((tree / "locked").native()).count, 0);
         QCOMPARE(measured.at((tree / "listed").native()).count, 2);
         QCOMPARE(measured.at(tree.native()).count, 6);
+    }
+
+    // Another file system mounted inside is one entry with its own time, and nothing of what
+    // it holds counts, as `find -xdev` and `du -x` leave it out.
+    void otherMountIsOneEntry()
+    {
+        if (geteuid() != 0)
+            QSKIP("mounting a tmpfs needs root");
+        const fs::path tree = base / "tree";
+        file(tree / "own.bin", 40000);
+        folder(tree / "mounted");
+        if (mount("ampa-test", (tree / "mounted").c_str(), "tmpfs", 0, "size=8m") != 0)
+            QSKIP("this machine does not allow mounts here");
+        file(tree / "mounted/a/foreign.bin", 2 << 20);
+        file(tree / "mounted/b.bin", 1000);
+        SpaceTree space(tree);
+        const bool walked = space.walk({});
+        const FolderFigures expected = toolFigures(tree);
+        const FolderFigures measured = treeFigures(space);
+        const SpaceTree::Entry mounted = at(space, tree / "mounted");
+        const qint64 mountedTime = modified(tree / "mounted");
+        umount((tree / "mounted").c_str());
+        QVERIFY(walked);
+        const QString diff = differences(expected, measured);
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        QCOMPARE(measured.at(tree.native()).count, 2);
+        QCOMPARE(mounted.count, 0);
+        QCOMPARE(mounted.apparent, 0);
+        QCOMPARE(mounted.newest, mountedTime);
     }
 
     // What changes after the walk keeps every folder above right: a folder measured again after
