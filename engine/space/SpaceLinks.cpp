@@ -59,7 +59,8 @@ void SpaceTree::settleLinks(std::vector<LinkSeen> &met, Index walked)
             std::vector<Index> at{counted->second};
             for (auto seen = group; seen != end; ++seen)
                 at.push_back(seen->index);
-            countAtFirst(group->id, std::move(at), nodes[counted->second].size);
+            countAtFirst(group->id, std::move(at), nodes[counted->second].size,
+                         nodes[counted->second].apparent);
         }
         group = end;
     }
@@ -96,7 +97,7 @@ std::vector<SpaceTree::LinkSeen> SpaceTree::namesElsewhere(const std::vector<Fil
     return found;
 }
 
-void SpaceTree::countAtFirst(const FileId &id, std::vector<Index> at, qint64 bytes)
+void SpaceTree::countAtFirst(const FileId &id, std::vector<Index> at, qint64 bytes, qint64 apparent)
 {
     std::sort(at.begin(), at.end());
     at.erase(std::unique(at.begin(), at.end()), at.end());
@@ -107,13 +108,14 @@ void SpaceTree::countAtFirst(const FileId &id, std::vector<Index> at, qint64 byt
     }
     for (const Index name : at) {
         Node &node = nodes[name];
-        const qint64 now = name == first ? bytes : 0;
-        if (node.size == now)
+        const Sums now{name == first ? bytes : 0, name == first ? apparent : 0};
+        if (node.size == now.size && node.apparent == now.apparent)
             continue;
-        const qint64 delta = now - node.size;
-        node.size = now;
+        const Sums change{now.size - node.size, now.apparent - node.apparent};
+        node.size = now.size;
+        node.apparent = now.apparent;
         settleMarks(name);
-        settleUpwards(node.parent, delta);
+        settleUpwards(node.parent, change);
     }
     linked[id] = first;
 }

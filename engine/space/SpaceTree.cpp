@@ -67,6 +67,8 @@ bool SpaceTree::walk(const std::vector<SpaceMark> &marks,
         Node root;
         root.flags = isFolder;
         root.size = Walker::allocated(st);
+        root.apparent = static_cast<qint64>(st.stx_size);
+        root.newest = Walker::modified(st);
         nodes.clear();
         names.clear();
         figures.clear();
@@ -269,11 +271,57 @@ void SpaceTree::settleMarks(Index folder)
     node.reclaimable = sum;
 }
 
-void SpaceTree::settleUpwards(Index folder, qint64 sizeDelta)
+void SpaceTree::settleUpwards(Index folder, const Sums &change)
 {
     for (Index at = folder; at != noEntry; at = nodes[at].parent) {
-        nodes[at].size += sizeDelta;
+        Node &node = nodes[at];
+        node.size += change.size;
+        node.apparent += change.apparent;
+        node.count = static_cast<std::uint32_t>(node.count + change.count);
+        node.newest = std::max(node.newest, change.newest);
         settleMarks(at);
+    }
+}
+
+// A folder keeps no time of its own apart from the newest below it, so one that lost its newest
+// entry reads its own again: a stat of it and of each folder above, rather than a walk of what
+// they hold. Taking an entry out changes its folder's time anyway.
+void SpaceTree::renewNewest(Index folder)
+{
+    std::vector<Index> chain; // the folder, then each one above it up to the root
+    std::vector<std::string> parts;
+    {
+        std::lock_guard held(lock);
+        if (folder >= nodes.size() || !(nodes[folder].flags & isFolder) || !attached(folder))
+            return;
+        for (Index at = folder; at != noEntry; at = nodes[at].parent) {
+            chain.push_back(at);
+            if (at != rootIndex)
+                parts.emplace_back(nameOf(nodes[at]));
+        }
+    }
+    // Down from the root without following a link; a folder not reached keeps what it has.
+    std::vector<std::optional<std::uint32_t>> own(chain.size());
+    int fd = open(rootPath.c_str(), dirFlags);
+    for (std::size_t i = chain.size(); fd >= 0 && i-- > 0;) {
+        struct statx st {};
+        if (statx(fd, "", AT_EMPTY_PATH | statFlags, STATX_MTIME, &st) == 0)
+            own[i] = Walker::modified(st);
+        const int next = i > 0 ? openat(fd, parts[i - 1].c_str(), dirFlags) : -1;
+        close(fd);
+        fd = next;
+    }
+    std::lock_guard held(lock);
+    for (std::size_t i = 0; i + 1 < chain.size(); ++i) {
+        if (nodes[chain[i]].parent != chain[i + 1])
+            return; // taken out meanwhile
+    }
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        Node &node = nodes[chain[i]];
+        std::uint32_t newest = own[i].value_or(node.newest);
+        for (Index child = node.firstChild; child != noEntry; child = nodes[child].nextSibling)
+            newest = std::max(newest, nodes[child].newest);
+        node.newest = newest;
     }
 }
 
@@ -308,27 +356,38 @@ void SpaceTree::detach(Index index)
 
 void SpaceTree::forget(Index index)
 {
-    std::lock_guard held(lock);
+    Index parent = noEntry;
+    {
+        std::lock_guard held(lock);
+        parent = forgetLocked(index);
+    }
+    if (parent != noEntry)
+        renewNewest(parent);
+}
+
+SpaceTree::Index SpaceTree::forgetLocked(Index index)
+{
     if (index == rootIndex || index >= nodes.size() || nodes[index].parent == noEntry)
-        return;
+        return noEntry;
     // A linked file counted here counts at one of its names left in the tree.
     std::vector<FileId> counted;
-    std::map<FileId, qint64> bytes;
+    std::map<FileId, std::pair<qint64, qint64>> bytes; // allocated, apparent
     for (auto item = linked.begin(); item != linked.end();) {
         if (inside(item->second, index)) {
             counted.push_back(item->first);
-            bytes[item->first] = nodes[item->second].size;
+            bytes[item->first] = {nodes[item->second].size, nodes[item->second].apparent};
             item = linked.erase(item);
         } else {
             ++item;
         }
     }
     const Index parent = nodes[index].parent;
-    const qint64 size = nodes[index].size;
+    const Node &gone = nodes[index];
+    const Sums change{-gone.size, -gone.apparent, -1 - qint64(gone.count)};
     detach(index);
-    settleUpwards(parent, -size);
+    settleUpwards(parent, change);
     if (counted.empty())
-        return;
+        return parent;
     std::vector<LinkSeen> left = namesElsewhere(counted, index);
     std::sort(left.begin(), left.end(),
               [](const LinkSeen &x, const LinkSeen &y) { return x.id < y.id; });
@@ -338,9 +397,11 @@ void SpaceTree::forget(Index index)
         std::vector<Index> at;
         for (auto seen = group; seen != end; ++seen)
             at.push_back(seen->index);
-        countAtFirst(group->id, std::move(at), bytes[group->id]);
+        const auto [size, apparent] = bytes[group->id];
+        countAtFirst(group->id, std::move(at), size, apparent);
         group = end;
     }
+    return parent;
 }
 
 int SpaceTree::openFolder(Index folder) const
@@ -432,6 +493,8 @@ std::optional<SpaceTree::Index> SpaceTree::addEntry(Index folder, const std::str
         return std::nullopt;
     struct statx st {};
     const bool there = statx(fd, name.c_str(), statFlags, Walker::statMask, &st) == 0;
+    struct statx own {}; // the folder's time changed with what was made in it
+    const bool timed = statx(fd, "", AT_EMPTY_PATH | statFlags, STATX_MTIME, &own) == 0;
     close(fd);
     if (!there || name.size() > UINT16_MAX)
         return std::nullopt;
@@ -445,6 +508,7 @@ std::optional<SpaceTree::Index> SpaceTree::addEntry(Index folder, const std::str
     node.parent = folder;
     node.nextSibling = nodes[folder].firstChild;
     node.inode = static_cast<std::uint32_t>(st.stx_ino);
+    node.newest = Walker::modified(st);
     node.nameLength = static_cast<std::uint16_t>(name.size());
     node.nameOffset = names.take(std::array{std::string_view(name)}).put(name);
     const FileId id = Walker::fileId(st);
@@ -454,16 +518,18 @@ std::optional<SpaceTree::Index> SpaceTree::addEntry(Index folder, const std::str
     if (onOtherMount(st, rootDevice, rootMount)) {
         node.flags |= isOtherMount | isComplete;
     } else if (S_ISDIR(st.stx_mode)) {
-        node.flags |= isFolder; // its size comes with its walk
+        node.flags |= isFolder; // its sums come with its walk
     } else {
         node.flags |= isComplete;
         node.size = Walker::allocated(st);
+        node.apparent = static_cast<qint64>(st.stx_size);
     }
     const Index index = static_cast<Index>(nodes.push_back(node));
     markEntry(index, id);
     settleMarks(index);
     nodes[folder].firstChild = index;
-    settleUpwards(folder, nodes[index].size);
+    settleUpwards(folder, {node.size, node.apparent, 1,
+                           std::max(node.newest, timed ? Walker::modified(own) : 0u)});
     return index;
 }
 
@@ -483,7 +549,7 @@ bool SpaceTree::remeasure(Index folder)
             forget(folder);
         return gone && folder != rootIndex;
     }
-    qint64 before = 0;
+    Sums before;
     walkedEntries = 1;
     walkedBytes = Walker::allocated(st);
     {
@@ -492,7 +558,7 @@ bool SpaceTree::remeasure(Index folder)
         std::erase_if(linked,
                       [this, folder](const auto &item) { return inside(item.second, folder); });
         Node &node = nodes[folder];
-        before = node.size;
+        before = {node.size, node.apparent, node.count};
         for (Index child = node.firstChild; child != noEntry;) {
             const Index next = nodes[child].nextSibling;
             nodes[child].parent = noEntry;
@@ -500,6 +566,9 @@ bool SpaceTree::remeasure(Index folder)
         }
         node.firstChild = noEntry;
         node.size = Walker::allocated(st);
+        node.apparent = static_cast<qint64>(st.stx_size);
+        node.count = 0;
+        node.newest = Walker::modified(st);
         node.reclaimable = 0;
         node.flags &= static_cast<std::uint8_t>(~(isComplete | isUnreadable));
         // Its mark as the panes give it now: a clean changes what they offer.
@@ -508,13 +577,19 @@ bool SpaceTree::remeasure(Index folder)
     Walker walker(*this, currentStop());
     const bool ended = walker.run(fd, folder);
     close(fd);
+    Index parent = noEntry;
     {
         std::lock_guard held(lock);
-        if (nodes[folder].parent != noEntry)
-            settleUpwards(nodes[folder].parent, nodes[folder].size - before);
+        const Node &node = nodes[folder];
+        parent = node.parent;
+        if (parent != noEntry)
+            settleUpwards(parent, {node.size - before.size, node.apparent - before.apparent,
+                                   qint64(node.count) - before.count});
     }
     if (ended)
         settleWalk(walker, folder);
+    if (parent != noEntry)
+        renewNewest(parent);
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -26,10 +27,12 @@ namespace Engine {
 // What fills a folder: every entry below it with its allocated bytes, counted as `du -x -B1`
 // counts them (st_blocks × 512; a folder's own blocks; a file with several hard links once, where
 // `du`'s depth-first traversal meets it first; links never followed; other file systems mounted
-// inside recorded but not entered), and what of it rebuilds by itself.
+// inside recorded but not entered), and what of it rebuilds by itself. Beside the bytes, each
+// folder holds its apparent size (the same way, of st_size), how many entries lie below it and
+// the newest modification time in it.
 //
 // Compact, since a home holds millions of entries: names lie once in pages of bytes and nodes
-// are fixed records in pages that point into them and at each other by index, 40 bytes an entry
+// are fixed records in pages that point into them and at each other by index, 56 bytes an entry
 // besides its name.
 //
 // The walk fills the tree while it runs; every other member may be called meanwhile from any
@@ -52,8 +55,10 @@ public:
         // The bytes its files hold (st_size, as `du --apparent-size -B1` sums them: a folder's
         // own and a linked file's once, where `size` counts them).
         qint64 apparent = 0;
-        qint64 count = 0;  // entries below it, every name, as `find FOLDER -mindepth 1` counts
-        qint64 newest = 0; // the newest modification time of it and below it, in seconds
+        qint64 count = 0; // entries below it, every name, as `find FOLDER -mindepth 1` counts
+        // The newest modification time of it and below it, in seconds: a time before 1970 is 0,
+        // one after 2106 that year's last second.
+        qint64 newest = 0;
         SpaceKind kind = SpaceKind::none;
         bool folder = false;
         bool otherMount = false; // another file system mounted here: not entered, size 0
@@ -130,7 +135,8 @@ public:
     // The places other panes clean, asked again after a clean: an entry measured again from now
     // on takes its mark from them.
     void setMarks(const std::vector<SpaceMark> &marks);
-    // Takes the entry out of the tree (moved away) and its bytes out of the folders above.
+    // Takes the entry out of the tree (moved away) and its bytes and entries out of the folders
+    // above, whose newest times are read again. Blocks on a stat of each.
     void forget(Index index);
     // Keeps the marked entry out of the marks, or takes it back; its folders above follow.
     void setKept(Index index, bool kept);
@@ -218,9 +224,34 @@ private:
     void identifyMarks();
     // Gives the entry its mark, or none, by its identity. Lock held.
     void markEntry(Index index, const FileId &id);
-    // The folder and each one above it take `sizeDelta` and settle their marks. Lock held.
-    void settleUpwards(Index folder, qint64 sizeDelta);
+    // What an entry changes in each folder holding it: the sums move by the first three, the
+    // newest time only ever rises (see `renewNewest` for what lowers it).
+    struct Sums {
+        qint64 size = 0;
+        qint64 apparent = 0;
+        qint64 count = 0;
+        std::uint32_t newest = 0;
+    };
+    // The folder and each one above it take `change` and settle their marks. Lock held.
+    void settleUpwards(Index folder, const Sums &change);
+    void settleUpwards(Index folder, qint64 sizeDelta) { settleUpwards(folder, Sums{sizeDelta}); }
+    // A folder takes in what a folder below it holds once that one's walk has ended (the entry
+    // itself was counted when it was listed). Lock held.
+    static void takeIn(Node &folder, const Node &below)
+    {
+        folder.size += below.size;
+        folder.apparent += below.apparent;
+        folder.count += below.count;
+        folder.newest = std::max(folder.newest, below.newest);
+    }
+    // The newest time of the folder and of each one above it, again from their own times read
+    // afresh and their entries': what was taken out of them may have held the newest. Blocks on
+    // a stat of each; takes the lock.
+    void renewNewest(Index folder);
     void detach(Index index);
+    // `forget` but for the newest times above; gives the folder the entry lay in, or noEntry
+    // when there is nothing to take out. Lock held.
+    Index forgetLocked(Index index);
     bool inside(Index index, Index folder) const;
     // Whether the entry is still in the tree: its folders lead up to the root.
     bool attached(Index index) const;
@@ -238,9 +269,9 @@ private:
     // The names of the files `ids` (sorted) in the tree outside `folder`: found by their inode's
     // low bits, then looked at again. Lock held.
     std::vector<LinkSeen> namesElsewhere(const std::vector<FileId> &ids, Index folder) const;
-    // The file counts `bytes` at the first of its names `at` in `du`'s order, nothing at the
-    // others. Lock held.
-    void countAtFirst(const FileId &id, std::vector<Index> at, qint64 bytes);
+    // The file counts `bytes` (and `apparent`) at the first of its names `at` in `du`'s order,
+    // nothing at the others. Lock held.
+    void countAtFirst(const FileId &id, std::vector<Index> at, qint64 bytes, qint64 apparent);
     // What a walk of `walked` that ended leaves to settle: its linked files, then the folders
     // holding them.
     void settleWalk(Walker &walker, Index walked);

@@ -96,6 +96,11 @@ qint64 SpaceTree::Walker::allocated(const struct statx &st)
     return static_cast<qint64>(st.stx_blocks) * 512;
 }
 
+std::uint32_t SpaceTree::Walker::modified(const struct statx &st)
+{
+    return static_cast<std::uint32_t>(std::clamp<qint64>(st.stx_mtime.tv_sec, 0, UINT32_MAX));
+}
+
 bool SpaceTree::Walker::run(int fd, Index at)
 {
     if (stopRequested(stop))
@@ -202,15 +207,17 @@ void SpaceTree::Walker::open(Pending &item, Scratch &scratch)
     }
     std::lock_guard held(tree.lock);
     Node &node = tree.nodes[item.node];
-    if (error == ENOENT)
-        node.size = 0; // gone since the listing
-    else
+    if (error == ENOENT) { // gone since the listing
+        node.size = 0;
+        node.apparent = 0;
+    } else {
         node.flags |= isUnreadable;
+    }
     tree.settleMarks(item.node);
     node.flags |= isComplete;
     tree.walkedBytes.fetch_add(node.size, std::memory_order_relaxed);
     countMeasured(0, node.size);
-    tree.nodes[node.parent].size += node.size;
+    takeIn(tree.nodes[node.parent], node);
     finish(node.parent);
 }
 
@@ -294,8 +301,10 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &lis
     Index chain = noEntry; // the entries read, each pointing at the one read before
     Index last = noEntry;
     qint64 files = 0;
+    qint64 filesApparent = 0;
     qint64 entries = 0;
-    bool denied = false;
+    qint64 denied = 0; // counted all the same, as `find` lists them
+    std::uint32_t newest = 0;
     for (std::size_t i = 0; i < listing.names.size(); ++i) {
         const std::string_view name = listing.names[i];
         Node &node = listing.node(i);
@@ -306,7 +315,7 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &lis
         // Gone since the listing: nothing to count, its index stays unused. A folder that can
         // be listed but not entered says its entries, not what they hold: it is unreadable.
         if (statx(folder->fd, name.data(), statFlags, statMask, &st) != 0) {
-            denied = denied || errno == EACCES;
+            denied += errno == EACCES ? 1 : 0;
             continue;
         }
         ++entries;
@@ -314,6 +323,9 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &lis
         const FileId id = fileId(st);
         node.parent = self;
         node.size = allocated(st);
+        node.apparent = static_cast<qint64>(st.stx_size);
+        node.newest = modified(st);
+        newest = std::max(newest, node.newest);
         node.inode = static_cast<std::uint32_t>(st.stx_ino);
         node.nextSibling = chain;
         chain = index;
@@ -331,23 +343,27 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &lis
                 node.flags |= isKept;
         }
         if (onOtherMount(st, rootDevice, rootMount)) {
+            // Listed with its own time, as `find -xdev` lists it; nothing of it counted.
             node.flags |= isOtherMount | isComplete;
             node.size = 0;
+            node.apparent = 0;
         } else if (node.flags & isFolder) {
             found.push_back({folder, index, std::string(name)});
         } else {
             node.flags |= isComplete;
-            if (st.stx_nlink > 1)
+            if (st.stx_nlink > 1) {
                 linkedFiles.emplace_back(i, id); // where it counts is decided under the lock
-            else
+            } else {
                 files += node.size;
+                filesApparent += node.apparent;
+            }
         }
     }
 
     {
         std::lock_guard held(tree.lock);
         Node &parent = tree.nodes[self];
-        if (denied)
+        if (denied > 0)
             parent.flags |= isUnreadable;
         const std::uint8_t inherited = inheritedFlags(parent);
         if (inherited != 0) {
@@ -363,16 +379,22 @@ void SpaceTree::Walker::fill(const std::shared_ptr<Folder> &folder, Listing &lis
             Node &node = listing.node(i);
             met.push_back({id, index});
             open.linkedBelow = true;
-            if (tree.linked.try_emplace(id, index).second)
+            if (tree.linked.try_emplace(id, index).second) {
                 files += node.size;
-            else
+                filesApparent += node.apparent;
+            } else {
                 node.size = 0;
+                node.apparent = 0;
+            }
         }
         if (chain != noEntry) {
             tree.nodes[last].nextSibling = parent.firstChild;
             parent.firstChild = chain;
         }
         parent.size += files;
+        parent.apparent += filesApparent;
+        parent.count += static_cast<std::uint32_t>(entries + denied);
+        parent.newest = std::max(parent.newest, newest);
         open.waiting += static_cast<std::uint32_t>(found.size());
         std::move(found.begin(), found.end(), std::back_inserter(pending));
         finish(self);
@@ -409,7 +431,7 @@ void SpaceTree::Walker::finish(Index folder)
             return;
         }
         const Index parent = node.parent;
-        tree.nodes[parent].size += node.size;
+        takeIn(tree.nodes[parent], node);
         if (linkedBelow)
             opens[parent].linkedBelow = true;
         folder = parent;

@@ -37,10 +37,12 @@ public:
     std::vector<Index> holding;
 
     // The statx fields the walk reads.
-    static constexpr unsigned statMask =
-        STATX_TYPE | STATX_INO | STATX_NLINK | STATX_BLOCKS | STATX_MNT_ID;
+    static constexpr unsigned statMask = STATX_TYPE | STATX_INO | STATX_NLINK | STATX_BLOCKS
+                                         | STATX_MNT_ID | STATX_SIZE | STATX_MTIME;
     static FileId fileId(const struct statx &st);
     static qint64 allocated(const struct statx &st);
+    // The modification time in whole seconds, as a node holds it.
+    static std::uint32_t modified(const struct statx &st);
 
 private:
     struct Folder;
