@@ -259,8 +259,6 @@ private slots:
         QCOMPARE(names({"--sort", "size"}), names({}));
         QCOMPARE(names({"--sort", "name"}), QStringList({"big", "many", "new", "sparse"}));
         const auto walked = listed({arg(tree)});
-        if (walked.at(arg(tree))["count"].toDouble() == 0)
-            QSKIP("the walk does not count entries, ages or apparent bytes yet");
         checkAgainstTools(tree, walked, 1);
         QCOMPARE(names({"--sort", "count"}), QStringList({"many", "big", "new", "sparse"}));
         QCOMPARE(names({"--sort", "age"}).first(), "new");
