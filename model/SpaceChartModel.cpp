@@ -74,6 +74,7 @@ void SpaceChartModel::refresh()
     making = true;
     const auto folder = SpaceTree::Index(m_space->folderId());
     ChartBounds asked = bounds;
+    asked.apparent = m_space->apparent();
     if (m_space->walking())
         asked.budget = std::min(asked.budget, walkingBudget);
     tasks->run([tree, folder, asked] { return chartParts(*tree, folder, asked); },

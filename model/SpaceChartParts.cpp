@@ -41,11 +41,14 @@ std::optional<FileKind> kindOfMark(const SpaceTree::Entry &entry, std::optional<
 ChartParts chartParts(const SpaceTree &tree, SpaceTree::Index folder, const ChartBounds &bounds)
 {
     ChartParts chart;
+    const auto bytes = [&bounds](const SpaceTree::Entry &entry) {
+        return bounds.apparent ? entry.apparent : entry.size;
+    };
     const SpaceTree::Entry top = tree.entry(folder);
-    if (top.index == SpaceTree::noEntry || top.size <= 0)
+    if (top.index == SpaceTree::noEntry || bytes(top) <= 0)
         return chart;
-    chart.total = top.size;
-    const double total = double(top.size);
+    chart.total = bytes(top);
+    const double total = double(chart.total);
     std::optional<FileKind> above;
     for (SpaceTree::Entry at = top; at.index != SpaceTree::noEntry && !above;
          at = at.parent == SpaceTree::noEntry ? SpaceTree::Entry() : tree.entry(at.parent))
@@ -69,12 +72,14 @@ ChartParts chartParts(const SpaceTree &tree, SpaceTree::Index folder, const Char
     std::vector<Folder> folders{{folder, -1, 1, 0.0, 1.0, above}};
     for (std::size_t next = 0; next < folders.size() && !Engine::stopRequested(); ++next) {
         const Folder here = folders[next];
-        const std::vector<SpaceTree::Entry> entries = tree.children(here.index);
+        std::vector<SpaceTree::Entry> entries = tree.children(here.index);
+        if (bounds.apparent)
+            Engine::sortEntries(entries, Engine::SpaceOrder::size, true);
         double at = here.start;
         std::size_t shown = 0;
         for (; shown < entries.size(); ++shown) {
             const SpaceTree::Entry &entry = entries[shown];
-            const double span = std::min(double(entry.size) / total, here.end - at);
+            const double span = std::min(double(bytes(entry)) / total, here.end - at);
             if (span < bounds.smallest || int(shown) >= bounds.perFolder)
                 break;
             ChartPart part;
@@ -83,7 +88,8 @@ ChartParts chartParts(const SpaceTree &tree, SpaceTree::Index folder, const Char
             part.level = here.level;
             part.start = at;
             part.span = span;
-            part.size = entry.size;
+            part.size = bytes(entry);
+            part.onDisk = entry.size;
             part.reclaimable = entry.reclaimable;
             part.folder = entry.folder && !entry.otherMount;
             part.name = entry.name;
@@ -108,7 +114,8 @@ ChartParts chartParts(const SpaceTree &tree, SpaceTree::Index folder, const Char
         rest.start = at;
         rest.merged = int(entries.size() - shown);
         for (std::size_t small = shown; small < entries.size(); ++small) {
-            rest.size += entries[small].size;
+            rest.size += bytes(entries[small]);
+            rest.onDisk += entries[small].size;
             rest.reclaimable += entries[small].reclaimable;
         }
         if (rest.size <= 0)

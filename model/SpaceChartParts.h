@@ -16,7 +16,8 @@ struct ChartPart {
     int level = 1;   // 1 for the folder's own entries
     double start = 0;
     double span = 0;
-    qint64 size = 0;
+    qint64 size = 0;   // as the chart measures: on disk, or apparent
+    qint64 onDisk = 0; // what `reclaimable` is a part of
     qint64 reclaimable = 0;
     Engine::FileKind kind = Engine::FileKind::other;
     bool folder = false; // a folder the map can open
@@ -33,6 +34,8 @@ struct ChartBounds {
     // Entries looked at for the kinds of the folders shown: the largest first, so that a cut
     // short pass still sees what fills them.
     qint64 budget = std::numeric_limits<qint64>::max();
+    // Sizes as the files' bytes (`du --apparent-size`) rather than their disk use.
+    bool apparent = false;
 };
 
 struct ChartParts {

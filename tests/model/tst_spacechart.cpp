@@ -8,6 +8,7 @@
 
 #include <QSignalSpy>
 
+#include <fstream>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -64,6 +65,10 @@ private slots:
         TreeBuilder::write(project / "package-lock.json", "{}");
         makeFile(project / "node_modules/react/index.js", 600'000);
         makeFile(project / "src/main.js", 40'000);
+        // A disk image that takes almost nothing on disk until it is written to.
+        fs::create_directories(home / "vm");
+        std::ofstream(home / "vm/disk.img").close();
+        fs::resize_file(home / "vm/disk.img", qint64(1) << 30);
         // Too many and too small to show one by one.
         for (int file = 0; file < 120; ++file)
             makeFile(home / "mail" / ("message-" + std::to_string(file) + ".eml"), 2'000);
@@ -222,6 +227,28 @@ private slots:
         QCOMPARE(letters.parts.back().size, 117 * letters.parts.front().size);
     }
 
+    // Measured by the files' bytes, the sparse image fills the turn; on disk it is too small to
+    // see. Disk bytes still tell what rebuilds by itself.
+    void apparentSizes()
+    {
+        const SpaceTree &tree = *space().spaceTree();
+        ChartBounds apparent;
+        apparent.apparent = true;
+        const ChartParts byBytes = chartParts(tree, SpaceTree::rootIndex, apparent);
+        QCOMPARE(byBytes.total, tree.entry(SpaceTree::rootIndex).apparent);
+        QVERIFY(!byBytes.parts.empty());
+        const ChartPart &first = byBytes.parts.front();
+        QCOMPARE(first.index, *tree.find(TestHome::home() / "vm"));
+        QVERIFY(first.span > 0.9);
+        QCOMPARE(first.size, tree.entry(first.index).apparent);
+        QCOMPARE(first.onDisk, tree.entry(first.index).size);
+        const ChartParts onDisk = chartParts(tree, SpaceTree::rootIndex);
+        QVERIFY(!partAt(tree, onDisk, "vm"));
+        const ChartPart *cache = partAt(tree, onDisk, ".cache");
+        QVERIFY(cache);
+        QCOMPARE(cache->onDisk, cache->size);
+    }
+
     void kindsOfFoldersAndFiles_data()
     {
         QTest::addColumn<QString>("path");
@@ -317,6 +344,13 @@ private slots:
         QVERIFY(chart.kinds() == QStringList{"media"});
         space().up();
         QTRY_COMPARE_WITH_TIMEOUT(chart.folderId(), int(SpaceTree::rootIndex), 20000);
+
+        // The sizes the map shows are the chart's.
+        const qint64 apparent = space().spaceTree()->entry(SpaceTree::rootIndex).apparent;
+        space().setApparent(true);
+        QTRY_COMPARE_WITH_TIMEOUT(chart.total(), double(apparent), 20000);
+        space().setApparent(false);
+        QTRY_COMPARE_WITH_TIMEOUT(chart.total(), space().total(), 20000);
     }
 };
 

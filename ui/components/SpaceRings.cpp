@@ -141,7 +141,7 @@ void SpaceRings::paint(QPainter *painter)
         painter->setPen(parting);
         painter->setBrush(colours.value(Engine::fileKindName(part.kind)).value<QColor>());
         painter->drawPath(path);
-        if (part.reclaimable > 0 && part.reclaimable * 2 >= part.size) {
+        if (part.reclaimable > 0 && part.reclaimable * 2 >= part.onDisk) {
             painter->setPen(Qt::NoPen);
             painter->setBrush(hatched);
             painter->drawPath(path);
