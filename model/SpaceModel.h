@@ -155,10 +155,6 @@ public:
     // Looks at the folder with this id, or the one holding the folder looked at.
     Q_INVOKABLE void open(int id);
     Q_INVOKABLE void up();
-    // The chart of the folder looked at, as a squarified treemap in a `width` × `height` area:
-    // {id, row, x, y, width, height, name, path, size, reclaimable, folder} for each of the
-    // largest entries big enough to see.
-    Q_INVOKABLE QVariantList tiles(double width, double height) const;
     // The row of the entry with this id in the list; -1 when it is not listed.
     Q_INVOKABLE int rowOf(int id) const;
     Q_INVOKABLE void reveal(int id);
