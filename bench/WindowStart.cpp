@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <optional>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -80,9 +82,36 @@ bool waitForLine(QProcess &process, const QByteArray &expected)
     return false;
 }
 
+// Reads "pane-frame KEY MS" lines until "panes-done"; false when the program ends or takes too
+// long first.
+bool readPanes(QProcess &process, std::vector<std::pair<std::string, double>> &panes)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < startTimeoutMs) {
+        while (process.canReadLine()) {
+            const QList<QByteArray> words = process.readLine().trimmed().split(' ');
+            if (words.value(0) == "panes-done")
+                return true;
+            if (words.size() == 3 && words[0] == "pane-frame") {
+                bool ok = false;
+                const double ms = words[2].toDouble(&ok);
+                panes.emplace_back(words[1].toStdString(), ok ? ms : -1);
+            }
+        }
+        if (process.state() == QProcess::NotRunning)
+            return false;
+        process.waitForReadyRead(50);
+    }
+    return false;
+}
+
 struct Run {
     double firstFrameMs = 0;
     double rssMb = 0;
+    // The pane-opening runs: each pane's key and the milliseconds to its first frame, or a
+    // negative number when it never showed.
+    std::vector<std::pair<std::string, double>> panes;
 };
 
 struct Desktop {
@@ -93,7 +122,7 @@ struct Desktop {
 // One start of `program` in a fresh home: how long to its first frame, and its memory once
 // settled. Nothing when it printed no first frame.
 std::optional<Run> runOnce(const QString &program, bool ampa, bool software, const Desktop &desktop,
-                           const fs::path &base)
+                           const fs::path &base, bool panes = false)
 {
     QTemporaryDir home(QString::fromStdString((base / "window-home-XXXXXX").native()));
     if (!home.isValid())
@@ -121,6 +150,8 @@ std::optional<Run> runOnce(const QString &program, bool ampa, bool software, con
     environment.insert("QT_QPA_PLATFORM", "xcb");
     environment.remove("WAYLAND_DISPLAY");
     environment.insert("AMPA_REPORT_FIRST_FRAME", "1");
+    if (panes)
+        environment.insert("AMPA_REPORT_PANE_OPENING", "1");
     environment.remove("QT_QUICK_BACKEND");
     environment.remove("LIBGL_ALWAYS_SOFTWARE");
     if (software)
@@ -136,8 +167,11 @@ std::optional<Run> runOnce(const QString &program, bool ampa, bool software, con
     process.start(program, {});
     std::optional<Run> run;
     if (waitForLine(process, "first-frame")) {
-        run = Run{static_cast<double>(timer.nsecsElapsed()) / 1e6, 0};
-        if (!ampa || waitForLine(process, "first-scan")) {
+        run = Run{static_cast<double>(timer.nsecsElapsed()) / 1e6, 0, {}};
+        if (panes) {
+            if (!readPanes(process, run->panes))
+                run.reset();
+        } else if (!ampa || waitForLine(process, "first-scan")) {
             QThread::msleep(settleMs);
             run->rssMb = static_cast<double>(rssKiB(process.processId())) / 1024.0;
         } else {
@@ -207,6 +241,36 @@ void measure(const fs::path &base, int runs)
         line("rss_after_scan_" + renderer + "_mb", median(ampaRss));
         line("rss_hello_" + renderer + "_mb", median(helloRss));
         line("rss_above_hello_" + renderer + "_mb", median(ampaRss) - median(helloRss));
+
+        // Each pane's first opening, in runs of their own: the memory above is the start's.
+        std::map<std::string, std::vector<double>> paneMs;
+        std::vector<std::string> order;
+        for (int i = 0; i < runs; ++i) {
+            if (const auto run = runOnce(ampa, true, software, desktop, base, true)) {
+                for (const auto &[key, ms] : run->panes) {
+                    if (!paneMs.count(key))
+                        order.push_back(key);
+                    paneMs[key].push_back(ms);
+                }
+            }
+        }
+        if (order.empty()) {
+            std::printf("pane_first_frame_%s: failed (no pane opening reported)\n",
+                        renderer.c_str());
+            continue;
+        }
+        double slowest = 0;
+        for (const std::string &key : order) {
+            const std::vector<double> &values = paneMs[key];
+            if (std::any_of(values.begin(), values.end(), [](double ms) { return ms < 0; })) {
+                std::printf("pane_first_frame_%s_%s: failed (the pane never showed)\n",
+                            renderer.c_str(), key.c_str());
+                continue;
+            }
+            slowest = std::max(slowest, median(values));
+            line("pane_first_frame_" + renderer + "_" + key + "_ms", median(values));
+        }
+        line("pane_first_frame_" + renderer + "_slowest_ms", slowest);
     }
     bus.terminate();
     xvfb.terminate();

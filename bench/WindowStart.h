@@ -5,8 +5,9 @@
 // The window program's start against a Qt Quick hello world: time from starting the process to
 // its first complete frame, and resident memory once it has settled after its first scan, with
 // the software renderer and with OpenGL. Each program runs in a fresh home under `base`, on an
-// Xvfb display and a session bus of the benchmark's own. Prints figures and ratios; a missing
-// tool or program prints why the measurement was skipped.
+// Xvfb display and a session bus of the benchmark's own. Then, in runs of their own, the time
+// from asking for each pane of the sidebar to its first frame, when it is first opened. Prints
+// figures and ratios; a missing tool or program prints why the measurement was skipped.
 namespace WindowStart {
 
 void measure(const std::filesystem::path &base, int runs = 7);

@@ -7,6 +7,7 @@
 #include "LoginItem.h"
 #include "MessageBoxConfirmation.h"
 #include "ModelSingleton.h"
+#include "PaneOpenReport.h"
 #include "Settings.h"
 #include "SymbolImageProvider.h"
 #include "Text.h"
@@ -99,6 +100,7 @@ AppShell::AppShell(bool launchedAtLogin)
 
     mainWindow = createWindow("MainWindow {}");
     FirstFrameReport::attach(mainWindow, model);
+    PaneOpenReport::attach(mainWindow, model);
     if (mainWindow) {
         mainWindow->installEventFilter(this);
         connect(mainWindow, SIGNAL(settingsRequested()), this, SLOT(openSettings()));

@@ -31,8 +31,10 @@ bool contentComplete(QQuickWindow *window, const Model &model)
         return false;
     if (!Settings::instance().sidebar())
         return true;
+    // The sidebar and the pane it opens on, made and placed.
     const auto *sidebar = content->findChild<QQuickItem *>("sidebar");
-    return sidebar && sidebar->isVisible() && sidebar->width() > 0 && sidebar->height() > 0;
+    return sidebar && sidebar->isVisible() && sidebar->width() > 0 && sidebar->height() > 0
+           && content->property("shownKey").toString() == model.paneKey();
 }
 
 } // namespace

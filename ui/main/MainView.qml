@@ -29,7 +29,8 @@ Themed {
             objectName: "layout"
             Layout.fillWidth: true
             Layout.fillHeight: true
-            sourceComponent: view.sidebar ? sidebarLayout : classicPage
+            // By file: a start reads only the layout it shows.
+            source: view.sidebar ? "SidebarLayout.qml" : "ClassicPage.qml"
         }
     }
     // Where the keyboard goes when its item went away (a pane changed under it, the settings
@@ -66,9 +67,6 @@ Themed {
         function onPaneChanged() { settling.restart() }
         function onShowSettingsChanged() { settling.restart() }
     }
-
-    Component { id: sidebarLayout; SidebarLayout {} }
-    Component { id: classicPage; ClassicPage {} }
 
     Popup {
         id: sheet
@@ -111,44 +109,7 @@ Themed {
             focus: true
             // What a popup holds keeps the palette it was made with: follow the view's scheme.
             palette: view.palette
-            sourceComponent: ColumnLayout {
-                spacing: 0
-                Accessible.role: Accessible.Dialog
-                Accessible.name: Texts.bilingual("Pengaturan", "Settings")
-                Text {
-                    objectName: "sheetTitle"
-                    Layout.leftMargin: 24
-                    Layout.topMargin: 20
-                    text: Texts.bilingual("Pengaturan", "Settings")
-                    font.pixelSize: Theme.title3
-                    font.weight: Font.DemiBold
-                    color: Theme.text
-                }
-                ScrollView {
-                    Layout.fillWidth: true
-                    Layout.fillHeight: true
-                    Layout.preferredHeight: contentHeight
-                    contentWidth: availableWidth
-                    SettingsView {
-                        // The scrolled area is as wide as the view's room.
-                        width: parent ? parent.width : 0
-                        embedded: false
-                    }
-                }
-                RowLayout {
-                    Layout.fillWidth: true
-                    Layout.margins: 20
-                    Item { Layout.fillWidth: true }
-                    Button {
-                        objectName: "sheetDone"
-                        text: Texts.bilingual("Selesai", "Done")
-                        highlighted: true
-                        focus: true // Return presses it
-                        onClicked: Model.showSettings = false
-                        Keys.onReturnPressed: Model.showSettings = false
-                    }
-                }
-            }
+            source: "SettingsSheet.qml"
         }
     }
 

@@ -19,14 +19,23 @@ RowLayout {
         "log": "Log",
         "pengaturan": Texts.bilingual("Pengaturan", "Settings")
     })
-    readonly property string title: titles[Model.paneKey] || ""
+    // The pane on screen, and its title: the one asked for once it is made, until then the one
+    // shown before, so that a first visit never shows an empty view.
+    property string shownKey: ""
+    readonly property string title: titles[shownKey] || ""
     // The keyboard's place when it has none: the selected row.
     function takeFocus() { sidebarScope.forceActiveFocus(Qt.OtherFocusReason) }
-    readonly property var paneComponents: ({
-        "cepat": quickPane, "ruang": spacePane, "lanjutan": advancedPane, "pengembang": devPane, "proyek": projectsPane,
-        "downloads": downloadsPane,
-        "aplikasi": appsPane, "pengaturan": settingsPane
-    })
+    function follow() {
+        for (const slot of [quickPane, spacePane, advancedPane, devPane, projectsPane, downloadsPane,
+                            appsPane, logPane, settingsPane]) {
+            if (slot.wanted && slot.ready)
+                shownKey = slot.key
+        }
+    }
+    Connections {
+        target: Model
+        function onPaneChanged() { layout.follow() }
+    }
 
     Rectangle {
         id: sidebar
@@ -169,44 +178,108 @@ RowLayout {
                 font.weight: Font.DemiBold
                 color: Theme.text
             }
-            // Made when first shown, then kept: most starts never show the log, which is read
-            // from its file when made.
-            Loader {
+            // The log is not scrolled as a whole: it scrolls its own list.
+            PaneLoader {
                 id: logPane
-                readonly property bool shown: Model.paneKey === "log"
-                visible: shown
-                active: false
-                onShownChanged: if (shown) active = true
-                Component.onCompleted: if (shown) active = true
+                key: "log"
+                file: "../panes/LogPane.qml"
+                shownKey: layout.shownKey
+                onReadyChanged: layout.follow()
                 Layout.fillWidth: true
                 Layout.fillHeight: true
-                sourceComponent: LogPane {}
             }
             ScrollView {
                 id: scroll
                 objectName: "detail"
-                visible: Model.paneKey !== "log"
+                visible: layout.shownKey !== "log"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 contentWidth: availableWidth
                 // A readable measure on a wide window: rows no wider than this. The space map
                 // takes the whole view, which its chart and list grow into.
-                Loader {
-                    readonly property bool map: Model.paneKey === "ruang"
-                    width: map ? scroll.availableWidth : Math.min(scroll.availableWidth, 900)
-                    sourceComponent: layout.paneComponents[Model.paneKey] || layout.paneComponents["cepat"]
-                    onLoaded: if (map) item.viewHeight = Qt.binding(() => scroll.availableHeight)
+                Item {
+                    id: panes
+                    readonly property Item shown: {
+                        for (const slot of [quickPane, spacePane, advancedPane, devPane,
+                                            projectsPane, downloadsPane, appsPane, settingsPane]) {
+                            if (slot.key === layout.shownKey)
+                                return slot
+                        }
+                        return null
+                    }
+                    width: layout.shownKey === "ruang" ? scroll.availableWidth
+                                                       : Math.min(scroll.availableWidth, 900)
+                    implicitHeight: shown ? shown.implicitHeight : scroll.availableHeight
+
+                    PaneLoader {
+                        id: quickPane
+                        key: "cepat"
+                        file: "../panes/QuickPane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                    }
+                    PaneLoader {
+                        id: spacePane
+                        key: "ruang"
+                        file: "../panes/SpacePane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                        onLoaded: item.viewHeight = Qt.binding(() => scroll.availableHeight)
+                    }
+                    PaneLoader {
+                        id: advancedPane
+                        key: "lanjutan"
+                        file: "../panes/AdvancedPane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                    }
+                    PaneLoader {
+                        id: devPane
+                        key: "pengembang"
+                        file: "../panes/DevCachesPane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                    }
+                    PaneLoader {
+                        id: projectsPane
+                        key: "proyek"
+                        file: "../panes/ProjectsPane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                    }
+                    PaneLoader {
+                        id: downloadsPane
+                        key: "downloads"
+                        file: "../panes/DownloadsPane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                    }
+                    PaneLoader {
+                        id: appsPane
+                        key: "aplikasi"
+                        file: "../panes/DownloadsPane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                        initial: ({ apps: true })
+                    }
+                    PaneLoader {
+                        id: settingsPane
+                        key: "pengaturan"
+                        file: "../settings/SettingsView.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                        initial: ({ embedded: true })
+                    }
                 }
             }
         }
     }
-
-    Component { id: quickPane; QuickPane {} }
-    Component { id: spacePane; SpacePane {} }
-    Component { id: advancedPane; AdvancedPane {} }
-    Component { id: devPane; DevCachesPane {} }
-    Component { id: projectsPane; ProjectsPane {} }
-    Component { id: downloadsPane; DownloadsPane {} }
-    Component { id: appsPane; DownloadsPane { apps: true } }
-    Component { id: settingsPane; SettingsView { embedded: true } }
 }

@@ -44,7 +44,7 @@ TestCase {
         const view = createTemporaryObject(mainView, testCase)
         Model.showSettingsPage()
         compare(Model.paneKey, "pengaturan")
-        compare(findChild(view, "paneTitle").text, "Settings")
+        tryCompare(findChild(view, "paneTitle"), "text", "Settings")
         verify(!findChild(view, "settingsSheet").visible)
 
         Settings.viewMode = "halaman"
@@ -80,14 +80,40 @@ TestCase {
         const view = createTemporaryObject(mainView, testCase)
         compare(findChild(view, "paneTitle").text, "Quick clean")
         Model.paneKey = "downloads"
-        compare(findChild(view, "paneTitle").text, "Downloads")
+        tryCompare(findChild(view, "paneTitle"), "text", "Downloads")
         compare(findChild(findChild(view, "row_cepat"), "badge").text, "7")
         mouseClick(findChild(view, "row_lanjutan"))
         compare(Model.paneKey, "lanjutan")
-        compare(findChild(view, "paneTitle").text, "Advanced options")
+        tryCompare(findChild(view, "paneTitle"), "text", "Advanced options")
         Model.setSizesForTest({})
         Model.setSkippedForTest({})
         verify(!findChild(findChild(view, "row_cepat"), "badge").visible)
+    }
+
+    // Only the pane shown is made with the layout; another is made at its first visit, while the
+    // one before stays on screen with its title until it is ready, and is then kept.
+    function test_panesAreMadeAtTheirFirstVisit() {
+        const view = createTemporaryObject(mainView, testCase)
+        const quick = findChild(view, "pane_cepat")
+        const projects = findChild(view, "pane_proyek")
+        verify(quick.item !== null && quick.visible)
+        for (const key of ["ruang", "lanjutan", "pengembang", "proyek", "downloads", "aplikasi",
+                           "log", "pengaturan"])
+            compare(findChild(view, "pane_" + key).item, null, key + " was made at the start")
+
+        Model.paneKey = "proyek"
+        verify(quick.visible, "the view is empty while the pane is made")
+        compare(findChild(view, "paneTitle").text, "Quick clean")
+        tryVerify(() => projects.visible && projects.item !== null)
+        verify(!quick.visible)
+        compare(findChild(view, "paneTitle").text, "Projects")
+
+        // Back to a pane already made: at once, the same one.
+        const made = quick.item
+        Model.paneKey = "cepat"
+        verify(quick.visible && !projects.visible)
+        verify(quick.item === made)
+        compare(findChild(view, "pane_ruang").item, null)
     }
 
     function test_usedShareIsTruncated() {
