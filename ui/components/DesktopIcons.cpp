@@ -1,9 +1,8 @@
 #include "DesktopIcons.h"
 
-#include "FileKind.h"
-
 #include <QFileInfo>
 #include <QIcon>
+#include <QMimeDatabase>
 
 QString DesktopIcons::fileIcon(const QString &path) const
 {
@@ -12,8 +11,8 @@ QString DesktopIcons::fileIcon(const QString &path) const
         return "folder";
     if (path.endsWith(QLatin1String(".AppImage")))
         return "application-x-executable";
-    // By name, as the space map's kinds: a download's contents may be incomplete or empty.
-    const QMimeType type = Engine::typeOfName(info.fileName().toStdString());
+    // By name first: a download's contents may be incomplete or empty.
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension);
     for (const QString &name : {type.iconName(), type.genericIconName()}) {
         if (type.isValid() && !name.isEmpty() && QIcon::hasThemeIcon(name))
             return name;
