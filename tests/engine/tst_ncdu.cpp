@@ -1,6 +1,7 @@
 #include "NcduFormat.h"
 #include "ScanWords.h"
 #include "Settings.h"
+#include "SpaceTesting.h"
 #include "SpaceTree.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
@@ -58,16 +59,9 @@ struct Figures {
 std::map<std::string, Figures> folders(const SpaceTree &tree)
 {
     std::map<std::string, Figures> figures;
-    std::vector<SpaceTree::Entry> todo{tree.entry(SpaceTree::rootIndex)};
-    while (!todo.empty()) {
-        const SpaceTree::Entry entry = todo.back();
-        todo.pop_back();
-        if (!entry.folder || entry.otherMount)
-            continue;
-        figures[tree.path(entry.index).native()] = {entry.size, entry.apparent, entry.count,
-                                                    entry.newest};
-        for (const SpaceTree::Entry &child : tree.children(entry.index))
-            todo.push_back(child);
+    for (const auto &[path, entry] : SpaceTesting::entriesByPath(tree)) {
+        if (entry.folder && !entry.otherMount)
+            figures[path] = {entry.size, entry.apparent, entry.count, entry.newest};
     }
     return figures;
 }

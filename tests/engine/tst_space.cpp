@@ -5,6 +5,7 @@
 #include "Projects.h"
 #include "Settings.h"
 #include "SpaceMarks.h"
+#include "SpaceTesting.h"
 #include "SpaceTree.h"
 #include "TargetCleaning.h"
 #include "TestHome.h"
@@ -14,12 +15,10 @@
 #include <QScopeGuard>
 
 #include <fcntl.h>
-#include <grp.h>
 #include <map>
 #include <set>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -30,7 +29,6 @@ using Engine::SpaceTree;
 
 namespace {
 
-constexpr uid_t nobody = 65534;
 const QByteArray tagSignature = "Signature: 8a477f597d28d172789f06886806bc55";
 
 // Every folder's size as `du -x -B1` lists it, keyed by path; run as `nobody` on request.
@@ -59,15 +57,9 @@ std::map<std::string, qint64> du(const fs::path &root, bool asNobody = false)
 std::map<std::string, qint64> folderSizes(const SpaceTree &tree)
 {
     std::map<std::string, qint64> sizes;
-    std::vector<SpaceTree::Entry> todo{tree.entry(SpaceTree::rootIndex)};
-    while (!todo.empty()) {
-        const SpaceTree::Entry entry = todo.back();
-        todo.pop_back();
-        if (!entry.folder || entry.otherMount)
-            continue;
-        sizes[tree.path(entry.index).native()] = entry.size;
-        for (const SpaceTree::Entry &child : tree.children(entry.index))
-            todo.push_back(child);
+    for (const auto &[path, entry] : SpaceTesting::entriesByPath(tree)) {
+        if (entry.folder && !entry.otherMount)
+            sizes[path] = entry.size;
     }
     return sizes;
 }
@@ -76,41 +68,15 @@ std::map<std::string, qint64> folderSizes(const SpaceTree &tree)
 std::map<std::string, qint64> folderSizesAsNobody(const fs::path &root,
                                                   std::set<std::string> *unreadable = nullptr)
 {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        qFatal("no pipe");
-    const pid_t child = fork();
-    if (child == 0) {
-        close(pipeFds[0]);
-        if (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
-            _exit(2);
-        SpaceTree tree(root);
-        if (!tree.walk({}))
-            _exit(3);
+    const QByteArray text = SpaceTesting::walkedAsNobody(root, [](const SpaceTree &tree) {
         std::string out;
-        for (const auto &[path, size] : folderSizes(tree))
+        for (const auto &[path, size] : folderSizes(tree)) {
             out += std::to_string(size) + '\t' + path + '\n';
-        for (const auto &[path, size] : folderSizes(tree))
             if (tree.entry(*tree.find(path)).unreadable)
                 out += "unreadable\t" + path + '\n';
-        for (std::size_t done = 0; done < out.size();) {
-            const ssize_t wrote = write(pipeFds[1], out.data() + done, out.size() - done);
-            if (wrote <= 0)
-                _exit(4);
-            done += static_cast<std::size_t>(wrote);
         }
-        _exit(0);
-    }
-    close(pipeFds[1]);
-    QByteArray text;
-    char buffer[4096];
-    for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        text.append(buffer, got);
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        qFatal("the unprivileged walk failed");
+        return out;
+    });
     std::map<std::string, qint64> sizes;
     for (const QByteArray &line : text.split('\n')) {
         const qsizetype tab = line.indexOf('\t');
@@ -133,16 +99,8 @@ std::vector<std::string> listed(const fs::path &folder)
 // Every folder below the root, the root too, complete.
 bool allComplete(const SpaceTree &tree)
 {
-    std::vector<SpaceTree::Entry> todo{tree.entry(SpaceTree::rootIndex)};
-    while (!todo.empty()) {
-        const SpaceTree::Entry entry = todo.back();
-        todo.pop_back();
-        if (!entry.complete)
-            return false;
-        for (const SpaceTree::Entry &child : tree.children(entry.index))
-            todo.push_back(child);
-    }
-    return true;
+    const auto all = SpaceTesting::entriesByPath(tree);
+    return std::ranges::all_of(all, [](const auto &entry) { return entry.second.complete; });
 }
 
 void tag(const fs::path &folder, const QByteArray &content)
@@ -160,10 +118,7 @@ class SpaceTest : public QObject {
 
     static SpaceTree::Entry at(const SpaceTree &tree, const fs::path &path)
     {
-        const auto index = tree.find(path);
-        if (!index)
-            qFatal("not in the tree: %s", path.c_str());
-        return tree.entry(*index);
+        return SpaceTesting::entryAt(tree, path);
     }
 
 private slots:

@@ -1,14 +1,13 @@
+#include "SpaceTesting.h"
 #include "SpaceTree.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
 #include <QProcess>
 
-#include <grp.h>
 #include <map>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -16,8 +15,6 @@ using namespace TreeBuilder;
 using Engine::SpaceTree;
 
 namespace {
-
-constexpr uid_t nobody = 65534;
 
 // What a folder holds besides its bytes, as the map shows it.
 struct Figures {
@@ -110,27 +107,12 @@ FolderFigures toolFigures(const fs::path &root, bool asNobody = false)
     return figures;
 }
 
-// Every entry of the tree by path, the root too.
-std::map<std::string, SpaceTree::Entry> entries(const SpaceTree &tree)
-{
-    std::map<std::string, SpaceTree::Entry> all;
-    std::vector<SpaceTree::Entry> todo{tree.entry(SpaceTree::rootIndex)};
-    while (!todo.empty()) {
-        const SpaceTree::Entry entry = todo.back();
-        todo.pop_back();
-        all[tree.path(entry.index).native()] = entry;
-        for (const SpaceTree::Entry &child : tree.children(entry.index))
-            todo.push_back(child);
-    }
-    return all;
-}
-
 // The figures of the folders the tree holds, those on other file systems aside (`du -x` does
 // not list them).
 FolderFigures treeFigures(const SpaceTree &tree)
 {
     FolderFigures figures;
-    for (const auto &[path, entry] : entries(tree)) {
+    for (const auto &[path, entry] : SpaceTesting::entriesByPath(tree)) {
         if (entry.folder && !entry.otherMount)
             figures[path] = {entry.count, entry.apparent, entry.newest};
     }
@@ -179,45 +161,17 @@ void touch(const fs::path &path, const QString &when)
         qFatal("touch -d %s failed on %s", qPrintable(when), path.c_str());
 }
 
-// The tree's folder figures as an unprivileged walk sees them, in a child process (root reads
-// every folder, so the child becomes `nobody` when the test runs as root).
+// The tree's folder figures as an unprivileged walk sees them.
 FolderFigures figuresWalkedUnprivileged(const fs::path &root)
 {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        qFatal("no pipe");
-    const pid_t child = fork();
-    if (child == 0) {
-        close(pipeFds[0]);
-        if (geteuid() == 0
-            && (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
-            _exit(2);
-        SpaceTree tree(root);
-        if (!tree.walk({}))
-            _exit(3);
+    const QByteArray text = SpaceTesting::walkedAsNobody(root, [](const SpaceTree &tree) {
         std::string out;
         for (const auto &[path, f] : treeFigures(tree)) {
             out += std::to_string(f.count) + '\t' + std::to_string(f.apparent) + '\t'
                    + std::to_string(f.newest) + '\t' + path + '\0';
         }
-        for (std::size_t done = 0; done < out.size();) {
-            const ssize_t wrote = write(pipeFds[1], out.data() + done, out.size() - done);
-            if (wrote <= 0)
-                _exit(4);
-            done += static_cast<std::size_t>(wrote);
-        }
-        _exit(0);
-    }
-    close(pipeFds[1]);
-    QByteArray text;
-    char buffer[4096];
-    for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        text.append(buffer, got);
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        qFatal("the unprivileged walk failed");
+        return out;
+    });
     FolderFigures figures;
     for (const auto &record : records(text, 4))
         figures[record[3].toStdString()] = {record[0].toLongLong(), record[1].toLongLong(),
@@ -234,10 +188,7 @@ class SpaceCountsTest : public QObject {
 
     static SpaceTree::Entry at(const SpaceTree &tree, const fs::path &path)
     {
-        const auto index = tree.find(path);
-        if (!index)
-            qFatal("not in the tree: %s", path.c_str());
-        return tree.entry(*index);
+        return SpaceTesting::entryAt(tree, path);
     }
 
 private slots:
