@@ -381,6 +381,26 @@ private slots:
         QVERIFY(!scanProblemText(read).isEmpty());
     }
 
+    // A scan that names a real folder and the very inode of a file in it is still no
+    // measure of that file: nothing that moves a file may act on a scan's entry.
+    void aScanIsNeverWhatIsOnDisk()
+    {
+        const fs::path folder = TestHome::root() / "real";
+        write(folder / "file", QByteArray(5000, 'x'));
+        fs::create_hard_link(folder / "file", folder / "other");
+        struct stat st = {};
+        QVERIFY(stat((folder / "file").c_str(), &st) == 0);
+        const QByteArray text =
+            header + "[{\"name\":\"" + QByteArray::fromStdString(folder.native())
+            + "\",\"dsize\":4096},{\"name\":\"file\",\"dsize\":8192,\"ino\":"
+            + QByteArray::number(qulonglong(st.st_ino)) + ",\"nlink\":2,\"hlnkc\":true}]]";
+        const Engine::ScanRead read = Engine::readNcdu(writeFile("real.json", text));
+        QVERIFY2(read.tree, read.detail.c_str());
+        const auto file = read.tree->find(folder / "file");
+        QVERIFY(file);
+        QVERIFY(!read.tree->stillAsMeasured(*file));
+    }
+
     void problemsAreSaid()
     {
         const QByteArray text = header + "[{\"name\":\"/r\"},{\"name\":\"a/\\u202eb\"}]]";
