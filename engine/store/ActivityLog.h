@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <filesystem>
+#include <vector>
 
 namespace Engine {
 
@@ -28,5 +29,15 @@ QStringList logLines(int limit = 200);
 // The entries of a log's text, newest first, at most `limit`; `fromMiddle` when the text starts
 // somewhere inside the file, so its first piece may be a partial line.
 QStringList logEntries(QByteArray text, bool fromMiddle, int limit);
+
+// A clean the log holds: when (seconds since 1970) and its entry as written.
+struct LoggedClean {
+    qint64 time = 0;
+    QString entry;
+};
+// The cleans logged at or after `since`, the oldest first: quick cleans, developer caches',
+// projects', advanced actions and the space map's moves to the Trash. Read as `logLines` reads
+// (a missing or odd log gives none); an entry whose time does not read is left out.
+std::vector<LoggedClean> loggedCleans(qint64 since);
 
 } // namespace Engine

@@ -41,6 +41,7 @@ const std::array<KeyInfo, Settings::keyCount> &keys()
         {"autoClean", QMetaType::QString, QStringLiteral("off")},
         {"spaceKeep", QMetaType::QStringList, QStringList()},
         {"loginNote", QMetaType::Bool, false},
+        {"spaceHistory", QMetaType::Bool, true},
     }};
     return table;
 }
@@ -206,6 +207,9 @@ void Settings::announce(Key key)
     case Key::loginNote:
         Q_EMIT loginNoteChanged();
         break;
+    case Key::spaceHistory:
+        Q_EMIT spaceHistoryChanged();
+        break;
     default: // read at start only
         break;
     }
@@ -268,6 +272,16 @@ bool Settings::loginNote() const
 void Settings::setLoginNote(bool value)
 {
     set(Key::loginNote, value);
+}
+
+bool Settings::spaceHistory() const
+{
+    return value(Key::spaceHistory).toBool();
+}
+
+void Settings::setSpaceHistory(bool value)
+{
+    set(Key::spaceHistory, value);
 }
 
 bool Settings::notifyLowSpace() const

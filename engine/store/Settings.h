@@ -39,6 +39,7 @@ class Settings : public QObject {
     Q_PROPERTY(int projectIdleDays READ projectIdleDays WRITE setProjectIdleDays NOTIFY
                    projectIdleDaysChanged)
     Q_PROPERTY(bool loginNote READ loginNote WRITE setLoginNote NOTIFY loginNoteChanged)
+    Q_PROPERTY(bool spaceHistory READ spaceHistory WRITE setSpaceHistory NOTIFY spaceHistoryChanged)
 
 public:
     enum class Key {
@@ -60,8 +61,9 @@ public:
         autoClean,       // the quick clean on a timer: "off", "daily", "weekly" or "monthly"
         spaceKeep,       // folders the space map never marks as rebuilding by itself
         loginNote,       // the first run turned on start at login, and the window is to say so
+        spaceHistory,    // the space map's walks are recorded, for what grew since
     };
-    static constexpr int keyCount = 18;
+    static constexpr int keyCount = 19;
 
     static Settings &instance();
 
@@ -96,6 +98,7 @@ public:
     // Only an explicit yes ("true", "1", "yes", "on", any case) turns demo mode on.
     bool demo() const;
     bool loginNote() const;
+    bool spaceHistory() const;
 
     void setLanguage(const QString &value);
     void setAppearance(const QString &value);
@@ -109,6 +112,7 @@ public:
     // Below 1 is not stored: a project is idle after a day at the soonest.
     void setProjectIdleDays(int value);
     void setLoginNote(bool value);
+    void setSpaceHistory(bool value);
 
 Q_SIGNALS:
     void languageChanged();
@@ -122,6 +126,7 @@ Q_SIGNALS:
     void projectRootsChanged();
     void projectIdleDaysChanged();
     void loginNoteChanged();
+    void spaceHistoryChanged();
 
 private:
     Settings();
