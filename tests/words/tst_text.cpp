@@ -1,6 +1,7 @@
 #include "CacheTarget.h"
 #include "DevCacheWords.h"
 #include "EngineWords.h"
+#include "HistoryWords.h"
 #include "ProjectWords.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
@@ -24,6 +25,44 @@ class TextTest : public QObject {
 private slots:
     void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void cleanup() { storeLanguage({}); }
+
+    // Growth is signed with a true minus, and its day is named as near as it lies.
+    void growthSince_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QDateTime>("then");
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("expected");
+        const auto at = [](int y, int m, int d, int h = 12, int min = 0) {
+            return QDateTime(QDate(y, m, d), QTime(h, min));
+        };
+        QTest::newRow("same day") << "en" << at(2026, 12, 9, 14, 5) << qint64(0)
+                                  << "no change since 14:05";
+        QTest::newRow("same day, id")
+            << "id" << at(2026, 12, 9, 14, 5) << qint64(0) << "tetap sejak pukul 14.05";
+        QTest::newRow("yesterday") << "en" << at(2026, 12, 8, 23, 59) << qint64(3'200'000'000)
+                                   << "+3.2 GB since yesterday";
+        QTest::newRow("in the week") << "en" << at(2026, 12, 6) << qint64(-1'100'000'000)
+                                     << QString(QChar(0x2212)) + "1.1 GB since Sunday";
+        QTest::newRow("in the week, id")
+            << "id" << at(2026, 12, 6) << qint64(1'100'000'000) << "+1.1 GB sejak Minggu";
+        QTest::newRow("a week ago")
+            << "en" << at(2026, 12, 2) << qint64(1) << "+1 byte since 2 Dec";
+        QTest::newRow("this year, id")
+            << "id" << at(2026, 8, 3) << qint64(1) << "+1 byte sejak 3 Agu";
+        QTest::newRow("last year")
+            << "en" << at(2025, 11, 3) << qint64(1) << "+1 byte since 3 Nov 2025";
+    }
+    void growthSince()
+    {
+        QFETCH(QString, language);
+        QFETCH(QDateTime, then);
+        QFETCH(qint64, bytes);
+        QFETCH(QString, expected);
+        storeLanguage(language);
+        const qint64 now = QDateTime(QDate(2026, 12, 9), QTime(15, 0)).toSecsSinceEpoch();
+        QCOMPARE(grownSinceText(bytes, then.toSecsSinceEpoch(), now), expected);
+    }
 
     void languagePicksThePair_data()
     {
