@@ -10,6 +10,9 @@
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <limits>
+#include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -99,9 +102,9 @@ void log(const QString &message)
     if (folder < 0)
         return;
     // No link is followed, and nothing waits: a FIFO without a reader fails at once (ENXIO).
-    const int fd = openat(
-        folder, logName,
-        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0600);
+    const int fd =
+        openat(folder, logName,
+               O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0600);
     struct stat st {};
     if (fd < 0) {
         // A link planted here is lost quietly; anything else in the way deserves the warning.
@@ -117,40 +120,111 @@ void log(const QString &message)
         warnNotRegular(path);
     } else if (known && st.st_uid == geteuid()) {
         // Someone else's log (root running for another user's home) is left to its owner.
+        // A line cut short before (a full disk) would run into this one and lend it its time,
+        // so it begins a line of its own. The lock keeps other writers from being half-way
+        // through a line while the last byte is read.
+        while (flock(fd, LOCK_EX) < 0 && errno == EINTR) {
+        }
+        char lastByte = '\n';
+        const QByteArray whole = fstat(fd, &st) == 0 && st.st_size > 0
+                                         && pread(fd, &lastByte, 1, st.st_size - 1) == 1
+                                         && lastByte != '\n'
+                                     ? '\n' + line
+                                     : line;
         ssize_t written = -1;
         do
-            written = write(fd, line.constData(), static_cast<size_t>(line.size()));
+            written = write(fd, whole.constData(), static_cast<size_t>(whole.size()));
         while (written < 0 && errno == EINTR);
     }
     close(fd);
 }
 
-QStringList logLines(int limit)
+namespace {
+
+struct LogTail {
+    QByteArray text;
+    bool fromMiddle = false;
+};
+
+// The log's last `tailBytes`; none when there is no regular log to read.
+std::optional<LogTail> readTail()
 {
-    if (limit <= 0)
-        return {};
     const std::filesystem::path path = logPath();
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
-        return {};
+        return std::nullopt;
     struct stat st {};
     const bool known = fstat(fd, &st) == 0;
     if (!known || !S_ISREG(st.st_mode)) {
         if (known)
             warnNotRegular(path);
         close(fd);
-        return {};
+        return std::nullopt;
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         close(fd);
-        return {};
+        return std::nullopt;
     }
     const qint64 start = std::max<qint64>(0, file.size() - tailBytes);
     if (start > 0 && !file.seek(start))
-        return {};
-    return logEntries(file.readAll(), start > 0, limit);
+        return std::nullopt;
+    return LogTail{file.readAll(), start > 0};
 }
+
+// The messages a clean writes, by their beginning: the quick clean's by hand or on the timer,
+// and the others'. Putting back from the Trash undoes one.
+bool isClean(QStringView message)
+{
+    if (message.startsWith(u"cepat: dibebaskan ")
+        || message.startsWith(u"cepat (otomatis): dibebaskan "))
+        return true;
+    if (message.startsWith(u"lanjutan: "))
+        return !message.startsWith(u"lanjutan: kembalikan dari trash ");
+    return message.startsWith(u"pengembang: ") || message.startsWith(u"proyek: ")
+           || message.startsWith(u"ruang: trash ");
+}
+
+} // namespace
+
+QStringList logLines(int limit)
+{
+    if (limit <= 0)
+        return {};
+    auto tail = readTail();
+    if (!tail)
+        return {};
+    return logEntries(std::move(tail->text), tail->fromMiddle, limit);
+}
+
+std::vector<LoggedClean> loggedCleans(qint64 since)
+{
+    auto tail = readTail();
+    if (!tail)
+        return {};
+    // Every line goes out whole with its line end: text after the last one is a write cut short.
+    const qsizetype end = tail->text.lastIndexOf('\n');
+    tail->text.truncate(end + 1);
+    const QStringList entries =
+        logEntries(std::move(tail->text), tail->fromMiddle, std::numeric_limits<int>::max());
+
+    std::vector<LoggedClean> cleans;
+    for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
+        const qsizetype space = entry->indexOf(QLatin1Char(' '));
+        if (space <= 0 || !isClean(QStringView(*entry).mid(space + 1)))
+            continue;
+        // Only the UTC stamp `log` writes; a local or partial time would place it wrongly.
+        const QStringView stamp = QStringView(*entry).left(space);
+        const QDateTime when = QDateTime::fromString(stamp.toString(), Qt::ISODate);
+        if (!stamp.endsWith(u'Z') || stamp.size() != 20 || !when.isValid())
+            continue;
+        const qint64 time = when.toSecsSinceEpoch();
+        if (time >= since)
+            cleans.push_back({time, *entry});
+    }
+    return cleans;
+}
+
 QStringList logEntries(QByteArray text, bool fromMiddle, int limit)
 {
     // Reading from the middle of the file: the first piece is a partial line, unless it is the
