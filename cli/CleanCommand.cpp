@@ -1,17 +1,20 @@
 // ampa-cli clean: the window's quick clean, asked for first on a terminal, or previewed.
 
+#include "BackgroundTasks.h"
 #include "Commands.h"
 #include "EngineWords.h"
 #include "Model.h"
 #include "Paths.h"
 #include "RunningApps.h"
 #include "Settings.h"
+#include "SpaceRecording.h"
 #include "TargetCleaning.h"
 #include "TerminalProgress.h"
 #include "TerminalText.h"
 #include "Text.h"
 #include "TreeSize.h"
 
+#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -140,6 +143,16 @@ int report(const Options &options, qint64 freed, const QString &result,
     return failed ? exitPartlyFailed : exitOk;
 }
 
+// The timer's run also keeps the space history going, once a day: after the clean, so it never
+// waits for the walk, and under a stop flag like the clean's work.
+void recordHomeInBackground()
+{
+    BackgroundTasks tasks;
+    QEventLoop loop;
+    tasks.run([] { return recordHomeOncePerDay(); }, [&loop](bool) { loop.quit(); });
+    loop.exec();
+}
+
 } // namespace
 
 QString demoNotice()
@@ -200,7 +213,8 @@ int runClean(const Options &options)
     }
 
     Model model;
-    model.setScheduledRun(qEnvironmentVariable(Schedule::scheduledVariable) == QLatin1String("1"));
+    const bool scheduled = qEnvironmentVariable(Schedule::scheduledVariable) == QLatin1String("1");
+    model.setScheduledRun(scheduled);
     qint64 freed = 0;
     QObject::connect(&model, &Model::quickCleanFinished, &model,
                      [&freed](qint64 bytes) { freed = bytes; });
@@ -224,5 +238,8 @@ int runClean(const Options &options)
     // The terminal says what came of it only: the command already names the quick clean.
     const auto &last = model.lastResult();
     const QString said = last && last->text ? last->text() : QString();
-    return report(options, freed, said, model.statuses(), removed, {});
+    const int status = report(options, freed, said, model.statuses(), removed, {});
+    if (scheduled)
+        recordHomeInBackground();
+    return status;
 }

@@ -17,7 +17,10 @@ struct Options {
     QString exportTo;             // space: the file the scan is saved to, as ncdu saves one
     QString importFrom;           // space: a scan saved by ncdu, shown instead of a walk
     bool apparent = false;        // space: sizes as the bytes files hold, not what they take
-    QString order;                // space: how folders are listed (size, name, count, age)
+    QString order;                // space: how folders are listed (size, name, count, age, grown)
+    bool since = false;           // space: each folder's growth since a walk before
+    std::optional<int>
+        sinceDays; // space: since the walk nearest that many days ago; none: the last
 };
 
 // Exit statuses.

@@ -1,12 +1,17 @@
 // ampa-cli space: what fills a folder, to a depth, and what of it rebuilds by itself. The marks
 // come from the same engine functions the other panes and commands offer from. A scan saved by
-// ncdu is shown the same way, and any scan can be saved for ncdu.
+// ncdu is shown the same way, and any scan can be saved for ncdu. Each walk is recorded in the
+// space history, and each folder's growth since a walk before can be shown beside it.
 
 #include "Commands.h"
+#include "HistoryWords.h"
 #include "NcduFormat.h"
 #include "Paths.h"
 #include "ScanWords.h"
+#include "Settings.h"
+#include "SpaceGrowth.h"
 #include "SpaceMarks.h"
+#include "SpaceRecording.h"
 #include "SpaceTree.h"
 #include "TerminalProgress.h"
 #include "TerminalText.h"
@@ -17,6 +22,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
+
+#include <algorithm>
 
 namespace {
 
@@ -47,23 +54,54 @@ struct Row {
     int depth = 0;
     std::filesystem::path path;
     std::vector<std::pair<SpaceKind, qint64>> parts;
+    std::optional<qint64> grown; // since the walk compared with, when known
+};
+
+// The walk the listing is compared with, and what it recorded.
+struct Comparison {
+    Engine::HistoryWalk then;
+    Engine::RecordedSizes sizes;
 };
 
 struct Listing {
     int depth = 1;
     Engine::SpaceOrder order = Engine::SpaceOrder::size;
+    bool byGrowth = false; // the most grown first; then by `order`
     bool apparent = false;
+    const Comparison *since = nullptr;
 };
+
+std::optional<qint64> grownOf(const SpaceTree &tree, SpaceTree::Index index, const Listing &listing)
+{
+    if (!listing.since)
+        return std::nullopt;
+    return Engine::grownSince(tree, index, listing.since->then, listing.since->sizes,
+                              listing.apparent);
+}
 
 // The folders to the depth below the root, each before what it holds, in the order asked.
 void collect(const SpaceTree &tree, const SpaceTree::Entry &entry, int depth,
              const Listing &listing, const std::filesystem::path &path, std::vector<Row> &rows)
 {
-    rows.push_back({entry, depth, path, tree.reclaimableParts(entry.index)});
+    rows.push_back({entry, depth, path, tree.reclaimableParts(entry.index),
+                    grownOf(tree, entry.index, listing)});
     if (depth >= listing.depth)
         return;
     std::vector<SpaceTree::Entry> children = tree.children(entry.index);
     Engine::sortEntries(children, listing.order, listing.apparent);
+    if (listing.byGrowth) {
+        // Growth not known goes last: it may be anything.
+        std::vector<std::pair<std::optional<qint64>, SpaceTree::Entry>> keyed;
+        for (SpaceTree::Entry &child : children)
+            keyed.emplace_back(grownOf(tree, child.index, listing), std::move(child));
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
+            return a.first.has_value() != b.first.has_value() ? a.first.has_value()
+                                                              : a.first > b.first;
+        });
+        children.clear();
+        for (auto &[grown, child] : keyed)
+            children.push_back(std::move(child));
+    }
     for (const SpaceTree::Entry &child : children) {
         if (child.folder)
             collect(tree, child, depth + 1, listing, path / child.name, rows);
@@ -91,6 +129,8 @@ QJsonObject rowObject(const Row &row)
     const QByteArray bytes(row.path.c_str());
     if (QString::fromUtf8(bytes).toUtf8() != bytes)
         object["pathBytes"] = QString::fromLatin1(bytes.toPercentEncoding("/"));
+    if (row.grown)
+        object["grown"] = static_cast<double>(*row.grown);
     if (row.entry.kind != SpaceKind::none)
         object["kind"] = Engine::spaceKindName(row.entry.kind);
     if (row.entry.kept)
@@ -102,11 +142,13 @@ QJsonObject rowObject(const Row &row)
     return object;
 }
 
-QString rowLine(const Row &row, bool apparent)
+QString rowLine(const Row &row, bool apparent, bool compared)
 {
     QString line =
         tinted(fmt(apparent ? row.entry.apparent : row.entry.size).rightJustified(10), Tint::size);
     line += "  ";
+    if (compared)
+        line += (row.grown ? grownText(*row.grown) : QStringLiteral("-")).rightJustified(10) + "  ";
     line += (row.entry.reclaimable > 0 ? fmt(row.entry.reclaimable) : QStringLiteral("-"))
                 .rightJustified(10);
     line += "  " + QString::number(row.entry.count).rightJustified(8);
@@ -186,6 +228,33 @@ std::unique_ptr<SpaceTree> imported(const Options &options)
     return nullptr;
 }
 
+// The walk to compare the tree with, recording the tree's walk first when the setting is on;
+// none (and said why when one was asked for) when there is none.
+std::optional<Comparison> recordAndCompare(const SpaceTree &tree, const Options &options)
+{
+    const bool recording = Settings::instance().spaceHistory();
+    if (!recording && !options.since)
+        return std::nullopt;
+    const std::unique_ptr<Engine::SpaceHistory> history = openSpaceHistory(recording);
+    const std::optional<qint64> current =
+        recording && history ? recordWalk(*history, tree) : std::nullopt;
+    if (!options.since)
+        return std::nullopt;
+    const std::optional<Engine::HistoryWalk> then =
+        history ? Engine::walkToCompare(history->walks(tree.root()), current, options.sinceDays,
+                                        QDateTime::currentSecsSinceEpoch())
+                : std::nullopt;
+    if (!then) {
+        complain(bilingual(QStringLiteral("riwayat ruang belum punya pengukuran %1 sebelumnya; "
+                                          "pertumbuhan tidak ditampilkan"),
+                           QStringLiteral("the space history holds no earlier walk of %1; growth "
+                                          "is not shown"))
+                     .arg(Engine::displayPath(tree.root())));
+        return std::nullopt;
+    }
+    return Comparison{*then, history->sizes(then->id)};
+}
+
 } // namespace
 
 int runSpace(const QStringList &arguments, const Options &options)
@@ -194,21 +263,33 @@ int runSpace(const QStringList &arguments, const Options &options)
         return usageProblem(bilingual(QStringLiteral("argumen tak dikenal: %1"),
                                       QStringLiteral("unexpected argument: %1"))
                                 .arg(arguments.last()));
+    if (options.since && !options.importFrom.isEmpty())
+        return usageProblem(bilingual("--since membandingkan pengukuran di riwayat ruang; hasil "
+                                      "pindai yang disimpan tidak ada di sana",
+                                      "--since compares walks the space history holds; a saved "
+                                      "scan is not among them"));
     Listing listing;
     listing.depth = options.depth.value_or(1);
     listing.apparent = options.apparent;
-    const auto order = Engine::spaceOrderNamed(options.order.toStdString());
+    listing.byGrowth = options.order == QLatin1String("grown");
+    if (listing.byGrowth && !options.since)
+        return usageProblem(bilingual("--sort grown perlu --since", "--sort grown needs --since"));
+    const auto order = listing.byGrowth ? std::optional(Engine::SpaceOrder::size)
+                                        : Engine::spaceOrderNamed(options.order.toStdString());
     if (!order)
-        return usageProblem(bilingual(QStringLiteral("urutan tak dikenal: %1 (size, name, count "
-                                                     "atau age)"),
-                                      QStringLiteral("unknown order: %1 (size, name, count or "
-                                                     "age)"))
+        return usageProblem(bilingual(QStringLiteral("urutan tak dikenal: %1 (size, name, count, "
+                                                     "age atau grown)"),
+                                      QStringLiteral("unknown order: %1 (size, name, count, age "
+                                                     "or grown)"))
                                 .arg(options.order));
     listing.order = *order;
     const std::unique_ptr<SpaceTree> tree =
         options.importFrom.isEmpty() ? walked(arguments, options) : imported(options);
     if (!tree)
         return exitPartlyFailed;
+    const std::optional<Comparison> comparison =
+        tree->isScan() ? std::nullopt : recordAndCompare(*tree, options);
+    listing.since = comparison ? &*comparison : nullptr;
     if (!options.exportTo.isEmpty()) {
         const std::filesystem::path file = typedPath(options.exportTo);
         std::string error;
@@ -228,16 +309,31 @@ int runSpace(const QStringList &arguments, const Options &options)
         QJsonObject result{{"folders", folders}};
         if (tree->isScan())
             result["scan"] = Engine::displayPath(typedPath(options.importFrom));
+        if (options.since)
+            result["since"] =
+                comparison ? QJsonValue(QJsonObject{
+                    {"time", static_cast<double>(comparison->then.time)},
+                    {"date", QDateTime::fromSecsSinceEpoch(comparison->then.time, Qt::UTC)
+                                 .toString(Qt::ISODate)},
+                })
+                           : QJsonValue();
         QTextStream(stdout) << QJsonDocument(result).toJson();
         return exitOk;
     }
     QTextStream out(stdout);
-    out << (options.apparent ? bilingual("Ukuran isi  Bisa kembali     Entri     Terbaru",
-                                         "  Apparent   Rebuildable   Entries      Newest")
-                             : bilingual("    Ukuran  Bisa kembali     Entri     Terbaru",
-                                         "      Size   Rebuildable   Entries      Newest"))
+    if (comparison)
+        out << bilingual(QStringLiteral("Pertumbuhan %1"), QStringLiteral("Growth %1"))
+                   .arg(sinceText(comparison->then.time, QDateTime::currentSecsSinceEpoch()))
+            << '\n';
+    const QString grownHeading =
+        comparison ? bilingual("Tumbuh", "Grown").rightJustified(10) + "  " : QString();
+    out << (options.apparent
+                ? bilingual("Ukuran isi  " + grownHeading + "Bisa kembali     Entri     Terbaru",
+                            "  Apparent  " + grownHeading + " Rebuildable   Entries      Newest")
+                : bilingual("    Ukuran  " + grownHeading + "Bisa kembali     Entri     Terbaru",
+                            "      Size  " + grownHeading + " Rebuildable   Entries      Newest"))
         << '\n';
     for (const Row &row : rows)
-        out << rowLine(row, options.apparent) << '\n';
+        out << rowLine(row, options.apparent, comparison.has_value()) << '\n';
     return exitOk;
 }

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -41,6 +42,16 @@ QString unknownOption(const QString &command, const QString &option)
     return bilingual(QStringLiteral("opsi tak dikenal untuk %1: %2"),
                      QStringLiteral("unknown option for %1: %2"))
         .arg(command, option);
+}
+
+// Digits only: toInt would take " 5" or "+5" too.
+std::optional<int> wholeNumber(const QString &value)
+{
+    bool ok = !value.isEmpty() && std::all_of(value.begin(), value.end(), [](QChar c) {
+        return c >= '0' && c <= '9';
+    });
+    const int number = ok ? value.toInt(&ok) : 0;
+    return ok ? std::optional<int>(number) : std::nullopt;
 }
 
 // Warnings name files anyone can name: on a terminal, what it would obey is shown escaped.
@@ -72,6 +83,8 @@ QString usage()
         "  schedule [off|daily|weekly|monthly]   bersihkan cepat otomatis, atau lihat jadwalnya\n"
         "  space [PATH]   isi folder (rumah, bawaan) per folder, dan yang bisa dibuat ulang\n"
         "  space --import BERKAS   hasil pindai ncdu (ncdu -o), hanya dilihat\n"
+        "  space [PATH] --since last|HARI   pertumbuhan tiap folder sejak pengukuran\n"
+        "              sebelumnya, atau yang terdekat ke sekian hari lalu\n"
         "\n"
         "Opsi:\n"
         "  --json      satu objek JSON, bukan teks (status, clean, dev, projects, space)\n"
@@ -84,8 +97,10 @@ QString usage()
         "  --depth N   folder sampai N tingkat (space; bawaan 1)\n"
         "  --export BERKAS   simpan hasil pindai untuk ncdu -f (space)\n"
         "  --apparent  ukuran sebagai isi berkas, bukan ruang yang dipakai (space)\n"
-        "  --sort size|name|count|age   urutan folder: terbesar, nama, jumlah isi,\n"
-        "              terbaru (space; bawaan size)\n"
+        "  --sort size|name|count|age|grown   urutan folder: terbesar, nama, jumlah\n"
+        "              isi, terbaru, paling tumbuh (space; bawaan size; grown perlu --since)\n"
+        "  --since last|HARI   bandingkan dengan pengukuran sebelumnya atau yang terdekat ke\n"
+        "              sekian hari lalu (space)\n"
         "  -h, --help  bantuan ini\n"
         "  -v, --version  versi program\n",
         "Usage: ampa-cli <command> [options]\n"
@@ -103,6 +118,8 @@ QString usage()
         "  schedule [off|daily|weekly|monthly]   the quick clean on a timer, or its state\n"
         "  space [PATH]   what fills a folder (the home by default), and what rebuilds itself\n"
         "  space --import FILE   a scan saved by ncdu (ncdu -o), to look at only\n"
+        "  space [PATH] --since last|DAYS   each folder's growth since the walk before, or\n"
+        "              the one nearest that many days ago\n"
         "\n"
         "Options:\n"
         "  --json      one JSON object instead of text (status, clean, dev, projects, space)\n"
@@ -115,8 +132,11 @@ QString usage()
         "  --depth N   folders down to N levels (space; 1 by default)\n"
         "  --export FILE   save the scan for ncdu -f (space)\n"
         "  --apparent  sizes as the bytes files hold, not the space they take (space)\n"
-        "  --sort size|name|count|age   the order of folders: largest, name, most\n"
-        "              entries, newest (space; size by default)\n"
+        "  --sort size|name|count|age|grown   the order of folders: largest, name, most\n"
+        "              entries, newest, grown most (space; size by default; grown needs\n"
+        "              --since)\n"
+        "  --since last|DAYS   compare with the walk before, or the one nearest that many\n"
+        "              days ago (space)\n"
         "  -h, --help  this help\n"
         "  -v, --version  the program's version\n");
 }
@@ -139,6 +159,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption importFrom("import", QString(), "file");
     const QCommandLineOption apparent("apparent");
     const QCommandLineOption sort("sort", QString(), "order");
+    const QCommandLineOption since("since", QString(), "when");
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption version(QStringList{"v", "version"});
     // Which options each command takes.
@@ -149,12 +170,12 @@ int main(int argc, char *argv[])
         {"dev", {&json, &yes, &dryRun}},
         {"projects", {&json, &yes, &dryRun, &older}},
         {"schedule", {}},
-        {"space", {&json, &depth, &exportTo, &importFrom, &apparent, &sort}},
+        {"space", {&json, &depth, &exportTo, &importFrom, &apparent, &sort, &since}},
         {"complete", {}}, // for the shells' completions; not in the usage
     };
     QCommandLineParser parser;
     parser.addOptions({json, verbose, yes, dryRun, older, depth, exportTo, importFrom, apparent,
-                       sort, help, version});
+                       sort, since, help, version});
     const bool parsed = parser.parse(QCoreApplication::arguments());
     if (parsed && parser.isSet(help)) {
         QTextStream(stdout) << usage();
@@ -193,7 +214,7 @@ int main(int argc, char *argv[])
                                     QStringLiteral("unknown command: %1"))
                               .arg(command));
     for (const QCommandLineOption *option : {&json, &verbose, &yes, &dryRun, &older, &depth,
-                                             &exportTo, &importFrom, &apparent, &sort}) {
+                                             &exportTo, &importFrom, &apparent, &sort, &since}) {
         const bool allowed =
             std::find(known->second.begin(), known->second.end(), option) != known->second.end();
         if (parser.isSet(*option) && !allowed)
@@ -205,29 +226,18 @@ int main(int argc, char *argv[])
     chosen.yes = parser.isSet(yes);
     chosen.dryRun = parser.isSet(dryRun);
     if (parser.isSet(older)) {
-        // Digits only: toInt would take " 5" or "+5" too.
-        const QString value = parser.value(older);
-        bool ok = !value.isEmpty() && std::all_of(value.begin(), value.end(), [](QChar c) {
-            return c >= '0' && c <= '9';
-        });
-        const int days = ok ? value.toInt(&ok) : 0;
-        if (!ok)
+        chosen.olderDays = wholeNumber(parser.value(older));
+        if (!chosen.olderDays)
             return usageError(bilingual(QStringLiteral("--older perlu jumlah hari: %1"),
                                         QStringLiteral("--older needs a number of days: %1"))
                                   .arg(parser.value(older)));
-        chosen.olderDays = days;
     }
     if (parser.isSet(depth)) {
-        const QString value = parser.value(depth);
-        bool ok = !value.isEmpty() && std::all_of(value.begin(), value.end(), [](QChar c) {
-            return c >= '0' && c <= '9';
-        });
-        const int levels = ok ? value.toInt(&ok) : 0;
-        if (!ok)
+        chosen.depth = wholeNumber(parser.value(depth));
+        if (!chosen.depth)
             return usageError(bilingual(QStringLiteral("--depth perlu angka: %1"),
                                         QStringLiteral("--depth needs a number: %1"))
-                                  .arg(value));
-        chosen.depth = levels;
+                                  .arg(parser.value(depth)));
     }
     for (const QCommandLineOption *named : {&exportTo, &importFrom}) {
         if (parser.isSet(*named) && parser.value(*named).isEmpty())
@@ -239,6 +249,17 @@ int main(int argc, char *argv[])
     chosen.importFrom = parser.value(importFrom);
     chosen.apparent = parser.isSet(apparent);
     chosen.order = parser.isSet(sort) ? parser.value(sort) : QStringLiteral("size");
+    if (parser.isSet(since)) {
+        chosen.since = true;
+        if (parser.value(since) != QLatin1String("last")) {
+            chosen.sinceDays = wholeNumber(parser.value(since));
+            if (!chosen.sinceDays)
+                return usageError(
+                    bilingual(QStringLiteral("--since perlu last atau jumlah hari: %1"),
+                              QStringLiteral("--since needs last or a number of days: %1"))
+                        .arg(parser.value(since)));
+        }
+    }
 
     if (command == QLatin1String("log"))
         return runLog();
