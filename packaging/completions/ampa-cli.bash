@@ -27,14 +27,18 @@ _ampa_cli()
     COMPREPLY=()
     # The words typed so far that are neither options nor the values that follow one.
     for ((i = 1; i < COMP_CWORD; i++)); do
-        [[ ${COMP_WORDS[i]} == -* || ${COMP_WORDS[i - 1]} =~ ^--(older|depth|sort|export|import)$ ]] && continue
+        [[ ${COMP_WORDS[i]} == -* || ${COMP_WORDS[i - 1]} =~ ^--(older|depth|sort|since|export|import)$ ]] && continue
         words+=("${COMP_WORDS[i]}")
     done
     local command=${words[0]-} sub=${words[1]-}
     case $prev in
         --older | --depth) return 0 ;;
         --sort)
-            mapfile -t COMPREPLY < <(compgen -W 'size name count age' -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W 'size name count age grown' -- "$cur")
+            return 0
+            ;;
+        --since)
+            mapfile -t COMPREPLY < <(compgen -W 'last' -- "$cur")
             return 0
             ;;
         --export | --import)
@@ -49,7 +53,7 @@ _ampa_cli()
         '') options='--help --version' ;;
         status) options='--verbose --json' ;;
         clean) options='--yes --dry-run --json' ;;
-        space) options='--depth --json --export --import --apparent --sort' ;;
+        space) options='--depth --json --export --import --apparent --sort --since' ;;
         dev)
             case $sub in
                 '') options='--json' ;;

@@ -5,7 +5,7 @@ function __ampa_cli_typed
     set -l typed (commandline -opc)
     set -l previous ''
     for word in $typed[2..-1]
-        if not string match -q -- '-*' $word; and not contains -- "$previous" --older --depth --sort --export --import
+        if not string match -q -- '-*' $word; and not contains -- "$previous" --older --depth --sort --since --export --import
             echo $word
         end
         set previous $word
@@ -75,4 +75,5 @@ complete -c ampa-cli -n '__ampa_cli_in space' -l json -d 'One JSON object'
 complete -c ampa-cli -n '__ampa_cli_in space' -l export -r -F -d 'Save the scan for ncdu -f'
 complete -c ampa-cli -n '__ampa_cli_in space' -l import -r -F -d 'Show a scan ncdu saved'
 complete -c ampa-cli -n '__ampa_cli_in space' -l apparent -d 'Sizes as files hold them'
-complete -c ampa-cli -n '__ampa_cli_in space' -l sort -x -a 'size name count age' -d 'Order of folders'
+complete -c ampa-cli -n '__ampa_cli_in space' -l sort -x -a 'size name count age grown' -d 'Order of folders'
+complete -c ampa-cli -n '__ampa_cli_in space' -l since -x -a 'last' -d 'Growth since a walk before (last, or days ago)'

@@ -141,6 +141,9 @@ private slots:
         QCOMPARE(bashCompletion("ampa-cli dev clean cargo t"), QStringList{"thumbnails"});
         QCOMPARE(bashCompletion("ampa-cli schedule w"), QStringList{"weekly"});
         QCOMPARE(bashCompletion("ampa-cli projects --older "), QStringList());
+        QCOMPARE(bashCompletion("ampa-cli space --si"), QStringList{"--since"});
+        QCOMPARE(bashCompletion("ampa-cli space --since "), QStringList{"last"});
+        QCOMPARE(bashCompletion("ampa-cli space --since 7 --sort g"), QStringList{"grown"});
 
         // What is kept is offered to release, and no longer to clean.
         QCOMPARE(piped({"dev", "keep", "thumbnails"}).code, 0);

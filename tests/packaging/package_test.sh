@@ -40,6 +40,17 @@ for module in $imports; do
     grep -qE "(^|, )$owner( |,|$)" <<< "$depends" \
         || { echo "the QML module $module comes from $owner, which the package does not depend on"; exit 1; }
 done
+# Every SQL driver the engine opens is a plug-in no program links: its package must be depended on.
+drivers=$(grep -rhoE 'addDatabase\(QStringLiteral\("Q[A-Z0-9]+"' "$source_dir/engine" \
+          | grep -oE 'Q[A-Z0-9]+"' | tr -d '"' | sort -u)
+[ -n "$drivers" ] || { echo "no SQL driver found in the engine's sources"; exit 1; }
+for driver in $drivers; do
+    plugin=$(qtpaths6 --query QT_INSTALL_PLUGINS)/sqldrivers/libq$(tr 'A-Z' 'a-z' <<< "${driver#Q}").so
+    owner=$(dpkg -S "$plugin" 2> /dev/null | cut -d: -f1) \
+        || { echo "the SQL driver $driver is not installed here"; exit 1; }
+    grep -qE "(^|, )$owner( |,|$)" <<< "$depends" \
+        || { echo "the SQL driver $driver comes from $owner, which the package does not depend on"; exit 1; }
+done
 
 if command -v lintian > /dev/null; then
     # Errors and warnings fail; what is only information is shown.
