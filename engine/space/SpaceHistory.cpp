@@ -303,10 +303,18 @@ HistoryProblem::Kind SpaceHistory::Store::check(QString &detail) const
 HistoryProblem::Kind SpaceHistory::Store::connect(QString &detail)
 {
     struct stat st {};
-    if (lookAt(folder, name, &st) == Found::file && st.st_size > 0) {
+    const Found found = lookAt(folder, name, &st);
+    if (found == Found::file && st.st_size > 0) {
         const HistoryProblem::Kind kind = check(detail);
         if (kind != HistoryProblem::Kind::none)
             return kind;
+    } else if (found == Found::nothing) {
+        // The names of the user's folders are theirs alone; SQLite gives its -wal and -shm the
+        // database's mode.
+        const int fd = openat(folder, name.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            close(fd);
     }
     db = database(connection, {});
     if (!db.isOpen()) {
