@@ -52,6 +52,12 @@ QByteArray blob(const std::string &bytes)
     return bytes.empty() ? QByteArray("", 0) : QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 
+// A root as the history knows it: "/home/ana/" and "/home/ana" are one.
+QByteArray rootKey(const std::filesystem::path &root)
+{
+    return blob(withoutTrailingSlash(root).native());
+}
+
 std::string bytes(const QVariant &value)
 {
     const QByteArray data = value.toByteArray();
@@ -435,7 +441,7 @@ std::optional<qint64> SpaceHistory::record(const SpaceTree &tree, qint64 time, q
     QSqlQuery walk = store->query();
     walk.prepare(QStringLiteral("INSERT INTO walks(root, time, size, free, total, depth, threshold)"
                                 " VALUES(?, ?, ?, ?, ?, ?, ?)"));
-    walk.addBindValue(blob(tree.root().native()));
+    walk.addBindValue(rootKey(tree.root()));
     walk.addBindValue(time);
     walk.addBindValue(root.size);
     walk.addBindValue(free);
@@ -505,7 +511,7 @@ std::vector<HistoryWalk> SpaceHistory::walks(const std::filesystem::path &root) 
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT id, time, size, free, total, depth, threshold FROM walks"
                              " WHERE root = ? ORDER BY time DESC, id DESC"));
-    q.addBindValue(blob(root.native()));
+    q.addBindValue(rootKey(root));
     if (!q.exec())
         return found;
     while (q.next()) {
@@ -592,7 +598,7 @@ void SpaceHistory::thin(const std::filesystem::path &root, qint64 now)
     q.setForwardOnly(true);
     q.prepare(
         QStringLiteral("SELECT id, time FROM walks WHERE root = ? ORDER BY time DESC, id DESC"));
-    q.addBindValue(blob(root.native()));
+    q.addBindValue(rootKey(root));
     if (!q.exec())
         return;
     std::vector<std::pair<qint64, qint64>> all;
