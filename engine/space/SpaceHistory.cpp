@@ -52,6 +52,12 @@ QByteArray blob(const std::string &bytes)
     return bytes.empty() ? QByteArray("", 0) : QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 
+// A root as the history knows it: "/home/ana/" and "/home/ana" are one.
+QByteArray rootKey(const std::filesystem::path &root)
+{
+    return blob(withoutTrailingSlash(root).native());
+}
+
 std::string bytes(const QVariant &value)
 {
     const QByteArray data = value.toByteArray();
@@ -303,10 +309,18 @@ HistoryProblem::Kind SpaceHistory::Store::check(QString &detail) const
 HistoryProblem::Kind SpaceHistory::Store::connect(QString &detail)
 {
     struct stat st {};
-    if (lookAt(folder, name, &st) == Found::file && st.st_size > 0) {
+    const Found found = lookAt(folder, name, &st);
+    if (found == Found::file && st.st_size > 0) {
         const HistoryProblem::Kind kind = check(detail);
         if (kind != HistoryProblem::Kind::none)
             return kind;
+    } else if (found == Found::nothing) {
+        // The names of the user's folders are theirs alone; SQLite gives its -wal and -shm the
+        // database's mode.
+        const int fd = openat(folder, name.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            close(fd);
     }
     db = database(connection, {});
     if (!db.isOpen()) {
@@ -427,7 +441,7 @@ std::optional<qint64> SpaceHistory::record(const SpaceTree &tree, qint64 time, q
     QSqlQuery walk = store->query();
     walk.prepare(QStringLiteral("INSERT INTO walks(root, time, size, free, total, depth, threshold)"
                                 " VALUES(?, ?, ?, ?, ?, ?, ?)"));
-    walk.addBindValue(blob(tree.root().native()));
+    walk.addBindValue(rootKey(tree.root()));
     walk.addBindValue(time);
     walk.addBindValue(root.size);
     walk.addBindValue(free);
@@ -497,7 +511,7 @@ std::vector<HistoryWalk> SpaceHistory::walks(const std::filesystem::path &root) 
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT id, time, size, free, total, depth, threshold FROM walks"
                              " WHERE root = ? ORDER BY time DESC, id DESC"));
-    q.addBindValue(blob(root.native()));
+    q.addBindValue(rootKey(root));
     if (!q.exec())
         return found;
     while (q.next()) {
@@ -584,7 +598,7 @@ void SpaceHistory::thin(const std::filesystem::path &root, qint64 now)
     q.setForwardOnly(true);
     q.prepare(
         QStringLiteral("SELECT id, time FROM walks WHERE root = ? ORDER BY time DESC, id DESC"));
-    q.addBindValue(blob(root.native()));
+    q.addBindValue(rootKey(root));
     if (!q.exec())
         return;
     std::vector<std::pair<qint64, qint64>> all;

@@ -187,6 +187,8 @@ private slots:
             QCOMPARE(found->second.apparent, size.apparent);
             QCOMPARE(found->second.folder, size.folder);
         }
+        // The root is one, however written.
+        QCOMPARE(history.walks(root.native() + "/").size(), std::size_t(1));
         // Another root's walks are its own; an id the history does not hold has nothing.
         QVERIFY(history.walks(base).empty());
         QVERIFY(history.walks(root / "a").empty());
@@ -337,16 +339,17 @@ private slots:
     void killedWhileRecording()
     {
         const fs::path root = base / "tree";
-        for (int i = 0; i < 40; ++i)
-            for (int j = 0; j < 10; ++j)
-                file(root / ("d" + std::to_string(i)) / ("e" + std::to_string(j)) / "f", 100);
+        // Thousands of folders within the depth: each walk's rows take a while to go in and out.
+        for (int i = 0; i < 100; ++i)
+            for (int j = 0; j < 30; ++j)
+                folder(root / ("d" + std::to_string(i)) / ("e" + std::to_string(j)));
         file(root / "big", 2 << 20);
         const auto tree = walked(root);
         const RecordedSizes whole = Engine::recordedSizes(*tree, Engine::historyReach(*tree));
-        QVERIFY(whole.size() > 400);
+        QVERIFY(whole.size() > 3000);
         const fs::path historyFile = base / "state" / "history.sqlite";
         auto *random = QRandomGenerator::global();
-        for (int round = 0; round < 25; ++round) {
+        for (int round = 0; round < 40; ++round) {
             QProcess helper;
             helper.start(helperPath(),
                          {"record-history", QString::fromStdString(historyFile.native()),
@@ -360,7 +363,7 @@ private slots:
                          qPrintable("the helper stopped: " + helper.readAllStandardError()));
                 said += helper.readAllStandardOutput();
             }
-            QThread::usleep(random->bounded(30000));
+            QThread::usleep(random->bounded(40000));
             ::kill(pid_t(helper.processId()), SIGKILL);
             QVERIFY(helper.waitForFinished(30000));
             said += helper.readAllStandardOutput();
@@ -456,6 +459,8 @@ private slots:
                 content[at] = char(QRandomGenerator::global()->bounded(256));
             write(historyFile, content);
             write(historyFile.native() + "-wal", {});
+            fs::permissions(historyFile.native() + "-wal",
+                            fs::perms::owner_read | fs::perms::owner_write);
         }
         const auto manifestBefore = manifest(base);
         const auto elsewhereBefore = read(elsewhere);
@@ -511,6 +516,8 @@ private slots:
             QCOMPARE(history.walks(base).size(), std::size_t(1));
         }
         QVERIFY(fs::is_regular_file(odd));
+        QCOMPARE((fs::status(odd).permissions() & fs::perms::all),
+                 fs::perms::owner_read | fs::perms::owner_write);
         QCOMPARE((fs::status(odd.parent_path()).permissions() & fs::perms::all),
                  fs::perms::owner_all);
         if (geteuid() != 0)
@@ -533,18 +540,23 @@ private slots:
     {
         const fs::path root = base / "tree";
         file(root / "f", 10);
+        // The first days' walks hold a folder gone since.
+        folder(root / "early");
+        const auto earlyTree = walked(root);
+        fs::remove(root / "early");
         const auto tree = walked(root);
         const fs::path other = base / "other";
         folder(other);
         const auto otherTree = walked(other);
-        SpaceHistory history;
+        const fs::path historyFile = base / "history.sqlite";
+        SpaceHistory history(historyFile);
         const qint64 first = QDateTime(QDate(2026, 1, 1), QTime(12, 0), Qt::UTC).toSecsSinceEpoch();
         const int days = 500;
         QVERIFY(history.record(*otherTree, first - 3 * 86400, -1, -1));
         QVERIFY(history.record(*otherTree, first - 2 * 86400, -1, -1));
         QVERIFY(history.record(*otherTree, first - 2 * 86400 + 60, -1, -1));
         for (int i = 0; i < days; ++i)
-            QVERIFY(history.record(*tree, first + i * 86400, -1, -1));
+            QVERIFY(history.record(i < 10 ? *earlyTree : *tree, first + i * 86400, -1, -1));
         // Three more on the last day: the two newest of them stay.
         const qint64 last = first + (days - 1) * 86400;
         for (const int hours : {2, 4, 6})
@@ -589,8 +601,9 @@ private slots:
         QCOMPARE(history.walks(other).size(), std::size_t(3));
         history.thin(other, now);
         QCOMPARE(history.walks(other).size(), std::size_t(2));
-        // Thinning never leaves paths that no walk holds.
-        QCOMPARE(sqlite3(Engine::historyPath(),
+        // Thinning never leaves paths that no walk holds: "early" went with its walks.
+        QCOMPARE(sqlite3(historyFile, "SELECT count(*) FROM paths"), QByteArray("1"));
+        QCOMPARE(sqlite3(historyFile,
                          "SELECT count(*) FROM paths WHERE id NOT IN (SELECT path FROM sizes)"),
                  QByteArray("0"));
     }
