@@ -232,41 +232,64 @@ private slots:
         QCOMPARE(walksOf(root).size(), recording ? 1u : 0u);
     }
 
-    // What lies in the history's place and is no history: said once on standard error, kept
-    // aside as it was, and the walk is listed and recorded in a fresh one.
+    // A history that cannot be used: said once on standard error, kept aside as it was, and the
+    // walk is listed and recorded in a fresh one.
+    void unusableHistoryIsSetAside_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("said");
+        QTest::newRow("not a database")
+            << "junk" << QByteArray("What lay in the space history's place was no history.");
+        QTest::newRow("damaged") << "damaged" << QByteArray("The space history was damaged.");
+        QTest::newRow("newer") << "newer"
+                               << QByteArray("The space history was written by a newer Ampa.");
+    }
     void unusableHistoryIsSetAside()
     {
-        const fs::path root = TestHome::root() / "damaged";
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, said);
+        const fs::path root = TestHome::root() / ("set-aside-" + std::to_string(caseNumber));
         file(root / "a/one.bin", 100000);
-        const QByteArray junk = "this was never a database\n";
-        write(Engine::historyPath(), junk);
+        if (kind == "junk") {
+            write(Engine::historyPath(), "this was never a database\n");
+        } else {
+            QCOMPARE(runProgram(cli, {"space", arg(root)}).code, 0);
+            QVERIFY(!fs::exists(Engine::historyPath().native() + "-wal"));
+            QByteArray bytes = read(Engine::historyPath());
+            QVERIFY(bytes.size() > 8192);
+            if (kind == "damaged")
+                bytes.replace(4096, 4096, QByteArray(4096, '\x55'));
+            else
+                bytes.replace(60, 4, QByteArray("\0\0\0\x63", 4)); // user_version 99
+            write(Engine::historyPath(), bytes);
+        }
+        const QByteArray found = read(Engine::historyPath());
         const Run run = runProgram(cli, {"space", "--json", "--since", "last", arg(root)});
         QCOMPARE(run.code, 0);
+        QVERIFY(!json(run)["folders"].toArray().isEmpty());
         // Said once, then that there is no earlier walk (the engine's own warning aside).
-        QByteArrayList said;
+        QByteArrayList lines;
         for (const QByteArray &line : run.err.split('\n')) {
             if (line.startsWith("ampa-cli: "))
-                said << line;
+                lines << line;
         }
-        QCOMPARE(said.size(), 2);
-        QVERIFY2(said[0].startsWith("ampa-cli: What lay in the space history's place was no "
-                                    "history."),
-                 run.err.constData());
-        QVERIFY2(said[1].contains("holds no earlier walk"), run.err.constData());
-        QVERIFY(!json(run)["folders"].toArray().isEmpty());
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].startsWith("ampa-cli: " + said), run.err.constData());
+        QVERIFY2(lines[1].contains("holds no earlier walk"), run.err.constData());
         std::vector<fs::path> kept;
         for (const auto &entry : fs::directory_iterator(Engine::historyPath().parent_path())) {
-            if (entry.path() != Engine::historyPath() && read(entry.path()) == junk)
+            if (entry.path() != Engine::historyPath() && read(entry.path()) == found)
                 kept.push_back(entry.path());
         }
         QCOMPARE(kept.size(), 1u);
-        QVERIFY2(run.err.contains(QByteArray::fromStdString(kept[0].filename().native())),
+        QVERIFY2(lines[0].contains(QByteArray::fromStdString(kept[0].filename().native())),
                  run.err.constData());
         QCOMPARE(walksOf(root).size(), 1u);
         // The fresh history is used from then on, quietly.
         const Run again = runProgram(cli, {"space", "--since", "last", arg(root)});
         QCOMPARE(again.code, 0);
         QVERIFY2(again.err.isEmpty(), again.err.constData());
+        QVERIFY(again.out.startsWith("Growth since "));
     }
 
     void badInput_data()
