@@ -94,8 +94,8 @@ void year(const fs::path &tree, const fs::path &scratch, int days)
     std::vector<fs::path> changing;
     std::size_t seen = 0;
     std::error_code error;
-    for (fs::recursive_directory_iterator it(tree, fs::directory_options::skip_permission_denied,
-                                             error),
+    for (fs::recursive_directory_iterator
+             it(tree, fs::directory_options::skip_permission_denied, error),
          end;
          !error && it != end; it.increment(error)) {
         if (it->is_regular_file(error) && !it->is_symlink(error) && seen++ % 4000 == 0)
