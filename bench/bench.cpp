@@ -569,9 +569,8 @@ int main(int argc, char **argv)
         }
         // Its own tree, since some of its files change: others may walk the shared ones.
         const fs::path changing = base / (quick ? "history-tree" : "history-million");
-        cached(changing, quick ? "quick" : "million", [&] {
-            return TreeGenerator::nested(changing, quick ? shape : millionShape);
-        });
+        cached(changing, quick ? "quick" : "million",
+               [&] { return TreeGenerator::nested(changing, quick ? shape : millionShape); });
         TreeGenerator::unlock(changing);
         HistoryBench::year(changing, scratch, 365);
     }

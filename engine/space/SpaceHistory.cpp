@@ -23,6 +23,7 @@
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace Engine {
 
@@ -454,36 +455,36 @@ std::optional<qint64> SpaceHistory::record(const SpaceTree &tree, qint64 time, q
     }
     const qint64 id = walk.lastInsertId().toLongLong();
 
-    QSqlQuery findPath = store->query();
+    // The paths held already, read at once: a walk's are mostly the walk before's.
+    std::unordered_map<std::string, qint64> pathIds;
+    QSqlQuery paths = store->query();
+    paths.setForwardOnly(true);
+    if (!paths.exec(QStringLiteral("SELECT path, id FROM paths"))) {
+        store->rollback();
+        return std::nullopt;
+    }
+    while (paths.next())
+        pathIds.emplace(bytes(paths.value(0)), paths.value(1).toLongLong());
+    paths.finish();
     QSqlQuery addPath = store->query();
     QSqlQuery addSize = store->query();
-    findPath.setForwardOnly(true);
-    if (!findPath.prepare(QStringLiteral("SELECT id FROM paths WHERE path = ?"))
-        || !addPath.prepare(QStringLiteral("INSERT INTO paths(path) VALUES(?)"))
+    if (!addPath.prepare(QStringLiteral("INSERT INTO paths(path) VALUES(?)"))
         || !addSize.prepare(QStringLiteral(
             "INSERT INTO sizes(walk, path, size, apparent, folder) VALUES(?, ?, ?, ?, ?)"))) {
         store->rollback();
         return std::nullopt;
     }
     for (const auto &[path, size] : sizes) {
-        const QByteArray name = blob(path);
-        findPath.bindValue(0, name);
-        if (!findPath.exec()) {
-            store->rollback();
-            return std::nullopt;
-        }
-        qint64 pathId = 0;
-        if (findPath.next()) {
-            pathId = findPath.value(0).toLongLong();
-            findPath.finish();
-        } else {
-            addPath.bindValue(0, name);
+        auto known = pathIds.find(path);
+        if (known == pathIds.end()) {
+            addPath.bindValue(0, blob(path));
             if (!addPath.exec()) {
                 store->rollback();
                 return std::nullopt;
             }
-            pathId = addPath.lastInsertId().toLongLong();
+            known = pathIds.emplace(path, addPath.lastInsertId().toLongLong()).first;
         }
+        const qint64 pathId = known->second;
         addSize.bindValue(0, id);
         addSize.bindValue(1, pathId);
         addSize.bindValue(2, size.size);
