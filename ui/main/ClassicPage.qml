@@ -121,7 +121,7 @@ ScrollView {
                 objectName: "spaceLoader"
                 Layout.fillWidth: true
                 // Room kept while it is made, so the sections below do not jump up and back.
-                Layout.preferredHeight: item ? item.implicitHeight : 340
+                Layout.preferredHeight: item ? (item as Item).implicitHeight : 340
                 // Once laid out: before, every section sits at the top.
                 readonly property bool near: spaceSection.y > 0
                                              && spaceSection.y + column.y
