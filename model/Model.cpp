@@ -9,6 +9,8 @@
 
 #include <QMetaEnum>
 
+#include <utility>
+
 namespace {
 
 template<typename T> QVariantMap variantMap(const QMap<QString, T> &map)
@@ -69,7 +71,7 @@ Model::Model(Services services_, QObject *parent) : QObject(parent), services(st
     });
 }
 
-void Model::start(std::chrono::milliseconds rescanEvery)
+void Model::start(std::chrono::milliseconds rescanEvery, FirstScan first)
 {
     // One statvfs call: the first frame shows the real free space, not "0 MB of 0 MB", while
     // the scan measures the rest.
@@ -77,10 +79,24 @@ void Model::start(std::chrono::milliseconds rescanEvery)
         const Engine::DiskSpace disk = Engine::disk();
         setFreeAndTotal(disk.free, disk.total);
     }
-    refresh();
+    if (first == FirstScan::whenAsked && !demo()) {
+        // Under way as far as the views can tell, so none shows an unmeasured 0 B; a refresh
+        // asked for meanwhile is dropped as during any scan.
+        firstScanWaits = true;
+        setScanning(true);
+        setScanningAdv(true);
+    } else {
+        refresh();
+    }
     if (demo())
         startDemo();
     rescanTimer.start(rescanEvery);
+}
+
+void Model::beginFirstScan()
+{
+    if (std::exchange(firstScanWaits, false))
+        runScan();
 }
 
 Model::~Model() = default;

@@ -170,8 +170,12 @@ public:
 
     // Reads the free space at once, starts the first scan (or loads the sample data in demo
     // mode), runs the demo start-up steps when demo mode is on, and re-scans every
-    // `rescanEvery`.
-    void start(std::chrono::milliseconds rescanEvery = std::chrono::minutes(30));
+    // `rescanEvery`. With `FirstScan::whenAsked` the scan shows as under way but waits for
+    // beginFirstScan(): a window lets its first frame come first.
+    enum class FirstScan { now, whenAsked };
+    void start(std::chrono::milliseconds rescanEvery = std::chrono::minutes(30),
+               FirstScan first = FirstScan::now);
+    void beginFirstScan();
 
     qint64 freeBytes() const { return m_free; }
     qint64 totalBytes() const { return m_total; }
@@ -396,6 +400,7 @@ private:
     // Lists the largest items of the pane again, so that the next one takes a moved item's place.
     void relistLargeItems(Pane pane);
     void startDemo();
+    void runScan();
     // The refresh an action owes: run now, or when the scan in progress ends.
     void refreshAfterAction();
     void simulateQuickClean();
@@ -421,6 +426,7 @@ private:
     QTimer rescanTimer;
     // An action's own refresh that came while a scan ran: it runs when that scan ends.
     bool refreshOwed = false;
+    bool firstScanWaits = false;
     // How many of the largest downloads and applications are listed.
     static constexpr int largeItemCount = 12;
     bool scheduledRun = false;

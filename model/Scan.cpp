@@ -83,6 +83,11 @@ void Model::refresh()
         return; // dropped, not queued
     setScanning(true);
     setScanningAdv(true);
+    runScan();
+}
+
+void Model::runScan()
+{
     // The quick part first: the ring and the button are what the user waits for.
     Stages()
         .then(measureQuickPart,

@@ -122,6 +122,37 @@ private slots:
         AMPA_WAIT_IDLE(model);
     }
 
+    // A first scan held for a window's first frame: the views see a scan under way (no
+    // unmeasured 0 B), the volume's figures are there, nothing is measured until it is let go,
+    // and a refresh asked for meanwhile neither starts a second scan nor is lost to the first.
+    void firstScanWaitsUntilAsked()
+    {
+        makeFile(TestHome::home() / ".cache/pip/wheels/a.whl", 50000);
+        FakeServices fakes;
+        Model model(fakes.services());
+        QSignalSpy sizes(&model, &Model::sizesChanged);
+        QSignalSpy scans(&model, &Model::scanningChanged);
+        model.start(std::chrono::minutes(30), Model::FirstScan::whenAsked);
+        QVERIFY(model.scanning() && model.scanningAdv());
+        QCOMPARE(model.totalBytes(), Engine::disk().total);
+        model.refresh();
+        model.scanAgain();
+        // Long enough for a scan of this small home to publish its first stage, had one begun.
+        QTest::qWait(300);
+        QCOMPARE(sizes.count(), 0);
+        QVERIFY(model.sizes().isEmpty());
+        QCOMPARE(scans.count(), 1);
+
+        model.beginFirstScan();
+        QTRY_VERIFY_WITH_TIMEOUT(!model.scanningAdv(), 20000);
+        QVERIFY(model.sizes().value("pip") >= 50000);
+        // Raised once when held, lowered once: one scan, no second one queued behind it.
+        QCOMPARE(scans.count(), 2);
+        model.beginFirstScan(); // let go once only
+        QCoreApplication::processEvents();
+        QVERIFY(!model.scanning());
+    }
+
     // The regular rescan, with an interval short enough to see it come round twice.
     void rescansOnItsInterval()
     {

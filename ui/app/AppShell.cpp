@@ -77,7 +77,10 @@ AppShell::AppShell(bool launchedAtLogin)
 {
     Appearance::askDesktopEarly();
     ModelSingleton::instance = &model;
-    model.start();
+    // A window's first frame comes before the scan's work (its threads, its child processes)
+    // competes with it; a start in the tray alone has no frame to wait for.
+    model.start(std::chrono::minutes(30),
+                launchedAtLogin ? Model::FirstScan::now : Model::FirstScan::whenAsked);
     // Read before prepareEngine names a fallback theme.
     desktopIconTheme =
         !QIcon::themeName().isEmpty() && QIcon::themeName() != QLatin1String("hicolor");
@@ -125,7 +128,10 @@ AppShell::AppShell(bool launchedAtLogin)
         // The window opens whatever the tray: the rest waits until it shows, since its first
         // frame is what the user waits for.
         openMain();
-        afterFirstFrame([this] { startDesktopServices(); });
+        afterFirstFrame([this] {
+            model.beginFirstScan();
+            startDesktopServices();
+        });
     } else {
         startDesktopServices();
         const bool showMenuBar = settings.showMenuBar();

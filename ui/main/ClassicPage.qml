@@ -11,6 +11,7 @@ ScrollView {
     contentWidth: availableWidth
     // The column's margins count too, or the last row could not be scrolled into view.
     contentHeight: column.implicitHeight + 56
+    readonly property Flickable flickable: contentItem as Flickable
 
     ColumnLayout {
         id: column
@@ -108,13 +109,32 @@ ScrollView {
         }
 
         ColumnLayout {
+            id: spaceSection
             objectName: "spaceSection"
             Layout.fillWidth: true
             spacing: 8
             SectionTitle { text: Texts.bilingual("Ruang disk", "Space") }
-            SpacePane {
+            // The map is the heaviest section: read from its file and made in the background
+            // once the page is scrolled to it, which a start that stays at the top never is.
+            Loader {
+                id: space
+                objectName: "spaceLoader"
                 Layout.fillWidth: true
-                embedded: true
+                // Room kept while it is made, so the sections below do not jump up and back.
+                Layout.preferredHeight: item ? (item as Item).implicitHeight : 340
+                // Once laid out: before, every section sits at the top.
+                readonly property bool near: spaceSection.y > 0
+                                             && spaceSection.y + column.y
+                                                < page.flickable.contentY + page.height
+                asynchronous: true
+                active: false
+                onNearChanged: if (near) active = true
+                Component.onCompleted: setSource("../panes/SpacePane.qml", { embedded: true })
+                ScanChip {
+                    anchors.centerIn: parent
+                    visible: space.status !== Loader.Ready
+                    text: Texts.bilingual("Memuat peta ruang", "Loading the space map")
+                }
             }
         }
 

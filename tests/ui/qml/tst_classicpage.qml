@@ -25,15 +25,35 @@ TestCase {
                "the page's end lies below what can be scrolled to")
     }
 
+    // The map is made only once the page is scrolled near it, in the background, with room
+    // kept for it meanwhile; then it stays.
+    function test_spaceMadeWhenScrolledNear() {
+        const page = createTemporaryObject(classicPage, testCase)
+        waitForRendering(page)
+        const loader = findChild(page, "spaceLoader")
+        verify(!loader.active && loader.item === null, "the map was made out of sight")
+        verify(loader.height >= 300)
+        verify(findChild(page, "spacePane") === null)
+        const flick = page.contentItem
+        flick.contentY = findChild(page, "spaceSection").y
+        tryVerify(() => loader.status === Loader.Ready && loader.item !== null)
+        verify(loader.item.embedded)
+        flick.contentY = 0
+        waitForRendering(page)
+        verify(loader.item !== null)
+    }
+
     // The map lines up with the other sections: the page's margins stand around it, not its own.
     function test_spaceLinesUp() {
         const page = createTemporaryObject(classicPage, testCase)
         waitForRendering(page)
         const column = findChild(page, "pageColumn")
+        page.contentItem.contentY = findChild(page, "spaceSection").y
+        tryVerify(() => findChild(findChild(page, "spaceSection"), "spaceSummary") !== null)
         const summary = findChild(findChild(page, "spaceSection"), "spaceSummary")
         const advanced = findChild(page, "advancedSection")
+        tryCompare(summary, "width", advanced.width)
         compare(summary.mapToItem(column, 0, 0).x, advanced.mapToItem(column, 0, 0).x)
-        compare(summary.width, advanced.width)
     }
 
     // Each card takes half the section (the Trash card alone too, not the whole of it), and its

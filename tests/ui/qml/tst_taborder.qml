@@ -73,6 +73,13 @@ TestCase {
         Model.paneKey = data.pane
         const view = createTemporaryObject(mainView, testCase)
         waitForRendering(view)
+        // The single page makes the map once scrolled to it.
+        const spaceLoader = findChild(view, "spaceLoader")
+        if (spaceLoader) {
+            spaceLoader.active = true
+            tryVerify(() => spaceLoader.status === Loader.Ready)
+            waitForRendering(view)
+        }
         // The map's actions are enabled once its walk ends; tabbing before would miss them.
         tryVerify(() => !Model.space.walking, 20000)
         const chain = tabChain()
