@@ -1,6 +1,7 @@
 #include "ActivityLog.h"
 
 #include "EngineLogging.h"
+#include "OwnFolder.h"
 #include "Paths.h"
 
 #include <QDateTime>
@@ -33,49 +34,6 @@ void warnNotRegular(const std::filesystem::path &path)
                   qPrintable(displayPath(path)));
 }
 
-bool ownedByMe(int fd)
-{
-    struct stat st {};
-    return fstat(fd, &st) == 0 && st.st_uid == geteuid();
-}
-
-// The log's folder, opened (following links, so a state folder kept elsewhere still works), and
-// made when missing. Missing folders are made only below an existing folder of the effective
-// user, so root running for someone else's home never leaves folders of its own there. The
-// folder must belong to the effective user too, or a log created in it would take the owner's
-// log from them. -1 when there is no such folder.
-int openLogFolder(const std::filesystem::path &folder)
-{
-    std::vector<std::filesystem::path> missing;
-    std::filesystem::path existing = folder;
-    int fd = -1;
-    while ((fd = open(existing.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) < 0) {
-        if (errno != ENOENT || !existing.has_relative_path())
-            return -1;
-        missing.push_back(existing.filename());
-        existing = existing.parent_path();
-    }
-    if (!ownedByMe(fd)) {
-        close(fd);
-        return -1;
-    }
-    for (auto name = missing.crbegin(); name != missing.crend(); ++name) {
-        // Private, as XDG asks of base folders. What appears in its place meanwhile (a link
-        // included) is not entered.
-        mkdirat(fd, name->c_str(), 0700);
-        const int child =
-            openat(fd, name->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        close(fd);
-        if (child < 0 || !ownedByMe(child)) {
-            if (child >= 0)
-                close(child);
-            return -1;
-        }
-        fd = child;
-    }
-    return fd;
-}
-
 } // namespace
 
 std::filesystem::path logPath()
@@ -95,7 +53,7 @@ void log(const QString &message)
             .toUtf8()
         + '\n';
 
-    const int folder = openLogFolder(path.parent_path());
+    const int folder = openOwnFolder(path.parent_path());
     if (folder < 0)
         return;
     // No link is followed, and nothing waits: a FIFO without a reader fails at once (ENXIO).
