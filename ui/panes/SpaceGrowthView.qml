@@ -4,8 +4,8 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Ampa
 
-// The folders that grew most since the walk compared with, each a way into the map; or why there
-// is nothing to list: no walk to compare with yet, the history off, or nothing grew.
+// The folders that grew most since the walk compared with, then those that shrank most, each a
+// way into the map (one gone since only listed); or why there is nothing to list: no walk to compare with yet, the history off, or nothing grew.
 ColumnLayout {
     id: view
     objectName: "spaceGrowthView"
@@ -32,8 +32,8 @@ ColumnLayout {
         Layout.fillWidth: true
         visible: view.showing === "list"
         wrapMode: Text.Wrap
-        text: Texts.bilingual("Folder yang paling bertambah %1, di disk.",
-                              "The folders that grew most %1, on disk.").arg(Model.space.sinceText)
+        text: Texts.bilingual("Folder yang paling bertambah atau berkurang %1, di disk.",
+                              "The folders that grew or shrank most %1, on disk.").arg(Model.space.sinceText)
         font.pixelSize: Theme.title3
         color: Theme.text
     }
@@ -67,7 +67,8 @@ ColumnLayout {
                                      : Texts.bilingual("Belum ada pengukuran folder ini dari sekitar %1 hari lalu; Ampa mencatat setiap pengukuran mulai sekarang.",
                                                        "There is no measure of this folder from about %1 days ago yet; Ampa records each one from now on.")
                                        .arg(Model.space.since)
-                case "nothing": return Texts.bilingual("Tidak ada yang bertambah %1.", "Nothing grew %1.")
+                case "nothing": return Texts.bilingual("Tidak ada yang bertambah atau berkurang %1.",
+                                                       "Nothing grew or shrank %1.")
                                        .arg(Model.space.sinceText)
                 }
                 return ""

@@ -170,7 +170,7 @@ TestCase {
         mouseClick(findChild(view, "spaceGrewAgain"))
         settle()
         tryVerify(() => Model.space.comparable)
-        tryVerify(() => empty.text.startsWith("Nothing grew since "), 5000, empty.text)
+        tryVerify(() => empty.text.startsWith("Nothing grew or shrank since "), 5000, empty.text)
         verify(!findChild(view, "spaceGrewList").visible)
 
         Model.space.start("")
