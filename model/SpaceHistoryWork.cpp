@@ -29,6 +29,7 @@ SpaceModel::Comparison SpaceModel::readHistory(const SpaceTree &tree, bool recor
 {
     Comparison result;
     result.recorded = current;
+    result.days = days;
     std::error_code unknown;
     // With the history off, nothing is made on disk: only one already there is read.
     if (!record && !std::filesystem::exists(Engine::historyPath(), unknown))

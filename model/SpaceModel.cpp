@@ -243,6 +243,9 @@ void SpaceModel::start(const QString &root)
             if (result.history)
                 takeHistory(*result.history);
             settle();
+            // `since` changed while the walk ran.
+            if (result.history && result.history->days != sinceDays)
+                readComparison();
         });
     pollTimer.start();
     reload();

@@ -238,6 +238,7 @@ private:
         std::optional<qint64> recorded;         // the walk just recorded
         std::optional<Engine::HistoryWalk> compared;
         std::shared_ptr<const Engine::RecordedSizes> sizes; // of `compared`
+        std::optional<int> days;                            // the `since` it was read for
         bool recordedNow = false;
     };
     // Records the walk of `tree` that ended when `record`, then reads the walk to compare with:

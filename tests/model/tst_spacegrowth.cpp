@@ -226,6 +226,15 @@ private slots:
             space().setSince(wrong);
             QCOMPARE(space().since(), QVariant(30));
         }
+
+        // A choice made while a walk runs holds once it ends.
+        space().setSince("last");
+        QSignalSpy settled(&space(), &SpaceModel::settled);
+        space().start();
+        space().setSince(7);
+        QVERIFY(settled.wait(30000));
+        QTRY_COMPARE(grown("Music"), double(song + another));
+        QCOMPARE(space().sinceText(), sinceText(now - 8 * 86400, now));
     }
 
     // With the history off nothing is recorded, not even a file made; what it already holds is
