@@ -9,8 +9,8 @@ import Ampa
 ColumnLayout {
     id: view
     objectName: "spaceGrowthView"
-    // The map's name for each kind of mark.
-    property var kindText: function(kind) { return kind }
+    // The map's name for each kind of mark, by the kind.
+    property var kindNames: ({})
     // A row was opened: the map looks at it now.
     signal opened()
     spacing: 8
@@ -114,7 +114,7 @@ ColumnLayout {
             width: list.width
             current: ListView.isCurrentItem
             focused: ListView.isCurrentItem && list.activeFocus
-            kindName: view.kindText(kind)
+            kindName: view.kindNames[kind] || ""
             onChosen: {
                 list.currentIndex = index
                 list.forceActiveFocus(Qt.MouseFocusReason)

@@ -339,7 +339,11 @@ Themed {
             Layout.fillWidth: true
             Layout.preferredHeight: Math.max(340, pane.viewHeight - chartRow.others)
             visible: pane.shown === "grew"
-            kindText: kind => pane.kindText(kind)
+            kindNames: ({
+                "quick": pane.kindText("quick"), "developer": pane.kindText("developer"),
+                "project": pane.kindText("project"), "trash": pane.kindText("trash"),
+                "cachedir": pane.kindText("cachedir")
+            })
             onOpened: pane.show("map")
         }
         SpaceOverTime {

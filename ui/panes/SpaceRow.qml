@@ -66,13 +66,14 @@ Rectangle {
                      + (unreadable ? ", " + Texts.bilingual("tak terbaca", "unreadable") : "")
                      + (countText !== "" ? ", " + countText : "")
                      + (ageText !== "" ? ", " + Texts.bilingual("diubah %1", "changed %1").arg(ageText) : "")
-    Accessible.description: [grownText !== ""
-                             ? grownText + " " + Model.space.sinceText
-                               + (grownRebuilds ? ", " + Texts.bilingual("dibuat ulang sendiri", "rebuilds by itself") : "")
-                             : "",
-                             timeText !== ""
-                             ? Texts.bilingual("Terakhir diubah %1", "Last changed %1").arg(timeText) : ""]
-                            .filter(part => part !== "").join(". ")
+    readonly property string grownDescription: grownText === "" ? ""
+        : grownText + " " + Model.space.sinceText
+          + (grownRebuilds ? ", " + Texts.bilingual("dibuat ulang sendiri", "rebuilds by itself") : "")
+    readonly property string timeDescription: timeText === "" ? ""
+        : Texts.bilingual("Terakhir diubah %1", "Last changed %1").arg(timeText)
+    Accessible.description: grownDescription !== "" && timeDescription !== ""
+                            ? grownDescription + ". " + timeDescription
+                            : grownDescription + timeDescription
     Accessible.selected: current
 
     FocusRing {

@@ -1,6 +1,5 @@
 pragma ComponentBehavior: Bound
 import QtQuick
-import QtQuick.Controls
 import Ampa
 
 // What growth is counted against: the walk before this one, or the one nearest some days ago.
