@@ -14,6 +14,7 @@
 //                                   tree's bytes
 
 #include "ColdRuns.h"
+#include "HistoryBench.h"
 #include "Model.h"
 #include "ProcessMemory.h"
 #include "ProjectFinder.h"
@@ -510,7 +511,10 @@ int main(int argc, char **argv)
         shape.files = 20000;
         shape.folders = 1500;
     }
-    // One group alone, for working on it: walks, cold, space, projects, removal, scan or window.
+    // A million entries, made once: empty files, so it costs inodes, not disk.
+    const TreeGenerator::Shape millionShape{930000, 70000, 14, 0, false};
+    // One group alone, for working on it: walks, cold, space, history, projects, removal, scan
+    // or window.
     const QString only = parser.value(onlyOption);
     auto runs = [&only](const char *group) { return only.isEmpty() || only == group; };
     bool agree = true;
@@ -545,13 +549,30 @@ int main(int argc, char **argv)
         SpaceBench::compareCold("nested", tree, 3);
         SpaceBench::compareCold("flat", flat, 3);
         if (!quick) {
-            // A million entries, made once: empty files, so it costs inodes, not disk.
             const fs::path big = base / "space-million";
-            const TreeGenerator::Shape million{930000, 70000, 14, 0, false};
-            cached(big, "million", [&] { return TreeGenerator::nested(big, million); });
+            cached(big, "million", [&] { return TreeGenerator::nested(big, millionShape); });
             SpaceBench::compare("million", big, 3);
         }
         SpaceExportBench::roundTrip(quick ? tree : base / "space-million");
+    }
+    if (runs("history")) {
+        const fs::path tree = base / "space";
+        if (!fs::exists(tree))
+            TreeGenerator::nested(tree, shape);
+        TreeGenerator::unlock(tree);
+        const fs::path scratch = base / "history";
+        HistoryBench::compare("nested", tree, scratch, 9);
+        if (!quick) {
+            const fs::path big = base / "space-million";
+            cached(big, "million", [&] { return TreeGenerator::nested(big, millionShape); });
+            HistoryBench::compare("million", big, scratch, 3);
+        }
+        // Its own tree, since some of its files change: others may walk the shared ones.
+        const fs::path changing = base / (quick ? "history-tree" : "history-million");
+        cached(changing, quick ? "quick" : "million",
+               [&] { return TreeGenerator::nested(changing, quick ? shape : millionShape); });
+        TreeGenerator::unlock(changing);
+        HistoryBench::year(changing, scratch, 365);
     }
     if (runs("projects"))
         compareProjectFinding(base, quick);

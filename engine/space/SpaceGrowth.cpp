@@ -1,5 +1,7 @@
 #include "SpaceGrowth.h"
 
+#include "Paths.h"
+
 #include <algorithm>
 #include <map>
 #include <unordered_map>
@@ -27,6 +29,11 @@ std::string holderOf(const std::string &path)
 bool newSince(const HistoryWalk &then, int depth, bool folder)
 {
     return folder && depth <= then.depth;
+}
+
+bool sameRoot(const SpaceTree &tree, const HistoryWalk &then)
+{
+    return withoutTrailingSlash(tree.root()) == withoutTrailingSlash(then.root);
 }
 
 } // namespace
@@ -74,7 +81,7 @@ std::optional<qint64> grownSince(const SpaceTree &tree, SpaceTree::Index index,
                                  const HistoryWalk &then, const RecordedSizes &sizesThen,
                                  bool apparent)
 {
-    if (tree.isScan() || tree.root() != then.root)
+    if (tree.isScan() || !sameRoot(tree, then))
         return std::nullopt;
     const SpaceTree::Entry entry = tree.entry(index);
     if (entry.index == SpaceTree::noEntry)
@@ -108,7 +115,7 @@ std::optional<qint64> grownSince(const SpaceTree &tree, SpaceTree::Index index,
 std::vector<Growth> whatGrew(const SpaceTree &tree, const HistoryWalk &then,
                              const RecordedSizes &sizesThen, std::size_t limit)
 {
-    if (tree.isScan() || tree.root() != then.root)
+    if (tree.isScan() || !sameRoot(tree, then))
         return {};
     // Every folder whose growth is known, by path, the gone ones too.
     std::map<std::string, Growth> known;

@@ -41,7 +41,8 @@ struct Growth {
 };
 // The folders that grew most since the walk, largest growth first, at most `limit`: each the
 // deepest that holds most of its growth (a folder is left out when one folder in it grew by
-// three quarters of as much or more). Only growth that is known counts.
+// three quarters of as much or more). Those that shrank follow, by the same rule, the most
+// shrunk last; a folder gone since is one of them. Only growth that is known counts.
 std::vector<Growth> whatGrew(const SpaceTree &tree, const HistoryWalk &then,
                              const RecordedSizes &sizesThen, std::size_t limit = 50);
 

@@ -23,6 +23,7 @@
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace Engine {
 
@@ -50,6 +51,12 @@ constexpr const char *schema[] = {
 QByteArray blob(const std::string &bytes)
 {
     return bytes.empty() ? QByteArray("", 0) : QByteArray(bytes.data(), qsizetype(bytes.size()));
+}
+
+// A root as the history knows it: "/home/ana/" and "/home/ana" are one.
+QByteArray rootKey(const std::filesystem::path &root)
+{
+    return blob(withoutTrailingSlash(root).native());
 }
 
 std::string bytes(const QVariant &value)
@@ -435,7 +442,7 @@ std::optional<qint64> SpaceHistory::record(const SpaceTree &tree, qint64 time, q
     QSqlQuery walk = store->query();
     walk.prepare(QStringLiteral("INSERT INTO walks(root, time, size, free, total, depth, threshold)"
                                 " VALUES(?, ?, ?, ?, ?, ?, ?)"));
-    walk.addBindValue(blob(tree.root().native()));
+    walk.addBindValue(rootKey(tree.root()));
     walk.addBindValue(time);
     walk.addBindValue(root.size);
     walk.addBindValue(free);
@@ -448,36 +455,36 @@ std::optional<qint64> SpaceHistory::record(const SpaceTree &tree, qint64 time, q
     }
     const qint64 id = walk.lastInsertId().toLongLong();
 
-    QSqlQuery findPath = store->query();
+    // The paths held already, read at once: a walk's are mostly the walk before's.
+    std::unordered_map<std::string, qint64> pathIds;
+    QSqlQuery paths = store->query();
+    paths.setForwardOnly(true);
+    if (!paths.exec(QStringLiteral("SELECT path, id FROM paths"))) {
+        store->rollback();
+        return std::nullopt;
+    }
+    while (paths.next())
+        pathIds.emplace(bytes(paths.value(0)), paths.value(1).toLongLong());
+    paths.finish();
     QSqlQuery addPath = store->query();
     QSqlQuery addSize = store->query();
-    findPath.setForwardOnly(true);
-    if (!findPath.prepare(QStringLiteral("SELECT id FROM paths WHERE path = ?"))
-        || !addPath.prepare(QStringLiteral("INSERT INTO paths(path) VALUES(?)"))
+    if (!addPath.prepare(QStringLiteral("INSERT INTO paths(path) VALUES(?)"))
         || !addSize.prepare(QStringLiteral(
             "INSERT INTO sizes(walk, path, size, apparent, folder) VALUES(?, ?, ?, ?, ?)"))) {
         store->rollback();
         return std::nullopt;
     }
     for (const auto &[path, size] : sizes) {
-        const QByteArray name = blob(path);
-        findPath.bindValue(0, name);
-        if (!findPath.exec()) {
-            store->rollback();
-            return std::nullopt;
-        }
-        qint64 pathId = 0;
-        if (findPath.next()) {
-            pathId = findPath.value(0).toLongLong();
-            findPath.finish();
-        } else {
-            addPath.bindValue(0, name);
+        auto known = pathIds.find(path);
+        if (known == pathIds.end()) {
+            addPath.bindValue(0, blob(path));
             if (!addPath.exec()) {
                 store->rollback();
                 return std::nullopt;
             }
-            pathId = addPath.lastInsertId().toLongLong();
+            known = pathIds.emplace(path, addPath.lastInsertId().toLongLong()).first;
         }
+        const qint64 pathId = known->second;
         addSize.bindValue(0, id);
         addSize.bindValue(1, pathId);
         addSize.bindValue(2, size.size);
@@ -505,7 +512,7 @@ std::vector<HistoryWalk> SpaceHistory::walks(const std::filesystem::path &root) 
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT id, time, size, free, total, depth, threshold FROM walks"
                              " WHERE root = ? ORDER BY time DESC, id DESC"));
-    q.addBindValue(blob(root.native()));
+    q.addBindValue(rootKey(root));
     if (!q.exec())
         return found;
     while (q.next()) {
@@ -592,7 +599,7 @@ void SpaceHistory::thin(const std::filesystem::path &root, qint64 now)
     q.setForwardOnly(true);
     q.prepare(
         QStringLiteral("SELECT id, time FROM walks WHERE root = ? ORDER BY time DESC, id DESC"));
-    q.addBindValue(blob(root.native()));
+    q.addBindValue(rootKey(root));
     if (!q.exec())
         return;
     std::vector<std::pair<qint64, qint64>> all;

@@ -187,6 +187,8 @@ private slots:
             QCOMPARE(found->second.apparent, size.apparent);
             QCOMPARE(found->second.folder, size.folder);
         }
+        // The root is one, however written.
+        QCOMPARE(history.walks(root.native() + "/").size(), std::size_t(1));
         // Another root's walks are its own; an id the history does not hold has nothing.
         QVERIFY(history.walks(base).empty());
         QVERIFY(history.walks(root / "a").empty());
