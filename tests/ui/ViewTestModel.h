@@ -3,6 +3,7 @@
 #include "ActivityLog.h"
 #include "Model.h"
 #include "Paths.h"
+#include "TreeBuilder.h"
 
 #include <QFile>
 #include <QMetaEnum>
@@ -96,6 +97,11 @@ public:
         setFreeAndTotal(qint64(free), qint64(total));
     }
     Q_INVOKABLE void logForTest(const QString &message) { Engine::log(message); }
+    // A file of `bytes` at `relative` in the test's home, for the space map to find grown.
+    Q_INVOKABLE void makeFileForTest(const QString &relative, double bytes)
+    {
+        TreeBuilder::file(Engine::homeDir() / relative.toStdString(), qint64(bytes));
+    }
     // A file where the autostart folder belongs: writing the login item fails.
     Q_INVOKABLE void blockLoginItemForTest(bool blocked)
     {

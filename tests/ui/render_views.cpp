@@ -6,6 +6,7 @@
 
 #include "ActivityLog.h"
 #include "Appearance.h"
+#include "SpaceHistory.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
@@ -42,6 +43,7 @@ const PaneShot panes[] = {
     {"developer", "DevCachesPane {}", 640, 0, "grid"},
     {"projects", "ProjectsPane {}", 640, 0, "grid"},
     {"space", "SpacePane {}", 760, 0, "grid"},
+    {"space-grew", "SpacePane { shown: \"grew\" }", 760, 0, "grid"},
     {"downloads", "DownloadsPane {}", 720, 0, "grid"},
     {"apps", "DownloadsPane { apps: true }", 720, 0, "grid"},
     {"log", "LogPane {}", 640, 300, "grid"},
@@ -112,6 +114,23 @@ int main(int argc, char **argv)
             const struct timespec times[2] = {{now - days * 86400, 0}, {now - days * 86400, 0}};
             utimensat(AT_FDCWD, item.path().c_str(), times, AT_SYMLINK_NOFOLLOW);
         }
+    }
+    // A walk of three days ago, before the video, the build and the cache grew: the map has
+    // growth to show and what grew has folders to list.
+    {
+        Engine::SpaceTree before(TestHome::home());
+        Engine::SpaceHistory history;
+        if (!before.walk({})
+            || !history.record(before, QDateTime::currentSecsSinceEpoch() - 3 * 86400, -1, -1)) {
+            std::fprintf(stderr, "the walk of three days ago was not recorded\n");
+            return 1;
+        }
+        using TreeBuilder::file;
+        const std::filesystem::path user = TestHome::home();
+        file(user / "Videos/holiday-2.mp4", 12'000'000);
+        file(user / "src/webapp/node_modules/vite/dist.js", 5'000'000);
+        file(user / ".cache/pip/http/more-wheels.bin", 3'000'000);
+        std::filesystem::remove(user / "Downloads/debian.iso");
     }
     Model model;
 
