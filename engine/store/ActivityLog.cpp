@@ -1,6 +1,7 @@
 #include "ActivityLog.h"
 
 #include "EngineLogging.h"
+#include "OwnFolder.h"
 #include "Paths.h"
 
 #include <QDateTime>
@@ -10,6 +11,9 @@
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <limits>
+#include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -33,49 +37,6 @@ void warnNotRegular(const std::filesystem::path &path)
                   qPrintable(displayPath(path)));
 }
 
-bool ownedByMe(int fd)
-{
-    struct stat st {};
-    return fstat(fd, &st) == 0 && st.st_uid == geteuid();
-}
-
-// The log's folder, opened (following links, so a state folder kept elsewhere still works), and
-// made when missing. Missing folders are made only below an existing folder of the effective
-// user, so root running for someone else's home never leaves folders of its own there. The
-// folder must belong to the effective user too, or a log created in it would take the owner's
-// log from them. -1 when there is no such folder.
-int openLogFolder(const std::filesystem::path &folder)
-{
-    std::vector<std::filesystem::path> missing;
-    std::filesystem::path existing = folder;
-    int fd = -1;
-    while ((fd = open(existing.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) < 0) {
-        if (errno != ENOENT || !existing.has_relative_path())
-            return -1;
-        missing.push_back(existing.filename());
-        existing = existing.parent_path();
-    }
-    if (!ownedByMe(fd)) {
-        close(fd);
-        return -1;
-    }
-    for (auto name = missing.crbegin(); name != missing.crend(); ++name) {
-        // Private, as XDG asks of base folders. What appears in its place meanwhile (a link
-        // included) is not entered.
-        mkdirat(fd, name->c_str(), 0700);
-        const int child =
-            openat(fd, name->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        close(fd);
-        if (child < 0 || !ownedByMe(child)) {
-            if (child >= 0)
-                close(child);
-            return -1;
-        }
-        fd = child;
-    }
-    return fd;
-}
-
 } // namespace
 
 std::filesystem::path logPath()
@@ -95,13 +56,13 @@ void log(const QString &message)
             .toUtf8()
         + '\n';
 
-    const int folder = openLogFolder(path.parent_path());
+    const int folder = openOwnFolder(path.parent_path());
     if (folder < 0)
         return;
     // No link is followed, and nothing waits: a FIFO without a reader fails at once (ENXIO).
-    const int fd = openat(
-        folder, logName,
-        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0600);
+    const int fd =
+        openat(folder, logName,
+               O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0600);
     struct stat st {};
     if (fd < 0) {
         // A link planted here is lost quietly; anything else in the way deserves the warning.
@@ -117,40 +78,111 @@ void log(const QString &message)
         warnNotRegular(path);
     } else if (known && st.st_uid == geteuid()) {
         // Someone else's log (root running for another user's home) is left to its owner.
+        // A line cut short before (a full disk) would run into this one and lend it its time,
+        // so it begins a line of its own. The lock keeps other writers from being half-way
+        // through a line while the last byte is read.
+        while (flock(fd, LOCK_EX) < 0 && errno == EINTR) {
+        }
+        char lastByte = '\n';
+        const QByteArray whole = fstat(fd, &st) == 0 && st.st_size > 0
+                                         && pread(fd, &lastByte, 1, st.st_size - 1) == 1
+                                         && lastByte != '\n'
+                                     ? '\n' + line
+                                     : line;
         ssize_t written = -1;
         do
-            written = write(fd, line.constData(), static_cast<size_t>(line.size()));
+            written = write(fd, whole.constData(), static_cast<size_t>(whole.size()));
         while (written < 0 && errno == EINTR);
     }
     close(fd);
 }
 
-QStringList logLines(int limit)
+namespace {
+
+struct LogTail {
+    QByteArray text;
+    bool fromMiddle = false;
+};
+
+// The log's last `tailBytes`; none when there is no regular log to read.
+std::optional<LogTail> readTail()
 {
-    if (limit <= 0)
-        return {};
     const std::filesystem::path path = logPath();
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
-        return {};
+        return std::nullopt;
     struct stat st {};
     const bool known = fstat(fd, &st) == 0;
     if (!known || !S_ISREG(st.st_mode)) {
         if (known)
             warnNotRegular(path);
         close(fd);
-        return {};
+        return std::nullopt;
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         close(fd);
-        return {};
+        return std::nullopt;
     }
     const qint64 start = std::max<qint64>(0, file.size() - tailBytes);
     if (start > 0 && !file.seek(start))
-        return {};
-    return logEntries(file.readAll(), start > 0, limit);
+        return std::nullopt;
+    return LogTail{file.readAll(), start > 0};
 }
+
+// The messages a clean writes, by their beginning: the quick clean's by hand or on the timer,
+// and the others'. Putting back from the Trash undoes one.
+bool isClean(QStringView message)
+{
+    if (message.startsWith(u"cepat: dibebaskan ")
+        || message.startsWith(u"cepat (otomatis): dibebaskan "))
+        return true;
+    if (message.startsWith(u"lanjutan: "))
+        return !message.startsWith(u"lanjutan: kembalikan dari trash ");
+    return message.startsWith(u"pengembang: ") || message.startsWith(u"proyek: ")
+           || message.startsWith(u"ruang: trash ");
+}
+
+} // namespace
+
+QStringList logLines(int limit)
+{
+    if (limit <= 0)
+        return {};
+    auto tail = readTail();
+    if (!tail)
+        return {};
+    return logEntries(std::move(tail->text), tail->fromMiddle, limit);
+}
+
+std::vector<LoggedClean> loggedCleans(qint64 since)
+{
+    auto tail = readTail();
+    if (!tail)
+        return {};
+    // Every line goes out whole with its line end: text after the last one is a write cut short.
+    const qsizetype end = tail->text.lastIndexOf('\n');
+    tail->text.truncate(end + 1);
+    const QStringList entries =
+        logEntries(std::move(tail->text), tail->fromMiddle, std::numeric_limits<int>::max());
+
+    std::vector<LoggedClean> cleans;
+    for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
+        const qsizetype space = entry->indexOf(QLatin1Char(' '));
+        if (space <= 0 || !isClean(QStringView(*entry).mid(space + 1)))
+            continue;
+        // Only the UTC stamp `log` writes; a local or partial time would place it wrongly.
+        const QStringView stamp = QStringView(*entry).left(space);
+        const QDateTime when = QDateTime::fromString(stamp.toString(), Qt::ISODate);
+        if (!stamp.endsWith(u'Z') || stamp.size() != 20 || !when.isValid())
+            continue;
+        const qint64 time = when.toSecsSinceEpoch();
+        if (time >= since)
+            cleans.push_back({time, *entry});
+    }
+    return cleans;
+}
+
 QStringList logEntries(QByteArray text, bool fromMiddle, int limit)
 {
     // Reading from the middle of the file: the first piece is a partial line, unless it is the

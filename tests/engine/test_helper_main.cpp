@@ -6,6 +6,9 @@
 //                                    failure's kind (an empty line if none)
 //   size-with-fd-limit N PATH        measure PATH with at most N open descriptors; print the size
 //   log COUNT TAG                    append COUNT lines "TAG n" to the activity log
+//   record-history FILE ROOT         walk ROOT once, then record that walk in the space history
+//                                    FILE again and again, six hours apart, printing
+//                                    "recorded ID" after each, until killed
 //   steps STEP...                    calls that may hang on a hostile log or settings file, done
 //                                    in order (Qt's warnings go to standard error):
 //     log:TEXT        append TEXT to the activity log
@@ -16,9 +19,12 @@
 #include "ActivityLog.h"
 #include "Removal.h"
 #include "Settings.h"
+#include "SpaceHistory.h"
+#include "SpaceTree.h"
 #include "TargetCleaning.h"
 #include "TreeSize.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <cstdio>
@@ -74,6 +80,26 @@ int steps(int count, char **steps)
 
 } // namespace
 
+int recordHistory(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    Engine::SpaceTree tree(argv[3]);
+    if (!tree.walk({}))
+        return 3;
+    Engine::SpaceHistory history(argv[2]);
+    if (!history.usable()) {
+        std::fprintf(stderr, "%s\n", qPrintable(history.problem().detail));
+        return 4;
+    }
+    for (qint64 time = 1'800'000'000;; time += 6 * 60 * 60) {
+        const auto id = history.record(tree, time, time % 1000, 1000);
+        if (!id)
+            return 5;
+        std::printf("recorded %lld\n", static_cast<long long>(*id));
+        std::fflush(stdout);
+    }
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 3)
@@ -115,6 +141,8 @@ int main(int argc, char **argv)
         }
         return 0;
     }
+    if (command == "record-history" && argc == 4)
+        return recordHistory(argc, argv);
     if (command == "log" && argc == 4) {
         const int count = std::atoi(argv[2]);
         for (int i = 0; i < count; ++i)

@@ -3,6 +3,7 @@
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -123,6 +124,101 @@ private slots:
         QCOMPARE(seen.size(), (writers + 1) * perWriter);
         QVERIFY(seen.contains("writer3 399"));
         QVERIFY(seen.contains("main 0"));
+    }
+
+    // What each clean writes is found among the log's other lines, oldest first, with the time
+    // the line gives; what is not a clean, or whose time does not read, is not.
+    void cleansAmongOtherLines()
+    {
+        TreeBuilder::write(Engine::logPath(),
+                           "2026-03-01T08:00:00Z cepat: dibebaskan 1.2 GB\n"
+                           "2026-03-01T09:00:00Z saran restart: swap 2.0 GB\n"
+                           "2026-03-02T10:00:00Z cepat (otomatis): dibebaskan 300 MB\n"
+                           "\n"
+                           "2026-03-03T11:00:00Z pengembang: npm: dibebaskan 40 MB\n"
+                           "2026-03-04T12:00:00Z proyek: /home/u/src/app: dibebaskan 2.1 GB\n"
+                           "2026-03-05T13:00:00Z lanjutan: kosongkan trash\n"
+                           "2026-03-05T13:30:00Z lanjutan: kembalikan dari trash /home/u/film.mkv\n"
+                           "2026-03-06T14:00:00Z ruang: trash /home/u/old\n"
+                           "2026-13-07T15:00:00Z cepat: dibebaskan 1 MB\n"   // no such month
+                           "2026-03-07T15:00:00 cepat: dibebaskan 2 MB\n"    // not the UTC stamp
+                           "2026-03-07 cepat: dibebaskan 3 MB\n"             // no time of day
+                           "cepat: dibebaskan 4 MB\n"                        // no time at all
+                           "2026-03-08T16:00:00Z cepatan: dibebaskan 5 MB\n" // another label
+                           "2026-03-09T17:00:00Z ruang: lihat /home/u\n"
+                           "2026-03-10T18:00:00Z lanjutan: trash /home/u/Unduhan/a.iso\n"
+                           "2026-03-11T19:00:00Z proyek: /home/u/src/cut"); // a write cut short
+        const auto cleans = Engine::loggedCleans(0);
+        QStringList entries;
+        std::vector<qint64> times;
+        for (const Engine::LoggedClean &clean : cleans) {
+            entries << clean.entry;
+            times.push_back(clean.time);
+        }
+        QCOMPARE(entries, (QStringList{
+                              "2026-03-01T08:00:00Z cepat: dibebaskan 1.2 GB",
+                              "2026-03-02T10:00:00Z cepat (otomatis): dibebaskan 300 MB",
+                              "2026-03-03T11:00:00Z pengembang: npm: dibebaskan 40 MB",
+                              "2026-03-04T12:00:00Z proyek: /home/u/src/app: dibebaskan 2.1 GB",
+                              "2026-03-05T13:00:00Z lanjutan: kosongkan trash",
+                              "2026-03-06T14:00:00Z ruang: trash /home/u/old",
+                              "2026-03-10T18:00:00Z lanjutan: trash /home/u/Unduhan/a.iso",
+                          }));
+        const auto utc = [](const char *text) {
+            return QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate).toSecsSinceEpoch();
+        };
+        QCOMPARE(times.front(), 1772352000); // 2026-03-01T08:00:00Z, whatever the local zone
+        QCOMPARE(times.back(), utc("2026-03-10T18:00:00Z"));
+
+        // `since` holds a clean at that very second and none before.
+        const auto fromFourth = Engine::loggedCleans(utc("2026-03-04T12:00:00Z"));
+        QCOMPARE(fromFourth.size(), 4u);
+        QCOMPARE(fromFourth.front().time, utc("2026-03-04T12:00:00Z"));
+        QCOMPARE(Engine::loggedCleans(utc("2026-03-04T12:00:01Z")).size(), 3u);
+        QVERIFY(Engine::loggedCleans(utc("2026-03-10T18:00:01Z")).empty());
+
+        // The program's own writing reads back, at the time it was written.
+        const qint64 before = QDateTime::currentSecsSinceEpoch();
+        Engine::log("proyek: /home/u/src/cut: dibebaskan 9 MB");
+        const auto now = Engine::loggedCleans(before);
+        QCOMPARE(now.size(), 1u);
+        QVERIFY(now.front().time >= before);
+        QVERIFY(now.front().time <= QDateTime::currentSecsSinceEpoch());
+        QVERIFY(now.front().entry.endsWith(" proyek: /home/u/src/cut: dibebaskan 9 MB"));
+    }
+
+    // A large log is read from its tail: the piece cut at the tail's start is no entry, even when
+    // what is left of it looks like one (a name holding a stamp and a clean's words).
+    void cleansOfALargeLogComeFromWholeLines()
+    {
+        constexpr qsizetype tail = 4 * 1024 * 1024;
+        QByteArray text = "2026-01-01T00:00:00Z lanjutan: trash /home/u/";
+        const QByteArray planted = "2026-05-05T00:00:00Z proyek: planted\n";
+        const QByteArray last = "2026-06-01T00:00:00Z cepat: dibebaskan 7 MB\n";
+        const QByteArray filler = "2026-01-02T00:00:00Z saran restart: swap 1 GB\n";
+        text += planted;
+        qsizetype left = tail - planted.size() - last.size();
+        while (left > 2 * filler.size()) {
+            text += filler;
+            left -= filler.size();
+        }
+        text += "2026-01-03T00:00:00Z saran restart: " + QByteArray(left - 37, 'x') + '\n';
+        text += last;
+        QCOMPARE(text.size() - text.indexOf(planted), tail);
+        TreeBuilder::write(Engine::logPath(), text);
+
+        const auto cleans = Engine::loggedCleans(0);
+        QCOMPARE(cleans.size(), 1u);
+        QCOMPARE(cleans.front().entry, QString::fromLatin1(last.chopped(1)));
+    }
+
+    // Only a regular log of one's own is read: a link in its place gives nothing.
+    void cleansNotReadThroughALink()
+    {
+        const fs::path target = TestHome::root() / ("target-" + std::to_string(caseNumber));
+        TreeBuilder::write(target, "2026-03-01T08:00:00Z cepat: dibebaskan 1.2 GB\n");
+        TreeBuilder::symlink(target, Engine::logPath());
+        QVERIFY(Engine::loggedCleans(0).empty());
     }
 
     // A link planted where the log goes: the line is lost, whatever the link names stays as it
