@@ -79,8 +79,10 @@ QVariantList SpaceHistoryModel::points() const
 QVariantList SpaceHistoryModel::cleans() const
 {
     QVariantList list;
+    // The time is said apart, in the reader's words: the entry without its stamp.
     for (const Engine::LoggedClean &clean : m_cleans)
-        list << QVariantMap{{"time", double(clean.time)}, {"entry", shownName(clean.entry)}};
+        list << QVariantMap{{"time", double(clean.time)},
+                            {"entry", shownName(clean.entry.mid(clean.entry.indexOf(' ') + 1))}};
     return list;
 }
 
@@ -113,14 +115,13 @@ void SpaceHistoryModel::reload()
             if (present(file)) {
                 const Engine::SpaceHistory history(file);
                 read.problem = history.problem();
-                const auto walks =
-                    history.walks(Engine::spaceRoot(Engine::homeDir()).folder);
+                const auto walks = history.walks(Engine::spaceRoot(Engine::homeDir()).folder);
                 read.walks = int(walks.size());
                 for (const Engine::HistoryWalk &walk : walks) {
                     if (walk.time < since || walk.free < 0 || walk.total < walk.free)
                         continue;
-                    read.points.push_back({walk.time, walk.total - walk.free, walk.free,
-                                           walk.total});
+                    read.points.push_back(
+                        {walk.time, walk.total - walk.free, walk.free, walk.total});
                 }
                 std::reverse(read.points.begin(), read.points.end());
             }
@@ -168,17 +169,16 @@ void SpaceHistoryModel::dismissProblem()
     Q_EMIT problemChanged();
 }
 
-void SpaceHistoryModel::setClearState(const QString &state)
+void SpaceHistoryModel::setClearing(bool on, const QString &state)
 {
-    if (state == m_clearState)
-        return;
+    m_clearing = on;
     m_clearState = state;
     Q_EMIT clearStateChanged();
 }
 
 void SpaceHistoryModel::clear()
 {
-    if (clearing)
+    if (m_clearing)
         return;
     if (!confirmation->confirm(
             bilingual(QStringLiteral("Hapus riwayat ruang?"),
@@ -191,8 +191,7 @@ void SpaceHistoryModel::clear()
                                      "are not touched.")),
             bilingual(QStringLiteral("Hapus riwayat"), QStringLiteral("Clear history"))))
         return;
-    clearing = true;
-    setClearState({});
+    setClearing(true, {});
     struct Cleared {
         bool done = false;
         Engine::HistoryProblem problem;
@@ -210,9 +209,8 @@ void SpaceHistoryModel::clear()
             return cleared;
         },
         [this](const Cleared &cleared) {
-            clearing = false;
             noteProblem(cleared.problem);
-            setClearState(cleared.done ? QStringLiteral("done") : QStringLiteral("failed"));
+            setClearing(false, cleared.done ? QStringLiteral("done") : QStringLiteral("failed"));
             reload();
         });
 }
@@ -253,8 +251,8 @@ QString SpaceHistoryModel::summaryOf(const std::vector<Point> &points, int clean
                    .arg(fmt(last.free));
     }
     const QString cleaned =
-        cleans == 0   ? bilingual(QStringLiteral("Tidak ada pembersihan."),
-                                  QStringLiteral("No cleans."))
+        cleans == 0
+            ? bilingual(QStringLiteral("Tidak ada pembersihan."), QStringLiteral("No cleans."))
         : cleans == 1 ? bilingual(QStringLiteral("1 pembersihan."), QStringLiteral("1 clean."))
                       : bilingual(QStringLiteral("%1 pembersihan."), QStringLiteral("%1 cleans."))
                             .arg(cleans);

@@ -25,7 +25,8 @@ class SpaceHistoryModel : public QObject {
     // The walks of that span, the oldest first: {time (seconds), used, free, total} (bytes). A
     // walk whose free space was not known is left out.
     Q_PROPERTY(QVariantList points READ points NOTIFY pointsChanged)
-    // The cleans of that span, the oldest first: {time (seconds), entry (the log's text)}.
+    // The cleans of that span, the oldest first: {time (seconds), entry (the log line, without
+    // its time)}.
     Q_PROPERTY(QVariantList cleans READ cleans NOTIFY pointsChanged)
     // The walks of the home the history holds, in the span or not.
     Q_PROPERTY(int walkCount READ walkCount NOTIFY pointsChanged)
@@ -38,8 +39,9 @@ class SpaceHistoryModel : public QObject {
     // Why the history found could not be used and what became of it, until it is dismissed;
     // each such finding is shown once.
     Q_PROPERTY(QString problem READ problem NOTIFY problemChanged)
-    // The last clear: "" (none, or one runs), "done" or "failed".
+    // The last clear: "" (none, or one runs), "done" or "failed"; whether one runs.
     Q_PROPERTY(QString clearState READ clearState NOTIFY clearStateChanged)
+    Q_PROPERTY(bool clearing READ clearing NOTIFY clearStateChanged)
 
 public:
     // The file is the history's (the usual one unless a test says otherwise); `confirmation`
@@ -66,6 +68,7 @@ public:
     QString summary() const;
     QString problem() const;
     QString clearState() const { return m_clearState; }
+    bool clearing() const { return m_clearing; }
 
     // The summary of `points` (oldest first) and `cleans` over `days`, in the language chosen
     // now; "" for no point.
@@ -92,7 +95,7 @@ private:
     struct Read;
     void take(Read read);
     void noteProblem(const Engine::HistoryProblem &found);
-    void setClearState(const QString &state);
+    void setClearing(bool on, const QString &state);
 
     std::shared_ptr<Confirmation> confirmation;
     std::filesystem::path file;
@@ -104,7 +107,7 @@ private:
     bool m_loaded = false;
     bool reading = false;
     bool owed = false;
-    bool clearing = false;
+    bool m_clearing = false;
     Engine::HistoryProblem m_problem;
     // Each finding shown already, by its kind and the file kept aside.
     std::vector<std::pair<Engine::HistoryProblem::Kind, std::filesystem::path>> problemsShown;
