@@ -6,6 +6,8 @@
 
 #include "ActivityLog.h"
 #include "Appearance.h"
+#include "SpaceHistory.h"
+#include "SpaceTree.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
@@ -42,6 +44,7 @@ const PaneShot panes[] = {
     {"developer", "DevCachesPane {}", 640, 0, "grid"},
     {"projects", "ProjectsPane {}", 640, 0, "grid"},
     {"space", "SpacePane {}", 760, 0, "grid"},
+    {"overtime", "SpaceOverTime {}", 720, 0, "grid"},
     {"downloads", "DownloadsPane {}", 720, 0, "grid"},
     {"apps", "DownloadsPane { apps: true }", 720, 0, "grid"},
     {"log", "LogPane {}", 640, 300, "grid"},
@@ -81,6 +84,17 @@ int main(int argc, char **argv)
     QDir().mkpath(output);
 
     storeSettings({{"demo", true}, {"devKeep", QStringList{"jetbrains"}}});
+    // Two cleans of weeks past, for the space over time, before the log's newest lines.
+    {
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        const auto stamp = [](qint64 time) {
+            return QDateTime::fromSecsSinceEpoch(time, Qt::UTC).toString(Qt::ISODate).toUtf8();
+        };
+        TreeBuilder::write(Engine::logPath(), stamp(now - 50 * 86400 - 7200)
+                                                  + " pengembang: cargo: 20 GB freed.\n"
+                                                  + stamp(now - 12 * 86400 - 7200)
+                                                  + " proyek: webapp: 35 GB freed.\n");
+    }
     Engine::log("cepat: dibebaskan 2.4 GB");
     Engine::log("lanjutan: playwright: 201 MB freed.");
     Engine::log("lanjutan: trash /home/user/Downloads/Budget 2026.xlsx");
@@ -111,6 +125,22 @@ int main(int argc, char **argv)
             const qint64 days = qint64(std::hash<std::string>{}(item.path().native()) % 400);
             const struct timespec times[2] = {{now - days * 86400, 0}, {now - days * 86400, 0}};
             utimensat(AT_FDCWD, item.path().c_str(), times, AT_SYMLINK_NOFOLLOW);
+        }
+    }
+    // A history of daily walks over three months: the disk fills, two cleans give some back.
+    {
+        Engine::SpaceTree tree(TestHome::home());
+        Engine::SpaceHistory history;
+        if (!tree.walk({}) || !history.usable()) {
+            std::fprintf(stderr, "the space history could not be made\n");
+            return 1;
+        }
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        constexpr qint64 gb = 1'000'000'000, total = 500 * gb;
+        for (int daysAgo = 89; daysAgo >= 1; --daysAgo) {
+            const qint64 used = 300 * gb + (89 - daysAgo) * 3 * gb / 2
+                                - (daysAgo < 50 ? 20 * gb : 0) - (daysAgo < 12 ? 35 * gb : 0);
+            history.record(tree, now - daysAgo * 86400, total - used, total);
         }
     }
     Model model;

@@ -4,7 +4,8 @@ import QtQuick.Controls
 import Ampa
 
 // Used and free space from `from` to `to` (seconds), on axes of dates and sizes, with a mark at
-// each clean: Tab reaches each mark, which then says when it was and what it freed.
+// each clean (or each few close together): Tab reaches each mark, which then says when it was and
+// what it freed.
 Item {
     id: plot
     objectName: "overTimePlot"
@@ -20,9 +21,23 @@ Item {
     readonly property real plotWidth: Math.max(1, width - leftRoom - rightRoom)
     readonly property real plotHeight: Math.max(1, height - topRoom - bottomRoom)
     // The sizes' axis: from 0 to a round size above the largest file system, in `step`s.
-    readonly property real step: niceStep(points.reduce((most, point) => Math.max(most, point.total), 0) / 4)
-    readonly property real top: step * Math.max(1, Math.ceil(points.reduce(
-        (most, point) => Math.max(most, point.total), 0) / step))
+    readonly property real largest: points.reduce((most, point) => Math.max(most, point.total), 0)
+    readonly property real step: niceStep(largest / 5)
+    readonly property real ceiling: step * Math.max(1, Math.ceil(largest / step))
+    // The cleans a few pixels apart or less share one mark: {time (the first's), said}.
+    readonly property var marks: {
+        const groups = []
+        for (const clean of cleans) {
+            const said = Texts.bilingual("Pembersihan %1: %2", "Clean on %1: %2")
+                             .arg(dateText(clean.time)).arg(clean.entry)
+            const last = groups[groups.length - 1]
+            if (last && xOf(clean.time) - xOf(last.time) < 12)
+                last.said += "\n" + said
+            else
+                groups.push({ time: clean.time, said: said })
+        }
+        return groups
+    }
 
     function niceStep(rough) {
         if (rough <= 0)
@@ -38,7 +53,7 @@ Item {
         return leftRoom + (time - from) / Math.max(1, to - from) * plotWidth
     }
     function yOf(bytes) {
-        return topRoom + (1 - bytes / top) * plotHeight
+        return topRoom + (1 - bytes / ceiling) * plotHeight
     }
     function dateText(time) {
         return Texts.shortDate(new Date(time * 1000))
@@ -50,7 +65,7 @@ Item {
 
     // The grid and the sizes.
     Repeater {
-        model: Math.round(plot.top / plot.step) + 1
+        model: Math.round(plot.ceiling / plot.step) + 1
         delegate: Item {
             id: level
             required property int index
@@ -95,7 +110,7 @@ Item {
         id: canvas
         anchors.fill: parent
         // Colours and points read here, so that a change of either draws again.
-        readonly property var shown: [plot.points, plot.top, plot.from, plot.to, Theme.dark,
+        readonly property var shown: [plot.points, plot.ceiling, plot.from, plot.to, Theme.dark,
                                       plot.width, plot.height]
         onShownChanged: requestPaint()
         onPaint: {
@@ -145,14 +160,14 @@ Item {
         Accessible.role: Accessible.List
         Accessible.name: Texts.bilingual("Pembersihan", "Cleans")
         Repeater {
-            model: plot.cleans
+            model: plot.marks
             delegate: Item {
                 id: mark
                 required property var modelData
                 required property int index
                 objectName: "overTimeClean" + index
-                readonly property string said: Texts.bilingual("Pembersihan %1: %2", "Clean on %1: %2")
-                                                   .arg(plot.dateText(modelData.time), modelData.entry)
+                readonly property string said: modelData.said
+                readonly property bool showing: activeFocus || hover.hovered
                 x: plot.xOf(modelData.time) - width / 2
                 y: plot.topRoom - 12
                 width: 16
@@ -167,7 +182,7 @@ Item {
                     y: 12
                     width: 1
                     height: parent.height - 12
-                    color: Theme.faded(Theme.red, mark.activeFocus || hover.hovered ? 0.9 : 0.5)
+                    color: Theme.faded(Theme.red, mark.showing ? 0.9 : 0.5)
                 }
                 Rectangle {
                     id: knob
@@ -183,7 +198,7 @@ Item {
                 HoverHandler {
                     id: hover
                 }
-                ToolTip.visible: mark.activeFocus || hover.hovered
+                ToolTip.visible: mark.showing
                 ToolTip.text: mark.said
             }
         }
