@@ -16,6 +16,8 @@
 #include <QPointer>
 
 #include <chrono>
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -23,10 +25,12 @@ using Engine::SpaceKind;
 using Engine::SpaceTree;
 using namespace std::chrono_literals;
 
-// What the walk hands back besides the tree: the marks, to know whose keep-list a mark is on.
-struct Walked {
+// What the walk hands back besides the tree: the marks, to know whose keep-list a mark is on,
+// and the history it was recorded in.
+template<typename Comparison> struct Walked {
     bool ok = false;
     std::vector<Engine::SpaceMark> marks;
+    std::optional<Comparison> history;
 };
 
 } // namespace
@@ -35,7 +39,8 @@ SpaceModel::SpaceModel(Services given, std::function<void(Text, bool)> reportTo,
                        QObject *parent)
     : QAbstractListModel(parent), services(std::move(given)), report(std::move(reportTo)),
       undoable(std::move(offerUndo)), tasks(std::make_unique<BackgroundTasks>()),
-      readingTasks(std::make_unique<BackgroundTasks>())
+      readingTasks(std::make_unique<BackgroundTasks>()),
+      historyTasks(std::make_unique<BackgroundTasks>())
 {
     pollTimer.setInterval(250ms);
     connect(&pollTimer, &QTimer::timeout, this, &SpaceModel::poll);
@@ -45,6 +50,7 @@ SpaceModel::~SpaceModel()
 {
     tasks.reset(); // stops the walk and waits for it
     readingTasks.reset();
+    historyTasks.reset();
 }
 
 int SpaceModel::rowCount(const QModelIndex &parent) const
@@ -92,6 +98,12 @@ QVariant SpaceModel::data(const QModelIndex &index, int role) const
         return static_cast<double>(entry.apparent);
     case CountRole:
         return static_cast<double>(entry.count);
+    case GrownRole: {
+        const auto &grown = rowGrowth[static_cast<std::size_t>(index.row())];
+        return grown ? static_cast<double>(*grown) : std::numeric_limits<double>::quiet_NaN();
+    }
+    case GrownRebuildsRole:
+        return entry.reclaimable > 0 && entry.reclaimable >= entry.size;
     case NewestRole:
         return static_cast<double>(entry.newest);
     }
@@ -116,7 +128,9 @@ QHash<int, QByteArray> SpaceModel::roleNames() const
             {OnDiskRole, "onDisk"},
             {ApparentRole, "apparent"},
             {CountRole, "count"},
-            {NewestRole, "newest"}};
+            {NewestRole, "newest"},
+            {GrownRole, "grown"},
+            {GrownRebuildsRole, "grownRebuilds"}};
 }
 
 QString SpaceModel::folder() const
@@ -197,19 +211,24 @@ void SpaceModel::start(const QString &root)
     rowsOf = SpaceTree::noEntry; // the rows shown are of the tree dropped
     lookedAt = tree->root();
     owed.clear();
+    dropComparison(); // of the walk before
     clearFilter();
     setWalking(true);
     Q_EMIT folderChanged();
     if (wasScan)
         Q_EMIT scanChanged();
     tasks->run(
-        [walked = tree] {
-            Walked result;
+        [walked = tree, record = Settings::instance().spaceHistory(), days = sinceDays] {
+            Walked<Comparison> result;
             result.marks = Engine::spaceMarks();
             result.ok = walked->walk(result.marks, Engine::spaceKept());
+            // Recorded before anything is measured again: the history holds the walk as it ended.
+            const std::atomic<bool> *stop = Engine::currentStop();
+            if (result.ok && !(stop && *stop))
+                result.history = readHistory(*walked, record, std::nullopt, days);
             return result;
         },
-        [this, walked = tree](const Walked &result) {
+        [this, walked = tree](const Walked<Comparison> &result) {
             if (walked != tree)
                 return;
             marks = result.marks;
@@ -221,6 +240,8 @@ void SpaceModel::start(const QString &root)
                                               .arg(rootText));
                     },
                     true);
+            if (result.history)
+                takeHistory(*result.history);
             settle();
         });
     pollTimer.start();
@@ -289,7 +310,7 @@ void SpaceModel::settle()
 {
     setWalking(false);
     pointAtLookedAt();
-    reload();
+    regrow();
     if (!owed.empty())
         measureOwed();
     else
@@ -346,6 +367,12 @@ void SpaceModel::reload()
     // The order chosen comes back once the walk ends.
     if (m_walking && rowsOf == current)
         listed = inPlace(rows, std::move(listed));
+    std::vector<std::optional<qint64>> growth;
+    growth.reserve(listed.size());
+    for (const SpaceTree::Entry &entry : listed)
+        growth.push_back(growthOf(entry.index));
+    if (view.byGrowth)
+        sortByGrowth(listed, growth);
     std::vector<SpaceKind> kinds;
     kinds.reserve(listed.size());
     for (const SpaceTree::Entry &entry : listed) {
@@ -372,6 +399,9 @@ void SpaceModel::reload()
     m_entries = entries;
     m_reclaimable = here.reclaimable;
     m_parts = parts;
+    const std::optional<qint64> grownHere = growthOf(current);
+    const bool growthMoved = grownHere != m_grown;
+    m_grown = grownHere;
     // The rows shown, perhaps with new ones after them: no row changes its place.
     const bool grown =
         rowsOf == current && listed.size() >= rows.size()
@@ -384,6 +414,7 @@ void SpaceModel::reload()
             beginInsertRows({}, before, after - 1);
         rows = std::move(listed);
         rowKinds = std::move(kinds);
+        rowGrowth = std::move(growth);
         if (after > before)
             endInsertRows();
         if (before > 0)
@@ -392,10 +423,13 @@ void SpaceModel::reload()
         beginResetModel();
         rows = std::move(listed);
         rowKinds = std::move(kinds);
+        rowGrowth = std::move(growth);
         rowsOf = current;
         endResetModel();
     }
     Q_EMIT totalsChanged();
+    if (growthMoved)
+        Q_EMIT growthChanged();
 }
 
 void SpaceModel::open(int id)
@@ -622,7 +656,7 @@ QString SpaceModel::order() const
 {
     switch (view.order) {
     case Engine::SpaceOrder::size:
-        return QStringLiteral("size");
+        return view.byGrowth ? QStringLiteral("grown") : QStringLiteral("size");
     case Engine::SpaceOrder::name:
         return QStringLiteral("name");
     case Engine::SpaceOrder::count:
@@ -635,10 +669,14 @@ QString SpaceModel::order() const
 
 void SpaceModel::setOrder(const QString &order)
 {
-    const auto named = Engine::spaceOrderNamed(order.toStdString());
-    if (!named || *named == view.order)
+    // By growth, and by size among equals.
+    const bool byGrowth = order == QLatin1String("grown");
+    const auto named =
+        byGrowth ? Engine::SpaceOrder::size : Engine::spaceOrderNamed(order.toStdString());
+    if (!named || (*named == view.order && byGrowth == view.byGrowth))
         return;
     view.order = *named;
+    view.byGrowth = byGrowth;
     Q_EMIT viewChanged();
     rowsOf = SpaceTree::noEntry;
     reload();

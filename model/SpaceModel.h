@@ -1,7 +1,9 @@
 #pragma once
 
 #include "BackgroundTasks.h"
+#include "GrowthList.h"
 #include "Services.h"
+#include "SpaceHistory.h"
 #include "SpaceRows.h"
 #include "SpaceTree.h"
 
@@ -52,6 +54,17 @@ class SpaceModel : public QAbstractListModel {
     Q_PROPERTY(double scanTime READ scanTime NOTIFY scanChanged)
     // A saved scan is being read (`reading`: its file, as shown).
     Q_PROPERTY(QString reading READ reading NOTIFY readingChanged)
+    // Growth: against the walk before this one ("last") or the one nearest that many days ago
+    // (a number); `comparable` once the history holds such a walk of this root, `sinceText`
+    // when it was ("since Monday"). The folder looked at grew by `grown` bytes in the view
+    // chosen (NaN when not known), `grownText` says so with the time ("+3.2 GB since Monday").
+    Q_PROPERTY(QVariant since READ since WRITE setSince NOTIFY growthChanged)
+    Q_PROPERTY(bool comparable READ comparable NOTIFY growthChanged)
+    Q_PROPERTY(QString sinceText READ sinceText NOTIFY growthChanged)
+    Q_PROPERTY(double grown READ grown NOTIFY growthChanged)
+    Q_PROPERTY(QString grownText READ grownSinceText NOTIFY growthChanged)
+    // The folders that grew most since that walk (see GrowthList).
+    Q_PROPERTY(RecordList *grew READ grewList CONSTANT)
 
 public:
     enum Role {
@@ -67,11 +80,14 @@ public:
         OtherMountRole, // another file system: not entered
         UnreadableRole,
         CompleteRole,
-        PathRole,     // to show
-        OnDiskRole,   // bytes: disk use, whatever the view
-        ApparentRole, // bytes the files hold
-        CountRole,    // entries below it (a file: 0)
-        NewestRole,   // the newest modification of it and below it, seconds; 0 when unknown
+        PathRole,          // to show
+        OnDiskRole,        // bytes: disk use, whatever the view
+        ApparentRole,      // bytes the files hold
+        CountRole,         // entries below it (a file: 0)
+        NewestRole,        // the newest modification of it and below it, seconds; 0 when unknown
+        GrownRole,         // bytes, signed, in the view chosen, since the walk compared with; NaN
+                           // when not known
+        GrownRebuildsRole, // all of the entry rebuilds by itself, its growth too
     };
 
     // Made again when the language changes.
@@ -114,6 +130,15 @@ public:
     QString scanFile() const { return savedScan() ? m_scanFile : QString(); }
     qint64 scanTime() const { return savedScan() ? m_scanTime : 0; }
     QString reading() const { return m_reading; }
+    QVariant since() const;
+    // "last", or a whole number of days from 1 to 3650 (as a number or its text); anything else
+    // is ignored.
+    void setSince(const QVariant &since);
+    bool comparable() const { return compared.has_value(); }
+    QString sinceText() const;
+    double grown() const;
+    QString grownSinceText() const;
+    RecordList *grewList() { return &grew; }
 
     // Reads the saved scan (ncdu's JSON export) at the local file `file` in the background, then
     // shows it in place of what was shown; what was shown stays when it cannot be read, and the
@@ -133,6 +158,8 @@ public:
     Q_INVOKABLE QString countText(double count) const;
     Q_INVOKABLE QString ageText(double newest) const;
     Q_INVOKABLE QString timeText(double seconds) const;
+    // A row's growth ("+3.2 GB", "−1 MB", "no change"); empty for NaN.
+    Q_INVOKABLE QString grownText(double bytes) const;
 
     // Walks `root` (the home when empty), asking the other panes for their marks first; a walk
     // that runs is stopped and its tree dropped.
@@ -183,6 +210,9 @@ Q_SIGNALS:
     void readingChanged();
     // A walk, a remeasure or the reading of a saved scan has ended and the list shows its result.
     void settled();
+    void growthChanged();
+    // A walk was recorded in the history.
+    void historyChanged();
 
 private:
     // The walk or a measure has ended: the view points at the folder looked at again (by its
@@ -200,6 +230,32 @@ private:
     void clearFilter();
     // Whether `id` is an entry an action may touch: listed, and of a walk, not a saved scan.
     bool actionable(int id) const;
+
+    // What the history gives, read in the background (SpaceHistoryWork.cpp).
+    struct Comparison {
+        Engine::HistoryProblem problem;
+        std::vector<Engine::HistoryWalk> walks; // of the root, the newest first
+        std::optional<qint64> recorded;         // the walk just recorded
+        std::optional<Engine::HistoryWalk> compared;
+        std::shared_ptr<const Engine::RecordedSizes> sizes; // of `compared`
+        bool recordedNow = false;
+    };
+    // Records the walk of `tree` that ended when `record`, then reads the walk to compare with:
+    // the one nearest `days` ago, or the one before `current` (the walk recorded). Blocks: in the
+    // background only, where the history's connection is made and dropped.
+    static Comparison readHistory(const Engine::SpaceTree &tree, bool record,
+                                  std::optional<qint64> current, std::optional<int> days);
+    // Takes what the background read, saying a problem once; `compareWith` shows the growth
+    // too.
+    void takeHistory(const Comparison &comparison);
+    void compareWith(const Comparison &comparison);
+    // Reads the walk to compare with again (after `since` changed), in the background.
+    void readComparison();
+    // Forgets the comparison: a walk starts, a saved scan is shown.
+    void dropComparison();
+    // The growth of each row and of the folder looked at, and what grew most, again.
+    void regrow();
+    std::optional<qint64> growthOf(Engine::SpaceTree::Index index) const;
 
     Services services;
     std::function<void(Text, bool)> report;
@@ -231,4 +287,15 @@ private:
     bool m_walking = false;
     bool m_again = false; // what runs measures folders again
     Engine::SpaceTree::Progress m_progress;
+
+    std::unique_ptr<BackgroundTasks> historyTasks; // reads the history when `since` changes
+    std::optional<int> sinceDays;                  // nothing: the walk before
+    std::vector<Engine::HistoryWalk> walks;        // of the root walked, the newest first
+    std::optional<qint64> recorded;                // this walk's id in the history
+    std::optional<Engine::HistoryWalk> compared;
+    std::shared_ptr<const Engine::RecordedSizes> comparedSizes;
+    std::vector<std::optional<qint64>> rowGrowth; // beside `rows`
+    std::optional<qint64> m_grown;                // of the folder looked at
+    GrowthList grew;
+    Engine::HistoryProblem shownProblem; // said once on the result line
 };

@@ -73,3 +73,23 @@ std::vector<SpaceTree::Entry> arranged(std::vector<SpaceTree::Entry> listed, con
         Engine::sortEntries(listed, view.order, view.apparent);
     return listed;
 }
+
+void sortByGrowth(std::vector<SpaceTree::Entry> &entries, std::vector<std::optional<qint64>> &grown)
+{
+    std::vector<std::size_t> order(entries.size());
+    std::iota(order.begin(), order.end(), 0);
+    // Unknown growth sorts below any known one, however much it shrank.
+    std::ranges::stable_sort(order, [&grown](std::size_t a, std::size_t b) {
+        return grown[a].has_value() && (!grown[b].has_value() || *grown[a] > *grown[b]);
+    });
+    std::vector<SpaceTree::Entry> sortedEntries;
+    std::vector<std::optional<qint64>> sortedGrown;
+    sortedEntries.reserve(entries.size());
+    sortedGrown.reserve(grown.size());
+    for (const std::size_t i : order) {
+        sortedEntries.push_back(std::move(entries[i]));
+        sortedGrown.push_back(grown[i]);
+    }
+    entries = std::move(sortedEntries);
+    grown = std::move(sortedGrown);
+}

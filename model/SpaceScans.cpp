@@ -83,6 +83,7 @@ void SpaceModel::showScan(std::unique_ptr<SpaceTree> scan, const std::filesystem
     lookedAt = tree->root();
     owed.clear();
     marksOwed = false;
+    dropComparison(); // a saved scan grows by nothing the history knows
     m_scanFile = shownName(Engine::displayPath(file));
     m_scanTime = made;
     clearFilter();

@@ -5,6 +5,7 @@
 #include "Paths.h"
 #include "SpaceHistory.h"
 #include "SpaceTree.h"
+#include "TreeBuilder.h"
 
 #include <QFile>
 #include <QMetaEnum>
@@ -98,6 +99,11 @@ public:
         setFreeAndTotal(qint64(free), qint64(total));
     }
     Q_INVOKABLE void logForTest(const QString &message) { Engine::log(message); }
+    // A file of `bytes` at `relative` in the test's home, for the space map to find grown.
+    Q_INVOKABLE void makeFileForTest(const QString &relative, double bytes)
+    {
+        TreeBuilder::file(Engine::homeDir() / relative.toStdString(), qint64(bytes));
+    }
     // A file where the autostart folder belongs: writing the login item fails.
     Q_INVOKABLE void blockLoginItemForTest(bool blocked)
     {

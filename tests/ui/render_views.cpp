@@ -16,6 +16,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
+#include <QStorageInfo>
 #include <QImage>
 #include <QQmlComponent>
 #include <QQuickItem>
@@ -23,6 +24,7 @@
 #include <QSet>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
@@ -45,6 +47,7 @@ const PaneShot panes[] = {
     {"projects", "ProjectsPane {}", 640, 0, "grid"},
     {"space", "SpacePane {}", 760, 0, "grid"},
     {"overtime", "SpaceOverTime {}", 720, 0, "grid"},
+    {"space-grew", "SpacePane { shown: \"grew\" }", 760, 0, "grid"},
     {"downloads", "DownloadsPane {}", 720, 0, "grid"},
     {"apps", "DownloadsPane { apps: true }", 720, 0, "grid"},
     {"log", "LogPane {}", 640, 300, "grid"},
@@ -127,21 +130,42 @@ int main(int argc, char **argv)
             utimensat(AT_FDCWD, item.path().c_str(), times, AT_SYMLINK_NOFOLLOW);
         }
     }
-    // A history of daily walks over three months: the disk fills, two cleans give some back.
+    // A history of daily walks over three months, until the walk of three days ago below: the
+    // disk fills towards what it holds now, two cleans give some back.
     {
         Engine::SpaceTree tree(TestHome::home());
         Engine::SpaceHistory history;
-        if (!tree.walk({}) || !history.usable()) {
+        const QStorageInfo volume(QString::fromStdString(TestHome::home().native()));
+        if (!tree.walk({}) || !history.usable() || volume.bytesTotal() <= 0) {
             std::fprintf(stderr, "the space history could not be made\n");
             return 1;
         }
         const qint64 now = QDateTime::currentSecsSinceEpoch();
-        constexpr qint64 gb = 1'000'000'000, total = 500 * gb;
-        for (int daysAgo = 89; daysAgo >= 1; --daysAgo) {
-            const qint64 used = 300 * gb + (89 - daysAgo) * 3 * gb / 2
-                                - (daysAgo < 50 ? 20 * gb : 0) - (daysAgo < 12 ? 35 * gb : 0);
-            history.record(tree, now - daysAgo * 86400, total - used, total);
+        const qint64 total = volume.bytesTotal();
+        const qint64 usedNow = total - volume.bytesAvailable();
+        for (qint64 daysAgo = 89; daysAgo >= 4; --daysAgo) {
+            const qint64 used = usedNow - daysAgo * total / 300 + (daysAgo >= 12 ? total / 14 : 0)
+                                + (daysAgo >= 50 ? total / 25 : 0);
+            const qint64 shown = std::clamp(used, total / 20, total);
+            history.record(tree, now - daysAgo * 86400, total - shown, total);
         }
+    }
+    // A walk of three days ago, before the video, the build and the cache grew: the map has
+    // growth to show and what grew has folders to list.
+    {
+        Engine::SpaceTree before(TestHome::home());
+        Engine::SpaceHistory history;
+        if (!before.walk({})
+            || !history.record(before, QDateTime::currentSecsSinceEpoch() - 3 * 86400, -1, -1)) {
+            std::fprintf(stderr, "the walk of three days ago was not recorded\n");
+            return 1;
+        }
+        using TreeBuilder::file;
+        const std::filesystem::path user = TestHome::home();
+        file(user / "Videos/holiday-2.mp4", 12'000'000);
+        file(user / "src/webapp/node_modules/vite/dist.js", 5'000'000);
+        file(user / ".cache/pip/http/more-wheels.bin", 3'000'000);
+        std::filesystem::remove(user / "Downloads/debian.iso");
     }
     Model model;
 

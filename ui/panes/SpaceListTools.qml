@@ -18,7 +18,8 @@ RowLayout {
         { value: "size", text: Texts.bilingual("Ukuran", "Size") },
         { value: "name", text: Texts.bilingual("Nama", "Name") },
         { value: "count", text: Texts.bilingual("Jumlah entri", "Entries") },
-        { value: "age", text: Texts.bilingual("Terbaru diubah", "Last modified") }
+        { value: "age", text: Texts.bilingual("Terbaru diubah", "Last modified") },
+        { value: "grown", text: Texts.bilingual("Pertambahan", "Growth") }
     ]
     // The order as a screen reader says it.
     function orderText(order: string): string {
@@ -33,6 +34,8 @@ RowLayout {
                                              "sorted by number of entries, most first")
         case "age": return Texts.bilingual("diurutkan menurut perubahan terakhir, terbaru dulu",
                                            "sorted by last change, newest first")
+        case "grown": return Texts.bilingual("diurutkan menurut pertambahan, terbesar dulu",
+                                             "sorted by growth, largest first")
         }
         return ""
     }

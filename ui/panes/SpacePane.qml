@@ -5,14 +5,18 @@ import QtQuick.Layouts
 import Ampa
 
 // What fills the disk, and what of it comes back by itself: the folder looked at as a chart and
-// as a list, the largest first (or by name, count or age; on disk or by apparent size; filtered
-// by name). Return or a click opens a folder, Backspace or a breadcrumb goes up. Nothing here
-// removes for good: an entry goes to the Trash, after a confirmation. A saved scan is shown the
-// same way, and nothing can be done to it.
+// as a list, the largest first (or by name, count, age or growth; on disk or by apparent size;
+// filtered by name). Return or a click opens a folder, Backspace or a breadcrumb goes up. Nothing
+// here removes for good: an entry goes to the Trash, after a confirmation. A saved scan is shown
+// the same way, and nothing can be done to it. Beside the map: the folders that grew most, and
+// the space over time.
 Themed {
     id: pane
     objectName: "spacePane"
     property bool embedded: false
+    // "map", "grew" (what grew) or "time" (the space over time).
+    property string shown: "map"
+    readonly property bool onMap: shown === "map"
     // The height of the view the pane is shown in: the chart and the list grow into it.
     property real viewHeight: 0
     implicitWidth: 640
@@ -63,11 +67,20 @@ Themed {
             return Texts.bilingual("Sejauh ini %1 di sini, %2 di antaranya dibuat ulang sendiri; masih mengukur.",
                                    "%1 here so far, %2 of it rebuilding by itself; still measuring.")
                    .arg(total).arg(back)
-        return Model.space.reclaimable > 0
-               ? Texts.bilingual("Dari %1 di sini, %2 dibuat ulang sendiri oleh pemiliknya.",
-                                 "Of %1 here, %2 rebuilds by itself.").arg(total).arg(back)
-               : Texts.bilingual("%1 di sini; tidak ada yang dibuat ulang sendiri.",
-                                 "%1 here; none of it rebuilds by itself.").arg(total)
+        return (Model.space.reclaimable > 0
+                ? Texts.bilingual("Dari %1 di sini, %2 dibuat ulang sendiri oleh pemiliknya.",
+                                  "Of %1 here, %2 rebuilds by itself.").arg(total).arg(back)
+                : Texts.bilingual("%1 di sini; tidak ada yang dibuat ulang sendiri.",
+                                  "%1 here; none of it rebuilds by itself.").arg(total))
+               + (Model.space.grownText !== "" ? " " + Model.space.grownText + "." : "")
+    }
+    // Shows one of the three views, the keys in it.
+    function show(view: string) {
+        shown = view
+        if (view === "map")
+            list.forceActiveFocus(Qt.OtherFocusReason)
+        else if (view === "grew")
+            growthView.focusList()
     }
     function refusalText(why: string): string {
         switch (why) {
@@ -117,9 +130,25 @@ Themed {
             visible: Model.space.savedScan
         }
 
+        // Which view, and what growth is counted against.
+        RowLayout {
+            objectName: "spaceViewBar"
+            Layout.fillWidth: true
+            spacing: 8
+            SpaceViewChoice {
+                shown: pane.shown
+                onPicked: view => pane.show(view)
+            }
+            Item { Layout.fillWidth: true }
+            SpaceSinceChoice {
+                visible: pane.shown !== "time" && !Model.space.savedScan
+            }
+        }
+
         // The way down from the walk's root; each step goes back up to it.
         RowLayout {
             Layout.fillWidth: true
+            visible: pane.onMap
             spacing: 8
             Flow {
                 objectName: "spaceCrumbs"
@@ -174,6 +203,7 @@ Themed {
         Text {
             objectName: "spaceSummary"
             Layout.fillWidth: true
+            visible: pane.onMap
             wrapMode: Text.Wrap
             text: pane.summary()
             font.pixelSize: Theme.title3
@@ -182,7 +212,7 @@ Themed {
         Flow {
             Layout.fillWidth: true
             spacing: 8
-            visible: Model.space.parts.length > 0
+            visible: pane.onMap && Model.space.parts.length > 0
             Repeater {
                 model: Model.space.parts
                 delegate: PillButton {
@@ -203,6 +233,7 @@ Themed {
         SpaceListTools {
             id: listTools
             Layout.fillWidth: true
+            visible: pane.onMap
             listView: list
         }
 
@@ -213,13 +244,14 @@ Themed {
                 let sum = 48
                 for (let i = 0; i < column.children.length; ++i) {
                     const part = column.children[i]
-                    if (part !== chartRow && part.visible)
+                    if (part !== chartRow && part !== growthView && part.visible)
                         sum += part.implicitHeight + column.spacing
                 }
                 return sum
             }
             Layout.fillWidth: true
             Layout.preferredHeight: Math.max(340, pane.viewHeight - others)
+            visible: pane.onMap
             spacing: 12
 
             SpaceChart {
@@ -302,10 +334,24 @@ Themed {
             }
         }
 
+        SpaceGrowthView {
+            id: growthView
+            Layout.fillWidth: true
+            Layout.preferredHeight: Math.max(340, pane.viewHeight - chartRow.others)
+            visible: pane.shown === "grew"
+            kindText: kind => pane.kindText(kind)
+            onOpened: pane.show("map")
+        }
+        SpaceOverTime {
+            Layout.fillWidth: true
+            visible: pane.shown === "time"
+        }
+
         // What can be done with the entry chosen in the list.
         RowLayout {
             objectName: "spaceActions"
             Layout.fillWidth: true
+            visible: pane.onMap
             spacing: 8
             Text {
                 Layout.fillWidth: true
@@ -368,7 +414,7 @@ Themed {
         Text {
             objectName: "spaceRefusal"
             Layout.fillWidth: true
-            visible: pane.refusal !== ""
+            visible: pane.onMap && pane.refusal !== ""
             wrapMode: Text.Wrap
             text: pane.refusalText(pane.refusal)
             font.pixelSize: Theme.callout
@@ -376,7 +422,7 @@ Themed {
         }
         Text {
             Layout.fillWidth: true
-            visible: !Model.space.savedScan
+            visible: pane.onMap && !Model.space.savedScan
             wrapMode: Text.Wrap
             text: Texts.bilingual("Ukuran dihitung seperti du -x: blok yang terpakai, tautan keras sekali, sistem berkas lain tidak dimasuki. Yang ditandai dibersihkan di panelnya sendiri; di sini hanya ke Trash, setelah konfirmasi.",
                                   "Sizes count as du -x counts them: blocks in use, a hard link once, other file systems not entered. What is marked is cleaned in its own pane; here things only go to the Trash, after you confirm.")

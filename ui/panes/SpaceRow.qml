@@ -4,9 +4,10 @@ import QtQuick.Layouts
 import Ampa
 
 // One entry of the folder looked at: its name, a bar of its share, its size and what of it
-// rebuilds by itself; for a folder how many entries it holds, and how long ago anything in it
-// (a file: it) last changed, the time itself in a tooltip. Return or a double click opens a
-// folder.
+// rebuilds by itself; how much it grew since the walk compared with (in the mark's colour where
+// all of it rebuilds by itself); for a folder how many entries it holds, and how long ago
+// anything in it (a file: it) last changed, the time itself in a tooltip. Return or a double
+// click opens a folder.
 Rectangle {
     id: row
     required property int index
@@ -26,6 +27,8 @@ Rectangle {
     required property bool complete
     required property double count
     required property double newest
+    required property double grown // NaN: not known
+    required property bool grownRebuilds
     property bool current: false
     property bool focused: false // the current row of the list that has the keyboard
     property string kindName: ""
@@ -41,6 +44,7 @@ Rectangle {
     readonly property string ageText: Model.space.ageText(newest)
     readonly property string timeText: Model.space.timeText(newest)
     readonly property string countText: folder && !otherMount ? Model.space.countText(count) : ""
+    readonly property string grownText: Model.space.grownText(grown)
 
     function activate() {
         if (entryFolder)
@@ -62,8 +66,13 @@ Rectangle {
                      + (unreadable ? ", " + Texts.bilingual("tak terbaca", "unreadable") : "")
                      + (countText !== "" ? ", " + countText : "")
                      + (ageText !== "" ? ", " + Texts.bilingual("diubah %1", "changed %1").arg(ageText) : "")
-    Accessible.description: timeText !== ""
-                            ? Texts.bilingual("Terakhir diubah %1", "Last changed %1").arg(timeText) : ""
+    Accessible.description: [grownText !== ""
+                             ? grownText + " " + Model.space.sinceText
+                               + (grownRebuilds ? ", " + Texts.bilingual("dibuat ulang sendiri", "rebuilds by itself") : "")
+                             : "",
+                             timeText !== ""
+                             ? Texts.bilingual("Terakhir diubah %1", "Last changed %1").arg(timeText) : ""]
+                            .filter(part => part !== "").join(". ")
     Accessible.selected: current
 
     FocusRing {
@@ -132,6 +141,17 @@ Rectangle {
                         color: Theme.accent
                     }
                 }
+            }
+            Text {
+                objectName: "spaceRowGrown"
+                visible: Model.space.comparable
+                Layout.preferredWidth: 76
+                horizontalAlignment: Text.AlignRight
+                text: row.grownText
+                elide: Text.ElideLeft
+                font.pixelSize: Theme.caption
+                font.weight: row.grownRebuilds ? Font.Medium : Font.Normal
+                color: row.grownRebuilds ? Theme.accentText : Theme.secondaryText
             }
             Text {
                 objectName: "spaceRowCount"
