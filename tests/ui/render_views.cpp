@@ -16,12 +16,12 @@
 #include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
-#include <QStorageInfo>
 #include <QImage>
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSet>
+#include <QStorageInfo>
 #include <QTest>
 
 #include <algorithm>

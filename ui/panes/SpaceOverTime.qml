@@ -29,11 +29,14 @@ Themed {
               .arg(history.days)
         : ""
 
-    // The first look reads the history; later changes read it again by themselves.
-    Component.onCompleted: {
-        if (!history.loaded)
+    // The first look reads the history (not the making of a pane that hides it); later changes
+    // read it again by themselves.
+    function readOnce() {
+        if (visible && !history.loaded)
             history.reload()
     }
+    onVisibleChanged: readOnce()
+    Component.onCompleted: readOnce()
 
     ColumnLayout {
         id: column
