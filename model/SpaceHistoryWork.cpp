@@ -161,7 +161,7 @@ QString SpaceModel::grownSinceText() const
                : QString();
 }
 
-QString SpaceModel::grownText(double bytes) const
+QString SpaceModel::growthText(double bytes) const
 {
     return std::isnan(bytes) ? QString() : ::grownText(static_cast<qint64>(bytes));
 }

@@ -159,7 +159,7 @@ public:
     Q_INVOKABLE QString ageText(double newest) const;
     Q_INVOKABLE QString timeText(double seconds) const;
     // A row's growth ("+3.2 GB", "−1 MB", "no change"); empty for NaN.
-    Q_INVOKABLE QString grownText(double bytes) const;
+    Q_INVOKABLE QString growthText(double bytes) const;
 
     // Walks `root` (the home when empty), asking the other panes for their marks first; a walk
     // that runs is stopped and its tree dropped.

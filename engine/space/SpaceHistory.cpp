@@ -138,6 +138,9 @@ struct SpaceHistory::Store {
     HistoryProblem::Kind inspect(QString &detail) const;
     // Opens the file as a history, making it when missing. The problem's kind when it is none.
     HistoryProblem::Kind connect(QString &detail);
+    // What an existing file is, read without changing it.
+    HistoryProblem::Kind check(QString &detail) const;
+    QSqlDatabase database(const QString &name, const QString &options) const;
     void disconnect();
     // Moves the file and its -wal and -shm aside, never over anything. False when the file
     // could not be moved (then nothing else was).
@@ -222,85 +225,135 @@ HistoryProblem::Kind SpaceHistory::Store::inspect(QString &detail) const
     return HistoryProblem::Kind::none;
 }
 
-HistoryProblem::Kind SpaceHistory::Store::connect(QString &detail)
+namespace {
+
+// What SQLite's failure says of the file. Only its own verdict on the file sets it aside: being
+// busy or read-only is no fault of the file's.
+HistoryProblem::Kind failure(const QSqlQuery &q, QString &detail)
 {
-    db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    detail = q.lastError().text();
+    const int code = sqliteCode(q.lastError());
+    return code == sqliteNotADatabase ? HistoryProblem::Kind::notDatabase
+           : code == sqliteCorrupt    ? HistoryProblem::Kind::damaged
+                                      : HistoryProblem::Kind::unusable;
+}
+
+} // namespace
+
+QSqlDatabase SpaceHistory::Store::database(const QString &named, const QString &options) const
+{
+    QSqlDatabase opened = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), named);
     // SQLite takes the name as UTF-8: a folder whose name is not is reached through the
     // descriptor held open.
     const QString asText = QString::fromUtf8(file.c_str());
     const bool utf8 = asText.toUtf8() == QByteArray(file.c_str());
-    db.setDatabaseName(utf8 ? asText
-                            : QStringLiteral("/proc/self/fd/%1/%2")
-                                  .arg(folder)
-                                  .arg(QString::fromUtf8(name.c_str())));
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyMilliseconds));
-    if (!db.open()) {
+    opened.setDatabaseName(utf8 ? asText
+                                : QStringLiteral("/proc/self/fd/%1/%2")
+                                      .arg(folder)
+                                      .arg(QString::fromUtf8(name.c_str())));
+    opened.setConnectOptions(
+        QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;%2").arg(busyMilliseconds).arg(options));
+    opened.open();
+    return opened;
+}
+
+HistoryProblem::Kind SpaceHistory::Store::check(QString &detail) const
+{
+    // Read only: a file that is set aside goes as it was found, its log of changes not merged
+    // into it at the end.
+    const QString checking = connection + QStringLiteral("-check");
+    HistoryProblem::Kind kind = HistoryProblem::Kind::none;
+    {
+        const QSqlDatabase checked = database(checking, QStringLiteral("QSQLITE_OPEN_READONLY"));
+        QSqlQuery q(checked);
+        if (!checked.isOpen()) {
+            detail = checked.lastError().text();
+            kind = HistoryProblem::Kind::unusable;
+        } else if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
+            kind = failure(q, detail);
+        } else if (const int version = q.value(0).toInt(); version > historyVersion) {
+            detail = QStringLiteral("version %1").arg(version);
+            kind = HistoryProblem::Kind::newer;
+        } else if (!q.exec(QStringLiteral("PRAGMA quick_check"))) {
+            kind = failure(q, detail);
+        } else {
+            QStringList faults;
+            while (q.next())
+                if (q.value(0).toString() != QLatin1String("ok"))
+                    faults << q.value(0).toString();
+            // An empty database is made a history; one of ours holds its tables.
+            if (!faults.isEmpty()) {
+                detail = faults.mid(0, 3).join(QLatin1String("; "));
+                kind = HistoryProblem::Kind::damaged;
+            } else if (!q.exec(QStringLiteral(
+                           "SELECT count(*), count(CASE WHEN name IN ('walks', 'paths', 'sizes')"
+                           " THEN 1 END) FROM sqlite_schema WHERE type = 'table'"))
+                       || !q.next()) {
+                kind = failure(q, detail);
+            } else if (version == 0 ? q.value(0).toInt() != 0 : q.value(1).toInt() != 3) {
+                detail = QStringLiteral("another program's database");
+                kind = HistoryProblem::Kind::notDatabase;
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(checking);
+    return kind;
+}
+
+HistoryProblem::Kind SpaceHistory::Store::connect(QString &detail)
+{
+    struct stat st {};
+    const Found found = lookAt(folder, name, &st);
+    if (found == Found::file && st.st_size > 0) {
+        const HistoryProblem::Kind kind = check(detail);
+        if (kind != HistoryProblem::Kind::none)
+            return kind;
+    } else if (found == Found::nothing) {
+        // The names of the user's folders are theirs alone; SQLite gives its -wal and -shm the
+        // database's mode.
+        const int fd = openat(folder, name.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            close(fd);
+    }
+    db = database(connection, {});
+    if (!db.isOpen()) {
         detail = db.lastError().text();
         return HistoryProblem::Kind::unusable;
     }
-    // Only SQLite's own verdict on the file sets it aside: being busy or read-only is no fault
-    // of the file's.
-    const auto failed = [&detail](const QSqlQuery &q) {
-        detail = q.lastError().text();
-        const int code = sqliteCode(q.lastError());
-        return code == sqliteNotADatabase ? HistoryProblem::Kind::notDatabase
-               : code == sqliteCorrupt    ? HistoryProblem::Kind::damaged
-                                          : HistoryProblem::Kind::unusable;
-    };
     QSqlQuery q = query();
-    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
-        return failed(q);
-    if (q.value(0).toInt() > historyVersion) {
-        detail = QStringLiteral("version %1").arg(q.value(0).toInt());
-        return HistoryProblem::Kind::newer;
-    }
-    if (!q.exec(QStringLiteral("PRAGMA quick_check")))
-        return failed(q);
-    QStringList faults;
-    while (q.next())
-        if (q.value(0).toString() != QLatin1String("ok"))
-            faults << q.value(0).toString();
-    if (!faults.isEmpty()) {
-        detail = faults.mid(0, 3).join(QLatin1String("; "));
-        return HistoryProblem::Kind::damaged;
-    }
     // A process killed at any moment loses at most the transaction it was in; NORMAL loses
     // nothing more to a kill, only (the last walks) to a power cut.
     if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))
         || !q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"))
-        || !q.exec(QStringLiteral("PRAGMA journal_size_limit=1048576")))
-        return failed(q);
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return failed(q);
+        || !q.exec(QStringLiteral("PRAGMA journal_size_limit=1048576"))
+        || !q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return failure(q, detail);
     // Made by whichever process comes first.
-    const auto schemaFailed = [&](const QSqlQuery &failing) {
-        const HistoryProblem::Kind kind = failed(failing);
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_schema")) || !q.next()) {
+        const HistoryProblem::Kind kind = failure(q, detail);
         rollback();
         return kind;
-    };
-    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
-        return schemaFailed(q);
-    const int version = q.value(0).toInt();
-    if (version == 0) {
-        if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_schema")) || !q.next())
-            return schemaFailed(q);
-        if (q.value(0).toInt() != 0) {
-            rollback();
-            detail = QStringLiteral("another program's database");
-            return HistoryProblem::Kind::notDatabase;
-        }
-        for (const char *statement : schema)
-            if (!q.exec(QString::fromLatin1(statement)))
-                return schemaFailed(q);
-        if (!q.exec(QStringLiteral("PRAGMA user_version=%1").arg(historyVersion)))
-            return schemaFailed(q);
-    } else if (version > historyVersion) {
-        rollback();
-        detail = QStringLiteral("version %1").arg(version);
-        return HistoryProblem::Kind::newer;
     }
-    if (!q.exec(QStringLiteral("COMMIT")))
-        return schemaFailed(q);
+    if (q.value(0).toInt() == 0) {
+        for (const char *statement : schema) {
+            if (!q.exec(QString::fromLatin1(statement))) {
+                const HistoryProblem::Kind kind = failure(q, detail);
+                rollback();
+                return kind;
+            }
+        }
+        if (!q.exec(QStringLiteral("PRAGMA user_version=%1").arg(historyVersion))) {
+            const HistoryProblem::Kind kind = failure(q, detail);
+            rollback();
+            return kind;
+        }
+    }
+    if (!q.exec(QStringLiteral("COMMIT"))) {
+        const HistoryProblem::Kind kind = failure(q, detail);
+        rollback();
+        return kind;
+    }
     return HistoryProblem::Kind::none;
 }
 

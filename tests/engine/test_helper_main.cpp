@@ -9,6 +9,9 @@
 //   record-history FILE ROOT         walk ROOT once, then record that walk in the space history
 //                                    FILE again and again, six hours apart, printing
 //                                    "recorded ID" after each, until killed
+//   open-history FILE ROOT           open the space history FILE and print its problem's kind
+//                                    (a number), where the file was kept aside, then record a
+//                                    walk of ROOT and print how many walks of ROOT it holds
 //   steps STEP...                    calls that may hang on a hostile log or settings file, done
 //                                    in order (Qt's warnings go to standard error):
 //     log:TEXT        append TEXT to the activity log
@@ -32,6 +35,7 @@
 #include <grp.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -91,13 +95,31 @@ int recordHistory(int argc, char **argv)
         std::fprintf(stderr, "%s\n", qPrintable(history.problem().detail));
         return 4;
     }
-    for (qint64 time = 1'800'000'000;; time += 6 * 60 * 60) {
+    // Each run goes on after the walks recorded before it.
+    const std::vector<Engine::HistoryWalk> before = history.walks(tree.root());
+    qint64 time = before.empty() ? 1'800'000'000 : before.front().time;
+    for (;;) {
+        time += 6 * 60 * 60;
         const auto id = history.record(tree, time, time % 1000, 1000);
         if (!id)
             return 5;
         std::printf("recorded %lld\n", static_cast<long long>(*id));
         std::fflush(stdout);
     }
+}
+
+int openHistory(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    Engine::SpaceHistory history(argv[2]);
+    std::printf("%d\n%s\n", static_cast<int>(history.problem().kind),
+                history.problem().keptAs.c_str());
+    Engine::SpaceTree tree(argv[3]);
+    if (!tree.walk({}))
+        return 3;
+    history.record(tree, 1'800'000'000, -1, -1);
+    std::printf("%zu\n", history.walks(tree.root()).size());
+    return 0;
 }
 
 int main(int argc, char **argv)
@@ -141,6 +163,8 @@ int main(int argc, char **argv)
         }
         return 0;
     }
+    if (command == "open-history" && argc == 4)
+        return openHistory(argc, argv);
     if (command == "record-history" && argc == 4)
         return recordHistory(argc, argv);
     if (command == "log" && argc == 4) {

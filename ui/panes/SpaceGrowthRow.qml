@@ -18,7 +18,7 @@ Rectangle {
     property bool focused: false
     property string kindName: ""
     readonly property bool gone: id < 0
-    readonly property string grownText: Model.space.grownText(grown)
+    readonly property string grownText: Model.space.growthText(grown)
     signal chosen()
     signal opened()
 

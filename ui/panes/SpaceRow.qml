@@ -44,7 +44,7 @@ Rectangle {
     readonly property string ageText: Model.space.ageText(newest)
     readonly property string timeText: Model.space.timeText(newest)
     readonly property string countText: folder && !otherMount ? Model.space.countText(count) : ""
-    readonly property string grownText: Model.space.grownText(grown)
+    readonly property string grownText: Model.space.growthText(grown)
 
     function activate() {
         if (entryFolder)
