@@ -63,6 +63,8 @@ Model::Model(Services services_, QObject *parent) : QObject(parent), services(st
     fillQuickLists();
     m_advItemList.set(m_advItems);
 
+    // The picture over time follows the walks the map records.
+    connect(&m_space, &SpaceModel::historyChanged, &m_history, &SpaceHistoryModel::reload);
     connect(&rescanTimer, &QTimer::timeout, this, &Model::refresh);
     undoTimer.setSingleShot(true);
     connect(&undoTimer, &QTimer::timeout, this, [this] {

@@ -18,6 +18,7 @@
 #include "QuickTargetList.h"
 #include "Services.h"
 #include "Settings.h"
+#include "SpaceHistoryModel.h"
 #include "SpaceModel.h"
 
 #include <QDateTime>
@@ -114,6 +115,8 @@ class Model : public QObject {
     Q_PROPERTY(Settings *settings READ settings CONSTANT)
     Q_PROPERTY(LoginSwitch *login READ login CONSTANT)
     Q_PROPERTY(SpaceModel *space READ space CONSTANT) // what fills the disk: the space map
+    // The home's used and free space over the last days, with the cleans.
+    Q_PROPERTY(SpaceHistoryModel *history READ history CONSTANT)
 
 public:
     enum class Pane {
@@ -257,6 +260,7 @@ public:
     ProjectList *projectList() { return &m_projectList; }
     ProjectList *keptProjectList() { return &m_keptProjectList; }
     SpaceModel *space() { return &m_space; }
+    SpaceHistoryModel *history() { return &m_history; }
 
     // The first of `names`, in order, that is running now; none for an empty list.
     std::optional<QString> blocked(const QStringList &names) const;
@@ -488,4 +492,5 @@ private:
         [this](const std::optional<Trash::Moving> &moving, const std::filesystem::path &original,
                const QString &name) { offerUndo(moving, original, name, Pane::ruang); },
         this};
+    SpaceHistoryModel m_history{services.confirmation, this};
 };

@@ -3,6 +3,8 @@
 #include "ActivityLog.h"
 #include "Model.h"
 #include "Paths.h"
+#include "SpaceHistory.h"
+#include "SpaceTree.h"
 #include "TreeBuilder.h"
 
 #include <QFile>
@@ -110,5 +112,44 @@ public:
         std::filesystem::remove_all(autostart);
         if (blocked)
             QFile(QString::fromStdString(autostart.native())).open(QIODevice::WriteOnly);
+    }
+    // A history of walks of the home, each {daysAgo, used} (GB of a 500 GB disk), oldest
+    // first, and a log of cleans, each {daysAgo, message}, in place of what was there; the
+    // history is read again.
+    Q_INVOKABLE void setHistoryForTest(const QVariantList &walks, const QVariantList &cleans)
+    {
+        std::error_code ignored;
+        for (const char *end : {"", "-wal", "-shm"})
+            std::filesystem::remove(Engine::historyPath().native() + end, ignored);
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        QByteArray log;
+        for (const QVariant &clean : cleans) {
+            const QVariantMap fields = clean.toMap();
+            log += QDateTime::fromSecsSinceEpoch(
+                       now - qint64(fields.value("daysAgo").toDouble() * 86400), Qt::UTC)
+                       .toString(Qt::ISODate)
+                       .toUtf8()
+                   + ' ' + fields.value("message").toString().toUtf8() + '\n';
+        }
+        std::filesystem::create_directories(Engine::logPath().parent_path());
+        QFile file(QString::fromStdString(Engine::logPath().native()));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(log) != log.size())
+            qFatal("cannot write the log");
+        file.close();
+        if (!walks.isEmpty()) {
+            Engine::SpaceTree tree(Engine::homeDir());
+            Engine::SpaceHistory history;
+            if (!tree.walk({}))
+                qFatal("cannot walk the home");
+            constexpr qint64 gb = 1'000'000'000;
+            for (const QVariant &walk : walks) {
+                const QVariantMap fields = walk.toMap();
+                const qint64 used = qint64(fields.value("used").toDouble() * gb);
+                if (!history.record(tree, now - qint64(fields.value("daysAgo").toDouble() * 86400),
+                                    500 * gb - used, 500 * gb))
+                    qFatal("cannot record a walk");
+            }
+        }
+        history()->reload();
     }
 };

@@ -7,6 +7,7 @@
 #include "ActivityLog.h"
 #include "Appearance.h"
 #include "SpaceHistory.h"
+#include "SpaceTree.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
@@ -20,8 +21,10 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSet>
+#include <QStorageInfo>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
@@ -43,6 +46,7 @@ const PaneShot panes[] = {
     {"developer", "DevCachesPane {}", 640, 0, "grid"},
     {"projects", "ProjectsPane {}", 640, 0, "grid"},
     {"space", "SpacePane {}", 760, 0, "grid"},
+    {"overtime", "SpaceOverTime {}", 720, 0, "grid"},
     {"space-grew", "SpacePane { shown: \"grew\" }", 760, 0, "grid"},
     {"downloads", "DownloadsPane {}", 720, 0, "grid"},
     {"apps", "DownloadsPane { apps: true }", 720, 0, "grid"},
@@ -83,6 +87,17 @@ int main(int argc, char **argv)
     QDir().mkpath(output);
 
     storeSettings({{"demo", true}, {"devKeep", QStringList{"jetbrains"}}});
+    // Two cleans of weeks past, for the space over time, before the log's newest lines.
+    {
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        const auto stamp = [](qint64 time) {
+            return QDateTime::fromSecsSinceEpoch(time, Qt::UTC).toString(Qt::ISODate).toUtf8();
+        };
+        TreeBuilder::write(Engine::logPath(), stamp(now - 50 * 86400 - 7200)
+                                                  + " pengembang: cargo: 20 GB freed.\n"
+                                                  + stamp(now - 12 * 86400 - 7200)
+                                                  + " proyek: webapp: 35 GB freed.\n");
+    }
     Engine::log("cepat: dibebaskan 2.4 GB");
     Engine::log("lanjutan: playwright: 201 MB freed.");
     Engine::log("lanjutan: trash /home/user/Downloads/Budget 2026.xlsx");
@@ -113,6 +128,26 @@ int main(int argc, char **argv)
             const qint64 days = qint64(std::hash<std::string>{}(item.path().native()) % 400);
             const struct timespec times[2] = {{now - days * 86400, 0}, {now - days * 86400, 0}};
             utimensat(AT_FDCWD, item.path().c_str(), times, AT_SYMLINK_NOFOLLOW);
+        }
+    }
+    // A history of daily walks over three months, until the walk of three days ago below: the
+    // disk fills towards what it holds now, two cleans give some back.
+    {
+        Engine::SpaceTree tree(TestHome::home());
+        Engine::SpaceHistory history;
+        const QStorageInfo volume(QString::fromStdString(TestHome::home().native()));
+        if (!tree.walk({}) || !history.usable() || volume.bytesTotal() <= 0) {
+            std::fprintf(stderr, "the space history could not be made\n");
+            return 1;
+        }
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        const qint64 total = volume.bytesTotal();
+        const qint64 usedNow = total - volume.bytesAvailable();
+        for (qint64 daysAgo = 89; daysAgo >= 4; --daysAgo) {
+            const qint64 used = usedNow - daysAgo * total / 300 + (daysAgo >= 12 ? total / 14 : 0)
+                                + (daysAgo >= 50 ? total / 25 : 0);
+            const qint64 shown = std::clamp(used, total / 20, total);
+            history.record(tree, now - daysAgo * 86400, total - shown, total);
         }
     }
     // A walk of three days ago, before the video, the build and the cache grew: the map has

@@ -3,8 +3,9 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Ampa
 
-// Language, layout, appearance, open at login and the tray icon. The same form embedded in the
-// sidebar's settings pane and in the single page's settings sheet.
+// Language, layout, appearance, open at login, the tray icon, projects, the automatic clean and
+// the space map's history. The same form embedded in the sidebar's settings pane and in the
+// single page's settings sheet.
 Themed {
     id: view
     property bool embedded: true
@@ -141,6 +142,50 @@ Themed {
                                    "Notify when disk space runs low")
             checked: Settings.notifyLowSpace
             onToggled: on => Settings.notifyLowSpace = on
+        }
+        // The space map's history: kept or not, and forgotten on demand.
+        Toggle {
+            objectName: "spaceHistory"
+            title: Texts.bilingual("Simpan riwayat peta ruang", "Keep a history of the space map")
+            checked: Settings.spaceHistory
+            onToggled: on => Settings.spaceHistory = on
+        }
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: 12
+            Text {
+                objectName: "spaceHistoryCleared"
+                Layout.fillWidth: true
+                wrapMode: Text.Wrap
+                text: Model.history.clearState === "done"
+                      ? Texts.bilingual("Riwayat sudah dihapus.", "The history was cleared.")
+                      : Model.history.clearState === "failed"
+                      ? Texts.bilingual("Riwayat tidak bisa dihapus.", "The history could not be cleared.")
+                      : Texts.bilingual("Peta ruang mencatat ukuran folder di setiap pengukuran, untuk melihat apa yang bertambah.",
+                                        "The space map records the folders' sizes at each walk, to show what grew.")
+                font.pixelSize: Theme.caption
+                color: Model.history.clearState === "failed" ? Theme.red : Theme.secondaryText
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+            }
+            PillButton {
+                objectName: "clearSpaceHistory"
+                text: Texts.bilingual("Hapus riwayat", "Clear history")
+                Accessible.name: Texts.bilingual("Hapus riwayat peta ruang", "Clear the space map's history")
+                destructive: true
+                onClicked: Model.history.clear()
+            }
+        }
+        Text {
+            objectName: "spaceHistoryProblem"
+            visible: Model.history.problem !== ""
+            Layout.fillWidth: true
+            wrapMode: Text.Wrap
+            text: Model.history.problem
+            font.pixelSize: Theme.caption
+            color: Theme.red
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: text
         }
         // Where projects are looked for, and when one counts as idle.
         RowLayout {

@@ -42,4 +42,31 @@ TestCase {
         compare(combo.currentIndex, 0, "the choice shows Daily while the schedule is off")
         compare(findChild(view, "autoCleanRuns").visible, false)
     }
+
+    // The space map's history: the switch is the setting; Clear asks first, and the
+    // confirmation here declines, so every walk stays and nothing says it was cleared.
+    function test_spaceHistorySwitchAndClear() {
+        Model.setHistoryForTest([{ daysAgo: 2, used: 300 }], [])
+        tryCompare(Model.history, "walkCount", 1, 20000)
+        const view = createTemporaryObject(settingsView, testCase)
+        const toggle = findChild(view, "toggle_Keep a history of the space map")
+        verify(toggle.checked)
+        compare(toggle.Accessible.name, "Keep a history of the space map")
+        toggle.forceActiveFocus(Qt.TabFocusReason)
+        keyClick(Qt.Key_Space)
+        compare(Settings.spaceHistory, false)
+        keyClick(Qt.Key_Space)
+        compare(Settings.spaceHistory, true)
+
+        const clear = findChild(view, "clearSpaceHistory")
+        compare(clear.Accessible.name, "Clear the space map's history")
+        clear.forceActiveFocus(Qt.TabFocusReason)
+        keyClick(Qt.Key_Space)
+        verify(!Model.history.clearing)
+        compare(Model.history.clearState, "")
+        verify(findChild(view, "spaceHistoryCleared").text.startsWith("The space map records"))
+        Model.history.reload()
+        tryCompare(Model.history, "loaded", true)
+        compare(Model.history.walkCount, 1)
+    }
 }
