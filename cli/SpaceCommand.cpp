@@ -237,7 +237,7 @@ std::optional<Comparison> recordAndCompare(const SpaceTree &tree, const Options 
         return std::nullopt;
     const std::unique_ptr<Engine::SpaceHistory> history = openSpaceHistory(recording);
     const std::optional<qint64> current =
-        recording && history ? recordWalk(*history, tree) : std::nullopt;
+        recording && history ? Engine::recordWalk(*history, tree) : std::nullopt;
     if (!options.since)
         return std::nullopt;
     const std::optional<Engine::HistoryWalk> then =

@@ -9,32 +9,16 @@
 #include <QDateTime>
 #include <QTextStream>
 
-#include <sys/statvfs.h>
-
 std::unique_ptr<Engine::SpaceHistory> openSpaceHistory(bool recording)
 {
-    const std::filesystem::path file = Engine::historyPath();
-    std::error_code error;
-    // Off means nothing is written, a new file included; an odd thing in its place is still
-    // opened (and set aside, kept) only to record.
-    if (!recording && !std::filesystem::is_regular_file(file, error))
+    if (!recording && !Engine::historyPresent())
         return nullptr;
-    auto history = std::make_unique<Engine::SpaceHistory>(file);
+    auto history = std::make_unique<Engine::SpaceHistory>();
     if (const QString problem = historyProblemText(history->problem()); !problem.isEmpty())
         QTextStream(stderr) << "ampa-cli: " << printable(problem) << '\n';
     if (!history->usable())
         return nullptr;
     return history;
-}
-
-std::optional<qint64> recordWalk(Engine::SpaceHistory &history, const Engine::SpaceTree &tree)
-{
-    struct statvfs fs {};
-    const bool known = statvfs(tree.root().c_str(), &fs) == 0;
-    const qint64 unit = known ? qint64(fs.f_frsize) : 0;
-    return history.record(tree, QDateTime::currentSecsSinceEpoch(),
-                          known ? qint64(fs.f_bavail) * unit : -1,
-                          known ? qint64(fs.f_blocks) * unit : -1);
 }
 
 bool recordHomeOncePerDay()
@@ -53,5 +37,5 @@ bool recordHomeOncePerDay()
     Engine::SpaceTree tree(home);
     if (!tree.walk(Engine::spaceMarks(), Engine::spaceKept()) || Engine::stopRequested())
         return false;
-    return recordWalk(*history, tree).has_value();
+    return Engine::recordWalk(*history, tree).has_value();
 }

@@ -13,10 +13,6 @@
 // was set aside goes to standard error here, once.
 std::unique_ptr<Engine::SpaceHistory> openSpaceHistory(bool recording);
 
-// Records the ended walk with its file system's free and total space now; its id, or nothing
-// when it was not recorded (stopped, a saved scan, an unusable history).
-std::optional<qint64> recordWalk(Engine::SpaceHistory &history, const Engine::SpaceTree &tree);
-
 // The scheduled run's walk of the home, recorded when the setting is on and the history holds
 // no walk of the home from this day. Runs on the calling thread under its stop flag: a stopped
 // walk is not recorded. True when a walk was recorded.

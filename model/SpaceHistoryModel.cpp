@@ -16,15 +16,6 @@ namespace {
 
 constexpr qint64 day = 86400;
 
-// The history's file is there (or something in its place, which opening sets aside): reading
-// never makes a history where there was none.
-bool present(const std::filesystem::path &file)
-{
-    std::error_code unknown;
-    return std::filesystem::symlink_status(file, unknown).type()
-           != std::filesystem::file_type::not_found;
-}
-
 } // namespace
 
 struct SpaceHistoryModel::Read {
@@ -112,7 +103,7 @@ void SpaceHistoryModel::reload()
     tasks->run(
         [file = file, since] {
             Read read;
-            if (present(file)) {
+            if (Engine::historyPresent(file)) {
                 const Engine::SpaceHistory history(file);
                 read.problem = history.problem();
                 const auto walks = history.walks(Engine::spaceRoot(Engine::homeDir()).folder);
@@ -199,7 +190,7 @@ void SpaceHistoryModel::clear()
     tasks->run(
         [file = file] {
             Cleared cleared;
-            if (!present(file)) {
+            if (!Engine::historyPresent(file)) {
                 cleared.done = true;
                 return cleared;
             }

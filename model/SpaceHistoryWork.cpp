@@ -9,7 +9,6 @@
 #include "Text.h"
 
 #include <QDateTime>
-#include <QStorageInfo>
 
 #include <cmath>
 #include <limits>
@@ -30,18 +29,13 @@ SpaceModel::Comparison SpaceModel::readHistory(const SpaceTree &tree, bool recor
     Comparison result;
     result.recorded = current;
     result.days = days;
-    std::error_code unknown;
-    // With the history off, nothing is made on disk: only one already there is read.
-    if (!record && !std::filesystem::exists(Engine::historyPath(), unknown))
+    if (!record && !Engine::historyPresent())
         return result;
     Engine::SpaceHistory history;
     result.problem = history.problem();
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     if (record) {
-        const QStorageInfo volume(QString::fromStdString(tree.root().native()));
-        const bool known = volume.isValid() && volume.isReady();
-        result.recorded = history.record(tree, now, known ? volume.bytesAvailable() : -1,
-                                         known ? volume.bytesTotal() : -1);
+        result.recorded = Engine::recordWalk(history, tree);
         result.recordedNow = result.recorded.has_value();
     }
     result.walks = history.walks(tree.root());

@@ -22,6 +22,7 @@
 #include <map>
 #include <set>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -122,6 +123,23 @@ const char *kindName(HistoryProblem::Kind kind)
 std::filesystem::path historyPath()
 {
     return xdgDir("XDG_STATE_HOME", ".local/state") / "Ampa" / "history.sqlite";
+}
+
+bool historyPresent(const std::filesystem::path &file)
+{
+    std::error_code unknown;
+    return std::filesystem::symlink_status(file, unknown).type()
+           != std::filesystem::file_type::not_found;
+}
+
+std::optional<qint64> recordWalk(SpaceHistory &history, const SpaceTree &tree)
+{
+    struct statvfs fs {};
+    const bool known = statvfs(tree.root().c_str(), &fs) == 0;
+    const qint64 unit = known ? qint64(fs.f_frsize) : 0;
+    return history.record(tree, QDateTime::currentSecsSinceEpoch(),
+                          known ? qint64(fs.f_bavail) * unit : -1,
+                          known ? qint64(fs.f_blocks) * unit : -1);
 }
 
 struct SpaceHistory::Store {

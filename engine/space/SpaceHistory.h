@@ -16,6 +16,10 @@ class SpaceTree;
 // $XDG_STATE_HOME/Ampa/history.sqlite (default ~/.local/state/Ampa/history.sqlite).
 std::filesystem::path historyPath();
 
+// Whether anything lies in the history's place (a link or a FIFO too): where the history is
+// turned off, it is opened only to read, and only then, so that nothing is made on disk.
+bool historyPresent(const std::filesystem::path &file = historyPath());
+
 // One walk the history holds.
 struct HistoryWalk {
     qint64 id = 0;
@@ -98,6 +102,10 @@ private:
     struct Store;
     std::unique_ptr<Store> store;
 };
+
+// Records the tree's ended walk as ended now, with its file system's free and total bytes read
+// now (-1 when they cannot be); as `SpaceHistory::record`.
+std::optional<qint64> recordWalk(SpaceHistory &history, const SpaceTree &tree);
 
 // The walk to compare with: the newest one before `current` (its id: the walk just recorded,
 // which is itself no comparison), or, with `daysAgo`, the one nearest to that many days before
