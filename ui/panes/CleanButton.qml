@@ -18,9 +18,12 @@ Button {
     Keys.onEnterPressed: button.clicked()
     // Disabled, a grey pill rather than a faded accent: white on the faded accent is unreadable.
     readonly property color foreground: enabled ? Theme.textOnAccent : Theme.secondaryText
+    // Before the first scan has measured anything, no "0 MB" that reads as nothing to clean.
     readonly property string label: Model.busy
         ? Texts.bilingual("Membersihkan", "Cleaning")
-        : Texts.bilingual("Bersihkan %1", "Clean %1").arg(Texts.fmt(Model.quickTotal))
+        : Model.scanning && Model.quickTotal <= 0
+          ? Texts.bilingual("Bersihkan", "Clean")
+          : Texts.bilingual("Bersihkan %1", "Clean %1").arg(Texts.fmt(Model.quickTotal))
     Accessible.name: label
     Accessible.description: Texts.bilingual("Menghapus cache yang tercantum tanpa bertanya.",
                                             "Deletes the listed caches without asking.")

@@ -36,6 +36,7 @@ TestCase {
         Model.setBusyForTest(false)
         Model.setScanningForTest(true)
         verify(!button.enabled)
+        compare(findChild(pane, "cleanLabel").text, "Clean 11.89 GB")
         Model.setScanningForTest(false)
         Model.setSizesForTest({})
         Model.setSkippedForTest({})
@@ -45,6 +46,7 @@ TestCase {
         compare(empty.text, "All caches are clean.")
         Model.setScanningForTest(true)
         compare(empty.text, "Scanning caches")
+        compare(findChild(pane, "cleanLabel").text, "Clean")
     }
 
     function test_statusReplacesTheNote() {
