@@ -17,6 +17,9 @@ Themed {
     // "map", "grew" (what grew) or "time" (the space over time).
     property string shown: "map"
     readonly property bool onMap: shown === "map"
+    // The views shown so far: each is made at its first showing, then kept.
+    property var made: ({})
+    onShownChanged: if (!made[shown]) made = Object.assign({ [shown]: true }, made)
     // The height of the view the pane is shown in: the chart and the list grow into it.
     property real viewHeight: 0
     implicitWidth: 640
@@ -334,21 +337,31 @@ Themed {
             }
         }
 
-        SpaceGrowthView {
+        // The other two views are made when first shown, then kept: most visits stay on the map,
+        // and the pane's first frame would pay for them.
+        Loader {
             id: growthView
             Layout.fillWidth: true
             Layout.preferredHeight: Math.max(340, pane.viewHeight - chartRow.others)
             visible: pane.shown === "grew"
-            kindNames: ({
-                "quick": pane.kindText("quick"), "developer": pane.kindText("developer"),
-                "project": pane.kindText("project"), "trash": pane.kindText("trash"),
-                "cachedir": pane.kindText("cachedir")
-            })
-            onOpened: pane.show("map")
+            active: pane.made.grew === true
+            function focusList() { (item as SpaceGrowthView)?.focusList() }
+            source: "SpaceGrowthView.qml"
+            onLoaded: {
+                const view = item as SpaceGrowthView
+                view.kindNames = Qt.binding(() => ({
+                    "quick": pane.kindText("quick"), "developer": pane.kindText("developer"),
+                    "project": pane.kindText("project"), "trash": pane.kindText("trash"),
+                    "cachedir": pane.kindText("cachedir")
+                }))
+                view.opened.connect(() => pane.show("map"))
+            }
         }
-        SpaceOverTime {
+        Loader {
             Layout.fillWidth: true
             visible: pane.shown === "time"
+            active: pane.made.time === true
+            source: "SpaceOverTime.qml"
         }
 
         // What can be done with the entry chosen in the list.
