@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unistd.h>
@@ -119,15 +120,35 @@ struct Desktop {
     QString bus;
 };
 
-// One start of `program` in a fresh home: how long to its first frame, and its memory once
-// settled. Nothing when it printed no first frame.
-std::optional<Run> runOnce(const QString &program, bool ampa, bool software, const Desktop &desktop,
-                           const fs::path &base, bool panes = false)
+// What a start waits for after its first frame: the end of its first scan (whose child processes
+// would otherwise outlive it and slow the next start), then its memory once settled; or each
+// pane's first opening.
+enum class After { scan, memory, panes };
+
+// A home as a start finds it: something for the first scan to find.
+std::unique_ptr<QTemporaryDir> makeHome(const fs::path &base)
 {
-    QTemporaryDir home(QString::fromStdString((base / "window-home-XXXXXX").native()));
-    if (!home.isValid())
-        return std::nullopt;
-    const QString root = home.path();
+    auto home = std::make_unique<QTemporaryDir>(
+        QString::fromStdString((base / "window-home-XXXXXX").native()));
+    if (!home->isValid())
+        return nullptr;
+    const QString root = home->path();
+    QDir().mkpath(root + "/runtime");
+    QFile::setPermissions(root + "/runtime",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDir().mkpath(root + "/.cache/pip/http");
+    QDir().mkpath(root + "/Downloads");
+    QFile cache(root + "/.cache/pip/http/wheel");
+    if (cache.open(QIODevice::WriteOnly))
+        cache.write(QByteArray(2'000'000, 'x'));
+    return home;
+}
+
+// One start of `program` in `root`: how long to its first frame, then its memory once settled
+// or each pane's first opening. Nothing when it printed no first frame.
+std::optional<Run> runOnce(const QString &program, bool ampa, bool software, const Desktop &desktop,
+                           const QString &root, After after)
+{
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("HOME", root);
     environment.insert("XDG_CONFIG_HOME", root + "/.config");
@@ -135,22 +156,12 @@ std::optional<Run> runOnce(const QString &program, bool ampa, bool software, con
     environment.insert("XDG_DATA_HOME", root + "/.local/share");
     environment.insert("XDG_STATE_HOME", root + "/.local/state");
     environment.insert("XDG_RUNTIME_DIR", root + "/runtime");
-    QDir().mkpath(root + "/runtime");
-    QFile::setPermissions(root + "/runtime",
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    // Something for the first scan to find.
-    QDir().mkpath(root + "/.cache/pip/http");
-    QDir().mkpath(root + "/Downloads");
-    QFile cache(root + "/.cache/pip/http/wheel");
-    if (cache.open(QIODevice::WriteOnly))
-        cache.write(QByteArray(2'000'000, 'x'));
-    cache.close();
     environment.insert("DISPLAY", desktop.display);
     environment.insert("DBUS_SESSION_BUS_ADDRESS", desktop.bus);
     environment.insert("QT_QPA_PLATFORM", "xcb");
     environment.remove("WAYLAND_DISPLAY");
     environment.insert("AMPA_REPORT_FIRST_FRAME", "1");
-    if (panes)
+    if (after == After::panes)
         environment.insert("AMPA_REPORT_PANE_OPENING", "1");
     environment.remove("QT_QUICK_BACKEND");
     environment.remove("LIBGL_ALWAYS_SOFTWARE");
@@ -168,12 +179,14 @@ std::optional<Run> runOnce(const QString &program, bool ampa, bool software, con
     std::optional<Run> run;
     if (waitForLine(process, "first-frame")) {
         run = Run{static_cast<double>(timer.nsecsElapsed()) / 1e6, 0, {}};
-        if (panes) {
+        if (after == After::panes) {
             if (!readPanes(process, run->panes))
                 run.reset();
         } else if (!ampa || waitForLine(process, "first-scan")) {
-            QThread::msleep(settleMs);
-            run->rssMb = static_cast<double>(rssKiB(process.processId())) / 1024.0;
+            if (after == After::memory) {
+                QThread::msleep(settleMs);
+                run->rssMb = static_cast<double>(rssKiB(process.processId())) / 1024.0;
+            }
         } else {
             run.reset();
         }
@@ -217,18 +230,39 @@ void measure(const fs::path &base, int runs)
 
     for (const bool software : {true, false}) {
         const std::string renderer = software ? "software" : "opengl";
-        // Once each unmeasured: the programs' files come into the page cache.
-        runOnce(ampa, true, software, desktop, base);
-        runOnce(hello, false, software, desktop, base);
-        std::vector<double> ampaFrame, ampaRss, helloFrame, helloRss;
+        // A program mostly starts in a home it has started in before, where its caches are: the
+        // shaders compiled for OpenGL above all, which llvmpipe takes long to build. Such starts
+        // give the main figures; the first start in a new home is measured apart.
+        const auto ampaHome = makeHome(base), helloHome = makeHome(base), paneHome = makeHome(base);
+        if (!ampaHome || !helloHome || !paneHome) {
+            std::printf("window_start_%s: failed (no home under %s)\n", renderer.c_str(),
+                        base.c_str());
+            continue;
+        }
+        // Once each unmeasured: the programs' files come into the page cache, and each home
+        // holds what a first start leaves.
+        runOnce(ampa, true, software, desktop, ampaHome->path(), After::memory);
+        runOnce(hello, false, software, desktop, helloHome->path(), After::memory);
+        runOnce(ampa, true, software, desktop, paneHome->path(), After::panes);
+        std::vector<double> ampaFrame, ampaRss, helloFrame, helloRss, ampaFirst, helloFirst;
         for (int i = 0; i < runs; ++i) {
-            if (const auto run = runOnce(ampa, true, software, desktop, base)) {
+            if (const auto run =
+                    runOnce(ampa, true, software, desktop, ampaHome->path(), After::memory)) {
                 ampaFrame.push_back(run->firstFrameMs);
                 ampaRss.push_back(run->rssMb);
             }
-            if (const auto run = runOnce(hello, false, software, desktop, base)) {
+            if (const auto run =
+                    runOnce(hello, false, software, desktop, helloHome->path(), After::memory)) {
                 helloFrame.push_back(run->firstFrameMs);
                 helloRss.push_back(run->rssMb);
+            }
+            for (const bool isAmpa : {true, false}) {
+                const auto fresh = makeHome(base);
+                const auto run = fresh ? runOnce(isAmpa ? ampa : hello, isAmpa, software, desktop,
+                                                 fresh->path(), After::scan)
+                                       : std::nullopt;
+                if (run)
+                    (isAmpa ? ampaFirst : helloFirst).push_back(run->firstFrameMs);
             }
         }
         if (ampaFrame.empty() || helloFrame.empty()) {
@@ -241,12 +275,19 @@ void measure(const fs::path &base, int runs)
         line("rss_after_scan_" + renderer + "_mb", median(ampaRss));
         line("rss_hello_" + renderer + "_mb", median(helloRss));
         line("rss_above_hello_" + renderer + "_mb", median(ampaRss) - median(helloRss));
+        if (!ampaFirst.empty() && !helloFirst.empty()) {
+            line("first_frame_new_home_" + renderer + "_ms", median(ampaFirst));
+            line("first_frame_new_home_hello_" + renderer + "_ms", median(helloFirst));
+            line("first_frame_new_home_vs_hello_" + renderer,
+                 median(ampaFirst) / median(helloFirst), "x");
+        }
 
         // Each pane's first opening, in runs of their own: the memory above is the start's.
         std::map<std::string, std::vector<double>> paneMs;
         std::vector<std::string> order;
         for (int i = 0; i < runs; ++i) {
-            if (const auto run = runOnce(ampa, true, software, desktop, base, true)) {
+            if (const auto run =
+                    runOnce(ampa, true, software, desktop, paneHome->path(), After::panes)) {
                 for (const auto &[key, ms] : run->panes) {
                     if (!paneMs.count(key))
                         order.push_back(key);
