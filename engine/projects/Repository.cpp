@@ -1,10 +1,10 @@
 #include "Repository.h"
 
 #include "FileText.h"
+#include "GitLibrary.h"
 #include "Paths.h"
 
 #include <fcntl.h>
-#include <git2.h>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -17,34 +17,29 @@ namespace fs = std::filesystem;
 
 // The library's global state, held for one reading.
 struct Library {
-    Library()
+    explicit Library(const GitLibrary &library) : git(library)
     {
-        git_libgit2_init();
+        git.libgit2_init();
         // A repository owned by someone else is refused, as git refuses it.
-        git_libgit2_opts(GIT_OPT_SET_OWNER_VALIDATION, 1);
+        git.libgit2_opts(GIT_OPT_SET_OWNER_VALIDATION, 1);
         // Only the repository's own files: the user's and the system's configuration may include
         // what stalls a reader, and what is ignored is the repository's own rules.
         for (const git_config_level_t level :
              {GIT_CONFIG_LEVEL_SYSTEM, GIT_CONFIG_LEVEL_XDG, GIT_CONFIG_LEVEL_GLOBAL,
               GIT_CONFIG_LEVEL_PROGRAMDATA})
-            git_libgit2_opts(GIT_OPT_SET_SEARCH_PATH, level, "");
+            git.libgit2_opts(GIT_OPT_SET_SEARCH_PATH, level, "");
     }
-    ~Library() { git_libgit2_shutdown(); }
+    ~Library() { git.libgit2_shutdown(); }
     Library(const Library &) = delete;
     Library &operator=(const Library &) = delete;
+    const GitLibrary &git;
 };
 
-template<typename T, void (*Free)(T *)> struct Freer {
-    void operator()(T *object) const { Free(object); }
-};
-using Repo = std::unique_ptr<git_repository, Freer<git_repository, git_repository_free>>;
-using Index = std::unique_ptr<git_index, Freer<git_index, git_index_free>>;
-using Statuses = std::unique_ptr<git_status_list, Freer<git_status_list, git_status_list_free>>;
-using Object = std::unique_ptr<git_object, Freer<git_object, git_object_free>>;
+template<typename T> using Owned = std::unique_ptr<T, void (*)(T *)>;
 
-QString lastError()
+QString lastError(const GitLibrary &git)
 {
-    const git_error *error = git_error_last();
+    const git_error *error = git.error_last();
     return error && error->message ? QString::fromLocal8Bit(error->message)
                                    : QStringLiteral("unknown error");
 }
@@ -57,14 +52,14 @@ RepositoryView unreadable(QString why)
 }
 
 // Whether the index holds `relative` itself (a gitlink) or anything below it.
-bool holdsTracked(git_index *index, const std::string &relative)
+bool holdsTracked(const GitLibrary &git, git_index *index, const std::string &relative)
 {
     if (relative.empty() || relative == ".")
-        return git_index_entrycount(index) > 0;
-    if (git_index_get_bypath(index, relative.c_str(), 0))
+        return git.index_entrycount(index) > 0;
+    if (git.index_get_bypath(index, relative.c_str(), 0))
         return true;
     size_t at = 0;
-    return git_index_find_prefix(&at, index, (relative + '/').c_str()) == 0;
+    return git.index_find_prefix(&at, index, (relative + '/').c_str()) == 0;
 }
 
 constexpr std::uintmax_t maxIndexBytes = 256u << 20;
@@ -169,11 +164,12 @@ std::optional<QString> unboundedRepository(const fs::path &folder)
 // The first file below `relative` (a folder of the working tree) that the index does not hold
 // and the ignore rules do not ignore. A folder the rules ignore ignores all it holds, as git
 // never takes back what an ignored folder holds.
-std::optional<fs::path> firstUnignored(git_repository *repository, git_index *index,
-                                       const fs::path &top, const fs::path &relative)
+std::optional<fs::path> firstUnignored(const GitLibrary &git, git_repository *repository,
+                                       git_index *index, const fs::path &top,
+                                       const fs::path &relative)
 {
     int ignored = 0;
-    if (git_ignore_path_is_ignored(&ignored, repository, (relative.native() + '/').c_str()) != 0)
+    if (git.ignore_path_is_ignored(&ignored, repository, (relative.native() + '/').c_str()) != 0)
         return fs::path();
     if (ignored)
         return std::nullopt;
@@ -186,14 +182,14 @@ std::optional<fs::path> firstUnignored(git_repository *repository, git_index *in
             return fs::path();
         const fs::path path = it->path().lexically_relative(top);
         if (it->is_directory(error) && !it->is_symlink(error)) {
-            if (git_ignore_path_is_ignored(&ignored, repository, (path.native() + '/').c_str()) != 0
+            if (git.ignore_path_is_ignored(&ignored, repository, (path.native() + '/').c_str()) != 0
                 || ignored)
                 it.disable_recursion_pending();
             continue;
         }
-        if (git_index_get_bypath(index, path.c_str(), 0))
+        if (git.index_get_bypath(index, path.c_str(), 0))
             continue; // tracked: the candidate is then no artifact at all
-        if (git_ignore_path_is_ignored(&ignored, repository, path.c_str()) != 0 || !ignored)
+        if (git.ignore_path_is_ignored(&ignored, repository, path.c_str()) != 0 || !ignored)
             return path.lexically_relative(relative);
     }
     return std::nullopt;
@@ -206,18 +202,23 @@ RepositoryView readRepository(const fs::path &folder, const std::vector<fs::path
 {
     if (const std::optional<QString> why = unboundedRepository(folder))
         return unreadable(*why);
-    const Library library;
+    QString missing;
+    const GitLibrary *loaded = gitLibrary(&missing);
+    if (!loaded)
+        return unreadable(missing);
+    const GitLibrary &git = *loaded;
+    const Library library(git);
     git_repository *opened = nullptr;
-    if (git_repository_open_ext(&opened, folder.c_str(), 0, nullptr) != 0)
-        return unreadable(lastError());
-    const Repo repository(opened);
-    const char *workdir = git_repository_workdir(repository.get());
+    if (git.repository_open_ext(&opened, folder.c_str(), 0, nullptr) != 0)
+        return unreadable(lastError(git));
+    const Owned<git_repository> repository(opened, git.repository_free);
+    const char *workdir = git.repository_workdir(repository.get());
     if (!workdir)
         return unreadable(QStringLiteral("no working tree"));
     git_index *indexOpened = nullptr;
-    if (git_repository_index(&indexOpened, repository.get()) != 0)
-        return unreadable(lastError());
-    const Index index(indexOpened);
+    if (git.repository_index(&indexOpened, repository.get()) != 0)
+        return unreadable(lastError(git));
+    const Owned<git_index> index(indexOpened, git.index_free);
 
     RepositoryView view;
     view.top = withoutTrailingSlash(fs::path(workdir));
@@ -230,31 +231,31 @@ RepositoryView readRepository(const fs::path &folder, const std::vector<fs::path
     for (const fs::path &candidate : candidates) {
         const fs::path relative = (below / candidate.lexically_relative(folder)).lexically_normal();
         const fs::path inTree = withoutTrailingSlash(relative);
-        view.tracked.push_back(holdsTracked(index.get(), inTree.native()));
+        view.tracked.push_back(holdsTracked(git, index.get(), inTree.native()));
         const std::size_t at = view.tracked.size() - 1;
         view.unignored.push_back(at < proveIgnored.size() && proveIgnored[at] ? firstUnignored(
-                                     repository.get(), index.get(), view.top, inTree)
+                                     git, repository.get(), index.get(), view.top, inTree)
                                                                               : std::nullopt);
     }
 
     // libgit2's own initialiser: its macro leaves fields to the compiler, which clang refuses.
     git_status_options options;
-    git_status_options_init(&options, GIT_STATUS_OPTIONS_VERSION);
+    git.status_options_init(&options, GIT_STATUS_OPTIONS_VERSION);
     options.show = GIT_STATUS_SHOW_INDEX_AND_WORKDIR;
     options.flags = GIT_STATUS_OPT_INCLUDE_UNTRACKED | GIT_STATUS_OPT_EXCLUDE_SUBMODULES;
     git_status_list *statuses = nullptr;
-    if (git_status_list_new(&statuses, repository.get(), &options) == 0) {
-        const Statuses held(statuses);
-        view.dirty = git_status_list_entrycount(held.get()) > 0;
+    if (git.status_list_new(&statuses, repository.get(), &options) == 0) {
+        const Owned<git_status_list> held(statuses, git.status_list_free);
+        view.dirty = git.status_list_entrycount(held.get()) > 0;
     } else {
         view.dirty = true; // unknown: shown as not committed, the careful reading
     }
 
     git_object *head = nullptr;
-    if (git_revparse_single(&head, repository.get(), "HEAD^{commit}") == 0) {
-        const Object commit(head);
+    if (git.revparse_single(&head, repository.get(), "HEAD^{commit}") == 0) {
+        const Owned<git_object> commit(head, git.object_free);
         view.lastCommit = QDateTime::fromSecsSinceEpoch(
-            git_commit_time(reinterpret_cast<git_commit *>(commit.get())), Qt::UTC);
+            git.commit_time(reinterpret_cast<git_commit *>(commit.get())), Qt::UTC);
     }
     view.readable = true;
     return view;

@@ -7,10 +7,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 
 #include <cerrno>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <link.h>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -538,6 +541,66 @@ private slots:
         QVERIFY(fs::exists(src / "kept/Cargo.toml"));
         QVERIFY(cli({"log"}).out.contains("proyek: " + kept.toUtf8()));
         fs::remove_all(src);
+    }
+
+    // libgit2 is loaded only when a repository is first read. Where it cannot be, a project in
+    // a repository is unreadable, with the reason, and nothing of it is offered or removed.
+    void projectsWithoutTheGitLibrary()
+    {
+        if (geteuid() != 0)
+            QSKIP("hiding a library from one program needs root (a mount namespace)");
+        const fs::path project = TestHome::home() / "src/tool";
+        TreeBuilder::file(project / "Cargo.toml", 10);
+        TreeBuilder::file(project / "Cargo.lock", 10);
+        TreeBuilder::file(project / "target/debug/tool", 20000);
+        QFile ignore(QString::fromStdString((project / ".gitignore").native()));
+        QVERIFY(ignore.open(QIODevice::WriteOnly));
+        ignore.write("/target\n");
+        ignore.close();
+        // Committed, like every file, 90 days ago: an idle project.
+        const time_t then = time(nullptr) - 90 * 86400L;
+        const QByteArray date = QByteArray::number(qint64(then)) + " +0000";
+        qputenv("GIT_AUTHOR_DATE", date);
+        qputenv("GIT_COMMITTER_DATE", date);
+        for (const QStringList &arguments :
+             {QStringList{"init", "-q"},
+              QStringList{"add", "Cargo.toml", "Cargo.lock", ".gitignore"},
+              QStringList{"-c", "user.name=t", "-c", "user.email=t@t", "commit", "-q", "-m", "a"}})
+            QCOMPARE(runProgram("git", arguments, project).code, 0);
+        qunsetenv("GIT_AUTHOR_DATE");
+        qunsetenv("GIT_COMMITTER_DATE");
+        for (const char *file : {"Cargo.toml", "Cargo.lock", ".gitignore"}) {
+            const timespec times[2] = {{then, 0}, {then, 0}};
+            utimensat(AT_FDCWD, (project / file).c_str(), times, 0);
+        }
+        const auto removeSource = qScopeGuard([] { fs::remove_all(TestHome::home() / "src"); });
+        // With the library the artifact is offered: the case is one where it matters.
+        const QJsonObject offered = json(cli({"projects", "clean", "--dry-run", "--json"}));
+        QCOMPARE(offered["projects"].toArray().size(), 1);
+
+        void *handle = dlopen(AMPA_LIBGIT2_SONAME, RTLD_NOW | RTLD_LOCAL);
+        QVERIFY(handle);
+        link_map *map = nullptr;
+        QCOMPARE(dlinfo(handle, RTLD_DI_LINKMAP, &map), 0);
+        const QString library = QString::fromLocal8Bit(map->l_name);
+        // The program in a mount namespace of its own, where the library's file is empty.
+        auto hidden = [&library](const QStringList &arguments) {
+            return runProgram("/usr/bin/unshare",
+                              QStringList{"-m", "/bin/sh", "-c",
+                                          "mount --bind /dev/null \"$0\" && exec \"$@\"", library,
+                                          AMPA_CLI_PATH}
+                                  + arguments);
+        };
+        const Run listed = hidden({"projects", "--json"});
+        QCOMPARE(listed.code, 0);
+        const QJsonArray projects = json(listed)["projects"].toArray();
+        QCOMPARE(projects.size(), 1);
+        QVERIFY2(projects[0]["unreadable"].toString().contains("libgit2"), listed.out.constData());
+        const auto before = listing();
+        const Run cleaned = hidden({"projects", "clean", "--yes", "--json"});
+        QVERIFY2(json(cleaned)["results"].toArray().isEmpty(), cleaned.out.constData());
+        QCOMPARE(listing(), before);
+        QVERIFY(fs::exists(project / "target/debug/tool"));
     }
 
     // With no user service manager to ask, a schedule is refused with the reason, nothing is

@@ -51,6 +51,22 @@ for driver in $drivers; do
     grep -qE "(^|, )$owner( |,|$)" <<< "$depends" \
         || { echo "the SQL driver $driver comes from $owner, which the package does not depend on"; exit 1; }
 done
+# Every library a program loads by its soname at run time (libgit2) is linked by none: its
+# package must be depended on.
+loaded=$(strings -a "$unpacked/deb/usr/bin/ampa" "$unpacked/deb/usr/bin/ampa-cli" \
+         | grep -xE 'lib[A-Za-z0-9_+-]+\.so\.[0-9.]+' | sort -u)
+grep -qx 'libgit2\.so\..*' <<< "$loaded" || { echo "libgit2's soname is not in the programs"; exit 1; }
+for soname in $loaded; do
+    linked=$(readelf -d "$unpacked/deb/usr/bin/ampa" "$unpacked/deb/usr/bin/ampa-cli" | grep -c "\[$soname\]" || true)
+    [ "$linked" -gt 0 ] && continue
+    file=$(ldconfig -p | awk -v name="$soname" '$1 == name { print $NF }')
+    file=${file%%$'\n'*}
+    [ -n "$file" ] || { echo "$soname is not installed here"; exit 1; }
+    owner=$(dpkg -S "$(readlink -f "$file")" 2> /dev/null | cut -d: -f1) \
+        || { echo "no package owns $soname"; exit 1; }
+    grep -qE "(^|, )$owner( |,|$)" <<< "$depends" \
+        || { echo "$soname comes from $owner, which the package does not depend on"; exit 1; }
+done
 
 if command -v lintian > /dev/null; then
     # Errors and warnings fail; what is only information is shown.
