@@ -26,46 +26,45 @@ for program in ampa ampa-cli; do
     [ -f "$unpacked/dbgsym/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" ] \
         || { echo "no debug symbols for usr/bin/$program"; exit 1; }
 done
+depends=$(dpkg-deb --field "$package" Depends)
+# What no program links but they load at run time: the package owning `file` must be depended on.
+# `what` names it in the message.
+needs_package_of() {
+    local file=$1 what=$2 owner
+    owner=$(dpkg -S "$file" 2> /dev/null | cut -d: -f1) \
+        || { echo "$what is not installed here"; exit 1; }
+    grep -qE "(^|, )$owner( |,|$)" <<< "$depends" \
+        || { echo "$what comes from $owner, which the package does not depend on"; exit 1; }
+}
 # Every QML module the views import, and every one Qt's own dialogs import (the folder chooser
-# where no portal answers), comes from a package this one depends on.
+# where no portal answers).
 qml_dir=$(qtpaths6 --query QT_INSTALL_QML)
 dialogs=$(qtpaths6 --query QT_INSTALL_LIBS)/libQt6QuickDialogs2QuickImpl.so.6
-depends=$(dpkg-deb --field "$package" Depends)
 imports=$( { grep -rhoE '^import [A-Z][A-Za-z0-9.]*' "$source_dir/ui"
              strings "$dialogs" | grep -oE '^import [A-Z][A-Za-z0-9.]*'; } | awk '{print $2}' | sort -u)
 for module in $imports; do
     [ "$module" = Ampa ] && continue
-    owner=$(dpkg -S "$qml_dir/${module//.//}/qmldir" 2> /dev/null | cut -d: -f1) \
-        || { echo "the QML module $module is not installed here"; exit 1; }
-    grep -qE "(^|, )$owner( |,|$)" <<< "$depends" \
-        || { echo "the QML module $module comes from $owner, which the package does not depend on"; exit 1; }
+    needs_package_of "$qml_dir/${module//.//}/qmldir" "the QML module $module"
 done
-# Every SQL driver the engine opens is a plug-in no program links: its package must be depended on.
+# Every SQL driver the engine opens.
 drivers=$(grep -rhoE 'addDatabase\(QStringLiteral\("Q[A-Z0-9]+"' "$source_dir/engine" \
           | grep -oE 'Q[A-Z0-9]+"' | tr -d '"' | sort -u)
 [ -n "$drivers" ] || { echo "no SQL driver found in the engine's sources"; exit 1; }
 for driver in $drivers; do
-    plugin=$(qtpaths6 --query QT_INSTALL_PLUGINS)/sqldrivers/libq$(tr 'A-Z' 'a-z' <<< "${driver#Q}").so
-    owner=$(dpkg -S "$plugin" 2> /dev/null | cut -d: -f1) \
-        || { echo "the SQL driver $driver is not installed here"; exit 1; }
-    grep -qE "(^|, )$owner( |,|$)" <<< "$depends" \
-        || { echo "the SQL driver $driver comes from $owner, which the package does not depend on"; exit 1; }
+    needs_package_of "$(qtpaths6 --query QT_INSTALL_PLUGINS)/sqldrivers/libq$(tr 'A-Z' 'a-z' <<< "${driver#Q}").so" \
+        "the SQL driver $driver"
 done
-# Every library a program loads by its soname at run time (libgit2) is linked by none: its
-# package must be depended on.
-loaded=$(strings -a "$unpacked/deb/usr/bin/ampa" "$unpacked/deb/usr/bin/ampa-cli" \
-         | grep -xE 'lib[A-Za-z0-9_+-]+\.so\.[0-9.]+' | sort -u)
+# Every library a program loads by its soname (libgit2, when a repository is first read).
+programs=("$unpacked/deb/usr/bin/ampa" "$unpacked/deb/usr/bin/ampa-cli")
+loaded=$(strings -a "${programs[@]}" | grep -xE 'lib[A-Za-z0-9_+-]+\.so\.[0-9.]+' | sort -u)
 grep -qx 'libgit2\.so\..*' <<< "$loaded" || { echo "libgit2's soname is not in the programs"; exit 1; }
+dynamic=$(readelf -d "${programs[@]}")
 for soname in $loaded; do
-    linked=$(readelf -d "$unpacked/deb/usr/bin/ampa" "$unpacked/deb/usr/bin/ampa-cli" | grep -c "\[$soname\]" || true)
-    [ "$linked" -gt 0 ] && continue
+    grep -qF "[$soname]" <<< "$dynamic" && continue # linked: found by the package's own rule
     file=$(ldconfig -p | awk -v name="$soname" '$1 == name { print $NF }')
     file=${file%%$'\n'*}
     [ -n "$file" ] || { echo "$soname is not installed here"; exit 1; }
-    owner=$(dpkg -S "$(readlink -f "$file")" 2> /dev/null | cut -d: -f1) \
-        || { echo "no package owns $soname"; exit 1; }
-    grep -qE "(^|, )$owner( |,|$)" <<< "$depends" \
-        || { echo "$soname comes from $owner, which the package does not depend on"; exit 1; }
+    needs_package_of "$(readlink -f "$file")" "$soname"
 done
 
 if command -v lintian > /dev/null; then
