@@ -562,13 +562,19 @@ private slots:
         const QByteArray date = QByteArray::number(qint64(then)) + " +0000";
         qputenv("GIT_AUTHOR_DATE", date);
         qputenv("GIT_COMMITTER_DATE", date);
-        for (const QStringList &arguments :
-             {QStringList{"init", "-q"},
-              QStringList{"add", "Cargo.toml", "Cargo.lock", ".gitignore"},
-              QStringList{"-c", "user.name=t", "-c", "user.email=t@t", "commit", "-q", "-m", "a"}})
-            QCOMPARE(runProgram("git", arguments, project).code, 0);
-        qunsetenv("GIT_AUTHOR_DATE");
-        qunsetenv("GIT_COMMITTER_DATE");
+        {
+            // Gone again even when a step fails: the later tests commit as of now.
+            const auto undated = qScopeGuard([] {
+                qunsetenv("GIT_AUTHOR_DATE");
+                qunsetenv("GIT_COMMITTER_DATE");
+            });
+            for (const QStringList &arguments :
+                 {QStringList{"init", "-q"},
+                  QStringList{"add", "Cargo.toml", "Cargo.lock", ".gitignore"},
+                  QStringList{"-c", "user.name=t", "-c", "user.email=t@t", "commit", "-q", "-m",
+                              "a"}})
+                QCOMPARE(runProgram("git", arguments, project).code, 0);
+        }
         for (const char *file : {"Cargo.toml", "Cargo.lock", ".gitignore"}) {
             const timespec times[2] = {{then, 0}, {then, 0}};
             utimensat(AT_FDCWD, (project / file).c_str(), times, 0);
@@ -583,6 +589,7 @@ private slots:
         link_map *map = nullptr;
         QCOMPARE(dlinfo(handle, RTLD_DI_LINKMAP, &map), 0);
         const QString library = QString::fromLocal8Bit(map->l_name);
+        dlclose(handle);
         // The program in a mount namespace of its own, where the library's file is empty.
         auto hidden = [&library](const QStringList &arguments) {
             return runProgram("/usr/bin/unshare",
