@@ -1,6 +1,5 @@
 pragma ComponentBehavior: Bound
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Ampa
 
@@ -73,57 +72,16 @@ Themed {
     }
 
     // The single page's settings sheet, made when first asked for and then kept: most starts
-    // never open it, and the popup with its style costs the first frame.
-    property Popup sheet: null
+    // never open it, and a popup loads the Controls with their style, which the first frame
+    // does without.
+    property var sheet: null
     function makeSheet() {
-        if (!sheet && Model.showSettings)
-            sheet = sheetComponent.createObject(view) as Popup
+        if (sheet || !Model.showSettings)
+            return
+        sheet = Qt.createComponent("SettingsPopup.qml").createObject(view)
+        sheet.closed.connect(settling.restart)
     }
     Component.onCompleted: makeSheet()
-    Component {
-        id: sheetComponent
-        Popup {
-            id: popup
-            objectName: "settingsSheet"
-            modal: true
-            focus: true // Escape closes it
-            anchors.centerIn: parent
-            width: 480
-            // Within the window, scrolled inside when the form is taller.
-            height: Math.min(implicitHeight, view.height - 40)
-            padding: 0
-            visible: Model.showSettings
-            onClosed: {
-                Model.showSettings = false
-                // Back where the keyboard was before, when that is still there.
-                if (returnTo && returnTo.visible)
-                    returnTo.forceActiveFocus(Qt.OtherFocusReason)
-                returnTo = null
-                settling.restart()
-            }
-            property Item returnTo: null
-            onOpened: forceActiveFocus(Qt.PopupFocusReason)
-            background: Rectangle {
-                radius: 12
-                color: Theme.window
-                border.width: 1
-                border.color: Theme.primary(0.15)
-            }
-            // What lies behind is dimmed: the sheet is the one thing to answer now.
-            Overlay.modal: Rectangle { color: Qt.rgba(0, 0, 0, Theme.dark ? 0.5 : 0.3) }
-            onAboutToShow: {
-                const focused = view.Window.activeFocusItem
-                returnTo = focused && focused !== view.Window.contentItem ? focused : null
-            }
-            contentItem: Loader {
-                focus: true
-                // What a popup holds keeps the palette it was made with: follow the view's scheme.
-                palette: view.palette
-                source: "SettingsSheet.qml"
-            }
-        }
-    }
-
     Connections {
         target: Settings
         function onAppearanceChanged() { Appearance.applyAppearance(Settings.appearance) }

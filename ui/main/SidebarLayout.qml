@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Ampa
 
@@ -188,13 +187,28 @@ RowLayout {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
             }
-            ScrollView {
+            // A plain flickable: a scroll view would load the Controls for the first frame. Its
+            // scroll bar comes once there is something to scroll.
+            Flickable {
                 id: scroll
                 objectName: "detail"
+                readonly property real availableWidth: width
+                readonly property real availableHeight: height
                 visible: layout.shownKey !== "log"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
-                contentWidth: availableWidth
+                clip: true
+                boundsBehavior: Flickable.StopAtBounds
+                contentWidth: width
+                contentHeight: panes.implicitHeight
+                Loader {
+                    active: false
+                    readonly property bool needed: scroll.height > 0 && scroll.contentHeight > scroll.height
+                    onNeededChanged: if (needed) active = true
+                    asynchronous: true
+                    // Only stored while inactive.
+                    Component.onCompleted: setSource("DetailScrollBar.qml", { flickable: scroll })
+                }
                 // A readable measure on a wide window: rows no wider than this. The space map
                 // takes the whole view, which its chart and list grow into.
                 Item {

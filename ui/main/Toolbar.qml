@@ -1,7 +1,5 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
-import QtQuick.Templates as T
 import Ampa
 
 // The window's toolbar: layout, light or dark, scan again, settings.
@@ -12,27 +10,29 @@ Rectangle {
     // The keyboard's place on the single page when it has none.
     function takeFocus() { settingsButton.forceActiveFocus(Qt.OtherFocusReason) }
 
-    component ToolIcon: ToolButton {
+    component ToolIcon: PlainButton {
         id: tool
         property string symbol
         property string help
         implicitWidth: 32
         implicitHeight: 28
-        ToolTip.visible: hovered
-        ToolTip.text: help
-        Accessible.name: help
-        Keys.onReturnPressed: tool.clicked()
-        Keys.onEnterPressed: tool.clicked()
-        contentItem: Symbol {
-            name: tool.symbol
-            tint: tool.enabled ? (tool.checked ? Theme.accentText : Theme.text) : Theme.secondaryText
-            size: 16
+        text: help
+        HoverTip {
+            control: tool
+            text: tool.help
         }
-        background: Rectangle {
+        Rectangle {
+            anchors.fill: parent
             radius: 6
             color: tool.checked || tool.down ? Theme.primary(0.1)
                                              : (tool.hovered ? Theme.primary(0.05) : "transparent")
             FocusRing { control: tool }
+        }
+        Symbol {
+            anchors.centerIn: parent
+            name: tool.symbol
+            tint: tool.enabled ? (tool.checked ? Theme.accentText : Theme.text) : Theme.secondaryText
+            size: 16
         }
     }
 
@@ -46,11 +46,11 @@ Rectangle {
         Row {
             objectName: "layoutPicker"
             Accessible.name: Texts.bilingual("Tampilan", "Layout")
-            ToolTip.text: Texts.bilingual("Pilih tampilan", "Choose a layout")
             ToolIcon {
                 objectName: "layoutSidebar"
                 symbol: "sidebar.left"
                 help: Texts.bilingual("Tampilan sidebar", "Sidebar layout")
+                checkable: true
                 checked: Settings.viewMode === "sidebar"
                 onClicked: Settings.viewMode = "sidebar"
             }
@@ -58,6 +58,7 @@ Rectangle {
                 objectName: "layoutPage"
                 symbol: "rectangle.grid.1x2"
                 help: Texts.bilingual("Tampilan satu halaman", "Single page layout")
+                checkable: true
                 checked: Settings.viewMode !== "sidebar"
                 onClicked: Settings.viewMode = "halaman"
             }
@@ -69,11 +70,11 @@ Rectangle {
             help: Texts.bilingual("Mode terang atau gelap", "Light or dark mode")
             // Made at the first click: most starts never open it, and its items cost the
             // window's first frame.
-            property T.Popup menu: null
+            property var menu: null
             onClicked: {
                 if (!menu) {
                     menu = Qt.createComponent("AppearanceMenu.qml")
-                             .createObject(appearanceButton, { button: appearanceButton }) as T.Popup
+                             .createObject(appearanceButton, { button: appearanceButton })
                 }
                 menu.open()
             }

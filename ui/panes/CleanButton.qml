@@ -1,30 +1,24 @@
 import QtQuick
-import QtQuick.Controls
 import Ampa
 
 // The quick-clean button: "Clean <total>", a spinner while cleaning; no question asked.
-Button {
+PlainButton {
     id: button
     property bool fullWidth: false
 
     objectName: "cleanButton"
     enabled: !Model.busy && !Model.scanning && Model.quickTotal > 0
-    leftPadding: 16
-    rightPadding: 16
-    topPadding: 8
-    bottomPadding: 8
+    implicitWidth: content.implicitWidth + 32
+    implicitHeight: content.implicitHeight + 16
     onClicked: Model.cleanQuick()
-    Keys.onReturnPressed: button.clicked()
-    Keys.onEnterPressed: button.clicked()
     // Disabled, a grey pill rather than a faded accent: white on the faded accent is unreadable.
     readonly property color foreground: enabled ? Theme.textOnAccent : Theme.secondaryText
     // Before the first scan has measured anything, no "0 MB" that reads as nothing to clean.
-    readonly property string label: Model.busy
+    text: Model.busy
         ? Texts.bilingual("Membersihkan", "Cleaning")
         : Model.scanning && Model.quickTotal <= 0
           ? Texts.bilingual("Bersihkan", "Clean")
           : Texts.bilingual("Bersihkan %1", "Clean %1").arg(Texts.fmt(Model.quickTotal))
-    Accessible.name: label
     Accessible.description: Texts.bilingual("Menghapus cache yang tercantum tanpa bertanya.",
                                             "Deletes the listed caches without asking.")
 
@@ -40,7 +34,16 @@ Button {
         function onResultChanged() { sparkle.restart() }
     }
 
-    contentItem: Row {
+    Rectangle {
+        anchors.fill: parent
+        radius: button.fullWidth ? 8 : height / 2
+        color: !button.enabled ? Theme.track
+                               : button.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
+        FocusRing { control: button; radius: button.fullWidth ? 11 : height / 2 }
+    }
+    Row {
+        id: content
+        anchors.centerIn: parent
         spacing: 8
         Spinner {
             objectName: "cleanProgress"
@@ -62,16 +65,10 @@ Button {
         Text {
             objectName: "cleanLabel"
             anchors.verticalCenter: parent.verticalCenter
-            text: button.label
+            text: button.text
             font.pixelSize: Theme.body
             font.weight: Font.DemiBold
             color: button.foreground
         }
-    }
-    background: Rectangle {
-        radius: button.fullWidth ? 8 : height / 2
-        color: !button.enabled ? Theme.track
-                               : button.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
-        FocusRing { control: button; radius: button.fullWidth ? 11 : height / 2 }
     }
 }

@@ -74,12 +74,13 @@ Themed {
             }
         }
 
-        // Made only while suggested: most starts do not suggest it.
+        // Made only while suggested: most starts do not suggest it. By file, so that a start
+        // without it does not even read it.
         Loader {
             Layout.fillWidth: true
             active: Model.suggestRestart
             visible: active
-            sourceComponent: RestartCard {}
+            source: "RestartCard.qml"
         }
         LoginNote { Layout.fillWidth: true }
         WarningNotes { Layout.fillWidth: true }

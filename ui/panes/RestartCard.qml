@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Ampa
 
@@ -68,18 +67,22 @@ Rectangle {
             text: "Restart"
             onClicked: Model.restartMac()
         }
-        ToolButton {
+        PlainButton {
             id: restartLink
             visible: card.compact
             text: "Restart"
+            implicitWidth: linkText.implicitWidth + 12
+            implicitHeight: linkText.implicitHeight + 12
             onClicked: Model.restartMac()
-            contentItem: Text {
+            FocusRing { control: restartLink }
+            Text {
+                id: linkText
+                anchors.centerIn: parent
                 text: "Restart"
                 font.pixelSize: Theme.callout
                 font.underline: restartLink.hovered
                 color: Theme.accentText
             }
-            background: FocusRing {}
         }
     }
 }

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Ampa
 
@@ -74,20 +73,20 @@ Rectangle {
             Accessible.description: Texts.bilingual("Kembalikan dari Trash", "Put it back from the Trash")
             onClicked: Model.undo()
         }
-        ToolButton {
+        PlainButton {
+            id: dismiss
             objectName: "dismissResult"
-            flat: true
             implicitWidth: 22
             implicitHeight: 22
-            padding: 5 // the × keeps its 12 px
             onClicked: Model.clearResult()
-            Accessible.name: Texts.bilingual("Tutup pesan", "Dismiss message")
-            contentItem: Symbol {
+            text: Texts.bilingual("Tutup pesan", "Dismiss message")
+            FocusRing { control: dismiss }
+            Symbol {
+                anchors.centerIn: parent
                 name: "xmark"
                 tint: Theme.secondaryText
                 size: 12
             }
-            background: FocusRing {}
         }
     }
 }

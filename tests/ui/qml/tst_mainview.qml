@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 import QtTest
 import Ampa
 
@@ -61,6 +62,21 @@ TestCase {
             mouseClick(findChild(view, "sheetDone"))
         verify(!Model.showSettings)
         tryVerify(() => !findChild(view, "settingsSheet").visible)
+    }
+
+    // The detail view gets its scroll bar once its pane is taller than the view, and the bar
+    // moves the pane.
+    function test_detailScrollsWhenTaller() {
+        const view = createTemporaryObject(mainView, testCase, { height: 300 })
+        const detail = findChild(view, "detail")
+        tryVerify(() => detail.contentHeight > detail.height + 100)
+        tryVerify(() => detail.ScrollBar.vertical !== null)
+        const bar = detail.ScrollBar.vertical
+        compare(bar.parent, detail)
+        tryVerify(() => bar.visible)
+        verify(bar.x >= detail.width - bar.width - 1)
+        bar.position = 0.2
+        verify(detail.contentY > 0)
     }
 
     // Pressing the layout already chosen keeps it chosen, and so does the arrangement.

@@ -1,0 +1,20 @@
+# The window every start shows is drawn with Qt Quick alone: Qt Quick Controls, their style and
+# their templates load when a view that needs them first opens. Loaded with the first frame,
+# they cost a start more time than all its views.
+set -euo pipefail
+ampa=$1
+source "$(dirname "$0")/lib.sh"
+
+controls='libqtquick(controls2|templates2)[a-z]*plugin'
+loaded() { grep -oE "[^/]*$controls[^ ]*" "/proc/$1/maps" | sort -u | tr '\n' ' '; }
+
+start ampa env AMPA_REPORT_FIRST_FRAME=1 "$ampa"
+pid=$started
+wait_for 40 logged ampa "first-frame" || fail "no first frame"
+[ -z "$(loaded $pid)" ] || fail "the first frame loaded $(loaded $pid)"
+
+# The settings pane needs them: they come with it, and the pane opens.
+keys_to "$(main_window)" ctrl+comma
+wait_for 20 eval '[ -n "$(loaded $pid)" ]' || fail "the settings pane did not load the Controls"
+running $pid || fail "Ampa ended"
+echo "1 passed, 0 failed"
