@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QQuickStyle>
 #include <QQuickWindow>
 #include <QTest>
 
@@ -251,7 +250,7 @@ int main(int argc, char **argv)
 {
     TestHome home;
     QApplication app(argc, argv);
-    QQuickStyle::setStyle("Fusion");
+    qputenv("QT_QUICK_CONTROLS_STYLE", "Fusion");
     ShellTest test;
     return QTest::qExec(&test, argc, argv);
 }

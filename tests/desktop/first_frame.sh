@@ -13,8 +13,10 @@ pid=$started
 wait_for 40 logged ampa "first-frame" || fail "no first frame"
 [ -z "$(loaded $pid)" ] || fail "the first frame loaded $(loaded $pid)"
 
-# The settings pane needs them: they come with it, and the pane opens.
+# The settings pane needs them: they come with it, in the program's style.
 keys_to "$(main_window)" ctrl+comma
 wait_for 20 eval '[ -n "$(loaded $pid)" ]' || fail "the settings pane did not load the Controls"
+wait_for 20 eval 'loaded $pid | grep -q fusionstyle' ||
+    fail "the Controls came without the program's style: $(loaded $pid)"
 running $pid || fail "Ampa ended"
 echo "1 passed, 0 failed"

@@ -11,7 +11,6 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QIcon>
-#include <QQuickStyle>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <cstdio>
@@ -67,7 +66,9 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon(":/app.ampa.Ampa.svg"));
     // Closing the main window decides by itself whether the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
-    QQuickStyle::setStyle("Fusion");
+    // Told through the environment: QQuickStyle would link Qt Quick Controls, and load them with
+    // their templates at every start, though the first frame uses none.
+    qputenv("QT_QUICK_CONTROLS_STYLE", "Fusion");
 
     SingleInstance instance;
     if (!instance.claim(launchedAtLogin, spaceFolder))
