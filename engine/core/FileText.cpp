@@ -1,5 +1,7 @@
 #include "FileText.h"
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,11 +20,18 @@ std::optional<std::string> fileText(int dirFd, const char *name, std::size_t lim
         close(fd);
         return std::nullopt;
     }
-    std::string text(limit, '\0');
+    // Room for what the file holds now, not for the limit: a limit of a megabyte would cost every
+    // small file a megabyte cleared. A file that grows while read gets more room, up to the limit.
+    std::string text;
+    text.resize(std::min(limit, static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1));
     std::size_t length = 0;
-    for (ssize_t got;
-         length < text.size() && (got = read(fd, text.data() + length, text.size() - length)) > 0;)
-        length += static_cast<std::size_t>(got);
+    for (ssize_t got; length < limit; length += static_cast<std::size_t>(got)) {
+        if (length == text.size())
+            text.resize(std::min(limit, 2 * text.size()));
+        got = read(fd, text.data() + length, text.size() - length);
+        if (got <= 0)
+            break;
+    }
     close(fd);
     text.resize(length);
     return text;

@@ -12,6 +12,9 @@ start ampa env AMPA_REPORT_FIRST_FRAME=1 "$ampa"
 pid=$started
 wait_for 40 logged ampa "first-frame" || fail "no first frame"
 [ -z "$(loaded $pid)" ] || fail "the first frame loaded $(loaded $pid)"
+# The window's icon, drawn for the window system at each size, comes after the first frame.
+has_icon() { xprop -id "$(main_window)" _NET_WM_ICON | grep -q 'Icon (32 x 32)'; }
+wait_for 20 has_icon || fail "the window got no icon"
 
 # The settings pane needs them: they come with it, in the program's style.
 keys_to "$(main_window)" ctrl+comma

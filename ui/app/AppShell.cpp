@@ -189,11 +189,12 @@ void AppShell::afterFirstFrame(std::function<void()> work)
 
 void AppShell::startDesktopServices()
 {
-    // The desktop's icon theme may override the program's own icon. Looking it up reads the
-    // theme's whole index: not before the first frame, and not at all where the desktop names
-    // no theme, since the fallback's answer would be the program's own icon again.
-    if (desktopIconTheme)
-        QApplication::setWindowIcon(QIcon::fromTheme("app.ampa.Ampa", QApplication::windowIcon()));
+    // The window's icon, drawn from its SVG at every size the window system takes: not before
+    // the first frame. The desktop's icon theme may override it; looking that up reads the
+    // theme's whole index, and not at all where the desktop names no theme, since the
+    // fallback's answer would be the program's own icon again.
+    const QIcon own(QStringLiteral(":/app.ampa.Ampa.svg"));
+    QApplication::setWindowIcon(desktopIconTheme ? QIcon::fromTheme("app.ampa.Ampa", own) : own);
     setUpLoginOnFirstRun();
     hostPresent = TrayHost::present();
     qCInfo(lcUi, "tray host: %s", hostPresent ? "there" : "none yet");

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QIcon>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <cstdio>
@@ -62,8 +61,6 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName("Ampa");
     QApplication::setOrganizationName("Ampa");
     QApplication::setDesktopFileName("app.ampa.Ampa");
-    // The icon theme's own, if any, comes once the window shows (AppShell).
-    QApplication::setWindowIcon(QIcon(":/app.ampa.Ampa.svg"));
     // Closing the main window decides by itself whether the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
     // Told through the environment: QQuickStyle would link Qt Quick Controls, and load them with
