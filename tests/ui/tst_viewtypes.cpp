@@ -9,9 +9,11 @@
 #include "LoginItem.h"
 #include "LoginSwitch.h"
 #include "Model.h"
+#include "Paths.h"
 #include "Services.h"
 #include "StoredSettings.h"
 #include "SymbolImageProvider.h"
+#include "SymbolMasks.h"
 #include "TestHome.h"
 #include "TreeBuilder.h"
 
@@ -21,6 +23,8 @@
 #include <QIcon>
 #include <QRegularExpression>
 #include <QSignalSpy>
+
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -103,6 +107,39 @@ private slots:
                      qPrintable(name + " looks the same as " + drawings.value(bytes)));
             drawings.insert(bytes, name);
         }
+    }
+
+    // A symbol is drawn once and then read from the cache folder. Whatever stands in the kept
+    // file's place (a file of another length, a FIFO, a folder that cannot be made) gives the
+    // same drawing, without waiting.
+    void symbolMasksAreKept()
+    {
+        const QString resource = Icons::ownSymbol("sparkles");
+        const QSize size(30, 30);
+        const QImage drawn = SymbolMasks::draw(resource, size);
+        const fs::path folder = Engine::xdgDir("XDG_CACHE_HOME", ".cache") / "ampa";
+        fs::remove_all(folder);
+        QCOMPARE(SymbolMasks::mask(resource, size), drawn);
+        const std::vector<fs::path> kept{fs::directory_iterator(folder / "symbols"), {}};
+        QCOMPARE(kept.size(), std::size_t(1));
+        QCOMPARE(fs::file_size(kept[0]), std::uintmax_t(900));
+
+        // Read back, not drawn again.
+        TreeBuilder::write(kept[0], QByteArray(900, '\x7f'));
+        QCOMPARE(SymbolMasks::mask(resource, size).constBits()[450], uchar(0x7f));
+
+        TreeBuilder::write(kept[0], "short");
+        QCOMPARE(SymbolMasks::mask(resource, size), drawn);
+        QCOMPARE(fs::file_size(kept[0]), std::uintmax_t(900));
+
+        fs::remove(kept[0]);
+        QCOMPARE(mkfifo(kept[0].c_str(), 0600), 0);
+        QCOMPARE(SymbolMasks::mask(resource, size), drawn);
+
+        fs::remove_all(folder);
+        TreeBuilder::write(folder, "not a folder");
+        QCOMPARE(SymbolMasks::mask(resource, size), drawn);
+        fs::remove(folder);
     }
 
     // A desktop entry may name its icon by its file: drawn from that file, untinted.

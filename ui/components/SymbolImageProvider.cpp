@@ -1,11 +1,11 @@
 #include "SymbolImageProvider.h"
 
 #include "Icons.h"
+#include "SymbolMasks.h"
 
 #include <QIcon>
 #include <QPainter>
 #include <QQmlEngine>
-#include <QSvgRenderer>
 #include <QUrl>
 
 SymbolImageProvider::SymbolImageProvider() : QQuickImageProvider(QQuickImageProvider::Pixmap) {}
@@ -26,25 +26,16 @@ void drawIcon(QPixmap &pixmap, const QIcon &icon)
     painter.drawPixmap(pixmap.rect(), drawn);
 }
 
-// One of the program's symbols in `tint`. The drawings are black on transparent, with white
-// where a filled shape is cut through (the tick inside a disc): white becomes transparent, so the
-// cut shows whatever lies behind, in any tint.
+// One of the program's symbols in `tint`.
 QImage ownSymbolImage(const QString &path, const QSize &size, const QColor &tint)
 {
+    const QImage ink = SymbolMasks::mask(path, size);
     QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    {
-        QSvgRenderer svg(path);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        svg.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    }
-    for (int y = 0; y < image.height(); ++y) {
+    for (int y = 0; y < size.height(); ++y) {
+        const uchar *from = ink.constScanLine(y);
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const int ink = qAlpha(line[x]) * (255 - qGray(line[x])) / 255;
-            line[x] = qRgba(tint.red(), tint.green(), tint.blue(), ink * tint.alpha() / 255);
-        }
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = qRgba(tint.red(), tint.green(), tint.blue(), from[x] * tint.alpha() / 255);
     }
     return image;
 }
