@@ -23,6 +23,7 @@
 #include <QIcon>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStandardPaths>
 
 #include <sys/stat.h>
 
@@ -118,6 +119,9 @@ private slots:
         const QSize size(30, 30);
         const QImage drawn = SymbolMasks::draw(resource, size);
         const fs::path folder = Engine::xdgDir("XDG_CACHE_HOME", ".cache") / "ampa";
+        QCOMPARE(
+            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation).toStdString(),
+            Engine::xdgDir("XDG_CACHE_HOME", ".cache").native());
         fs::remove_all(folder);
         QCOMPARE(SymbolMasks::mask(resource, size), drawn);
         const std::vector<fs::path> kept{fs::directory_iterator(folder / "symbols"), {}};

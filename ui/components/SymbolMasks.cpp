@@ -1,17 +1,17 @@
 #include "SymbolMasks.h"
 
-#include "FileText.h"
-#include "Paths.h"
-
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QSvgRenderer>
 
-#include <cstring>
 #include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace SymbolMasks {
 
@@ -35,6 +35,28 @@ QImage draw(const QString &resource, const QSize &size)
     return ink;
 }
 
+namespace {
+
+// The kept mask, when a regular file of exactly its length stands at `name`. Opened without
+// waiting: a FIFO planted under the name must not hold the start.
+std::optional<QImage> kept(const QString &name, const QSize &size)
+{
+    const int fd =
+        ::open(QFile::encodeName(name).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    QImage ink(size, QImage::Format_Alpha8);
+    struct stat st {};
+    bool whole = fstat(fd, &st) == 0 && S_ISREG(st.st_mode)
+                 && st.st_size == off_t(size.width()) * size.height();
+    for (int y = 0; whole && y < size.height(); ++y)
+        whole = ::read(fd, ink.scanLine(y), std::size_t(size.width())) == size.width();
+    ::close(fd);
+    return whole ? std::optional(ink) : std::nullopt;
+}
+
+} // namespace
+
 QImage mask(const QString &resource, const QSize &size)
 {
     QFile file(resource);
@@ -42,22 +64,14 @@ QImage mask(const QString &resource, const QSize &size)
         return draw(resource, size);
     const QByteArray digest =
         QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex();
-    const QString folder = QString::fromStdString(
-        (Engine::xdgDir("XDG_CACHE_HOME", ".cache") / "ampa/symbols").native());
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/ampa/symbols";
     const QString name = QStringLiteral("%1/%2-%3x%4")
                              .arg(folder, QString::fromLatin1(digest))
                              .arg(size.width())
                              .arg(size.height());
-    const auto bytes = std::size_t(size.width()) * std::size_t(size.height());
-    if (const auto kept =
-            Engine::fileText(AT_FDCWD, QFile::encodeName(name).constData(), bytes + 1);
-        kept && kept->size() == bytes) {
-        QImage ink(size, QImage::Format_Alpha8);
-        for (int y = 0; y < size.height(); ++y)
-            std::memcpy(ink.scanLine(y), kept->data() + std::size_t(y) * std::size_t(size.width()),
-                        std::size_t(size.width()));
-        return ink;
-    }
+    if (auto ink = kept(name, size))
+        return *ink;
     const QImage ink = draw(resource, size);
     QSaveFile out(name);
     if (QDir().mkpath(folder) && out.open(QIODevice::WriteOnly)) {
