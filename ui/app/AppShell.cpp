@@ -9,6 +9,7 @@
 #include "ModelSingleton.h"
 #include "PaneOpenReport.h"
 #include "Settings.h"
+#include "SpaceModel.h"
 #include "SymbolImageProvider.h"
 #include "Text.h"
 #include "TrayHost.h"
@@ -26,6 +27,8 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+
+#include <malloc.h>
 
 namespace {
 
@@ -112,6 +115,16 @@ AppShell::AppShell(bool launchedAtLogin)
     connect(&settings, &Settings::showMenuBarChanged, this, &AppShell::updateTray);
     connect(&settings, &Settings::languageChanged, this, &AppShell::nameTrayMenu);
     connect(&model, &Model::busyChanged, this, &AppShell::updateTray);
+    // Ampa mostly waits in the tray between scans: what the start, a scan or a walk of the space
+    // map allocated and freed (the renderer's shader compilations, the walk's tree) goes back to
+    // the system rather than staying with the idle program.
+    const auto trimWhenIdle = [this] {
+        if (!model.scanning() && !model.scanningAdv() && !model.space()->walking())
+            malloc_trim(0);
+    };
+    connect(&model, &Model::scanningAdvChanged, this, trimWhenIdle);
+    connect(&model, &Model::scanningChanged, this, trimWhenIdle);
+    connect(model.space(), &SpaceModel::walkingChanged, this, trimWhenIdle);
     connect(&lowSpaceNotice, &LowSpaceNotice::openRequested, this, [this] { openMain(); });
     // A tray host may start after Ampa (or restart): no signal says so, a glance every two
     // seconds does.
