@@ -118,7 +118,7 @@ private slots:
         const QString resource = Icons::ownSymbol("sparkles");
         const QSize size(30, 30);
         const QImage drawn = SymbolMasks::draw(resource, size);
-        const fs::path folder = Engine::xdgDir("XDG_CACHE_HOME", ".cache") / "ampa";
+        const fs::path folder = Engine::xdgDir("XDG_CACHE_HOME", ".cache") / "Ampa";
         QCOMPARE(
             QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation).toStdString(),
             Engine::xdgDir("XDG_CACHE_HOME", ".cache").native());

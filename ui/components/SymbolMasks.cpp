@@ -65,7 +65,7 @@ QImage mask(const QString &resource, const QSize &size)
     const QByteArray digest =
         QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex();
     const QString folder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/ampa/symbols";
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/Ampa/symbols";
     const QString name = QStringLiteral("%1/%2-%3x%4")
                              .arg(folder, QString::fromLatin1(digest))
                              .arg(size.width())
