@@ -187,110 +187,116 @@ RowLayout {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
             }
-            // A plain flickable: a scroll view would load the Controls for the first frame. Its
-            // scroll bar comes once there is something to scroll.
-            Flickable {
-                id: scroll
-                objectName: "detail"
-                readonly property real availableWidth: width
-                readonly property real availableHeight: height
+            WheelOnlyScroll {
                 visible: layout.shownKey !== "log"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
-                clip: true
-                boundsBehavior: Flickable.StopAtBounds
-                contentWidth: width
-                contentHeight: panes.implicitHeight
-                Loader {
-                    active: false
-                    readonly property bool needed: scroll.height > 0 && scroll.contentHeight > scroll.height
-                    onNeededChanged: if (needed) active = true
-                    asynchronous: true
-                    // Only stored while inactive.
-                    Component.onCompleted: setSource("DetailScrollBar.qml", { flickable: scroll })
-                }
-                // A readable measure on a wide window: rows no wider than this. The space map
-                // takes the whole view, which its chart and list grow into.
-                Item {
-                    id: panes
-                    readonly property Item shown: {
-                        for (const slot of [quickPane, spacePane, advancedPane, devPane,
-                                            projectsPane, downloadsPane, appsPane, settingsPane]) {
-                            if (slot.key === layout.shownKey)
-                                return slot
+                // A plain flickable: a scroll view would load the Controls for the first frame.
+                // Its scroll bar comes once there is something to scroll; a mouse scrolls it by
+                // the wheel and the bar, as a scroll view, not by dragging.
+                Flickable {
+                    id: scroll
+                    objectName: "detail"
+                    readonly property real availableWidth: width
+                    readonly property real availableHeight: height
+                    anchors.fill: parent
+                    clip: true
+                    pixelAligned: true
+                    boundsBehavior: Flickable.StopAtBounds
+                    contentWidth: width
+                    contentHeight: panes.implicitHeight
+                    Loader {
+                        active: false
+                        readonly property bool needed: scroll.height > 0
+                                                       && scroll.contentHeight > scroll.height
+                        onNeededChanged: if (needed) active = true
+                        asynchronous: true
+                        // Only stored while inactive.
+                        Component.onCompleted: setSource("DetailScrollBar.qml", { flickable: scroll })
+                    }
+                    // A readable measure on a wide window: rows no wider than this. The space
+                    // map takes the whole view, which its chart and list grow into.
+                    Item {
+                        id: panes
+                        readonly property Item shown: {
+                            for (const slot of [quickPane, spacePane, advancedPane, devPane,
+                                                projectsPane, downloadsPane, appsPane, settingsPane]) {
+                                if (slot.key === layout.shownKey)
+                                    return slot
+                            }
+                            return null
                         }
-                        return null
-                    }
-                    width: layout.shownKey === "ruang" ? scroll.availableWidth
-                                                       : Math.min(scroll.availableWidth, 900)
-                    implicitHeight: shown ? shown.implicitHeight : scroll.availableHeight
+                        width: layout.shownKey === "ruang" ? scroll.availableWidth
+                                                           : Math.min(scroll.availableWidth, 900)
+                        implicitHeight: shown ? shown.implicitHeight : scroll.availableHeight
 
-                    PaneLoader {
-                        id: quickPane
-                        key: "cepat"
-                        file: "../panes/QuickPane.qml"
-                        width: panes.width
-                        shownKey: layout.shownKey
-                        onReadyChanged: layout.follow()
-                    }
-                    PaneLoader {
-                        id: spacePane
-                        key: "ruang"
-                        file: "../panes/SpacePane.qml"
-                        width: panes.width
-                        shownKey: layout.shownKey
-                        onReadyChanged: layout.follow()
-                        onLoaded: item.viewHeight = Qt.binding(() => scroll.availableHeight)
-                    }
-                    PaneLoader {
-                        id: advancedPane
-                        key: "lanjutan"
-                        file: "../panes/AdvancedPane.qml"
-                        width: panes.width
-                        shownKey: layout.shownKey
-                        onReadyChanged: layout.follow()
-                    }
-                    PaneLoader {
-                        id: devPane
-                        key: "pengembang"
-                        file: "../panes/DevCachesPane.qml"
-                        width: panes.width
-                        shownKey: layout.shownKey
-                        onReadyChanged: layout.follow()
-                    }
-                    PaneLoader {
-                        id: projectsPane
-                        key: "proyek"
-                        file: "../panes/ProjectsPane.qml"
-                        width: panes.width
-                        shownKey: layout.shownKey
-                        onReadyChanged: layout.follow()
-                    }
-                    PaneLoader {
-                        id: downloadsPane
-                        key: "downloads"
-                        file: "../panes/DownloadsPane.qml"
-                        width: panes.width
-                        shownKey: layout.shownKey
-                        onReadyChanged: layout.follow()
-                    }
-                    PaneLoader {
-                        id: appsPane
-                        key: "aplikasi"
-                        file: "../panes/DownloadsPane.qml"
-                        width: panes.width
-                        shownKey: layout.shownKey
-                        onReadyChanged: layout.follow()
-                        initial: ({ apps: true })
-                    }
-                    PaneLoader {
-                        id: settingsPane
-                        key: "pengaturan"
-                        file: "../settings/SettingsView.qml"
-                        width: panes.width
-                        shownKey: layout.shownKey
-                        onReadyChanged: layout.follow()
-                        initial: ({ embedded: true })
+                        PaneLoader {
+                            id: quickPane
+                            key: "cepat"
+                            file: "../panes/QuickPane.qml"
+                            width: panes.width
+                            shownKey: layout.shownKey
+                            onReadyChanged: layout.follow()
+                        }
+                        PaneLoader {
+                            id: spacePane
+                            key: "ruang"
+                            file: "../panes/SpacePane.qml"
+                            width: panes.width
+                            shownKey: layout.shownKey
+                            onReadyChanged: layout.follow()
+                            onLoaded: item.viewHeight = Qt.binding(() => scroll.availableHeight)
+                        }
+                        PaneLoader {
+                            id: advancedPane
+                            key: "lanjutan"
+                            file: "../panes/AdvancedPane.qml"
+                            width: panes.width
+                            shownKey: layout.shownKey
+                            onReadyChanged: layout.follow()
+                        }
+                        PaneLoader {
+                            id: devPane
+                            key: "pengembang"
+                            file: "../panes/DevCachesPane.qml"
+                            width: panes.width
+                            shownKey: layout.shownKey
+                            onReadyChanged: layout.follow()
+                        }
+                        PaneLoader {
+                            id: projectsPane
+                            key: "proyek"
+                            file: "../panes/ProjectsPane.qml"
+                            width: panes.width
+                            shownKey: layout.shownKey
+                            onReadyChanged: layout.follow()
+                        }
+                        PaneLoader {
+                            id: downloadsPane
+                            key: "downloads"
+                            file: "../panes/DownloadsPane.qml"
+                            width: panes.width
+                            shownKey: layout.shownKey
+                            onReadyChanged: layout.follow()
+                        }
+                        PaneLoader {
+                            id: appsPane
+                            key: "aplikasi"
+                            file: "../panes/DownloadsPane.qml"
+                            width: panes.width
+                            shownKey: layout.shownKey
+                            onReadyChanged: layout.follow()
+                            initial: ({ apps: true })
+                        }
+                        PaneLoader {
+                            id: settingsPane
+                            key: "pengaturan"
+                            file: "../settings/SettingsView.qml"
+                            width: panes.width
+                            shownKey: layout.shownKey
+                            onReadyChanged: layout.follow()
+                            initial: ({ embedded: true })
+                        }
                     }
                 }
             }

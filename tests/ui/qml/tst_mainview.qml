@@ -65,7 +65,7 @@ TestCase {
     }
 
     // The detail view gets its scroll bar once its pane is taller than the view, and the bar
-    // moves the pane.
+    // and the wheel move the pane, a mouse's drag does not.
     function test_detailScrollsWhenTaller() {
         const view = createTemporaryObject(mainView, testCase, { height: 300 })
         const detail = findChild(view, "detail")
@@ -77,6 +77,16 @@ TestCase {
         verify(bar.x >= detail.width - bar.width - 1)
         bar.position = 0.2
         verify(detail.contentY > 0)
+
+        // A mouse drags nothing along; the wheel scrolls.
+        const before = detail.contentY
+        mousePress(detail, 20, 200)
+        for (let y = 190; y >= 20; y -= 10)
+            mouseMove(detail, 20, y)
+        mouseRelease(detail, 20, 20)
+        compare(detail.contentY, before)
+        mouseWheel(detail, 20, 100, 0, -120)
+        tryVerify(() => detail.contentY > before)
     }
 
     // Pressing the layout already chosen keeps it chosen, and so does the arrangement.
