@@ -1,7 +1,6 @@
 #include "FileText.h"
 
 #include <algorithm>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
