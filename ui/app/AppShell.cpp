@@ -203,8 +203,8 @@ void AppShell::afterFirstFrame(std::function<void()> work)
 void AppShell::startDesktopServices()
 {
     // The window's icon, drawn from its SVG at every size the window system takes: not before
-    // the first frame. The desktop's icon theme may override it; looking that up reads the
-    // theme's whole index, and not at all where the desktop names no theme, since the
+    // the first frame. The desktop's icon theme may override it. Looking that up reads the
+    // theme's whole index, so it is done only where the desktop names a theme; elsewhere the
     // fallback's answer would be the program's own icon again.
     const QIcon own(QStringLiteral(":/app.ampa.Ampa.svg"));
     QApplication::setWindowIcon(desktopIconTheme ? QIcon::fromTheme("app.ampa.Ampa", own) : own);
