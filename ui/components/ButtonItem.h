@@ -11,7 +11,6 @@ class ButtonItem : public QQuickItem {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(bool pressed READ isPressed NOTIFY pressedChanged)
-    Q_PROPERTY(bool down READ isPressed NOTIFY pressedChanged)
     Q_PROPERTY(bool hovered READ isHovered NOTIFY hoveredChanged)
     Q_PROPERTY(bool visualFocus READ hasVisualFocus NOTIFY visualFocusChanged)
     // Drawn as chosen; the button's owner decides when (a layout picker's current layout).

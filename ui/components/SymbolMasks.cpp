@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QSvgRenderer>
 
+#include <cstring>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -45,14 +46,19 @@ std::optional<QImage> kept(const QString &name, const QSize &size)
         ::open(QFile::encodeName(name).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    QImage ink(size, QImage::Format_Alpha8);
+    const auto width = std::size_t(size.width());
+    QByteArray bytes(qsizetype(width) * size.height(), Qt::Uninitialized);
     struct stat st {};
-    bool whole = fstat(fd, &st) == 0 && S_ISREG(st.st_mode)
-                 && st.st_size == off_t(size.width()) * size.height();
-    for (int y = 0; whole && y < size.height(); ++y)
-        whole = ::read(fd, ink.scanLine(y), std::size_t(size.width())) == size.width();
+    const bool whole = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == bytes.size()
+                       && ::read(fd, bytes.data(), std::size_t(bytes.size())) == bytes.size();
     ::close(fd);
-    return whole ? std::optional(ink) : std::nullopt;
+    if (!whole)
+        return std::nullopt;
+    // Read in one go; the image's lines are padded to whole words.
+    QImage ink(size, QImage::Format_Alpha8);
+    for (int y = 0; y < size.height(); ++y)
+        std::memcpy(ink.scanLine(y), bytes.constData() + std::size_t(y) * width, width);
+    return ink;
 }
 
 } // namespace

@@ -13,18 +13,16 @@ Rectangle {
     component ToolIcon: PlainButton {
         id: tool
         property string symbol
-        property string help
         implicitWidth: 32
         implicitHeight: 28
-        text: help
         HoverTip {
             control: tool
-            text: tool.help
+            text: tool.text
         }
         Rectangle {
             anchors.fill: parent
             radius: 6
-            color: tool.checked || tool.down ? Theme.primary(0.1)
+            color: tool.checked || tool.pressed ? Theme.primary(0.1)
                                              : (tool.hovered ? Theme.primary(0.05) : "transparent")
             FocusRing { control: tool }
         }
@@ -49,7 +47,7 @@ Rectangle {
             ToolIcon {
                 objectName: "layoutSidebar"
                 symbol: "sidebar.left"
-                help: Texts.bilingual("Tampilan sidebar", "Sidebar layout")
+                text: Texts.bilingual("Tampilan sidebar", "Sidebar layout")
                 checkable: true
                 checked: Settings.viewMode === "sidebar"
                 onClicked: Settings.viewMode = "sidebar"
@@ -57,7 +55,7 @@ Rectangle {
             ToolIcon {
                 objectName: "layoutPage"
                 symbol: "rectangle.grid.1x2"
-                help: Texts.bilingual("Tampilan satu halaman", "Single page layout")
+                text: Texts.bilingual("Tampilan satu halaman", "Single page layout")
                 checkable: true
                 checked: Settings.viewMode !== "sidebar"
                 onClicked: Settings.viewMode = "halaman"
@@ -67,7 +65,7 @@ Rectangle {
             id: appearanceButton
             objectName: "appearanceMenu"
             symbol: "circle.lefthalf.filled"
-            help: Texts.bilingual("Mode terang atau gelap", "Light or dark mode")
+            text: Texts.bilingual("Mode terang atau gelap", "Light or dark mode")
             // Made at the first click: most starts never open it, and its items cost the
             // window's first frame.
             property var menu: null
@@ -82,7 +80,7 @@ Rectangle {
         ToolIcon {
             objectName: "rescan"
             symbol: "arrow.clockwise"
-            help: Texts.bilingual("Pindai ulang", "Scan again")
+            text: Texts.bilingual("Pindai ulang", "Scan again")
             enabled: !Model.scanning && !Model.scanningAdv && !Model.busy
             onClicked: Model.scanAgain()
         }
@@ -90,7 +88,7 @@ Rectangle {
             id: settingsButton
             objectName: "settingsButton"
             symbol: "gearshape"
-            help: Texts.bilingual("Pengaturan", "Settings")
+            text: Texts.bilingual("Pengaturan", "Settings")
             onClicked: Model.showSettingsPage()
         }
     }

@@ -38,7 +38,7 @@ PlainButton {
         anchors.fill: parent
         radius: button.fullWidth ? 8 : height / 2
         color: !button.enabled ? Theme.track
-                               : button.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
+                               : button.pressed ? Qt.darker(Theme.accent, 1.15) : Theme.accent
         FocusRing { control: button; radius: button.fullWidth ? 11 : height / 2 }
     }
     Row {
