@@ -8,6 +8,7 @@
 #include "ScreenRoom.h"
 #include "StoredSettings.h"
 #include "TestHome.h"
+#include "WindowPreload.h"
 #include "WindowRules.h"
 
 #include <QApplication>
@@ -133,13 +134,22 @@ private slots:
         QCOMPARE(ScreenRoom::inside(content, frame, area), placed);
     }
 
+    // The main window's views load in the background from where the module keeps them.
+    void preloadsTheMainWindow()
+    {
+        WindowPreload preload;
+        QTRY_VERIFY(preload.status() != QQmlComponent::Loading);
+        QCOMPARE(preload.status(), QQmlComponent::Ready);
+    }
+
     // The login item is registered on the first run only (once the window has shown), whatever
     // happens to it later. With the icon stored off, a login launch still opens the window, and
     // the window opens on the pane asked for.
     void launches()
     {
         {
-            AppShell shell(false);
+            WindowPreload preload;
+            AppShell shell(preload, false);
             QQuickWindow *main = window("main");
             QVERIFY(main);
             QCOMPARE(main->title(), "Ampa");
@@ -151,7 +161,8 @@ private slots:
         }
         fs::remove(LoginItem::entryPath());
         Settings::instance().setShowMenuBar(false);
-        AppShell shell(true);
+        WindowPreload preload;
+        AppShell shell(preload, true);
         QVERIFY(!fs::exists(LoginItem::entryPath()));
         QVERIFY(window("main")->isVisible());
         window("main")->hide();
@@ -170,7 +181,8 @@ private slots:
         fs::create_directories(autostart.parent_path());
         std::ofstream(autostart) << "not a folder";
         {
-            AppShell shell(false);
+            WindowPreload preload;
+            AppShell shell(preload, false);
             QTRY_VERIFY(Settings::instance().value(Settings::Key::didSetupLogin).toBool());
             QVERIFY(!Settings::instance().loginNote());
         }
@@ -182,7 +194,8 @@ private slots:
     void windowSizeAcrossLayouts()
     {
         Settings::instance().setViewMode("sidebar");
-        AppShell shell(false);
+        WindowPreload preload;
+        AppShell shell(preload, false);
         QQuickWindow *main = window("main");
         QVERIFY(QTest::qWaitForWindowExposed(main));
         main->resize(1200, 760);

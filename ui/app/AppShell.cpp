@@ -10,10 +10,10 @@
 #include "PaneOpenReport.h"
 #include "Settings.h"
 #include "SpaceModel.h"
-#include "SymbolImageProvider.h"
 #include "Text.h"
 #include "TrayHost.h"
 #include "UiLogging.h"
+#include "WindowPreload.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,8 +74,9 @@ QIcon busyIcon()
 
 } // namespace
 
-AppShell::AppShell(bool launchedAtLogin)
-    : model(desktopServices()),
+AppShell::AppShell(WindowPreload &preload, bool launchedAtLogin)
+    : model(desktopServices()), engine(preload.engine()),
+      desktopIconTheme(preload.desktopIconTheme()),
       lowSpaceNotice(model, [this] { return mainWindow && mainWindow->isVisible(); })
 {
     Appearance::askDesktopEarly();
@@ -84,10 +85,6 @@ AppShell::AppShell(bool launchedAtLogin)
     // competes with it; a start in the tray alone has no frame to wait for.
     model.start(std::chrono::minutes(30),
                 launchedAtLogin ? Model::FirstScan::now : Model::FirstScan::whenAsked);
-    // Read before prepareEngine names a fallback theme.
-    desktopIconTheme =
-        !QIcon::themeName().isEmpty() && QIcon::themeName() != QLatin1String("hicolor");
-    prepareEngine(engine);
     QQmlComponent importer(&engine);
     importer.setData("import Ampa\nimport QtQml\nQtObject {}\n", QUrl("qrc:/ampa/import.qml"));
     std::unique_ptr<QObject> imported(importer.create());

@@ -16,6 +16,7 @@
 class QAction;
 class QQuickWindow;
 class QSystemTrayIcon;
+class WindowPreload;
 
 // The program around the views: the one Model, the main window, the tray icon and its panel,
 // the first-run login item, the appearance, and when closing the window ends the program.
@@ -23,7 +24,8 @@ class AppShell : public QObject {
     Q_OBJECT
 
 public:
-    explicit AppShell(bool launchedAtLogin);
+    // Makes its windows on the preload's engine.
+    AppShell(WindowPreload &preload, bool launchedAtLogin);
     ~AppShell() override;
 
     // Shows the main window (on `pane` when given, "pengaturan" opening the settings) and
@@ -55,7 +57,7 @@ private:
     void takeScreenshots(const QString &folder);
 
     Model model;
-    QQmlEngine engine;
+    QQmlEngine &engine;
     QQuickWindow *mainWindow = nullptr;
     QQuickWindow *panelWindow = nullptr; // made on first use
     bool panelFailed = false;            // warned once, not tried again
@@ -68,7 +70,7 @@ private:
     QAction *quitAction = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray;
     QTimer trayWatch;
-    bool hostPresent = false;      // a tray host, as the tray watch last saw it
-    bool desktopIconTheme = false; // the desktop names an icon theme of its own
+    bool hostPresent = false;    // a tray host, as the tray watch last saw it
+    const bool desktopIconTheme; // the desktop names an icon theme of its own
     LowSpaceNotice lowSpaceNotice;
 };

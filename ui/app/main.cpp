@@ -6,6 +6,7 @@
 #include "ProcessLimits.h"
 #include "RunAs.h"
 #include "SingleInstance.h"
+#include "WindowPreload.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -72,10 +73,11 @@ int main(int argc, char *argv[])
     // their templates at every start, though the first frame uses none.
     qputenv("QT_QUICK_CONTROLS_STYLE", "Fusion");
 
+    WindowPreload preload;
     SingleInstance instance;
     if (!instance.claim(launchedAtLogin, spaceFolder))
         return 0;
-    AppShell shell(launchedAtLogin);
+    AppShell shell(preload, launchedAtLogin);
     QObject::connect(&instance, &SingleInstance::activated, &shell, [&shell] { shell.openMain(); });
     QObject::connect(&instance, &SingleInstance::folderOpened, &shell, &AppShell::showSpace);
     if (!spaceFolder.isEmpty())
