@@ -9,11 +9,13 @@
 #include <QThread>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -53,16 +55,16 @@ QString startAndReadLine(QProcess &process, const QString &program, const QStrin
     return QString::fromUtf8(process.readLine()).trimmed();
 }
 
-// Writes and frees a few hundred megabytes just before a timed start. A virtual machine may hand
-// memory that stays free for a moment back to its host (free page reporting); a start after such
-// a pause then spends as much time again on the host's page faults as on its own work, a cost of
-// the machine that swamps the difference between the programs. Done before both programs' starts.
-void warmMemory()
+// Writes and frees `megabytes` of memory. A virtual machine may hand memory that stays free for a
+// moment back to its host (free page reporting); a program that then allocates spends as much
+// time again on the host's page faults as on its own work, a cost of the machine that swamps the
+// difference being measured. Done just before each timed start, and through each tour of the
+// panes, whose openings follow pauses of the program's own.
+void warmMemory(std::size_t megabytes = 256)
 {
-    constexpr std::size_t bytes = std::size_t(256) << 20;
-    const std::vector<char> block(bytes, 1);
+    const std::vector<char> block(megabytes << 20, 1);
     // Read back, so the writes are not left out.
-    volatile char sink = block[bytes / 2];
+    volatile char sink = block[block.size() / 2];
     (void)sink;
 }
 
@@ -194,6 +196,13 @@ std::optional<Run> runOnce(const QString &program, bool ampa, bool software, con
     if (waitForLine(process, "first-frame")) {
         run = Run{static_cast<double>(timer.nsecsElapsed()) / 1e6, 0, {}};
         if (after == After::panes) {
+            // A few percent of one processor, against pane openings several times slower.
+            std::jthread warmer([](std::stop_token stop) {
+                while (!stop.stop_requested()) {
+                    warmMemory(128);
+                    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+                }
+            });
             if (!readPanes(process, run->panes))
                 run.reset();
         } else if (!ampa || waitForLine(process, "first-scan")) {
