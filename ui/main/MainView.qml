@@ -1,6 +1,5 @@
 pragma ComponentBehavior: Bound
 import QtQuick
-import QtQuick.Layouts
 import Ampa
 
 // The main window's content: the toolbar over the sidebar layout or the single page, and the
@@ -17,21 +16,21 @@ Themed {
         anchors.fill: parent
         color: Theme.window
     }
-    ColumnLayout {
-        anchors.fill: parent
-        spacing: 0
-        Toolbar {
-            id: toolbar
-            Layout.fillWidth: true
-        }
-        Loader {
-            id: content
-            objectName: "layout"
-            Layout.fillWidth: true
-            Layout.fillHeight: true
-            // By file: a start reads only the layout it shows.
-            source: view.sidebar ? "SidebarLayout.qml" : "ClassicPage.qml"
-        }
+    Toolbar {
+        id: toolbar
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+    }
+    Loader {
+        id: content
+        objectName: "layout"
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: toolbar.bottom
+        anchors.bottom: parent.bottom
+        // By file: a start reads only the layout it shows.
+        source: view.sidebar ? "SidebarLayout.qml" : "ClassicPage.qml"
     }
     // Where the keyboard goes when its item went away (a pane changed under it, the settings
     // sheet closed): the sidebar's selected row, or on the single page the toolbar's settings

@@ -1,11 +1,9 @@
 import QtQuick
-import QtQuick.Layouts
 import Ampa
 
 // The panes listed on the left; the selected one fills the right.
-RowLayout {
+Item {
     id: layout
-    spacing: 0
 
     readonly property var titles: ({
         "cepat": Texts.bilingual("Pembersihan cepat", "Quick clean"),
@@ -70,10 +68,10 @@ RowLayout {
         // Margins, the row's padding, its symbol, spacing and a badge of up to three digits.
         readonly property real wanted: longestLabel + 2 * 10 + 2 * 8 + 15 + 2 * 8
                                        + labelMetrics.advanceWidth("000")
-        Layout.fillHeight: true
-        Layout.preferredWidth: Math.max(180, wanted)
-        Layout.minimumWidth: wanted
-        Layout.maximumWidth: Math.max(240, wanted)
+        anchors.left: parent.left
+        anchors.top: parent.top
+        anchors.bottom: parent.bottom
+        width: Math.max(180, wanted)
         color: Theme.secondaryFill
 
         // The row `by` places from `from`, selected and given the focus; the ends stay put.
@@ -98,16 +96,20 @@ RowLayout {
             objectName: "sidebarScope"
             anchors.fill: parent
             activeFocusOnTab: true
-        ColumnLayout {
+        Column {
             id: rows
             anchors.fill: parent
             anchors.margins: 10
             spacing: 2
-            AmpaMark {
-                Layout.topMargin: 6
-                Layout.bottomMargin: 12
-                size: 24
-                narrow: true
+            Item {
+                width: parent.width
+                implicitHeight: mark.height + 18
+                AmpaMark {
+                    id: mark
+                    y: 6
+                    size: 24
+                    narrow: true
+                }
             }
             SidebarRow {
                 onStepped: by => sidebar.step("cepat", by)
@@ -144,159 +146,164 @@ RowLayout {
                 badge: Model.apps.count
             }
             SidebarRow { key: "log"; symbol: "list.bullet.rectangle"; label: sidebar.label("log"); onStepped: by => sidebar.step("log", by) }
-            Rectangle {
-                Layout.fillWidth: true
-                Layout.topMargin: 8
-                Layout.bottomMargin: 8
-                implicitHeight: 1
-                color: Theme.primary(0.1)
+            Item {
+                width: parent.width
+                implicitHeight: 17
+                Rectangle {
+                    y: 8
+                    width: parent.width
+                    height: 1
+                    color: Theme.primary(0.1)
+                }
             }
             SidebarRow {
                 key: "pengaturan"; symbol: "gearshape"; label: sidebar.label("pengaturan")
                 onStepped: by => sidebar.step("pengaturan", by)
             }
-            Item { Layout.fillHeight: true }
         }
         }
     }
 
     Rectangle {
-        Layout.fillWidth: true
-        Layout.fillHeight: true
+        anchors.left: sidebar.right
+        anchors.right: parent.right
+        anchors.top: parent.top
+        anchors.bottom: parent.bottom
         color: Theme.window
 
-        ColumnLayout {
-            anchors.fill: parent
-            spacing: 0
-            Text {
-                objectName: "paneTitle"
-                Layout.leftMargin: 24
-                Layout.topMargin: 16
-                text: layout.title
-                font.pixelSize: 20
-                font.weight: Font.DemiBold
-                color: Theme.text
-            }
-            // The log is not scrolled as a whole: it scrolls its own list.
-            PaneLoader {
-                id: logPane
-                key: "log"
-                file: "../panes/LogPane.qml"
-                shownKey: layout.shownKey
-                onReadyChanged: layout.follow()
-                Layout.fillWidth: true
-                Layout.fillHeight: true
-            }
-            WheelOnlyScroll {
-                visible: layout.shownKey !== "log"
-                Layout.fillWidth: true
-                Layout.fillHeight: true
-                // A plain flickable: a scroll view would load the Controls for the first frame.
-                // Its scroll bar comes once there is something to scroll; a mouse scrolls it by
-                // the wheel and the bar, as a scroll view, not by dragging.
-                Flickable {
-                    id: scroll
-                    objectName: "detail"
-                    readonly property real availableWidth: width
-                    readonly property real availableHeight: height
-                    anchors.fill: parent
-                    clip: true
-                    pixelAligned: true
-                    boundsBehavior: Flickable.StopAtBounds
-                    contentWidth: width
-                    contentHeight: panes.implicitHeight
-                    Loader {
-                        active: false
-                        readonly property bool needed: scroll.height > 0
-                                                       && scroll.contentHeight > scroll.height
-                        onNeededChanged: if (needed) active = true
-                        asynchronous: true
-                        // Only stored while inactive.
-                        Component.onCompleted: setSource("DetailScrollBar.qml", { flickable: scroll })
+        Text {
+            id: paneTitle
+            objectName: "paneTitle"
+            x: 24
+            y: 16
+            text: layout.title
+            font.pixelSize: 20
+            font.weight: Font.DemiBold
+            color: Theme.text
+        }
+        // The log is not scrolled as a whole: it scrolls its own list.
+        PaneLoader {
+            id: logPane
+            key: "log"
+            file: "../panes/LogPane.qml"
+            shownKey: layout.shownKey
+            onReadyChanged: layout.follow()
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.top: paneTitle.bottom
+            anchors.bottom: parent.bottom
+        }
+        WheelOnlyScroll {
+            visible: layout.shownKey !== "log"
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.top: paneTitle.bottom
+            anchors.bottom: parent.bottom
+            // A plain flickable: a scroll view would load the Controls for the first frame.
+            // Its scroll bar comes once there is something to scroll; a mouse scrolls it by
+            // the wheel and the bar, as a scroll view, not by dragging.
+            Flickable {
+                id: scroll
+                objectName: "detail"
+                readonly property real availableWidth: width
+                readonly property real availableHeight: height
+                anchors.fill: parent
+                clip: true
+                pixelAligned: true
+                boundsBehavior: Flickable.StopAtBounds
+                contentWidth: width
+                contentHeight: panes.implicitHeight
+                Loader {
+                    active: false
+                    readonly property bool needed: scroll.height > 0
+                                                   && scroll.contentHeight > scroll.height
+                    onNeededChanged: if (needed) active = true
+                    asynchronous: true
+                    // Only stored while inactive.
+                    Component.onCompleted: setSource("DetailScrollBar.qml", { flickable: scroll })
+                }
+                // A readable measure on a wide window: rows no wider than this. The space
+                // map takes the whole view, which its chart and list grow into.
+                Item {
+                    id: panes
+                    readonly property Item shown: {
+                        for (const slot of [quickPane, spacePane, advancedPane, devPane,
+                                            projectsPane, downloadsPane, appsPane, settingsPane]) {
+                            if (slot.key === layout.shownKey)
+                                return slot
+                        }
+                        return null
                     }
-                    // A readable measure on a wide window: rows no wider than this. The space
-                    // map takes the whole view, which its chart and list grow into.
-                    Item {
-                        id: panes
-                        readonly property Item shown: {
-                            for (const slot of [quickPane, spacePane, advancedPane, devPane,
-                                                projectsPane, downloadsPane, appsPane, settingsPane]) {
-                                if (slot.key === layout.shownKey)
-                                    return slot
-                            }
-                            return null
-                        }
-                        width: layout.shownKey === "ruang" ? scroll.availableWidth
-                                                           : Math.min(scroll.availableWidth, 900)
-                        implicitHeight: shown ? shown.implicitHeight : scroll.availableHeight
+                    width: layout.shownKey === "ruang" ? scroll.availableWidth
+                                                       : Math.min(scroll.availableWidth, 900)
+                    implicitHeight: shown ? shown.implicitHeight : scroll.availableHeight
 
-                        PaneLoader {
-                            id: quickPane
-                            key: "cepat"
-                            file: "../panes/QuickPane.qml"
-                            width: panes.width
-                            shownKey: layout.shownKey
-                            onReadyChanged: layout.follow()
-                        }
-                        PaneLoader {
-                            id: spacePane
-                            key: "ruang"
-                            file: "../panes/SpacePane.qml"
-                            width: panes.width
-                            shownKey: layout.shownKey
-                            onReadyChanged: layout.follow()
-                            onLoaded: item.viewHeight = Qt.binding(() => scroll.availableHeight)
-                        }
-                        PaneLoader {
-                            id: advancedPane
-                            key: "lanjutan"
-                            file: "../panes/AdvancedPane.qml"
-                            width: panes.width
-                            shownKey: layout.shownKey
-                            onReadyChanged: layout.follow()
-                        }
-                        PaneLoader {
-                            id: devPane
-                            key: "pengembang"
-                            file: "../panes/DevCachesPane.qml"
-                            width: panes.width
-                            shownKey: layout.shownKey
-                            onReadyChanged: layout.follow()
-                        }
-                        PaneLoader {
-                            id: projectsPane
-                            key: "proyek"
-                            file: "../panes/ProjectsPane.qml"
-                            width: panes.width
-                            shownKey: layout.shownKey
-                            onReadyChanged: layout.follow()
-                        }
-                        PaneLoader {
-                            id: downloadsPane
-                            key: "downloads"
-                            file: "../panes/DownloadsPane.qml"
-                            width: panes.width
-                            shownKey: layout.shownKey
-                            onReadyChanged: layout.follow()
-                        }
-                        PaneLoader {
-                            id: appsPane
-                            key: "aplikasi"
-                            file: "../panes/DownloadsPane.qml"
-                            width: panes.width
-                            shownKey: layout.shownKey
-                            onReadyChanged: layout.follow()
-                            initial: ({ apps: true })
-                        }
-                        PaneLoader {
-                            id: settingsPane
-                            key: "pengaturan"
-                            file: "../settings/SettingsView.qml"
-                            width: panes.width
-                            shownKey: layout.shownKey
-                            onReadyChanged: layout.follow()
-                            initial: ({ embedded: true })
-                        }
+                    PaneLoader {
+                        id: quickPane
+                        key: "cepat"
+                        file: "../panes/QuickPane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                    }
+                    PaneLoader {
+                        id: spacePane
+                        key: "ruang"
+                        file: "../panes/SpacePane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                        onLoaded: item.viewHeight = Qt.binding(() => scroll.availableHeight)
+                    }
+                    PaneLoader {
+                        id: advancedPane
+                        key: "lanjutan"
+                        file: "../panes/AdvancedPane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                    }
+                    PaneLoader {
+                        id: devPane
+                        key: "pengembang"
+                        file: "../panes/DevCachesPane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                    }
+                    PaneLoader {
+                        id: projectsPane
+                        key: "proyek"
+                        file: "../panes/ProjectsPane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                    }
+                    PaneLoader {
+                        id: downloadsPane
+                        key: "downloads"
+                        file: "../panes/DownloadsPane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                    }
+                    PaneLoader {
+                        id: appsPane
+                        key: "aplikasi"
+                        file: "../panes/DownloadsPane.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                        initial: ({ apps: true })
+                    }
+                    PaneLoader {
+                        id: settingsPane
+                        key: "pengaturan"
+                        file: "../settings/SettingsView.qml"
+                        width: panes.width
+                        shownKey: layout.shownKey
+                        onReadyChanged: layout.follow()
+                        initial: ({ embedded: true })
                     }
                 }
             }

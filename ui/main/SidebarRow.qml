@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Ampa
 
 // One row of the sidebar: a symbol, a label and a count; selecting it shows its pane. From the
@@ -26,7 +25,7 @@ Rectangle {
     Accessible.selected: selected
 
     objectName: "row_" + key
-    Layout.fillWidth: true
+    width: parent ? parent.width : implicitWidth
     implicitHeight: 30
     radius: 6
     color: selected ? Theme.faded(Theme.accent, 0.18) : (hover.hovered ? Theme.primary(0.05) : "transparent")
@@ -38,26 +37,34 @@ Rectangle {
     HoverHandler { id: hover }
     TapHandler { onTapped: Model.paneKey = row.key }
 
-    RowLayout {
+    Item {
         anchors.fill: parent
         anchors.leftMargin: 8
         anchors.rightMargin: 8
-        spacing: 8
         Symbol {
+            id: rowSymbol
+            anchors.verticalCenter: parent.verticalCenter
             name: row.symbol
             tint: row.selected ? Theme.accentText : Theme.secondaryText
             size: 15
         }
         Text {
             objectName: "rowLabel"
-            Layout.fillWidth: true
+            anchors.left: rowSymbol.right
+            anchors.leftMargin: 8
+            anchors.right: badgeText.visible ? badgeText.left : parent.right
+            anchors.rightMargin: badgeText.visible ? 8 : 0
+            anchors.verticalCenter: parent.verticalCenter
             text: row.label
             elide: Text.ElideRight
             font.pixelSize: Theme.body
             color: Theme.text
         }
         Text {
+            id: badgeText
             objectName: "badge"
+            anchors.right: parent.right
+            anchors.verticalCenter: parent.verticalCenter
             visible: row.badge > 0
             text: row.badge
             font.pixelSize: Theme.caption

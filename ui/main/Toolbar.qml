@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Ampa
 
 // The window's toolbar: layout, light or dark, scan again, settings.
@@ -34,12 +33,11 @@ Rectangle {
         }
     }
 
-    RowLayout {
-        anchors.fill: parent
-        anchors.leftMargin: 12
+    Row {
+        anchors.right: parent.right
         anchors.rightMargin: 12
+        anchors.verticalCenter: parent.verticalCenter
         spacing: 4
-        Item { Layout.fillWidth: true }
 
         Row {
             objectName: "layoutPicker"

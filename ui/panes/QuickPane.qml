@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Ampa
 
 // The quick clean: free space, the clean button, the restart suggestion, and the caches found.
@@ -8,29 +7,33 @@ Themed {
     implicitWidth: 560
     implicitHeight: column.implicitHeight + 48
 
-    ColumnLayout {
+    Column {
         id: column
-        anchors.fill: parent
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
         anchors.margins: 24
         spacing: 14
 
         Rectangle {
             objectName: "summary"
-            Layout.fillWidth: true
+            width: parent.width
             implicitHeight: summary.implicitHeight + 40
             radius: 16
             color: Theme.control
             border.width: 1
             border.color: Theme.primary(0.08)
 
-            RowLayout {
+            Item {
                 id: summary
                 anchors.fill: parent
                 anchors.margins: 20
-                spacing: 16
+                implicitHeight: Math.max(ring.height, figures.implicitHeight, clean.implicitHeight)
                 Ring {
-                    Layout.preferredWidth: 68
-                    Layout.preferredHeight: 68
+                    id: ring
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 68
+                    height: 68
                     fraction: Model.usedFraction
                     low: Model.isLow
                     lineWidth: 8
@@ -42,9 +45,13 @@ Themed {
                         color: Theme.text
                     }
                 }
-                ColumnLayout {
-                    Layout.fillWidth: true
-                    Layout.preferredWidth: 100
+                Column {
+                    id: figures
+                    anchors.left: ring.right
+                    anchors.leftMargin: 16
+                    anchors.right: clean.left
+                    anchors.rightMargin: 16
+                    anchors.verticalCenter: parent.verticalCenter
                     spacing: 2
                     Text {
                         objectName: "freeText"
@@ -64,28 +71,32 @@ Themed {
                               ? Texts.bilingual("Kosong. Di bawah 10 GB, komputer bisa melambat.",
                                          "Free. Under 10 GB, a computer can slow down.")
                               : Texts.bilingual("kosong dari %1", "free of %1").arg(Texts.fmt(Model.total))
-                        Layout.fillWidth: true
+                        width: parent.width
                         wrapMode: Text.Wrap
                         font.pixelSize: Theme.callout
                         color: Theme.secondaryText
                     }
                 }
-                CleanButton {}
+                CleanButton {
+                    id: clean
+                    anchors.right: parent.right
+                    anchors.verticalCenter: parent.verticalCenter
+                }
             }
         }
 
         // Made only while suggested: most starts do not suggest it. By file, so that a start
         // without it does not even read it.
         Loader {
-            Layout.fillWidth: true
+            width: parent.width
             active: Model.suggestRestart
             visible: active
             source: "RestartCard.qml"
         }
-        LoginNote { Layout.fillWidth: true }
-        WarningNotes { Layout.fillWidth: true }
+        LoginNote { width: parent.width }
+        WarningNotes { width: parent.width }
         ResultChip {
-            Layout.fillWidth: true
+            width: parent.width
             pane: "cepat"
         }
         ScanChip {
@@ -93,16 +104,15 @@ Themed {
             text: Texts.bilingual("Memindai cache", "Scanning caches")
         }
 
-        TargetList { Layout.fillWidth: true }
+        TargetList { width: parent.width }
 
         Text {
-            Layout.fillWidth: true
+            width: parent.width
             wrapMode: Text.Wrap
             text: Texts.bilingual("Cache yang dibuat ulang sendiri. Cache aplikasi yang sedang terbuka dilewati.",
                            "Caches that rebuild themselves. Caches of apps that are open are skipped.")
             font.pixelSize: Theme.callout
             color: Theme.secondaryText
         }
-        Item { Layout.fillHeight: true }
     }
 }

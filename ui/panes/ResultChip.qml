@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Ampa
 
 // The last action's result, shown only in the pane whose action made it (or wherever `pane` is
@@ -14,8 +13,8 @@ Rectangle {
     readonly property bool done: Model.resultDone
 
     visible: mine
-    implicitHeight: row.implicitHeight + 24
-    implicitWidth: row.implicitWidth + 24
+    implicitHeight: Math.max(check.height, resultText.implicitHeight, actions.height) + 24
+    implicitWidth: check.width + resultText.implicitWidth + actions.width + 16 + 24
     radius: 12
     color: Theme.faded(done ? Theme.accent : Theme.orange, 0.1)
 
@@ -38,36 +37,46 @@ Rectangle {
                                           : Texts.bilingual("Perlu perhatian", "Needs attention")
     }
 
-    RowLayout {
-        id: row
-        anchors.fill: parent
-        anchors.margins: 12
+    Symbol {
+        id: check
+        objectName: "resultSymbol"
+        anchors.left: parent.left
+        anchors.leftMargin: 12
+        anchors.verticalCenter: parent.verticalCenter
+        name: chip.done ? "checkmark.circle.fill" : "exclamationmark.triangle.fill"
+        tint: chip.done ? Theme.accent : Theme.orange
+        size: 16
+        SequentialAnimation {
+            id: bounce
+            NumberAnimation { target: check; property: "scale"; to: 1.25; duration: 120 }
+            NumberAnimation { target: check; property: "scale"; to: 1; duration: 180; easing.type: Easing.OutBack }
+        }
+    }
+    Text {
+        id: resultText
+        objectName: "resultText"
+        anchors.left: check.right
+        anchors.leftMargin: 8
+        anchors.right: actions.left
+        anchors.rightMargin: 8
+        anchors.verticalCenter: parent.verticalCenter
+        text: chip.text
+        wrapMode: Text.Wrap
+        font.pixelSize: Theme.body
+        color: Theme.text
+        // Read once, as the announcement's name.
+        Accessible.ignored: true
+    }
+    Row {
+        id: actions
+        anchors.right: parent.right
+        anchors.rightMargin: 12
+        anchors.verticalCenter: parent.verticalCenter
         spacing: 8
-        Symbol {
-            id: check
-            objectName: "resultSymbol"
-            name: chip.done ? "checkmark.circle.fill" : "exclamationmark.triangle.fill"
-            tint: chip.done ? Theme.accent : Theme.orange
-            size: 16
-            SequentialAnimation {
-                id: bounce
-                NumberAnimation { target: check; property: "scale"; to: 1.25; duration: 120 }
-                NumberAnimation { target: check; property: "scale"; to: 1; duration: 180; easing.type: Easing.OutBack }
-            }
-        }
-        Text {
-            objectName: "resultText"
-            Layout.fillWidth: true
-            text: chip.text
-            wrapMode: Text.Wrap
-            font.pixelSize: Theme.body
-            color: Theme.text
-            // Read once, as the announcement's name.
-            Accessible.ignored: true
-        }
         // For a few seconds after a move to the Trash: the item goes back where it was.
         PillButton {
             objectName: "undoResult"
+            anchors.verticalCenter: parent.verticalCenter
             visible: Model.canUndo
             text: Texts.bilingual("Batalkan", "Undo")
             Accessible.description: Texts.bilingual("Kembalikan dari Trash", "Put it back from the Trash")
@@ -76,6 +85,7 @@ Rectangle {
         PlainButton {
             id: dismiss
             objectName: "dismissResult"
+            anchors.verticalCenter: parent.verticalCenter
             implicitWidth: 22
             implicitHeight: 22
             onClicked: Model.clearResult()

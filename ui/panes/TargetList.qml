@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Ampa
 
 // The quick-clean targets that hold something or have a status, in catalogue order; while there
@@ -11,20 +10,28 @@ Rectangle {
     color: Theme.secondaryFill
     clip: true
 
-    ColumnLayout {
+    Column {
         id: targets
         width: parent.width
-        spacing: 0
 
-        RowLayout {
+        Item {
             visible: Model.visibleQuick.count === 0
-            Layout.fillWidth: true
-            Layout.margins: 14
-            spacing: 12
-            IconTile { symbol: "checkmark" }
+            width: parent.width
+            implicitHeight: Math.max(emptyTile.height, emptyText.implicitHeight) + 28
+            IconTile {
+                id: emptyTile
+                x: 14
+                anchors.verticalCenter: parent.verticalCenter
+                symbol: "checkmark"
+            }
             Text {
+                id: emptyText
                 objectName: "targetsEmpty"
-                Layout.fillWidth: true
+                anchors.left: emptyTile.right
+                anchors.leftMargin: 12
+                anchors.right: parent.right
+                anchors.rightMargin: 14
+                anchors.verticalCenter: parent.verticalCenter
                 text: Model.scanning ? Texts.bilingual("Memindai cache", "Scanning caches")
                                      : Texts.bilingual("Semua cache sudah bersih.",
                                                 "All caches are clean.")
@@ -34,33 +41,40 @@ Rectangle {
         }
         Repeater {
             model: Model.visibleQuick
-            delegate: ColumnLayout {
+            delegate: Column {
                 id: targetRow
                 required property var model
                 required property int index
-                Layout.fillWidth: true
-                spacing: 0
+                width: parent ? parent.width : 0
                 Rectangle {
                     visible: targetRow.index > 0
-                    Layout.fillWidth: true
-                    Layout.leftMargin: 54
-                    implicitHeight: 1
+                    x: 54
+                    width: parent.width - 54
+                    height: 1
                     color: Theme.primary(0.08)
                 }
-                RowLayout {
+                Item {
                     objectName: "target_" + targetRow.model.id
                     Accessible.role: Accessible.ListItem
                     Accessible.name: Texts.withSize(targetRow.model.name,
                                                     targetRow.model.size)
                     Accessible.description: targetRow.model.status !== ""
                                             ? targetRow.model.status : targetRow.model.note
-                    Layout.fillWidth: true
-                    Layout.margins: 12
-                    Layout.leftMargin: 14
-                    spacing: 12
-                    TargetIcon { target: targetRow.model }
-                    ColumnLayout {
-                        Layout.fillWidth: true
+                    width: parent.width
+                    implicitHeight: Math.max(icon.height, texts.implicitHeight, sizeText.implicitHeight) + 24
+                    TargetIcon {
+                        id: icon
+                        x: 14
+                        anchors.verticalCenter: parent.verticalCenter
+                        target: targetRow.model
+                    }
+                    Column {
+                        id: texts
+                        anchors.left: icon.right
+                        anchors.leftMargin: 12
+                        anchors.right: sizeText.left
+                        anchors.rightMargin: 12
+                        anchors.verticalCenter: parent.verticalCenter
                         spacing: 1
                         Text {
                             text: targetRow.model.name
@@ -69,7 +83,7 @@ Rectangle {
                         }
                         Text {
                             objectName: "targetCaption"
-                            Layout.fillWidth: true
+                            width: parent.width
                             elide: Text.ElideRight
                             text: targetRow.model.status !== ""
                                   ? targetRow.model.status : targetRow.model.note
@@ -79,6 +93,10 @@ Rectangle {
                         }
                     }
                     Text {
+                        id: sizeText
+                        anchors.right: parent.right
+                        anchors.rightMargin: 12
+                        anchors.verticalCenter: parent.verticalCenter
                         text: Texts.fmt(targetRow.model.size)
                         font.pixelSize: Theme.body
                         color: Theme.secondaryText

@@ -1,10 +1,9 @@
 import QtQuick
-import QtQuick.Layouts
 import Ampa
 
 // What the user should know about the environment before cleaning, one line each (a cache base
 // folder that was refused). Nothing shows when there is nothing to say.
-ColumnLayout {
+Column {
     visible: Model.warnings.length > 0
     spacing: 4
 
@@ -13,7 +12,7 @@ ColumnLayout {
         Text {
             required property string modelData
             objectName: "warning"
-            Layout.fillWidth: true
+            width: parent.width
             text: modelData
             wrapMode: Text.Wrap
             font.pixelSize: Theme.callout
