@@ -96,71 +96,71 @@ Item {
             objectName: "sidebarScope"
             anchors.fill: parent
             activeFocusOnTab: true
-        Column {
-            id: rows
-            anchors.fill: parent
-            anchors.margins: 10
-            spacing: 2
-            Item {
-                width: parent.width
-                implicitHeight: mark.height + 18
-                AmpaMark {
-                    id: mark
-                    y: 6
-                    size: 24
-                    narrow: true
-                }
-            }
-            SidebarRow {
-                onStepped: by => sidebar.step("cepat", by)
-                key: "cepat"; symbol: "sparkles"; label: sidebar.label("cepat")
-                badge: Model.visibleQuick.count
-            }
-            SidebarRow {
-                onStepped: by => sidebar.step("ruang", by)
-                key: "ruang"; symbol: "square.grid.2x2"; label: sidebar.label("ruang")
-            }
-            SidebarRow {
-                onStepped: by => sidebar.step("lanjutan", by)
-                key: "lanjutan"; symbol: "slider.horizontal.3"; label: sidebar.label("lanjutan")
-                badge: Model.advItems.count
-            }
-            SidebarRow {
-                onStepped: by => sidebar.step("pengembang", by)
-                key: "pengembang"; symbol: "hammer"; label: sidebar.label("pengembang")
-                badge: Model.devCount
-            }
-            SidebarRow {
-                onStepped: by => sidebar.step("proyek", by)
-                key: "proyek"; symbol: "folder"; label: sidebar.label("proyek")
-                badge: Model.projectCount
-            }
-            SidebarRow {
-                onStepped: by => sidebar.step("downloads", by)
-                key: "downloads"; symbol: "arrow.down.circle"; label: sidebar.label("downloads")
-                badge: Model.downloads.count
-            }
-            SidebarRow {
-                onStepped: by => sidebar.step("aplikasi", by)
-                key: "aplikasi"; symbol: "square.grid.3x3"; label: sidebar.label("aplikasi")
-                badge: Model.apps.count
-            }
-            SidebarRow { key: "log"; symbol: "list.bullet.rectangle"; label: sidebar.label("log"); onStepped: by => sidebar.step("log", by) }
-            Item {
-                width: parent.width
-                implicitHeight: 17
-                Rectangle {
-                    y: 8
+            Column {
+                id: rows
+                anchors.fill: parent
+                anchors.margins: 10
+                spacing: 2
+                Item {
                     width: parent.width
-                    height: 1
-                    color: Theme.primary(0.1)
+                    implicitHeight: mark.height + 18
+                    AmpaMark {
+                        id: mark
+                        y: 6
+                        size: 24
+                        narrow: true
+                    }
+                }
+                SidebarRow {
+                    onStepped: by => sidebar.step("cepat", by)
+                    key: "cepat"; symbol: "sparkles"; label: sidebar.label("cepat")
+                    badge: Model.visibleQuick.count
+                }
+                SidebarRow {
+                    onStepped: by => sidebar.step("ruang", by)
+                    key: "ruang"; symbol: "square.grid.2x2"; label: sidebar.label("ruang")
+                }
+                SidebarRow {
+                    onStepped: by => sidebar.step("lanjutan", by)
+                    key: "lanjutan"; symbol: "slider.horizontal.3"; label: sidebar.label("lanjutan")
+                    badge: Model.advItems.count
+                }
+                SidebarRow {
+                    onStepped: by => sidebar.step("pengembang", by)
+                    key: "pengembang"; symbol: "hammer"; label: sidebar.label("pengembang")
+                    badge: Model.devCount
+                }
+                SidebarRow {
+                    onStepped: by => sidebar.step("proyek", by)
+                    key: "proyek"; symbol: "folder"; label: sidebar.label("proyek")
+                    badge: Model.projectCount
+                }
+                SidebarRow {
+                    onStepped: by => sidebar.step("downloads", by)
+                    key: "downloads"; symbol: "arrow.down.circle"; label: sidebar.label("downloads")
+                    badge: Model.downloads.count
+                }
+                SidebarRow {
+                    onStepped: by => sidebar.step("aplikasi", by)
+                    key: "aplikasi"; symbol: "square.grid.3x3"; label: sidebar.label("aplikasi")
+                    badge: Model.apps.count
+                }
+                SidebarRow { key: "log"; symbol: "list.bullet.rectangle"; label: sidebar.label("log"); onStepped: by => sidebar.step("log", by) }
+                Item {
+                    width: parent.width
+                    implicitHeight: 17
+                    Rectangle {
+                        y: 8
+                        width: parent.width
+                        height: 1
+                        color: Theme.primary(0.1)
+                    }
+                }
+                SidebarRow {
+                    key: "pengaturan"; symbol: "gearshape"; label: sidebar.label("pengaturan")
+                    onStepped: by => sidebar.step("pengaturan", by)
                 }
             }
-            SidebarRow {
-                key: "pengaturan"; symbol: "gearshape"; label: sidebar.label("pengaturan")
-                onStepped: by => sidebar.step("pengaturan", by)
-            }
-        }
         }
     }
 
