@@ -5,8 +5,8 @@ set -euo pipefail
 ampa=$1
 source "$(dirname "$0")/lib.sh"
 
-controls='lib(qtquick(controls2|templates2)[a-z]*|qquicklayouts)plugin'
-loaded() { grep -oE "[^/]*$controls[^ ]*" "/proc/$1/maps" | sort -u | tr '\n' ' '; }
+deferred='lib(qtquick(controls2|templates2)[a-z]*|qquicklayouts)plugin'
+loaded() { grep -oE "[^/]*$deferred[^ ]*" "/proc/$1/maps" | sort -u | tr '\n' ' '; }
 
 start ampa env AMPA_REPORT_FIRST_FRAME=1 "$ampa"
 pid=$started
