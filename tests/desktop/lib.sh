@@ -164,12 +164,14 @@ geometry_of() {
         /Height:/ {print "height=" $2}')"
 }
 
+# The window of trayer's panel, once it made one.
+trayer_panel() { xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {print $1}' | grep .; }
+
 # The tray icon's window inside the XEmbed tray host's panel, when there is one.
 tray_icon() {
     local panel
-    panel=$(xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {print $1}')
-    [ -n "$panel" ] && xwininfo -id "$panel" -tree | awk '/"Ampa"/ && !id {id = $1} END {print id}' |
-        grep .
+    panel=$(trayer_panel) &&
+        xwininfo -id "$panel" -tree | awk '/"Ampa"/ && !id {id = $1} END {print id}' | grep .
 }
 
 # Types the keys into the window again and again until the program ends: the window may take a
@@ -195,7 +197,7 @@ keys_to() {
     xdotool key --clearmodifiers "$@"
 }
 
-xembed_host_up() { xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")'; }
+xembed_host_up() { trayer_panel >/dev/null; }
 
 # trayer, an XEmbed tray host; sets tray_host.
 start_xembed_host() {
