@@ -66,6 +66,7 @@ Window {
     onClassicHeightChanged: if (!sidebar && !pageSized) fit()
     Timer {
         id: settling
+        objectName: "sidebarSettling"
         interval: 400
         onTriggered: {
             window.sidebarSize = window.keptSidebarSize
@@ -77,7 +78,11 @@ Window {
         if (sidebar) {
             settling.restart()
         } else {
-            keptSidebarSize = Qt.size(sidebarSize.width, sidebarSize.height)
+            // Left before it settled, the sidebar's size is still the window system's doing; and
+            // what settles it would undo a size the user gave the page meanwhile.
+            if (!settling.running)
+                keptSidebarSize = Qt.size(sidebarSize.width, sidebarSize.height)
+            settling.stop()
             pageSized = false
         }
         refit.restart()

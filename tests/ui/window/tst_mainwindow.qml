@@ -49,6 +49,38 @@ TestCase {
         verify(!window.pageSized)
     }
 
+    // Back on the page before the sidebar's size settled: what settles it is not for the page,
+    // which the user may size meanwhile, and the sidebar comes back at the size it had.
+    function test_quickReturnFromTheSidebar() {
+        const window = createTemporaryObject(mainWindow, testCase)
+        const settling = findChild(window, "sidebarSettling")
+        Settings.viewMode = "sidebar"
+        tryVerify(() => !settling.running && window.width >= 940)
+        window.width = 1100
+        window.height = 700
+        tryVerify(() => window.sidebarSize.width === 1100 && window.sidebarSize.height === 700)
+        Settings.viewMode = "halaman"
+        tryVerify(() => window.width < 940)
+
+        Settings.viewMode = "sidebar"
+        verify(settling.running)
+        tryVerify(() => window.width >= 940)
+        // A late answer of the window system's, not the user's doing.
+        window.height = 650
+        tryVerify(() => window.sidebarSize.height === 650)
+        // Unless the machine was too slow to tell.
+        const early = settling.running
+        const kept = early ? Qt.size(1100, 700)
+                           : Qt.size(window.sidebarSize.width, window.sidebarSize.height)
+        Settings.viewMode = "halaman"
+        verify(!early || !settling.running)
+        tryVerify(() => window.width < 940)
+
+        Settings.viewMode = "sidebar"
+        tryVerify(() => !settling.running && window.width >= 940)
+        compare(Qt.size(window.width, window.height), kept)
+    }
+
     // Qt's own folder chooser (no portal runs here), opened from the settings: its chosen row
     // reads at 4.5:1 or more, in both schemes.
     function luminance(c) {
