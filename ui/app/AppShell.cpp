@@ -85,9 +85,9 @@ AppShell::AppShell(WindowPreload &preload, bool launchedAtLogin)
     // competes with it; a start in the tray alone has no frame to wait for.
     model.start(std::chrono::minutes(30),
                 launchedAtLogin ? Model::FirstScan::now : Model::FirstScan::whenAsked);
-    QQmlComponent importer(&engine);
-    importer.setData("import Ampa\nimport QtQml\nQtObject {}\n", QUrl("qrc:/ampa/import.qml"));
-    std::unique_ptr<QObject> imported(importer.create());
+    // The views the preload began on, ready or waited for here. Their import registers the
+    // module's types, the appearance among them, which is set before the window is made.
+    QQmlComponent mainViews(&engine, WindowPreload::mainWindowUrl());
     Settings &settings = Settings::instance();
     auto *appearance =
         engine.singletonInstance<Appearance *>(qmlTypeId("Ampa", 1, 0, "Appearance"));
@@ -101,7 +101,7 @@ AppShell::AppShell(WindowPreload &preload, bool launchedAtLogin)
         connect(&settings, &Settings::appearanceChanged, this, apply);
     }
 
-    mainWindow = createWindow("MainWindow {}");
+    mainWindow = createWindow(mainViews);
     FirstFrameReport::attach(mainWindow, model);
     PaneOpenReport::attach(mainWindow, model);
     if (mainWindow) {
@@ -169,14 +169,12 @@ AppShell::~AppShell()
     ModelSingleton::instance = nullptr;
 }
 
-QQuickWindow *AppShell::createWindow(const QByteArray &element)
+QQuickWindow *AppShell::createWindow(QQmlComponent &views)
 {
-    QQmlComponent component(&engine);
-    component.setData("import Ampa\n" + element + "\n", QUrl("qrc:/ampa/window.qml"));
-    auto *window = qobject_cast<QQuickWindow *>(component.create());
+    auto *window = qobject_cast<QQuickWindow *>(views.create());
     if (!window)
-        qCWarning(lcUi, "cannot create %s: %s", element.constData(),
-                  qPrintable(component.errorString()));
+        qCWarning(lcUi, "cannot create %s: %s", qPrintable(views.url().toString()),
+                  qPrintable(views.errorString()));
     return window;
 }
 
@@ -306,7 +304,8 @@ bool AppShell::ensurePanel()
         return panelWindow;
     // Made at its first use: most starts never open it, and it would cost the window's first
     // frame its time and the program its memory.
-    panelWindow = createWindow("PanelWindow {}");
+    QQmlComponent panelViews(&engine, QUrl(QStringLiteral("qrc:/Ampa/menubar/PanelWindow.qml")));
+    panelWindow = createWindow(panelViews);
     panelFailed = !panelWindow;
     if (!panelWindow)
         return false;

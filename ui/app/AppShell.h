@@ -14,6 +14,7 @@
 #include <memory>
 
 class QAction;
+class QQmlComponent;
 class QQuickWindow;
 class QSystemTrayIcon;
 class WindowPreload;
@@ -42,7 +43,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QQuickWindow *createWindow(const QByteArray &element);
+    QQuickWindow *createWindow(QQmlComponent &views);
     void updateTray();
     void nameTrayMenu();
     void togglePanel();

@@ -13,6 +13,5 @@ WindowPreload::WindowPreload()
 {
     prepareEngine(qml);
     // Made later from the same file, which the loader then finds compiled or nearly so.
-    mainWindow.loadUrl(QUrl(QStringLiteral("qrc:/Ampa/main/MainWindow.qml")),
-                       QQmlComponent::Asynchronous);
+    mainWindow.loadUrl(mainWindowUrl(), QQmlComponent::Asynchronous);
 }

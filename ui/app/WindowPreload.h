@@ -13,6 +13,8 @@ class WindowPreload {
 public:
     WindowPreload();
 
+    static QUrl mainWindowUrl() { return QUrl(QStringLiteral("qrc:/Ampa/main/MainWindow.qml")); }
+
     QQmlEngine &engine() { return qml; }
     // Whether the desktop names an icon theme of its own (read before the engine names a
     // fallback).
